@@ -1,0 +1,74 @@
+#include "app/geometry.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <QVariant>
+
+namespace basSubMain {
+
+namespace {
+QScreen *screenOf(const QWidget *w)
+{
+    QScreen *s = w ? w->screen() : nullptr;
+    return s ? s : QGuiApplication::primaryScreen();
+}
+double dpiX(const QWidget *w)
+{
+    QScreen *s = screenOf(w);
+    return s ? s->logicalDotsPerInchX() : 96.0;
+}
+double dpiY(const QWidget *w)
+{
+    QScreen *s = screenOf(w);
+    return s ? s->logicalDotsPerInchY() : 96.0;
+}
+} // namespace
+
+double twipsToPixelsX(const QWidget *w, double twips)
+{
+    return twips * dpiX(w) / 1440.0;
+}
+
+double twipsToPixelsY(const QWidget *w, double twips)
+{
+    return twips * dpiY(w) / 1440.0;
+}
+
+void moveTwips(QWidget *control, const QRect &twips)
+{
+    control->setProperty("twipsGeometry", twips);
+    const int x = qRound(twipsToPixelsX(control, twips.x()));
+    const int y = qRound(twipsToPixelsY(control, twips.y()));
+    const int r = qRound(twipsToPixelsX(control, twips.x() + twips.width()));
+    const int b = qRound(twipsToPixelsY(control, twips.y() + twips.height()));
+    control->setGeometry(x, y, r - x, b - y);
+}
+
+void CenterForm(QWidget *form, double width, double height)
+{
+    QScreen *screen = screenOf(form);
+    const QRect screenPx = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const double screenW = screenPx.width() * 1440.0 / dpiX(form);
+    const double screenH = screenPx.height() * 1440.0 / dpiY(form);
+
+    const double outerH = height + 120;
+    const double left = (screenW - width) / 2;
+    const double top = (screenH - height) / 2;
+    form->setProperty("twipsWidth", width);
+    form->setProperty("twipsHeight", outerH);
+    form->setProperty("twipsLeft", left);
+    form->setProperty("twipsTop", top);
+
+    // The twips sizes are outer sizes: take off the window manager's frame where there is one.
+    const QSize frame = form->isWindow() && form->isVisible()
+                            ? form->frameGeometry().size() - form->geometry().size()
+                            : QSize(0, 0);
+    const int w = qRound(twipsToPixelsX(form, width)) - frame.width();
+    const int h = qRound(twipsToPixelsY(form, outerH)) - frame.height();
+    form->setFixedSize(qMax(1, w), qMax(1, h));
+    form->move(screenPx.x() + qRound(twipsToPixelsX(form, left)),
+               screenPx.y() + qRound(twipsToPixelsY(form, top)));
+}
+
+} // namespace basSubMain

@@ -1,0 +1,24 @@
+// Window and control geometry in twips (1440 per inch), converted with the screen's DPI.
+#pragma once
+
+#include <QRect>
+
+class QWidget;
+
+namespace basSubMain {
+
+// Pixels per twip horizontally and vertically for the widget's screen.
+double twipsToPixelsX(const QWidget *w, double twips);
+double twipsToPixelsY(const QWidget *w, double twips);
+
+// Places a child control at a rectangle given in twips; the twips asked for are kept in
+// the property "twipsGeometry".
+void moveTwips(QWidget *control, const QRect &twips);
+
+// Sizes the window to width x (height + 120) twips outside and centres it on the screen
+// by width x height; no clamping, so a window larger than the screen gets a negative
+// position. The values asked for are kept in the properties "twipsLeft", "twipsTop",
+// "twipsWidth" and "twipsHeight".
+void CenterForm(QWidget *form, double width, double height);
+
+} // namespace basSubMain

@@ -1,0 +1,22 @@
+// Loading and saving the five settings in the group [Settings] of the store.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace platform {
+class SettingsStore;
+}
+
+namespace basSubMain {
+
+// Decimal text to a 16-bit integer: optional sign, digits, no blanks; nothing otherwise.
+std::optional<qint16> parseInt16(const QString &text);
+
+// Reads Port, ComSt, fName, fOut, fTime; an absent key, or an integer key that is not a
+// 16-bit decimal number, gives that key's default.
+void LoadSettings(const platform::SettingsStore &store);
+// Writes all five keys, integers as plain decimal text.
+void SaveSettings(platform::SettingsStore &store);
+
+} // namespace basSubMain

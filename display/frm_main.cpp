@@ -1,0 +1,651 @@
+// The main window's controls, life cycle, reading panel, layouts and menu commands.
+#include "display/frm_main.h"
+
+#include "app/geometry.h"
+#include "app/globals.h"
+#include "app/settings.h"
+#include "link/status_texts.h"
+#include "logging/csv_format.h"
+#include "platform/clock.h"
+#include "platform/file_output.h"
+#include "platform/message_box.h"
+#include "platform/serial_port.h"
+#include "platform/settings_store.h"
+#include "platform/timer.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+using namespace basSubMain;
+
+namespace {
+
+const QString kTitle = QStringLiteral("QV-475簡易ソフト");
+const QStringList kFontFamilies = {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
+                                   QStringLiteral("sans-serif")};
+
+QFont readingFont(double points)
+{
+    QFont f;
+    f.setFamilies(kFontFamilies);
+    f.setPointSizeF(points);
+    f.setWeight(QFont::Normal);
+    return f;
+}
+
+QColor colourOf(meterlink::AlarmColour c)
+{
+    switch (c) {
+    case meterlink::AlarmColour::Yellow:
+        return QColor(255, 255, 0);
+    case meterlink::AlarmColour::Red:
+        return QColor(255, 0, 0);
+    case meterlink::AlarmColour::White:
+        break;
+    }
+    return QColor(255, 255, 255);
+}
+
+// Toolbar buttons: key, tool tip, image key; an empty key is a separator.
+struct ButtonDef {
+    const char16_t *key;
+    const char16_t *tip;
+    const char *image;
+};
+constexpr ButtonDef kButtons[11] = {
+    {u"出力開始", u"ﾌｧｲﾙ出力開始", "Open"},
+    {u"出力停止", u"ﾌｧｲﾙ出力停止", "Close"},
+    {nullptr, nullptr, nullptr},
+    {u"通信設定", u"通信設定", "Properties"},
+    {u"接続", u"接続", "Com"},
+    {u"切断", u"切断", "Stop"},
+    {nullptr, nullptr, nullptr},
+    {u"縮小", u"縮小表示", "MIN"},
+    {u"拡大", u"拡大表示", "MAX"},
+    {nullptr, nullptr, nullptr},
+    {u"問い合わせ", u"問い合わせ", "Web"},
+};
+
+} // namespace
+
+frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *parent)
+    : QMainWindow(parent), m_svc(services), m_windows(std::move(windows)),
+      m_receiver(gRxBuffer, gReadings, this)
+{
+    Q_INIT_RESOURCE(icons);
+    setObjectName(QStringLiteral("frmMain"));
+    // Fixed single border with a minimise button and no maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
+    buildMenus();
+    buildReadingArea();
+    buildToolBar();
+    buildStatusBar();
+
+    connect(m_svc.port, &platform::SerialPort::comm, this, &frmMain::MSComm1_OnComm);
+    connect(m_svc.timer, &platform::Timer::timeout, this, &frmMain::Timer1_Timer);
+    Form_Load();
+}
+
+frmMain::~frmMain()
+{
+    if (gMainWindow == this)
+        gMainWindow = nullptr;
+}
+
+// ---- controls -------------------------------------------------------------
+
+QAction *frmMain::addItem(QMenu *menu, const QString &name, const QString &caption,
+                          const QKeySequence &key, void (frmMain::*handler)())
+{
+    auto *a = menu->addAction(caption);
+    a->setObjectName(name);
+    if (!key.isEmpty())
+        a->setShortcut(key);
+    connect(a, &QAction::triggered, this, [this, a, handler] {
+        // Qt toggles a checkable item before this runs; the handlers set the marks themselves.
+        if (a->isCheckable())
+            a->setChecked(!a->isChecked());
+        (this->*handler)();
+    });
+    m_menu.insert(name, a);
+    return a;
+}
+
+void frmMain::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    auto separator = [this](QMenu *m, const QString &name) {
+        QAction *s = m->addSeparator();
+        s->setObjectName(name);
+        m_menu.insert(name, s);
+    };
+    auto menu = [this, bar](const QString &name, const QString &caption) {
+        QMenu *m = bar->addMenu(caption);
+        m->setObjectName(name);
+        m_menu.insert(name, m->menuAction());
+        return m;
+    };
+
+    QMenu *file = menu(QStringLiteral("mnuFile"), QStringLiteral("ﾌｧｲﾙ(&F)"));
+    addItem(file, QStringLiteral("mnuFileOpen"), QStringLiteral("ﾌｧｲﾙ出力開始(&O)..."),
+            Qt::Key_F2, &frmMain::mnuFileOpen_Click);
+    addItem(file, QStringLiteral("mnuFileClose"), QStringLiteral("ﾌｧｲﾙ出力停止(&C)"), {},
+            &frmMain::mnuFileClose_Click);
+    separator(file, QStringLiteral("mnuFileBar0"));
+    addItem(file, QStringLiteral("mnuFileCom"), QStringLiteral("接続(&M)"), Qt::Key_F5,
+            &frmMain::mnuFileCom_Click);
+    addItem(file, QStringLiteral("mnuFileStop"), QStringLiteral("切断(&P)"), {},
+            &frmMain::mnuFileStop_Click);
+    separator(file, QStringLiteral("mnuFileBar1"));
+    addItem(file, QStringLiteral("mnuFileExit"), QStringLiteral("終了(&X)"), {},
+            &frmMain::mnuFileExit_Click);
+
+    QMenu *view = menu(QStringLiteral("mnuView"), QStringLiteral("表示(&V)"));
+    addItem(view, QStringLiteral("mnuViewToolbar"), QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"), {},
+            &frmMain::mnuViewToolbar_Click)
+        ->setCheckable(true);
+    m_menu[QStringLiteral("mnuViewToolbar")]->setChecked(true);
+    separator(view, QStringLiteral("mnuViewBar0"));
+    addItem(view, QStringLiteral("mnuViewOptions"), QStringLiteral("通信設定(&S)..."), {},
+            &frmMain::mnuViewOptions_Click);
+    separator(view, QStringLiteral("mnuViewBar1"));
+    addItem(view, QStringLiteral("mnuViewMin"), QStringLiteral("画面縮小(&N)"), Qt::Key_F3,
+            &frmMain::mnuViewMin_Click)
+        ->setCheckable(true);
+    addItem(view, QStringLiteral("mnuViewMax"), QStringLiteral("画面拡大(&L)"), Qt::Key_F4,
+            &frmMain::mnuViewMax_Click)
+        ->setCheckable(true);
+    separator(view, QStringLiteral("mnuViewBar2"));
+    addItem(view, QStringLiteral("mnuViewMalti"), QStringLiteral("ﾏﾙﾁ表示(&B)"), Qt::Key_F6,
+            &frmMain::mnuViewMalti_Click)
+        ->setCheckable(true);
+    addItem(view, QStringLiteral("mnuViewPeak"), QStringLiteral("瞬間風速値表示(&K)"), Qt::Key_F7,
+            &frmMain::mnuViewPeak_Click)
+        ->setCheckable(true);
+    addItem(view, QStringLiteral("mnuViewAve"), QStringLiteral("平均風速値表示(&E)"), Qt::Key_F8,
+            &frmMain::mnuViewAve_Click)
+        ->setCheckable(true);
+
+    QMenu *help = menu(QStringLiteral("mnuHelp"), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    addItem(help, QStringLiteral("mnuHelpWeb"), QStringLiteral("問い合わせ(&W)"), {},
+            &frmMain::mnuHelpWeb_Click);
+    separator(help, QStringLiteral("mnuHelpBar0"));
+    addItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)"), {},
+            &frmMain::mnuHelpAbout_Click);
+}
+
+void frmMain::buildToolBar()
+{
+    // The toolbar lies over the top strip of the reading area, so hiding it moves nothing.
+    m_toolBar = new QToolBar(m_area);
+    m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setIconSize(QSize(16, 16));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (int i = 0; i < 11; ++i) {
+        const ButtonDef &d = kButtons[i];
+        QAction *a;
+        if (!d.key) {
+            a = m_toolBar->addSeparator();
+        } else {
+            const QString key = QString::fromUtf16(d.key);
+            a = m_toolBar->addAction(
+                QIcon(QStringLiteral(":/icons/%1.svg").arg(QString::fromLatin1(d.image).toLower())),
+                QString::fromUtf16(d.tip));
+            a->setToolTip(QString::fromUtf16(d.tip));
+            a->setData(key);
+            a->setProperty("imageKey", QString::fromLatin1(d.image));
+            connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
+        }
+        a->setObjectName(QStringLiteral("tbButton%1").arg(i + 1));
+        m_buttons[size_t(i)] = a;
+    }
+    m_toolBar->move(0, 0);
+    m_toolBar->setFixedHeight(qRound(twipsToPixelsY(this, 420)));
+    // As wide as the large window; the area clips it at the small size.
+    m_toolBar->setFixedWidth(qRound(twipsToPixelsX(this, 15765)));
+}
+
+void frmMain::buildStatusBar()
+{
+    auto *bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("sbStatusBar"));
+    bar->setSizeGripEnabled(false);
+    setStatusBar(bar);
+    const int minWidth[5] = {1440, 1200, 900, 1440, 1000};
+    for (int i = 0; i < 5; ++i) {
+        auto *p = new QLabel(bar);
+        p->setObjectName(QStringLiteral("sbPanel%1").arg(i + 1));
+        p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        const int w = qRound(twipsToPixelsX(this, minWidth[i]));
+        if (i == 1 || i == 2)
+            p->setFixedWidth(w);
+        else
+            p->setMinimumWidth(w);
+        if (i == 0)
+            bar->addWidget(p, 1);
+        else
+            bar->addPermanentWidget(p);
+        m_panels[size_t(i)] = p;
+    }
+    m_panels[0]->setText(QStringLiteral("ｽﾃｰﾀｽ"));
+
+    // Panels 4 and 5 keep the date and the time of day current by themselves.
+    auto refresh = [this] {
+        const QDateTime now = m_svc.clock->now();
+        const QLocale loc = QLocale::system();
+        m_panels[3]->setText(loc.toString(now.date(), logging::rowDateFormat(loc)));
+        m_panels[4]->setText(loc.toString(now.time(), logging::shortTimeFormat(loc)));
+    };
+    m_clockPanels = new QTimer(this);
+    m_clockPanels->setInterval(1000);
+    connect(m_clockPanels, &QTimer::timeout, this, refresh);
+    m_clockPanels->start();
+    refresh();
+}
+
+void frmMain::buildReadingArea()
+{
+    m_area = new QWidget(this);
+    m_area->setObjectName(QStringLiteral("readingArea"));
+    setCentralWidget(m_area);
+
+    static const char16_t *const captions[8] = {u"瞬間風速", u"瞬間最大風速", u"平均風速",
+                                                u"平均最大風速", u"m/s", u"m/s", u"m/s", u"m/s"};
+    for (int n = 1; n <= 8; ++n) {
+        auto *l = new QLabel(QString::fromUtf16(captions[n - 1]), m_area);
+        l->setObjectName(QStringLiteral("Label%1").arg(n));
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        m_label[size_t(n - 1)] = l;
+    }
+    for (int i = 0; i < 4; ++i) {
+        auto *l = new QLabel(QStringLiteral("999.9"), m_area);
+        l->setObjectName(QStringLiteral("lblPeak(%1)").arg(i));
+        l->setFrameStyle(QFrame::Box | QFrame::Plain);
+        l->setLineWidth(1);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        l->setAutoFillBackground(true);
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::Window, Qt::white);
+        pal.setColor(QPalette::WindowText, Qt::black);
+        l->setPalette(pal);
+        m_lblPeak[size_t(i)] = l;
+    }
+    // Design geometry: the small multi layout with the design font sizes.
+    const Place design[12] = {
+        {240, 600, 1350, 225, 11.25},   {240, 2160, 1350, 225, 11.25},
+        {3120, 600, 1350, 225, 11.25},  {3120, 2160, 1350, 225, 11.25},
+        {2640, 1560, 735, 435, 21.75},  {2640, 3120, 735, 435, 21.75},
+        {5760, 1560, 735, 435, 21.75},  {5760, 3120, 735, 435, 21.75},
+        {360, 960, 2175, 1065, 48},     {360, 2520, 2175, 1065, 48},
+        {3480, 960, 2175, 1065, 48},    {3480, 2520, 2175, 1065, 48},
+    };
+    for (int i = 0; i < 8; ++i)
+        place(m_label[size_t(i)], design[i]);
+    for (int i = 0; i < 4; ++i)
+        place(m_lblPeak[size_t(i)], design[8 + i]);
+}
+
+void frmMain::place(QLabel *label, const Place &p)
+{
+    label->setFont(readingFont(p.points));
+    moveTwips(label, QRect(p.left, p.top, p.width, p.height));
+    // A caption or unit whose face is wider than the design face grows to fit its text
+    // rather than being cut off; the figures keep their box exactly.
+    if (label->frameShape() == QFrame::NoFrame) {
+        const QFontMetrics fm(label->font());
+        const int w = fm.horizontalAdvance(label->text()) + 2;
+        const int h = fm.height();
+        if (w > label->width() || h > label->height())
+            label->resize(qMax(w, label->width()), qMax(h, label->height()));
+    }
+}
+
+void frmMain::setAlarmColour(int figure, meterlink::AlarmColour colour)
+{
+    QLabel *l = m_lblPeak[size_t(figure)];
+    m_alarm[size_t(figure)] = colour;
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::Window, colourOf(colour));
+    l->setPalette(pal);
+}
+
+void frmMain::SetStatusText(int panel, const QString &text)
+{
+    if (panel >= 1 && panel <= 5)
+        m_panels[size_t(panel - 1)]->setText(text);
+}
+
+QString frmMain::StatusText(int panel) const
+{
+    return panel >= 1 && panel <= 5 ? m_panels[size_t(panel - 1)]->text() : QString();
+}
+
+// ---- life cycle -------------------------------------------------------------
+
+void frmMain::Form_Load()
+{
+    CenterForm(this, 6780, 4935);
+    setWindowTitle(kTitle);
+    ResetDisplay();
+    m_svc.timer->setInterval(100);
+    m_svc.timer->setEnabled(true);
+    m_menu[QStringLiteral("mnuViewMalti")]->setChecked(true);
+    m_menu[QStringLiteral("mnuViewMin")]->setChecked(true);
+    for (int i = 0; i < 4; ++i)
+        m_lblPeak[size_t(i)]->setText(gReadings[size_t(i)]);
+}
+
+bool frmMain::Form_QueryUnload()
+{
+    const auto answer = m_svc.messageBox->show(
+        this, QStringLiteral("プログラムを終了してもよろしいですか？"),
+        QStringLiteral("ﾌﾟﾛｸﾞﾗﾑの終了"), platform::MessageBox::Icon::Exclamation,
+        platform::MessageBox::Buttons::YesNo);
+    return answer != platform::MessageBox::Answer::Yes;
+}
+
+void frmMain::Form_Unload()
+{
+    m_unloaded = true;
+    SaveSettings(*m_svc.settings);
+    if (!m_svc.settings->sync()) {
+        m_svc.messageBox->show(this,
+                               QStringLiteral("設定を保存できませんでした。\n%1")
+                                   .arg(m_svc.settings->location()),
+                               QStringLiteral("QV475_XP"), platform::MessageBox::Icon::Exclamation,
+                               platform::MessageBox::Buttons::Ok);
+    }
+    m_svc.file->close();
+    mLogOpen = false;
+    // No further handler runs: the tick stops and the port is released.
+    m_svc.timer->setEnabled(false);
+    m_clockPanels->stop();
+    m_svc.port->close();
+    emit ended();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    if (Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::mnuFileExit_Click()
+{
+    close();
+}
+
+// ---- reading panel and view modes --------------------------------------------
+
+void frmMain::ShowAllReadings(bool visible)
+{
+    for (QLabel *l : m_label)
+        l->setVisible(visible);
+    for (QLabel *l : m_lblPeak)
+        l->setVisible(visible);
+}
+
+void frmMain::ShowPeakOnly()
+{
+    for (int n = 1; n <= 8; ++n)
+        m_label[size_t(n - 1)]->setVisible(n == 1 || n == 5);
+    for (int i = 0; i < 4; ++i)
+        m_lblPeak[size_t(i)]->setVisible(i == 0);
+}
+
+void frmMain::ShowAveOnly()
+{
+    for (int n = 1; n <= 8; ++n)
+        m_label[size_t(n - 1)]->setVisible(n == 3 || n == 7);
+    for (int i = 0; i < 4; ++i)
+        m_lblPeak[size_t(i)]->setVisible(i == 2);
+}
+
+void frmMain::mnuViewMalti_Click()
+{
+    m_menu[QStringLiteral("mnuViewMalti")]->setChecked(true);
+    m_menu[QStringLiteral("mnuViewPeak")]->setChecked(false);
+    m_menu[QStringLiteral("mnuViewAve")]->setChecked(false);
+    if (m_menu[QStringLiteral("mnuViewMin")]->isChecked())
+        LayoutMultiMin();
+    else
+        LayoutMultiMax();
+}
+
+void frmMain::mnuViewPeak_Click()
+{
+    m_menu[QStringLiteral("mnuViewMalti")]->setChecked(false);
+    m_menu[QStringLiteral("mnuViewPeak")]->setChecked(true);
+    m_menu[QStringLiteral("mnuViewAve")]->setChecked(false);
+    if (m_menu[QStringLiteral("mnuViewMin")]->isChecked())
+        LayoutPeakMin();
+    else
+        LayoutPeakMax();
+}
+
+void frmMain::mnuViewAve_Click()
+{
+    m_menu[QStringLiteral("mnuViewMalti")]->setChecked(false);
+    m_menu[QStringLiteral("mnuViewPeak")]->setChecked(false);
+    m_menu[QStringLiteral("mnuViewAve")]->setChecked(true);
+    if (m_menu[QStringLiteral("mnuViewMin")]->isChecked())
+        LayoutAveMin();
+    else
+        LayoutAveMax();
+}
+
+void frmMain::ResetDisplay()
+{
+    m_svc.port->setCommPort(gPort);
+    m_svc.port->setSettings(gComSt);
+    SetStatusText(1, texts::kFileStopped);
+    SetStatusText(2, texts::kLinkStopped);
+    SetStatusText(3, QStringLiteral("COM") + QString::number(gPort));
+    gLinkCountdown = 0;
+    // A log file left open here would take no more rows; close it rather than leak it.
+    m_svc.file->close();
+    mLogOpen = false;
+    m_due.resetCount(m_svc.clock->now().time().second());
+    for (QString &r : gReadings)
+        r = QStringLiteral("0.0");
+    setAlarmColour(0, meterlink::AlarmColour::White);
+    setAlarmColour(2, meterlink::AlarmColour::White);
+}
+
+// ---- window scaling layouts ----------------------------------------------------
+
+namespace {
+// Multi view, per label Label1..Label8 then lblPeak(0..3): large and small.
+constexpr int kMultiLarge[12][5] = {
+    {240, 600, 2730, 495, 22},      {240, 4440, 2730, 495, 22},    {7920, 600, 2730, 495, 22},
+    {7920, 4440, 2730, 495, 22},    {6120, 3360, 1635, 960, 48},   {6120, 7200, 1635, 960, 48},
+    {13800, 3360, 1635, 960, 48},   {13800, 7200, 1635, 960, 48},  {240, 1080, 5775, 3225, 150},
+    {240, 4920, 5775, 3225, 150},   {7920, 1080, 5775, 3225, 150}, {7920, 4920, 5775, 3225, 150},
+};
+constexpr int kMultiSmall[12][5] = {
+    {240, 600, 1350, 225, 11},   {240, 2160, 1350, 225, 11},   {3120, 600, 1350, 225, 11},
+    {3120, 2160, 1350, 225, 11}, {2640, 1560, 735, 435, 22},   {2640, 3120, 735, 435, 22},
+    {5760, 1560, 735, 435, 22},  {5760, 3120, 735, 435, 22},   {360, 960, 2175, 1065, 48},
+    {360, 2520, 2175, 1065, 48}, {3480, 960, 2175, 1065, 48},  {3480, 2520, 2175, 1065, 48},
+};
+// Single-value views: caption, unit, figure.
+constexpr int kSingleLarge[3][5] = {
+    {240, 600, 3000, 720, 36}, {13800, 7200, 1635, 960, 48}, {240, 1440, 13215, 6585, 300}};
+constexpr int kSingleSmall[3][5] = {
+    {240, 600, 1350, 345, 14}, {5760, 3120, 735, 435, 22}, {360, 960, 5295, 2625, 120}};
+constexpr double kLargeW = 15765, kLargeH = 9360, kSmallW = 6780, kSmallH = 4935;
+} // namespace
+
+#define QV_PLACE(label, row) place(label, {row[0], row[1], row[2], row[3], double(row[4])})
+
+void frmMain::LayoutMultiMax()
+{
+    ShowAllReadings(false);
+    for (int i = 0; i < 8; ++i)
+        QV_PLACE(m_label[size_t(i)], kMultiLarge[i]);
+    for (int i = 0; i < 4; ++i)
+        QV_PLACE(m_lblPeak[size_t(i)], kMultiLarge[8 + i]);
+    CenterForm(this, kLargeW, kLargeH);
+    ShowAllReadings(true);
+}
+
+void frmMain::LayoutMultiMin()
+{
+    ShowAllReadings(false);
+    for (int i = 0; i < 8; ++i)
+        QV_PLACE(m_label[size_t(i)], kMultiSmall[i]);
+    for (int i = 0; i < 4; ++i)
+        QV_PLACE(m_lblPeak[size_t(i)], kMultiSmall[8 + i]);
+    CenterForm(this, kSmallW, kSmallH);
+    ShowAllReadings(true);
+}
+
+void frmMain::LayoutPeakMax()
+{
+    ShowAllReadings(false);
+    QV_PLACE(m_label[0], kSingleLarge[0]);
+    QV_PLACE(m_label[4], kSingleLarge[1]);
+    QV_PLACE(m_lblPeak[0], kSingleLarge[2]);
+    CenterForm(this, kLargeW, kLargeH);
+    ShowPeakOnly();
+}
+
+void frmMain::LayoutPeakMin()
+{
+    ShowAllReadings(false);
+    QV_PLACE(m_label[0], kSingleSmall[0]);
+    QV_PLACE(m_label[4], kSingleSmall[1]);
+    QV_PLACE(m_lblPeak[0], kSingleSmall[2]);
+    CenterForm(this, kSmallW, kSmallH);
+    ShowPeakOnly();
+}
+
+void frmMain::LayoutAveMax()
+{
+    ShowAllReadings(false);
+    QV_PLACE(m_label[2], kSingleLarge[0]);
+    QV_PLACE(m_label[6], kSingleLarge[1]);
+    QV_PLACE(m_lblPeak[2], kSingleLarge[2]);
+    CenterForm(this, kLargeW, kLargeH);
+    ShowAveOnly();
+}
+
+void frmMain::LayoutAveMin()
+{
+    ShowAllReadings(false);
+    QV_PLACE(m_label[2], kSingleSmall[0]);
+    QV_PLACE(m_label[6], kSingleSmall[1]);
+    QV_PLACE(m_lblPeak[2], kSingleSmall[2]);
+    CenterForm(this, kSmallW, kSmallH);
+    ShowAveOnly();
+}
+
+#undef QV_PLACE
+
+void frmMain::mnuViewMax_Click()
+{
+    if (m_menu[QStringLiteral("mnuViewMalti")]->isChecked())
+        LayoutMultiMax();
+    else if (m_menu[QStringLiteral("mnuViewPeak")]->isChecked())
+        LayoutPeakMax();
+    else
+        LayoutAveMax();
+    m_menu[QStringLiteral("mnuViewMax")]->setChecked(true);
+    m_menu[QStringLiteral("mnuViewMin")]->setChecked(false);
+}
+
+void frmMain::mnuViewMin_Click()
+{
+    if (m_menu[QStringLiteral("mnuViewMalti")]->isChecked())
+        LayoutMultiMin();
+    else if (m_menu[QStringLiteral("mnuViewPeak")]->isChecked())
+        LayoutPeakMin();
+    else
+        LayoutAveMin();
+    m_menu[QStringLiteral("mnuViewMax")]->setChecked(false);
+    m_menu[QStringLiteral("mnuViewMin")]->setChecked(true);
+}
+
+// ---- menu and toolbar commands ---------------------------------------------------
+
+void frmMain::tbToolBar_ButtonClick(const QString &key)
+{
+    // The toolbar has no logic of its own; an error in the command it runs goes no further.
+    try {
+        if (key == QStringLiteral("出力開始"))
+            mnuFileOpen_Click();
+        else if (key == QStringLiteral("出力停止"))
+            mnuFileClose_Click();
+        else if (key == QStringLiteral("通信設定"))
+            mnuViewOptions_Click();
+        else if (key == QStringLiteral("接続"))
+            mnuFileCom_Click();
+        else if (key == QStringLiteral("切断"))
+            mnuFileStop_Click();
+        else if (key == QStringLiteral("縮小"))
+            mnuViewMin_Click();
+        else if (key == QStringLiteral("拡大"))
+            mnuViewMax_Click();
+        else if (key == QStringLiteral("問い合わせ"))
+            mnuHelpWeb_Click();
+    } catch (...) {
+    }
+}
+
+void frmMain::mnuViewOptions_Click()
+{
+    setCursor(Qt::WaitCursor);
+    ClosePort();
+    ScanPorts();
+    setCursor(Qt::ArrowCursor);
+    if (m_windows.options)
+        m_windows.options(this);
+    ResetDisplay();
+}
+
+void frmMain::mnuViewToolbar_Click()
+{
+    QAction *item = m_menu[QStringLiteral("mnuViewToolbar")];
+    item->setChecked(!item->isChecked());
+    m_toolBar->setVisible(item->isChecked());
+}
+
+void frmMain::mnuHelpAbout_Click()
+{
+    if (m_windows.about)
+        m_windows.about(this);
+}
+
+void frmMain::mnuHelpWeb_Click()
+{
+    if (m_windows.web)
+        m_windows.web(this);
+}
+
+void frmMain::setCommandsEnabled(bool linkStopped)
+{
+    m_buttons[3]->setEnabled(linkStopped);
+    m_buttons[4]->setEnabled(linkStopped);
+    m_menu[QStringLiteral("mnuViewOptions")]->setEnabled(linkStopped);
+    m_menu[QStringLiteral("mnuFileCom")]->setEnabled(linkStopped);
+}

@@ -1,0 +1,141 @@
+// The main window: reading area, menus, toolbar, status bar, and the commands that
+// connect to the meter, show its readings and log them.
+#pragma once
+
+#include "link/frame_decoder.h"
+#include "logging/due_rule.h"
+#include "platform/services.h"
+
+#include <QMainWindow>
+#include <QMap>
+#include <array>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QToolBar;
+class QStatusBar;
+class QTimer;
+
+class frmMain : public QMainWindow, private meterlink::AlarmSink
+{
+    Q_OBJECT
+public:
+    // Opens one of the program's other windows modally, owned by the main window.
+    using WindowOpener = std::function<void(QWidget *owner)>;
+    struct Windows {
+        WindowOpener options;
+        WindowOpener about;
+        WindowOpener web;
+    };
+
+    explicit frmMain(const platform::Services &services, Windows windows = {},
+                     QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Life cycle.
+    void Form_Load();
+    bool Form_QueryUnload(); // true when the close is cancelled
+    void Form_Unload();
+    void mnuFileExit_Click();
+
+    // Serial port control.
+    void SetStatusText(int panel, const QString &text);
+    QString StatusText(int panel) const;
+    void ScanPorts();
+    bool OpenPort();
+    void ClosePort();
+    bool SendCommand(const QString &command);
+    void mnuFileCom_Click();
+    void mnuFileStop_Click();
+    void StopLink();
+
+    // Reception and the periodic tick.
+    void MSComm1_OnComm();
+    void Timer1_Timer();
+
+    // Reading panel, view modes and layouts.
+    void ShowAllReadings(bool visible);
+    void ShowPeakOnly();
+    void ShowAveOnly();
+    void mnuViewMalti_Click();
+    void mnuViewPeak_Click();
+    void mnuViewAve_Click();
+    void ResetDisplay();
+    void LayoutMultiMax();
+    void LayoutMultiMin();
+    void LayoutPeakMax();
+    void LayoutPeakMin();
+    void LayoutAveMax();
+    void LayoutAveMin();
+    void mnuViewMax_Click();
+    void mnuViewMin_Click();
+
+    // Menu and toolbar commands.
+    void tbToolBar_ButtonClick(const QString &key);
+    void mnuViewOptions_Click();
+    void mnuViewToolbar_Click();
+    void mnuHelpAbout_Click();
+    void mnuHelpWeb_Click();
+
+    // File output.
+    void mnuFileOpen_Click();
+    void mnuFileClose_Click();
+    void WriteLogRecord();
+
+    // Controls, for the tests and the program's other windows.
+    QLabel *lblPeak(int i) const { return m_lblPeak[size_t(i)]; }
+    QLabel *label(int n) const { return m_label[size_t(n - 1)]; } // Label1 to Label8
+    QAction *menuItem(const QString &name) const { return m_menu.value(name); }
+    QAction *toolButton(int index) const { return m_buttons[size_t(index - 1)]; }
+    QToolBar *toolBar() const { return m_toolBar; }
+    meterlink::AlarmColour alarmColour(int figure) const { return m_alarm[size_t(figure)]; }
+    bool logOpen() const { return mLogOpen; }
+    QString logFileName() const { return m_logPath; }
+    qint16 blinkCount() const { return mBlinkCount; }
+    const logging::DueRule &dueRule() const { return m_due; }
+
+signals:
+    // The program is to end (the main window has unloaded).
+    void ended();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    struct Place {
+        int left, top, width, height;
+        double points;
+    };
+    void setAlarmColour(int figure, meterlink::AlarmColour colour) override;
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    void buildReadingArea();
+    void place(QLabel *label, const Place &p);
+    void setCommandsEnabled(bool linkStopped);
+    void fileWarning(const QString &text);
+    QAction *addItem(class QMenu *menu, const QString &name, const QString &caption,
+                     const QKeySequence &key, void (frmMain::*handler)());
+
+    platform::Services m_svc;
+    Windows m_windows;
+
+    QWidget *m_area = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    std::array<QAction *, 11> m_buttons{};
+    std::array<QLabel *, 5> m_panels{};
+    std::array<QLabel *, 4> m_lblPeak{};
+    std::array<QLabel *, 8> m_label{};
+    QMap<QString, QAction *> m_menu;
+    QTimer *m_clockPanels = nullptr;
+
+    std::array<meterlink::AlarmColour, 4> m_alarm{};
+    meterlink::FrameReceiver m_receiver;
+
+    qint16 mBlinkCount = 0;
+    bool mLogOpen = false;
+    QString m_logPath;
+    logging::DueRule m_due;
+    bool m_unloaded = false;
+};

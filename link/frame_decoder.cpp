@@ -1,0 +1,122 @@
+#include "link/frame_decoder.h"
+
+#include <cmath>
+#include <optional>
+
+namespace meterlink {
+
+namespace {
+
+// A field read as a decimal number: blanks around it, an optional sign, digits with an
+// optional decimal point. Gives the reading in tenths of m/s, rounded.
+std::optional<long long> fieldTenths(QByteArrayView field)
+{
+    qsizetype i = 0, n = field.size();
+    while (i < n && field[i] == ' ')
+        ++i;
+    while (n > i && field[n - 1] == ' ')
+        --n;
+    bool negative = false;
+    if (i < n && (field[i] == '+' || field[i] == '-')) {
+        negative = field[i] == '-';
+        ++i;
+    }
+    long long whole = 0;
+    int digits = 0;
+    while (i < n && field[i] >= '0' && field[i] <= '9') {
+        whole = whole * 10 + (field[i] - '0');
+        ++digits;
+        ++i;
+    }
+    double fraction = 0.0;
+    if (i < n && field[i] == '.') {
+        ++i;
+        double scale = 0.1;
+        while (i < n && field[i] >= '0' && field[i] <= '9') {
+            fraction += (field[i] - '0') * scale;
+            scale /= 10;
+            ++digits;
+            ++i;
+        }
+    }
+    if (digits == 0 || i != n)
+        return std::nullopt;
+    // The field is in 0.1 m/s, so its value rounded is the number of tenths.
+    const long long tenths = std::llround(double(whole) + fraction);
+    return negative ? -tenths : tenths;
+}
+
+QString formatTenths(long long tenths)
+{
+    // "#0.0": at least one digit before the point, exactly one after.
+    const bool negative = tenths < 0;
+    const long long a = negative ? -tenths : tenths;
+    QString s = QString::number(a / 10) + QLatin1Char('.') + QChar(u'0' + int(a % 10));
+    return negative ? QLatin1Char('-') + s : s;
+}
+
+} // namespace
+
+AlarmColour alarmColourForLevel(int level)
+{
+    switch (level) {
+    case 1:
+        return AlarmColour::Yellow;
+    case 2:
+        return AlarmColour::Red;
+    default:
+        return AlarmColour::White;
+    }
+}
+
+void DecodeFrame(QByteArrayView text, Readings &readings, AlarmSink *sink)
+{
+    const qsizetype offset = (!text.isEmpty() && text[0] == 'D') ? 1 : 0;
+    for (int k = 0; k < 4; ++k) {
+        const qsizetype start = 5 * k + offset;
+        const QByteArrayView field =
+            start < text.size() ? text.sliced(start, qMin<qsizetype>(4, text.size() - start))
+                                : QByteArrayView();
+        const auto tenths = fieldTenths(field);
+        if (!tenths)
+            return;
+        readings[size_t(k)] = formatTenths(*tenths);
+    }
+    if (text.size() < 23 + offset)
+        return;
+    const struct {
+        qsizetype position;
+        int figure;
+    } flags[] = {{20 + offset, 0}, {22 + offset, 2}};
+    for (const auto &flag : flags) {
+        const char c = text[flag.position];
+        if (c < '0' || c > '9')
+            return;
+        if (sink)
+            sink->setAlarmColour(flag.figure, alarmColourForLevel(c - '0'));
+    }
+}
+
+void FrameReceiver::feed(QByteArrayView bytes)
+{
+    const char *p = bytes.data();
+    const char *const end = p + bytes.size();
+    while (p < end) {
+        // Find the next STX or CR; everything before it is frame text.
+        const char *q = p;
+        while (q < end && *q != kStx && *q != kCr)
+            ++q;
+        const qsizetype room = kRxBufferLimit - m_buffer.size();
+        if (room > 0)
+            m_buffer.append(p, qMin<qsizetype>(room, q - p));
+        if (q == end)
+            break;
+        if (*q == kStx)
+            m_buffer.clear();
+        else
+            DecodeFrame(m_buffer, m_readings, m_sink);
+        p = q + 1;
+    }
+}
+
+} // namespace meterlink

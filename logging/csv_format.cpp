@@ -1,0 +1,104 @@
+#include "logging/csv_format.h"
+
+#include <QStringEncoder>
+
+namespace logging {
+
+std::optional<QString> logBaseName(const QString &fName)
+{
+    const qsizetype at = fName.indexOf(QLatin1String(".csv"), 0, Qt::CaseSensitive);
+    if (at < 0)
+        return std::nullopt;
+    return fName.left(at);
+}
+
+QString logStamp(const QDateTime &when)
+{
+    return when.toString(QStringLiteral("yyMMddHHmm"));
+}
+
+QString freeLogFileName(const QString &base, const QString &stamp,
+                        const std::function<bool(const QString &)> &exists)
+{
+    QString name = base + stamp + QLatin1String(".csv");
+    for (int n = 2; exists(name); ++n)
+        name = base + stamp + QLatin1Char('_') + QString::number(n) + QLatin1String(".csv");
+    return name;
+}
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+}
+
+QString headerLine(int mask)
+{
+    QString line;
+    if (mask & 1)
+        line += QStringLiteral("年月日,時刻,");
+    if (mask & 2)
+        line += QStringLiteral("瞬間風速,");
+    if (mask & 4)
+        line += QStringLiteral("瞬間最大風速,");
+    if (mask & 8)
+        line += QStringLiteral("平均風速,");
+    if (mask & 16)
+        line += QStringLiteral("平均最大風速");
+    return line + kCrLf;
+}
+
+QString rowLine(int mask, const QString &date, const QString &time,
+                const std::array<QString, 4> &readings)
+{
+    QString line;
+    line.reserve(64);
+    const QChar comma = QLatin1Char(',');
+    if (mask & 1)
+        line += date + comma + time + comma;
+    if (mask & 2)
+        line += readings[0] + comma;
+    if (mask & 4)
+        line += readings[1] + comma;
+    if (mask & 8)
+        line += readings[2] + comma;
+    if (mask & 16)
+        line += readings[3];
+    return line + kCrLf;
+}
+
+QByteArray toCp932(const QString &text)
+{
+    QStringEncoder encoder("windows-31j");
+    if (!encoder.isValid())
+        return text.toLocal8Bit();
+    return encoder.encode(text);
+}
+
+QString rowDateFormat(const QLocale &locale)
+{
+    if (locale.language() == QLocale::C)
+        return QStringLiteral("yyyy/MM/dd");
+    return locale.dateFormat(QLocale::ShortFormat);
+}
+
+QString rowTimeFormat(const QLocale &locale)
+{
+    if (locale.language() == QLocale::C)
+        return QStringLiteral("H:mm:ss");
+    // The short time format carries no seconds; put them after the minutes.
+    QString f = locale.timeFormat(QLocale::ShortFormat);
+    if (f.contains(QLatin1Char('s')))
+        return f;
+    const qsizetype mm = f.indexOf(QLatin1String("mm"));
+    if (mm < 0)
+        return f + QStringLiteral(":ss");
+    return f.insert(mm + 2, QStringLiteral(":ss"));
+}
+
+QString shortTimeFormat(const QLocale &locale)
+{
+    if (locale.language() == QLocale::C)
+        return QStringLiteral("H:mm");
+    return locale.timeFormat(QLocale::ShortFormat);
+}
+
+} // namespace logging

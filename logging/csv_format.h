@@ -1,0 +1,43 @@
+// CSV log file naming, the header line, the data rows and their encoding.
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <array>
+#include <functional>
+#include <optional>
+
+namespace logging {
+
+// The base of the log file name: fName up to, not including, its first ".csv"
+// (case-sensitive). Nothing when fName holds no ".csv".
+std::optional<QString> logBaseName(const QString &fName);
+
+// "YYMMDDHHNN" of the given local time.
+QString logStamp(const QDateTime &when);
+
+// base + stamp + ".csv"; when that exists, base + stamp + "_2.csv", "_3", ... the first free
+// name, so that an earlier log is never overwritten.
+QString freeLogFileName(const QString &base, const QString &stamp,
+                        const std::function<bool(const QString &)> &exists);
+
+// The header line of the selected columns (bits 0 to 4 of mask), ending in CR LF.
+QString headerLine(int mask);
+
+// One data row of the selected columns, ending in CR LF.
+QString rowLine(int mask, const QString &date, const QString &time,
+                const std::array<QString, 4> &readings);
+
+// Code page 932 bytes (no byte-order mark) of the text.
+QByteArray toCp932(const QString &text);
+
+// The date and time formats of rows: the locale's short date format and its time format
+// with seconds; the C locale takes the Japanese forms yyyy/MM/dd and H:mm:ss.
+QString rowDateFormat(const QLocale &locale);
+QString rowTimeFormat(const QLocale &locale);
+// The status bar's time of day: hours and minutes (H:mm under the C locale).
+QString shortTimeFormat(const QLocale &locale);
+
+} // namespace logging

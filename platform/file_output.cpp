@@ -1,0 +1,124 @@
+#include "platform/file_output.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+QString describeFileError(int err)
+{
+    switch (err) {
+    case ENOENT:
+        return QStringLiteral("指定されたﾊﾟｽが見つかりません。");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("ｱｸｾｽが拒否されました。");
+    case EROFS:
+        return QStringLiteral("書き込み禁止のﾃﾞｨｽｸです。");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("ﾃﾞｨｽｸの空き容量が不足しています。");
+    case EISDIR:
+        return QStringLiteral("同じ名前のﾌｫﾙﾀﾞがあります。");
+    case ENOTDIR:
+        return QStringLiteral("ﾊﾟｽの途中にﾌｫﾙﾀﾞでないものがあります。");
+    case EEXIST:
+        return QStringLiteral("同じ名前のﾌｧｲﾙが既にあります。");
+    case ENAMETOOLONG:
+        return QStringLiteral("ﾌｧｲﾙ名が長すぎます。");
+    case EINVAL:
+        return QStringLiteral("ﾌｧｲﾙ名が正しくありません。");
+    case EIO:
+        return QStringLiteral("ﾃﾞｨｽｸの入出力ｴﾗｰが発生しました。");
+    case EFBIG:
+        return QStringLiteral("ﾌｧｲﾙが大きすぎます。");
+    default:
+        return QStringLiteral("ﾌｧｲﾙｴﾗｰが発生しました。(ｺｰﾄﾞ %1)").arg(err);
+    }
+}
+
+LocalFileOutput::~LocalFileOutput()
+{
+    close();
+}
+
+bool LocalFileOutput::exists(const QString &path) const
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+bool LocalFileOutput::create(const QString &path, QString *error)
+{
+    close();
+    const QByteArray name = QFile::encodeName(path);
+    int fd;
+    do {
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        if (error)
+            *error = describeFileError(errno);
+        return false;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) == 0) {
+        m_inode = st.st_ino;
+        m_device = st.st_dev;
+    }
+    m_fd = fd;
+    m_path = path;
+    m_size = 0;
+    return true;
+}
+
+bool LocalFileOutput::write(const QByteArray &bytes, QString *error)
+{
+    auto fail = [error](int err) {
+        if (error)
+            *error = describeFileError(err);
+        return false;
+    };
+    if (m_fd < 0)
+        return fail(EBADF);
+
+    // On Linux a deleted or replaced file still takes writes that no one will ever read:
+    // treat that as a failed write so the user learns of it.
+    struct stat st;
+    if (::stat(QFile::encodeName(m_path).constData(), &st) != 0)
+        return fail(errno);
+    if (st.st_ino != m_inode || st.st_dev != m_device)
+        return fail(ENOENT);
+
+    const char *p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(m_fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int err = errno;
+            // Keep the file to its last whole line.
+            [[maybe_unused]] const int r = ::ftruncate(m_fd, m_size);
+            return fail(err);
+        }
+        p += n;
+        left -= n;
+    }
+    m_size += bytes.size();
+    return true;
+}
+
+void LocalFileOutput::close()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+} // namespace platform

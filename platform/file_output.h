@@ -1,0 +1,45 @@
+// Output of one text file at a time: created new, written in whole lines, each line
+// handed to the operating system at once, failures described in Japanese.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+class FileOutput
+{
+public:
+    virtual ~FileOutput() = default;
+    virtual bool exists(const QString &path) const = 0;
+    // Creates a new file; fails if the path exists.
+    virtual bool create(const QString &path, QString *error) = 0;
+    // Writes and flushes; on failure the file keeps what was written before this call.
+    virtual bool write(const QByteArray &bytes, QString *error) = 0;
+    // Closing a file that is not open does nothing.
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+};
+
+class LocalFileOutput : public FileOutput
+{
+public:
+    ~LocalFileOutput() override;
+    bool exists(const QString &path) const override;
+    bool create(const QString &path, QString *error) override;
+    bool write(const QByteArray &bytes, QString *error) override;
+    void close() override;
+    bool isOpen() const override { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+    QString m_path;
+    long long m_size = 0;
+    unsigned long long m_inode = 0;
+    unsigned long long m_device = 0;
+};
+
+// Japanese description of an errno value, for the messages the user sees.
+QString describeFileError(int err);
+
+} // namespace platform

@@ -1,0 +1,108 @@
+#include "platform/serial_port.h"
+
+#include "platform/serial_settings.h"
+
+#include <QSerialPort>
+
+namespace platform {
+
+QtSerialPort::QtSerialPort(Resolver resolver, QObject *parent)
+    : SerialPort(parent), m_resolver(std::move(resolver)), m_port(new QSerialPort(this))
+{
+    connect(m_port, &QSerialPort::readyRead, this, &SerialPort::comm);
+    connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
+        // A device that went away makes QSerialPort repeat ReadError in a tight loop:
+        // stop reading at once; the link watchdog notices the silence on its own.
+        if (e == QSerialPort::ReadError || e == QSerialPort::ResourceError) {
+            if (m_port->isOpen())
+                m_port->close();
+        }
+        // UnsupportedOperationError (no modem lines on a pseudo-terminal) is harmless.
+    });
+}
+
+QtSerialPort::~QtSerialPort() = default;
+
+void QtSerialPort::setCommPort(int n)
+{
+    m_commPort = n;
+}
+
+void QtSerialPort::setSettings(const QString &settings)
+{
+    m_settings = settings;
+}
+
+bool QtSerialPort::open(QString *error)
+{
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (m_port->isOpen())
+        return fail(QStringLiteral("port already open"));
+    const auto cfg = parseSerialSettings(m_settings);
+    if (!cfg)
+        return fail(QStringLiteral("invalid settings: %1").arg(m_settings));
+    const QString path = m_resolver ? m_resolver(m_commPort) : QString();
+    if (path.isEmpty())
+        return fail(QStringLiteral("no device for COM%1").arg(m_commPort));
+
+    m_port->setPortName(path);
+    if (!m_port->open(QIODevice::ReadWrite))
+        return fail(m_port->errorString());
+
+    using P = SerialSettings::Parity;
+    using S = SerialSettings::StopBits;
+    const QSerialPort::Parity parity = cfg->parity == P::None   ? QSerialPort::NoParity
+                                       : cfg->parity == P::Even ? QSerialPort::EvenParity
+                                       : cfg->parity == P::Odd  ? QSerialPort::OddParity
+                                       : cfg->parity == P::Mark ? QSerialPort::MarkParity
+                                                                : QSerialPort::SpaceParity;
+    const QSerialPort::StopBits stop = cfg->stopBits == S::One          ? QSerialPort::OneStop
+                                       : cfg->stopBits == S::OneAndHalf ? QSerialPort::OneAndHalfStop
+                                                                        : QSerialPort::TwoStop;
+    // Pseudo-terminals reject some of these settings; what matters is that the port is open.
+    m_port->setBaudRate(cfg->baud);
+    m_port->setDataBits(static_cast<QSerialPort::DataBits>(cfg->dataBits));
+    m_port->setParity(parity);
+    m_port->setStopBits(stop);
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
+    m_port->clearError();
+    return true;
+}
+
+void QtSerialPort::close()
+{
+    if (m_port->isOpen())
+        m_port->close();
+}
+
+bool QtSerialPort::isOpen() const
+{
+    return m_port->isOpen();
+}
+
+int QtSerialPort::inBufferCount() const
+{
+    return m_port->isOpen() ? int(qMin<qint64>(m_port->bytesAvailable(), INT_MAX)) : 0;
+}
+
+QByteArray QtSerialPort::input(int max)
+{
+    return m_port->isOpen() ? m_port->read(max) : QByteArray();
+}
+
+bool QtSerialPort::output(const QByteArray &bytes)
+{
+    if (!m_port->isOpen())
+        return false;
+    if (m_port->write(bytes) != bytes.size())
+        return false;
+    // Commands are two bytes; hand them to the device now rather than at the next event loop turn.
+    m_port->flush();
+    return true;
+}
+
+} // namespace platform

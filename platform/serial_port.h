@@ -1,0 +1,70 @@
+// The one serial port to the meter: port number, line settings, open state,
+// the waiting input and output, and a notification when characters arrive.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QSerialPort;
+
+namespace platform {
+
+class SerialPort : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Port number (1 = COM1); the caller sets it only while the port is closed.
+    virtual void setCommPort(int n) = 0;
+    virtual int commPort() const = 0;
+    // Line settings such as "9600,n,8,1"; a string the port cannot use makes open() fail.
+    virtual void setSettings(const QString &settings) = 0;
+    virtual QString settings() const = 0;
+
+    // Opens the port; on failure returns false with a description in *error.
+    virtual bool open(QString *error) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    virtual int inBufferCount() const = 0;
+    // Takes up to max waiting characters.
+    virtual QByteArray input(int max) = 0;
+    // Sends the bytes; false when they could not be handed to the port.
+    virtual bool output(const QByteArray &bytes) = 0;
+
+signals:
+    // Raised as soon as at least one character has arrived.
+    void comm();
+};
+
+// QSerialPort on the user-interface thread; COM numbers resolved by a function.
+class QtSerialPort : public SerialPort
+{
+    Q_OBJECT
+public:
+    using Resolver = std::function<QString(int)>;
+    explicit QtSerialPort(Resolver resolver, QObject *parent = nullptr);
+    ~QtSerialPort() override;
+
+    void setCommPort(int n) override;
+    int commPort() const override { return m_commPort; }
+    void setSettings(const QString &settings) override;
+    QString settings() const override { return m_settings; }
+    bool open(QString *error) override;
+    void close() override;
+    bool isOpen() const override;
+    int inBufferCount() const override;
+    QByteArray input(int max) override;
+    bool output(const QByteArray &bytes) override;
+
+private:
+    Resolver m_resolver;
+    QSerialPort *m_port;
+    int m_commPort = 1;
+    QString m_settings;
+};
+
+} // namespace platform

@@ -1,0 +1,177 @@
+// Loading and saving the five settings through the real INI store.
+#include "app/globals.h"
+#include "app/settings.h"
+#include "platform/settings_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace basSubMain;
+
+class TstSettings : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString iniPath() const { return m_dir.filePath(QStringLiteral("QV475_XP.ini")); }
+    void writeIni(const QByteArray &text)
+    {
+        QFile f(iniPath());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    }
+    QString readIni()
+    {
+        QFile f(iniPath());
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+private slots:
+    void init()
+    {
+        resetGlobals();
+        QFile::remove(iniPath());
+    }
+
+    void parseInt16_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("value");
+        QTest::newRow("plain") << "600" << true << 600;
+        QTest::newRow("negative") << "-5" << true << -5;
+        QTest::newRow("plus") << "+7" << true << 7;
+        QTest::newRow("min") << "-32768" << true << -32768;
+        QTest::newRow("max") << "32767" << true << 32767;
+        QTest::newRow("over") << "32768" << false << 0;
+        QTest::newRow("under") << "-32769" << false << 0;
+        QTest::newRow("huge") << "99999999999999999999" << false << 0;
+        QTest::newRow("empty") << "" << false << 0;
+        QTest::newRow("sign only") << "-" << false << 0;
+        QTest::newRow("letters") << "abc" << false << 0;
+        QTest::newRow("trailing text") << "12x" << false << 0;
+        QTest::newRow("blank inside") << "1 2" << false << 0;
+        QTest::newRow("hex") << "0x10" << false << 0;
+        QTest::newRow("fraction") << "1.5" << false << 0;
+        QTest::newRow("full-width digits") << QStringLiteral("１２") << false << 0;
+    }
+    void parseInt16()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(int, value);
+        const auto v = basSubMain::parseInt16(text);
+        QCOMPARE(v.has_value(), ok);
+        if (ok)
+            QCOMPARE(int(*v), value);
+    }
+
+    void firstRunGivesDefaultsAndSavesExactTexts()
+    {
+        platform::IniSettingsStore store(iniPath());
+        gPort = 9;
+        gFOut = 3;
+        LoadSettings(store);
+        QCOMPARE(gPort, qint16(1));
+        QCOMPARE(gComSt, QStringLiteral("9600,n,8,1"));
+        QCOMPARE(gFName, QString());
+        QCOMPARE(gFOut, qint16(31));
+        QCOMPARE(gFTime, qint16(600));
+
+        SaveSettings(store);
+        QVERIFY(store.sync());
+        platform::IniSettingsStore again(iniPath());
+        const QString g = QStringLiteral("Settings");
+        QCOMPARE(again.text(g, "Port"), std::optional<QString>("1"));
+        QCOMPARE(again.text(g, "ComSt"), std::optional<QString>("9600,n,8,1"));
+        // An empty name is stored as an empty value, not left out.
+        QCOMPARE(again.text(g, "fName"), std::optional<QString>(""));
+        QCOMPARE(again.text(g, "fOut"), std::optional<QString>("31"));
+        QCOMPARE(again.text(g, "fTime"), std::optional<QString>("600"));
+        QVERIFY(readIni().contains(QStringLiteral("fName=\n")) ||
+                readIni().contains(QStringLiteral("fName=\r\n")));
+    }
+
+    void storedValuesLoadAndRoundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("comSt");
+        QTest::addColumn<QString>("fName");
+        QTest::addColumn<int>("fOut");
+        QTest::addColumn<int>("fTime");
+        QTest::newRow("interval 30")
+            << QByteArray("[Settings]\nfTime=30\n") << 1 << "9600,n,8,1" << "" << 31 << 30;
+        // Written by hand without quotes, QSettings reads the line as a list.
+        QTest::newRow("comma trap") << QByteArray("[Settings]\nComSt=19200,n,8,1\nPort=3\n") << 3
+                                    << "19200,n,8,1" << "" << 31 << 600;
+        QTest::newRow("quoted") << QByteArray("[Settings]\nComSt=\"38400,n,8,1\"\n") << 1
+                                << "38400,n,8,1" << "" << 31 << 600;
+        QTest::newRow("garbage integers")
+            << QByteArray("[Settings]\nPort=abc\nfOut=\nfTime=12s\n") << 1 << "9600,n,8,1" << ""
+            << 31 << 600;
+        QTest::newRow("huge integers")
+            << QByteArray("[Settings]\nPort=70000\nfOut=-40000\nfTime=99999999999999999999\n")
+            << 1 << "9600,n,8,1" << "" << 31 << 600;
+        QTest::newRow("negative kept") << QByteArray("[Settings]\nfTime=-5\nPort=-1\n") << -1
+                                       << "9600,n,8,1" << "" << 31 << -5;
+        QTest::newRow("japanese path")
+            << QByteArray("[Settings]\nfName=/home/u/\xe9\xa2\xa8/log.csv\n") << 1 << "9600,n,8,1"
+            << QStringLiteral("/home/u/風/log.csv") << 31 << 600;
+        QTest::newRow("no settings group") << QByteArray("[Other]\nPort=5\n") << 1 << "9600,n,8,1"
+                                           << "" << 31 << 600;
+        QTest::newRow("not an ini file")
+            << QByteArray("\x00\xff\xfe garbage ]]][[[ = = =\n\n\x01\x02", 30) << 1 << "9600,n,8,1"
+            << "" << 31 << 600;
+    }
+    void storedValuesLoadAndRoundTrip()
+    {
+        QFETCH(QByteArray, ini);
+        writeIni(ini);
+        {
+            platform::IniSettingsStore store(iniPath());
+            LoadSettings(store);
+        }
+        QTEST(int(gPort), "port");
+        QTEST(gComSt, "comSt");
+        QTEST(gFName, "fName");
+        QTEST(int(gFOut), "fOut");
+        QTEST(int(gFTime), "fTime");
+
+        // Saved and loaded again, the same values come back.
+        const auto before = std::make_tuple(gPort, gComSt, gFName, gFOut, gFTime);
+        {
+            platform::IniSettingsStore store(iniPath());
+            SaveSettings(store);
+            QVERIFY(store.sync());
+        }
+        resetGlobals();
+        platform::IniSettingsStore store(iniPath());
+        LoadSettings(store);
+        QCOMPARE(std::make_tuple(gPort, gComSt, gFName, gFOut, gFTime), before);
+    }
+
+    void storeInReadOnlyFolderReportsFailure()
+    {
+        // A folder where the file should be cannot be written by anyone, root included.
+        QVERIFY(QDir().mkpath(iniPath()));
+        platform::IniSettingsStore store(iniPath());
+        SaveSettings(store);
+        QVERIFY(!store.sync());
+        QVERIFY(QDir().rmdir(iniPath()));
+    }
+
+    void portsGroupIsNeverWritten()
+    {
+        writeIni("[Ports]\nCOM3=/dev/pts/9\n");
+        platform::IniSettingsStore store(iniPath());
+        LoadSettings(store);
+        SaveSettings(store);
+        QVERIFY(store.sync());
+        QVERIFY(readIni().contains(QStringLiteral("COM3=/dev/pts/9")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSettings)
+#include "tst_settings.moc"

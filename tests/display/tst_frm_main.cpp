@@ -1,0 +1,528 @@
+// The main window driven through its commands with a fake port, timer, clock and boxes.
+#include "app/globals.h"
+#include "display/frm_main.h"
+#include "fakes.h"
+#include "link/status_texts.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+using namespace basSubMain;
+using Icon = platform::MessageBox::Icon;
+using Buttons = platform::MessageBox::Buttons;
+using Answer = platform::MessageBox::Answer;
+
+namespace {
+QByteArray frame(const char *a, const char *b, const char *c, const char *d, char f1, char f2)
+{
+    return QByteArray("\x02") + a + ',' + b + ',' + c + ',' + d + ',' + f1 + ',' + f2 + '\r';
+}
+QRect twips(QWidget *w)
+{
+    return w->property("twipsGeometry").toRect();
+}
+} // namespace
+
+class TstFrmMain : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<fakes::World> world;
+    std::unique_ptr<frmMain> w;
+    int optionsOpened = 0;
+
+    void make()
+    {
+        frmMain::Windows windows;
+        windows.options = [this](QWidget *) { ++optionsOpened; };
+        w = std::make_unique<frmMain>(world->services(), windows);
+    }
+    void tick(int n = 1)
+    {
+        for (int i = 0; i < n; ++i)
+            world->timer.fire();
+    }
+
+private slots:
+    void init()
+    {
+        resetGlobals();
+        world = std::make_unique<fakes::World>();
+        optionsOpened = 0;
+        make();
+    }
+    void cleanup()
+    {
+        w.reset();
+        world.reset();
+    }
+
+    void startUpState()
+    {
+        QCOMPARE(w->windowTitle(), QStringLiteral("QV-475簡易ソフト"));
+        QCOMPARE(world->timer.interval(), 100);
+        QVERIFY(world->timer.isEnabled());
+        QCOMPARE(w->StatusText(1), texts::kFileStopped);
+        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(3), QStringLiteral("COM1"));
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(gReadings[size_t(i)], QStringLiteral("0.0"));
+            QCOMPARE(w->lblPeak(i)->text(), QStringLiteral("0.0"));
+        }
+        QVERIFY(w->menuItem("mnuViewMalti")->isChecked());
+        QVERIFY(w->menuItem("mnuViewMin")->isChecked());
+        QVERIFY(w->menuItem("mnuViewToolbar")->isChecked());
+        QVERIFY(!w->menuItem("mnuViewMax")->isChecked());
+        QCOMPARE(w->property("twipsWidth").toDouble(), 6780.0);
+        QCOMPARE(w->property("twipsHeight").toDouble(), 5055.0);
+        QCOMPARE(world->port.commPort(), 1);
+        QCOMPARE(world->port.settings(), QStringLiteral("9600,n,8,1"));
+        for (QAction *a : w->findChildren<QAction *>())
+            QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
+        QVERIFY(world->messageBox.shown.isEmpty());
+    }
+
+    void exitAsksOnceAndNoChangesNothing()
+    {
+        world->port.usable = {1};
+        w->mnuFileCom_Click();
+        QSignalSpy ended(w.get(), &frmMain::ended);
+        world->messageBox.answers = {Answer::No};
+        w->mnuFileExit_Click();
+        QCOMPARE(world->messageBox.shown.size(), 1);
+        const fakes::Box box = world->messageBox.shown[0];
+        QCOMPARE(box.text, QStringLiteral("プログラムを終了してもよろしいですか？"));
+        QCOMPARE(box.title, QStringLiteral("ﾌﾟﾛｸﾞﾗﾑの終了"));
+        QCOMPARE(box.icon, Icon::Exclamation);
+        QCOMPARE(box.buttons, Buttons::YesNo);
+        QCOMPARE(ended.count(), 0);
+        QVERIFY(world->port.isOpen());
+        QVERIFY(world->timer.isEnabled());
+        QVERIFY(world->settings.values.isEmpty());
+        QCOMPARE(gLinkCountdown, qint16(20));
+    }
+
+    void exitYesSavesFiveKeysAndEnds()
+    {
+        QSignalSpy ended(w.get(), &frmMain::ended);
+        world->messageBox.answers = {Answer::Yes};
+        w->show();
+        QVERIFY(w->close());
+        QCOMPARE(world->messageBox.shown.size(), 1);
+        QCOMPARE(ended.count(), 1);
+        const QMap<QString, QString> expected = {{"Settings/Port", "1"},
+                                                 {"Settings/ComSt", "9600,n,8,1"},
+                                                 {"Settings/fName", ""},
+                                                 {"Settings/fOut", "31"},
+                                                 {"Settings/fTime", "600"}};
+        QCOMPARE(world->settings.values, expected);
+        QVERIFY(!world->timer.isEnabled());
+    }
+
+    void unwritableStoreIsReportedAtExit()
+    {
+        world->settings.writable = false;
+        world->messageBox.answers = {Answer::Yes};
+        QSignalSpy ended(w.get(), &frmMain::ended);
+        w->mnuFileExit_Click();
+        QCOMPARE(world->messageBox.shown.size(), 2);
+        QVERIFY(world->messageBox.shown[1].text.contains("/fake/QV475_XP.ini"));
+        QCOMPARE(ended.count(), 1);
+    }
+
+    void menuTree()
+    {
+        struct Item {
+            const char *name;
+            const char16_t *caption;
+            int key;
+        };
+        const Item items[] = {
+            {"mnuFile", u"ﾌｧｲﾙ(&F)", 0},
+            {"mnuFileOpen", u"ﾌｧｲﾙ出力開始(&O)...", Qt::Key_F2},
+            {"mnuFileClose", u"ﾌｧｲﾙ出力停止(&C)", 0},
+            {"mnuFileCom", u"接続(&M)", Qt::Key_F5},
+            {"mnuFileStop", u"切断(&P)", 0},
+            {"mnuFileExit", u"終了(&X)", 0},
+            {"mnuView", u"表示(&V)", 0},
+            {"mnuViewToolbar", u"ﾂｰﾙ ﾊﾞｰ(&T)", 0},
+            {"mnuViewOptions", u"通信設定(&S)...", 0},
+            {"mnuViewMin", u"画面縮小(&N)", Qt::Key_F3},
+            {"mnuViewMax", u"画面拡大(&L)", Qt::Key_F4},
+            {"mnuViewMalti", u"ﾏﾙﾁ表示(&B)", Qt::Key_F6},
+            {"mnuViewPeak", u"瞬間風速値表示(&K)", Qt::Key_F7},
+            {"mnuViewAve", u"平均風速値表示(&E)", Qt::Key_F8},
+            {"mnuHelp", u"ﾍﾙﾌﾟ(&H)", 0},
+            {"mnuHelpWeb", u"問い合わせ(&W)", 0},
+            {"mnuHelpAbout", u"ﾊﾞｰｼﾞｮﾝ情報(&A)", 0},
+        };
+        for (const Item &it : items) {
+            QAction *a = w->menuItem(it.name);
+            QVERIFY2(a, it.name);
+            QCOMPARE(a->text(), QString::fromUtf16(it.caption));
+            QCOMPARE(a->shortcut(), it.key ? QKeySequence(it.key) : QKeySequence());
+        }
+        // Order within the menus, separators included.
+        auto names = [](QMenu *m) {
+            QStringList n;
+            for (QAction *a : m->actions())
+                n << a->objectName();
+            return n;
+        };
+        QCOMPARE(names(w->menuItem("mnuFile")->menu()),
+                 (QStringList{"mnuFileOpen", "mnuFileClose", "mnuFileBar0", "mnuFileCom",
+                              "mnuFileStop", "mnuFileBar1", "mnuFileExit"}));
+        QCOMPARE(names(w->menuItem("mnuView")->menu()),
+                 (QStringList{"mnuViewToolbar", "mnuViewBar0", "mnuViewOptions", "mnuViewBar1",
+                              "mnuViewMin", "mnuViewMax", "mnuViewBar2", "mnuViewMalti",
+                              "mnuViewPeak", "mnuViewAve"}));
+        QCOMPARE(names(w->menuItem("mnuHelp")->menu()),
+                 (QStringList{"mnuHelpWeb", "mnuHelpBar0", "mnuHelpAbout"}));
+    }
+
+    void toolbarButtons()
+    {
+        const char16_t *keys[11] = {u"出力開始", u"出力停止", nullptr, u"通信設定", u"接続", u"切断",
+                                    nullptr,     u"縮小",     u"拡大", nullptr,    u"問い合わせ"};
+        const char16_t *tips[11] = {u"ﾌｧｲﾙ出力開始", u"ﾌｧｲﾙ出力停止", nullptr, u"通信設定",
+                                    u"接続", u"切断", nullptr, u"縮小表示", u"拡大表示", nullptr,
+                                    u"問い合わせ"};
+        const char *images[11] = {"Open", "Close", nullptr, "Properties", "Com", "Stop",
+                                  nullptr, "MIN", "MAX", nullptr, "Web"};
+        for (int i = 1; i <= 11; ++i) {
+            QAction *b = w->toolButton(i);
+            if (!keys[i - 1]) {
+                QVERIFY(b->isSeparator());
+                continue;
+            }
+            QCOMPARE(b->data().toString(), QString::fromUtf16(keys[i - 1]));
+            QCOMPARE(b->toolTip(), QString::fromUtf16(tips[i - 1]));
+            QCOMPARE(b->property("imageKey").toString(), QString::fromLatin1(images[i - 1]));
+            QVERIFY(!b->icon().pixmap(16, 16).isNull());
+        }
+    }
+
+    void toolbarDispatch()
+    {
+        // Button 9 enlarges, button 8 shrinks, button 5 connects, 6 disconnects.
+        w->toolButton(9)->trigger();
+        QVERIFY(w->menuItem("mnuViewMax")->isChecked());
+        w->toolButton(8)->trigger();
+        QVERIFY(w->menuItem("mnuViewMin")->isChecked());
+        w->toolButton(5)->trigger();
+        QCOMPARE(world->port.sent, QByteArray("D\r"));
+        w->toolButton(6)->trigger();
+        QCOMPARE(world->port.sent, QByteArray("D\rJ\r"));
+        w->toolButton(4)->trigger();
+        QCOMPARE(optionsOpened, 1);
+        // Unknown keys do nothing.
+        const auto before = world->port.sent;
+        w->tbToolBar_ButtonClick(QStringLiteral("接続 "));
+        w->tbToolBar_ButtonClick(QString());
+        QCOMPARE(world->port.sent, before);
+        QCOMPARE(world->messageBox.shown.size(), 0);
+    }
+
+    void errorInsideToolbarCommandDoesNotEscape()
+    {
+        world->port.onOpen = [] { throw std::runtime_error("driver failure"); };
+        w->tbToolBar_ButtonClick(QStringLiteral("接続"));
+        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+    }
+
+    void enablingTable()
+    {
+        auto state = [this] {
+            return QList<bool>{w->toolButton(1)->isEnabled(), w->toolButton(4)->isEnabled(),
+                               w->toolButton(5)->isEnabled(),
+                               w->menuItem("mnuFileOpen")->isEnabled(),
+                               w->menuItem("mnuViewOptions")->isEnabled(),
+                               w->menuItem("mnuFileCom")->isEnabled()};
+        };
+        QTemporaryDir dir;
+        gFName = dir.filePath("log.csv");
+        QCOMPARE(state(), (QList<bool>{true, true, true, true, true, true}));
+        w->mnuFileCom_Click();
+        QCOMPARE(state(), (QList<bool>{true, false, false, true, false, false}));
+        QCOMPARE(w->StatusText(2), texts::kLinkLive);
+        w->mnuFileOpen_Click();
+        QCOMPARE(state(), (QList<bool>{false, false, false, false, false, false}));
+        QCOMPARE(w->StatusText(1), texts::kFileRunning);
+        w->mnuFileClose_Click();
+        QCOMPARE(state(), (QList<bool>{true, false, false, true, false, false}));
+        QCOMPARE(w->StatusText(1), texts::kFileStopped);
+        w->mnuFileOpen_Click();
+        w->StopLink();
+        QCOMPARE(state(), (QList<bool>{true, true, true, true, true, true}));
+        QCOMPARE(w->StatusText(1), texts::kFileStopped);
+        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        // Stop commands stay enabled all the time.
+        QVERIFY(w->toolButton(2)->isEnabled() && w->toolButton(6)->isEnabled());
+    }
+
+    void settingsReachedWhileLiveKeepsCommandsDisabled()
+    {
+        w->mnuFileCom_Click();
+        // The file-output start with no name is the only way there while live.
+        w->mnuFileOpen_Click();
+        QCOMPARE(world->messageBox.shown.size(), 1);
+        QCOMPARE(world->messageBox.shown[0].text, QStringLiteral("出力ﾌｧｲﾙ名が指定されていません。"));
+        QCOMPARE(world->messageBox.shown[0].title, QStringLiteral("ﾌｧｲﾙ出力警告"));
+        QCOMPARE(optionsOpened, 1);
+        QVERIFY(!world->port.isOpen());
+        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QVERIFY(!w->menuItem("mnuFileCom")->isEnabled());
+        QVERIFY(!w->toolButton(5)->isEnabled());
+    }
+
+    void optionsCommandScansWithHourglass()
+    {
+        world->port.usable = {1, 3, 4};
+        QList<Qt::CursorShape> seen;
+        world->port.onOpen = [&] { seen << w->cursor().shape(); };
+        gPort = 12;
+        w->mnuViewOptions_Click();
+        QCOMPARE(optionsOpened, 1);
+        QVERIFY(!seen.isEmpty());
+        for (auto s : seen)
+            QCOMPARE(s, Qt::WaitCursor);
+        QCOMPARE(w->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(QList<qint16>(gPortList.begin(), gPortList.begin() + 4),
+                 (QList<qint16>{1, 3, 4, 0}));
+        // ResetDisplay ran afterwards with the configured port.
+        QCOMPARE(world->port.commPort(), 12);
+        QCOMPARE(w->StatusText(3), QStringLiteral("COM12"));
+    }
+
+    void scanWithNoUsablePort()
+    {
+        world->port.usable = {};
+        w->ScanPorts();
+        QCOMPARE(gPortList[0], qint16(0));
+        world->port.usable = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+        w->ScanPorts();
+        QCOMPARE(gPortList[15], qint16(16));
+        QCOMPARE(gPortList[16], qint16(0));
+    }
+
+    void connectFailures()
+    {
+        world->port.usable = {};
+        w->mnuFileCom_Click();
+        QCOMPARE(world->messageBox.shown.size(), 1);
+        QCOMPARE(world->messageBox.shown[0].text,
+                 QStringLiteral("このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。"));
+        QCOMPARE(world->messageBox.shown[0].title, QStringLiteral("ﾎﾟｰﾄのｵｰﾌﾟﾝ"));
+        QCOMPARE(world->messageBox.shown[0].icon, Icon::Critical);
+        QCOMPARE(world->port.sent, QByteArray());
+        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
+
+        world->port.usable = {1};
+        QString err;
+        QVERIFY(world->port.open(&err));
+        w->mnuFileCom_Click();
+        QCOMPARE(world->messageBox.shown.size(), 2);
+        QCOMPARE(world->messageBox.shown[1].text, QStringLiteral("ﾎﾟｰﾄは既に開かれています。"));
+        QCOMPARE(gLinkCountdown, qint16(0));
+    }
+
+    void disconnectWhenPortCannotOpenStillStops()
+    {
+        w->mnuFileCom_Click();
+        world->port.close();
+        world->port.usable = {};
+        w->mnuFileStop_Click();
+        QCOMPARE(world->port.sent, QByteArray("D\r"));
+        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QVERIFY(world->messageBox.shown.isEmpty());
+    }
+
+    void framesReachLabelsWithinOneTick()
+    {
+        w->mnuFileCom_Click();
+        world->port.receive(frame("0123", "0456", "0789", "0012", '1', '2'));
+        QCOMPARE(gReadings[0], QStringLiteral("12.3"));
+        QCOMPARE(w->lblPeak(0)->text(), QStringLiteral("0.0"));
+        QCOMPARE(w->lblPeak(0)->palette().color(QPalette::Window), QColor(255, 255, 0));
+        QCOMPARE(w->lblPeak(2)->palette().color(QPalette::Window), QColor(255, 0, 0));
+        QCOMPARE(w->lblPeak(1)->palette().color(QPalette::Window), QColor(255, 255, 255));
+        tick();
+        const QStringList shown = {w->lblPeak(0)->text(), w->lblPeak(1)->text(),
+                                   w->lblPeak(2)->text(), w->lblPeak(3)->text()};
+        QCOMPARE(shown, (QStringList{"12.3", "45.6", "78.9", "1.2"}));
+    }
+
+    void watchdogStopsSilentLinkWithoutSendingJ()
+    {
+        w->mnuFileCom_Click();
+        tick(5);
+        world->port.receive("x"); // any data re-arms, also without a frame
+        QCOMPARE(gLinkCountdown, qint16(20));
+        tick(20);
+        QCOMPARE(gLinkCountdown, qint16(0));
+        QVERIFY(world->port.isOpen());
+        tick();
+        QVERIFY(!world->port.isOpen());
+        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
+        QCOMPARE(world->port.sent, QByteArray("D\r"));
+        // A notification with nothing waiting leaves the countdown alone.
+        emit world->port.comm();
+        QCOMPARE(gLinkCountdown, qint16(0));
+    }
+
+    void resetDisplay()
+    {
+        gPort = 12;
+        gComSt = QStringLiteral("19200,n,8,1");
+        gReadings[1] = QStringLiteral("5.5");
+        world->port.receive(frame("0123", "0456", "0789", "0012", '2', '1'));
+        world->clock.current.setTime(QTime(10, 0, 42));
+        w->ResetDisplay();
+        QCOMPARE(world->port.commPort(), 12);
+        QCOMPARE(world->port.settings(), QStringLiteral("19200,n,8,1"));
+        QCOMPARE(w->StatusText(3), QStringLiteral("COM12"));
+        QCOMPARE(w->dueRule().mDueCount, qint16(42));
+        QCOMPARE(QStringList(gReadings.begin(), gReadings.end()),
+                 (QStringList{"0.0", "0.0", "0.0", "0.0"}));
+        QCOMPARE(w->alarmColour(0), meterlink::AlarmColour::White);
+        QCOMPARE(w->alarmColour(2), meterlink::AlarmColour::White);
+        // The captions follow at the next tick.
+        QCOMPARE(w->lblPeak(0)->text(), QStringLiteral("0.0"));
+    }
+
+    void toolbarToggleMovesNothing()
+    {
+        const QRect before = w->lblPeak(0)->geometry();
+        w->menuItem("mnuViewToolbar")->trigger();
+        QVERIFY(!w->menuItem("mnuViewToolbar")->isChecked());
+        QVERIFY(w->toolBar()->isHidden());
+        QCOMPARE(w->lblPeak(0)->geometry(), before);
+        w->mnuViewToolbar_Click();
+        QVERIFY(w->menuItem("mnuViewToolbar")->isChecked());
+        QVERIFY(!w->toolBar()->isHidden());
+    }
+
+    void layouts_data()
+    {
+        QTest::addColumn<QString>("view");  // menu item of the view
+        QTest::addColumn<bool>("large");
+        QTest::addColumn<QList<bool>>("visible"); // Label1..8, lblPeak 0..3
+        QTest::addColumn<QRect>("figureTwips");
+        QTest::addColumn<int>("figureIndex");
+        QTest::addColumn<double>("points");
+        const QList<bool> all(12, true);
+        const QList<bool> peak = {true, false, false, false, true, false, false, false,
+                                  true, false, false, false};
+        const QList<bool> ave = {false, false, true, false, false, false, true, false,
+                                 false, false, true, false};
+        QTest::newRow("multi small") << "mnuViewMalti" << false << all << QRect(360, 960, 2175, 1065) << 0 << 48.0;
+        QTest::newRow("multi large") << "mnuViewMalti" << true << all << QRect(240, 1080, 5775, 3225) << 0 << 150.0;
+        QTest::newRow("peak small") << "mnuViewPeak" << false << peak << QRect(360, 960, 5295, 2625) << 0 << 120.0;
+        QTest::newRow("peak large") << "mnuViewPeak" << true << peak << QRect(240, 1440, 13215, 6585) << 0 << 300.0;
+        QTest::newRow("ave small") << "mnuViewAve" << false << ave << QRect(360, 960, 5295, 2625) << 2 << 120.0;
+        QTest::newRow("ave large") << "mnuViewAve" << true << ave << QRect(240, 1440, 13215, 6585) << 2 << 300.0;
+    }
+    void layouts()
+    {
+        QFETCH(QString, view);
+        QFETCH(bool, large);
+        QFETCH(QList<bool>, visible);
+        QFETCH(QRect, figureTwips);
+        QFETCH(int, figureIndex);
+        QFETCH(double, points);
+        w->show();
+        w->menuItem(large ? "mnuViewMax" : "mnuViewMin")->trigger();
+        w->menuItem(view)->trigger();
+        QList<bool> shown;
+        for (int n = 1; n <= 8; ++n)
+            shown << w->label(n)->isVisibleTo(w.get());
+        for (int i = 0; i < 4; ++i)
+            shown << w->lblPeak(i)->isVisibleTo(w.get());
+        QCOMPARE(shown, visible);
+        QLabel *fig = w->lblPeak(figureIndex);
+        QCOMPARE(twips(fig), figureTwips);
+        QCOMPARE(fig->font().pointSizeF(), points);
+        // 15 twips a pixel at 96 DPI.
+        const double px = fig->logicalDpiX() / 1440.0;
+        QCOMPARE(fig->geometry().width(), qRound((figureTwips.x() + figureTwips.width()) * px) -
+                                              qRound(figureTwips.x() * px));
+        QCOMPARE(w->property("twipsWidth").toDouble(), large ? 15765.0 : 6780.0);
+        QCOMPARE(w->property("twipsHeight").toDouble(), large ? 9480.0 : 5055.0);
+        // Centred on the screen by width x height without the 120.
+        const QRect screen = w->screen()->geometry();
+        const double sw = screen.width() * 1440.0 / w->logicalDpiX();
+        QCOMPARE(w->property("twipsLeft").toDouble(), (sw - (large ? 15765.0 : 6780.0)) / 2);
+        QCOMPARE(w->frameGeometry().size(), QSize(qRound((large ? 15765 : 6780) * px),
+                                  qRound((large ? 9480 : 5055) * px)));
+        // Exactly one view and one size are checked.
+        int views = 0;
+        for (const char *n : {"mnuViewMalti", "mnuViewPeak", "mnuViewAve"})
+            views += w->menuItem(n)->isChecked();
+        QCOMPARE(views, 1);
+        QVERIFY(w->menuItem(view)->isChecked());
+        QCOMPARE(w->menuItem("mnuViewMax")->isChecked(), large);
+        QCOMPARE(w->menuItem("mnuViewMin")->isChecked(), !large);
+    }
+
+    void multiLayoutTables()
+    {
+        w->mnuViewMax_Click();
+        QCOMPARE(twips(w->label(2)), QRect(240, 4440, 2730, 495));
+        QCOMPARE(w->label(2)->font().pointSizeF(), 22.0);
+        QCOMPARE(twips(w->label(8)), QRect(13800, 7200, 1635, 960));
+        QCOMPARE(w->label(8)->font().pointSizeF(), 48.0);
+        QCOMPARE(twips(w->lblPeak(3)), QRect(7920, 4920, 5775, 3225));
+        w->mnuViewMin_Click();
+        QCOMPARE(twips(w->label(4)), QRect(3120, 2160, 1350, 225));
+        QCOMPARE(w->label(4)->font().pointSizeF(), 11.0);
+        QCOMPARE(twips(w->label(7)), QRect(5760, 1560, 735, 435));
+        QCOMPARE(w->label(7)->font().pointSizeF(), 22.0);
+        QCOMPARE(twips(w->lblPeak(1)), QRect(360, 2520, 2175, 1065));
+    }
+
+    void hiddenLabelsKeepGeometryUntilNextMultiLayout()
+    {
+        w->mnuViewMax_Click();
+        w->mnuViewPeak_Click();
+        QCOMPARE(twips(w->lblPeak(3)), QRect(7920, 4920, 5775, 3225));
+        QCOMPARE(twips(w->label(1)), QRect(240, 600, 3000, 720));
+        // Enlarged average view, then multi: large multi; shrink: small multi.
+        w->mnuViewAve_Click();
+        w->mnuViewMalti_Click();
+        QCOMPARE(twips(w->lblPeak(0)), QRect(240, 1080, 5775, 3225));
+        QCOMPARE(twips(w->label(1)), QRect(240, 600, 2730, 495));
+        w->mnuViewMin_Click();
+        QCOMPARE(twips(w->lblPeak(0)), QRect(360, 960, 2175, 1065));
+    }
+
+    void fontIsJapaneseGothic()
+    {
+        const QFontInfo info(w->lblPeak(0)->font());
+        QVERIFY2(info.family() == QStringLiteral("IPAPGothic") ||
+                     info.family() == QStringLiteral("Noto Sans CJK JP"),
+                 qPrintable(info.family()));
+    }
+
+    void readingChangedWhileHiddenShowsWhenViewChosen()
+    {
+        w->mnuViewPeak_Click();
+        w->mnuFileCom_Click();
+        world->port.receive(frame("0000", "0000", "0333", "0000", '0', '2'));
+        tick();
+        QVERIFY(!w->lblPeak(2)->isVisibleTo(w.get()));
+        w->mnuViewAve_Click();
+        QVERIFY(w->lblPeak(2)->isVisibleTo(w.get()));
+        QCOMPARE(w->lblPeak(2)->text(), QStringLiteral("33.3"));
+        QCOMPARE(w->alarmColour(2), meterlink::AlarmColour::Red);
+    }
+};
+
+QTEST_MAIN(TstFrmMain)
+#include "tst_frm_main.moc"

@@ -1,0 +1,217 @@
+// The main window with the real serial port, mapped to a pseudo-terminal that the test
+// holds as the meter, and the real 100 ms timer.
+#include "app/globals.h"
+#include "display/frm_main.h"
+#include "fakes.h"
+#include "link/status_texts.h"
+#include "platform/com_ports.h"
+#include "platform/serial_port.h"
+#include "platform/timer.h"
+#include "pty_meter.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QtTest>
+
+using namespace basSubMain;
+
+class TstLinkPty : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<fakes::World> world;
+    std::unique_ptr<platform::QtSerialPort> port;
+    std::unique_ptr<platform::QtTimer> timer;
+    std::unique_ptr<frmMain> w;
+    meter::PtyMeter meter;
+
+    platform::Services services()
+    {
+        platform::Services s = world->services();
+        s.port = port.get();
+        s.timer = timer.get();
+        return s;
+    }
+    void mapPort(int n, const std::string &path)
+    {
+        world->settings.setText("Ports", QStringLiteral("COM%1").arg(n), QString::fromStdString(path));
+    }
+
+private slots:
+    void init()
+    {
+        resetGlobals();
+        world = std::make_unique<fakes::World>();
+        world->clock.current = QDateTime::currentDateTime();
+        port = std::make_unique<platform::QtSerialPort>(
+            [this](int n) { return platform::comPortDevice(n, &world->settings); });
+        timer = std::make_unique<platform::QtTimer>();
+        QVERIFY(meter.open());
+        // Nothing is mapped to a real device: numbers without a key name missing devices.
+        for (int n = 1; n <= 16; ++n)
+            mapPort(n, "/nonexistent/tty" + std::to_string(n));
+        mapPort(1, meter.devicePath());
+        w = std::make_unique<frmMain>(services());
+    }
+    void cleanup()
+    {
+        w.reset();
+        port.reset();
+        timer.reset();
+        meter.close();
+    }
+
+    void connectSendsDAndFramesReachTheFigures()
+    {
+        w->mnuFileCom_Click();
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 2000)), QByteArray("D\r"));
+        QCOMPARE(w->StatusText(2), texts::kLinkLive);
+        QCOMPARE(gLinkCountdown, qint16(20));
+        QVERIFY(!w->menuItem("mnuFileCom")->isEnabled());
+        QVERIFY(!w->menuItem("mnuViewOptions")->isEnabled());
+        QVERIFY(!w->toolButton(4)->isEnabled() && !w->toolButton(5)->isEnabled());
+
+        meter::Reading r{123, 456, 789, 12, 1, 2};
+        meter.write(meter::makeFrame(r));
+        QTRY_COMPARE_WITH_TIMEOUT(w->lblPeak(3)->text(), QStringLiteral("1.2"), 2000);
+        QCOMPARE(w->lblPeak(0)->text(), QStringLiteral("12.3"));
+        QCOMPARE(w->lblPeak(0)->palette().color(QPalette::Window), QColor(255, 255, 0));
+        QCOMPARE(w->lblPeak(2)->palette().color(QPalette::Window), QColor(255, 0, 0));
+
+        // Two frames in one write: the second is shown, not left waiting.
+        meter.write(meter::makeFrame({11, 22, 33, 44, 0, 0}, true) +
+                    meter::makeFrame({55, 66, 77, 88, 0, 0}));
+        QTRY_COMPARE_WITH_TIMEOUT(w->lblPeak(0)->text(), QStringLiteral("5.5"), 2000);
+        QCOMPARE(w->lblPeak(0)->palette().color(QPalette::Window), QColor(255, 255, 255));
+    }
+
+    void silentMeterStopsTheLinkAfterAboutTwoSeconds()
+    {
+        w->mnuFileCom_Click();
+        meter.readAtLeast(2, 2000);
+        meter.write(meter::makeFrame({10, 10, 10, 10, 0, 0}));
+        QTRY_COMPARE_WITH_TIMEOUT(gReadings[0], QStringLiteral("1.0"), 2000);
+        QElapsedTimer t;
+        t.start();
+        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkStopped, 4000);
+        const qint64 ms = t.elapsed();
+        QVERIFY2(ms >= 1800 && ms <= 2600, qPrintable(QString::number(ms)));
+        QVERIFY(!port->isOpen());
+        QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
+        // No "J" on this path.
+        QCOMPARE(QByteArray::fromStdString(meter.read(50)), QByteArray());
+    }
+
+    void frameTrafficKeepsLinkAliveAndBlinks()
+    {
+        w->mnuFileCom_Click();
+        meter.readAtLeast(2, 2000);
+        QStringList seen;
+        QElapsedTimer t;
+        t.start();
+        int sent = 0;
+        while (t.elapsed() < 4600) {
+            if (t.elapsed() / 500 >= sent) {
+                meter.write(meter::makeFrame({sent, 0, 0, 0, 0, 0}));
+                ++sent;
+            }
+            QTest::qWait(20);
+            const QString s = w->StatusText(2);
+            if (seen.isEmpty() || seen.last() != s)
+                seen << s;
+        }
+        QCOMPARE(gLinkCountdown > 0, true);
+        // Panel 2 alternates between the live text and blank, once a second: live from the
+        // connect, blank at 2 s, live at 3 s, blank at 4 s.
+        QVERIFY2(seen.size() >= 4, qPrintable(seen.join('|')));
+        for (const QString &s : seen)
+            QVERIFY(s == texts::kLinkLive || s.isEmpty());
+    }
+
+    void disconnectSendsJAndCloses()
+    {
+        w->mnuFileCom_Click();
+        meter.readAtLeast(2, 2000);
+        w->mnuFileStop_Click();
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 2000)), QByteArray("J\r"));
+        QVERIFY(!port->isOpen());
+        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        // While stopped: the port is opened just long enough to send J.
+        w->mnuFileStop_Click();
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 2000)), QByteArray("J\r"));
+        QVERIFY(!port->isOpen());
+        QVERIFY(world->messageBox.shown.isEmpty());
+    }
+
+    void portHeldByAnotherProgram()
+    {
+        platform::QtSerialPort other(
+            [this](int n) { return platform::comPortDevice(n, &world->settings); });
+        other.setCommPort(1);
+        other.setSettings("9600,n,8,1");
+        QString err;
+        QVERIFY2(other.open(&err), qPrintable(err));
+        w->mnuFileCom_Click();
+        QCOMPARE(world->messageBox.shown.size(), 1);
+        QCOMPARE(world->messageBox.shown[0].text,
+                 QStringLiteral("このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。"));
+        QCOMPARE(QByteArray::fromStdString(meter.read(100)), QByteArray());
+        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
+    }
+
+    void rejectedSettingsOrPortGiveTheMessage_data()
+    {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("comSt");
+        QTest::newRow("unknown baud") << 1 << "fast,n,8,1";
+        QTest::newRow("bad parity") << 1 << "9600,q,8,1";
+        QTest::newRow("port above 16") << 17 << "9600,n,8,1";
+        QTest::newRow("port 0") << 0 << "9600,n,8,1";
+        QTest::newRow("missing device") << 2 << "9600,n,8,1";
+    }
+    void rejectedSettingsOrPortGiveTheMessage()
+    {
+        QFETCH(int, port);
+        QFETCH(QString, comSt);
+        gPort = qint16(port);
+        gComSt = comSt;
+        w->ResetDisplay();
+        w->mnuFileCom_Click();
+        QCOMPARE(world->messageBox.shown.size(), 1);
+        QCOMPARE(world->messageBox.shown[0].title, QStringLiteral("ﾎﾟｰﾄのｵｰﾌﾟﾝ"));
+        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(QByteArray::fromStdString(meter.read(50)), QByteArray());
+    }
+
+    void scanFindsMappedPseudoTerminals()
+    {
+        meter::PtyMeter m4, m9;
+        QVERIFY(m4.open() && m9.open());
+        mapPort(4, m4.devicePath());
+        mapPort(9, m9.devicePath());
+        w->ScanPorts();
+        QCOMPARE(QList<qint16>(gPortList.begin(), gPortList.begin() + 4),
+                 (QList<qint16>{1, 4, 9, 0}));
+        QVERIFY(!port->isOpen());
+    }
+
+    void unpluggedMeterStopsQuietly()
+    {
+        w->mnuFileCom_Click();
+        meter.readAtLeast(2, 2000);
+        meter.write(meter::makeFrame({10, 10, 10, 10, 0, 0}));
+        QTRY_COMPARE_WITH_TIMEOUT(gReadings[0], QStringLiteral("1.0"), 2000);
+        meter.close();
+        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkStopped, 3000);
+        QVERIFY(world->messageBox.shown.isEmpty());
+        // A new meter on the same number is taken by a new connect.
+        QVERIFY(meter.open());
+        mapPort(1, meter.devicePath());
+        w->mnuFileCom_Click();
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 2000)), QByteArray("D\r"));
+    }
+};
+
+QTEST_MAIN(TstLinkPty)
+#include "tst_link_pty.moc"

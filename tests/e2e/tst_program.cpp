@@ -1,0 +1,211 @@
+// The real program, started under Xvfb and driven by its function keys, with the test
+// playing the meter on a pseudo-terminal.
+#include "logging/csv_format.h"
+#include "pty_meter.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+
+class TstProgram : public QObject
+{
+    Q_OBJECT
+    QProcess xvfb;
+    QString display;
+    std::unique_ptr<QTemporaryDir> home;
+    meter::PtyMeter meter;
+    QProcess app;
+
+    QString ini() const { return home->filePath("QV475_XP/QV475_XP.ini"); }
+    QString logDir() const { return home->filePath("logs"); }
+
+    bool xdo(const QStringList &args, QString *out = nullptr)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display);
+        p.setProcessEnvironment(env);
+        p.start("xdotool", args);
+        if (!p.waitForFinished(10000))
+            return false;
+        if (out)
+            *out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    }
+    // Keys go to the program's main window, which is given the input focus first.
+    bool key(const QString &keys)
+    {
+        QString win;
+        if (!xdo({"search", "--sync", "--name", "QV-475"}, &win) || win.isEmpty())
+            return false;
+        win = win.split('\n').first();
+        return xdo({"windowfocus", "--sync", win}) && xdo({"key", "--delay", "50", keys});
+    }
+    void startProgram(const QByteArray &settings)
+    {
+        QVERIFY(QDir().mkpath(home->filePath("QV475_XP")));
+        QVERIFY(QDir().mkpath(logDir()));
+        QFile f(ini());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("[Ports]\nCOM1=" + QByteArray::fromStdString(meter.devicePath()) + "\n" + settings);
+        f.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display);
+        env.insert("XDG_CONFIG_HOME", home->path());
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        app.setProcessEnvironment(env);
+        app.setProcessChannelMode(QProcess::ForwardedChannels);
+        app.start(QStringLiteral(QV475_EXE), {});
+        QVERIFY(app.waitForStarted());
+        QString win;
+        QVERIFY(xdo({"search", "--sync", "--name", "QV-475"}, &win));
+    }
+    QStringList csvLines()
+    {
+        const QStringList files = QDir(logDir()).entryList({"*.csv"}, QDir::Files);
+        if (files.size() != 1)
+            return {};
+        QFile f(logDir() + "/" + files.first());
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        const QByteArray bytes = f.readAll();
+        QStringDecoder dec("windows-31j");
+        QString text = dec(bytes);
+        QStringList lines = text.split("\r\n");
+        return lines;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty() ||
+            QStandardPaths::findExecutable("xdotool").isEmpty())
+            QSKIP("Xvfb and xdotool are needed to drive the program (scripts/install-deps.sh)");
+        for (int n = 90 + QCoreApplication::applicationPid() % 50; n < 200; ++n) {
+            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) ||
+                QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+                continue;
+            display = QStringLiteral(":%1").arg(n);
+            xvfb.start("Xvfb", {display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+            QVERIFY(xvfb.waitForStarted());
+            QElapsedTimer t;
+            t.start();
+            while (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) && t.elapsed() < 5000)
+                QTest::qWait(50);
+            if (xvfb.state() == QProcess::Running)
+                return;
+        }
+        QFAIL("no display for Xvfb");
+    }
+    void cleanupTestCase()
+    {
+        xvfb.terminate();
+        xvfb.waitForFinished(3000);
+    }
+    void init()
+    {
+        home = std::make_unique<QTemporaryDir>();
+        QVERIFY(meter.open());
+    }
+    void cleanup()
+    {
+        if (app.state() != QProcess::NotRunning) {
+            app.kill();
+            app.waitForFinished(3000);
+        }
+        meter.close();
+    }
+
+    void connectLogSilenceAndExit()
+    {
+        startProgram("[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n");
+        QVERIFY(key("F5"));
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+
+        // Frames at 10 a second with rising values; output starts after the first one.
+        QElapsedTimer t;
+        t.start();
+        int value = 0;
+        bool started = false;
+        while (t.elapsed() < 4500) {
+            meter.write(meter::makeFrame({++value, value, value, value, 0, 0}));
+            if (!started && t.elapsed() > 500)
+                started = key("F2");
+            QTest::qWait(100);
+        }
+        QVERIFY(started);
+        const QStringList during = csvLines();
+        // The meter falls silent: the link stops within about 2.1 s and output with it.
+        QTest::qWait(2600);
+        const QStringList after = csvLines();
+        QVERIFY2(after.size() >= 5, qPrintable(after.join('|')));
+        QCOMPARE(after.first(), QStringLiteral("年月日,時刻,瞬間風速,瞬間最大風速,平均風速,平均最大風速"));
+        QCOMPARE(after.last(), QString()); // ends in CR LF
+        double last = 0;
+        for (const QString &row : after.mid(1, after.size() - 2)) {
+            const QStringList f = row.split(',');
+            QCOMPARE(f.size(), 6);
+            const double v = f[2].toDouble();
+            QVERIFY(v >= last);
+            QCOMPARE(f[3], f[2]);
+            last = v;
+        }
+        // At most one row came after the last frame (the silent seconds before the stop
+        // repeat the last value), and none after the stop.
+        QTest::qWait(1500);
+        QCOMPARE(csvLines(), after);
+        QVERIFY(after.size() - during.size() <= 3);
+
+        // The program takes a new connect, then exits through the menu and saves.
+        QVERIFY(key("F5"));
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+        QVERIFY(key("alt+f"));
+        QVERIFY(key("x"));
+        QTest::qWait(500);
+        QVERIFY(xdo({"key", "Return"})); // Yes, the default of the confirmation
+        QVERIFY(app.waitForFinished(5000));
+        QCOMPARE(app.exitCode(), 0);
+        QFile f(ini());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray saved = f.readAll();
+        QVERIFY2(saved.contains("fTime=1") && saved.contains("Port=1") && saved.contains("fOut=31"),
+                 saved.constData());
+    }
+
+    void killedProgramKeepsEveryRow()
+    {
+        startProgram("[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n");
+        QVERIFY(key("F5"));
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+        meter.write(meter::makeFrame({42, 42, 42, 42, 0, 0}));
+        QTest::qWait(200);
+        QVERIFY(key("F2"));
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 3300) {
+            meter.write(meter::makeFrame({42, 42, 42, 42, 0, 0}));
+            QTest::qWait(100);
+        }
+        const QDateTime killedAt = QDateTime::currentDateTime();
+        ::kill(pid_t(app.processId()), SIGKILL);
+        QVERIFY(app.waitForFinished(3000));
+        const QStringList lines = csvLines();
+        // Header, one row per second that passed (3 or 4), the empty tail after CR LF.
+        QVERIFY2(lines.size() >= 5, qPrintable(lines.join('|')));
+        QCOMPARE(lines.last(), QString());
+        const QString lastRow = lines[lines.size() - 2];
+        QVERIFY(lastRow.endsWith(",4.2,4.2,4.2,4.2"));
+        const QTime lastTime = QTime::fromString(lastRow.split(',')[1], "H:mm:ss");
+        QVERIFY(lastTime.isValid());
+        QVERIFY(qAbs(lastTime.secsTo(killedAt.time())) <= 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstProgram)
+#include "tst_program.moc"

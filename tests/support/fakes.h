@@ -1,0 +1,161 @@
+// Stand-ins for the outside world that record what was asked and answer what the test chose.
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/file_output.h"
+#include "platform/message_box.h"
+#include "platform/serial_port.h"
+#include "platform/services.h"
+#include "platform/settings_store.h"
+#include "platform/timer.h"
+
+#include <QList>
+#include <QMap>
+#include <QSet>
+#include <deque>
+#include <functional>
+
+namespace fakes {
+
+struct Box {
+    QString text, title;
+    platform::MessageBox::Icon icon;
+    platform::MessageBox::Buttons buttons;
+};
+
+class MessageBox : public platform::MessageBox
+{
+public:
+    Answer show(QWidget *, const QString &text, const QString &title, Icon icon,
+                Buttons buttons) override
+    {
+        shown.append({text, title, icon, buttons});
+        if (onShow)
+            onShow();
+        if (buttons == Buttons::Ok)
+            return Answer::Ok;
+        if (answers.empty())
+            return Answer::No;
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    QList<Box> shown;
+    std::deque<Answer> answers; // for Yes/No boxes; No when none is left
+    std::function<void()> onShow;
+};
+
+class Clock : public platform::Clock
+{
+public:
+    QDateTime now() const override { return current; }
+    QDateTime current{QDate(2013, 12, 4), QTime(9, 5, 37)};
+};
+
+class Timer : public platform::Timer
+{
+public:
+    void setInterval(int ms) override { m_interval = ms; }
+    int interval() const override { return m_interval; }
+    void setEnabled(bool on) override { m_enabled = on; }
+    bool isEnabled() const override { return m_enabled; }
+    void fire() { emit timeout(); }
+
+private:
+    int m_interval = 0;
+    bool m_enabled = false;
+};
+
+class SettingsStore : public platform::SettingsStore
+{
+public:
+    std::optional<QString> text(const QString &group, const QString &key) const override
+    {
+        const auto it = values.find(group + '/' + key);
+        if (it == values.end())
+            return std::nullopt;
+        return *it;
+    }
+    void setText(const QString &group, const QString &key, const QString &value) override
+    {
+        values[group + '/' + key] = value;
+    }
+    bool sync() override { return writable; }
+    QString location() const override { return QStringLiteral("/fake/QV475_XP.ini"); }
+    QMap<QString, QString> values;
+    bool writable = true;
+};
+
+// A serial port whose usable numbers, received bytes and failures the test chooses.
+class SerialPort : public platform::SerialPort
+{
+public:
+    void setCommPort(int n) override { m_port = n; }
+    int commPort() const override { return m_port; }
+    void setSettings(const QString &s) override { m_settings = s; }
+    QString settings() const override { return m_settings; }
+    bool open(QString *error) override
+    {
+        ++opens;
+        if (onOpen)
+            onOpen();
+        if (m_open || !usable.contains(m_port)) {
+            if (error)
+                *error = QStringLiteral("cannot open");
+            return false;
+        }
+        m_open = true;
+        return true;
+    }
+    void close() override { m_open = false; }
+    bool isOpen() const override { return m_open; }
+    int inBufferCount() const override { return int(m_in.size()); }
+    QByteArray input(int max) override
+    {
+        const QByteArray out = m_in.left(max);
+        m_in.remove(0, out.size());
+        return out;
+    }
+    bool output(const QByteArray &bytes) override
+    {
+        if (!m_open)
+            return false;
+        sent += bytes;
+        return true;
+    }
+    // The meter sends bytes: they wait in the port and the notification is raised.
+    void receive(const QByteArray &bytes)
+    {
+        m_in += bytes;
+        emit comm();
+    }
+
+    QSet<int> usable{1};
+    QByteArray sent;
+    int opens = 0;
+    std::function<void()> onOpen;
+
+private:
+    int m_port = 0;
+    QString m_settings;
+    bool m_open = false;
+    QByteArray m_in;
+};
+
+// Everything fake but the file output, which the test picks (a real one by default).
+struct World {
+    MessageBox messageBox;
+    Clock clock;
+    Timer timer;
+    SettingsStore settings;
+    SerialPort port;
+    platform::LocalFileOutput localFile;
+    platform::FileOutput *file = &localFile;
+
+    platform::Services services()
+    {
+        return {&settings, &messageBox, &clock, &port, &timer, file};
+    }
+};
+
+} // namespace fakes
