@@ -25,6 +25,16 @@ double dpiY(const QWidget *w)
 }
 } // namespace
 
+QFont japaneseFont(double points)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
+                   QStringLiteral("sans-serif")});
+    f.setPointSizeF(points);
+    f.setWeight(QFont::Normal);
+    return f;
+}
+
 double twipsToPixelsX(const QWidget *w, double twips)
 {
     return twips * dpiX(w) / 1440.0;

@@ -1,11 +1,15 @@
 // Window and control geometry in twips (1440 per inch), converted with the screen's DPI.
 #pragma once
 
+#include <QFont>
 #include <QRect>
 
 class QWidget;
 
 namespace basSubMain {
+
+// The Japanese proportional gothic face of the interface at the given size in points.
+QFont japaneseFont(double points);
 
 // Pixels per twip horizontally and vertically for the widget's screen.
 double twipsToPixelsX(const QWidget *w, double twips);

@@ -4,6 +4,8 @@
 #include "app/settings.h"
 #include "display/frm_main.h"
 #include "platform/clock.h"
+#include "platform/file_dialog.h"
+#include "settings_dialog/frm_options.h"
 #include "platform/com_ports.h"
 #include "platform/file_output.h"
 #include "platform/message_box.h"
@@ -24,6 +26,7 @@ struct RealServices {
     platform::QtSerialPort port{[this](int n) { return platform::comPortDevice(n, &settings); }};
     platform::QtTimer timer;
     platform::LocalFileOutput file;
+    platform::QtFileDialog fileDialog;
 
     platform::Services services()
     {
@@ -35,7 +38,14 @@ struct RealServices {
 frmMain *Main(RealServices &real)
 {
     basSubMain::LoadSettings(real.settings);
-    auto *window = new frmMain(real.services());
+    frmMain::Windows windows;
+    windows.options = [&real](QWidget *owner) {
+        frmOptions dialog(
+            &real.fileDialog,
+            [&real](int n) { return platform::comPortDevice(n, &real.settings); }, owner);
+        dialog.exec();
+    };
+    auto *window = new frmMain(real.services(), windows);
     window->setAttribute(Qt::WA_DeleteOnClose);
     basSubMain::gMainWindow = window;
     window->show();
@@ -49,6 +59,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QV475_XP"));
     QApplication::setApplicationVersion(QStringLiteral(QV_VERSION));
+    QApplication::setFont(basSubMain::japaneseFont(9));
 
     // The whole interface is Japanese, whatever the locale.
     QTranslator qtbase;

@@ -3,6 +3,7 @@
 
 #include "app/geometry.h"
 #include "app/globals.h"
+#include "app/resources.h"
 #include "app/settings.h"
 #include "link/status_texts.h"
 #include "logging/csv_format.h"
@@ -28,17 +29,6 @@ using namespace basSubMain;
 namespace {
 
 const QString kTitle = QStringLiteral("QV-475簡易ソフト");
-const QStringList kFontFamilies = {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
-                                   QStringLiteral("sans-serif")};
-
-QFont readingFont(double points)
-{
-    QFont f;
-    f.setFamilies(kFontFamilies);
-    f.setPointSizeF(points);
-    f.setWeight(QFont::Normal);
-    return f;
-}
 
 QColor colourOf(meterlink::AlarmColour c)
 {
@@ -79,7 +69,7 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     : QMainWindow(parent), m_svc(services), m_windows(std::move(windows)),
       m_receiver(gRxBuffer, gReadings, this)
 {
-    Q_INIT_RESOURCE(icons);
+    initResources();
     setObjectName(QStringLiteral("frmMain"));
     // Fixed single border with a minimise button and no maximise button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -299,7 +289,7 @@ void frmMain::buildReadingArea()
 
 void frmMain::place(QLabel *label, const Place &p)
 {
-    label->setFont(readingFont(p.points));
+    label->setFont(japaneseFont(p.points));
     moveTwips(label, QRect(p.left, p.top, p.width, p.height));
     // A caption or unit whose face is wider than the design face grows to fit its text
     // rather than being cut off; the figures keep their box exactly.

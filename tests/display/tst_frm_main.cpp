@@ -3,8 +3,11 @@
 #include "display/frm_main.h"
 #include "fakes.h"
 #include "link/status_texts.h"
+#include "settings_dialog/frm_options.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -297,6 +300,30 @@ private slots:
         // ResetDisplay ran afterwards with the configured port.
         QCOMPARE(world->port.commPort(), 12);
         QCOMPARE(w->StatusText(3), QStringLiteral("COM12"));
+    }
+
+    void optionsDialogChangesReachThePort()
+    {
+        frmMain::Windows windows;
+        windows.options = [](QWidget *owner) {
+            frmOptions dialog(nullptr, {}, owner);
+            QTimer::singleShot(0, &dialog, [&dialog] {
+                QVERIFY(dialog.isModal() && dialog.isVisible());
+                dialog.cmbPort->setCurrentIndex(1);
+                dialog.cmbSpeed->setCurrentIndex(2);
+                dialog.cmdOK->click();
+            });
+            dialog.exec();
+        };
+        w.reset();
+        world->port.usable = {2, 5};
+        w = std::make_unique<frmMain>(world->services(), windows);
+        w->mnuViewOptions_Click();
+        QCOMPARE(gPort, qint16(5));
+        QCOMPARE(gComSt, QStringLiteral("38400,n,8,1"));
+        QCOMPARE(world->port.commPort(), 5);
+        QCOMPARE(world->port.settings(), QStringLiteral("38400,n,8,1"));
+        QCOMPARE(w->StatusText(3), QStringLiteral("COM5"));
     }
 
     void scanWithNoUsablePort()

@@ -1,0 +1,409 @@
+#include "settings_dialog/frm_options.h"
+
+#include "app/geometry.h"
+#include "app/globals.h"
+#include "app/resources.h"
+#include "app/settings.h"
+#include "platform/file_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+
+using namespace basSubMain;
+
+QString frmOptions::mFocusText;
+qint16 frmOptions::mColumnMask = 0;
+
+void frmOptions::resetState()
+{
+    mFocusText.clear();
+    mColumnMask = 0;
+}
+
+namespace {
+constexpr int kMaskOf[5] = {1, 2, 4, 8, 16};
+const QStringList kSpeeds = {QStringLiteral("9600"), QStringLiteral("19200"),
+                             QStringLiteral("38400")};
+bool isEnter(QEvent *e)
+{
+    if (e->type() != QEvent::KeyPress)
+        return false;
+    const int k = static_cast<QKeyEvent *>(e)->key();
+    return k == Qt::Key_Return || k == Qt::Key_Enter;
+}
+} // namespace
+
+frmOptions::frmOptions(platform::FileDialog *fileDialog, std::function<QString(int)> devicePath,
+                       QWidget *owner)
+    : QDialog(owner), m_fileDialog(fileDialog), m_devicePath(std::move(devicePath))
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setModal(true);
+    initResources();
+    setFont(japaneseFont(9));
+    build();
+    Form_Load();
+}
+
+QCheckBox *frmOptions::chkFileOf(int index) const
+{
+    for (int i = 0; i < 5; ++i)
+        if (kMaskOf[i] == index)
+            return chkFile[size_t(i)];
+    return nullptr;
+}
+
+void frmOptions::build()
+{
+    auto label = [](QWidget *parent, const QString &name, const QString &text, QRect twips) {
+        auto *l = new QLabel(text, parent);
+        l->setObjectName(name);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        moveTwips(l, twips);
+        // Help texts wrap in their box; a short caption grows to fit rather than be cut.
+        if (name.startsWith(QLatin1String("lblMessage")))
+            l->setWordWrap(true);
+        else if (l->sizeHint().width() > l->width())
+            l->resize(l->sizeHint().width(), qMax(l->height(), l->sizeHint().height()));
+        return l;
+    };
+    auto icon = [](QWidget *parent, const QString &name) {
+        auto *l = new QLabel(parent);
+        l->setObjectName(name);
+        l->setPixmap(QIcon(QStringLiteral(":/icons/app.svg")).pixmap(32, 32));
+        moveTwips(l, QRect(120, 120, 480, 480));
+    };
+    auto fixedValue = [](QWidget *parent, const QString &name, const QString &text, QRect twips) {
+        auto *l = new QLabel(text, parent);
+        l->setObjectName(name);
+        l->setFrameStyle(QFrame::Box | QFrame::Plain);
+        l->setAutoFillBackground(true);
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::Window, pal.color(QPalette::Base));
+        l->setPalette(pal);
+        l->setFont(japaneseFont(9.75));
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        moveTwips(l, twips);
+    };
+
+    // The tab strip is drawn first so that the pages lie over its body.
+    tbsOptions = new QTabWidget(this);
+    tbsOptions->setObjectName(QStringLiteral("tbsOptions"));
+    tbsOptions->addTab(new QWidget, QStringLiteral("通信設定"));
+    tbsOptions->addTab(new QWidget, QStringLiteral("出力設定"));
+    moveTwips(tbsOptions, QRect(120, 120, 5895, 4245));
+
+    auto *page0 = new QWidget(this);
+    page0->setObjectName(QStringLiteral("picOptions(0)"));
+    moveTwips(page0, QRect(240, 480, 5685, 3780));
+    auto *page1 = new QWidget(this);
+    page1->setObjectName(QStringLiteral("picOptions(1)"));
+    moveTwips(page1, QRect(6120, 480, 5685, 3795));
+    picOptions = {page0, page1};
+
+    // Communication page.
+    icon(page0, QStringLiteral("imgIcon(0)"));
+    label(page0, QStringLiteral("lblMessage(0)"), QStringLiteral("  ｺﾝﾋﾟｭｰﾀのｼﾘｱﾙﾎﾟｰﾄの設定を行います。"),
+          QRect(840, 120, 3375, 255));
+    label(page0, QStringLiteral("lblMessage(1)"),
+          QStringLiteral("  風速計の通信速度の初期値は19200bps、その他は固定値で、ﾃﾞｰﾀ長8、ﾊﾟﾘﾃｨｰなし、ｽﾄｯﾌﾟﾋﾞｯﾄ1です。"),
+          QRect(840, 360, 4695, 375));
+    label(page0, QStringLiteral("lblTaitle(0)"), QStringLiteral("接続ﾎﾟｰﾄ："), QRect(2040, 1260, 975, 255));
+    cmbPort = new QComboBox(page0);
+    cmbPort->setObjectName(QStringLiteral("cmbPort"));
+    moveTwips(cmbPort, QRect(3120, 1200, 1695, 300));
+    label(page0, QStringLiteral("lblTaitle(1)"), QStringLiteral("通信速度："), QRect(2040, 1740, 975, 255));
+    cmbSpeed = new QComboBox(page0);
+    cmbSpeed->setObjectName(QStringLiteral("cmbSpeed"));
+    moveTwips(cmbSpeed, QRect(3120, 1680, 1695, 300));
+    label(page0, QStringLiteral("Label2"), QStringLiteral("bps"), QRect(4920, 1800, 270, 180));
+    label(page0, QStringLiteral("lblTaitle(2)"), QStringLiteral("ﾃﾞｰﾀ長："), QRect(2040, 2220, 975, 255));
+    fixedValue(page0, QStringLiteral("Label1"), QStringLiteral(" 8 ﾋﾞｯﾄ"), QRect(3120, 2160, 1695, 300));
+    label(page0, QStringLiteral("lblTaitle(3)"), QStringLiteral("ﾊﾟﾘﾃｨﾋﾞｯﾄ："), QRect(2040, 2700, 975, 255));
+    fixedValue(page0, QStringLiteral("Label3"), QStringLiteral(" なし"), QRect(3120, 2640, 1695, 300));
+    label(page0, QStringLiteral("lblTaitle(4)"), QStringLiteral("ｽﾄｯﾌﾟﾋﾞｯﾄ："), QRect(2040, 3180, 975, 255));
+    fixedValue(page0, QStringLiteral("Label4"), QStringLiteral(" 1 ﾋﾞｯﾄ"), QRect(3120, 3120, 1695, 300));
+
+    // File-output page.
+    icon(page1, QStringLiteral("imgIcon(1)"));
+    label(page1, QStringLiteral("lblMessage(2)"),
+          QStringLiteral("  通信で取り込んだﾃﾞｰﾀの出力ﾌｧｲﾙ名を指定します。"), QRect(840, 120, 4575, 255));
+    label(page1, QStringLiteral("lblMessage(3)"),
+          QStringLiteral("  出力ﾌｧｲﾙ形式はCSVﾌｧｲﾙ形式で出力されます。"), QRect(840, 360, 4575, 255));
+    label(page1, QStringLiteral("lblTaitle(5)"), QStringLiteral("出力ﾌｧｲﾙ名："), QRect(480, 960, 1215, 255));
+    txtFileName = new QLineEdit(page1);
+    txtFileName->setObjectName(QStringLiteral("txtFileName"));
+    moveTwips(txtFileName, QRect(1680, 960, 3375, 270));
+    cmdDirFile = new QPushButton(QStringLiteral("..."), page1);
+    cmdDirFile->setObjectName(QStringLiteral("cmdDirFile"));
+    moveTwips(cmdDirFile, QRect(5040, 960, 270, 270));
+    label(page1, QStringLiteral("lblTaitle(6)"), QStringLiteral("出力時間間隔："), QRect(360, 1440, 1215, 255));
+    cmbTime = new QComboBox(page1);
+    cmbTime->setObjectName(QStringLiteral("cmbTime"));
+    moveTwips(cmbTime, QRect(1680, 1440, 1455, 300));
+    label(page1, QStringLiteral("lblMessage(4)"), QStringLiteral("  出力する項目を指定します。"),
+          QRect(840, 2040, 4575, 255));
+    label(page1, QStringLiteral("lblMessage(5)"), QStringLiteral("  少なくとも一つは選択してください。"),
+          QRect(840, 2280, 4575, 255));
+    const struct {
+        const char16_t *caption;
+        QRect twips;
+    } boxes[5] = {{u"日時", {1680, 2640, 1575, 180}},
+                  {u"瞬間風速", {1680, 3000, 1575, 180}},
+                  {u"瞬間最大風速", {3360, 3000, 1575, 180}},
+                  {u"平均風速", {1680, 3360, 1575, 180}},
+                  {u"平均最大風速", {3360, 3360, 1575, 180}}};
+    for (int i = 0; i < 5; ++i) {
+        auto *c = new QCheckBox(QString::fromUtf16(boxes[i].caption), page1);
+        c->setObjectName(QStringLiteral("chkFile(%1)").arg(kMaskOf[i]));
+        moveTwips(c, boxes[i].twips);
+        // The box is drawn taller than its design height so that its caption is not cut.
+        c->resize(c->width(), qMax(c->height(), c->sizeHint().height()));
+        c->move(c->x(), c->y() - (c->height() - qRound(twipsToPixelsY(c, 180))) / 2);
+        chkFile[size_t(i)] = c;
+        connect(c, &QCheckBox::stateChanged, this, [this] { chkFile_Click(); });
+        c->installEventFilter(this);
+    }
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    moveTwips(cmdOK, QRect(2490, 4455, 1095, 375));
+    cmdCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    moveTwips(cmdCancel, QRect(3720, 4455, 1095, 375));
+    cmdApply = new QPushButton(QStringLiteral("適用"), this);
+    cmdApply->setObjectName(QStringLiteral("cmdApply"));
+    moveTwips(cmdApply, QRect(4920, 4455, 1095, 375));
+    // No default button: Enter in a field moves the focus; on a button it presses it.
+    for (QPushButton *b : {cmdOK, cmdCancel, cmdApply, cmdDirFile}) {
+        b->setAutoDefault(true);
+        b->setDefault(false);
+    }
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
+    connect(cmdApply, &QPushButton::clicked, this, &frmOptions::cmdApply_Click);
+    connect(cmdDirFile, &QPushButton::clicked, this, &frmOptions::cmdDirFile_Click);
+    connect(tbsOptions, &QTabWidget::currentChanged, this, [this] {
+        if (m_loaded)
+            tbsOptions_Click();
+    });
+    for (QWidget *w : {static_cast<QWidget *>(cmbPort), static_cast<QWidget *>(cmbSpeed),
+                       static_cast<QWidget *>(txtFileName), static_cast<QWidget *>(cmbTime)})
+        w->installEventFilter(this);
+
+    // Tab order over both pages, the buttons, then the tab strip.
+    const QList<QWidget *> order = {cmbPort,    cmbSpeed,   txtFileName, cmdDirFile, cmbTime,
+                                    chkFile[0], chkFile[1], chkFile[2],  chkFile[3], chkFile[4],
+                                    cmdOK,      cmdCancel,  cmdApply,    tbsOptions};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+// ---- loading ----------------------------------------------------------------------
+
+void frmOptions::Form_Load()
+{
+    CenterForm(this, 6255, 5445);
+    setWindowTitle(QStringLiteral("設定操作"));
+    LoadCommPage();
+    LoadOutputPage();
+    cmdApply->setEnabled(false);
+    m_loaded = true;
+}
+
+void frmOptions::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The first control of the tab order takes the focus, so its focus rule runs first.
+    cmbPort->setFocus(Qt::TabFocusReason);
+}
+
+void frmOptions::LoadCommPage()
+{
+    cmbPort->clear();
+    cmbSpeed->clear();
+    for (int i = 0; i < 16; ++i) {
+        const qint16 n = gPortList[size_t(i)];
+        if (n == 0)
+            break;
+        cmbPort->addItem(QStringLiteral("COM") + QString::number(n));
+        if (m_devicePath)
+            cmbPort->setItemData(i, m_devicePath(n), Qt::ToolTipRole);
+        if (n == gPort)
+            cmbPort->setCurrentIndex(i);
+    }
+    if (cmbPort->currentIndex() < 0 && cmbPort->count() > 0)
+        cmbPort->setCurrentIndex(0);
+
+    cmbSpeed->addItems(kSpeeds);
+    const QString speed = gComSt.section(QLatin1Char(','), 0, 0);
+    int at = cmbSpeed->findText(speed, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (at < 0 && !speed.trimmed().isEmpty()) {
+        // A stored speed the list does not offer is kept as a fourth item, so OK keeps it.
+        cmbSpeed->addItem(speed);
+        at = cmbSpeed->count() - 1;
+    }
+    cmbSpeed->setCurrentIndex(at);
+}
+
+void frmOptions::LoadOutputPage()
+{
+    bool failed = false;
+    QStringList items;
+    items.reserve(600);
+    for (int n = 1; n <= 600; ++n)
+        items << QString::number(n) + QStringLiteral("秒");
+    cmbTime->addItems(items);
+    txtFileName->setText(gFName);
+    if (gFTime >= 1 && gFTime <= 600) {
+        cmbTime->setCurrentIndex(gFTime - 1);
+    } else {
+        cmbTime->setCurrentIndex(-1);
+        failed = gFTime != 0;
+    }
+    for (int i = 0; i < 5; ++i)
+        chkFile[size_t(i)]->setChecked(gFOut & kMaskOf[i]);
+    // A mask with no column is no usable selection: treat it as a failed load.
+    if (failed || (gFOut & 31) == 0)
+        for (QCheckBox *c : chkFile)
+            c->setChecked(true);
+}
+
+// ---- page switching, buttons --------------------------------------------------------
+
+void frmOptions::tbsOptions_Click()
+{
+    for (int i = 0; i < tbsOptions->count(); ++i) {
+        QWidget *page = picOptions[size_t(i)];
+        QRect g = page->property("twipsGeometry").toRect();
+        if (tbsOptions->currentIndex() == i) {
+            g.moveLeft(240);
+            moveTwips(page, g);
+            page->setEnabled(true);
+            (i == 0 ? static_cast<QWidget *>(cmbPort) : txtFileName)->setFocus(Qt::OtherFocusReason);
+        } else {
+            g.moveLeft(-20000);
+            moveTwips(page, g);
+            page->setEnabled(false);
+        }
+    }
+}
+
+void frmOptions::cmdApply_Click()
+{
+    // With no usable port the list is empty and the port stays as it was.
+    const int portIndex = cmbPort->currentIndex();
+    if (portIndex >= 0 && portIndex < 16)
+        gPort = gPortList[size_t(portIndex)];
+    gComSt = cmbSpeed->currentText().trimmed() + QStringLiteral(",n,8,1");
+    gFName = txtFileName->text();
+    gFOut = mColumnMask;
+    gFTime = qint16(cmbTime->currentIndex() + 1);
+}
+
+void frmOptions::cmdOK_Click()
+{
+    cmdApply_Click();
+    accept();
+}
+
+void frmOptions::cmdCancel_Click()
+{
+    reject();
+}
+
+void frmOptions::chkFile_Click()
+{
+    qint16 mask = 0;
+    for (int i = 0; i < 5; ++i)
+        if (chkFile[size_t(i)]->isChecked())
+            mask = qint16(mask + kMaskOf[i]);
+    mColumnMask = mask;
+    if (mask != 0) {
+        cmdOK->setEnabled(true);
+        if (mask != gFOut)
+            cmdApply->setEnabled(true);
+    } else {
+        cmdApply->setEnabled(false);
+        cmdOK->setEnabled(false);
+    }
+}
+
+void frmOptions::chkFile_LostFocus()
+{
+    if (mColumnMask != 0 && mColumnMask != gFOut)
+        cmdApply->setEnabled(true);
+}
+
+void frmOptions::cmdDirFile_Click()
+{
+    if (!m_fileDialog)
+        return;
+    if (m_dlgInitialFolder.isEmpty())
+        m_dlgInitialFolder = QDir::currentPath();
+    const auto path = m_fileDialog->getOpenFileName(
+        this, QStringLiteral("開く"),
+        {QStringLiteral("csvﾌｧｲﾙ(*.csv)"), QStringLiteral("すべてのﾌｧｲﾙ (*.*)")},
+        m_dlgInitialFolder);
+    if (!path)
+        return;
+    txtFileName->setText(QDir::toNativeSeparators(*path));
+    cmdApply->setEnabled(true);
+}
+
+// ---- focus and keys --------------------------------------------------------------------
+
+void frmOptions::moveFocus(QWidget *target)
+{
+    // An Enter whose target is disabled leaves the focus where it is.
+    if (target->isEnabled())
+        target->setFocus(Qt::OtherFocusReason);
+}
+
+bool frmOptions::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool tracked = watched == cmbPort || watched == cmbSpeed || watched == txtFileName;
+    if (tracked && event->type() == QEvent::FocusIn) {
+        if (watched == txtFileName) {
+            txtFileName->selectAll();
+            // The line edit's own focus handling may move the cursor afterwards.
+            QTimer::singleShot(0, txtFileName, &QLineEdit::selectAll);
+            mFocusText = txtFileName->text();
+        } else {
+            mFocusText = static_cast<QComboBox *>(watched)->currentText();
+        }
+    } else if (tracked && event->type() == QEvent::FocusOut) {
+        const QString now = watched == txtFileName
+                                ? txtFileName->text()
+                                : static_cast<QComboBox *>(watched)->currentText();
+        if (now != mFocusText)
+            cmdApply->setEnabled(true);
+    } else if (event->type() == QEvent::FocusOut &&
+               std::find(chkFile.begin(), chkFile.end(), watched) != chkFile.end()) {
+        chkFile_LostFocus();
+    } else if (isEnter(event)) {
+        if (watched == cmbPort)
+            moveFocus(cmbSpeed);
+        else if (watched == cmbSpeed)
+            moveFocus(cmdOK);
+        else if (watched == txtFileName)
+            moveFocus(cmbTime);
+        else if (watched == cmbTime)
+            moveFocus(chkFile[0]);
+        else
+            moveFocus(cmdOK);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}

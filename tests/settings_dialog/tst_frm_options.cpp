@@ -1,0 +1,390 @@
+// The settings dialog driven as a user would: focus changes, keys, clicks, and the
+// file dialog through a scripted stand-in.
+#include "app/globals.h"
+#include "platform/file_dialog.h"
+#include "settings_dialog/frm_options.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+using namespace basSubMain;
+
+namespace {
+struct FakeFileDialog : platform::FileDialog {
+    std::optional<QString> getOpenFileName(QWidget *, const QString &title,
+                                           const QStringList &filters,
+                                           const QString &initialFolder) override
+    {
+        calls << QStringList{title, filters.join('|'), initialFolder};
+        return answer;
+    }
+    QList<QStringList> calls;
+    std::optional<QString> answer;
+};
+} // namespace
+
+class TstFrmOptions : public QObject
+{
+    Q_OBJECT
+    FakeFileDialog files;
+    std::unique_ptr<frmOptions> dlg;
+
+    void open()
+    {
+        dlg = std::make_unique<frmOptions>(&files,
+                                           [](int n) { return QStringLiteral("/dev/fake%1").arg(n); });
+        dlg->show();
+        QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->cmbPort));
+    }
+    void setPorts(QList<qint16> ports)
+    {
+        gPortList.fill(0);
+        for (qsizetype i = 0; i < ports.size(); ++i)
+            gPortList[size_t(i)] = ports[i];
+    }
+    void focus(QWidget *w)
+    {
+        w->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), w);
+    }
+    void enter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
+    QStringList items(QComboBox *c)
+    {
+        QStringList l;
+        for (int i = 0; i < c->count(); ++i)
+            l << c->itemText(i);
+        return l;
+    }
+    QList<bool> boxes()
+    {
+        QList<bool> b;
+        for (QCheckBox *c : dlg->chkFile)
+            b << c->isChecked();
+        return b;
+    }
+
+private slots:
+    void init()
+    {
+        resetGlobals();
+        frmOptions::resetState();
+        setPorts({1, 2, 3});
+        files = FakeFileDialog();
+    }
+    void cleanup() { dlg.reset(); }
+
+    void openingState()
+    {
+        open();
+        QCOMPARE(dlg->windowTitle(), QStringLiteral("設定操作"));
+        QCOMPARE(dlg->property("twipsWidth").toDouble(), 6255.0);
+        QCOMPARE(dlg->property("twipsHeight").toDouble(), 5565.0);
+        QCOMPARE(dlg->tbsOptions->tabText(0), QStringLiteral("通信設定"));
+        QCOMPARE(dlg->tbsOptions->tabText(1), QStringLiteral("出力設定"));
+        QCOMPARE(dlg->tbsOptions->currentIndex(), 0);
+        QVERIFY(!dlg->cmdApply->isEnabled());
+        QVERIFY(dlg->cmdOK->isEnabled());
+        QCOMPARE(dlg->cmdCancel->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+        QCOMPARE(dlg->cmdApply->text(), QStringLiteral("適用"));
+        QCOMPARE(items(dlg->cmbSpeed), (QStringList{"9600", "19200", "38400"}));
+        QCOMPARE(dlg->cmbTime->count(), 600);
+        QCOMPARE(dlg->cmbTime->itemText(0), QStringLiteral("1秒"));
+        QCOMPARE(dlg->cmbTime->itemText(599), QStringLiteral("600秒"));
+        QCOMPARE(dlg->cmbTime->currentText(), QStringLiteral("600秒"));
+        QCOMPARE(boxes(), QList<bool>(5, true));
+        QCOMPARE(dlg->cmbPort->itemData(1, Qt::ToolTipRole).toString(), QStringLiteral("/dev/fake2"));
+        // Texts as the user sees them, leading blanks included.
+        const QMap<QString, QString> texts = {
+            {"lblMessage(0)", "  ｺﾝﾋﾟｭｰﾀのｼﾘｱﾙﾎﾟｰﾄの設定を行います。"},
+            {"lblTaitle(0)", "接続ﾎﾟｰﾄ："},
+            {"Label1", " 8 ﾋﾞｯﾄ"},
+            {"Label3", " なし"},
+            {"Label4", " 1 ﾋﾞｯﾄ"},
+            {"lblMessage(5)", "  少なくとも一つは選択してください。"},
+            {"lblTaitle(6)", "出力時間間隔："},
+        };
+        for (auto it = texts.begin(); it != texts.end(); ++it) {
+            auto *l = dlg->findChild<QLabel *>(it.key());
+            QVERIFY2(l, qPrintable(it.key()));
+            QCOMPARE(l->text(), it.value());
+        }
+        QCOMPARE(dlg->chkFileOf(4)->text(), QStringLiteral("瞬間最大風速"));
+        QCOMPARE(dlg->findChild<QWidget *>("picOptions(1)")->property("twipsGeometry").toRect(),
+                 QRect(6120, 480, 5685, 3795));
+    }
+
+    void portSelection_data()
+    {
+        QTest::addColumn<QList<qint16>>("ports");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("listed port") << QList<qint16>{1, 3, 4} << 3 << QStringList{"COM1", "COM3", "COM4"} << "COM3" << 3;
+        QTest::newRow("missing port takes lowest") << QList<qint16>{1, 3, 4} << 2 << QStringList{"COM1", "COM3", "COM4"} << "COM1" << 1;
+        QTest::newRow("above 16") << QList<qint16>{5} << 40 << QStringList{"COM5"} << "COM5" << 5;
+        QTest::newRow("no usable port keeps the port") << QList<qint16>{} << 7 << QStringList{} << "" << 7;
+        QList<qint16> all;
+        QStringList names;
+        for (qint16 i = 1; i <= 16; ++i) {
+            all << i;
+            names << QStringLiteral("COM%1").arg(i);
+        }
+        QTest::newRow("sixteen ports") << all << 16 << names << "COM16" << 16;
+    }
+    void portSelection()
+    {
+        QFETCH(QList<qint16>, ports);
+        QFETCH(int, port);
+        setPorts(ports);
+        gPort = qint16(port);
+        open();
+        QTEST(items(dlg->cmbPort), "listed");
+        QTEST(dlg->cmbPort->currentText(), "selected");
+        dlg->cmdOK->click();
+        QTEST(int(gPort), "stored");
+        QCOMPARE(dlg->result(), int(QDialog::Accepted));
+    }
+
+    void speedSelection_data()
+    {
+        QTest::addColumn<QString>("comSt");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("count");
+        QTest::newRow("default") << "9600,n,8,1" << "9600" << 3;
+        QTest::newRow("19200") << "19200,n,8,1" << "19200" << 3;
+        QTest::newRow("unlisted speed kept") << "4800,n,8,1" << "4800" << 4;
+        QTest::newRow("no comma") << "57600" << "57600" << 4;
+    }
+    void speedSelection()
+    {
+        QFETCH(QString, comSt);
+        QFETCH(QString, selected);
+        gComSt = comSt;
+        open();
+        QCOMPARE(dlg->cmbSpeed->currentText(), selected);
+        QTEST(dlg->cmbSpeed->count(), "count");
+        dlg->cmdOK->click();
+        QCOMPARE(gComSt, selected + ",n,8,1");
+    }
+
+    void okWithoutChangesStoresSameValues()
+    {
+        gPort = 2;
+        gFName = "/data/wind.csv";
+        gFOut = 5;
+        gFTime = 30;
+        open();
+        QCOMPARE(boxes(), (QList<bool>{true, false, true, false, false}));
+        QVERIFY(!dlg->cmdApply->isEnabled());
+        dlg->cmdOK->click();
+        QCOMPARE(std::make_tuple(gPort, gComSt, gFName, gFOut, gFTime),
+                 std::make_tuple(qint16(2), QString("9600,n,8,1"), QString("/data/wind.csv"),
+                                 qint16(5), qint16(30)));
+    }
+
+    void storedIntervals_data()
+    {
+        QTest::addColumn<int>("fTime");
+        QTest::addColumn<int>("fOut");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("storedTime");
+        QTest::addColumn<int>("storedOut");
+        QTest::newRow("600") << 600 << 31 << 599 << 600 << 31;
+        QTest::newRow("1") << 1 << 31 << 0 << 1 << 31;
+        QTest::newRow("0: none selected") << 0 << 6 << -1 << 0 << 6;
+        QTest::newRow("601: failure") << 601 << 6 << -1 << 0 << 31;
+        QTest::newRow("negative: failure") << -5 << 2 << -1 << 0 << 31;
+        QTest::newRow("mask without columns") << 10 << 32 << 9 << 10 << 31;
+    }
+    void storedIntervals()
+    {
+        QFETCH(int, fTime);
+        QFETCH(int, fOut);
+        gFTime = qint16(fTime);
+        gFOut = qint16(fOut);
+        open();
+        QTEST(dlg->cmbTime->currentIndex(), "index");
+        QVERIFY(dlg->cmdOK->isEnabled());
+        QVERIFY(!dlg->cmdApply->isEnabled());
+        dlg->cmdOK->click();
+        QTEST(int(gFTime), "storedTime");
+        QTEST(int(gFOut), "storedOut");
+    }
+
+    void changeTrackingOnPortAndSpeed()
+    {
+        open();
+        // Choosing another port and the first again before leaving enables nothing.
+        QTest::keyClick(dlg->cmbPort, Qt::Key_Down);
+        QTest::keyClick(dlg->cmbPort, Qt::Key_Up);
+        focus(dlg->cmbSpeed);
+        QVERIFY(!dlg->cmdApply->isEnabled());
+        // Changing the speed and leaving the list enables Apply.
+        QTest::keyClick(dlg->cmbSpeed, Qt::Key_Down);
+        focus(dlg->cmbPort);
+        QVERIFY(dlg->cmdApply->isEnabled());
+        QTest::keyClick(dlg->cmbPort, Qt::Key_Down);
+        dlg->cmdApply->click();
+        QCOMPARE(gComSt, QStringLiteral("19200,n,8,1"));
+        QCOMPARE(gPort, qint16(2));
+        QVERIFY(dlg->cmdApply->isEnabled());
+        QVERIFY(dlg->isVisible());
+    }
+
+    void applyThenCancelKeepsApplied()
+    {
+        open();
+        focus(dlg->cmbSpeed);
+        QTest::keyClick(dlg->cmbSpeed, Qt::Key_Down);
+        focus(dlg->cmbPort);
+        dlg->cmdApply->click();
+        QTest::keyClick(dlg->cmbSpeed, Qt::Key_Down);
+        QTest::keyClick(dlg.get(), Qt::Key_Escape);
+        QVERIFY(!dlg->isVisible());
+        QCOMPARE(dlg->result(), int(QDialog::Rejected));
+        QCOMPARE(gComSt, QStringLiteral("19200,n,8,1"));
+    }
+
+    void fileNameTracking()
+    {
+        gFName = "abc.csv";
+        open();
+        dlg->tbsOptions->setCurrentIndex(1);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->txtFileName));
+        QCoreApplication::processEvents();
+        QCOMPARE(dlg->txtFileName->selectedText(), QStringLiteral("abc.csv"));
+        // Typing and restoring the former text before leaving enables nothing.
+        QTest::keyClicks(dlg->txtFileName, "x");
+        QTest::keyClick(dlg->txtFileName, Qt::Key_Backspace);
+        QTest::keyClicks(dlg->txtFileName, "abc.csv");
+        focus(dlg->cmbTime);
+        QVERIFY(!dlg->cmdApply->isEnabled());
+        focus(dlg->txtFileName);
+        QTest::keyClicks(dlg->txtFileName, "/new.csv");
+        focus(dlg->cmbTime);
+        QVERIFY(dlg->cmdApply->isEnabled());
+        dlg->cmdOK->click();
+        QCOMPARE(gFName, QStringLiteral("/new.csv"));
+    }
+
+    void intervalHasNoChangeTracking()
+    {
+        open();
+        focus(dlg->cmbTime);
+        QTest::keyClick(dlg->cmbTime, Qt::Key_Up);
+        focus(dlg->chkFile[0]);
+        focus(dlg->cmbPort);
+        QVERIFY(!dlg->cmdApply->isEnabled());
+        dlg->cmdOK->click();
+        QCOMPARE(gFTime, qint16(599));
+    }
+
+    void columnRule()
+    {
+        gFOut = 1;
+        open();
+        QCOMPARE(boxes(), (QList<bool>{true, false, false, false, false}));
+        // Unchecking the last box disables OK and Apply; Cancel still works.
+        dlg->chkFileOf(1)->click();
+        QVERIFY(!dlg->cmdOK->isEnabled());
+        QVERIFY(!dlg->cmdApply->isEnabled());
+        QVERIFY(dlg->cmdCancel->isEnabled());
+        // Re-checking it gives the stored mask again: OK back, Apply still off.
+        dlg->chkFileOf(1)->click();
+        QVERIFY(dlg->cmdOK->isEnabled());
+        QVERIFY(!dlg->cmdApply->isEnabled());
+        dlg->chkFileOf(16)->click();
+        QVERIFY(dlg->cmdApply->isEnabled());
+        dlg->cmdOK->click();
+        QCOMPARE(gFOut, qint16(17));
+    }
+
+    void enterChain()
+    {
+        open();
+        enter();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->cmbSpeed));
+        enter();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->cmdOK));
+        dlg->tbsOptions->setCurrentIndex(1);
+        enter();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->cmbTime));
+        enter();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->chkFileOf(1)));
+        enter();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->cmdOK));
+        // Enter on OK presses it.
+        gFTime = 5;
+        enter();
+        QVERIFY(!dlg->isVisible());
+        QCOMPARE(dlg->result(), int(QDialog::Accepted));
+    }
+
+    void enterStaysWhenOkIsDisabled()
+    {
+        gFOut = 2;
+        open();
+        dlg->tbsOptions->setCurrentIndex(1);
+        focus(dlg->chkFileOf(2));
+        QTest::keyClick(dlg->chkFileOf(2), Qt::Key_Space);
+        QVERIFY(!dlg->cmdOK->isEnabled());
+        enter();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->chkFileOf(2)));
+        QVERIFY(dlg->isVisible());
+    }
+
+    void pageSwitching()
+    {
+        open();
+        dlg->tbsOptions->setCurrentIndex(1);
+        auto *p0 = dlg->picOptions[0];
+        auto *p1 = dlg->picOptions[1];
+        QCOMPARE(p1->property("twipsGeometry").toRect().left(), 240);
+        QCOMPARE(p0->property("twipsGeometry").toRect().left(), -20000);
+        QVERIFY(p1->isEnabled() && !p0->isEnabled());
+        dlg->tbsOptions->setCurrentIndex(0);
+        QCOMPARE(p0->property("twipsGeometry").toRect().left(), 240);
+        QVERIFY(!p1->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->cmbPort));
+    }
+
+    void browse()
+    {
+        gFName = "old.csv";
+        open();
+        dlg->tbsOptions->setCurrentIndex(1);
+        // Cancelled: nothing changes.
+        dlg->cmdDirFile->click();
+        QCOMPARE(dlg->txtFileName->text(), QStringLiteral("old.csv"));
+        QVERIFY(!dlg->cmdApply->isEnabled());
+        QCOMPARE(files.calls.size(), 1);
+        QCOMPARE(files.calls[0],
+                 (QStringList{"開く", "csvﾌｧｲﾙ(*.csv)|すべてのﾌｧｲﾙ (*.*)", QDir::currentPath()}));
+        // Chosen, even the same name: the path goes in and Apply is enabled.
+        files.answer = "/data/wind.csv";
+        dlg->cmdDirFile->click();
+        QCOMPARE(dlg->txtFileName->text(), QStringLiteral("/data/wind.csv"));
+        QVERIFY(dlg->cmdApply->isEnabled());
+        dlg->cmdOK->click();
+        QCOMPARE(gFName, QStringLiteral("/data/wind.csv"));
+    }
+
+    void closeBoxCancels()
+    {
+        open();
+        QTest::keyClick(dlg->cmbSpeed, Qt::Key_Down);
+        dlg->close();
+        QCOMPARE(dlg->result(), int(QDialog::Rejected));
+        QCOMPARE(gComSt, QStringLiteral("9600,n,8,1"));
+    }
+};
+
+QTEST_MAIN(TstFrmOptions)
+#include "tst_frm_options.moc"
