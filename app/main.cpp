@@ -5,6 +5,11 @@
 #include "display/frm_main.h"
 #include "platform/clock.h"
 #include "platform/file_dialog.h"
+#include "info/frm_about.h"
+#include "info/frm_browser.h"
+#include "platform/browser_view.h"
+#include "platform/launcher.h"
+#include "platform/registry.h"
 #include "settings_dialog/frm_options.h"
 #include "platform/com_ports.h"
 #include "platform/file_output.h"
@@ -27,6 +32,8 @@ struct RealServices {
     platform::QtTimer timer;
     platform::LocalFileOutput file;
     platform::QtFileDialog fileDialog;
+    platform::SystemRegistry registry;
+    platform::QtLauncher launcher;
 
     platform::Services services()
     {
@@ -45,6 +52,14 @@ frmMain *Main(RealServices &real)
             [&real](int n) { return platform::comPortDevice(n, &real.settings); }, owner);
         dialog.exec();
     };
+    windows.about = [&real](QWidget *owner) {
+        frmAbout dialog(&real.registry, &real.launcher, &real.messageBox, owner);
+        dialog.exec();
+    };
+    windows.web = [](QWidget *owner) {
+        frmBrowser window(&platform::makeWebEngineView, owner);
+        window.exec();
+    };
     auto *window = new frmMain(real.services(), windows);
     window->setAttribute(Qt::WA_DeleteOnClose);
     basSubMain::gMainWindow = window;
@@ -56,6 +71,9 @@ frmMain *Main(RealServices &real)
 
 int main(int argc, char *argv[])
 {
+    // The inquiry window's web engine shares OpenGL contexts; this must be said before the
+    // application exists, though the engine itself is loaded only when that window opens.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QV475_XP"));
     QApplication::setApplicationVersion(QStringLiteral(QV_VERSION));

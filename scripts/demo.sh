@@ -23,4 +23,6 @@ fTime=1
 INI
 echo "Meter simulator on $sim_link; CSV files go to $demo_home/logs/"
 echo "Connect with F5 (接続), start file output with F2 (ﾌｧｲﾙ出力開始)."
+# The inquiry window's web engine cannot use its sandbox when run as root.
+[ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
 XDG_CONFIG_HOME="$demo_home" build/app/qv475

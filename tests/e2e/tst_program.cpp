@@ -178,6 +178,22 @@ private slots:
                  saved.constData());
     }
 
+    void webEngineLoadsOnlyWithTheInquiryWindow()
+    {
+        startProgram("");
+        auto engineMapped = [this] {
+            QFile maps(QStringLiteral("/proc/%1/maps").arg(app.processId()));
+            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6WebEngineCore");
+        };
+        QTest::qWait(300);
+        QVERIFY(!engineMapped());
+        QVERIFY(key("alt+h"));
+        QVERIFY(key("w"));
+        QTRY_VERIFY_WITH_TIMEOUT(engineMapped(), 10000);
+        QString win;
+        QVERIFY(xdo({"search", "--sync", "--name", "問い合わせ"}, &win));
+    }
+
     void killedProgramKeepsEveryRow()
     {
         startProgram("[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n");

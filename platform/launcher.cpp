@@ -1,0 +1,20 @@
+#include "platform/launcher.h"
+
+#include <QFileInfo>
+#include <QProcess>
+
+namespace platform {
+
+bool QtLauncher::fileExists(const QString &path) const
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+bool QtLauncher::startDetached(const QString &program, const QStringList &arguments)
+{
+    if (program.isEmpty())
+        return false;
+    return QProcess::startDetached(program, arguments);
+}
+
+} // namespace platform
