@@ -71,9 +71,6 @@ frmMain *Main(RealServices &real)
 
 int main(int argc, char *argv[])
 {
-    // The inquiry window's web engine shares OpenGL contexts; this must be said before the
-    // application exists, though the engine itself is loaded only when that window opens.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QV475_XP"));
     QApplication::setApplicationVersion(QStringLiteral(QV_VERSION));

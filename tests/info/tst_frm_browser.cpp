@@ -70,11 +70,5 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    TstFrmBrowser t;
-    return QTest::qExec(&t, argc, argv);
-}
+QTEST_MAIN(TstFrmBrowser)
 #include "tst_frm_browser.moc"
