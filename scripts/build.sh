@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (or the folder given as $BUILD_DIR).
+# Configures and builds into build/ (or the folder given as $BUILD_DIR); extra arguments
+# go to the first configure. Prints only warnings and errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-  cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} "$@" >/dev/null
+  cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
 fi
-cmake --build "$build_dir" -j"$(nproc)" -- --no-print-directory 2>&1 | grep -vE '^\[|Automatic MOC|^$' || true
-test "${PIPESTATUS[0]}" -eq 0
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! cmake --build "$build_dir" -j"$(nproc)" >"$log" 2>&1; then
+  cat "$log"
+  echo "build failed in $build_dir" >&2
+  exit 1
+fi
+grep -E 'warning|error' "$log" || true

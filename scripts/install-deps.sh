@@ -12,10 +12,12 @@ packages=(
   qt6-svg-dev libqt6svg6
   fonts-ipafont-gothic
   xvfb xauth xdotool
+  clang libclang-rt-14-dev
+  libbenchmark-dev
 )
 if [ "${1:-}" = "--extra" ]; then
-  # Only for screenshots and fuzzing by hand.
-  packages+=(imagemagick clang)
+  # Only for screenshots.
+  packages+=(imagemagick)
 fi
 
 missing=()

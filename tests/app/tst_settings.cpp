@@ -122,7 +122,7 @@ private slots:
         QTest::newRow("no settings group") << QByteArray("[Other]\nPort=5\n") << 1 << "9600,n,8,1"
                                            << "" << 31 << 600;
         QTest::newRow("not an ini file")
-            << QByteArray("\x00\xff\xfe garbage ]]][[[ = = =\n\n\x01\x02", 30) << 1 << "9600,n,8,1"
+            << QByteArray("\x00\xff\xfe garbage ]]][[[ = = =\n\n\x01\x02", 28) << 1 << "9600,n,8,1"
             << "" << 31 << 600;
     }
     void storedValuesLoadAndRoundTrip()
