@@ -4,6 +4,7 @@
 #include "pty_meter.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <random>
 
 class TstProgram : public QObject
 {
@@ -47,14 +49,24 @@ class TstProgram : public QObject
         win = win.split('\n').first();
         return xdo({"windowfocus", "--sync", win}) && xdo({"key", "--delay", "50", keys});
     }
-    void startProgram(const QByteArray &settings)
+    QString meterLink() const { return home->filePath("meter"); }
+    // COM1 names a symbolic link to the meter's device, so that a new meter can take the
+    // place of one that was unplugged.
+    void pointLinkAtMeter()
+    {
+        QFile::remove(meterLink());
+        QVERIFY(QFile::link(QString::fromStdString(meter.devicePath()), meterLink()));
+    }
+    void startProgram(const QByteArray &settings, bool raw = false)
     {
         QVERIFY(QDir().mkpath(home->filePath("QV475_XP")));
         QVERIFY(QDir().mkpath(logDir()));
-        QFile f(ini());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("[Ports]\nCOM1=" + QByteArray::fromStdString(meter.devicePath()) + "\n" + settings);
-        f.close();
+        pointLinkAtMeter();
+        if (!QFileInfo(ini()).isDir()) {
+            QFile f(ini());
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(raw ? settings : "[Ports]\nCOM1=" + meterLink().toUtf8() + "\n" + settings);
+        }
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("DISPLAY", display);
         env.insert("XDG_CONFIG_HOME", home->path());
@@ -65,6 +77,44 @@ class TstProgram : public QObject
         QVERIFY(app.waitForStarted());
         QString win;
         QVERIFY(xdo({"search", "--sync", "--name", "QV-475"}, &win));
+    }
+    qint64 rssKb()
+    {
+        QFile f(QStringLiteral("/proc/%1/status").arg(app.processId()));
+        if (!f.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray &line : f.readAll().split('\n'))
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').first().toLongLong();
+        return -1;
+    }
+    // Whether the program holds a file of the log folder open.
+    bool logFileOpen()
+    {
+        const QDir fds(QStringLiteral("/proc/%1/fd").arg(app.processId()));
+        for (const QFileInfo &fd : fds.entryInfoList(QDir::Files | QDir::System))
+            if (fd.symLinkTarget().startsWith(logDir()))
+                return true;
+        return false;
+    }
+    bool windowShown(const QString &title)
+    {
+        QString out;
+        return xdo({"search", "--name", title}, &out) && !out.isEmpty();
+    }
+    // Exits through the menu and answers Yes to the confirmation.
+    void exitProgram(bool expectSaveError = false)
+    {
+        QVERIFY(key("alt+f"));
+        QVERIFY(key("x"));
+        QTRY_VERIFY_WITH_TIMEOUT(windowShown(QStringLiteral("ﾌﾟﾛｸﾞﾗﾑの終了")), 5000);
+        QVERIFY(xdo({"key", "Return"}));
+        if (expectSaveError) {
+            QTRY_VERIFY_WITH_TIMEOUT(windowShown(QStringLiteral("QV475_XP")), 5000);
+            QVERIFY(xdo({"key", "Return"}));
+        }
+        QVERIFY(app.waitForFinished(5000));
+        QCOMPARE(app.exitCode(), 0);
     }
     QStringList csvLines()
     {
@@ -176,6 +226,140 @@ private slots:
         const QByteArray saved = f.readAll();
         QVERIFY2(saved.contains("fTime=1") && saved.contains("Port=1") && saved.contains("fOut=31"),
                  saved.constData());
+    }
+
+    void meterUnpluggedMidLog()
+    {
+        startProgram("[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n");
+        QVERIFY(key("F5"));
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+        meter.write(meter::makeFrame({70, 70, 70, 70, 0, 0}));
+        QTest::qWait(200);
+        QVERIFY(key("F2"));
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 2500) {
+            meter.write(meter::makeFrame({70, 70, 70, 70, 0, 0}));
+            QTest::qWait(100);
+        }
+        QVERIFY(logFileOpen());
+        const QStringList before = csvLines();
+        meter.close(); // the cable is pulled while frames flow and rows are written
+        t.restart();
+        QTRY_VERIFY_WITH_TIMEOUT(!logFileOpen(), 4000);
+        QVERIFY2(t.elapsed() <= 2400, qPrintable(QString::number(t.elapsed())));
+        const QStringList after = csvLines();
+        QCOMPARE(after.mid(0, before.size() - 1), before.mid(0, before.size() - 1));
+        QCOMPARE(after.last(), QString());
+        for (const QString &row : after.mid(1, after.size() - 2))
+            QVERIFY(row.endsWith(",7.0,7.0,7.0,7.0"));
+        // A meter plugged in again is taken by a new connect.
+        QVERIFY(meter.open());
+        pointLinkAtMeter();
+        QVERIFY(key("F5"));
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+        exitProgram();
+    }
+
+    void noiseAtFullLineRate()
+    {
+        startProgram("[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n");
+        QVERIFY(key("F5"));
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+        meter.write(meter::makeFrame({1, 1, 1, 1, 0, 0}));
+        QTest::qWait(200);
+        QVERIFY(key("F2"));
+        QTest::qWait(300);
+        const qint64 rssBefore = rssKb();
+        // 38,400 baud carries 3,840 bytes a second: 384 every 100 ms, frames among noise.
+        std::mt19937 rng(38400);
+        std::uniform_int_distribution<int> byte(0, 255);
+        QElapsedTimer t;
+        t.start();
+        int n = 0;
+        while (t.elapsed() < 6000) {
+            std::string chunk;
+            while (chunk.size() < 360)
+                chunk += char(byte(rng));
+            chunk += meter::makeFrame({777, 777, 777, 777, 0, 0});
+            meter.write(chunk);
+            ++n;
+            QTest::qWait(100);
+        }
+        const qint64 rssAfter = rssKb();
+        QVERIFY2(rssAfter - rssBefore < 2048,
+                 qPrintable(QStringLiteral("%1 kB -> %2 kB").arg(rssBefore).arg(rssAfter)));
+        // The valid frames were decoded: rows late in the run carry their values.
+        const QStringList lines = csvLines();
+        QVERIFY(lines.size() >= 6);
+        int decoded = 0;
+        for (const QString &row : lines.mid(lines.size() - 4, 3))
+            decoded += row.endsWith(",77.7,77.7,77.7,77.7");
+        QVERIFY2(decoded >= 2, qPrintable(lines.join('|')));
+        exitProgram();
+    }
+
+    void logFileDeletedMidLog()
+    {
+        startProgram("[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n");
+        QVERIFY(key("F5"));
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+        QVERIFY(key("F2"));
+        QElapsedTimer t;
+        t.start();
+        bool removed = false;
+        while (t.elapsed() < 4000) {
+            meter.write(meter::makeFrame({50, 50, 50, 50, 0, 0}));
+            if (!removed && t.elapsed() > 1500) {
+                const QStringList files = QDir(logDir()).entryList({"*.csv"}, QDir::Files);
+                QCOMPARE(files.size(), 1);
+                removed = QFile::remove(logDir() + "/" + files.first());
+            }
+            QTest::qWait(100);
+        }
+        QVERIFY(removed);
+        // One clear message; output stops, the program goes on.
+        QTRY_VERIFY_WITH_TIMEOUT(windowShown(QStringLiteral("ﾌｧｲﾙ警告")), 3000);
+        QVERIFY(!logFileOpen());
+        QVERIFY(xdo({"key", "Return"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!windowShown(QStringLiteral("ﾌｧｲﾙ警告")), 3000);
+        QCOMPARE(app.state(), QProcess::Running);
+        // Output starts again into a new file.
+        meter.write(meter::makeFrame({50, 50, 50, 50, 0, 0}));
+        QVERIFY(key("F2"));
+        QTRY_VERIFY_WITH_TIMEOUT(logFileOpen(), 3000);
+        exitProgram();
+    }
+
+    void damagedSettingsFiles_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("directory");
+        QTest::newRow("garbage") << QByteArray("\x00\x01[[[Settings\n=\n\xff\xfe==", 17) << false;
+        QTest::newRow("huge values")
+            << QByteArray("[Settings]\nPort=99999999999\nfOut=70000\nfTime=-99999999\nComSt=")
+                   + QByteArray(100000, '9') + "\n"
+            << false;
+        QTest::newRow("no settings group") << QByteArray("[Other]\nx=1\n") << false;
+        QTest::newRow("unwritable (a folder in its place)") << QByteArray() << true;
+    }
+    void damagedSettingsFiles()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, directory);
+        if (directory)
+            QVERIFY(QDir().mkpath(ini()));
+        startProgram(content, true);
+        QTest::qWait(300);
+        QCOMPARE(app.state(), QProcess::Running);
+        exitProgram(directory);
+        if (directory)
+            return;
+        QFile f(ini());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray saved = f.readAll();
+        QVERIFY2(saved.contains("Port=1") && saved.contains("fOut=31") && saved.contains("fTime=600"),
+                 saved.left(300).constData());
     }
 
     void webEngineLoadsOnlyWithTheInquiryWindow()
