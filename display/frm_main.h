@@ -137,5 +137,6 @@ private:
     bool mLogOpen = false;
     QString m_logPath;
     logging::DueRule m_due;
+    qint64 m_lastEpochSecond = -1;
     bool m_unloaded = false;
 };

@@ -81,6 +81,12 @@ void frmMain::mnuFileClose_Click()
 
 void frmMain::WriteLogRecord()
 {
+    // Within the same second the due rule has nothing to do; reading the local time
+    // (which makes the C library look at the time-zone file) waits for a new second.
+    const qint64 second = m_svc.clock->epochSeconds();
+    if (second == m_lastEpochSecond)
+        return;
+    m_lastEpochSecond = second;
     const QDateTime now = m_svc.clock->now();
     if (!m_due.onTick(now.time(), gFTime) || !mLogOpen)
         return;

@@ -1,0 +1,37 @@
+// One tick of the main window with nothing due: the record writer's clock read and
+// comparison, the four figure updates, the countdown and the blink.
+#include "app/globals.h"
+#include "display/frm_main.h"
+#include "fakes.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+static void BM_TickNothingDue(benchmark::State &state)
+{
+    basSubMain::resetGlobals();
+    fakes::World world;
+    platform::SystemClock clock; // the real clock read, as in the program
+    platform::Services services = world.services();
+    services.clock = &clock;
+    frmMain w(services);
+    const bool live = state.range(0) != 0;
+    if (live)
+        w.mnuFileCom_Click();
+    for (auto _ : state) {
+        if (live)
+            basSubMain::gLinkCountdown = 20;
+        w.Timer1_Timer();
+    }
+}
+BENCHMARK(BM_TickNothingDue)->Arg(0)->Arg(1)->ArgName("live");
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
