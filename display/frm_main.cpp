@@ -266,8 +266,6 @@ void frmMain::buildReadingArea()
         l->setLineWidth(1);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         l->setAutoFillBackground(true);
-        // The figure paints its whole box, so the area behind it need not be painted too.
-        l->setAttribute(Qt::WA_OpaquePaintEvent);
         QPalette pal = l->palette();
         pal.setColor(QPalette::Window, Qt::white);
         pal.setColor(QPalette::WindowText, Qt::black);

@@ -10,6 +10,7 @@ packages=(
   qt6-webengine-dev
   qt6-translations-l10n
   qt6-svg-dev libqt6svg6
+  desktop-file-utils
   fonts-ipafont-gothic
   xvfb xauth xdotool
   clang libclang-rt-14-dev

@@ -90,7 +90,12 @@ bool parse(int argc, char **argv, Options &o)
 class Wind
 {
 public:
-    Wind(const Options &o) : m_opt(o), m_rng(o.seed ? o.seed : unsigned(time(nullptr))) {}
+    // The wind starts at its mean, as a meter switched on in a steady wind would see it.
+    Wind(const Options &o)
+        : m_opt(o), m_rng(o.seed ? o.seed : unsigned(time(nullptr))), m_mean(o.wind),
+          m_average(o.wind)
+    {
+    }
 
     meter::Reading next()
     {
@@ -127,7 +132,7 @@ private:
 
     const Options &m_opt;
     std::mt19937 m_rng;
-    double m_mean = 0, m_average = 0, m_instantMax = 0, m_averageMax = 0;
+    double m_mean, m_average, m_instantMax = 0, m_averageMax = 0;
 };
 
 } // namespace

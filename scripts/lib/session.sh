@@ -15,10 +15,12 @@ qv_cleanup() {
 }
 trap qv_cleanup EXIT
 
-# qv_session_start RATE INTERVAL: display, simulator at RATE frames a second, settings
-# with output interval INTERVAL; the program itself is started by qv_app_start.
+# qv_session_start RATE INTERVAL [SIMULATOR OPTIONS...]: display, simulator at RATE
+# frames a second, settings with output interval INTERVAL; the program itself is started
+# by qv_app_start.
 qv_session_start() {
   local rate=$1 interval=$2 n
+  shift 2
   for n in $(seq 120 199); do
     [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
   done
@@ -26,7 +28,7 @@ qv_session_start() {
   qv_pids+=($!)
   export DISPLAY=":$n"
   for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
-  "$qv_build/tools/qv475-meter-sim" --rate "$rate" --link "$qv_home/meter" --quiet >/dev/null &
+  "$qv_build/tools/qv475-meter-sim" --rate "$rate" --link "$qv_home/meter" --quiet "$@" >/dev/null &
   qv_pids+=($!)
   for _ in $(seq 50); do [ -e "$qv_home/meter" ] && break; sleep 0.1; done
   mkdir -p "$qv_home/QV475_XP" "$qv_home/logs"

@@ -380,6 +380,20 @@ private slots:
         QCOMPARE(w->lblPeak(2)->palette().color(QPalette::Window), QColor(255, 0, 0));
         QCOMPARE(w->lblPeak(1)->palette().color(QPalette::Window), QColor(255, 255, 255));
         tick();
+        // What the user sees: the figure's box painted in its alarm colour, with dark text.
+        auto pixels = [this](int i) {
+            w->show();
+            const QImage img = w->lblPeak(i)->grab().toImage();
+            QSet<QRgb> colours;
+            for (int y = 0; y < img.height(); y += 2)
+                for (int x = 0; x < img.width(); x += 2)
+                    colours << img.pixelColor(x, y).rgb();
+            return std::make_pair(img.pixelColor(4, 4), colours.size());
+        };
+        QCOMPARE(pixels(0).first, QColor(255, 255, 0));
+        QCOMPARE(pixels(2).first, QColor(255, 0, 0));
+        QCOMPARE(pixels(1).first, QColor(255, 255, 255));
+        QVERIFY(pixels(1).second > 2); // the digits are drawn
         const QStringList shown = {w->lblPeak(0)->text(), w->lblPeak(1)->text(),
                                    w->lblPeak(2)->text(), w->lblPeak(3)->text()};
         QCOMPARE(shown, (QStringList{"12.3", "45.6", "78.9", "1.2"}));

@@ -116,6 +116,12 @@ class TstProgram : public QObject
         QVERIFY(app.waitForFinished(5000));
         QCOMPARE(app.exitCode(), 0);
     }
+    // F5 connects: the meter receives exactly "D" + CR.
+    void connectMeter()
+    {
+        QVERIFY(key("F5"));
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+    }
     QStringList csvLines()
     {
         const QStringList files = QDir(logDir()).entryList({"*.csv"}, QDir::Files);
@@ -175,8 +181,7 @@ private slots:
     void connectLogSilenceAndExit()
     {
         startProgram("[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n");
-        QVERIFY(key("F5"));
-        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+        connectMeter();
 
         // Frames at 10 a second with rising values; output starts after the first one.
         QElapsedTimer t;
@@ -213,8 +218,7 @@ private slots:
         QVERIFY(after.size() - during.size() <= 3);
 
         // The program takes a new connect, then exits through the menu and saves.
-        QVERIFY(key("F5"));
-        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+        connectMeter();
         QVERIFY(key("alt+f"));
         QVERIFY(key("x"));
         QTest::qWait(500);
@@ -231,8 +235,7 @@ private slots:
     void meterUnpluggedMidLog()
     {
         startProgram("[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n");
-        QVERIFY(key("F5"));
-        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+        connectMeter();
         meter.write(meter::makeFrame({70, 70, 70, 70, 0, 0}));
         QTest::qWait(200);
         QVERIFY(key("F2"));
@@ -256,16 +259,14 @@ private slots:
         // A meter plugged in again is taken by a new connect.
         QVERIFY(meter.open());
         pointLinkAtMeter();
-        QVERIFY(key("F5"));
-        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+        connectMeter();
         exitProgram();
     }
 
     void noiseAtFullLineRate()
     {
         startProgram("[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n");
-        QVERIFY(key("F5"));
-        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+        connectMeter();
         meter.write(meter::makeFrame({1, 1, 1, 1, 0, 0}));
         QTest::qWait(200);
         QVERIFY(key("F2"));
@@ -302,8 +303,7 @@ private slots:
     void logFileDeletedMidLog()
     {
         startProgram("[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n");
-        QVERIFY(key("F5"));
-        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+        connectMeter();
         QVERIFY(key("F2"));
         QElapsedTimer t;
         t.start();
@@ -381,8 +381,7 @@ private slots:
     void killedProgramKeepsEveryRow()
     {
         startProgram("[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n");
-        QVERIFY(key("F5"));
-        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+        connectMeter();
         meter.write(meter::makeFrame({42, 42, 42, 42, 0, 0}));
         QTest::qWait(200);
         QVERIFY(key("F2"));

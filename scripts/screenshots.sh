@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs the real program under Xvfb against the meter simulator and saves pictures into
+# docs/images/: the main window small and large in each view (with alarm colours), both
+# pages of the settings dialog, and the version dialog with its history shown.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh --extra
+BUILD_DIR=build-bench BUILD_TYPE=Release scripts/build.sh -DQV_BUILD_TESTS=OFF
+out=docs/images
+mkdir -p "$out"
+
+source scripts/lib/session.sh
+# Thresholds low enough that the figures show yellow and red.
+qv_session_start 2 1 --wind 9 --alarm1 6 --alarm2 9 --seed 7
+qv_app_start >/dev/null
+sleep 1
+
+shot() { # window title, file name
+  local w
+  w=$(xdotool search --name "$1" | tail -1)
+  sleep 0.4
+  import -window "$w" "$out/$2.png"
+  echo "$out/$2.png"
+}
+
+qv_key F5
+sleep 4
+shot 'QV-475' main-multi-small
+qv_key F4; sleep 1.5; shot 'QV-475' main-multi-large
+qv_key F7; sleep 1.5; shot 'QV-475' main-peak-large
+qv_key F3; sleep 1.5; shot 'QV-475' main-peak-small
+qv_key F8; sleep 1.5; shot 'QV-475' main-ave-small
+qv_key F4; sleep 1.5; shot 'QV-475' main-ave-large
+qv_key F6; sleep 0.5; qv_key F3; sleep 0.5
+
+# The settings dialog is reached while the link is stopped.
+qv_key alt+f; sleep 0.3; xdotool key p; sleep 0.5
+qv_key alt+v; sleep 0.3; xdotool key s; sleep 1.5
+shot '設定操作' settings-communication
+d=$(xdotool search --name '設定操作' | tail -1)
+eval "$(xdotool getwindowgeometry --shell "$d")"
+xdotool mousemove $((X + 95)) $((Y + 14)) click 1; sleep 0.8
+shot '設定操作' settings-output
+xdotool key Escape; sleep 0.8
+
+qv_key alt+h; sleep 0.3; xdotool key a; sleep 1.2
+d=$(xdotool search --name 'ﾊﾞｰｼﾞｮﾝ情報' | tail -1)
+eval "$(xdotool getwindowgeometry --shell "$d")"
+xdotool mousemove $((X + 352)) $((Y + 51)) click 1; sleep 0.8
+shot 'ﾊﾞｰｼﾞｮﾝ情報' version-history
+xdotool key Escape

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the build into a staging folder and checks what a user's system would get:
+# the programs, the browser module where the program looks for it, the desktop entry
+# (valid), and the icon in each hicolor size; then starts the installed program.
+set -euo pipefail
+build=$1
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
+
+fail() { echo "FAIL: $*"; exit 1; }
+for f in usr/bin/qv475 usr/bin/qv475-meter-sim; do
+  [ -x "$stage/$f" ] || fail "$f missing or not executable"
+done
+[ -f "$stage/usr/lib/qv475/libqv475_browser.so" ] || fail "browser module missing"
+desktop="$stage/usr/share/applications/qv475.desktop"
+[ -f "$desktop" ] || fail "desktop file missing"
+desktop-file-validate "$desktop" || fail "desktop file does not validate"
+grep -q '^Name\[ja\]=QV-475簡易ソフト$' "$desktop" || fail "no Japanese name"
+grep -q '^Categories=.*Utility;' "$desktop" || fail "not in the Utility category"
+grep -q '^Icon=qv475$' "$desktop" || fail "icon name"
+for size in 16 24 32 48 64 128 256; do
+  png="$stage/usr/share/icons/hicolor/${size}x${size}/apps/qv475.png"
+  [ -f "$png" ] || fail "icon ${size}x${size} missing"
+  # PNG signature, then the IHDR width and height.
+  dims=$(od -An -tu1 -j16 -N8 "$png" | awk '{print $3*256+$4 "x" $7*256+$8}')
+  [ "$dims" = "${size}x${size}" ] || fail "icon ${size}x${size} is $dims"
+done
+[ -f "$stage/usr/share/icons/hicolor/scalable/apps/qv475.svg" ] || fail "scalable icon missing"
+
+# The installed program starts and keeps running (it ends only when the user closes it).
+XDG_CONFIG_HOME="$stage/config" QT_QPA_PLATFORM=offscreen "$stage/usr/bin/qv475" &
+pid=$!
+sleep 2
+kill -0 "$pid" 2>/dev/null || fail "the installed program did not keep running"
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+echo "install layout: 1 passed, 0 failed"
