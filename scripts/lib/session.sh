@@ -43,7 +43,13 @@ qv_app_start() {
   XDG_CONFIG_HOME="$qv_home" QT_QPA_PLATFORM=xcb "$qv_build/app/qv475" >/dev/null 2>&1 &
   qv_app=$!
   qv_pids+=($qv_app)
-  until xdotool search --name 'QV-475' >/dev/null 2>&1; do sleep 0.005; done
+  until xdotool search --name 'QV-475' >/dev/null 2>&1; do
+    if ! kill -0 "$qv_app" 2>/dev/null || [ $(( ($(date +%s%N) - t0) / 1000000000 )) -ge 20 ]; then
+      echo "the program did not show its main window" >&2
+      return 1
+    fi
+    sleep 0.005
+  done
   t1=$(date +%s%N)
   echo $(( (t1 - t0) / 1000000 ))
 }
