@@ -288,8 +288,15 @@ private slots:
             QTest::qWait(100);
         }
         const qint64 rssAfter = rssKb();
+#ifndef __SANITIZE_ADDRESS__
+        // (Under AddressSanitizer freed memory is held in quarantine, so the resident
+        // size grows with any allocation; memory is judged in the normal build.)
         QVERIFY2(rssAfter - rssBefore < 2048,
                  qPrintable(QStringLiteral("%1 kB -> %2 kB").arg(rssBefore).arg(rssAfter)));
+#else
+        Q_UNUSED(rssBefore);
+        Q_UNUSED(rssAfter);
+#endif
         // The valid frames were decoded: rows late in the run carry their values.
         const QStringList lines = csvLines();
         QVERIFY(lines.size() >= 6);
