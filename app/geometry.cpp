@@ -2,8 +2,8 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QWidget>
 #include <QVariant>
+#include <QWidget>
 
 namespace basSubMain {
 

@@ -3,20 +3,20 @@
 #include "app/globals.h"
 #include "app/settings.h"
 #include "display/frm_main.h"
-#include "platform/clock.h"
-#include "platform/file_dialog.h"
 #include "info/frm_about.h"
 #include "info/frm_browser.h"
 #include "platform/browser_view.h"
-#include "platform/launcher.h"
-#include "platform/registry.h"
-#include "settings_dialog/frm_options.h"
+#include "platform/clock.h"
 #include "platform/com_ports.h"
+#include "platform/file_dialog.h"
 #include "platform/file_output.h"
+#include "platform/launcher.h"
 #include "platform/message_box.h"
+#include "platform/registry.h"
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
 #include "platform/timer.h"
+#include "settings_dialog/frm_options.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -35,10 +35,7 @@ struct RealServices {
     platform::SystemRegistry registry;
     platform::QtLauncher launcher;
 
-    platform::Services services()
-    {
-        return {&settings, &messageBox, &clock, &port, &timer, &file};
-    }
+    platform::Services services() { return {&settings, &messageBox, &clock, &port, &timer, &file}; }
 };
 
 // Loads the settings, creates the main window and shows it.
@@ -48,8 +45,8 @@ frmMain *Main(RealServices &real)
     frmMain::Windows windows;
     windows.options = [&real](QWidget *owner) {
         frmOptions dialog(
-            &real.fileDialog,
-            [&real](int n) { return platform::comPortDevice(n, &real.settings); }, owner);
+            &real.fileDialog, [&real](int n) { return platform::comPortDevice(n, &real.settings); },
+            owner);
         dialog.exec();
     };
     windows.about = [&real](QWidget *owner) {

@@ -59,7 +59,8 @@ int main(int argc, char **argv)
     }
     std::sort(ms.begin(), ms.end());
     auto pct = [&](double p) { return ms[std::min(ms.size() - 1, size_t(p * ms.size()))]; };
-    std::printf("frame to figure over %d frames: median %.1f ms, p90 %.1f ms, p99 %.1f ms, max %.1f ms\n",
-                samples, pct(0.5), pct(0.9), pct(0.99), ms.back());
+    std::printf(
+        "frame to figure over %d frames: median %.1f ms, p90 %.1f ms, p99 %.1f ms, max %.1f ms\n",
+        samples, pct(0.5), pct(0.9), pct(0.99), ms.back());
     return 0;
 }

@@ -18,7 +18,8 @@ QByteArray line(size_t bytes)
     QByteArray out;
     out.reserve(qsizetype(bytes));
     while (size_t(out.size()) < bytes) {
-        out += "\x02" "0123,0456,0789,0012,1,2\r";
+        out += "\x02"
+               "0123,0456,0789,0012,1,2\r";
         for (int i = gap(rng); i > 0; --i)
             out += char(byte(rng));
     }

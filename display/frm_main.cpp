@@ -33,12 +33,9 @@ const QString kTitle = QStringLiteral("QV-475簡易ソフト");
 QColor colourOf(meterlink::AlarmColour c)
 {
     switch (c) {
-    case meterlink::AlarmColour::Yellow:
-        return QColor(255, 255, 0);
-    case meterlink::AlarmColour::Red:
-        return QColor(255, 0, 0);
-    case meterlink::AlarmColour::White:
-        break;
+    case meterlink::AlarmColour::Yellow: return QColor(255, 255, 0);
+    case meterlink::AlarmColour::Red: return QColor(255, 0, 0);
+    case meterlink::AlarmColour::White: break;
     }
     return QColor(255, 255, 255);
 }
@@ -127,8 +124,8 @@ void frmMain::buildMenus()
     };
 
     QMenu *file = menu(QStringLiteral("mnuFile"), QStringLiteral("ﾌｧｲﾙ(&F)"));
-    addItem(file, QStringLiteral("mnuFileOpen"), QStringLiteral("ﾌｧｲﾙ出力開始(&O)..."),
-            Qt::Key_F2, &frmMain::mnuFileOpen_Click);
+    addItem(file, QStringLiteral("mnuFileOpen"), QStringLiteral("ﾌｧｲﾙ出力開始(&O)..."), Qt::Key_F2,
+            &frmMain::mnuFileOpen_Click);
     addItem(file, QStringLiteral("mnuFileClose"), QStringLiteral("ﾌｧｲﾙ出力停止(&C)"), {},
             &frmMain::mnuFileClose_Click);
     separator(file, QStringLiteral("mnuFileBar0"));
@@ -251,8 +248,8 @@ void frmMain::buildReadingArea()
     m_area->setObjectName(QStringLiteral("readingArea"));
     setCentralWidget(m_area);
 
-    static const char16_t *const captions[8] = {u"瞬間風速", u"瞬間最大風速", u"平均風速",
-                                                u"平均最大風速", u"m/s", u"m/s", u"m/s", u"m/s"};
+    static const char16_t *const captions[8] = {
+        u"瞬間風速", u"瞬間最大風速", u"平均風速", u"平均最大風速", u"m/s", u"m/s", u"m/s", u"m/s"};
     for (int n = 1; n <= 8; ++n) {
         auto *l = new QLabel(QString::fromUtf16(captions[n - 1]), m_area);
         l->setObjectName(QStringLiteral("Label%1").arg(n));
@@ -274,12 +271,12 @@ void frmMain::buildReadingArea()
     }
     // Design geometry: the small multi layout with the design font sizes.
     const Place design[12] = {
-        {240, 600, 1350, 225, 11.25},   {240, 2160, 1350, 225, 11.25},
-        {3120, 600, 1350, 225, 11.25},  {3120, 2160, 1350, 225, 11.25},
-        {2640, 1560, 735, 435, 21.75},  {2640, 3120, 735, 435, 21.75},
-        {5760, 1560, 735, 435, 21.75},  {5760, 3120, 735, 435, 21.75},
-        {360, 960, 2175, 1065, 48},     {360, 2520, 2175, 1065, 48},
-        {3480, 960, 2175, 1065, 48},    {3480, 2520, 2175, 1065, 48},
+        {240, 600, 1350, 225, 11.25},  {240, 2160, 1350, 225, 11.25},
+        {3120, 600, 1350, 225, 11.25}, {3120, 2160, 1350, 225, 11.25},
+        {2640, 1560, 735, 435, 21.75}, {2640, 3120, 735, 435, 21.75},
+        {5760, 1560, 735, 435, 21.75}, {5760, 3120, 735, 435, 21.75},
+        {360, 960, 2175, 1065, 48},    {360, 2520, 2175, 1065, 48},
+        {3480, 960, 2175, 1065, 48},   {3480, 2520, 2175, 1065, 48},
     };
     for (int i = 0; i < 8; ++i)
         place(m_label[size_t(i)], design[i]);
@@ -351,11 +348,11 @@ void frmMain::Form_Unload()
     m_unloaded = true;
     SaveSettings(*m_svc.settings);
     if (!m_svc.settings->sync()) {
-        m_svc.messageBox->show(this,
-                               QStringLiteral("設定を保存できませんでした。\n%1")
-                                   .arg(m_svc.settings->location()),
-                               QStringLiteral("QV475_XP"), platform::MessageBox::Icon::Exclamation,
-                               platform::MessageBox::Buttons::Ok);
+        m_svc.messageBox->show(
+            this,
+            QStringLiteral("設定を保存できませんでした。\n%1").arg(m_svc.settings->location()),
+            QStringLiteral("QV475_XP"), platform::MessageBox::Icon::Exclamation,
+            platform::MessageBox::Buttons::Ok);
     }
     m_svc.file->close();
     mLogOpen = false;
@@ -467,16 +464,16 @@ void frmMain::ResetDisplay()
 namespace {
 // Multi view, per label Label1..Label8 then lblPeak(0..3): large and small.
 constexpr int kMultiLarge[12][5] = {
-    {240, 600, 2730, 495, 22},      {240, 4440, 2730, 495, 22},    {7920, 600, 2730, 495, 22},
-    {7920, 4440, 2730, 495, 22},    {6120, 3360, 1635, 960, 48},   {6120, 7200, 1635, 960, 48},
-    {13800, 3360, 1635, 960, 48},   {13800, 7200, 1635, 960, 48},  {240, 1080, 5775, 3225, 150},
-    {240, 4920, 5775, 3225, 150},   {7920, 1080, 5775, 3225, 150}, {7920, 4920, 5775, 3225, 150},
+    {240, 600, 2730, 495, 22},    {240, 4440, 2730, 495, 22},    {7920, 600, 2730, 495, 22},
+    {7920, 4440, 2730, 495, 22},  {6120, 3360, 1635, 960, 48},   {6120, 7200, 1635, 960, 48},
+    {13800, 3360, 1635, 960, 48}, {13800, 7200, 1635, 960, 48},  {240, 1080, 5775, 3225, 150},
+    {240, 4920, 5775, 3225, 150}, {7920, 1080, 5775, 3225, 150}, {7920, 4920, 5775, 3225, 150},
 };
 constexpr int kMultiSmall[12][5] = {
-    {240, 600, 1350, 225, 11},   {240, 2160, 1350, 225, 11},   {3120, 600, 1350, 225, 11},
-    {3120, 2160, 1350, 225, 11}, {2640, 1560, 735, 435, 22},   {2640, 3120, 735, 435, 22},
-    {5760, 1560, 735, 435, 22},  {5760, 3120, 735, 435, 22},   {360, 960, 2175, 1065, 48},
-    {360, 2520, 2175, 1065, 48}, {3480, 960, 2175, 1065, 48},  {3480, 2520, 2175, 1065, 48},
+    {240, 600, 1350, 225, 11},   {240, 2160, 1350, 225, 11},  {3120, 600, 1350, 225, 11},
+    {3120, 2160, 1350, 225, 11}, {2640, 1560, 735, 435, 22},  {2640, 3120, 735, 435, 22},
+    {5760, 1560, 735, 435, 22},  {5760, 3120, 735, 435, 22},  {360, 960, 2175, 1065, 48},
+    {360, 2520, 2175, 1065, 48}, {3480, 960, 2175, 1065, 48}, {3480, 2520, 2175, 1065, 48},
 };
 // Single-value views: caption, unit, figure.
 constexpr int kSingleLarge[3][5] = {
@@ -598,8 +595,7 @@ void frmMain::tbToolBar_ButtonClick(const QString &key)
             mnuViewMax_Click();
         else if (key == QStringLiteral("問い合わせ"))
             mnuHelpWeb_Click();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void frmMain::mnuViewOptions_Click()

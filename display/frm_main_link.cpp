@@ -40,8 +40,7 @@ bool frmMain::OpenPort()
         return false;
     }
     m_svc.messageBox->show(this, QStringLiteral("ﾎﾟｰﾄは既に開かれています。"), kPortTitle,
-                           platform::MessageBox::Icon::Critical,
-                           platform::MessageBox::Buttons::Ok);
+                           platform::MessageBox::Icon::Critical, platform::MessageBox::Buttons::Ok);
     return false;
 }
 
@@ -92,8 +91,7 @@ void frmMain::MSComm1_OnComm()
     // arrive, so a frame left waiting would keep the display one frame behind.
     try {
         m_receiver.feed(m_svc.port->input(1 << 20));
-    } catch (...) {
-    }
+    } catch (...) {}
     gLinkCountdown = meterlink::kLinkCountdownStart;
 }
 
@@ -102,7 +100,8 @@ void frmMain::Timer1_Timer()
     WriteLogRecord();
     for (size_t i = 0; i < 4; ++i)
         m_lblPeak[i]->setText(gReadings[i]);
-    const meterlink::TickOutcome out = meterlink::watchdogTick(gLinkCountdown, mBlinkCount, mLogOpen);
+    const meterlink::TickOutcome out =
+        meterlink::watchdogTick(gLinkCountdown, mBlinkCount, mLogOpen);
     if (out.setPanel2)
         SetStatusText(2, out.panel2);
     if (out.setPanel1)

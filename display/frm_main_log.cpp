@@ -35,10 +35,9 @@ void frmMain::mnuFileOpen_Click()
         return;
     }
     if (gLinkCountdown == 0) {
-        m_svc.messageBox->show(this,
-                               QStringLiteral("QV-475と接続してからﾌｧｲﾙ出力を開始して下さい。"),
-                               kOutputWarning, MessageBox::Icon::Exclamation,
-                               MessageBox::Buttons::Ok);
+        m_svc.messageBox->show(
+            this, QStringLiteral("QV-475と接続してからﾌｧｲﾙ出力を開始して下さい。"), kOutputWarning,
+            MessageBox::Icon::Exclamation, MessageBox::Buttons::Ok);
         return;
     }
     if (mLogOpen)
@@ -47,7 +46,8 @@ void frmMain::mnuFileOpen_Click()
     const QString stamp = logging::logStamp(m_svc.clock->now());
     const auto base = logging::logBaseName(gFName);
     if (!base) {
-        fileWarning(QStringLiteral("出力ﾌｧｲﾙ名が正しくありません。ﾌｧｲﾙ名は「.csv」で終わる名前にしてください。"));
+        fileWarning(QStringLiteral(
+            "出力ﾌｧｲﾙ名が正しくありません。ﾌｧｲﾙ名は「.csv」で終わる名前にしてください。"));
         return;
     }
     // An existing log of the same minute is kept; the new one takes the next free name.
@@ -98,7 +98,8 @@ void frmMain::WriteLogRecord()
     if (!m_svc.file->write(logging::toCp932(row), &error)) {
         // Stop first, so that the ticks that run while the box is up write nothing more.
         mnuFileClose_Click();
-        fileWarning(QStringLiteral("ﾌｧｲﾙへの書き込みに失敗したため、ﾌｧｲﾙ出力を停止しました。\n%1\n%2")
-                        .arg(error, m_logPath));
+        fileWarning(
+            QStringLiteral("ﾌｧｲﾙへの書き込みに失敗したため、ﾌｧｲﾙ出力を停止しました。\n%1\n%2")
+                .arg(error, m_logPath));
     }
 }

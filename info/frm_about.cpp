@@ -171,8 +171,9 @@ void frmAbout::StartSysInfo()
 {
     const quintptr hklm = platform::Registry::kLocalMachine;
     QString path;
-    bool found = GetKeyValue(*m_registry, hklm, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
-                             QStringLiteral("PATH"), path);
+    bool found =
+        GetKeyValue(*m_registry, hklm, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
+                    QStringLiteral("PATH"), path);
     if (!found) {
         QString folder;
         if (GetKeyValue(*m_registry, hklm,

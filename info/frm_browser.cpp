@@ -42,10 +42,8 @@ void frmBrowser::Form_Load()
         const int h = height() - qRound(twipsToPixelsY(this, 100));
         m_view->widget()->setGeometry(0, 0, qMax(0, w), qMax(0, h));
         m_view->widget()->setProperty("twipsSize", QSize(12540 - 100, 10500 + 120 - 100));
-    } catch (...) {
-    }
+    } catch (...) {}
     try {
         m_view->navigate(pageAddress());
-    } catch (...) {
-    }
+    } catch (...) {}
 }

@@ -60,12 +60,9 @@ QString formatTenths(long long tenths)
 AlarmColour alarmColourForLevel(int level)
 {
     switch (level) {
-    case 1:
-        return AlarmColour::Yellow;
-    case 2:
-        return AlarmColour::Red;
-    default:
-        return AlarmColour::White;
+    case 1: return AlarmColour::Yellow;
+    case 2: return AlarmColour::Red;
+    default: return AlarmColour::White;
     }
 }
 

@@ -40,8 +40,7 @@ class FrameReceiver
 public:
     FrameReceiver(QByteArray &rxBuffer, Readings &readings, AlarmSink *sink)
         : m_buffer(rxBuffer), m_readings(readings), m_sink(sink)
-    {
-    }
+    {}
     // Handles every character of the batch, decoding each frame that completes in it.
     void feed(QByteArrayView bytes);
 

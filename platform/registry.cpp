@@ -23,8 +23,8 @@ QString linuxSystemInfoTool()
 long SystemRegistry::openKey(Key root, const QString &subKey, quint32 access, Key *result)
 {
     HKEY key = nullptr;
-    const LONG r = RegOpenKeyExA(reinterpret_cast<HKEY>(root), subKey.toLocal8Bit().constData(),
-                                 0, access, &key);
+    const LONG r = RegOpenKeyExA(reinterpret_cast<HKEY>(root), subKey.toLocal8Bit().constData(), 0,
+                                 access, &key);
     *result = reinterpret_cast<Key>(key);
     return r;
 }

@@ -60,9 +60,10 @@ bool QtSerialPort::open(QString *error)
                                        : cfg->parity == P::Odd  ? QSerialPort::OddParity
                                        : cfg->parity == P::Mark ? QSerialPort::MarkParity
                                                                 : QSerialPort::SpaceParity;
-    const QSerialPort::StopBits stop = cfg->stopBits == S::One          ? QSerialPort::OneStop
-                                       : cfg->stopBits == S::OneAndHalf ? QSerialPort::OneAndHalfStop
-                                                                        : QSerialPort::TwoStop;
+    const QSerialPort::StopBits stop = cfg->stopBits == S::One ? QSerialPort::OneStop
+                                       : cfg->stopBits == S::OneAndHalf
+                                           ? QSerialPort::OneAndHalfStop
+                                           : QSerialPort::TwoStop;
     // Pseudo-terminals reject some of these settings; what matters is that the port is open.
     m_port->setBaudRate(cfg->baud);
     m_port->setDataBits(static_cast<QSerialPort::DataBits>(cfg->dataBits));

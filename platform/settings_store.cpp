@@ -7,13 +7,11 @@ namespace platform {
 IniSettingsStore::IniSettingsStore()
     : m_settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("QV475_XP"),
                  QStringLiteral("QV475_XP"))
-{
-}
+{}
 
 IniSettingsStore::IniSettingsStore(const QString &fileName)
     : m_settings(fileName, QSettings::IniFormat)
-{
-}
+{}
 
 std::optional<QString> IniSettingsStore::text(const QString &group, const QString &key) const
 {

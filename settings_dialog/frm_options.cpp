@@ -113,48 +113,62 @@ void frmOptions::build()
 
     // Communication page.
     icon(page0, QStringLiteral("imgIcon(0)"));
-    label(page0, QStringLiteral("lblMessage(0)"), QStringLiteral("  ｺﾝﾋﾟｭｰﾀのｼﾘｱﾙﾎﾟｰﾄの設定を行います。"),
-          QRect(840, 120, 3375, 255));
+    label(page0, QStringLiteral("lblMessage(0)"),
+          QStringLiteral("  ｺﾝﾋﾟｭｰﾀのｼﾘｱﾙﾎﾟｰﾄの設定を行います。"), QRect(840, 120, 3375, 255));
     label(page0, QStringLiteral("lblMessage(1)"),
-          QStringLiteral("  風速計の通信速度の初期値は19200bps、その他は固定値で、ﾃﾞｰﾀ長8、ﾊﾟﾘﾃｨｰなし、ｽﾄｯﾌﾟﾋﾞｯﾄ1です。"),
+          QStringLiteral("  "
+                         "風速計の通信速度の初期値は19200bps、その他は固定値で、ﾃﾞｰﾀ長8、ﾊﾟﾘﾃｨｰなし"
+                         "、ｽﾄｯﾌﾟﾋﾞｯﾄ1です。"),
           QRect(840, 360, 4695, 375));
-    label(page0, QStringLiteral("lblTaitle(0)"), QStringLiteral("接続ﾎﾟｰﾄ："), QRect(2040, 1260, 975, 255));
+    label(page0, QStringLiteral("lblTaitle(0)"), QStringLiteral("接続ﾎﾟｰﾄ："),
+          QRect(2040, 1260, 975, 255));
     cmbPort = new QComboBox(page0);
     cmbPort->setObjectName(QStringLiteral("cmbPort"));
     moveTwips(cmbPort, QRect(3120, 1200, 1695, 300));
-    label(page0, QStringLiteral("lblTaitle(1)"), QStringLiteral("通信速度："), QRect(2040, 1740, 975, 255));
+    label(page0, QStringLiteral("lblTaitle(1)"), QStringLiteral("通信速度："),
+          QRect(2040, 1740, 975, 255));
     cmbSpeed = new QComboBox(page0);
     cmbSpeed->setObjectName(QStringLiteral("cmbSpeed"));
     moveTwips(cmbSpeed, QRect(3120, 1680, 1695, 300));
     label(page0, QStringLiteral("Label2"), QStringLiteral("bps"), QRect(4920, 1800, 270, 180));
-    label(page0, QStringLiteral("lblTaitle(2)"), QStringLiteral("ﾃﾞｰﾀ長："), QRect(2040, 2220, 975, 255));
-    fixedValue(page0, QStringLiteral("Label1"), QStringLiteral(" 8 ﾋﾞｯﾄ"), QRect(3120, 2160, 1695, 300));
-    label(page0, QStringLiteral("lblTaitle(3)"), QStringLiteral("ﾊﾟﾘﾃｨﾋﾞｯﾄ："), QRect(2040, 2700, 975, 255));
-    fixedValue(page0, QStringLiteral("Label3"), QStringLiteral(" なし"), QRect(3120, 2640, 1695, 300));
-    label(page0, QStringLiteral("lblTaitle(4)"), QStringLiteral("ｽﾄｯﾌﾟﾋﾞｯﾄ："), QRect(2040, 3180, 975, 255));
-    fixedValue(page0, QStringLiteral("Label4"), QStringLiteral(" 1 ﾋﾞｯﾄ"), QRect(3120, 3120, 1695, 300));
+    label(page0, QStringLiteral("lblTaitle(2)"), QStringLiteral("ﾃﾞｰﾀ長："),
+          QRect(2040, 2220, 975, 255));
+    fixedValue(page0, QStringLiteral("Label1"), QStringLiteral(" 8 ﾋﾞｯﾄ"),
+               QRect(3120, 2160, 1695, 300));
+    label(page0, QStringLiteral("lblTaitle(3)"), QStringLiteral("ﾊﾟﾘﾃｨﾋﾞｯﾄ："),
+          QRect(2040, 2700, 975, 255));
+    fixedValue(page0, QStringLiteral("Label3"), QStringLiteral(" なし"),
+               QRect(3120, 2640, 1695, 300));
+    label(page0, QStringLiteral("lblTaitle(4)"), QStringLiteral("ｽﾄｯﾌﾟﾋﾞｯﾄ："),
+          QRect(2040, 3180, 975, 255));
+    fixedValue(page0, QStringLiteral("Label4"), QStringLiteral(" 1 ﾋﾞｯﾄ"),
+               QRect(3120, 3120, 1695, 300));
 
     // File-output page.
     icon(page1, QStringLiteral("imgIcon(1)"));
     label(page1, QStringLiteral("lblMessage(2)"),
-          QStringLiteral("  通信で取り込んだﾃﾞｰﾀの出力ﾌｧｲﾙ名を指定します。"), QRect(840, 120, 4575, 255));
+          QStringLiteral("  通信で取り込んだﾃﾞｰﾀの出力ﾌｧｲﾙ名を指定します。"),
+          QRect(840, 120, 4575, 255));
     label(page1, QStringLiteral("lblMessage(3)"),
-          QStringLiteral("  出力ﾌｧｲﾙ形式はCSVﾌｧｲﾙ形式で出力されます。"), QRect(840, 360, 4575, 255));
-    label(page1, QStringLiteral("lblTaitle(5)"), QStringLiteral("出力ﾌｧｲﾙ名："), QRect(480, 960, 1215, 255));
+          QStringLiteral("  出力ﾌｧｲﾙ形式はCSVﾌｧｲﾙ形式で出力されます。"),
+          QRect(840, 360, 4575, 255));
+    label(page1, QStringLiteral("lblTaitle(5)"), QStringLiteral("出力ﾌｧｲﾙ名："),
+          QRect(480, 960, 1215, 255));
     txtFileName = new QLineEdit(page1);
     txtFileName->setObjectName(QStringLiteral("txtFileName"));
     moveTwips(txtFileName, QRect(1680, 960, 3375, 270));
     cmdDirFile = new QPushButton(QStringLiteral("..."), page1);
     cmdDirFile->setObjectName(QStringLiteral("cmdDirFile"));
     moveTwips(cmdDirFile, QRect(5040, 960, 270, 270));
-    label(page1, QStringLiteral("lblTaitle(6)"), QStringLiteral("出力時間間隔："), QRect(360, 1440, 1215, 255));
+    label(page1, QStringLiteral("lblTaitle(6)"), QStringLiteral("出力時間間隔："),
+          QRect(360, 1440, 1215, 255));
     cmbTime = new QComboBox(page1);
     cmbTime->setObjectName(QStringLiteral("cmbTime"));
     moveTwips(cmbTime, QRect(1680, 1440, 1455, 300));
     label(page1, QStringLiteral("lblMessage(4)"), QStringLiteral("  出力する項目を指定します。"),
           QRect(840, 2040, 4575, 255));
-    label(page1, QStringLiteral("lblMessage(5)"), QStringLiteral("  少なくとも一つは選択してください。"),
-          QRect(840, 2280, 4575, 255));
+    label(page1, QStringLiteral("lblMessage(5)"),
+          QStringLiteral("  少なくとも一つは選択してください。"), QRect(840, 2280, 4575, 255));
     const struct {
         const char16_t *caption;
         QRect twips;
@@ -291,7 +305,8 @@ void frmOptions::tbsOptions_Click()
             g.moveLeft(240);
             moveTwips(page, g);
             page->setEnabled(true);
-            (i == 0 ? static_cast<QWidget *>(cmbPort) : txtFileName)->setFocus(Qt::OtherFocusReason);
+            (i == 0 ? static_cast<QWidget *>(cmbPort) : txtFileName)
+                ->setFocus(Qt::OtherFocusReason);
         } else {
             g.moveLeft(-20000);
             moveTwips(page, g);

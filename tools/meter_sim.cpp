@@ -27,44 +27,49 @@ void onSignal(int)
 
 struct Options {
     std::string link;
-    double rate = 2.0;       // frames a second
+    double rate = 2.0; // frames a second
     bool dPrefix = false;
-    int noise = 0;           // random bytes between frames
-    long silenceAfter = -1;  // frames before falling silent; -1 never
-    double alarm1 = 10.0;    // m/s for alarm level 1
-    double alarm2 = 15.0;    // m/s for alarm level 2
-    double wind = 6.0;       // mean wind, m/s
+    int noise = 0;          // random bytes between frames
+    long silenceAfter = -1; // frames before falling silent; -1 never
+    double alarm1 = 10.0;   // m/s for alarm level 1
+    double alarm2 = 15.0;   // m/s for alarm level 2
+    double wind = 6.0;      // mean wind, m/s
     unsigned seed = 0;
     bool quiet = false;
 };
 
 void usage(const char *argv0)
 {
-    std::fprintf(stderr,
-                 "usage: %s [options]\n"
-                 "  --link PATH          also make a symbolic link PATH to the device\n"
-                 "  --rate HZ            frames a second (default 2)\n"
-                 "  --prefix-d           put \"D\" in front of each frame text\n"
-                 "  --noise N            N random bytes between frames (default 0)\n"
-                 "  --silence-after N    fall silent after N frames\n"
-                 "  --alarm1 M/S         instantaneous/average speed for alarm level 1 (default 10)\n"
-                 "  --alarm2 M/S         speed for alarm level 2 (default 15)\n"
-                 "  --wind M/S           mean wind speed (default 6)\n"
-                 "  --seed N             random seed (default: time)\n"
-                 "  --quiet              no log on standard error\n",
-                 argv0);
+    std::fprintf(
+        stderr,
+        "usage: %s [options]\n"
+        "  --link PATH          also make a symbolic link PATH to the device\n"
+        "  --rate HZ            frames a second (default 2)\n"
+        "  --prefix-d           put \"D\" in front of each frame text\n"
+        "  --noise N            N random bytes between frames (default 0)\n"
+        "  --silence-after N    fall silent after N frames\n"
+        "  --alarm1 M/S         instantaneous/average speed for alarm level 1 (default 10)\n"
+        "  --alarm2 M/S         speed for alarm level 2 (default 15)\n"
+        "  --wind M/S           mean wind speed (default 6)\n"
+        "  --seed N             random seed (default: time)\n"
+        "  --quiet              no log on standard error\n",
+        argv0);
 }
 
 bool parse(int argc, char **argv, Options &o)
 {
-    static const option longOpts[] = {
-        {"link", required_argument, nullptr, 'l'},   {"rate", required_argument, nullptr, 'r'},
-        {"prefix-d", no_argument, nullptr, 'd'},     {"noise", required_argument, nullptr, 'n'},
-        {"silence-after", required_argument, nullptr, 's'},
-        {"alarm1", required_argument, nullptr, '1'}, {"alarm2", required_argument, nullptr, '2'},
-        {"wind", required_argument, nullptr, 'w'},   {"seed", required_argument, nullptr, 'S'},
-        {"quiet", no_argument, nullptr, 'q'},        {"help", no_argument, nullptr, 'h'},
-        {nullptr, 0, nullptr, 0}};
+    static const option longOpts[] = {{"link", required_argument, nullptr, 'l'},
+                                      {"rate", required_argument, nullptr, 'r'},
+                                      {"prefix-d", no_argument, nullptr, 'd'},
+                                      {"noise", required_argument, nullptr, 'n'},
+                                      {"silence-after", required_argument, nullptr, 's'},
+                                      {"alarm1", required_argument, nullptr, '1'},
+                                      {"alarm2", required_argument, nullptr, '2'},
+                                      {"wind", required_argument, nullptr, 'w'},
+                                      {"seed", required_argument, nullptr, 'S'},
+                                      {"quiet", no_argument, nullptr, 'q'},
+                                      {"help", no_argument, nullptr, 'h'},
+                                      {nullptr, 0, nullptr, 0}};
     int c;
     while ((c = getopt_long(argc, argv, "", longOpts, nullptr)) != -1) {
         switch (c) {
@@ -94,8 +99,7 @@ public:
     Wind(const Options &o)
         : m_opt(o), m_rng(o.seed ? o.seed : unsigned(time(nullptr))), m_mean(o.wind),
           m_average(o.wind)
-    {
-    }
+    {}
 
     meter::Reading next()
     {
@@ -169,8 +173,8 @@ int main(int argc, char **argv)
     };
 
     using clock = std::chrono::steady_clock;
-    const auto period = std::chrono::duration_cast<clock::duration>(
-        std::chrono::duration<double>(1.0 / opt.rate));
+    const auto period =
+        std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(1.0 / opt.rate));
     Wind wind(opt);
     bool sending = false;
     long sent = 0;

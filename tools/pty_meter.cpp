@@ -15,8 +15,8 @@ std::string makeFrame(const Reading &r, bool dPrefix)
 {
     char text[64];
     std::snprintf(text, sizeof text, "%s%04d,%04d,%04d,%04d,%d,%d", dPrefix ? "D" : "",
-                  r.instant % 10000, r.instantMax % 10000, r.average % 10000,
-                  r.averageMax % 10000, r.instantAlarm % 10, r.averageAlarm % 10);
+                  r.instant % 10000, r.instantMax % 10000, r.average % 10000, r.averageMax % 10000,
+                  r.instantAlarm % 10, r.averageAlarm % 10);
     return std::string(1, '\x02') + text + '\r';
 }
 

@@ -101,21 +101,25 @@ private slots:
         QTest::addColumn<QString>("fName");
         QTest::addColumn<int>("fOut");
         QTest::addColumn<int>("fTime");
-        QTest::newRow("interval 30")
-            << QByteArray("[Settings]\nfTime=30\n") << 1 << "9600,n,8,1" << "" << 31 << 30;
+        QTest::newRow("interval 30") << QByteArray("[Settings]\nfTime=30\n") << 1 << "9600,n,8,1"
+                                     << "" << 31 << 30;
         // Written by hand without quotes, QSettings reads the line as a list.
-        QTest::newRow("comma trap") << QByteArray("[Settings]\nComSt=19200,n,8,1\nPort=3\n") << 3
-                                    << "19200,n,8,1" << "" << 31 << 600;
+        QTest::newRow("comma trap")
+            << QByteArray("[Settings]\nComSt=19200,n,8,1\nPort=3\n") << 3 << "19200,n,8,1"
+            << "" << 31 << 600;
         QTest::newRow("quoted") << QByteArray("[Settings]\nComSt=\"38400,n,8,1\"\n") << 1
-                                << "38400,n,8,1" << "" << 31 << 600;
+                                << "38400,n,8,1"
+                                << "" << 31 << 600;
         QTest::newRow("garbage integers")
-            << QByteArray("[Settings]\nPort=abc\nfOut=\nfTime=12s\n") << 1 << "9600,n,8,1" << ""
-            << 31 << 600;
+            << QByteArray("[Settings]\nPort=abc\nfOut=\nfTime=12s\n") << 1 << "9600,n,8,1"
+            << "" << 31 << 600;
         QTest::newRow("huge integers")
-            << QByteArray("[Settings]\nPort=70000\nfOut=-40000\nfTime=99999999999999999999\n")
-            << 1 << "9600,n,8,1" << "" << 31 << 600;
-        QTest::newRow("negative kept") << QByteArray("[Settings]\nfTime=-5\nPort=-1\n") << -1
-                                       << "9600,n,8,1" << "" << 31 << -5;
+            << QByteArray("[Settings]\nPort=70000\nfOut=-40000\nfTime=99999999999999999999\n") << 1
+            << "9600,n,8,1"
+            << "" << 31 << 600;
+        QTest::newRow("negative kept")
+            << QByteArray("[Settings]\nfTime=-5\nPort=-1\n") << -1 << "9600,n,8,1"
+            << "" << 31 << -5;
         QTest::newRow("japanese path")
             << QByteArray("[Settings]\nfName=/home/u/\xe9\xa2\xa8/log.csv\n") << 1 << "9600,n,8,1"
             << QStringLiteral("/home/u/風/log.csv") << 31 << 600;

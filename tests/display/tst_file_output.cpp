@@ -56,7 +56,8 @@ class TstFileOutput : public QObject
     {
         for (int i = 0; i < n; ++i) {
             if (world->port.isOpen())
-                world->port.receive("\x02" "0032,0051,0028,0040,0,0\r");
+                world->port.receive("\x02"
+                                    "0032,0051,0028,0040,0,0\r");
             world->clock.current = world->clock.current.addSecs(1);
             world->timer.fire();
         }
@@ -94,7 +95,8 @@ private slots:
         gFName.clear();
         w->mnuFileOpen_Click();
         QCOMPARE(world->messageBox.shown.size(), 1);
-        QCOMPARE(world->messageBox.shown[0].text, QStringLiteral("出力ﾌｧｲﾙ名が指定されていません。"));
+        QCOMPARE(world->messageBox.shown[0].text,
+                 QStringLiteral("出力ﾌｧｲﾙ名が指定されていません。"));
         QCOMPARE(world->messageBox.shown[0].title, QStringLiteral("ﾌｧｲﾙ出力警告"));
         QCOMPARE(world->messageBox.shown[0].icon, Icon::Exclamation);
         QCOMPARE(optionsOpened, 1);
@@ -141,8 +143,8 @@ private slots:
         w->mnuFileOpen_Click();
         w->mnuFileClose_Click();
         w->mnuFileOpen_Click();
-        QCOMPARE(files(), (QStringList{"log1312040905.csv", "log1312040905_2.csv",
-                                       "log1312040905_3.csv"}));
+        QCOMPARE(files(),
+                 (QStringList{"log1312040905.csv", "log1312040905_2.csv", "log1312040905_3.csv"}));
         QCOMPARE(readAll(dir->filePath("log1312040905.csv")), first);
     }
 
@@ -184,7 +186,8 @@ private slots:
         w->mnuFileOpen_Click();
         QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(world->messageBox.shown.size(), 1);
-        QVERIFY(world->messageBox.shown[0].text.startsWith(QStringLiteral("ｱｸｾｽが拒否されました。")));
+        QVERIFY(
+            world->messageBox.shown[0].text.startsWith(QStringLiteral("ｱｸｾｽが拒否されました。")));
         QVERIFY(!w->logOpen());
     }
 
@@ -206,14 +209,15 @@ private slots:
         connectLink();
         world->clock.current = QDateTime(QDate(2013, 12, 4), QTime(9, 4, 59));
         w->mnuFileOpen_Click();
-        world->port.receive("\x02" "0032,0051,0028,0040,0,0\r");
+        world->port.receive("\x02"
+                            "0032,0051,0028,0040,0,0\r");
         tickSeconds(2);
         const QString path = w->logFileName();
         // Each row is in the file as soon as it is written.
-        QCOMPARE(readAll(path),
-                 logging::toCp932(QStringLiteral("年月日,時刻,瞬間風速,瞬間最大風速,平均風速,平均最大風速\r\n"
-                                                 "2013/12/04,9:05:00,3.2,5.1,2.8,4.0\r\n"
-                                                 "2013/12/04,9:05:01,3.2,5.1,2.8,4.0\r\n")));
+        QCOMPARE(readAll(path), logging::toCp932(QStringLiteral(
+                                    "年月日,時刻,瞬間風速,瞬間最大風速,平均風速,平均最大風速\r\n"
+                                    "2013/12/04,9:05:00,3.2,5.1,2.8,4.0\r\n"
+                                    "2013/12/04,9:05:01,3.2,5.1,2.8,4.0\r\n")));
         // Two ticks in the same second: one row.
         world->timer.fire();
         QCOMPARE(readAll(path).count("\r\n"), 3);
@@ -234,7 +238,8 @@ private slots:
         gFTime = 1;
         gFOut = qint16(mask);
         connectLink();
-        world->port.receive("\x02" "0032,0051,0028,0040,0,0\r");
+        world->port.receive("\x02"
+                            "0032,0051,0028,0040,0,0\r");
         w->mnuFileOpen_Click();
         tickSeconds(1);
         const QByteArray all = readAll(w->logFileName());
@@ -308,8 +313,7 @@ private slots:
             // Fill what is left; the log's own page still has room for some rows.
             QFile filler(mnt + "/filler");
             QVERIFY(filler.open(QIODevice::WriteOnly));
-            while (filler.write(QByteArray(512, 'x')) == 512 && filler.flush()) {
-            }
+            while (filler.write(QByteArray(512, 'x')) == 512 && filler.flush()) {}
         }
         tickSeconds(300);
         QCOMPARE(world->messageBox.shown.size(), 1);

@@ -7,10 +7,10 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QPushButton>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -190,13 +190,14 @@ private slots:
 
     void toolbarButtons()
     {
-        const char16_t *keys[11] = {u"出力開始", u"出力停止", nullptr, u"通信設定", u"接続", u"切断",
-                                    nullptr,     u"縮小",     u"拡大", nullptr,    u"問い合わせ"};
-        const char16_t *tips[11] = {u"ﾌｧｲﾙ出力開始", u"ﾌｧｲﾙ出力停止", nullptr, u"通信設定",
-                                    u"接続", u"切断", nullptr, u"縮小表示", u"拡大表示", nullptr,
-                                    u"問い合わせ"};
-        const char *images[11] = {"Open", "Close", nullptr, "Properties", "Com", "Stop",
-                                  nullptr, "MIN", "MAX", nullptr, "Web"};
+        const char16_t *keys[11] = {u"出力開始", u"出力停止", nullptr,      u"通信設定",
+                                    u"接続",     u"切断",     nullptr,      u"縮小",
+                                    u"拡大",     nullptr,     u"問い合わせ"};
+        const char16_t *tips[11] = {u"ﾌｧｲﾙ出力開始", u"ﾌｧｲﾙ出力停止", nullptr,      u"通信設定",
+                                    u"接続",         u"切断",         nullptr,      u"縮小表示",
+                                    u"拡大表示",     nullptr,         u"問い合わせ"};
+        const char *images[11] = {"Open",  "Close", nullptr, "Properties", "Com", "Stop",
+                                  nullptr, "MIN",   "MAX",   nullptr,      "Web"};
         for (int i = 1; i <= 11; ++i) {
             QAction *b = w->toolButton(i);
             if (!keys[i - 1]) {
@@ -241,7 +242,8 @@ private slots:
     void enablingTable()
     {
         auto state = [this] {
-            return QList<bool>{w->toolButton(1)->isEnabled(), w->toolButton(4)->isEnabled(),
+            return QList<bool>{w->toolButton(1)->isEnabled(),
+                               w->toolButton(4)->isEnabled(),
                                w->toolButton(5)->isEnabled(),
                                w->menuItem("mnuFileOpen")->isEnabled(),
                                w->menuItem("mnuViewOptions")->isEnabled(),
@@ -274,7 +276,8 @@ private slots:
         // The file-output start with no name is the only way there while live.
         w->mnuFileOpen_Click();
         QCOMPARE(world->messageBox.shown.size(), 1);
-        QCOMPARE(world->messageBox.shown[0].text, QStringLiteral("出力ﾌｧｲﾙ名が指定されていません。"));
+        QCOMPARE(world->messageBox.shown[0].text,
+                 QStringLiteral("出力ﾌｧｲﾙ名が指定されていません。"));
         QCOMPARE(world->messageBox.shown[0].title, QStringLiteral("ﾌｧｲﾙ出力警告"));
         QCOMPARE(optionsOpened, 1);
         QVERIFY(!world->port.isOpen());
@@ -452,23 +455,29 @@ private slots:
 
     void layouts_data()
     {
-        QTest::addColumn<QString>("view");  // menu item of the view
+        QTest::addColumn<QString>("view"); // menu item of the view
         QTest::addColumn<bool>("large");
         QTest::addColumn<QList<bool>>("visible"); // Label1..8, lblPeak 0..3
         QTest::addColumn<QRect>("figureTwips");
         QTest::addColumn<int>("figureIndex");
         QTest::addColumn<double>("points");
         const QList<bool> all(12, true);
-        const QList<bool> peak = {true, false, false, false, true, false, false, false,
-                                  true, false, false, false};
-        const QList<bool> ave = {false, false, true, false, false, false, true, false,
-                                 false, false, true, false};
-        QTest::newRow("multi small") << "mnuViewMalti" << false << all << QRect(360, 960, 2175, 1065) << 0 << 48.0;
-        QTest::newRow("multi large") << "mnuViewMalti" << true << all << QRect(240, 1080, 5775, 3225) << 0 << 150.0;
-        QTest::newRow("peak small") << "mnuViewPeak" << false << peak << QRect(360, 960, 5295, 2625) << 0 << 120.0;
-        QTest::newRow("peak large") << "mnuViewPeak" << true << peak << QRect(240, 1440, 13215, 6585) << 0 << 300.0;
-        QTest::newRow("ave small") << "mnuViewAve" << false << ave << QRect(360, 960, 5295, 2625) << 2 << 120.0;
-        QTest::newRow("ave large") << "mnuViewAve" << true << ave << QRect(240, 1440, 13215, 6585) << 2 << 300.0;
+        const QList<bool> peak = {true,  false, false, false, true,  false,
+                                  false, false, true,  false, false, false};
+        const QList<bool> ave = {false, false, true,  false, false, false,
+                                 true,  false, false, false, true,  false};
+        QTest::newRow("multi small")
+            << "mnuViewMalti" << false << all << QRect(360, 960, 2175, 1065) << 0 << 48.0;
+        QTest::newRow("multi large")
+            << "mnuViewMalti" << true << all << QRect(240, 1080, 5775, 3225) << 0 << 150.0;
+        QTest::newRow("peak small")
+            << "mnuViewPeak" << false << peak << QRect(360, 960, 5295, 2625) << 0 << 120.0;
+        QTest::newRow("peak large")
+            << "mnuViewPeak" << true << peak << QRect(240, 1440, 13215, 6585) << 0 << 300.0;
+        QTest::newRow("ave small")
+            << "mnuViewAve" << false << ave << QRect(360, 960, 5295, 2625) << 2 << 120.0;
+        QTest::newRow("ave large")
+            << "mnuViewAve" << true << ave << QRect(240, 1440, 13215, 6585) << 2 << 300.0;
     }
     void layouts()
     {
@@ -500,8 +509,8 @@ private slots:
         const QRect screen = w->screen()->geometry();
         const double sw = screen.width() * 1440.0 / w->logicalDpiX();
         QCOMPARE(w->property("twipsLeft").toDouble(), (sw - (large ? 15765.0 : 6780.0)) / 2);
-        QCOMPARE(w->frameGeometry().size(), QSize(qRound((large ? 15765 : 6780) * px),
-                                  qRound((large ? 9480 : 5055) * px)));
+        QCOMPARE(w->frameGeometry().size(),
+                 QSize(qRound((large ? 15765 : 6780) * px), qRound((large ? 9480 : 5055) * px)));
         // Exactly one view and one size are checked.
         int views = 0;
         for (const char *n : {"mnuViewMalti", "mnuViewPeak", "mnuViewAve"})

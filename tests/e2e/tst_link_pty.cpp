@@ -34,7 +34,8 @@ class TstLinkPty : public QObject
     }
     void mapPort(int n, const std::string &path)
     {
-        world->settings.setText("Ports", QStringLiteral("COM%1").arg(n), QString::fromStdString(path));
+        world->settings.setText("Ports", QStringLiteral("COM%1").arg(n),
+                                QString::fromStdString(path));
     }
 
 private slots:

@@ -4,9 +4,9 @@
 #include "pty_meter.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringDecoder>
@@ -152,7 +152,8 @@ private slots:
             QVERIFY(xvfb.waitForStarted());
             QElapsedTimer t;
             t.start();
-            while (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) && t.elapsed() < 5000)
+            while (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) &&
+                   t.elapsed() < 5000)
                 QTest::qWait(50);
             if (xvfb.state() == QProcess::Running)
                 return;
@@ -200,7 +201,8 @@ private slots:
         QTest::qWait(2600);
         const QStringList after = csvLines();
         QVERIFY2(after.size() >= 5, qPrintable(after.join('|')));
-        QCOMPARE(after.first(), QStringLiteral("年月日,時刻,瞬間風速,瞬間最大風速,平均風速,平均最大風速"));
+        QCOMPARE(after.first(),
+                 QStringLiteral("年月日,時刻,瞬間風速,瞬間最大風速,平均風速,平均最大風速"));
         QCOMPARE(after.last(), QString()); // ends in CR LF
         double last = 0;
         for (const QString &row : after.mid(1, after.size() - 2)) {
@@ -344,8 +346,8 @@ private slots:
         QTest::addColumn<bool>("directory");
         QTest::newRow("garbage") << QByteArray("\x00\x01[[[Settings\n=\n\xff\xfe==", 17) << false;
         QTest::newRow("huge values")
-            << QByteArray("[Settings]\nPort=99999999999\nfOut=70000\nfTime=-99999999\nComSt=")
-                   + QByteArray(100000, '9') + "\n"
+            << QByteArray("[Settings]\nPort=99999999999\nfOut=70000\nfTime=-99999999\nComSt=") +
+                   QByteArray(100000, '9') + "\n"
             << false;
         QTest::newRow("no settings group") << QByteArray("[Other]\nx=1\n") << false;
         QTest::newRow("unwritable (a folder in its place)") << QByteArray() << true;
@@ -365,7 +367,8 @@ private slots:
         QFile f(ini());
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray saved = f.readAll();
-        QVERIFY2(saved.contains("Port=1") && saved.contains("fOut=31") && saved.contains("fTime=600"),
+        QVERIFY2(saved.contains("Port=1") && saved.contains("fOut=31") &&
+                     saved.contains("fTime=600"),
                  saved.left(300).constData());
     }
 

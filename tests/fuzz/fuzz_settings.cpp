@@ -41,9 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         platform::IniSettingsStore store(again);
         basSubMain::LoadSettings(store);
     }
-    const auto reloaded = std::make_tuple(basSubMain::gPort, basSubMain::gComSt,
-                                          basSubMain::gFName, basSubMain::gFOut,
-                                          basSubMain::gFTime);
+    const auto reloaded = std::make_tuple(basSubMain::gPort, basSubMain::gComSt, basSubMain::gFName,
+                                          basSubMain::gFOut, basSubMain::gFTime);
     if (loaded != reloaded)
         abort();
     return 0;

@@ -149,7 +149,8 @@ private slots:
         QTest::addColumn<bool>("locationKey");
         QTest::addColumn<bool>("toolFile");
         QTest::addColumn<QString>("started"); // empty: the not-available message
-        QTest::newRow("first location") << true << 1u << false << false << "C:\\Tools\\msinfo32.exe";
+        QTest::newRow("first location")
+            << true << 1u << false << false << "C:\\Tools\\msinfo32.exe";
         QTest::newRow("second location with the tool")
             << false << 0u << true << true << "C:\\Shared\\MSINFO32.EXE";
         QTest::newRow("second location without the tool") << false << 0u << true << false << "";
@@ -164,7 +165,8 @@ private slots:
         QFETCH(bool, toolFile);
         QFETCH(QString, started);
         if (pathKey)
-            registry.keys[kMsinfo]["PATH"] = {pathType, QByteArray("C:\\Tools\\msinfo32.exe\0junk", 26)};
+            registry.keys[kMsinfo]["PATH"] = {pathType,
+                                              QByteArray("C:\\Tools\\msinfo32.exe\0junk", 26)};
         if (locationKey)
             registry.keys[kLocation]["MSINFO"] = {1, "C:\\Shared"};
         if (toolFile)
@@ -226,7 +228,8 @@ private slots:
         const bool ok = GetKeyValue(reg, platform::Registry::kLocalMachine, kMsinfo, "PATH", value);
         qputenv("PATH", "/nonexistent");
         QString none;
-        const bool notFound = !GetKeyValue(reg, platform::Registry::kLocalMachine, kMsinfo, "PATH", none);
+        const bool notFound =
+            !GetKeyValue(reg, platform::Registry::kLocalMachine, kMsinfo, "PATH", none);
         qputenv("PATH", oldPath);
         QVERIFY(ok);
         QCOMPARE(value, tool);

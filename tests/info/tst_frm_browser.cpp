@@ -8,7 +8,9 @@
 
 namespace {
 struct RecordingView : platform::BrowserView {
-    explicit RecordingView(QWidget *parent, QList<QUrl> *log) : m_widget(new QWidget(parent)), m_log(log) {}
+    explicit RecordingView(QWidget *parent, QList<QUrl> *log)
+        : m_widget(new QWidget(parent)), m_log(log)
+    {}
     QWidget *widget() override { return m_widget; }
     void navigate(const QUrl &url) override { m_log->append(url); }
     QWidget *m_widget;
@@ -32,7 +34,8 @@ private slots:
             QCOMPARE(w.property("twipsWidth").toDouble(), 12540.0);
             QCOMPARE(w.property("twipsHeight").toDouble(), 10620.0);
             QCOMPARE(asked.size(), i);
-            QCOMPARE(asked.last().toString(), QStringLiteral("http://" QV_MAKER_HOST "/form1003.html"));
+            QCOMPARE(asked.last().toString(),
+                     QStringLiteral("http://" QV_MAKER_HOST "/form1003.html"));
             QWidget *view = w.brwWebBrowser()->widget();
             QCOMPARE(view->objectName(), QStringLiteral("brwWebBrowser"));
             QCOMPARE(view->pos(), QPoint(0, 0));

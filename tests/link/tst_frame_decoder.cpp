@@ -9,7 +9,11 @@ using namespace meterlink;
 
 namespace {
 struct Sink : AlarmSink {
-    void setAlarmColour(int figure, AlarmColour c) override { colour[figure] = c; ++calls; }
+    void setAlarmColour(int figure, AlarmColour c) override
+    {
+        colour[figure] = c;
+        ++calls;
+    }
     AlarmColour colour[4] = {};
     int calls = 0;
 };
@@ -50,10 +54,10 @@ private slots:
         QTest::newRow("full frame") << text() << all << Y << R;
         QTest::newRow("D prefix") << "D" + text() << all << Y << R;
         QTest::newRow("other separators") << QByteArray("0123x0456;0789 0012|1#2") << all << Y << R;
-        QTest::newRow("red and white") << text("0123", "0456", "0789", "0012", '2', '0') << all
-                                       << R << W;
-        QTest::newRow("level 9 is white") << text("0123", "0456", "0789", "0012", '9', '3') << all
-                                          << W << W;
+        QTest::newRow("red and white")
+            << text("0123", "0456", "0789", "0012", '2', '0') << all << R << W;
+        QTest::newRow("level 9 is white")
+            << text("0123", "0456", "0789", "0012", '9', '3') << all << W << W;
         QTest::newRow("22 chars: readings only") << text().left(22) << all << -1 << -1;
         QTest::newRow("23 with D: readings only") << "D" + text().left(22) << all << -1 << -1;
         QTest::newRow("trailing characters ignored") << text() + ",xyz" << all << Y << R;
@@ -65,12 +69,16 @@ private slots:
             << -1;
         QTest::newRow("lowercase d is no prefix") << "d" + text() << none << -1 << -1;
         QTest::newRow("empty") << QByteArray() << none << -1 << -1;
-        QTest::newRow("short: first field only") << QByteArray("0042") << QStringList{"4.2", "0.0", "0.0", "0.0"} << -1 << -1;
-        QTest::newRow("partial field") << QByteArray("0123,45") << QStringList{"12.3", "4.5", "0.0", "0.0"} << -1 << -1;
+        QTest::newRow("short: first field only")
+            << QByteArray("0042") << QStringList{"4.2", "0.0", "0.0", "0.0"} << -1 << -1;
+        QTest::newRow("partial field")
+            << QByteArray("0123,45") << QStringList{"12.3", "4.5", "0.0", "0.0"} << -1 << -1;
         QTest::newRow("blanks and signs") << text(" 123", "-045", "+789", "  12")
                                           << QStringList{"12.3", "-4.5", "78.9", "1.2"} << Y << R;
-        QTest::newRow("minus zero is zero") << text("-000") << QStringList{"0.0", "45.6", "78.9", "1.2"} << Y << R;
-        QTest::newRow("decimal point") << text("12.5") << QStringList{"1.3", "45.6", "78.9", "1.2"} << Y << R;
+        QTest::newRow("minus zero is zero")
+            << text("-000") << QStringList{"0.0", "45.6", "78.9", "1.2"} << Y << R;
+        QTest::newRow("decimal point")
+            << text("12.5") << QStringList{"1.3", "45.6", "78.9", "1.2"} << Y << R;
         QTest::newRow("bad first alarm stops both")
             << text("0123", "0456", "0789", "0012", 'x', '2') << all << -1 << -1;
         QTest::newRow("bad second alarm keeps first")

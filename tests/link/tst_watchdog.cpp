@@ -47,11 +47,12 @@ private slots:
                 panel1 << QStringLiteral("%1:%2").arg(tick).arg(out.panel1);
         }
         // Shown at blink count 10, blanked at 20, once a second each.
-        const QStringList expected2 = {"10:" + texts::kLinkLive, "20:", "30:" + texts::kLinkLive, "40:"};
+        const QStringList expected2 = {"10:" + texts::kLinkLive, "20:", "30:" + texts::kLinkLive,
+                                       "40:"};
         QCOMPARE(panel2, expected2);
         if (logOpen)
-            QCOMPARE(panel1, (QStringList{"10:" + texts::kFileRunning, "20:",
-                                          "30:" + texts::kFileRunning, "40:"}));
+            QCOMPARE(panel1, (QStringList{"10:" + texts::kFileRunning,
+                                          "20:", "30:" + texts::kFileRunning, "40:"}));
     }
 
     void blinkPhaseCarriesOver()

@@ -44,7 +44,8 @@ private slots:
         auto exists = [&](const QString &p) { return taken.contains(p); };
         QCOMPARE(freeLogFileName("/a/log", "1312040905", exists),
                  QStringLiteral("/a/log1312040905.csv"));
-        taken << "/a/log1312040905.csv" << "/a/log1312040905_2.csv";
+        taken << "/a/log1312040905.csv"
+              << "/a/log1312040905_2.csv";
         QCOMPARE(freeLogFileName("/a/log", "1312040905", exists),
                  QStringLiteral("/a/log1312040905_3.csv"));
     }
@@ -58,7 +59,8 @@ private slots:
         QTest::newRow("16") << 16 << "平均最大風速\r\n";
         QTest::newRow("0") << 0 << "\r\n";
         QTest::newRow("33 as 1") << 33 << "年月日,時刻,\r\n";
-        QTest::newRow("-1 as 31") << -1 << "年月日,時刻,瞬間風速,瞬間最大風速,平均風速,平均最大風速\r\n";
+        QTest::newRow("-1 as 31") << -1
+                                  << "年月日,時刻,瞬間風速,瞬間最大風速,平均風速,平均最大風速\r\n";
         QTest::newRow("8") << 8 << "平均風速,\r\n";
     }
     void header()
@@ -103,11 +105,15 @@ private slots:
         QTest::addColumn<QString>("date");
         QTest::addColumn<QString>("time");
         QTest::addColumn<QString>("shortTime");
-        QTest::newRow("C") << QLocale::c() << "2013/12/04" << "9:05:00" << "9:05";
+        QTest::newRow("C") << QLocale::c() << "2013/12/04"
+                           << "9:05:00"
+                           << "9:05";
         QTest::newRow("Japanese") << QLocale(QLocale::Japanese, QLocale::Japan) << "2013/12/04"
-                                  << "9:05:00" << "9:05";
+                                  << "9:05:00"
+                                  << "9:05";
         QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << "04.12.13"
-                                << "09:05:00" << "09:05";
+                                << "09:05:00"
+                                << "09:05";
     }
     void localeFormats()
     {

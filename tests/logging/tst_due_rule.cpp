@@ -46,8 +46,8 @@ private slots:
     void whatThisGives_data()
     {
         QTest::addColumn<int>("interval");
-        QTest::addColumn<int>("gap");        // seconds between rows once in phase
-        QTest::addColumn<int>("alignment");  // due seconds are multiples of this (0: any)
+        QTest::addColumn<int>("gap");       // seconds between rows once in phase
+        QTest::addColumn<int>("alignment"); // due seconds are multiples of this (0: any)
         QTest::newRow("1") << 1 << 1 << 0;
         QTest::newRow("2") << 2 << 1 << 0;
         QTest::newRow("5") << 5 << 4 << 0;

@@ -36,8 +36,8 @@ class TstFrmOptions : public QObject
 
     void open()
     {
-        dlg = std::make_unique<frmOptions>(&files,
-                                           [](int n) { return QStringLiteral("/dev/fake%1").arg(n); });
+        dlg = std::make_unique<frmOptions>(
+            &files, [](int n) { return QStringLiteral("/dev/fake%1").arg(n); });
         dlg->show();
         QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->cmbPort));
@@ -98,7 +98,8 @@ private slots:
         QCOMPARE(dlg->cmbTime->itemText(599), QStringLiteral("600秒"));
         QCOMPARE(dlg->cmbTime->currentText(), QStringLiteral("600秒"));
         QCOMPARE(boxes(), QList<bool>(5, true));
-        QCOMPARE(dlg->cmbPort->itemData(1, Qt::ToolTipRole).toString(), QStringLiteral("/dev/fake2"));
+        QCOMPARE(dlg->cmbPort->itemData(1, Qt::ToolTipRole).toString(),
+                 QStringLiteral("/dev/fake2"));
         // Texts as the user sees them, leading blanks included.
         const QMap<QString, QString> texts = {
             {"lblMessage(0)", "  ｺﾝﾋﾟｭｰﾀのｼﾘｱﾙﾎﾟｰﾄの設定を行います。"},
@@ -126,10 +127,13 @@ private slots:
         QTest::addColumn<QStringList>("listed");
         QTest::addColumn<QString>("selected");
         QTest::addColumn<int>("stored");
-        QTest::newRow("listed port") << QList<qint16>{1, 3, 4} << 3 << QStringList{"COM1", "COM3", "COM4"} << "COM3" << 3;
-        QTest::newRow("missing port takes lowest") << QList<qint16>{1, 3, 4} << 2 << QStringList{"COM1", "COM3", "COM4"} << "COM1" << 1;
+        QTest::newRow("listed port")
+            << QList<qint16>{1, 3, 4} << 3 << QStringList{"COM1", "COM3", "COM4"} << "COM3" << 3;
+        QTest::newRow("missing port takes lowest")
+            << QList<qint16>{1, 3, 4} << 2 << QStringList{"COM1", "COM3", "COM4"} << "COM1" << 1;
         QTest::newRow("above 16") << QList<qint16>{5} << 40 << QStringList{"COM5"} << "COM5" << 5;
-        QTest::newRow("no usable port keeps the port") << QList<qint16>{} << 7 << QStringList{} << "" << 7;
+        QTest::newRow("no usable port keeps the port")
+            << QList<qint16>{} << 7 << QStringList{} << "" << 7;
         QList<qint16> all;
         QStringList names;
         for (qint16 i = 1; i <= 16; ++i) {
@@ -157,10 +161,14 @@ private slots:
         QTest::addColumn<QString>("comSt");
         QTest::addColumn<QString>("selected");
         QTest::addColumn<int>("count");
-        QTest::newRow("default") << "9600,n,8,1" << "9600" << 3;
-        QTest::newRow("19200") << "19200,n,8,1" << "19200" << 3;
-        QTest::newRow("unlisted speed kept") << "4800,n,8,1" << "4800" << 4;
-        QTest::newRow("no comma") << "57600" << "57600" << 4;
+        QTest::newRow("default") << "9600,n,8,1"
+                                 << "9600" << 3;
+        QTest::newRow("19200") << "19200,n,8,1"
+                               << "19200" << 3;
+        QTest::newRow("unlisted speed kept") << "4800,n,8,1"
+                                             << "4800" << 4;
+        QTest::newRow("no comma") << "57600"
+                                  << "57600" << 4;
     }
     void speedSelection()
     {

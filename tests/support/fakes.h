@@ -152,10 +152,7 @@ struct World {
     platform::LocalFileOutput localFile;
     platform::FileOutput *file = &localFile;
 
-    platform::Services services()
-    {
-        return {&settings, &messageBox, &clock, &port, &timer, file};
-    }
+    platform::Services services() { return {&settings, &messageBox, &clock, &port, &timer, file}; }
 };
 
 } // namespace fakes
