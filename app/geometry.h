@@ -3,6 +3,8 @@
 
 #include <QFont>
 #include <QRect>
+#include <QString>
+#include <utility>
 
 class QWidget;
 
@@ -18,6 +20,17 @@ double twipsToPixelsY(const QWidget *w, double twips);
 // Places a child control at a rectangle given in twips; the twips asked for are kept in
 // the property "twipsGeometry".
 void moveTwips(QWidget *control, const QRect &twips);
+
+// Makes a control of type W (constructor arguments first, then the parent), names it and
+// places it at a rectangle in twips.
+template <typename W, typename... Args>
+W *makeControl(QWidget *parent, const QString &name, const QRect &twips, Args &&...args)
+{
+    auto *w = new W(std::forward<Args>(args)..., parent);
+    w->setObjectName(name);
+    moveTwips(w, twips);
+    return w;
+}
 
 // Sizes the window to width x (height + 120) twips outside and centres it on the screen
 // by width x height; no clamping, so a window larger than the screen gets a negative

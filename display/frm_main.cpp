@@ -270,7 +270,7 @@ void frmMain::buildReadingArea()
         m_lblPeak[size_t(i)] = l;
     }
     // Design geometry: the small multi layout with the design font sizes.
-    const Place design[12] = {
+    const LabelPlace design[12] = {
         {240, 600, 1350, 225, 11.25},  {240, 2160, 1350, 225, 11.25},
         {3120, 600, 1350, 225, 11.25}, {3120, 2160, 1350, 225, 11.25},
         {2640, 1560, 735, 435, 21.75}, {2640, 3120, 735, 435, 21.75},
@@ -284,7 +284,7 @@ void frmMain::buildReadingArea()
         place(m_lblPeak[size_t(i)], design[8 + i]);
 }
 
-void frmMain::place(QLabel *label, const Place &p)
+void frmMain::place(QLabel *label, const LabelPlace &p)
 {
     label->setFont(japaneseFont(p.points));
     moveTwips(label, QRect(p.left, p.top, p.width, p.height));
@@ -463,91 +463,82 @@ void frmMain::ResetDisplay()
 
 namespace {
 // Multi view, per label Label1..Label8 then lblPeak(0..3): large and small.
-constexpr int kMultiLarge[12][5] = {
+constexpr LabelPlace kMultiLarge[12] = {
     {240, 600, 2730, 495, 22},    {240, 4440, 2730, 495, 22},    {7920, 600, 2730, 495, 22},
     {7920, 4440, 2730, 495, 22},  {6120, 3360, 1635, 960, 48},   {6120, 7200, 1635, 960, 48},
     {13800, 3360, 1635, 960, 48}, {13800, 7200, 1635, 960, 48},  {240, 1080, 5775, 3225, 150},
     {240, 4920, 5775, 3225, 150}, {7920, 1080, 5775, 3225, 150}, {7920, 4920, 5775, 3225, 150},
 };
-constexpr int kMultiSmall[12][5] = {
+constexpr LabelPlace kMultiSmall[12] = {
     {240, 600, 1350, 225, 11},   {240, 2160, 1350, 225, 11},  {3120, 600, 1350, 225, 11},
     {3120, 2160, 1350, 225, 11}, {2640, 1560, 735, 435, 22},  {2640, 3120, 735, 435, 22},
     {5760, 1560, 735, 435, 22},  {5760, 3120, 735, 435, 22},  {360, 960, 2175, 1065, 48},
     {360, 2520, 2175, 1065, 48}, {3480, 960, 2175, 1065, 48}, {3480, 2520, 2175, 1065, 48},
 };
 // Single-value views: caption, unit, figure.
-constexpr int kSingleLarge[3][5] = {
+constexpr LabelPlace kSingleLarge[3] = {
     {240, 600, 3000, 720, 36}, {13800, 7200, 1635, 960, 48}, {240, 1440, 13215, 6585, 300}};
-constexpr int kSingleSmall[3][5] = {
+constexpr LabelPlace kSingleSmall[3] = {
     {240, 600, 1350, 345, 14}, {5760, 3120, 735, 435, 22}, {360, 960, 5295, 2625, 120}};
 constexpr double kLargeW = 15765, kLargeH = 9360, kSmallW = 6780, kSmallH = 4935;
 } // namespace
 
-#define QV_PLACE(label, row) place(label, {row[0], row[1], row[2], row[3], double(row[4])})
+// Every layout hides all twelve labels first, so no intermediate state is drawn, moves
+// its labels, sizes and centres the window, and shows its view's labels last.
+void frmMain::layoutMulti(const LabelPlace (&table)[12], bool large)
+{
+    ShowAllReadings(false);
+    for (size_t i = 0; i < 8; ++i)
+        place(m_label[i], table[i]);
+    for (size_t i = 0; i < 4; ++i)
+        place(m_lblPeak[i], table[8 + i]);
+    CenterForm(this, large ? kLargeW : kSmallW, large ? kLargeH : kSmallH);
+    ShowAllReadings(true);
+}
+
+// figure 0: Label1, Label5 and lblPeak(0); figure 2: Label3, Label7 and lblPeak(2).
+void frmMain::layoutSingle(int figure, const LabelPlace (&table)[3], bool large)
+{
+    ShowAllReadings(false);
+    place(m_label[size_t(figure)], table[0]);
+    place(m_label[size_t(figure + 4)], table[1]);
+    place(m_lblPeak[size_t(figure)], table[2]);
+    CenterForm(this, large ? kLargeW : kSmallW, large ? kLargeH : kSmallH);
+    if (figure == 0)
+        ShowPeakOnly();
+    else
+        ShowAveOnly();
+}
 
 void frmMain::LayoutMultiMax()
 {
-    ShowAllReadings(false);
-    for (int i = 0; i < 8; ++i)
-        QV_PLACE(m_label[size_t(i)], kMultiLarge[i]);
-    for (int i = 0; i < 4; ++i)
-        QV_PLACE(m_lblPeak[size_t(i)], kMultiLarge[8 + i]);
-    CenterForm(this, kLargeW, kLargeH);
-    ShowAllReadings(true);
+    layoutMulti(kMultiLarge, true);
 }
 
 void frmMain::LayoutMultiMin()
 {
-    ShowAllReadings(false);
-    for (int i = 0; i < 8; ++i)
-        QV_PLACE(m_label[size_t(i)], kMultiSmall[i]);
-    for (int i = 0; i < 4; ++i)
-        QV_PLACE(m_lblPeak[size_t(i)], kMultiSmall[8 + i]);
-    CenterForm(this, kSmallW, kSmallH);
-    ShowAllReadings(true);
+    layoutMulti(kMultiSmall, false);
 }
 
 void frmMain::LayoutPeakMax()
 {
-    ShowAllReadings(false);
-    QV_PLACE(m_label[0], kSingleLarge[0]);
-    QV_PLACE(m_label[4], kSingleLarge[1]);
-    QV_PLACE(m_lblPeak[0], kSingleLarge[2]);
-    CenterForm(this, kLargeW, kLargeH);
-    ShowPeakOnly();
+    layoutSingle(0, kSingleLarge, true);
 }
 
 void frmMain::LayoutPeakMin()
 {
-    ShowAllReadings(false);
-    QV_PLACE(m_label[0], kSingleSmall[0]);
-    QV_PLACE(m_label[4], kSingleSmall[1]);
-    QV_PLACE(m_lblPeak[0], kSingleSmall[2]);
-    CenterForm(this, kSmallW, kSmallH);
-    ShowPeakOnly();
+    layoutSingle(0, kSingleSmall, false);
 }
 
 void frmMain::LayoutAveMax()
 {
-    ShowAllReadings(false);
-    QV_PLACE(m_label[2], kSingleLarge[0]);
-    QV_PLACE(m_label[6], kSingleLarge[1]);
-    QV_PLACE(m_lblPeak[2], kSingleLarge[2]);
-    CenterForm(this, kLargeW, kLargeH);
-    ShowAveOnly();
+    layoutSingle(2, kSingleLarge, true);
 }
 
 void frmMain::LayoutAveMin()
 {
-    ShowAllReadings(false);
-    QV_PLACE(m_label[2], kSingleSmall[0]);
-    QV_PLACE(m_label[6], kSingleSmall[1]);
-    QV_PLACE(m_lblPeak[2], kSingleSmall[2]);
-    CenterForm(this, kSmallW, kSmallH);
-    ShowAveOnly();
+    layoutSingle(2, kSingleSmall, false);
 }
-
-#undef QV_PLACE
 
 void frmMain::mnuViewMax_Click()
 {

@@ -17,6 +17,12 @@ class QToolBar;
 class QStatusBar;
 class QTimer;
 
+// A label's place in twips and its font size in points.
+struct LabelPlace {
+    int left, top, width, height;
+    double points;
+};
+
 class frmMain : public QMainWindow, private meterlink::AlarmSink
 {
     Q_OBJECT
@@ -103,16 +109,14 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    struct Place {
-        int left, top, width, height;
-        double points;
-    };
     void setAlarmColour(int figure, meterlink::AlarmColour colour) override;
     void buildMenus();
     void buildToolBar();
     void buildStatusBar();
     void buildReadingArea();
-    void place(QLabel *label, const Place &p);
+    void place(QLabel *label, const LabelPlace &p);
+    void layoutMulti(const LabelPlace (&table)[12], bool large);
+    void layoutSingle(int figure, const LabelPlace (&table)[3], bool large);
     void setCommandsEnabled(bool linkStopped);
     void fileWarning(const QString &text);
     QAction *addItem(class QMenu *menu, const QString &name, const QString &caption,

@@ -97,15 +97,13 @@ frmAbout::frmAbout(platform::Registry *registry, platform::Launcher *launcher,
     white->setStyleSheet(QStringLiteral("background: rgb(255,255,255);"));
     moveTwips(white, QRect(240, 1575, 5657 - 240, 15));
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    moveTwips(cmdOK, QRect(4245, 1740, 1467, 345));
-    cmdSysInfo = new QPushButton(QStringLiteral("ｼｽﾃﾑ情報(&S)..."), this);
-    cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    moveTwips(cmdSysInfo, QRect(4260, 2220, 1452, 345));
-    cndVer = new QPushButton(QStringLiteral("履歴"), this);
-    cndVer->setObjectName(QStringLiteral("cndVer"));
-    moveTwips(cndVer, QRect(4920, 600, 735, 345));
+    cmdOK = makeControl<QPushButton>(this, QStringLiteral("cmdOK"), QRect(4245, 1740, 1467, 345),
+                                     QStringLiteral("OK"));
+    cmdSysInfo =
+        makeControl<QPushButton>(this, QStringLiteral("cmdSysInfo"), QRect(4260, 2220, 1452, 345),
+                                 QStringLiteral("ｼｽﾃﾑ情報(&S)..."));
+    cndVer = makeControl<QPushButton>(this, QStringLiteral("cndVer"), QRect(4920, 600, 735, 345),
+                                      QStringLiteral("履歴"));
     lstVer = new QListWidget(this);
     lstVer->setObjectName(QStringLiteral("lstVer"));
     lstVer->setSortingEnabled(false);

@@ -122,14 +122,12 @@ void frmOptions::build()
           QRect(840, 360, 4695, 375));
     label(page0, QStringLiteral("lblTaitle(0)"), QStringLiteral("接続ﾎﾟｰﾄ："),
           QRect(2040, 1260, 975, 255));
-    cmbPort = new QComboBox(page0);
-    cmbPort->setObjectName(QStringLiteral("cmbPort"));
-    moveTwips(cmbPort, QRect(3120, 1200, 1695, 300));
+    cmbPort =
+        makeControl<QComboBox>(page0, QStringLiteral("cmbPort"), QRect(3120, 1200, 1695, 300));
     label(page0, QStringLiteral("lblTaitle(1)"), QStringLiteral("通信速度："),
           QRect(2040, 1740, 975, 255));
-    cmbSpeed = new QComboBox(page0);
-    cmbSpeed->setObjectName(QStringLiteral("cmbSpeed"));
-    moveTwips(cmbSpeed, QRect(3120, 1680, 1695, 300));
+    cmbSpeed =
+        makeControl<QComboBox>(page0, QStringLiteral("cmbSpeed"), QRect(3120, 1680, 1695, 300));
     label(page0, QStringLiteral("Label2"), QStringLiteral("bps"), QRect(4920, 1800, 270, 180));
     label(page0, QStringLiteral("lblTaitle(2)"), QStringLiteral("ﾃﾞｰﾀ長："),
           QRect(2040, 2220, 975, 255));
@@ -154,17 +152,14 @@ void frmOptions::build()
           QRect(840, 360, 4575, 255));
     label(page1, QStringLiteral("lblTaitle(5)"), QStringLiteral("出力ﾌｧｲﾙ名："),
           QRect(480, 960, 1215, 255));
-    txtFileName = new QLineEdit(page1);
-    txtFileName->setObjectName(QStringLiteral("txtFileName"));
-    moveTwips(txtFileName, QRect(1680, 960, 3375, 270));
-    cmdDirFile = new QPushButton(QStringLiteral("..."), page1);
-    cmdDirFile->setObjectName(QStringLiteral("cmdDirFile"));
-    moveTwips(cmdDirFile, QRect(5040, 960, 270, 270));
+    txtFileName =
+        makeControl<QLineEdit>(page1, QStringLiteral("txtFileName"), QRect(1680, 960, 3375, 270));
+    cmdDirFile = makeControl<QPushButton>(page1, QStringLiteral("cmdDirFile"),
+                                          QRect(5040, 960, 270, 270), QStringLiteral("..."));
     label(page1, QStringLiteral("lblTaitle(6)"), QStringLiteral("出力時間間隔："),
           QRect(360, 1440, 1215, 255));
-    cmbTime = new QComboBox(page1);
-    cmbTime->setObjectName(QStringLiteral("cmbTime"));
-    moveTwips(cmbTime, QRect(1680, 1440, 1455, 300));
+    cmbTime =
+        makeControl<QComboBox>(page1, QStringLiteral("cmbTime"), QRect(1680, 1440, 1455, 300));
     label(page1, QStringLiteral("lblMessage(4)"), QStringLiteral("  出力する項目を指定します。"),
           QRect(840, 2040, 4575, 255));
     label(page1, QStringLiteral("lblMessage(5)"),
@@ -189,15 +184,12 @@ void frmOptions::build()
         c->installEventFilter(this);
     }
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    moveTwips(cmdOK, QRect(2490, 4455, 1095, 375));
-    cmdCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    moveTwips(cmdCancel, QRect(3720, 4455, 1095, 375));
-    cmdApply = new QPushButton(QStringLiteral("適用"), this);
-    cmdApply->setObjectName(QStringLiteral("cmdApply"));
-    moveTwips(cmdApply, QRect(4920, 4455, 1095, 375));
+    cmdOK = makeControl<QPushButton>(this, QStringLiteral("cmdOK"), QRect(2490, 4455, 1095, 375),
+                                     QStringLiteral("OK"));
+    cmdCancel = makeControl<QPushButton>(this, QStringLiteral("cmdCancel"),
+                                         QRect(3720, 4455, 1095, 375), QStringLiteral("ｷｬﾝｾﾙ"));
+    cmdApply = makeControl<QPushButton>(this, QStringLiteral("cmdApply"),
+                                        QRect(4920, 4455, 1095, 375), QStringLiteral("適用"));
     // No default button: Enter in a field moves the focus; on a button it presses it.
     for (QPushButton *b : {cmdOK, cmdCancel, cmdApply, cmdDirFile}) {
         b->setAutoDefault(true);
