@@ -96,6 +96,17 @@ void DecodeFrame(QByteArrayView text, Readings &readings, AlarmSink *sink)
 
 void FrameReceiver::feed(QByteArrayView bytes)
 {
+    // A port that hands over one character at a time takes this short way.
+    if (bytes.size() == 1) {
+        const char c = bytes.front();
+        if (c == kStx)
+            m_buffer.truncate(0); // keeps the allocation for the next frame
+        else if (c == kCr)
+            DecodeFrame(m_buffer, m_readings, m_sink);
+        else if (m_buffer.size() < kRxBufferLimit)
+            m_buffer.append(c);
+        return;
+    }
     const char *p = bytes.data();
     const char *const end = p + bytes.size();
     while (p < end) {
@@ -109,7 +120,7 @@ void FrameReceiver::feed(QByteArrayView bytes)
         if (q == end)
             break;
         if (*q == kStx)
-            m_buffer.clear();
+            m_buffer.truncate(0); // keeps the allocation for the next frame
         else
             DecodeFrame(m_buffer, m_readings, m_sink);
         p = q + 1;
