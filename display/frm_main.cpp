@@ -5,6 +5,7 @@
 #include "app/globals.h"
 #include "app/resources.h"
 #include "app/settings.h"
+#include "display/figure_font.h"
 #include "link/status_texts.h"
 #include "logging/csv_format.h"
 #include "platform/clock.h"
@@ -15,6 +16,7 @@
 #include "platform/timer.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QLabel>
@@ -39,6 +41,18 @@ QColor colourOf(meterlink::AlarmColour c)
     }
     return QColor(255, 255, 255);
 }
+
+// Figures of a stopped link keep their values, drawn grey so that nobody takes them for
+// live readings; an alarm background stays, faded halfway to white.
+const QColor kLiveText(0, 0, 0);
+const QColor kStaleText(150, 150, 150);
+QColor faded(const QColor &c)
+{
+    return QColor((c.red() + 255) / 2, (c.green() + 255) / 2, (c.blue() + 255) / 2);
+}
+
+// Pixels kept free between a figure's widest text and its frame, for antialiased ink.
+constexpr int kFigurePad = 2;
 
 // Toolbar buttons: key, tool tip, image key; an empty key is a separator.
 struct ButtonDef {
@@ -163,6 +177,14 @@ void frmMain::buildMenus()
             &frmMain::mnuViewAve_Click)
         ->setCheckable(true);
 
+    // View mode and window size each carry one exclusive mark.
+    for (const auto &names : {QStringList{"mnuViewMalti", "mnuViewPeak", "mnuViewAve"},
+                              QStringList{"mnuViewMin", "mnuViewMax"}}) {
+        auto *group = new QActionGroup(this);
+        for (const QString &n : names)
+            group->addAction(m_menu[n]);
+    }
+
     QMenu *help = menu(QStringLiteral("mnuHelp"), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     addItem(help, QStringLiteral("mnuHelpWeb"), QStringLiteral("問い合わせ(&W)"), {},
             &frmMain::mnuHelpWeb_Click);
@@ -232,8 +254,8 @@ void frmMain::buildStatusBar()
     auto refresh = [this] {
         const QDateTime now = m_svc.clock->now();
         const QLocale loc = QLocale::system();
-        m_panels[3]->setText(loc.toString(now.date(), logging::rowDateFormat(loc)));
-        m_panels[4]->setText(loc.toString(now.time(), logging::shortTimeFormat(loc)));
+        SetStatusText(4, loc.toString(now.date(), logging::rowDateFormat(loc)));
+        SetStatusText(5, loc.toString(now.time(), logging::shortTimeFormat(loc)));
     };
     m_clockPanels = new QTimer(this);
     m_clockPanels->setInterval(1000);
@@ -262,6 +284,9 @@ void frmMain::buildReadingArea()
         l->setFrameStyle(QFrame::Box | QFrame::Plain);
         l->setLineWidth(1);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        // No indent: the text may use the whole box inside the frame.
+        l->setIndent(0);
+        l->setMargin(0);
         l->setAutoFillBackground(true);
         QPalette pal = l->palette();
         pal.setColor(QPalette::Window, Qt::white);
@@ -286,11 +311,18 @@ void frmMain::buildReadingArea()
 
 void frmMain::place(QLabel *label, const LabelPlace &p)
 {
-    label->setFont(japaneseFont(p.points));
     moveTwips(label, QRect(p.left, p.top, p.width, p.height));
+    // The figures keep their box and point size; a face whose digits are wider than the
+    // design face's is narrowed so that every reading fits whole.
+    if (label->frameShape() != QFrame::NoFrame) {
+        label->setFont(
+            display::fitFigureFont(japaneseFont(p.points), label->contentsRect().width() - kFigurePad));
+        return;
+    }
+    label->setFont(japaneseFont(p.points));
     // A caption or unit whose face is wider than the design face grows to fit its text
-    // rather than being cut off; the figures keep their box exactly.
-    if (label->frameShape() == QFrame::NoFrame) {
+    // rather than being cut off.
+    {
         const QFontMetrics fm(label->font());
         const int w = fm.horizontalAdvance(label->text()) + 2;
         const int h = fm.height();
@@ -301,16 +333,39 @@ void frmMain::place(QLabel *label, const LabelPlace &p)
 
 void frmMain::setAlarmColour(int figure, meterlink::AlarmColour colour)
 {
-    QLabel *l = m_lblPeak[size_t(figure)];
     m_alarm[size_t(figure)] = colour;
+    applyFigureStyle(size_t(figure));
+}
+
+void frmMain::applyFigureStyle(size_t figure)
+{
+    QLabel *l = m_lblPeak[figure];
+    QColor background = colourOf(m_alarm[figure]);
+    if (!m_figuresLive && background != Qt::white)
+        background = faded(background);
+    const QColor &text = m_figuresLive ? kLiveText : kStaleText;
     QPalette pal = l->palette();
-    pal.setColor(QPalette::Window, colourOf(colour));
+    // Setting an equal palette would still repaint the figure.
+    if (pal.color(QPalette::Window) == background && pal.color(QPalette::WindowText) == text)
+        return;
+    pal.setColor(QPalette::Window, background);
+    pal.setColor(QPalette::WindowText, text);
     l->setPalette(pal);
+}
+
+void frmMain::setFiguresLive(bool live)
+{
+    if (m_figuresLive == live)
+        return;
+    m_figuresLive = live;
+    for (size_t i = 0; i < 4; ++i)
+        applyFigureStyle(i);
 }
 
 void frmMain::SetStatusText(int panel, const QString &text)
 {
-    if (panel >= 1 && panel <= 5)
+    // An unchanged text is not set again, so the panel is not repainted.
+    if (panel >= 1 && panel <= 5 && m_panels[size_t(panel - 1)]->text() != text)
         m_panels[size_t(panel - 1)]->setText(text);
 }
 
@@ -361,6 +416,23 @@ void frmMain::Form_Unload()
     m_clockPanels->stop();
     m_svc.port->close();
     emit ended();
+}
+
+bool frmMain::event(QEvent *e)
+{
+    const bool handled = QMainWindow::event(e);
+    // A window manager adds its frame only once the window is shown; the layouts' sizes
+    // are outer sizes, so apply the current one again when the frame becomes known.
+    if ((e->type() == QEvent::Move || e->type() == QEvent::Resize || e->type() == QEvent::Show) &&
+        isVisible()) {
+        const QSize frame = frameGeometry().size() - geometry().size();
+        if (frame != m_appliedFrame) {
+            m_appliedFrame = frame;
+            CenterForm(this, property("twipsWidth").toDouble(),
+                       property("twipsHeight").toDouble() - 120);
+        }
+    }
+    return handled;
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -455,6 +527,7 @@ void frmMain::ResetDisplay()
     m_due.resetCount(m_svc.clock->now().time().second());
     for (QString &r : gReadings)
         r = QStringLiteral("0.0");
+    setFiguresLive(false);
     setAlarmColour(0, meterlink::AlarmColour::White);
     setAlarmColour(2, meterlink::AlarmColour::White);
 }
@@ -591,6 +664,11 @@ void frmMain::tbToolBar_ButtonClick(const QString &key)
 
 void frmMain::mnuViewOptions_Click()
 {
+    // Reached while live only from the file-output start with no file name: the dialog
+    // needs the port, so the link is ended as a disconnect would end it, and the meter
+    // is told to stop sending.
+    if (gLinkCountdown != 0)
+        mnuFileStop_Click();
     setCursor(Qt::WaitCursor);
     ClosePort();
     ScanPorts();

@@ -96,6 +96,8 @@ public:
     QAction *toolButton(int index) const { return m_buttons[size_t(index - 1)]; }
     QToolBar *toolBar() const { return m_toolBar; }
     meterlink::AlarmColour alarmColour(int figure) const { return m_alarm[size_t(figure)]; }
+    // False while the figures show the last values of a stopped link (drawn grey).
+    bool figuresLive() const { return m_figuresLive; }
     bool logOpen() const { return mLogOpen; }
     QString logFileName() const { return m_logPath; }
     qint16 blinkCount() const { return mBlinkCount; }
@@ -106,10 +108,13 @@ signals:
     void ended();
 
 protected:
+    bool event(QEvent *e) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void setAlarmColour(int figure, meterlink::AlarmColour colour) override;
+    void applyFigureStyle(size_t figure);
+    void setFiguresLive(bool live);
     void buildMenus();
     void buildToolBar();
     void buildStatusBar();
@@ -135,6 +140,8 @@ private:
     QTimer *m_clockPanels = nullptr;
 
     std::array<meterlink::AlarmColour, 4> m_alarm{};
+    bool m_figuresLive = true;
+    QSize m_appliedFrame{0, 0};
     meterlink::FrameReceiver m_receiver;
 
     qint16 mBlinkCount = 0;

@@ -17,8 +17,15 @@ namespace {
 const QString kPortTitle = QStringLiteral("ﾎﾟｰﾄのｵｰﾌﾟﾝ");
 }
 
+// The port's message: the fixed text, then the device and the port's own reason.
+QString portFailureText(const platform::PortError &error);
+
 void frmMain::ScanPorts()
 {
+    // Whether a port can be opened does not depend on the stored line settings: a speed
+    // the port cannot use must not hide every port from the list to choose from.
+    const QString stored = m_svc.port->settings();
+    m_svc.port->setSettings(kDefaultComSt);
     int n = 0;
     for (int i = 1; i <= 16; ++i) {
         m_svc.port->setCommPort(i);
@@ -27,16 +34,29 @@ void frmMain::ScanPorts()
         m_svc.port->close();
     }
     gPortList[size_t(n)] = 0;
+    m_svc.port->setSettings(stored);
+}
+
+QString portFailureText(const platform::PortError &error)
+{
+    QString text = QStringLiteral("このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。");
+    if (!error.reason.isEmpty())
+        text += QStringLiteral("\n\n") + error.text();
+    if (error.permissionDenied)
+        text += QStringLiteral("\nｼﾘｱﾙﾎﾟｰﾄを使うには、このﾕｰｻﾞｰを dialout ｸﾞﾙｰﾌﾟに加えてください"
+                               "（sudo usermod -aG dialout $USER の後、ﾛｸﾞｲﾝし直します）。");
+    return text;
 }
 
 bool frmMain::OpenPort()
 {
     if (!m_svc.port->isOpen()) {
-        if (m_svc.port->open(nullptr))
+        platform::PortError error;
+        if (m_svc.port->open(&error))
             return true;
-        m_svc.messageBox->show(
-            this, QStringLiteral("このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。"),
-            kPortTitle, platform::MessageBox::Icon::Critical, platform::MessageBox::Buttons::Ok);
+        m_svc.messageBox->show(this, portFailureText(error), kPortTitle,
+                               platform::MessageBox::Icon::Critical,
+                               platform::MessageBox::Buttons::Ok);
         return false;
     }
     m_svc.messageBox->show(this, QStringLiteral("ﾎﾟｰﾄは既に開かれています。"), kPortTitle,
@@ -76,6 +96,7 @@ void frmMain::mnuFileStop_Click()
 
 void frmMain::StopLink()
 {
+    setFiguresLive(false);
     ClosePort();
     SetStatusText(2, texts::kLinkStopped);
     gLinkCountdown = 0;
@@ -89,10 +110,16 @@ void frmMain::MSComm1_OnComm()
         return;
     // Every complete frame waiting is decoded now: the port notifies only when new bytes
     // arrive, so a frame left waiting would keep the display one frame behind.
+    int frames = 0;
     try {
-        m_receiver.feed(m_svc.port->input(1 << 20));
+        frames = m_receiver.feed(m_svc.port->input(1 << 20));
     } catch (...) {}
-    gLinkCountdown = meterlink::kLinkCountdownStart;
+    // Only a whole frame proves that a meter is talking: garbage from a line at the wrong
+    // speed decodes partly but must not keep the link (and the log) alive.
+    if (frames > 0) {
+        gLinkCountdown = meterlink::kLinkCountdownStart;
+        setFiguresLive(true);
+    }
 }
 
 void frmMain::Timer1_Timer()

@@ -47,7 +47,7 @@ void frmMain::mnuFileOpen_Click()
     const auto base = logging::logBaseName(gFName);
     if (!base) {
         fileWarning(QStringLiteral(
-            "出力ﾌｧｲﾙ名が正しくありません。ﾌｧｲﾙ名は「.csv」で終わる名前にしてください。"));
+            "出力ﾌｧｲﾙ名が正しくありません。ﾌｧｲﾙ名には「.csv」(小文字) を含めてください。"));
         return;
     }
     // An existing log of the same minute is kept; the new one takes the next free name.
@@ -59,7 +59,8 @@ void frmMain::mnuFileOpen_Click()
         return;
     }
     if (!m_svc.file->write(logging::toCp932(logging::headerLine(gFOut)), &error)) {
-        m_svc.file->close();
+        // A start that failed leaves no empty file behind.
+        m_svc.file->discard();
         fileWarning(error + QLatin1Char('\n') + name);
         return;
     }

@@ -66,7 +66,7 @@ AlarmColour alarmColourForLevel(int level)
     }
 }
 
-void DecodeFrame(QByteArrayView text, Readings &readings, AlarmSink *sink)
+bool DecodeFrame(QByteArrayView text, Readings &readings, AlarmSink *sink)
 {
     const qsizetype offset = (!text.isEmpty() && text[0] == 'D') ? 1 : 0;
     for (int k = 0; k < 4; ++k) {
@@ -76,11 +76,11 @@ void DecodeFrame(QByteArrayView text, Readings &readings, AlarmSink *sink)
                                 : QByteArrayView();
         const auto tenths = fieldTenths(field);
         if (!tenths)
-            return;
+            return false;
         readings[size_t(k)] = formatTenths(*tenths);
     }
     if (text.size() < 23 + offset)
-        return;
+        return true;
     const struct {
         qsizetype position;
         int figure;
@@ -88,13 +88,14 @@ void DecodeFrame(QByteArrayView text, Readings &readings, AlarmSink *sink)
     for (const auto &flag : flags) {
         const char c = text[flag.position];
         if (c < '0' || c > '9')
-            return;
+            return true;
         if (sink)
             sink->setAlarmColour(flag.figure, alarmColourForLevel(c - '0'));
     }
+    return true;
 }
 
-void FrameReceiver::feed(QByteArrayView bytes)
+int FrameReceiver::feed(QByteArrayView bytes)
 {
     // A port that hands over one character at a time takes this short way.
     if (bytes.size() == 1) {
@@ -102,11 +103,12 @@ void FrameReceiver::feed(QByteArrayView bytes)
         if (c == kStx)
             m_buffer.truncate(0); // keeps the allocation for the next frame
         else if (c == kCr)
-            DecodeFrame(m_buffer, m_readings, m_sink);
+            return DecodeFrame(m_buffer, m_readings, m_sink) ? 1 : 0;
         else if (m_buffer.size() < kRxBufferLimit)
             m_buffer.append(c);
-        return;
+        return 0;
     }
+    int frames = 0;
     const char *p = bytes.data();
     const char *const end = p + bytes.size();
     while (p < end) {
@@ -121,10 +123,11 @@ void FrameReceiver::feed(QByteArrayView bytes)
             break;
         if (*q == kStx)
             m_buffer.truncate(0); // keeps the allocation for the next frame
-        else
-            DecodeFrame(m_buffer, m_readings, m_sink);
+        else if (DecodeFrame(m_buffer, m_readings, m_sink))
+            ++frames;
         p = q + 1;
     }
+    return frames;
 }
 
 } // namespace meterlink

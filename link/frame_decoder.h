@@ -31,8 +31,9 @@ constexpr qsizetype kRxBufferLimit = 256;
 AlarmColour alarmColourForLevel(int level);
 
 // Decodes one frame text. Each reading is stored as soon as its field is read; a field
-// that is not a number ends the decoding with the earlier fields kept.
-void DecodeFrame(QByteArrayView text, Readings &readings, AlarmSink *sink);
+// that is not a number ends the decoding with the earlier fields kept. True when all
+// four readings were decoded (a whole frame).
+bool DecodeFrame(QByteArrayView text, Readings &readings, AlarmSink *sink);
 
 // Cuts a stream of characters into frames. The buffer is cleared only by STX.
 class FrameReceiver
@@ -42,7 +43,8 @@ public:
         : m_buffer(rxBuffer), m_readings(readings), m_sink(sink)
     {}
     // Handles every character of the batch, decoding each frame that completes in it.
-    void feed(QByteArrayView bytes);
+    // Returns how many of those frames held all four readings.
+    int feed(QByteArrayView bytes);
 
 private:
     QByteArray &m_buffer;

@@ -25,8 +25,10 @@ bool DueRule::onTick(const QTime &now, int interval)
             due = s % 30 == 0 && c + 1 >= n;
         else if (n % 10 == 0)
             due = s % 10 == 0 && c + 1 >= n;
-        else
-            due = c + 1 >= n;
+        else if (60 % n == 0) // 2, 3, 4, 5, 6, 12, 15: on the clock like the tens
+            due = s % n == 0 && c + 1 >= n;
+        else // exactly n handled seconds apart
+            due = c >= n;
     }
     if (due)
         mDueCount = 0;

@@ -97,8 +97,26 @@ bool LocalFileOutput::write(const QByteArray &bytes, QString *error)
         p += n;
         left -= n;
     }
+    // A row counts as written once it is on the disk: a power cut must not take it.
+    if (::fdatasync(m_fd) != 0 && errno != EINVAL && errno != EROFS) {
+        const int err = errno;
+        [[maybe_unused]] const int r = ::ftruncate(m_fd, m_size);
+        return fail(err);
+    }
     m_size += bytes.size();
     return true;
+}
+
+void LocalFileOutput::discard()
+{
+    if (m_fd < 0)
+        return;
+    // Remove only the file this output created, not one that took its name meanwhile.
+    struct stat st;
+    const QByteArray name = QFile::encodeName(m_path);
+    if (::stat(name.constData(), &st) == 0 && st.st_ino == m_inode && st.st_dev == m_device)
+        ::unlink(name.constData());
+    close();
 }
 
 void LocalFileOutput::close()

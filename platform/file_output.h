@@ -1,5 +1,5 @@
-// Output of one text file at a time: created new, written in whole lines, each line
-// handed to the operating system at once, failures described in Japanese.
+// Output of one text file at a time: created new, written in whole lines, each line on
+// the disk before write() returns, failures described in Japanese.
 #pragma once
 
 #include <QByteArray>
@@ -14,10 +14,13 @@ public:
     virtual bool exists(const QString &path) const = 0;
     // Creates a new file; fails if the path exists.
     virtual bool create(const QString &path, QString *error) = 0;
-    // Writes and flushes; on failure the file keeps what was written before this call.
+    // Writes and syncs to the disk; on failure the file keeps what was written before
+    // this call.
     virtual bool write(const QByteArray &bytes, QString *error) = 0;
     // Closing a file that is not open does nothing.
     virtual void close() = 0;
+    // Closes the file and removes it, for a file whose start failed.
+    virtual void discard() = 0;
     virtual bool isOpen() const = 0;
 };
 
@@ -29,6 +32,7 @@ public:
     bool create(const QString &path, QString *error) override;
     bool write(const QByteArray &bytes, QString *error) override;
     void close() override;
+    void discard() override;
     bool isOpen() const override { return m_fd >= 0; }
 
 private:

@@ -2,9 +2,18 @@
 
 #include "platform/serial_settings.h"
 
+#include <QFile>
 #include <QSerialPort>
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace platform {
+
+QString PortError::text() const
+{
+    return device.isEmpty() ? reason : device + QStringLiteral(": ") + reason;
+}
 
 QtSerialPort::QtSerialPort(Resolver resolver, QObject *parent)
     : SerialPort(parent), m_resolver(std::move(resolver)), m_port(new QSerialPort(this))
@@ -14,8 +23,11 @@ QtSerialPort::QtSerialPort(Resolver resolver, QObject *parent)
         // A device that went away makes QSerialPort repeat ReadError in a tight loop:
         // stop reading at once; the link watchdog notices the silence on its own.
         if (e == QSerialPort::ReadError || e == QSerialPort::ResourceError) {
-            if (m_port->isOpen())
+            if (m_port->isOpen()) {
+                const QString reason = m_port->portName() + QStringLiteral(": ") + m_port->errorString();
                 m_port->close();
+                emit failed(reason);
+            }
         }
         // UnsupportedOperationError (no modem lines on a pseudo-terminal) is harmless.
     });
@@ -33,25 +45,32 @@ void QtSerialPort::setSettings(const QString &settings)
     m_settings = settings;
 }
 
-bool QtSerialPort::open(QString *error)
+bool QtSerialPort::open(PortError *error)
 {
-    auto fail = [error](const QString &why) {
+    const QString path = m_resolver ? m_resolver(m_commPort) : QString();
+    auto fail = [error, &path](const QString &why, bool denied = false) {
         if (error)
-            *error = why;
+            *error = {path, why, denied};
         return false;
     };
     if (m_port->isOpen())
         return fail(QStringLiteral("port already open"));
-    const auto cfg = parseSerialSettings(m_settings);
-    if (!cfg)
-        return fail(QStringLiteral("invalid settings: %1").arg(m_settings));
-    const QString path = m_resolver ? m_resolver(m_commPort) : QString();
     if (path.isEmpty())
         return fail(QStringLiteral("no device for COM%1").arg(m_commPort));
+    const auto cfg = parseSerialSettings(m_settings);
+    if (!cfg)
+        return fail(QStringLiteral("invalid line settings \"%1\"").arg(m_settings));
 
     m_port->setPortName(path);
-    if (!m_port->open(QIODevice::ReadWrite))
-        return fail(m_port->errorString());
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        // QSerialPort reports a lock held by another program and a denied device alike;
+        // access() tells the two apart.
+        const QByteArray native = QFile::encodeName(path);
+        const bool denied = ::access(native.constData(), R_OK | W_OK) != 0 && errno == EACCES;
+        const QString reason = m_port->errorString();
+        m_port->clearError();
+        return fail(reason, denied);
+    }
 
     using P = SerialSettings::Parity;
     using S = SerialSettings::StopBits;

@@ -11,6 +11,16 @@ class QSerialPort;
 
 namespace platform {
 
+// Why a port could not be opened: its device path and the port's own reason.
+struct PortError {
+    QString device;
+    QString reason;
+    // The device exists but this user may not open it (Linux: not in the dialout group).
+    bool permissionDenied = false;
+    // "device: reason", or the reason alone when no device could be named.
+    QString text() const;
+};
+
 class SerialPort : public QObject
 {
     Q_OBJECT
@@ -24,8 +34,8 @@ public:
     virtual void setSettings(const QString &settings) = 0;
     virtual QString settings() const = 0;
 
-    // Opens the port; on failure returns false with a description in *error.
-    virtual bool open(QString *error) = 0;
+    // Opens the port; on failure returns false with the reason in *error.
+    virtual bool open(PortError *error) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
@@ -38,6 +48,8 @@ public:
 signals:
     // Raised as soon as at least one character has arrived.
     void comm();
+    // The open port failed (device gone, read error) and was closed; the reason says why.
+    void failed(const QString &reason);
 };
 
 // QSerialPort on the user-interface thread; COM numbers resolved by a function.
@@ -53,7 +65,7 @@ public:
     int commPort() const override { return m_commPort; }
     void setSettings(const QString &settings) override;
     QString settings() const override { return m_settings; }
-    bool open(QString *error) override;
+    bool open(PortError *error) override;
     void close() override;
     bool isOpen() const override;
     int inBufferCount() const override;

@@ -7,11 +7,17 @@ namespace platform {
 IniSettingsStore::IniSettingsStore()
     : m_settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("QV475_XP"),
                  QStringLiteral("QV475_XP"))
-{}
+{
+    // Only the program's own file: a key it lacks takes its default, never a value from
+    // an organisation-wide or system-wide file.
+    m_settings.setFallbacksEnabled(false);
+}
 
 IniSettingsStore::IniSettingsStore(const QString &fileName)
     : m_settings(fileName, QSettings::IniFormat)
-{}
+{
+    m_settings.setFallbacksEnabled(false);
+}
 
 std::optional<QString> IniSettingsStore::text(const QString &group, const QString &key) const
 {

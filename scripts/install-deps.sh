@@ -12,7 +12,7 @@ packages=(
   qt6-svg-dev libqt6svg6
   desktop-file-utils
   fonts-ipafont-gothic
-  xvfb xauth xdotool
+  xvfb xauth xdotool openbox x11-utils
   clang libclang-rt-14-dev
   libbenchmark-dev
 )

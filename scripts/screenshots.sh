@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the real program under Xvfb against the meter simulator and saves pictures into
-# docs/images/: the main window small and large in each view (with alarm colours), both
-# pages of the settings dialog, and the version dialog with its history shown.
+# docs/images/: the main window small and large in each view (two-digit readings with
+# both alarm colours), the figures of a stopped link, both pages of the settings dialog,
+# and the version dialog with its history shown.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --extra
@@ -10,8 +11,8 @@ out=docs/images
 mkdir -p "$out"
 
 source scripts/lib/session.sh
-# Thresholds low enough that the figures show yellow and red.
-qv_session_start 2 1 --wind 9 --alarm1 6 --alarm2 9 --seed 7
+# Two-digit readings, the instantaneous one red and the average one yellow.
+qv_session_start 2 1 --fixed 45.6,56.7,12.3,23.4,2,1
 qv_app_start >/dev/null
 sleep 1
 
@@ -33,8 +34,11 @@ qv_key F8; sleep 1.5; shot 'QV-475' main-ave-small
 qv_key F4; sleep 1.5; shot 'QV-475' main-ave-large
 qv_key F6; sleep 0.5; qv_key F3; sleep 0.5
 
+# Disconnected: the last readings stay, drawn as not live.
+qv_key alt+f; sleep 0.3; xdotool key p; sleep 0.8
+shot 'QV-475' main-stale
+
 # The settings dialog is reached while the link is stopped.
-qv_key alt+f; sleep 0.3; xdotool key p; sleep 0.5
 qv_key alt+v; sleep 0.3; xdotool key s; sleep 1.5
 shot '設定操作' settings-communication
 d=$(xdotool search --name '設定操作' | tail -1)

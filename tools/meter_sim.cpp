@@ -36,6 +36,8 @@ struct Options {
     double wind = 6.0;      // mean wind, m/s
     unsigned seed = 0;
     bool quiet = false;
+    bool fixed = false;     // the same reading in every frame
+    meter::Reading fixedReading;
 };
 
 void usage(const char *argv0)
@@ -52,6 +54,8 @@ void usage(const char *argv0)
         "  --alarm2 M/S         speed for alarm level 2 (default 15)\n"
         "  --wind M/S           mean wind speed (default 6)\n"
         "  --seed N             random seed (default: time)\n"
+        "  --fixed I,IM,A,AM,L1,L2\n"
+        "                       send this reading in every frame (m/s and alarm levels)\n"
         "  --quiet              no log on standard error\n",
         argv0);
 }
@@ -68,6 +72,7 @@ bool parse(int argc, char **argv, Options &o)
                                       {"wind", required_argument, nullptr, 'w'},
                                       {"seed", required_argument, nullptr, 'S'},
                                       {"quiet", no_argument, nullptr, 'q'},
+                                      {"fixed", required_argument, nullptr, 'f'},
                                       {"help", no_argument, nullptr, 'h'},
                                       {nullptr, 0, nullptr, 0}};
     int c;
@@ -83,6 +88,17 @@ bool parse(int argc, char **argv, Options &o)
         case 'w': o.wind = std::atof(optarg); break;
         case 'S': o.seed = unsigned(std::strtoul(optarg, nullptr, 10)); break;
         case 'q': o.quiet = true; break;
+        case 'f': {
+            double v[4];
+            int l1, l2;
+            if (std::sscanf(optarg, "%lf,%lf,%lf,%lf,%d,%d", &v[0], &v[1], &v[2], &v[3], &l1, &l2) != 6)
+                return false;
+            meter::Reading &r = o.fixedReading;
+            r = {int(std::lround(v[0] * 10)), int(std::lround(v[1] * 10)), int(std::lround(v[2] * 10)),
+                 int(std::lround(v[3] * 10)), l1, l2};
+            o.fixed = true;
+            break;
+        }
         default: return false;
         }
     }
@@ -206,7 +222,8 @@ int main(int argc, char **argv)
         }
         if (sending && clock::now() >= nextFrame) {
             if (opt.silenceAfter < 0 || sent < opt.silenceAfter) {
-                std::string bytes = meter::makeFrame(wind.next(), opt.dPrefix);
+                std::string bytes =
+                    meter::makeFrame(opt.fixed ? opt.fixedReading : wind.next(), opt.dPrefix);
                 if (opt.noise > 0)
                     bytes += wind.noise(opt.noise);
                 pty.write(bytes);

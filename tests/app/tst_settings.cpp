@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -164,6 +166,39 @@ private slots:
         SaveSettings(store);
         QVERIFY(!store.sync());
         QVERIFY(QDir().rmdir(iniPath()));
+    }
+
+    void onlyTheProgramsOwnFileIsRead()
+    {
+        // Decoys in every place QSettings would fall back to: the user's organisation file,
+        // and the system-wide application and organisation files.
+        QTemporaryDir user, system;
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, user.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, system.path());
+        auto write = [](const QString &path, const QByteArray &text) {
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(text);
+        };
+        const QByteArray decoy =
+            "[Settings]\nComSt=4800,e,7,2\nfName=/decoy/x.csv\nfOut=3\nfTime=7\n"
+            "[Ports]\nCOM1=/dev/decoy\n";
+        write(user.filePath("QV475_XP.ini"), decoy);
+        write(system.filePath("QV475_XP/QV475_XP.ini"), decoy);
+        write(system.filePath("QV475_XP.ini"), decoy);
+        write(user.filePath("QV475_XP/QV475_XP.ini"), "[Settings]\nPort=3\n");
+
+        platform::IniSettingsStore store;
+        QCOMPARE(QFileInfo(store.location()).canonicalFilePath(),
+                 QFileInfo(user.filePath("QV475_XP/QV475_XP.ini")).canonicalFilePath());
+        LoadSettings(store);
+        QCOMPARE(gPort, qint16(3));
+        QCOMPARE(gComSt, kDefaultComSt);
+        QCOMPARE(gFName, QString());
+        QCOMPARE(gFOut, kDefaultFOut);
+        QCOMPARE(gFTime, kDefaultFTime);
+        QVERIFY(!store.text("Ports", "COM1"));
     }
 
     void portsGroupIsNeverWritten()

@@ -200,6 +200,8 @@ private slots:
         QCOMPARE(world->messageBox.shown[0].title, QStringLiteral("ﾌｧｲﾙ警告"));
         QVERIFY(!w->logOpen());
         QVERIFY(!failing.isOpen());
+        // The failed start leaves no empty file behind.
+        QCOMPARE(files(), QStringList());
     }
 
     void rowsEachSecondWithDecodedValues()
@@ -321,6 +323,15 @@ private slots:
         // Whatever rows were written are whole lines.
         const QByteArray all = readAll(w->logFileName());
         QVERIFY(all.endsWith("\r\n"));
+        // A new start on the full disk fails with its box and leaves no file.
+        const QStringList before = QDir(mnt).entryList(QDir::Files);
+        world->clock.current = world->clock.current.addSecs(120);
+        QVERIFY(gLinkCountdown > 0); // the meter still talks
+        w->mnuFileOpen_Click();
+        QCOMPARE(world->messageBox.shown.size(), 2);
+        QCOMPARE(world->messageBox.shown[1].title, QStringLiteral("ﾌｧｲﾙ警告"));
+        QVERIFY(!w->logOpen());
+        QCOMPARE(QDir(mnt).entryList(QDir::Files), before);
     }
 
     void linkStopStopsOutputAndNothingFollows()

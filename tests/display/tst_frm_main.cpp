@@ -6,7 +6,9 @@
 #include "settings_dialog/frm_options.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QComboBox>
+#include <QPainter>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -15,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
+#include <random>
 
 using namespace basSubMain;
 using Icon = platform::MessageBox::Icon;
@@ -29,6 +32,39 @@ QByteArray frame(const char *a, const char *b, const char *c, const char *d, cha
 QRect twips(QWidget *w)
 {
     return w->property("twipsGeometry").toRect();
+}
+// The first and last column (or row) of the area that carries ink (darker than light
+// grey); {-1, -1} when there is none.
+std::pair<int, int> inkSpan(const QImage &img, const QRect &area,
+                            Qt::Orientation along = Qt::Horizontal)
+{
+    const bool cols = along == Qt::Horizontal;
+    int first = -1, last = -1;
+    for (int a = cols ? area.left() : area.top(); a <= (cols ? area.right() : area.bottom()); ++a)
+        for (int b = cols ? area.top() : area.left(); b <= (cols ? area.bottom() : area.right());
+             ++b)
+            if (qGray(cols ? img.pixel(a, b) : img.pixel(b, a)) < 200) {
+                if (first < 0)
+                    first = a;
+                last = a;
+                break;
+            }
+    return {first, last};
+}
+// The ink width of the text drawn alone, unclipped, in the font.
+int inkWidthOf(const QString &text, const QFont &font, const QColor &colour)
+{
+    const QFontMetrics fm(font);
+    QImage img(fm.horizontalAdvance(text) * 2 + 40, fm.height() + 20, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        p.setFont(font);
+        p.setPen(colour);
+        p.drawText(20, 10 + fm.ascent(), text);
+    }
+    const auto [first, last] = inkSpan(img, img.rect());
+    return last - first + 1;
 }
 } // namespace
 
@@ -270,7 +306,7 @@ private slots:
         QVERIFY(w->toolButton(2)->isEnabled() && w->toolButton(6)->isEnabled());
     }
 
-    void settingsReachedWhileLiveKeepsCommandsDisabled()
+    void settingsReachedWhileLiveStopsTheLink()
     {
         w->mnuFileCom_Click();
         // The file-output start with no name is the only way there while live.
@@ -282,8 +318,60 @@ private slots:
         QCOMPARE(optionsOpened, 1);
         QVERIFY(!world->port.isOpen());
         QCOMPARE(w->StatusText(2), texts::kLinkStopped);
-        QVERIFY(!w->menuItem("mnuFileCom")->isEnabled());
-        QVERIFY(!w->toolButton(5)->isEnabled());
+        // The meter is told to stop, and the commands match the stopped link.
+        QCOMPARE(world->port.sent, QByteArray("D\rJ\r"));
+        QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
+        QVERIFY(w->toolButton(5)->isEnabled());
+        QVERIFY(w->menuItem("mnuViewOptions")->isEnabled());
+        QVERIFY(w->toolButton(4)->isEnabled());
+        w->mnuFileCom_Click();
+        QCOMPARE(w->StatusText(2), texts::kLinkLive);
+    }
+
+    void portFailureSaysWhy_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("denied");
+        QTest::newRow("missing") << "/dev/ttyUSB0" << "No such file or directory" << false;
+        QTest::newRow("held") << "/dev/ttyUSB0" << "Permission error while locking the device"
+                              << false;
+        QTest::newRow("denied") << "/dev/ttyUSB0" << "Permission denied" << true;
+    }
+    void portFailureSaysWhy()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, reason);
+        QFETCH(bool, denied);
+        world->port.usable = {};
+        world->port.failure[1] = {device, reason, denied};
+        w->mnuFileCom_Click();
+        QCOMPARE(world->messageBox.shown.size(), 1);
+        const QStringList lines = world->messageBox.shown[0].text.split('\n');
+        QCOMPARE(lines[0], QStringLiteral("このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。"));
+        QCOMPARE(lines[1], QString());
+        QCOMPARE(lines[2], device + ": " + reason);
+        QCOMPARE(lines.size() > 3 && lines[3].contains("dialout"), denied);
+        QCOMPARE(world->messageBox.shown[0].title, QStringLiteral("ﾎﾟｰﾄのｵｰﾌﾟﾝ"));
+        QCOMPARE(world->messageBox.shown[0].icon, Icon::Critical);
+        QCOMPARE(world->messageBox.shown[0].buttons, Buttons::Ok);
+    }
+
+    void scanDoesNotDependOnStoredSpeed()
+    {
+        world->port.usable = {1, 2, 5};
+        gComSt = QStringLiteral("fast,n,8,1");
+        w->ResetDisplay();
+        w->ScanPorts();
+        QCOMPARE(QList<qint16>(gPortList.begin(), gPortList.begin() + 4),
+                 (QList<qint16>{1, 2, 5, 0}));
+        // Connect keeps the stored speed, and so the port's message.
+        w->ResetDisplay();
+        w->mnuFileCom_Click();
+        QCOMPARE(world->messageBox.shown.size(), 1);
+        QVERIFY(world->messageBox.shown[0].text.startsWith(
+            QStringLiteral("このﾎﾟｰﾄは使用できません。")));
+        QCOMPARE(world->port.settingsAtOpen.last(), QStringLiteral("fast,n,8,1"));
     }
 
     void optionsCommandScansWithHourglass()
@@ -345,7 +433,7 @@ private slots:
         world->port.usable = {};
         w->mnuFileCom_Click();
         QCOMPARE(world->messageBox.shown.size(), 1);
-        QCOMPARE(world->messageBox.shown[0].text,
+        QCOMPARE(world->messageBox.shown[0].text.section('\n', 0, 0),
                  QStringLiteral("このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。"));
         QCOMPARE(world->messageBox.shown[0].title, QStringLiteral("ﾎﾟｰﾄのｵｰﾌﾟﾝ"));
         QCOMPARE(world->messageBox.shown[0].icon, Icon::Critical);
@@ -354,7 +442,7 @@ private slots:
         QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
 
         world->port.usable = {1};
-        QString err;
+        platform::PortError err;
         QVERIFY(world->port.open(&err));
         w->mnuFileCom_Click();
         QCOMPARE(world->messageBox.shown.size(), 2);
@@ -402,11 +490,158 @@ private slots:
         QCOMPARE(shown, (QStringList{"12.3", "45.6", "78.9", "1.2"}));
     }
 
+    void onlyWholeFramesKeepTheLinkAlive_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // sent on every tick
+        QTest::addColumn<bool>("staysLive");
+        QByteArray noise;
+        std::mt19937 rng(7);
+        for (int i = 0; i < 40; ++i)
+            noise += char(rng() % 256 == 2 ? 'x' : rng() % 256);
+        QTest::newRow("random bytes") << noise << false;
+        QTest::newRow("NULs") << QByteArray(30, '\0') << false;
+        QTest::newRow("CR storm") << QByteArray(30, '\r') << false;
+        QTest::newRow("STX and CR only") << QByteArray("\x02\r\x02\r") << false;
+        QTest::newRow("three fields") << QByteArray("\x02" "0012,0034,0056\r") << false;
+        QTest::newRow("whole frames") << frame("0012", "0034", "0056", "0078", '0', '0') << true;
+        QTest::newRow("four fields, no alarms") << QByteArray("\x02" "0012,0034,0056,0078\r")
+                                                << true;
+    }
+    void onlyWholeFramesKeepTheLinkAlive()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, staysLive);
+        w->mnuFileCom_Click();
+        // 5 s of this, one batch every 1.5 s.
+        for (int t = 0; t < 50; ++t) {
+            if (t % 15 == 0 && world->port.isOpen())
+                world->port.receive(bytes);
+            tick();
+            if (!staysLive && t < 20)
+                QCOMPARE(w->StatusText(2) == texts::kLinkStopped, false);
+        }
+        QCOMPARE(w->StatusText(2) != texts::kLinkStopped, staysLive);
+        QCOMPARE(world->port.isOpen(), staysLive);
+    }
+
+    void staleFiguresAreGrey()
+    {
+        auto textColour = [this](int i) {
+            return w->lblPeak(i)->palette().color(QPalette::WindowText);
+        };
+        // Nothing measured yet: not live.
+        QVERIFY(!w->figuresLive());
+        w->mnuFileCom_Click();
+        QVERIFY(!w->figuresLive());
+        world->port.receive(frame("0123", "0456", "0789", "0012", '1', '2'));
+        tick();
+        QVERIFY(w->figuresLive());
+        const QColor live = textColour(0);
+        QCOMPARE(live, QColor(0, 0, 0));
+        tick(21); // the meter falls silent: the watchdog stops the link
+        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QVERIFY(!w->figuresLive());
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(textColour(i) != live);
+            QCOMPARE(w->lblPeak(i)->text(), gReadings[size_t(i)]); // values kept
+        }
+        // The alarm stays visible, faded.
+        const QColor bg = w->lblPeak(0)->palette().color(QPalette::Window);
+        QVERIFY(bg != QColor(255, 255, 0) && bg.red() == 255 && bg.green() == 255 && bg.blue() > 0);
+        // What is drawn: the ink of the stale figure is lighter than that of a live one.
+        w->show();
+        auto darkest = [this](int i) {
+            const QImage img = w->lblPeak(i)->grab().toImage();
+            int d = 255;
+            for (int y = 2; y < img.height() - 2; ++y)
+                for (int x = 2; x < img.width() - 2; ++x)
+                    d = qMin(d, qGray(img.pixel(x, y)));
+            return d;
+        };
+        QVERIFY2(darkest(1) > 100, qPrintable(QString::number(darkest(1))));
+        w->mnuFileCom_Click();
+        QVERIFY(!w->figuresLive()); // until the first frame of the new connection
+        world->port.receive(frame("0200", "0456", "0789", "0012", '0', '0'));
+        tick();
+        QVERIFY(w->figuresLive());
+        QCOMPARE(textColour(0), live);
+        QVERIFY(darkest(1) < 60);
+    }
+
+    void figuresShowWholeReadings_data()
+    {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<bool>("large");
+        QTest::addColumn<int>("figure");
+        QTest::addColumn<QString>("text");
+        const struct {
+            const char *view;
+            bool large;
+            int figure;
+        } layouts[] = {{"mnuViewMalti", false, 0}, {"mnuViewMalti", true, 3},
+                       {"mnuViewPeak", false, 0},  {"mnuViewPeak", true, 0},
+                       {"mnuViewAve", false, 2},   {"mnuViewAve", true, 2}};
+        for (const auto &l : layouts)
+            for (const char *text : {"999.9", "-99.9", "88.8", "45.6"})
+                QTest::addRow("%s %s %s", l.view, l.large ? "large" : "small", text)
+                    << l.view << l.large << l.figure << text;
+    }
+    void figuresShowWholeReadings()
+    {
+        QFETCH(QString, view);
+        QFETCH(bool, large);
+        QFETCH(int, figure);
+        QFETCH(QString, text);
+        w->show();
+        w->menuItem(large ? "mnuViewMax" : "mnuViewMin")->trigger();
+        w->menuItem(view)->trigger();
+        gReadings[size_t(figure)] = text;
+        tick();
+        QLabel *fig = w->lblPeak(figure);
+        QCOMPARE(fig->text(), text);
+        const QRect inside = fig->contentsRect();
+        // Measured with the figure's own font: the text fits inside the frame.
+        const QFontMetrics fm(fig->font());
+        QVERIFY2(fm.horizontalAdvance(text) <= inside.width(),
+                 qPrintable(QStringLiteral("%1 px of text in %2 px")
+                                .arg(fm.horizontalAdvance(text))
+                                .arg(inside.width())));
+        // Drawn: no ink touches the left border, and all of the text's ink is there.
+        const QImage img = fig->grab().toImage();
+        const auto [first, last] = inkSpan(img, inside);
+        QVERIFY2(first > inside.left(), qPrintable(QString::number(first)));
+        QVERIFY(last < inside.right());
+        // Nor does it touch the top or bottom border.
+        const auto [top, bottom] = inkSpan(img, inside, Qt::Vertical);
+        QVERIFY(top > inside.top() && bottom < inside.bottom());
+        const int whole = inkWidthOf(text, fig->font(), fig->palette().color(QPalette::WindowText));
+        QVERIFY2(qAbs((last - first + 1) - whole) <= 1,
+                 qPrintable(QStringLiteral("ink %1 px, whole text %2 px").arg(last - first + 1).arg(whole)));
+        // The figure's box and point size are the layout's.
+        QCOMPARE(fig->font().pointSizeF(), large ? (view == "mnuViewMalti" ? 150.0 : 300.0)
+                                                 : (view == "mnuViewMalti" ? 48.0 : 120.0));
+    }
+
+    void menuMarksAreExclusive()
+    {
+        for (const char *name : {"mnuViewMalti", "mnuViewPeak", "mnuViewAve", "mnuViewMin", "mnuViewMax"}) {
+            QAction *a = w->menuItem(name);
+            QVERIFY(a->actionGroup() && a->actionGroup()->isExclusive());
+        }
+        QVERIFY(w->menuItem("mnuViewMalti")->actionGroup() != w->menuItem("mnuViewMin")->actionGroup());
+        // Choosing the checked item again keeps its mark.
+        w->menuItem("mnuViewMalti")->trigger();
+        QVERIFY(w->menuItem("mnuViewMalti")->isChecked());
+        w->menuItem("mnuViewMin")->trigger();
+        QVERIFY(w->menuItem("mnuViewMin")->isChecked());
+        QVERIFY(!w->menuItem("mnuViewMax")->isChecked());
+    }
+
     void watchdogStopsSilentLinkWithoutSendingJ()
     {
         w->mnuFileCom_Click();
         tick(5);
-        world->port.receive("x"); // any data re-arms, also without a frame
+        world->port.receive(frame("0010", "0010", "0010", "0010", '0', '0'));
         QCOMPARE(gLinkCountdown, qint16(20));
         tick(20);
         QCOMPARE(gLinkCountdown, qint16(0));

@@ -150,12 +150,17 @@ private slots:
             [this](int n) { return platform::comPortDevice(n, &world->settings); });
         other.setCommPort(1);
         other.setSettings("9600,n,8,1");
-        QString err;
-        QVERIFY2(other.open(&err), qPrintable(err));
+        platform::PortError err;
+        QVERIFY2(other.open(&err), qPrintable(err.text()));
         w->mnuFileCom_Click();
         QCOMPARE(world->messageBox.shown.size(), 1);
-        QCOMPARE(world->messageBox.shown[0].text,
+        QCOMPARE(world->messageBox.shown[0].text.section('\n', 0, 0),
                  QStringLiteral("このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。"));
+        // Under it: the device and the port's own reason (held, not denied: no dialout hint).
+        const QString detail = world->messageBox.shown[0].text.section('\n', 2, 2);
+        const QString device = QString::fromStdString(meter.devicePath()) + ": ";
+        QVERIFY2(detail.startsWith(device) && detail.size() > device.size() + 5, qPrintable(detail));
+        QVERIFY(!world->messageBox.shown[0].text.contains("dialout"));
         QCOMPARE(QByteArray::fromStdString(meter.read(100)), QByteArray());
         QCOMPARE(w->StatusText(2), texts::kLinkStopped);
         QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
@@ -195,6 +200,26 @@ private slots:
         QCOMPARE(QList<qint16>(gPortList.begin(), gPortList.begin() + 4),
                  (QList<qint16>{1, 4, 9, 0}));
         QVERIFY(!port->isOpen());
+    }
+
+    void fileStartWithoutNameWhileLiveEndsTheLinkCleanly()
+    {
+        w->mnuFileCom_Click();
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 2000)), QByteArray("D\r"));
+        meter.write(meter::makeFrame({10, 10, 10, 10, 0, 0}));
+        QTRY_COMPARE_WITH_TIMEOUT(gReadings[0], QStringLiteral("1.0"), 2000);
+        gFName.clear();
+        w->mnuFileOpen_Click(); // no name: the box, then the settings dialog
+        QCOMPARE(world->messageBox.shown.size(), 1);
+        // The meter was told to stop before the dialog took the port.
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 2000)), QByteArray("J\r"));
+        QVERIFY(!port->isOpen());
+        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
+        QVERIFY(w->menuItem("mnuViewOptions")->isEnabled());
+        // And a new connect works.
+        w->mnuFileCom_Click();
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 2000)), QByteArray("D\r"));
     }
 
     void unpluggedMeterStopsQuietly()

@@ -125,6 +125,37 @@ private slots:
         QCOMPARE(r[0], QStringLiteral("0.2"));
     }
 
+    void wholeFramesAreCounted_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("whole"); // frames with all four readings
+        QTest::addColumn<bool>("bytewise");
+        for (bool bytewise : {false, true}) {
+            const char *how = bytewise ? "byte by byte" : "one batch";
+            QTest::addRow("two frames, %s", how) << ('\x02' + text() + "\r\x02" + text() + '\r') << 2 << bytewise;
+            QTest::addRow("four fields only, %s", how) << QByteArray("\x02" "0011,0022,0033,0044\r") << 1 << bytewise;
+            QTest::addRow("three fields, %s", how) << QByteArray("\x02" "0011,0022,0033\r") << 0 << bytewise;
+            QTest::addRow("letters, %s", how) << QByteArray("\x02" "abcd,0022,0033,0044,0,0\r") << 0 << bytewise;
+            QTest::addRow("empty frame, %s", how) << QByteArray("\x02\r") << 0 << bytewise;
+            QTest::addRow("no CR, %s", how) << ('\x02' + text()) << 0 << bytewise;
+            QTest::addRow("NULs and CRs, %s", how) << QByteArray("\0\0\r\r\0\r", 6) << 0 << bytewise;
+        }
+    }
+    void wholeFramesAreCounted()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, whole);
+        QFETCH(bool, bytewise);
+        FrameReceiver rx(buffer, r, &sink);
+        int n = 0;
+        if (bytewise)
+            for (char c : bytes)
+                n += rx.feed(QByteArrayView(&c, 1));
+        else
+            n = rx.feed(bytes);
+        QCOMPARE(n, whole);
+    }
+
     void lostStxRepeatsPreviousFrame()
     {
         FrameReceiver rx(buffer, r, &sink);

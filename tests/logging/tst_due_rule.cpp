@@ -49,16 +49,24 @@ private slots:
         QTest::addColumn<int>("gap");       // seconds between rows once in phase
         QTest::addColumn<int>("alignment"); // due seconds are multiples of this (0: any)
         QTest::newRow("1") << 1 << 1 << 0;
-        QTest::newRow("2") << 2 << 1 << 0;
-        QTest::newRow("5") << 5 << 4 << 0;
+        QTest::newRow("2") << 2 << 2 << 2;
+        QTest::newRow("3") << 3 << 3 << 3;
+        QTest::newRow("5") << 5 << 5 << 5;
+        QTest::newRow("7") << 7 << 7 << 0;
+        QTest::newRow("9") << 9 << 9 << 0;
+        QTest::newRow("12") << 12 << 12 << 12;
+        QTest::newRow("15") << 15 << 15 << 15;
         QTest::newRow("10") << 10 << 10 << 10;
         QTest::newRow("20") << 20 << 20 << 10;
         QTest::newRow("30") << 30 << 30 << 30;
-        QTest::newRow("45") << 45 << 44 << 0;
+        QTest::newRow("45") << 45 << 45 << 0;
+        QTest::newRow("59") << 59 << 59 << 0;
+        QTest::newRow("61") << 61 << 61 << 0;
         QTest::newRow("60") << 60 << 60 << 60;
         QTest::newRow("90") << 90 << 90 << 30;
         QTest::newRow("120") << 120 << 120 << 120;
         QTest::newRow("420") << 420 << 420 << 60;
+        QTest::newRow("599") << 599 << 599 << 0;
         QTest::newRow("600") << 600 << 600 << 600;
         QTest::newRow("0 counts as 1") << 0 << 1 << 0;
         QTest::newRow("-5 counts as 1") << -5 << 1 << 0;
@@ -97,6 +105,43 @@ private slots:
         // The count starts high enough that 12:00:00 is a due point.
         const QList<int> points = duePoints(10, QTime(12, 0, 0), 30, 50, {5});
         QCOMPARE(points, (QList<int>{0, 10, 20}));
+    }
+
+    void fiveSecondsFromAStartMidMinute()
+    {
+        // A minute at interval 5 started at 12:00:37: rows at :40, :45, ... whatever the phase.
+        const QList<int> points = duePoints(5, QTime(12, 0, 37), 83, 37);
+        QCOMPARE(points.first(), 3);
+        for (int p : points)
+            QCOMPARE((37 + p) % 5, 0);
+        QCOMPARE(points.size(), 16); // 4 in the first minute, 12 in the second
+    }
+
+    void missedSecondShiftsOneRowByOneSecond_data()
+    {
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("skipped");
+        QTest::newRow("7, inside a period") << 7 << 10;
+        QTest::newRow("45, inside a period") << 45 << 50;
+        QTest::newRow("599, inside a period") << 599 << 700;
+        QTest::newRow("5, not a due second") << 5 << 12;
+    }
+    void missedSecondShiftsOneRowByOneSecond()
+    {
+        QFETCH(int, interval);
+        QFETCH(int, skipped);
+        const QList<int> whole = duePoints(interval, QTime(12, 0, 0), 3600, 0);
+        const QList<int> missed = duePoints(interval, QTime(12, 0, 0), 3600, 0, {skipped});
+        QCOMPARE(missed.size() >= whole.size() - 1, true);
+        int shifted = 0;
+        for (qsizetype i = 0; i < qMin(whole.size(), missed.size()); ++i) {
+            const int d = missed[i] - whole[i];
+            QVERIFY2(d == 0 || d == 1, qPrintable(QString::number(d)));
+            // Once shifted, the rows after it keep exactly the interval again.
+            if (d == 1 && (i == 0 || missed[i - 1] - whole[i - 1] == 0))
+                ++shifted;
+        }
+        QVERIFY(shifted <= 1);
     }
 
     void twoMissedSecondsDelayTwentySecondRow()

@@ -5,6 +5,7 @@
 #include "platform/file_output.h"
 #include "platform/message_box.h"
 #include "platform/serial_port.h"
+#include "platform/serial_settings.h"
 #include "platform/services.h"
 #include "platform/settings_store.h"
 #include "platform/timer.h"
@@ -94,18 +95,26 @@ public:
     int commPort() const override { return m_port; }
     void setSettings(const QString &s) override { m_settings = s; }
     QString settings() const override { return m_settings; }
-    bool open(QString *error) override
+    bool open(platform::PortError *error) override
     {
         ++opens;
+        settingsAtOpen << m_settings;
         if (onOpen)
             onOpen();
-        if (m_open || !usable.contains(m_port)) {
+        if (m_open || !usable.contains(m_port) || !platform::parseSerialSettings(m_settings)) {
             if (error)
-                *error = QStringLiteral("cannot open");
+                *error = failure.value(m_port, {QStringLiteral("/dev/fake%1").arg(m_port),
+                                                QStringLiteral("No such file or directory")});
             return false;
         }
         m_open = true;
         return true;
+    }
+    // The port fails while open, as an unplugged adapter does.
+    void fail(const QString &reason)
+    {
+        m_open = false;
+        emit failed(reason);
     }
     void close() override { m_open = false; }
     bool isOpen() const override { return m_open; }
@@ -131,8 +140,10 @@ public:
     }
 
     QSet<int> usable{1};
+    QMap<int, platform::PortError> failure; // why a port that cannot open fails
     QByteArray sent;
     int opens = 0;
+    QStringList settingsAtOpen;
     std::function<void()> onOpen;
 
 private:

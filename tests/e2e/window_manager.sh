@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The main window's outer size under a real window manager (openbox on Xvfb): right from
+# the start, and after each size command. Arguments: the build folder.
+set -euo pipefail
+build=$1
+for tool in Xvfb openbox xdotool xwininfo xprop; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 0; }
+done
+home=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$home"
+}
+trap cleanup EXIT
+
+for n in $(seq 200 260); do
+  [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
+done
+Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=":$n"
+for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+openbox >/dev/null 2>&1 &
+pids+=($!)
+# openbox owns the screen once it has set _NET_SUPPORTING_WM_CHECK on the root window.
+for _ in $(seq 50); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+
+mkdir -p "$home/QV475_XP"
+XDG_CONFIG_HOME="$home" QT_QPA_PLATFORM=xcb "$build/app/qv475" >/dev/null 2>&1 &
+pids+=($!)
+win=
+for _ in $(seq 200); do
+  win=$(xdotool search --name 'QV-475' 2>/dev/null | head -1) && [ -n "$win" ] && break
+  sleep 0.05
+done
+[ -n "$win" ] || { echo "FAIL: no main window"; exit 1; }
+
+# Outer size: the client area plus the frame the window manager reports.
+outer() {
+  local w h ext
+  w=$(xwininfo -id "$win" | awk '/ Width:/ {print $2}')
+  h=$(xwininfo -id "$win" | awk '/ Height:/ {print $2}')
+  ext=$(xprop -id "$win" _NET_FRAME_EXTENTS | sed -E 's/.*= //; s/,//g')
+  set -- $ext
+  echo "$((w + $1 + $2))x$((h + $3 + $4))"
+}
+expect() { # what, size; waits up to 3 s for the window to settle
+  local got
+  for _ in $(seq 60); do
+    got=$(outer)
+    [ "$got" = "$2" ] && { echo "ok: $1 $got"; return 0; }
+    sleep 0.05
+  done
+  echo "FAIL: $1: outer size $got, expected $2"
+  failed=1
+}
+key() { xdotool windowfocus --sync "$win" && xdotool key "$1"; }
+
+failed=0
+# 6780 x 5055 twips and 15765 x 9480 twips at 15 twips a pixel.
+expect "at start" 452x337
+key F4; expect "after F4" 1051x632
+key F3; expect "after F3" 452x337
+[ "$failed" = 0 ] && echo "1 passed, 0 failed" || { echo "0 passed, 1 failed"; exit 1; }
