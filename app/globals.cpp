@@ -7,6 +7,7 @@ QString gComSt = kDefaultComSt;
 QString gFName;
 qint16 gFOut = kDefaultFOut;
 qint16 gFTime = kDefaultFTime;
+bool gReconnect = false;
 std::array<QString, 4> gReadings;
 QByteArray gRxBuffer;
 qint16 gLinkCountdown = 0;
@@ -20,6 +21,7 @@ void resetGlobals()
     gFName.clear();
     gFOut = kDefaultFOut;
     gFTime = kDefaultFTime;
+    gReconnect = false;
     gReadings.fill(QString());
     gRxBuffer.clear();
     gLinkCountdown = 0;

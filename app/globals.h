@@ -21,6 +21,9 @@ extern QString gComSt;
 extern QString gFName;
 extern qint16 gFOut;
 extern qint16 gFTime;
+// Reconnect by itself after the meter fell silent (the stored key Reconnect); off unless
+// switched on.
+extern bool gReconnect;
 
 // Reading texts: instantaneous, instantaneous maximum, average, average maximum.
 extern std::array<QString, 4> gReadings;

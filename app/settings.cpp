@@ -48,6 +48,7 @@ void LoadSettings(const platform::SettingsStore &store)
     gFName = store.text(kGroup, QStringLiteral("fName")).value_or(QString());
     gFOut = loadInt(store, QStringLiteral("fOut"), kDefaultFOut);
     gFTime = loadInt(store, QStringLiteral("fTime"), kDefaultFTime);
+    gReconnect = store.text(kGroup, QStringLiteral("Reconnect")) == QStringLiteral("1");
 }
 
 void SaveSettings(platform::SettingsStore &store)
@@ -57,6 +58,10 @@ void SaveSettings(platform::SettingsStore &store)
     store.setText(kGroup, QStringLiteral("fName"), gFName);
     store.setText(kGroup, QStringLiteral("fOut"), QString::number(gFOut));
     store.setText(kGroup, QStringLiteral("fTime"), QString::number(gFTime));
+    // Files that never had the key keep the five keys they had while it stays off.
+    if (gReconnect || store.text(kGroup, QStringLiteral("Reconnect")))
+        store.setText(kGroup, QStringLiteral("Reconnect"),
+                      gReconnect ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 } // namespace basSubMain

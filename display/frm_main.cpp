@@ -78,7 +78,8 @@ constexpr ButtonDef kButtons[11] = {
 
 frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *parent)
     : QMainWindow(parent), m_svc(services), m_windows(std::move(windows)),
-      m_receiver(gRxBuffer, gReadings, this)
+      m_link(services.port, gLinkCountdown, gRxBuffer, gReadings, this),
+      m_log(services.file, services.clock)
 {
     initResources();
     setObjectName(QStringLiteral("frmMain"));
@@ -92,8 +93,19 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     buildToolBar();
     buildStatusBar();
 
-    connect(m_svc.port, &platform::SerialPort::comm, this, &frmMain::MSComm1_OnComm);
     connect(m_svc.timer, &platform::Timer::timeout, this, &frmMain::Timer1_Timer);
+    connect(&m_link, &meterlink::MeterLink::stateChanged, this, &frmMain::onLinkState);
+    connect(&m_link, &meterlink::MeterLink::receivingChanged, this, [this](bool receiving) {
+        setFiguresLive(receiving);
+        if (receiving && m_logAtFirstFrame) {
+            m_logAtFirstFrame = false;
+            mnuFileOpen_Click();
+        }
+    });
+    // A port that failed while open says why in the link's panel; the watchdog decides.
+    connect(&m_link, &meterlink::MeterLink::portFailed, this,
+            [this](const QString &reason) { m_panels[1]->setToolTip(reason); });
+    connect(&m_log, &logging::LogWriter::writeFailed, this, &frmMain::onLogWriteFailed);
     Form_Load();
 }
 
@@ -400,17 +412,33 @@ bool frmMain::Form_QueryUnload()
 
 void frmMain::Form_Unload()
 {
+    saveSettingsAndClose(false);
+}
+
+void frmMain::endWithoutAsking()
+{
+    if (m_unloaded)
+        return;
+    saveSettingsAndClose(true);
+    close();
+}
+
+void frmMain::saveSettingsAndClose(bool askNobody)
+{
     m_unloaded = true;
     SaveSettings(*m_svc.settings);
     if (!m_svc.settings->sync()) {
-        m_svc.messageBox->show(
-            this,
-            QStringLiteral("設定を保存できませんでした。\n%1").arg(m_svc.settings->location()),
-            QStringLiteral("QV475_XP"), platform::MessageBox::Icon::Exclamation,
-            platform::MessageBox::Buttons::Ok);
+        const QString text =
+            QStringLiteral("設定を保存できませんでした。\n%1").arg(m_svc.settings->location());
+        if (askNobody)
+            qWarning("%s", qPrintable(text));
+        else
+            m_svc.messageBox->show(this, text, QStringLiteral("QV475_XP"),
+                                   platform::MessageBox::Icon::Exclamation,
+                                   platform::MessageBox::Buttons::Ok);
     }
-    m_svc.file->close();
-    mLogOpen = false;
+    // Every row written is on the disk already; closing ends the file cleanly.
+    m_log.stop();
     // No further handler runs: the tick stops and the port is released.
     m_svc.timer->setEnabled(false);
     m_clockPanels->stop();
@@ -447,6 +475,25 @@ void frmMain::closeEvent(QCloseEvent *event)
     }
     Form_Unload();
     event->accept();
+}
+
+void frmMain::setStartOptions(bool connectAtStart, bool logAtFirstFrame)
+{
+    m_logAtFirstFrame = logAtFirstFrame;
+    if (!connectAtStart && !logAtFirstFrame)
+        return;
+    // With reconnecting on, a meter that is not there yet (a machine booting into the
+    // program) is waited for without a box that nobody may be there to close.
+    platform::PortError error;
+    if (gReconnect && !m_link.openPort(&error)) {
+        m_panels[1]->setToolTip(error.text());
+        m_link.beginReconnecting();
+        return;
+    }
+    if (gReconnect)
+        m_link.start();
+    else
+        mnuFileCom_Click();
 }
 
 void frmMain::mnuFileExit_Click()
@@ -520,11 +567,11 @@ void frmMain::ResetDisplay()
     SetStatusText(1, texts::kFileStopped);
     SetStatusText(2, texts::kLinkStopped);
     SetStatusText(3, QStringLiteral("COM") + QString::number(gPort));
-    gLinkCountdown = 0;
+    m_link.clear();
+    m_link.setReconnectEnabled(gReconnect);
     // A log file left open here would take no more rows; close it rather than leak it.
-    m_svc.file->close();
-    mLogOpen = false;
-    m_due.resetCount(m_svc.clock->now().time().second());
+    m_log.stop();
+    m_log.resetCount(m_svc.clock->now().time().second());
     for (QString &r : gReadings)
         r = QStringLiteral("0.0");
     setFiguresLive(false);

@@ -3,7 +3,8 @@
 #pragma once
 
 #include "link/frame_decoder.h"
-#include "logging/due_rule.h"
+#include "link/meter_link.h"
+#include "logging/log_writer.h"
 #include "platform/services.h"
 
 #include <QMainWindow>
@@ -98,10 +99,19 @@ public:
     meterlink::AlarmColour alarmColour(int figure) const { return m_alarm[size_t(figure)]; }
     // False while the figures show the last values of a stopped link (drawn grey).
     bool figuresLive() const { return m_figuresLive; }
-    bool logOpen() const { return mLogOpen; }
-    QString logFileName() const { return m_logPath; }
-    qint16 blinkCount() const { return mBlinkCount; }
-    const logging::DueRule &dueRule() const { return m_due; }
+    bool logOpen() const { return m_log.isOpen(); }
+    QString logFileName() const { return m_log.path(); }
+    qint16 blinkCount() const { return m_link.blinkCount(); }
+    const logging::DueRule &dueRule() const { return m_log.dueRule(); }
+    meterlink::MeterLink &link() { return m_link; }
+
+    // Start options: connect when the window is shown, and start file output at the
+    // first frame after connecting.
+    void setStartOptions(bool connectAtStart, bool logAtFirstFrame);
+    // Ends the program as the exit command does, without asking (a termination signal:
+    // nobody is there to answer). A settings file that cannot be written is reported on
+    // standard error instead of in a box.
+    void endWithoutAsking();
 
 signals:
     // The program is to end (the main window has unloaded).
@@ -124,6 +134,9 @@ private:
     void layoutSingle(int figure, const LabelPlace (&table)[3], bool large);
     void setCommandsEnabled(bool linkStopped);
     void fileWarning(const QString &text);
+    void onLinkState(meterlink::LinkState state);
+    void onLogWriteFailed(const QString &reason, const QString &path);
+    void saveSettingsAndClose(bool askNobody);
     QAction *addItem(class QMenu *menu, const QString &name, const QString &caption,
                      const QKeySequence &key, void (frmMain::*handler)());
 
@@ -142,12 +155,9 @@ private:
     std::array<meterlink::AlarmColour, 4> m_alarm{};
     bool m_figuresLive = true;
     QSize m_appliedFrame{0, 0};
-    meterlink::FrameReceiver m_receiver;
 
-    qint16 mBlinkCount = 0;
-    bool mLogOpen = false;
-    QString m_logPath;
-    logging::DueRule m_due;
-    qint64 m_lastEpochSecond = -1;
+    meterlink::MeterLink m_link;
+    logging::LogWriter m_log;
+    bool m_logAtFirstFrame = false;
     bool m_unloaded = false;
 };

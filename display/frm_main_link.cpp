@@ -1,10 +1,9 @@
-// The main window's serial link: port control, connect and disconnect, reception and
-// the periodic tick with the link watchdog.
+// The main window's serial link: the port commands, connect and disconnect, reception and
+// the periodic tick, handed to the link and log units; what they report is shown here.
 #include "display/frm_main.h"
 
 #include "app/globals.h"
 #include "link/status_texts.h"
-#include "link/watchdog.h"
 #include "platform/message_box.h"
 #include "platform/serial_port.h"
 
@@ -18,7 +17,16 @@ const QString kPortTitle = QStringLiteral("ﾎﾟｰﾄのｵｰﾌﾟﾝ");
 }
 
 // The port's message: the fixed text, then the device and the port's own reason.
-QString portFailureText(const platform::PortError &error);
+QString portFailureText(const platform::PortError &error)
+{
+    QString text = QStringLiteral("このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。");
+    if (!error.reason.isEmpty())
+        text += QStringLiteral("\n\n") + error.text();
+    if (error.permissionDenied)
+        text += QStringLiteral("\nｼﾘｱﾙﾎﾟｰﾄを使うには、このﾕｰｻﾞｰを dialout ｸﾞﾙｰﾌﾟに加えてください"
+                               "（sudo usermod -aG dialout $USER の後、ﾛｸﾞｲﾝし直します）。");
+    return text;
+}
 
 void frmMain::ScanPorts()
 {
@@ -37,22 +45,11 @@ void frmMain::ScanPorts()
     m_svc.port->setSettings(stored);
 }
 
-QString portFailureText(const platform::PortError &error)
-{
-    QString text = QStringLiteral("このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。");
-    if (!error.reason.isEmpty())
-        text += QStringLiteral("\n\n") + error.text();
-    if (error.permissionDenied)
-        text += QStringLiteral("\nｼﾘｱﾙﾎﾟｰﾄを使うには、このﾕｰｻﾞｰを dialout ｸﾞﾙｰﾌﾟに加えてください"
-                               "（sudo usermod -aG dialout $USER の後、ﾛｸﾞｲﾝし直します）。");
-    return text;
-}
-
 bool frmMain::OpenPort()
 {
     if (!m_svc.port->isOpen()) {
         platform::PortError error;
-        if (m_svc.port->open(&error))
+        if (m_link.openPort(&error))
             return true;
         m_svc.messageBox->show(this, portFailureText(error), kPortTitle,
                                platform::MessageBox::Icon::Critical,
@@ -66,26 +63,20 @@ bool frmMain::OpenPort()
 
 void frmMain::ClosePort()
 {
-    if (m_svc.port->isOpen())
-        m_svc.port->close();
+    m_link.closePort();
 }
 
 bool frmMain::SendCommand(const QString &command)
 {
-    // A port that cannot be opened (device gone, held elsewhere) takes no command.
-    if (!m_svc.port->isOpen() && !m_svc.port->open(nullptr))
-        return false;
-    return m_svc.port->output(command.toLatin1() + '\r');
+    return m_link.sendCommand(command);
 }
 
 void frmMain::mnuFileCom_Click()
 {
     if (!OpenPort())
         return;
-    SendCommand(QStringLiteral("D"));
-    SetStatusText(2, texts::kLinkLive);
-    gLinkCountdown = meterlink::kLinkCountdownStart;
-    setCommandsEnabled(false);
+    // "D" to the meter, the watchdog armed; the link reports live (status, commands).
+    m_link.start();
 }
 
 void frmMain::mnuFileStop_Click()
@@ -96,43 +87,46 @@ void frmMain::mnuFileStop_Click()
 
 void frmMain::StopLink()
 {
-    setFiguresLive(false);
-    ClosePort();
-    SetStatusText(2, texts::kLinkStopped);
-    gLinkCountdown = 0;
-    setCommandsEnabled(true);
-    mnuFileClose_Click();
+    // Port closed, countdown 0; the link reports stopped (status, commands, output).
+    m_link.stop();
+}
+
+void frmMain::onLinkState(meterlink::LinkState state)
+{
+    switch (state) {
+    case meterlink::LinkState::Live:
+        SetStatusText(2, texts::kLinkLive);
+        setCommandsEnabled(false);
+        break;
+    case meterlink::LinkState::Reconnecting:
+        // File output goes on, with gap rows, until the meter talks again.
+        SetStatusText(2, texts::kLinkReconnecting);
+        setCommandsEnabled(false);
+        break;
+    case meterlink::LinkState::Stopped:
+        SetStatusText(2, texts::kLinkStopped);
+        setCommandsEnabled(true);
+        mnuFileClose_Click();
+        break;
+    }
 }
 
 void frmMain::MSComm1_OnComm()
 {
-    if (m_svc.port->inBufferCount() == 0)
-        return;
-    // Every complete frame waiting is decoded now: the port notifies only when new bytes
-    // arrive, so a frame left waiting would keep the display one frame behind.
-    int frames = 0;
-    try {
-        frames = m_receiver.feed(m_svc.port->input(1 << 20));
-    } catch (...) {}
-    // Only a whole frame proves that a meter is talking: garbage from a line at the wrong
-    // speed decodes partly but must not keep the link (and the log) alive.
-    if (frames > 0) {
-        gLinkCountdown = meterlink::kLinkCountdownStart;
-        setFiguresLive(true);
-    }
+    m_link.onComm();
 }
 
 void frmMain::Timer1_Timer()
 {
     WriteLogRecord();
-    for (size_t i = 0; i < 4; ++i)
-        m_lblPeak[i]->setText(gReadings[i]);
-    const meterlink::TickOutcome out =
-        meterlink::watchdogTick(gLinkCountdown, mBlinkCount, mLogOpen);
+    for (size_t i = 0; i < 4; ++i) {
+        // An unchanged text is not set again, so the figure is not repainted.
+        if (m_lblPeak[i]->text() != gReadings[i])
+            m_lblPeak[i]->setText(gReadings[i]);
+    }
+    const meterlink::TickOutcome out = m_link.tick(m_log.isOpen());
     if (out.setPanel2)
         SetStatusText(2, out.panel2);
     if (out.setPanel1)
         SetStatusText(1, out.panel1);
-    if (out.stopLinkUnlessStopped && StatusText(2) != texts::kLinkStopped)
-        StopLink();
 }

@@ -1,15 +1,12 @@
-// The main window's file output: start and stop of the CSV log and the interval rows.
+// The main window's file output: start and stop of the CSV log and the interval rows,
+// handed to the log unit; its failures are shown here.
 #include "display/frm_main.h"
 
 #include "app/globals.h"
 #include "link/status_texts.h"
-#include "logging/csv_format.h"
-#include "platform/clock.h"
-#include "platform/file_output.h"
 #include "platform/message_box.h"
 
 #include <QAction>
-#include <QLocale>
 
 using namespace basSubMain;
 
@@ -40,32 +37,13 @@ void frmMain::mnuFileOpen_Click()
             MessageBox::Icon::Exclamation, MessageBox::Buttons::Ok);
         return;
     }
-    if (mLogOpen)
+    if (m_log.isOpen())
         return;
-
-    const QString stamp = logging::logStamp(m_svc.clock->now());
-    const auto base = logging::logBaseName(gFName);
-    if (!base) {
-        fileWarning(QStringLiteral(
-            "出力ﾌｧｲﾙ名が正しくありません。ﾌｧｲﾙ名には「.csv」(小文字) を含めてください。"));
-        return;
-    }
-    // An existing log of the same minute is kept; the new one takes the next free name.
-    const QString name = logging::freeLogFileName(
-        *base, stamp, [this](const QString &path) { return m_svc.file->exists(path); });
     QString error;
-    if (!m_svc.file->create(name, &error)) {
-        fileWarning(error + QLatin1Char('\n') + name);
+    if (!m_log.start(gFName, gFOut, &error)) {
+        fileWarning(error);
         return;
     }
-    if (!m_svc.file->write(logging::toCp932(logging::headerLine(gFOut)), &error)) {
-        // A start that failed leaves no empty file behind.
-        m_svc.file->discard();
-        fileWarning(error + QLatin1Char('\n') + name);
-        return;
-    }
-    m_logPath = name;
-    mLogOpen = true;
     SetStatusText(1, texts::kFileRunning);
     m_buttons[0]->setEnabled(false);
     m_menu[QStringLiteral("mnuFileOpen")]->setEnabled(false);
@@ -73,8 +51,7 @@ void frmMain::mnuFileOpen_Click()
 
 void frmMain::mnuFileClose_Click()
 {
-    m_svc.file->close();
-    mLogOpen = false;
+    m_log.stop();
     SetStatusText(1, texts::kFileStopped);
     m_buttons[0]->setEnabled(true);
     m_menu[QStringLiteral("mnuFileOpen")]->setEnabled(true);
@@ -82,25 +59,18 @@ void frmMain::mnuFileClose_Click()
 
 void frmMain::WriteLogRecord()
 {
-    // Within the same second the due rule has nothing to do; reading the local time
-    // (which makes the C library look at the time-zone file) waits for a new second.
-    const qint64 second = m_svc.clock->epochSeconds();
-    if (second == m_lastEpochSecond)
-        return;
-    m_lastEpochSecond = second;
-    const QDateTime now = m_svc.clock->now();
-    if (!m_due.onTick(now.time(), gFTime) || !mLogOpen)
-        return;
-    const QLocale locale = QLocale::system();
-    const QString row =
-        logging::rowLine(gFOut, locale.toString(now.date(), logging::rowDateFormat(locale)),
-                         locale.toString(now.time(), logging::rowTimeFormat(locale)), gReadings);
-    QString error;
-    if (!m_svc.file->write(logging::toCp932(row), &error)) {
-        // Stop first, so that the ticks that run while the box is up write nothing more.
-        mnuFileClose_Click();
-        fileWarning(
-            QStringLiteral("ﾌｧｲﾙへの書き込みに失敗したため、ﾌｧｲﾙ出力を停止しました。\n%1\n%2")
-                .arg(error, m_logPath));
-    }
+    // While the link is being re-established the rows keep their times with nothing
+    // measured in them.
+    m_log.tick(gFTime, gFOut, gReadings,
+               m_link.state() == meterlink::LinkState::Reconnecting);
+}
+
+void frmMain::onLogWriteFailed(const QString &reason, const QString &path)
+{
+    // The unit has stopped writing already, so the ticks that run while the box is up
+    // write nothing more.
+    mnuFileClose_Click();
+    fileWarning(
+        QStringLiteral("ﾌｧｲﾙへの書き込みに失敗したため、ﾌｧｲﾙ出力を停止しました。\n%1\n%2")
+            .arg(reason, path));
 }

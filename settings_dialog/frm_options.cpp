@@ -141,6 +141,11 @@ void frmOptions::build()
           QRect(2040, 3180, 975, 255));
     fixedValue(page0, QStringLiteral("Label4"), QStringLiteral(" 1 ﾋﾞｯﾄ"),
                QRect(3120, 3120, 1695, 300));
+    // Below the line settings, in the captions' column: reconnect by itself after the
+    // meter fell silent or its port failed.
+    chkReconnect = makeControl<QCheckBox>(page0, QStringLiteral("chkReconnect"),
+                                          QRect(2040, 3480, 3375, 255),
+                                          QStringLiteral("自動再接続"));
 
     // File-output page.
     icon(page1, QStringLiteral("imgIcon(1)"));
@@ -196,6 +201,8 @@ void frmOptions::build()
         b->setDefault(false);
     }
 
+    // A change of the reconnect choice is a change to apply.
+    connect(chkReconnect, &QCheckBox::toggled, this, [this] { cmdApply->setEnabled(true); });
     connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
     connect(cmdApply, &QPushButton::clicked, this, &frmOptions::cmdApply_Click);
@@ -209,7 +216,7 @@ void frmOptions::build()
         w->installEventFilter(this);
 
     // Tab order over both pages, the buttons, then the tab strip.
-    const QList<QWidget *> order = {cmbPort,    cmbSpeed,   txtFileName, cmdDirFile, cmbTime,
+    const QList<QWidget *> order = {cmbPort,    cmbSpeed,   chkReconnect, txtFileName, cmdDirFile, cmbTime,
                                     chkFile[0], chkFile[1], chkFile[2],  chkFile[3], chkFile[4],
                                     cmdOK,      cmdCancel,  cmdApply,    tbsOptions};
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -261,6 +268,7 @@ void frmOptions::LoadCommPage()
         at = cmbSpeed->count() - 1;
     }
     cmbSpeed->setCurrentIndex(at);
+    chkReconnect->setChecked(gReconnect);
 }
 
 void frmOptions::LoadOutputPage()
@@ -314,6 +322,7 @@ void frmOptions::cmdApply_Click()
     if (portIndex >= 0 && portIndex < 16)
         gPort = gPortList[size_t(portIndex)];
     gComSt = cmbSpeed->currentText().trimmed() + QStringLiteral(",n,8,1");
+    gReconnect = chkReconnect->isChecked();
     gFName = txtFileName->text();
     gFOut = mColumnMask;
     gFTime = qint16(cmbTime->currentIndex() + 1);

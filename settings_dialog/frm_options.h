@@ -44,6 +44,7 @@ public:
 
     QComboBox *cmbPort = nullptr;
     QComboBox *cmbSpeed = nullptr;
+    QCheckBox *chkReconnect = nullptr;
     QComboBox *cmbTime = nullptr;
     QLineEdit *txtFileName = nullptr;
     QPushButton *cmdDirFile = nullptr;

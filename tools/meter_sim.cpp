@@ -37,6 +37,8 @@ struct Options {
     unsigned seed = 0;
     bool quiet = false;
     bool fixed = false;     // the same reading in every frame
+    double dropEvery = 0;   // seconds between drop-outs; 0 none
+    double dropFor = 0;     // seconds each drop-out lasts
     meter::Reading fixedReading;
 };
 
@@ -54,6 +56,7 @@ void usage(const char *argv0)
         "  --alarm2 M/S         speed for alarm level 2 (default 15)\n"
         "  --wind M/S           mean wind speed (default 6)\n"
         "  --seed N             random seed (default: time)\n"
+        "  --dropout EVERY,FOR  fall silent for FOR seconds every EVERY seconds\n"
         "  --fixed I,IM,A,AM,L1,L2\n"
         "                       send this reading in every frame (m/s and alarm levels)\n"
         "  --quiet              no log on standard error\n",
@@ -73,6 +76,7 @@ bool parse(int argc, char **argv, Options &o)
                                       {"seed", required_argument, nullptr, 'S'},
                                       {"quiet", no_argument, nullptr, 'q'},
                                       {"fixed", required_argument, nullptr, 'f'},
+                                      {"dropout", required_argument, nullptr, 'o'},
                                       {"help", no_argument, nullptr, 'h'},
                                       {nullptr, 0, nullptr, 0}};
     int c;
@@ -99,6 +103,11 @@ bool parse(int argc, char **argv, Options &o)
             o.fixed = true;
             break;
         }
+        case 'o':
+            if (std::sscanf(optarg, "%lf,%lf", &o.dropEvery, &o.dropFor) != 2 ||
+                !(o.dropEvery > o.dropFor && o.dropFor > 0))
+                return false;
+            break;
         default: return false;
         }
     }
@@ -196,6 +205,14 @@ int main(int argc, char **argv)
     long sent = 0;
     std::string command;
     auto nextFrame = clock::now();
+    const auto started = clock::now();
+    // Inside a drop-out the meter sends nothing, as if its cable were pulled.
+    auto droppedOut = [&](clock::time_point t) {
+        if (opt.dropEvery <= 0)
+            return false;
+        const double s = std::chrono::duration<double>(t - started).count();
+        return std::fmod(s, opt.dropEvery) >= opt.dropEvery - opt.dropFor;
+    };
 
     while (!g_stop) {
         const auto now = clock::now();
@@ -221,7 +238,7 @@ int main(int argc, char **argv)
             }
         }
         if (sending && clock::now() >= nextFrame) {
-            if (opt.silenceAfter < 0 || sent < opt.silenceAfter) {
+            if ((opt.silenceAfter < 0 || sent < opt.silenceAfter) && !droppedOut(clock::now())) {
                 std::string bytes =
                     meter::makeFrame(opt.fixed ? opt.fixedReading : wind.next(), opt.dPrefix);
                 if (opt.noise > 0)

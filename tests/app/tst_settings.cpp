@@ -168,6 +168,43 @@ private slots:
         QVERIFY(QDir().rmdir(iniPath()));
     }
 
+    void reconnectKey_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<QString>("savedAs"); // empty: the key is not written
+        QTest::newRow("absent") << QByteArray("[Settings]\nPort=2\n") << false << QString();
+        QTest::newRow("1") << QByteArray("[Settings]\nReconnect=1\n") << true << "1";
+        QTest::newRow("0") << QByteArray("[Settings]\nReconnect=0\n") << false << "0";
+        QTest::newRow("yes") << QByteArray("[Settings]\nReconnect=yes\n") << false << "0";
+        QTest::newRow("empty") << QByteArray("[Settings]\nReconnect=\n") << false << "0";
+    }
+    void reconnectKey()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, on);
+        QFETCH(QString, savedAs);
+        writeIni(ini);
+        {
+            platform::IniSettingsStore store(iniPath());
+            LoadSettings(store);
+            QCOMPARE(gReconnect, on);
+            SaveSettings(store);
+            QVERIFY(store.sync());
+        }
+        platform::IniSettingsStore again(iniPath());
+        const auto saved = again.text("Settings", "Reconnect");
+        QCOMPARE(saved.has_value(), !savedAs.isEmpty());
+        if (saved)
+            QCOMPARE(*saved, savedAs);
+        // Switched on, it is written even where it was absent.
+        gReconnect = true;
+        SaveSettings(again);
+        QVERIFY(again.sync());
+        QCOMPARE(platform::IniSettingsStore(iniPath()).text("Settings", "Reconnect"),
+                 std::optional<QString>("1"));
+    }
+
     void onlyTheProgramsOwnFileIsRead()
     {
         // Decoys in every place QSettings would fall back to: the user's organisation file,

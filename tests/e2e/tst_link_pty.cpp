@@ -10,8 +10,11 @@
 #include "pty_meter.h"
 
 #include <QAction>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace basSubMain;
@@ -37,6 +40,59 @@ class TstLinkPty : public QObject
         world->settings.setText("Ports", QStringLiteral("COM%1").arg(n),
                                 QString::fromStdString(path));
     }
+    // What the meter receives within ms, while the program's event loop runs.
+    QByteArray meterReads(qsizetype atLeast, int ms, meter::PtyMeter &m)
+    {
+        QByteArray got;
+        QElapsedTimer t;
+        t.start();
+        while (got.size() < atLeast && t.elapsed() < ms) {
+            QTest::qWait(20);
+            got += QByteArray::fromStdString(m.read(0));
+        }
+        return got;
+    }
+    // The meter sends a frame every 200 ms for ms milliseconds.
+    void meterSends(int ms, meter::PtyMeter &m, int value = 123)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms) {
+            m.write(meter::makeFrame({value, value, value, value, 0, 0}));
+            QTest::qWait(200);
+        }
+    }
+    // Rows of the log (without the header), in CP932 decoded as Latin-1: all ASCII here.
+    static QStringList logRows(const QString &path)
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        QStringList rows = QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"));
+        rows.removeFirst();
+        if (!rows.isEmpty() && rows.last().isEmpty())
+            rows.removeLast();
+        return rows;
+    }
+    // Every row one second after the one before it.
+    static void checkOneRowPerSecond(const QStringList &rows)
+    {
+        for (qsizetype i = 1; i < rows.size(); ++i) {
+            const QTime a = QTime::fromString(rows[i - 1].section(',', 1, 1), "H:mm:ss");
+            const QTime b = QTime::fromString(rows[i].section(',', 1, 1), "H:mm:ss");
+            QVERIFY2(a.secsTo(b) == 1 || a.secsTo(b) == -86399,
+                     qPrintable(rows[i - 1] + " / " + rows[i]));
+        }
+    }
+    // A window whose clock is the real one, for rows at real seconds.
+    void remakeWithRealClock()
+    {
+        w.reset();
+        platform::Services s = services();
+        s.clock = &realClock;
+        w = std::make_unique<frmMain>(s);
+    }
+    platform::SystemClock realClock;
 
 private slots:
     void init()
@@ -220,6 +276,139 @@ private slots:
         // And a new connect works.
         w->mnuFileCom_Click();
         QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 2000)), QByteArray("D\r"));
+    }
+
+    void reconnectWritesGapRowsAndCarriesOn()
+    {
+        QTemporaryDir logs;
+        gReconnect = true;
+        gFTime = 1;
+        gFName = logs.filePath("wind.csv");
+        remakeWithRealClock();
+        w->mnuFileCom_Click();
+        QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
+        meterSends(600, meter, 123);
+        w->mnuFileOpen_Click();
+        QVERIFY(w->logOpen());
+        meterSends(2000, meter, 123);
+        // Silent for 6 s: the watchdog gives up on the link but not on the log.
+        QStringList panel2;
+        QElapsedTimer t;
+        t.start();
+        QByteArray received;
+        while (t.elapsed() < 6000) {
+            QTest::qWait(50);
+            received += QByteArray::fromStdString(meter.read(0));
+            if (panel2.isEmpty() || panel2.last() != w->StatusText(2))
+                panel2 << w->StatusText(2);
+        }
+        QVERIFY2(panel2.contains(texts::kLinkReconnecting), qPrintable(panel2.join('|')));
+        QVERIFY(!panel2.contains(texts::kLinkStopped));
+        QVERIFY(w->logOpen());
+        QVERIFY(!w->figuresLive());
+        QVERIFY(!w->menuItem("mnuFileCom")->isEnabled());
+        QVERIFY(!w->menuItem("mnuViewOptions")->isEnabled());
+        // An attempt asked the meter to send again; it answers.
+        received += meterReads(2, 3000, meter);
+        QVERIFY2(received.contains("D\r"), received.constData());
+        meterSends(3000, meter, 456);
+        QCOMPARE(w->StatusText(2).isEmpty() ? texts::kLinkLive : w->StatusText(2), texts::kLinkLive);
+        QVERIFY(w->figuresLive());
+        w->mnuFileClose_Click();
+
+        const QStringList rows = logRows(w->logFileName());
+        QVERIFY(rows.size() >= 12);
+        checkOneRowPerSecond(rows);
+        // Values, then a block of gap rows (from the watchdog's stop to the first new
+        // frame), then the new values; nothing stale written as measured.
+        QStringList kinds;
+        for (const QString &r : rows) {
+            const QString v = r.section(',', 2, 2);
+            const QString k = v.isEmpty() ? "gap" : v;
+            if (kinds.isEmpty() || kinds.last() != k)
+                kinds << k;
+            if (v.isEmpty())
+                QCOMPARE(r.count(','), 5);
+        }
+        QCOMPARE(kinds, (QStringList{"12.3", "gap", "45.6"}));
+        const int gaps = int(std::count_if(rows.begin(), rows.end(), [](const QString &r) {
+            return r.section(',', 2, 2).isEmpty();
+        }));
+        QVERIFY2(gaps >= 3 && gaps <= 8, qPrintable(QString::number(gaps)));
+    }
+
+    void reconnectFindsANewDeviceAtTheSamePath()
+    {
+        QTemporaryDir logs;
+        const QString path = logs.filePath("by-id-meter");
+        QVERIFY(QFile::link(QString::fromStdString(meter.devicePath()), path));
+        mapPort(1, path.toStdString());
+        gReconnect = true;
+        gFTime = 1;
+        gFName = logs.filePath("wind.csv");
+        remakeWithRealClock();
+        w->mnuFileCom_Click();
+        QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
+        meterSends(400, meter, 111);
+        w->mnuFileOpen_Click();
+        meterSends(1200, meter, 111);
+        const QString file = w->logFileName();
+        // The adapter re-enumerates: the old device goes away, a new one takes the path.
+        meter.close();
+        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkReconnecting, 4000);
+        meter::PtyMeter fresh;
+        QVERIFY(fresh.open());
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::link(QString::fromStdString(fresh.devicePath()), path));
+        QCOMPARE(meterReads(2, 5000, fresh), QByteArray("D\r"));
+        meterSends(2000, fresh, 222);
+        QVERIFY(w->figuresLive());
+        QCOMPARE(w->logFileName(), file);
+        w->mnuFileClose_Click();
+        const QStringList rows = logRows(file);
+        checkOneRowPerSecond(rows);
+        QVERIFY(rows.last().contains(",22.2,"));
+    }
+
+    void reconnectOffStopsAsBefore()
+    {
+        QTemporaryDir logs;
+        gFTime = 1;
+        gFName = logs.filePath("wind.csv");
+        remakeWithRealClock();
+        w->mnuFileCom_Click();
+        QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
+        meterSends(400, meter);
+        w->mnuFileOpen_Click();
+        QVERIFY(w->logOpen());
+        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkStopped, 4000);
+        QVERIFY(!w->logOpen());
+        QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
+        // No attempt: the meter hears nothing more.
+        QCOMPARE(meterReads(1, 4000, meter), QByteArray());
+        QVERIFY(!port->isOpen());
+    }
+
+    void disconnectWhileReconnectingEndsIt()
+    {
+        QTemporaryDir logs;
+        gReconnect = true;
+        gFTime = 1;
+        gFName = logs.filePath("wind.csv");
+        remakeWithRealClock();
+        w->mnuFileCom_Click();
+        QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
+        meterSends(400, meter);
+        w->mnuFileOpen_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkReconnecting, 4000);
+        w->mnuFileStop_Click();
+        QCOMPARE(meterReads(2, 1000, meter), QByteArray("J\r"));
+        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QVERIFY(!w->logOpen());
+        QCOMPARE(w->StatusText(1), texts::kFileStopped);
+        QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
+        // No further attempts.
+        QCOMPARE(meterReads(1, 4000, meter), QByteArray());
     }
 
     void unpluggedMeterStopsQuietly()

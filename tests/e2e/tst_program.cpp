@@ -57,7 +57,7 @@ class TstProgram : public QObject
         QFile::remove(meterLink());
         QVERIFY(QFile::link(QString::fromStdString(meter.devicePath()), meterLink()));
     }
-    void startProgram(const QByteArray &settings, bool raw = false)
+    void startProgram(const QByteArray &settings, bool raw = false, const QStringList &args = {})
     {
         QVERIFY(QDir().mkpath(home->filePath("QV475_XP")));
         QVERIFY(QDir().mkpath(logDir()));
@@ -73,7 +73,7 @@ class TstProgram : public QObject
         env.insert("QT_QPA_PLATFORM", "xcb");
         app.setProcessEnvironment(env);
         app.setProcessChannelMode(QProcess::ForwardedChannels);
-        app.start(QStringLiteral(QV475_EXE), {});
+        app.start(QStringLiteral(QV475_EXE), args);
         QVERIFY(app.waitForStarted());
         QString win;
         QVERIFY(xdo({"search", "--sync", "--name", "QV-475"}, &win));
@@ -242,6 +242,77 @@ private slots:
         const QByteArray saved = f.readAll();
         QVERIFY2(saved.contains("fTime=1") && saved.contains("Port=1") && saved.contains("fOut=31"),
                  saved.constData());
+    }
+
+    void terminationSignalsEndCleanly_data()
+    {
+        QTest::addColumn<int>("sig");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void terminationSignalsEndCleanly()
+    {
+        QFETCH(int, sig);
+        startProgram("[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n");
+        connectMeter();
+        sendFramesFor(600, 77);
+        QVERIFY(key("F2"));
+        sendFramesFor(2500, 77);
+        QVERIFY(logFileOpen());
+        // Frames keep coming while the signal arrives.
+        meter.write(meter::makeFrame({77, 77, 77, 77, 0, 0}));
+        QCOMPARE(::kill(pid_t(app.processId()), sig), 0);
+        QVERIFY(app.waitForFinished(5000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
+        // The settings were saved (the file had only two of the keys), and the log ends
+        // in a whole row.
+        QFile f(ini());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray saved = f.readAll();
+        QVERIFY2(saved.contains("fOut=31") && saved.contains("Port=1"), saved.constData());
+        const QStringList lines = csvLines();
+        QVERIFY(lines.size() >= 3);
+        QCOMPARE(lines.last(), QString());
+        QVERIFY(lines[lines.size() - 2].endsWith(",7.7"));
+    }
+
+    void versionAndHelpWithoutDisplay_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("expect");
+        QTest::newRow("--version") << "--version" << "1.0.4";
+        QTest::newRow("--help") << "--help" << "--connect";
+    }
+    void versionAndHelpWithoutDisplay()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, expect);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(QV475_EXE), {option});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(out.contains(expect), qPrintable(out));
+    }
+
+    void logOptionLogsWithoutAHand()
+    {
+        startProgram("[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n", false,
+                     {"--log"});
+        // The program connects by itself...
+        QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
+        // ...and starts its file at the first frame.
+        sendFramesFor(3500, 55);
+        const QStringList lines = csvLines();
+        QVERIFY2(lines.size() >= 4, qPrintable(lines.join('|')));
+        QVERIFY(lines[lines.size() - 2].endsWith(",5.5"));
     }
 
     void meterUnpluggedMidLog()

@@ -246,6 +246,33 @@ private slots:
         QVERIFY(dlg->isVisible());
     }
 
+    void reconnectChoice_data()
+    {
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("off") << false;
+        QTest::newRow("on") << true;
+    }
+    void reconnectChoice()
+    {
+        QFETCH(bool, stored);
+        gReconnect = stored;
+        open();
+        QCheckBox *box = dlg->findChild<QCheckBox *>(QStringLiteral("chkReconnect"));
+        QVERIFY(box);
+        QCOMPARE(box->text(), QStringLiteral("自動再接続"));
+        QCOMPARE(box->isChecked(), stored);
+        // On the communication page, inside it, below the stop-bits row.
+        QCOMPARE(box->parentWidget()->objectName(), QStringLiteral("picOptions(0)"));
+        QVERIFY(box->parentWidget()->rect().contains(box->geometry()));
+        QVERIFY(box->property("twipsGeometry").toRect().top() >= 3120 + 300);
+        QVERIFY(!dlg->cmdApply->isEnabled());
+        box->click();
+        QVERIFY(dlg->cmdApply->isEnabled());
+        QCOMPARE(gReconnect, stored); // not yet stored
+        dlg->cmdOK->click();
+        QCOMPARE(gReconnect, !stored);
+    }
+
     void applyThenCancelKeepsApplied()
     {
         open();

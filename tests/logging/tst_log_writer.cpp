@@ -1,0 +1,143 @@
+// The log unit without a window: start, rows at due points, gap rows, and failures, on a
+// real file system with a fake clock.
+#include "fakes.h"
+#include "logging/csv_format.h"
+#include "logging/log_writer.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using logging::LogWriter;
+
+namespace {
+QString readText(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QStringDecoder cp932("windows-31j");
+    return cp932(f.readAll());
+}
+const std::array<QString, 4> kReadings = {QStringLiteral("12.3"), QStringLiteral("45.6"),
+                                          QStringLiteral("7.8"), QStringLiteral("9.0")};
+} // namespace
+
+class TstLogWriter : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+    fakes::Clock clock;
+    platform::LocalFileOutput file;
+
+    // One tick in each of n seconds.
+    void seconds(LogWriter &log, int n, int interval, int mask, bool gap)
+    {
+        for (int i = 0; i < n; ++i) {
+            clock.current = clock.current.addSecs(1);
+            log.tick(interval, mask, kReadings, gap);
+            log.tick(interval, mask, kReadings, gap); // a second tick in the same second
+        }
+    }
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale::c());
+        clock.current = QDateTime(QDate(2026, 12, 7), QTime(9, 9, 57));
+        for (const QString &f : QDir(dir.path()).entryList(QDir::Files))
+            QFile::remove(dir.filePath(f));
+    }
+
+    void rowsAndGapRowsKeepTheColumns_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<QString>("gapRow");
+        QTest::newRow("31") << 31 << "2026/12/07,9:10:00,12.3,45.6,7.8,9.0"
+                            << "2026/12/07,9:10:01,,,,";
+        QTest::newRow("6") << 6 << "12.3,45.6," << ",,";
+        QTest::newRow("16") << 16 << "9.0" << "";
+        QTest::newRow("1") << 1 << "2026/12/07,9:10:00," << "2026/12/07,9:10:01,";
+    }
+    void rowsAndGapRowsKeepTheColumns()
+    {
+        QFETCH(int, mask);
+        QFETCH(QString, row);
+        QFETCH(QString, gapRow);
+        LogWriter log(&file, &clock);
+        QString error;
+        QVERIFY2(log.start(dir.filePath("wind.csv"), mask, &error), qPrintable(error));
+        QCOMPARE(log.path(), dir.filePath("wind2612070909.csv"));
+        seconds(log, 3, 1, mask, false); // 9:09:58 to 9:10:00
+        seconds(log, 1, 1, mask, true);  // 9:10:01, link lost
+        log.stop();
+        const QStringList lines = readText(log.path()).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 6); // header, four rows, the empty rest after the last CR LF
+        QCOMPARE(lines[0] + QStringLiteral("\r\n"), logging::headerLine(mask));
+        QCOMPARE(lines[3], row);
+        QCOMPARE(lines[4], gapRow);
+        QCOMPARE(lines[5], QString());
+    }
+
+    void everyDuePointExactlyOnce()
+    {
+        // Interval 5 for two minutes, the link lost in the middle: one row at every :x0 and
+        // :x5 second, gap rows among them, none twice, none missing.
+        LogWriter log(&file, &clock);
+        clock.current = QDateTime(QDate(2026, 12, 7), QTime(9, 9, 59));
+        log.resetCount(59);
+        QString error;
+        QVERIFY(log.start(dir.filePath("wind.csv"), 31, &error));
+        seconds(log, 40, 5, 31, false);
+        seconds(log, 40, 5, 31, true);
+        seconds(log, 40, 5, 31, false);
+        log.stop();
+        const QStringList lines = readText(log.path()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1 + 24);
+        for (int i = 1; i < lines.size(); ++i) {
+            const QTime t = QTime::fromString(lines[i].section(',', 1, 1), "H:mm:ss");
+            QCOMPARE(t, QTime(9, 10, 0).addSecs(5 * (i - 1)));
+            const bool gap = lines[i].section(',', 2, 2).isEmpty();
+            QCOMPARE(gap, t >= QTime(9, 10, 40) && t < QTime(9, 11, 20));
+        }
+    }
+
+    void startFailuresLeaveNoFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expect");
+        QTest::newRow("no .csv") << "wind.CSV" << QStringLiteral("「.csv」(小文字) を含めて");
+        QTest::newRow("missing folder") << "none/wind.csv" << QStringLiteral("見つかりません");
+    }
+    void startFailuresLeaveNoFile()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, expect);
+        LogWriter log(&file, &clock);
+        QString error;
+        QVERIFY(!log.start(dir.filePath(name), 31, &error));
+        QVERIFY2(error.contains(expect), qPrintable(error));
+        QVERIFY(!log.isOpen());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+    }
+
+    void deletedFileStopsOutputOnce()
+    {
+        LogWriter log(&file, &clock);
+        QSignalSpy failed(&log, &LogWriter::writeFailed);
+        QString error;
+        QVERIFY(log.start(dir.filePath("wind.csv"), 31, &error));
+        seconds(log, 2, 1, 31, false);
+        QVERIFY(QFile::remove(log.path()));
+        seconds(log, 5, 1, 31, false);
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed[0][1].toString(), log.path());
+        QVERIFY(!log.isOpen());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstLogWriter)
+#include "tst_log_writer.moc"
