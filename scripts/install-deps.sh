@@ -1,25 +1,58 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need.
+# Installs the Debian packages that are missing. The build's packages come from
+# debian/control (Build-Depends, and the fixed Depends of qv475), so the scripts and the
+# package cannot drift apart; the tools only the tests need are listed here.
+#   scripts/install-deps.sh            build, run and test everything
+#   scripts/install-deps.sh --demo     build and run the program and the simulator only
+#   scripts/install-deps.sh --package  also build the Debian packages and check them
+#   scripts/install-deps.sh --extra    also take screenshots
 # Idempotent: prints nothing and installs nothing when everything is there.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
-packages=(
-  cmake g++ make pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
-  qt6-serialport-dev
-  qt6-webengine-dev
-  qt6-translations-l10n
-  qt6-svg-dev libqt6svg6
-  desktop-file-utils
-  fonts-ipafont-gothic
-  xvfb xauth xdotool openbox x11-utils
-  clang libclang-rt-14-dev
-  libbenchmark-dev
-)
-if [ "${1:-}" = "--extra" ]; then
-  # Only for screenshots.
-  packages+=(imagemagick)
+# control_field FIELD [PACKAGE]: the names in a field of debian/control, of the source
+# stanza or of the binary package PACKAGE, without versions, architectures or ${...}.
+control_field() {
+  awk -v field="$1" -v pkg="${2:-}" '
+    /^Source:/ { stanza = "" }
+    /^Package:/ { stanza = $2 }
+    /^[^ \t]/ { infield = (stanza == pkg && index($0, field ":") == 1) }
+    infield { line = $0; sub("^" field ":", "", line); all = all "," line }
+    END {
+      n = split(all, items, ",")
+      for (i = 1; i <= n; i++) {
+        item = items[i]
+        gsub(/\([^)]*\)|\[[^]]*\]/, "", item)
+        gsub(/^[ \t]+|[ \t]+$/, "", item)
+        if (item != "" && item !~ /\$/) print item
+      }
+    }' debian/control | sed 's/^debhelper-compat$/debhelper/'
+}
+
+mode=${1:-}
+mapfile -t build < <(control_field Build-Depends)
+mapfile -t runtime < <(control_field Depends qv475)
+packages=(g++ make "${runtime[@]}")
+if [ "$mode" = "--demo" ]; then
+  # The program and the simulator, without the inquiry window's web engine or the tests.
+  for p in "${build[@]}"; do
+    case "$p" in debhelper|qt6-webengine-dev) ;; *) packages+=("$p") ;; esac
+  done
+else
+  packages+=("${build[@]}")
+  # The tests: a real X server and window manager, the sanitizer and fuzzer runtime,
+  # Google Benchmark, the validators of the desktop entry, metainfo and manual pages.
+  packages+=(
+    xvfb xauth xdotool openbox x11-utils
+    clang libclang-rt-14-dev
+    libbenchmark-dev
+    desktop-file-utils appstream man-db
+  )
 fi
+case "$mode" in
+  --package) packages+=(dpkg-dev fakeroot lintian) ;;
+  --extra) packages+=(imagemagick) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: the suite, the same suite built
-# with AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target briefly.
+# with AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target briefly, and the
+# Debian packages built with dpkg-buildpackage and checked by lintian.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh --package
 export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1
 
 passed=0
@@ -29,5 +30,13 @@ run_ctest build-asan
 echo "== fuzz targets, ${FUZZ_SECONDS:-15} s each"
 scripts/fuzz.sh "${FUZZ_SECONDS:-15}"
 passed=$((passed + 3))
+
+echo "== Debian packages, lintian --pedantic (no error, no warning)"
+scripts/package.sh >/dev/null
+lintian --pedantic --fail-on error,warning dist/qv475_*.deb dist/qv475-browser_*.deb 2>&1 |
+  grep -v 'root privileges' || true
+lintian --pedantic --fail-on error,warning dist/qv475_*.deb dist/qv475-browser_*.deb >/dev/null 2>&1
+echo "lintian: both packages clean"
+passed=$((passed + 1))
 
 echo "all: $passed passed, 0 failed"

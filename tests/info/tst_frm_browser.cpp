@@ -4,6 +4,7 @@
 #include "platform/browser_view.h"
 
 #include <QMessageBox>
+#include <QLabel>
 #include <QtTest>
 
 namespace {
@@ -53,6 +54,15 @@ private slots:
         QVERIFY(!none.brwWebBrowser());
         frmBrowser null([](QWidget *) { return std::unique_ptr<platform::BrowserView>(); });
         QVERIFY(!null.brwWebBrowser());
+        // The window says plainly that the module is missing, and where the page is.
+        for (frmBrowser *w : {&none, &null}) {
+            auto *note = w->findChild<QLabel *>(QStringLiteral("lblNoBrowser"));
+            QVERIFY(note);
+            QVERIFY(note->text().contains(QStringLiteral("qv475-browser")));
+            QVERIFY(note->text().contains(QStringLiteral("ｲﾝｽﾄｰﾙされていません")));
+            QVERIFY(note->text().contains(frmBrowser::pageAddress().toString()));
+            QVERIFY(w->rect().contains(note->geometry()));
+        }
     }
 
     void realWebEngineWithoutNetwork()

@@ -27,6 +27,10 @@ for size in 16 24 32 48 64 128 256; do
   [ "$dims" = "${size}x${size}" ] || fail "icon ${size}x${size} is $dims"
 done
 [ -f "$stage/usr/share/icons/hicolor/scalable/apps/qv475.svg" ] || fail "scalable icon missing"
+for page in qv475.1 qv475-meter-sim.1; do
+  [ -f "$stage/usr/share/man/man1/$page" ] || fail "manual page $page missing"
+done
+[ -f "$stage/usr/share/metainfo/com.example.qv475.metainfo.xml" ] || fail "metainfo missing"
 
 # The installed program starts and keeps running (it ends only when the user closes it).
 XDG_CONFIG_HOME="$stage/config" QT_QPA_PLATFORM=offscreen "$stage/usr/bin/qv475" &
