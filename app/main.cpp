@@ -1,6 +1,7 @@
 // The program's entry: the command line, Qt's own texts in Japanese, the settings loaded,
 // the main window shown, and a clean end on a termination signal.
 #include "app/geometry.h"
+#include "app/headless.h"
 #include "app/globals.h"
 #include "app/settings.h"
 #include "display/frm_main.h"
@@ -13,22 +14,35 @@
 #include "platform/file_output.h"
 #include "platform/launcher.h"
 #include "platform/message_box.h"
+#include "platform/mqtt_client.h"
 #include "platform/registry.h"
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
 #include "platform/termination.h"
 #include "platform/timer.h"
+#include "publish/publisher.h"
 #include "settings_dialog/frm_options.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
 #include <QLibraryInfo>
 #include <QTranslator>
 
 namespace {
 
+std::unique_ptr<platform::IniSettingsStore> makeSettings(const QString &configFile)
+{
+    return configFile.isEmpty() ? std::make_unique<platform::IniSettingsStore>()
+                                : std::make_unique<platform::IniSettingsStore>(configFile);
+}
+
 struct RealServices {
-    platform::IniSettingsStore settings;
+    explicit RealServices(const QString &configFile) : settingsStore(makeSettings(configFile)) {}
+    std::unique_ptr<platform::IniSettingsStore> settingsStore;
+    platform::IniSettingsStore &settings = *settingsStore;
     platform::QtMessageBox messageBox;
     platform::SystemClock clock;
     platform::QtSerialPort port{[this](int n) { return platform::comPortDevice(n, &settings); }};
@@ -37,6 +51,7 @@ struct RealServices {
     platform::QtFileDialog fileDialog;
     platform::SystemRegistry registry;
     platform::QtLauncher launcher;
+    platform::MosquittoClient mqtt;
 
     platform::Services services() { return {&settings, &messageBox, &clock, &port, &timer, &file}; }
 };
@@ -72,6 +87,12 @@ struct StartOptions {
     QCommandLineOption connect{QStringLiteral("connect"), QStringLiteral("起動時に風速計と接続します。")};
     QCommandLineOption log{QStringLiteral("log"),
                            QStringLiteral("接続後の最初のﾃﾞｰﾀでﾌｧｲﾙ出力を開始します (--connect を含みます)。")};
+    QCommandLineOption headless{
+        QStringLiteral("headless"),
+        QStringLiteral("ｳｨﾝﾄﾞｳなしで記録します: 接続、自動再接続、最初のﾃﾞｰﾀからﾌｧｲﾙ出力。")};
+    QCommandLineOption config{QStringLiteral("config"),
+                              QStringLiteral("設定ﾌｧｲﾙ (既定: ~/.config/QV475_XP/QV475_XP.ini)。"),
+                              QStringLiteral("FILE")};
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -80,6 +101,8 @@ struct StartOptions {
         parser.addVersionOption();
         parser.addOption(connect);
         parser.addOption(log);
+        parser.addOption(headless);
+        parser.addOption(config);
     }
 };
 
@@ -89,29 +112,83 @@ void setNames()
     QCoreApplication::setApplicationVersion(QStringLiteral(QV_VERSION));
 }
 
+// The logger without windows: lines on standard error, the exit code says why it ended.
+int runHeadless(QCoreApplication &app, const QString &configFile)
+{
+    auto say = [](const QString &text) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        std::fflush(stderr);
+    };
+    auto stamped = [&say](const QString &text) {
+        QDateTime now = QDateTime::currentDateTime();
+        now.setOffsetFromUtc(now.offsetFromUtc());
+        say(now.toString(Qt::ISODate) + QLatin1Char(' ') + text);
+    };
+    if (!configFile.isEmpty() && !QFileInfo(configFile).isReadable()) {
+        stamped(QStringLiteral("cannot read the settings file %1").arg(configFile));
+        return headless::kSettingsUnreadable;
+    }
+    RealServices real(configFile);
+    headless::Services services{&real.settings, &real.port, &real.timer,
+                                &real.clock,    &real.file, &real.mqtt};
+    headless::Logger logger(services, say);
+    QObject::connect(&logger, &headless::Logger::finished, &app, &QCoreApplication::exit);
+    platform::TerminationSignals termination;
+    QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, &logger,
+                     &headless::Logger::end);
+    stamped(QStringLiteral("qv475 %1 --headless, settings %2")
+            .arg(QCoreApplication::applicationVersion(), real.settings.location()));
+    QTimer::singleShot(0, &logger, &headless::Logger::start);
+    return app.exec();
+}
+
+// A window that publishes to a broker when the settings name one; what the broker says
+// goes to the status bar.
+void startPublishing(RealServices &real, frmMain *window)
+{
+    const auto mqtt = publish::loadMqttSettings(real.settings);
+    if (!mqtt)
+        return;
+    auto *publisher = new publish::Publisher(&real.mqtt, &real.clock, *mqtt,
+                                             [window] { return window->publishSnapshot(); }, window);
+    QObject::connect(publisher, &publish::Publisher::statusChanged, window,
+                     &frmMain::setMqttStatus);
+    auto *each = new QTimer(publisher);
+    QObject::connect(each, &QTimer::timeout, publisher, &publish::Publisher::tick);
+    each->start(1000);
+    QObject::connect(window, &frmMain::ended, publisher, &publish::Publisher::stop);
+    publisher->start();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    // --help and --version answer without a display: no window system is started for them.
+    // --help, --version and --headless run without a display: no window system is
+    // started for them.
+    bool guiless = false, headlessMode = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArrayView a(argv[i]);
-        if (a == "--help" || a == "-h" || a == "--help-all" || a == "--version" || a == "-v") {
-            QCoreApplication app(argc, argv);
-            setNames();
-            QCommandLineParser parser;
-            StartOptions options;
-            options.addTo(parser);
-            parser.process(app);
-            return 0;
-        }
+        guiless = guiless || a == "--help" || a == "-h" || a == "--help-all" ||
+                  a == "--version" || a == "-v" || a == "--headless";
+        headlessMode = headlessMode || a == "--headless";
+    }
+    StartOptions options;
+    if (guiless) {
+        QCoreApplication app(argc, argv);
+        setNames();
+        QCommandLineParser parser;
+        options.addTo(parser);
+        parser.process(app);
+        if (headlessMode)
+            return runHeadless(app, parser.value(options.config));
+        return 0;
     }
 
     QApplication app(argc, argv);
     setNames();
     QApplication::setFont(basSubMain::japaneseFont(9));
     QCommandLineParser parser;
-    StartOptions options;
     options.addTo(parser);
     parser.process(app);
 
@@ -121,13 +198,14 @@ int main(int argc, char *argv[])
                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtbase);
 
-    RealServices real;
+    RealServices real(parser.value(options.config));
     frmMain *window = Main(real);
     QObject::connect(window, &frmMain::ended, &app, &QCoreApplication::quit);
     // A logout, `systemctl stop` or Ctrl+C ends the program as its exit command does.
     platform::TerminationSignals termination;
     QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, window,
                      &frmMain::endWithoutAsking);
+    startPublishing(real, window);
     window->setStartOptions(parser.isSet(options.connect) || parser.isSet(options.log),
                             parser.isSet(options.log));
     return app.exec();

@@ -496,6 +496,36 @@ void frmMain::setStartOptions(bool connectAtStart, bool logAtFirstFrame)
         mnuFileCom_Click();
 }
 
+publish::Snapshot frmMain::publishSnapshot() const
+{
+    publish::Snapshot s;
+    if (m_link.receiving())
+        s.readings = gReadings;
+    auto level = [](meterlink::AlarmColour c) {
+        return c == meterlink::AlarmColour::Red ? 2 : c == meterlink::AlarmColour::Yellow ? 1 : 0;
+    };
+    s.alarms = {level(m_alarm[0]), level(m_alarm[2])};
+    switch (m_link.state()) {
+    case meterlink::LinkState::Live: s.link = QStringLiteral("live"); break;
+    case meterlink::LinkState::Reconnecting: s.link = QStringLiteral("reconnecting"); break;
+    case meterlink::LinkState::Stopped: s.link = QStringLiteral("stopped"); break;
+    }
+    return s;
+}
+
+void frmMain::setMqttStatus(const QString &text)
+{
+    if (!m_mqttPanel) {
+        m_mqttPanel = new QLabel(statusBar());
+        m_mqttPanel->setObjectName(QStringLiteral("sbPanelMqtt"));
+        m_mqttPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusBar()->addWidget(m_mqttPanel);
+    }
+    // The full text as a tool tip; the panel shows its start.
+    m_mqttPanel->setToolTip(text);
+    m_mqttPanel->setText(text.section(QLatin1Char(','), 0, 0));
+}
+
 void frmMain::mnuFileExit_Click()
 {
     close();

@@ -6,6 +6,7 @@
 #include "link/meter_link.h"
 #include "logging/log_writer.h"
 #include "platform/services.h"
+#include "publish/publisher.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -113,6 +114,12 @@ public:
     // standard error instead of in a box.
     void endWithoutAsking();
 
+    // What a broker is told: the readings while frames come (none otherwise), the alarm
+    // levels and the link state.
+    publish::Snapshot publishSnapshot() const;
+    // The broker's state, in a panel of its own that appears only when one is configured.
+    void setMqttStatus(const QString &text);
+
 signals:
     // The program is to end (the main window has unloaded).
     void ended();
@@ -147,6 +154,7 @@ private:
     QToolBar *m_toolBar = nullptr;
     std::array<QAction *, 11> m_buttons{};
     std::array<QLabel *, 5> m_panels{};
+    QLabel *m_mqttPanel = nullptr;
     std::array<QLabel *, 4> m_lblPeak{};
     std::array<QLabel *, 8> m_label{};
     QMap<QString, QAction *> m_menu;

@@ -41,12 +41,14 @@ if [ "$mode" = "--demo" ]; then
 else
   packages+=("${build[@]}")
   # The tests: a real X server and window manager, the sanitizer and fuzzer runtime,
-  # Google Benchmark, the validators of the desktop entry, metainfo and manual pages.
+  # Google Benchmark, the validators of the desktop entry, metainfo and manual pages, and
+  # Debian's MQTT broker with its command-line clients.
   packages+=(
     xvfb xauth xdotool openbox x11-utils
     clang libclang-rt-14-dev
     libbenchmark-dev
     desktop-file-utils appstream man-db
+    mosquitto mosquitto-clients
   )
 fi
 case "$mode" in

@@ -31,6 +31,10 @@ for page in qv475.1 qv475-meter-sim.1; do
   [ -f "$stage/usr/share/man/man1/$page" ] || fail "manual page $page missing"
 done
 [ -f "$stage/usr/share/metainfo/com.example.qv475.metainfo.xml" ] || fail "metainfo missing"
+unit="$stage/usr/lib/systemd/user/qv475-logger.service"
+[ -f "$unit" ] || fail "systemd user unit missing"
+grep -q '^ExecStart=/usr/bin/qv475 --headless$' "$unit" || fail "unit does not start the logger"
+grep -q '^Restart=on-failure$' "$unit" || fail "unit does not restart on failure"
 
 # The installed program starts and keeps running (it ends only when the user closes it).
 XDG_CONFIG_HOME="$stage/config" QT_QPA_PLATFORM=offscreen "$stage/usr/bin/qv475" &

@@ -1,0 +1,154 @@
+#include "app/headless.h"
+
+#include "app/globals.h"
+#include "app/settings.h"
+#include "platform/clock.h"
+#include "platform/com_ports.h"
+#include "platform/file_output.h"
+#include "platform/serial_port.h"
+#include "platform/settings_store.h"
+#include "platform/timer.h"
+#include "publish/publisher.h"
+
+using namespace basSubMain;
+
+namespace headless {
+
+Logger::Logger(const Services &services, std::function<void(const QString &)> say, QObject *parent)
+    : QObject(parent), m_svc(services), m_say(std::move(say)),
+      m_link(services.port, gLinkCountdown, gRxBuffer, gReadings, this),
+      m_log(services.file, services.clock)
+{
+    using meterlink::LinkState;
+    connect(&m_link, &meterlink::MeterLink::stateChanged, this, [this](LinkState state) {
+        if (m_ended)
+            return;
+        if (state == LinkState::Live && m_link.receiving())
+            line(QStringLiteral("reconnected: frames from the meter again"));
+        else if (state == LinkState::Reconnecting)
+            line(QStringLiteral("link lost: no frame for 2 s; reconnecting every 3 s"));
+    });
+    connect(&m_link, &meterlink::MeterLink::portFailed, this,
+            [this](const QString &reason) { line(QStringLiteral("port failed: ") + reason); });
+    connect(&m_link, &meterlink::MeterLink::receivingChanged, this, [this](bool receiving) {
+        if (!receiving || m_log.isOpen() || m_ended)
+            return;
+        // File output starts at the first frame, as --log does in the window.
+        if (gFName.isEmpty()) {
+            fail(kNoFileName, QStringLiteral("no output file name (fName) in the settings"));
+            return;
+        }
+        QString error;
+        if (!m_log.start(gFName, gFOut, &error)) {
+            fail(kFileStartFailed, QStringLiteral("file output failed: ") +
+                                       error.replace(QLatin1Char('\n'), QStringLiteral(": ")));
+            return;
+        }
+        line(QStringLiteral("file opened: ") + m_log.path());
+    });
+    connect(&m_log, &logging::LogWriter::writeFailed, this,
+            [this](const QString &reason, const QString &path) {
+                fail(kWriteFailed, QStringLiteral("write failed: %1: %2").arg(path, reason));
+            });
+    connect(m_svc.timer, &platform::Timer::timeout, this, &Logger::tick);
+}
+
+Logger::~Logger() = default;
+
+void Logger::start()
+{
+    LoadSettings(*m_svc.settings);
+    m_svc.port->setCommPort(gPort);
+    m_svc.port->setSettings(gComSt);
+    m_log.resetCount(m_svc.clock->now().time().second());
+    m_link.setReconnectEnabled(true);
+    const QString port = QStringLiteral("COM%1 (%2)").arg(gPort).arg(
+        platform::comPortDevice(gPort, m_svc.settings));
+
+    if (const auto mqtt = publish::loadMqttSettings(*m_svc.settings); mqtt && m_svc.mqtt) {
+        m_publisher = std::make_unique<publish::Publisher>(
+            m_svc.mqtt, m_svc.clock, *mqtt, [this] {
+                publish::Snapshot s;
+                // Nothing is published as measured while no frame comes.
+                if (m_link.receiving())
+                    s.readings = gReadings;
+                s.alarms = m_alarms;
+                s.link = m_link.state() == meterlink::LinkState::Live           ? QStringLiteral("live")
+                         : m_link.state() == meterlink::LinkState::Reconnecting ? QStringLiteral("reconnecting")
+                                                                               : QStringLiteral("stopped");
+                return s;
+            });
+        connect(m_publisher.get(), &publish::Publisher::statusChanged, this, &Logger::line);
+        line(QStringLiteral("MQTT: publishing to %1:%2 under %3").arg(mqtt->host).arg(mqtt->port).arg(mqtt->topic));
+        m_publisher->start();
+    }
+
+    m_svc.timer->setInterval(100);
+    m_svc.timer->setEnabled(true);
+    platform::PortError error;
+    if (m_link.openPort(&error)) {
+        m_link.start();
+        line(QStringLiteral("connected to ") + port);
+    } else {
+        line(QStringLiteral("cannot open %1: %2; retrying every 3 s").arg(port, error.reason));
+        m_link.beginReconnecting();
+    }
+}
+
+void Logger::tick()
+{
+    if (m_ended)
+        return;
+    // The window's order: the due row first, then the watchdog.
+    m_log.tick(gFTime, gFOut, gReadings, m_link.state() == meterlink::LinkState::Reconnecting);
+    m_link.tick(m_log.isOpen());
+    if (m_publisher && ++m_ticks % 10 == 0)
+        m_publisher->tick();
+}
+
+void Logger::end()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_svc.timer->setEnabled(false);
+    m_log.stop();
+    if (m_publisher)
+        m_publisher->stop();
+    m_link.closePort();
+    line(QStringLiteral("ended"));
+    emit finished(kEndedBySignal);
+}
+
+void Logger::fail(ExitCode code, const QString &text)
+{
+    line(text);
+    m_ended = true;
+    m_svc.timer->setEnabled(false);
+    m_log.stop();
+    if (m_publisher)
+        m_publisher->stop();
+    m_link.closePort();
+    emit finished(code);
+}
+
+void Logger::setAlarmColour(int figure, meterlink::AlarmColour colour)
+{
+    const int level = colour == meterlink::AlarmColour::Red      ? 2
+                      : colour == meterlink::AlarmColour::Yellow ? 1
+                                                                 : 0;
+    m_alarms[figure == 0 ? 0 : 1] = level;
+}
+
+void Logger::line(const QString &text)
+{
+    // The same line twice in a row (a broker that keeps refusing) is said once.
+    if (text == m_lastLine)
+        return;
+    m_lastLine = text;
+    QDateTime now = m_svc.clock->now();
+    now.setOffsetFromUtc(now.offsetFromUtc());
+    m_say(now.toString(Qt::ISODate) + QStringLiteral(" ") + text);
+}
+
+} // namespace headless

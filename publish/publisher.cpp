@@ -1,0 +1,194 @@
+#include "publish/publisher.h"
+
+#include "platform/clock.h"
+#include "platform/settings_store.h"
+
+#include <QCoreApplication>
+#include <QSysInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace publish {
+
+namespace {
+const QString kGroup = QStringLiteral("Mqtt");
+constexpr qint64 kAtLeastEvery = 60; // seconds
+
+const char *const kObjects[4] = {"instant", "instant_max", "average", "average_max"};
+const char16_t *const kNames[4] = {u"瞬間風速", u"瞬間最大風速", u"平均風速", u"平均最大風速"};
+} // namespace
+
+std::optional<MqttSettings> loadMqttSettings(const platform::SettingsStore &store)
+{
+    const QString host = store.text(kGroup, QStringLiteral("Host")).value_or(QString()).trimmed();
+    if (host.isEmpty())
+        return std::nullopt;
+    MqttSettings s;
+    s.host = host;
+    bool ok = false;
+    const int port = store.text(kGroup, QStringLiteral("Port")).value_or(QString()).toInt(&ok);
+    if (ok && port > 0 && port < 65536)
+        s.port = port;
+    s.topic = store.text(kGroup, QStringLiteral("Topic")).value_or(QString()).trimmed();
+    // A topic must not end in "/" (the subtopics are appended) nor hold wildcards.
+    while (s.topic.endsWith(QLatin1Char('/')))
+        s.topic.chop(1);
+    if (s.topic.isEmpty() || s.topic.contains(QLatin1Char('#')) || s.topic.contains(QLatin1Char('+')))
+        s.topic = QStringLiteral("qv475/") + QSysInfo::machineHostName();
+    s.user = store.text(kGroup, QStringLiteral("User")).value_or(QString());
+    s.password = store.text(kGroup, QStringLiteral("Password")).value_or(QString());
+    s.tls = store.text(kGroup, QStringLiteral("Tls")).value_or(QString()).trimmed() == QStringLiteral("1");
+    return s;
+}
+
+QString nodeId(const QString &topic)
+{
+    QString id = topic;
+    for (QChar &c : id)
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('_'))
+            c = QLatin1Char('_');
+    return id;
+}
+
+QByteArray stateJson(const Snapshot &s, const QDateTime &localTime)
+{
+    QJsonObject o;
+    QDateTime t = localTime;
+    t.setOffsetFromUtc(localTime.offsetFromUtc());
+    o.insert(QStringLiteral("time"), t.toString(Qt::ISODate));
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        const double v = s.readings[size_t(i)].toDouble(&ok);
+        o.insert(QString::fromLatin1(kObjects[i]), ok ? QJsonValue(v) : QJsonValue());
+    }
+    o.insert(QStringLiteral("instant_alarm"), s.alarms[0]);
+    o.insert(QStringLiteral("average_alarm"), s.alarms[1]);
+    o.insert(QStringLiteral("link"), s.link);
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+QList<std::pair<QString, QByteArray>> discoveryRecords(const MqttSettings &settings,
+                                                        const QString &version)
+{
+    const QString node = nodeId(settings.topic);
+    QJsonObject device;
+    device.insert(QStringLiteral("identifiers"), QJsonArray{node});
+    device.insert(QStringLiteral("name"), QStringLiteral("QV-475 ") + settings.topic);
+    device.insert(QStringLiteral("model"), QStringLiteral("QV-475"));
+    device.insert(QStringLiteral("sw_version"), version);
+    auto record = [&](const QString &object, const QString &name, const QString &value) {
+        QJsonObject o;
+        o.insert(QStringLiteral("name"), name);
+        o.insert(QStringLiteral("unique_id"), node + QLatin1Char('_') + object);
+        o.insert(QStringLiteral("object_id"), node + QLatin1Char('_') + object);
+        o.insert(QStringLiteral("state_topic"), settings.topic + QStringLiteral("/state"));
+        o.insert(QStringLiteral("value_template"),
+                 QStringLiteral("{{ value_json.%1 }}").arg(value));
+        o.insert(QStringLiteral("availability_topic"), settings.topic + QStringLiteral("/status"));
+        o.insert(QStringLiteral("payload_available"), QStringLiteral("online"));
+        o.insert(QStringLiteral("payload_not_available"), QStringLiteral("offline"));
+        o.insert(QStringLiteral("state_class"), QStringLiteral("measurement"));
+        o.insert(QStringLiteral("device"), device);
+        return o;
+    };
+    QList<std::pair<QString, QByteArray>> out;
+    const QString base = QStringLiteral("homeassistant/sensor/") + node + QLatin1Char('/');
+    for (int i = 0; i < 4; ++i) {
+        const QString object = QString::fromLatin1(kObjects[i]);
+        QJsonObject o = record(object, QString::fromUtf16(kNames[i]), object);
+        o.insert(QStringLiteral("device_class"), QStringLiteral("wind_speed"));
+        o.insert(QStringLiteral("unit_of_measurement"), QStringLiteral("m/s"));
+        out.append({base + object + QStringLiteral("/config"),
+                    QJsonDocument(o).toJson(QJsonDocument::Compact)});
+    }
+    const struct {
+        const char *object;
+        const char16_t *name;
+    } alarms[] = {{"instant_alarm", u"瞬間風速警報"}, {"average_alarm", u"平均風速警報"}};
+    for (const auto &a : alarms) {
+        const QString object = QString::fromLatin1(a.object);
+        QJsonObject o = record(object, QString::fromUtf16(a.name), object);
+        o.insert(QStringLiteral("icon"), QStringLiteral("mdi:alarm-light"));
+        out.append({base + object + QStringLiteral("/config"),
+                    QJsonDocument(o).toJson(QJsonDocument::Compact)});
+    }
+    return out;
+}
+
+Publisher::Publisher(platform::MqttClient *client, platform::Clock *clock, MqttSettings settings,
+                     std::function<Snapshot()> source, QObject *parent)
+    : QObject(parent), m_client(client), m_clock(clock), m_settings(std::move(settings)),
+      m_source(std::move(source))
+{
+    connect(m_client, &platform::MqttClient::connected, this, [this] {
+        say(QStringLiteral("MQTT: connected to %1:%2").arg(m_settings.host).arg(m_settings.port));
+        m_client->publish(m_settings.topic + QStringLiteral("/status"), "online", true);
+        for (const auto &[topic, json] :
+             discoveryRecords(m_settings, QCoreApplication::applicationVersion()))
+            m_client->publish(topic, json, true);
+        publishState();
+    });
+    connect(m_client, &platform::MqttClient::connectFailed, this, [this](const QString &reason) {
+        say(QStringLiteral("MQTT: %1:%2: %3, retrying")
+                               .arg(m_settings.host)
+                               .arg(m_settings.port)
+                               .arg(reason));
+    });
+    connect(m_client, &platform::MqttClient::disconnected, this, [this](const QString &reason) {
+        say(QStringLiteral("MQTT: connection lost (%1), retrying")
+                               .arg(reason.isEmpty() ? QStringLiteral("closed") : reason));
+    });
+}
+
+void Publisher::say(const QString &text)
+{
+    // A broker that keeps refusing is reported once, not at every retry.
+    if (text == m_lastStatus)
+        return;
+    m_lastStatus = text;
+    emit statusChanged(text);
+}
+
+void Publisher::start()
+{
+    platform::MqttClient::Options o;
+    o.host = m_settings.host;
+    o.port = m_settings.port;
+    o.user = m_settings.user;
+    o.password = m_settings.password;
+    o.tls = m_settings.tls;
+    o.willTopic = m_settings.topic + QStringLiteral("/status");
+    o.willPayload = "offline";
+    m_client->start(o);
+}
+
+void Publisher::tick()
+{
+    if (!m_client->isConnected())
+        return;
+    const qint64 now = m_clock->epochSeconds();
+    const Snapshot s = m_source();
+    if ((m_last && *m_last == s) && now - m_lastAt < kAtLeastEvery)
+        return;
+    if (now == m_lastAt)
+        return; // at most once a second
+    publishState();
+}
+
+void Publisher::publishState()
+{
+    const Snapshot s = m_source();
+    m_client->publish(m_settings.topic + QStringLiteral("/state"), stateJson(s, m_clock->now()),
+                      false);
+    m_last = s;
+    m_lastAt = m_clock->epochSeconds();
+}
+
+void Publisher::stop()
+{
+    if (m_client->isConnected())
+        m_client->publish(m_settings.topic + QStringLiteral("/status"), "offline", true);
+    m_client->stop();
+}
+
+} // namespace publish

@@ -1,0 +1,83 @@
+// Publishing the readings to an MQTT broker: the state as JSON, the availability
+// ("online", and "offline" as the last will and at a clean end), and one retained Home
+// Assistant discovery record per reading and alarm level. Off unless the settings file's
+// group [Mqtt] names a host.
+#pragma once
+
+#include "platform/mqtt_client.h"
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QObject>
+#include <QString>
+#include <array>
+#include <functional>
+#include <optional>
+
+namespace platform {
+class SettingsStore;
+class Clock;
+} // namespace platform
+
+namespace publish {
+
+// The group [Mqtt]: Host, Port (1883), Topic (qv475/<hostname>), User, Password, Tls.
+struct MqttSettings {
+    QString host;
+    int port = 1883;
+    QString topic;
+    QString user;
+    QString password;
+    bool tls = false;
+};
+// Nothing when the group names no host.
+std::optional<MqttSettings> loadMqttSettings(const platform::SettingsStore &store);
+
+// What is published about the meter at one moment.
+struct Snapshot {
+    std::array<QString, 4> readings; // "#0.0" texts, m/s
+    std::array<int, 2> alarms{};     // levels of the instantaneous and the average figure
+    QString link;                    // "live", "reconnecting" or "stopped"
+    bool operator==(const Snapshot &) const = default;
+};
+
+// The JSON of <topic>/state.
+QByteArray stateJson(const Snapshot &s, const QDateTime &localTime);
+// Discovery records: topic and retained JSON, four sensors and two alarm levels.
+QList<std::pair<QString, QByteArray>> discoveryRecords(const MqttSettings &settings,
+                                                        const QString &version);
+// The node id of the discovery topics: the topic with every other character than
+// letters, digits and "_" turned into "_".
+QString nodeId(const QString &topic);
+
+class Publisher : public QObject
+{
+    Q_OBJECT
+public:
+    Publisher(platform::MqttClient *client, platform::Clock *clock, MqttSettings settings,
+              std::function<Snapshot()> source, QObject *parent = nullptr);
+
+    void start();
+    // Called once a second: publishes when the snapshot changed, or a minute passed.
+    void tick();
+    // "offline", then a clean disconnect.
+    void stop();
+
+signals:
+    // One line about the broker for the user: connected, refused, unreachable, lost.
+    void statusChanged(const QString &text);
+
+private:
+    void publishState();
+    void say(const QString &text);
+
+    platform::MqttClient *m_client;
+    platform::Clock *m_clock;
+    MqttSettings m_settings;
+    std::function<Snapshot()> m_source;
+    std::optional<Snapshot> m_last;
+    qint64 m_lastAt = 0; // epoch seconds of the last state published
+    QString m_lastStatus;
+};
+
+} // namespace publish

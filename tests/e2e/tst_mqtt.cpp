@@ -1,0 +1,388 @@
+// The logger without windows (qv475 --headless) against Debian's real mosquitto broker on
+// a free loopback port, with the test playing the meter on a pseudo-terminal and a
+// mosquitto_sub client listening to everything the broker passes on.
+#include "pty_meter.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+
+namespace {
+struct Message {
+    bool retained;
+    QString topic;
+    QByteArray payload;
+};
+} // namespace
+
+class TstMqtt : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir;
+    QProcess broker, sub, app;
+    int port = 0;
+    meter::PtyMeter meter;
+    QByteArray subOut, appErr;
+
+    static int freePort()
+    {
+        QTcpServer s;
+        s.listen(QHostAddress::LocalHost, 0);
+        return s.serverPort();
+    }
+    void startBroker(const QByteArray &extra = {})
+    {
+        QFile conf(dir->filePath("mosquitto.conf"));
+        QVERIFY(conf.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        conf.write("listener " + QByteArray::number(port) + " 127.0.0.1\n"
+                   "persistence false\nuser root\n" +
+                   (extra.isEmpty() ? QByteArray("allow_anonymous true\n") : extra));
+        conf.close();
+        broker.setProcessChannelMode(QProcess::MergedChannels);
+        broker.start("mosquitto", {"-c", conf.fileName()});
+        QVERIFY(broker.waitForStarted());
+        // Ready once it takes a connection.
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 5000) {
+            QTcpSocket s;
+            s.connectToHost(QHostAddress::LocalHost, quint16(port));
+            if (s.waitForConnected(100))
+                return;
+            QTest::qWait(50);
+        }
+        QFAIL(qPrintable("mosquitto did not start: " + broker.readAll()));
+    }
+    void stopBroker()
+    {
+        broker.terminate();
+        QVERIFY(broker.waitForFinished(5000));
+    }
+    void startSubscriber(const QStringList &login = {})
+    {
+        sub.start("mosquitto_sub", QStringList{"-h", "127.0.0.1", "-p", QString::number(port), "-t",
+                                               "#", "-F", "%r %t %p", "-q", "1"} +
+                                       login);
+        QVERIFY(sub.waitForStarted());
+        QTest::qWait(300);
+    }
+    QList<Message> messages() const
+    {
+        QList<Message> out;
+        for (const QByteArray &line : subOut.split('\n')) {
+            const QList<QByteArray> f = line.split(' ');
+            if (f.size() < 3)
+                continue;
+            out.append({f[0] == "1", QString::fromUtf8(f[1]), line.mid(f[0].size() + f[1].size() + 2)});
+        }
+        return out;
+    }
+    QList<Message> on(const QString &topic) const
+    {
+        QList<Message> out;
+        for (const Message &m : messages())
+            if (m.topic == topic)
+                out.append(m);
+        return out;
+    }
+    QString ini() const { return dir->filePath("qv475.ini"); }
+    QString logDir() const { return dir->filePath("logs"); }
+    void startLogger(const QByteArray &mqtt)
+    {
+        QVERIFY(QDir().mkpath(logDir()));
+        QFile f(ini());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("[Ports]\nCOM1=" + QByteArray::fromStdString(meter.devicePath()) +
+                "\n[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n" + mqtt);
+        f.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        app.setProcessEnvironment(env);
+        app.start(QStringLiteral(QV475_EXE), {"--headless", "--config", ini()});
+        QVERIFY(app.waitForStarted());
+    }
+    QByteArray mqttGroup(const QByteArray &extra = {}) const
+    {
+        return "[Mqtt]\nHost=127.0.0.1\nPort=" + QByteArray::number(port) + "\nTopic=site/crane1\n" + extra;
+    }
+    // The meter: waits for "D" + CR, then sends a frame every 100 ms for ms milliseconds.
+    void meterRuns(int ms, int value, bool waitForD = true)
+    {
+        if (waitForD) {
+            QByteArray got;
+            QElapsedTimer t;
+            t.start();
+            while (!got.contains("D\r") && t.elapsed() < 8000) {
+                QTest::qWait(20);
+                got += QByteArray::fromStdString(meter.read(0));
+            }
+            QVERIFY2(got.contains("D\r"), got.constData());
+        }
+        QElapsedTimer t;
+        t.start();
+        int i = 0;
+        while (t.elapsed() < ms) {
+            const int v = value + (i++ % 3);
+            meter.write(meter::makeFrame({v, v + 10, v, v + 5, 1, 2}));
+            QTest::qWait(100);
+        }
+    }
+    QStringList csvRows() const
+    {
+        const QStringList files = QDir(logDir()).entryList({"*.csv"}, QDir::Files);
+        if (files.size() != 1)
+            return {};
+        QFile f(logDir() + "/" + files.first());
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        QStringList rows = QString::fromLatin1(f.readAll()).split("\r\n");
+        rows.removeFirst();
+        if (!rows.isEmpty() && rows.last().isEmpty())
+            rows.removeLast();
+        return rows;
+    }
+    static void checkOneRowPerSecond(const QStringList &rows)
+    {
+        for (qsizetype i = 1; i < rows.size(); ++i) {
+            const QTime a = QTime::fromString(rows[i - 1].section(',', 1, 1), "H:mm:ss");
+            const QTime b = QTime::fromString(rows[i].section(',', 1, 1), "H:mm:ss");
+            QVERIFY2(a.secsTo(b) == 1 || a.secsTo(b) == -86399,
+                     qPrintable(rows[i - 1] + " / " + rows[i]));
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        connect(&sub, &QProcess::readyReadStandardOutput, this,
+                [this] { subOut += sub.readAllStandardOutput(); });
+        connect(&app, &QProcess::readyReadStandardError, this,
+                [this] { appErr += app.readAllStandardError(); });
+        if (QStandardPaths::findExecutable("mosquitto").isEmpty() &&
+            QStandardPaths::findExecutable("mosquitto", {"/usr/sbin"}).isEmpty())
+            QSKIP("mosquitto is not installed (scripts/install-deps.sh installs it)");
+        if (QStandardPaths::findExecutable("mosquitto_sub").isEmpty())
+            QSKIP("mosquitto_sub is not installed (package mosquitto-clients)");
+    }
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        port = freePort();
+        subOut.clear();
+        appErr.clear();
+        QVERIFY(meter.open());
+    }
+    void cleanup()
+    {
+        for (QProcess *p : {&app, &sub, &broker})
+            if (p->state() != QProcess::NotRunning) {
+                p->kill();
+                p->waitForFinished(3000);
+            }
+        meter.close();
+        if (QTest::currentTestFailed())
+            qWarning("logger said:\n%s", appErr.constData());
+    }
+
+    void discoveryStateAndLastWill()
+    {
+        startBroker();
+        startSubscriber();
+        startLogger(mqttGroup());
+        meterRuns(4000, 123);
+        const QList<Message> live = messages();
+        // A client that subscribes now is handed the retained records.
+        sub.kill();
+        sub.waitForFinished();
+        subOut.clear();
+        startSubscriber();
+        QTRY_VERIFY_WITH_TIMEOUT(!on("site/crane1/status").isEmpty(), 3000);
+        // Discovery: six retained records with what Home Assistant needs.
+        int sensors = 0, alarms = 0;
+        for (const Message &m : messages()) {
+            if (!m.topic.startsWith("homeassistant/sensor/site_crane1/"))
+                continue;
+            QVERIFY(m.topic.endsWith("/config"));
+            QVERIFY(m.retained);
+            QJsonParseError err;
+            const QJsonObject o = QJsonDocument::fromJson(m.payload, &err).object();
+            QCOMPARE(err.error, QJsonParseError::NoError);
+            QCOMPARE(o["state_topic"].toString(), QStringLiteral("site/crane1/state"));
+            QCOMPARE(o["availability_topic"].toString(), QStringLiteral("site/crane1/status"));
+            QCOMPARE(o["state_class"].toString(), QStringLiteral("measurement"));
+            QCOMPARE(o["device"].toObject()["sw_version"].toString(), QStringLiteral("1.0.4"));
+            QVERIFY(!o["unique_id"].toString().isEmpty());
+            if (o["device_class"].toString() == "wind_speed") {
+                QCOMPARE(o["unit_of_measurement"].toString(), QStringLiteral("m/s"));
+                ++sensors;
+            } else {
+                QVERIFY(m.topic.contains("_alarm/"));
+                ++alarms;
+            }
+        }
+        QCOMPARE(sensors, 4);
+        QCOMPARE(alarms, 2);
+        const QList<Message> status = on("site/crane1/status");
+        QVERIFY(!status.isEmpty());
+        QCOMPARE(status.last().payload, QByteArray("online"));
+        QVERIFY(status.last().retained);
+        // State: JSON with the readings as numbers, at most one a second.
+        QList<Message> states;
+        for (const Message &m : live)
+            if (m.topic == "site/crane1/state")
+                states.append(m);
+        QVERIFY2(states.size() >= 2 && states.size() <= 6, qPrintable(QString::number(states.size())));
+        const QJsonObject s = QJsonDocument::fromJson(states.last().payload).object();
+        QVERIFY(s["instant"].isDouble());
+        QVERIFY(s["instant"].toDouble() >= 12.3 && s["instant"].toDouble() <= 12.5);
+        QCOMPARE(s["instant_max"].toDouble(), s["instant"].toDouble() + 1.0);
+        QCOMPARE(s["instant_alarm"].toInt(), 1);
+        QCOMPARE(s["average_alarm"].toInt(), 2);
+        QCOMPARE(s["link"].toString(), QStringLiteral("live"));
+        QVERIFY(QDateTime::fromString(s["time"].toString(), Qt::ISODate).isValid());
+        QVERIFY(s["time"].toString().contains('+') || s["time"].toString().endsWith('Z'));
+
+        // Killed without a word: the broker publishes the last will.
+        app.kill();
+        QVERIFY(app.waitForFinished(3000));
+        QTRY_COMPARE_WITH_TIMEOUT(on("site/crane1/status").last().payload, QByteArray("offline"), 5000);
+        // ...and keeps it for whoever looks later.
+        sub.kill();
+        sub.waitForFinished();
+        subOut.clear();
+        startSubscriber();
+        QTRY_VERIFY_WITH_TIMEOUT(!on("site/crane1/status").isEmpty(), 3000);
+        QCOMPARE(on("site/crane1/status").last().payload, QByteArray("offline"));
+        QVERIFY(on("site/crane1/status").last().retained);
+    }
+
+    void cleanEndPublishesOffline()
+    {
+        startBroker();
+        startSubscriber();
+        startLogger(mqttGroup());
+        meterRuns(2500, 50);
+        QVERIFY(!on("site/crane1/status").isEmpty());
+        QCOMPARE(on("site/crane1/status").last().payload, QByteArray("online"));
+        QCOMPARE(::kill(pid_t(app.processId()), SIGTERM), 0);
+        QVERIFY(app.waitForFinished(5000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(on("site/crane1/status").last().payload, QByteArray("offline"), 3000);
+        const QStringList rows = csvRows();
+        QVERIFY(rows.size() >= 1);
+        QVERIFY(appErr.contains("file opened"));
+        QVERIFY(appErr.contains("ended"));
+    }
+
+    void brokerDownKeepsEveryRow()
+    {
+        startBroker();
+        startSubscriber();
+        startLogger(mqttGroup());
+        meterRuns(2000, 70);
+        stopBroker();
+        sub.kill();
+        sub.waitForFinished();
+        meterRuns(10000, 70, false); // logging goes on while the broker is away
+        startBroker();
+        subOut.clear();
+        startSubscriber();
+        // Publishing resumes within the back-off.
+        QElapsedTimer t;
+        t.start();
+        while (on("site/crane1/state").isEmpty() && t.elapsed() < 35000)
+            meterRuns(500, 70, false);
+        QVERIFY2(!on("site/crane1/state").isEmpty(), appErr.constData());
+        const QStringList rows = csvRows();
+        QVERIFY(rows.size() >= 12);
+        checkOneRowPerSecond(rows);
+        for (const QString &r : rows)
+            QVERIFY2(!r.section(',', 2, 2).isEmpty(), qPrintable(r)); // never a gap row
+        // Nothing blocked: the watchdog never found the meter silent.
+        QVERIFY2(!appErr.contains("link lost"), appErr.constData());
+    }
+
+    void wrongPasswordIsOneLineAndRetries()
+    {
+        QProcess pw;
+        pw.start("mosquitto_passwd", {"-c", "-b", dir->filePath("passwd"), "crane", "right"});
+        QVERIFY(pw.waitForFinished(5000));
+        startBroker("allow_anonymous false\npassword_file " + dir->filePath("passwd").toUtf8() + "\n");
+        startLogger(mqttGroup("User=crane\nPassword=wrong\n"));
+        meterRuns(5000, 40);
+        QCOMPARE(app.state(), QProcess::Running);
+        const QList<QByteArray> lines = appErr.split('\n');
+        const auto refused = std::count_if(lines.begin(), lines.end(), [](const QByteArray &l) {
+            return l.contains("MQTT") && l.contains("authori");
+        });
+        QVERIFY2(refused == 1, appErr.constData());
+        QVERIFY(appErr.contains("retrying"));
+        QVERIFY(!csvRows().isEmpty()); // the log does not care
+    }
+
+    void meterDropOutGivesLinesAndGapRows()
+    {
+        startLogger({});
+        meterRuns(2500, 90);
+        QTest::qWait(5000); // silent
+        meterRuns(3000, 95);
+        QVERIFY2(appErr.contains("link lost"), appErr.constData());
+        QVERIFY2(appErr.contains("reconnected"), appErr.constData());
+        const QStringList rows = csvRows();
+        checkOneRowPerSecond(rows);
+        QStringList kinds;
+        for (const QString &r : rows) {
+            const QString k = r.section(',', 2, 2).isEmpty() ? "gap" : "value";
+            if (kinds.isEmpty() || kinds.last() != k)
+                kinds << k;
+        }
+        QCOMPARE(kinds, (QStringList{"value", "gap", "value"}));
+        // Each line carries its time.
+        for (const QByteArray &l : appErr.split('\n'))
+            if (!l.isEmpty())
+                QVERIFY2(QDateTime::fromString(QString::fromUtf8(l.left(l.indexOf(' '))), Qt::ISODate).isValid(),
+                         l.constData());
+    }
+
+    void exitCodesForWhatStopsTheWork_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<int>("code");
+        QTest::newRow("no file name") << QByteArray("fName=\n") << 3;
+        QTest::newRow("missing folder") << QByteArray("fName=/nonexistent/dir/wind.csv\n") << 4;
+        QTest::newRow("no .csv") << QByteArray("fName=/tmp/wind.txt\n") << 4;
+    }
+    void exitCodesForWhatStopsTheWork()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(int, code);
+        QFile f(ini());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Ports]\nCOM1=" + QByteArray::fromStdString(meter.devicePath()) + "\n[Settings]\n" + settings);
+        f.close();
+        app.start(QStringLiteral(QV475_EXE), {"--headless", "--config", ini()});
+        QVERIFY(app.waitForStarted());
+        meterRuns(300, 10);
+        if (app.state() != QProcess::NotRunning)
+            QVERIFY(app.waitForFinished(5000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), code);
+        // And a settings file that cannot be read.
+        QProcess missing;
+        missing.start(QStringLiteral(QV475_EXE), {"--headless", "--config", dir->filePath("none.ini")});
+        QVERIFY(missing.waitForFinished(5000));
+        QCOMPARE(missing.exitCode(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstMqtt)
+#include "tst_mqtt.moc"

@@ -1,0 +1,176 @@
+// The publisher with a fake broker connection and a fake clock: what is published, when,
+// and what the settings file's [Mqtt] group gives.
+#include "fakes.h"
+#include "platform/mqtt_client.h"
+#include "publish/publisher.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSysInfo>
+#include <QtTest>
+
+using Values = QMap<QString, QString>;
+
+namespace {
+class FakeMqtt : public platform::MqttClient
+{
+public:
+    void start(const Options &o) override { options = o; }
+    void publish(const QString &topic, const QByteArray &payload, bool retain) override
+    {
+        if (up)
+            sent.append({topic, payload, retain});
+    }
+    void stop() override { stopped = true; }
+    bool isConnected() const override { return up; }
+    void comeUp()
+    {
+        up = true;
+        emit connected();
+    }
+    struct Sent {
+        QString topic;
+        QByteArray payload;
+        bool retain;
+    };
+    QList<Sent> sent;
+    Options options;
+    bool up = false, stopped = false;
+    int count(const QString &topic) const
+    {
+        return int(std::count_if(sent.begin(), sent.end(), [&](const Sent &s) { return s.topic == topic; }));
+    }
+};
+} // namespace
+
+class TstPublisher : public QObject
+{
+    Q_OBJECT
+    FakeMqtt mqtt;
+    fakes::Clock clock;
+    publish::Snapshot snapshot;
+    publish::MqttSettings settings;
+
+    // n seconds, one tick each.
+    void seconds(publish::Publisher &p, int n, const std::function<void(int)> &each = {})
+    {
+        for (int i = 0; i < n; ++i) {
+            clock.current = clock.current.addSecs(1);
+            if (each)
+                each(i);
+            p.tick();
+        }
+    }
+
+private slots:
+    void init()
+    {
+        mqtt.sent.clear();
+        mqtt.up = false;
+        mqtt.stopped = false;
+        clock.current = QDateTime(QDate(2026, 12, 7), QTime(9, 0, 0), Qt::OffsetFromUTC, 9 * 3600);
+        snapshot = {{"12.3", "15.0", "8.1", "9.9"}, {1, 0}, "live"};
+        settings = {};
+        settings.host = "127.0.0.1";
+        settings.topic = "site/crane1";
+    }
+
+    void connectPublishesStatusDiscoveryAndState()
+    {
+        publish::Publisher p(&mqtt, &clock, settings, [this] { return snapshot; });
+        p.start();
+        QCOMPARE(mqtt.options.willTopic, QStringLiteral("site/crane1/status"));
+        QCOMPARE(mqtt.options.willPayload, QByteArray("offline"));
+        mqtt.comeUp();
+        QCOMPARE(mqtt.sent.first().topic, QStringLiteral("site/crane1/status"));
+        QCOMPARE(mqtt.sent.first().payload, QByteArray("online"));
+        QVERIFY(mqtt.sent.first().retain);
+        int configs = 0;
+        for (const auto &s : mqtt.sent)
+            if (s.topic.startsWith("homeassistant/sensor/site_crane1/")) {
+                QVERIFY(s.retain);
+                ++configs;
+            }
+        QCOMPARE(configs, 6);
+        QCOMPARE(mqtt.count("site/crane1/state"), 1);
+        const QJsonObject o = QJsonDocument::fromJson(mqtt.sent.last().payload).object();
+        QCOMPARE(o["time"].toString(), QStringLiteral("2026-12-07T09:00:00+09:00"));
+        QCOMPARE(o["instant"].toDouble(), 12.3);
+        QCOMPARE(o["average_max"].toDouble(), 9.9);
+        QCOMPARE(o["instant_alarm"].toInt(), 1);
+        QCOMPARE(o["link"].toString(), QStringLiteral("live"));
+        p.stop();
+        QCOMPARE(mqtt.sent.last().payload, QByteArray("offline"));
+        QVERIFY(mqtt.sent.last().retain);
+        QVERIFY(mqtt.stopped);
+    }
+
+    void onChangeAtMostOnceASecondAtLeastOnceAMinute()
+    {
+        publish::Publisher p(&mqtt, &clock, settings, [this] { return snapshot; });
+        p.start();
+        mqtt.comeUp();
+        const int first = mqtt.count("site/crane1/state");
+        // Unchanged for 59 s: nothing; the 60th second: once.
+        seconds(p, 59);
+        QCOMPARE(mqtt.count("site/crane1/state"), first);
+        seconds(p, 1);
+        QCOMPARE(mqtt.count("site/crane1/state"), first + 1);
+        // Changing every second: one a second; two ticks in one second: still one.
+        seconds(p, 10, [this](int i) { snapshot.readings[0] = QString::number(i) + ".0"; });
+        QCOMPARE(mqtt.count("site/crane1/state"), first + 11);
+        snapshot.readings[0] = "99.9";
+        p.tick();
+        QCOMPARE(mqtt.count("site/crane1/state"), first + 11);
+    }
+
+    void nothingMeasuredIsNull()
+    {
+        snapshot.readings = {};
+        snapshot.link = "reconnecting";
+        const QJsonObject o =
+            QJsonDocument::fromJson(publish::stateJson(snapshot, clock.current)).object();
+        QVERIFY(o["instant"].isNull());
+        QCOMPARE(o["link"].toString(), QStringLiteral("reconnecting"));
+    }
+
+    void settingsGroup_data()
+    {
+        QTest::addColumn<Values>("values");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("topic");
+        QTest::addColumn<bool>("tls");
+        const QString own = "qv475/" + QSysInfo::machineHostName();
+        using M = QMap<QString, QString>;
+        QTest::newRow("no group") << M{} << false << 0 << QString() << false;
+        QTest::newRow("blank host") << M{{"Mqtt/Host", "  "}} << false << 0 << QString() << false;
+        QTest::newRow("host only") << M{{"Mqtt/Host", "broker"}} << true << 1883 << own << false;
+        QTest::newRow("all") << M{{"Mqtt/Host", "b"}, {"Mqtt/Port", "8883"}, {"Mqtt/Topic", "a/b/"}, {"Mqtt/Tls", "1"}}
+                             << true << 8883 << "a/b" << true;
+        QTest::newRow("bad port, wildcard topic")
+            << M{{"Mqtt/Host", "b"}, {"Mqtt/Port", "99999"}, {"Mqtt/Topic", "x/#"}} << true << 1883 << own << false;
+    }
+    void settingsGroup()
+    {
+        QFETCH(Values, values);
+        QFETCH(bool, on);
+        fakes::SettingsStore store;
+        store.values = values;
+        const auto s = publish::loadMqttSettings(store);
+        QCOMPARE(s.has_value(), on);
+        if (!s)
+            return;
+        QTEST(s->port, "port");
+        QTEST(s->topic, "topic");
+        QTEST(s->tls, "tls");
+    }
+
+    void nodeIdIsSafe()
+    {
+        QCOMPARE(publish::nodeId("qv475/crane-1.site"), QStringLiteral("qv475_crane_1_site"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstPublisher)
+#include "tst_publisher.moc"
