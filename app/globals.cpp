@@ -8,6 +8,7 @@ QString gFName;
 qint16 gFOut = kDefaultFOut;
 qint16 gFTime = kDefaultFTime;
 bool gReconnect = false;
+bool gSound = true;
 std::array<QString, 4> gReadings;
 QByteArray gRxBuffer;
 qint16 gLinkCountdown = 0;
@@ -22,6 +23,7 @@ void resetGlobals()
     gFOut = kDefaultFOut;
     gFTime = kDefaultFTime;
     gReconnect = false;
+    gSound = true;
     gReadings.fill(QString());
     gRxBuffer.clear();
     gLinkCountdown = 0;

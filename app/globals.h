@@ -24,6 +24,8 @@ extern qint16 gFTime;
 // Reconnect by itself after the meter fell silent (the stored key Reconnect); off unless
 // switched on.
 extern bool gReconnect;
+// Sound the alarm (the stored key Sound); on unless switched off.
+extern bool gSound;
 
 // Reading texts: instantaneous, instantaneous maximum, average, average maximum.
 extern std::array<QString, 4> gReadings;

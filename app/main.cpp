@@ -7,6 +7,7 @@
 #include "display/frm_main.h"
 #include "info/frm_about.h"
 #include "info/frm_browser.h"
+#include "platform/alerts.h"
 #include "platform/browser_view.h"
 #include "platform/clock.h"
 #include "platform/com_ports.h"
@@ -52,8 +53,13 @@ struct RealServices {
     platform::SystemRegistry registry;
     platform::QtLauncher launcher;
     platform::MosquittoClient mqtt;
+    platform::QtSoundPlayer sound;
+    platform::DBusNotifier notifier;
 
-    platform::Services services() { return {&settings, &messageBox, &clock, &port, &timer, &file}; }
+    platform::Services services()
+    {
+        return {&settings, &messageBox, &clock, &port, &timer, &file, &sound, &notifier};
+    }
 };
 
 // Loads the settings, creates the main window and shows it.

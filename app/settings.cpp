@@ -49,6 +49,7 @@ void LoadSettings(const platform::SettingsStore &store)
     gFOut = loadInt(store, QStringLiteral("fOut"), kDefaultFOut);
     gFTime = loadInt(store, QStringLiteral("fTime"), kDefaultFTime);
     gReconnect = store.text(kGroup, QStringLiteral("Reconnect")) == QStringLiteral("1");
+    gSound = store.text(kGroup, QStringLiteral("Sound")) != QStringLiteral("0");
 }
 
 void SaveSettings(platform::SettingsStore &store)
@@ -62,6 +63,8 @@ void SaveSettings(platform::SettingsStore &store)
     if (gReconnect || store.text(kGroup, QStringLiteral("Reconnect")))
         store.setText(kGroup, QStringLiteral("Reconnect"),
                       gReconnect ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!gSound || store.text(kGroup, QStringLiteral("Sound")))
+        store.setText(kGroup, QStringLiteral("Sound"), gSound ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 } // namespace basSubMain

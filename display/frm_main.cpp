@@ -6,6 +6,8 @@
 #include "app/resources.h"
 #include "app/settings.h"
 #include "display/figure_font.h"
+#include "display/frm_trend.h"
+#include "platform/alerts.h"
 #include "link/status_texts.h"
 #include "logging/csv_format.h"
 #include "platform/clock.h"
@@ -106,6 +108,9 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     connect(&m_link, &meterlink::MeterLink::portFailed, this,
             [this](const QString &reason) { m_panels[1]->setToolTip(reason); });
     connect(&m_log, &logging::LogWriter::writeFailed, this, &frmMain::onLogWriteFailed);
+    connect(&m_link, &meterlink::MeterLink::framesDecoded, this, &frmMain::onFramesDecoded);
+    connect(&m_link, &meterlink::MeterLink::lost, this,
+            [this] { notify(QStringLiteral("風速計からのﾃﾞｰﾀが途絶えました。")); });
     Form_Load();
 }
 
@@ -188,6 +193,15 @@ void frmMain::buildMenus()
     addItem(view, QStringLiteral("mnuViewAve"), QStringLiteral("平均風速値表示(&E)"), Qt::Key_F8,
             &frmMain::mnuViewAve_Click)
         ->setCheckable(true);
+
+    separator(view, QStringLiteral("mnuViewBar3"));
+    addItem(view, QStringLiteral("mnuViewTrend"), QStringLiteral("ﾄﾚﾝﾄﾞ表示(&G)"), Qt::Key_F9,
+            &frmMain::mnuViewTrend_Click);
+    addItem(view, QStringLiteral("mnuViewSound"), QStringLiteral("警報音(&A)"), {},
+            &frmMain::mnuViewSound_Click)
+        ->setCheckable(true);
+    addItem(view, QStringLiteral("mnuViewAck"), QStringLiteral("警報確認(&Q)"), Qt::Key_Escape,
+            &frmMain::mnuViewAck_Click);
 
     // View mode and window size each carry one exclusive mark.
     for (const auto &names : {QStringList{"mnuViewMalti", "mnuViewPeak", "mnuViewAve"},
@@ -526,6 +540,55 @@ void frmMain::setMqttStatus(const QString &text)
     m_mqttPanel->setText(text.section(QLatin1Char(','), 0, 0));
 }
 
+void frmMain::onFramesDecoded()
+{
+    const qint64 ms = m_svc.clock->epochMilliseconds();
+    auto level = [](meterlink::AlarmColour c) {
+        return c == meterlink::AlarmColour::Red ? 2 : c == meterlink::AlarmColour::Yellow ? 1 : 0;
+    };
+    const std::array<int, 2> levels = {level(m_alarm[0]), level(m_alarm[2])};
+    m_history.append(ms, gReadings, {qint8(levels[0]), qint8(levels[1])});
+    const auto sound = m_sounder.onLevels(levels, ms);
+    if (sound != meterlink::AlarmSounder::Sound::None && m_svc.sound)
+        m_svc.sound->play(sound == meterlink::AlarmSounder::Sound::Level2 ? 2 : 1);
+    static const char16_t *const names[2] = {u"瞬間風速", u"平均風速"};
+    for (size_t i = 0; i < 2; ++i) {
+        if (levels[i] > m_notifiedLevels[i])
+            notify(QStringLiteral("%1 %2 m/s: 警報ﾚﾍﾞﾙ%3")
+                       .arg(QString::fromUtf16(names[i]), gReadings[i == 0 ? 0 : 2])
+                       .arg(levels[i]));
+        m_notifiedLevels[i] = levels[i];
+    }
+}
+
+void frmMain::notify(const QString &text)
+{
+    if (m_svc.notifier)
+        m_svc.notifier->notify(kTitle, text);
+}
+
+void frmMain::mnuViewTrend_Click()
+{
+    if (!m_trend) {
+        m_trend = new frmTrend(m_history, m_svc.clock, this);
+    }
+    m_trend->show();
+    m_trend->raise();
+    m_trend->activateWindow();
+}
+
+void frmMain::mnuViewSound_Click()
+{
+    gSound = !gSound;
+    m_menu[QStringLiteral("mnuViewSound")]->setChecked(gSound);
+    m_sounder.setEnabled(gSound);
+}
+
+void frmMain::mnuViewAck_Click()
+{
+    m_sounder.acknowledge();
+}
+
 void frmMain::mnuFileExit_Click()
 {
     close();
@@ -599,6 +662,8 @@ void frmMain::ResetDisplay()
     SetStatusText(3, QStringLiteral("COM") + QString::number(gPort));
     m_link.clear();
     m_link.setReconnectEnabled(gReconnect);
+    m_sounder.setEnabled(gSound);
+    m_menu[QStringLiteral("mnuViewSound")]->setChecked(gSound);
     // A log file left open here would take no more rows; close it rather than leak it.
     m_log.stop();
     m_log.resetCount(m_svc.clock->now().time().second());

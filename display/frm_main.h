@@ -2,7 +2,9 @@
 // connect to the meter, show its readings and log them.
 #pragma once
 
+#include "link/alarm_sounder.h"
 #include "link/frame_decoder.h"
+#include "link/reading_history.h"
 #include "link/meter_link.h"
 #include "logging/log_writer.h"
 #include "platform/services.h"
@@ -18,6 +20,7 @@ class QLabel;
 class QToolBar;
 class QStatusBar;
 class QTimer;
+class frmTrend;
 
 // A label's place in twips and its font size in points.
 struct LabelPlace {
@@ -85,6 +88,9 @@ public:
     void mnuViewToolbar_Click();
     void mnuHelpAbout_Click();
     void mnuHelpWeb_Click();
+    void mnuViewTrend_Click();
+    void mnuViewSound_Click();
+    void mnuViewAck_Click();
 
     // File output.
     void mnuFileOpen_Click();
@@ -105,6 +111,8 @@ public:
     qint16 blinkCount() const { return m_link.blinkCount(); }
     const logging::DueRule &dueRule() const { return m_log.dueRule(); }
     meterlink::MeterLink &link() { return m_link; }
+    const meterlink::ReadingHistory &history() const { return m_history; }
+    frmTrend *trendWindow() const { return m_trend; }
 
     // Start options: connect when the window is shown, and start file output at the
     // first frame after connecting.
@@ -142,6 +150,8 @@ private:
     void setCommandsEnabled(bool linkStopped);
     void fileWarning(const QString &text);
     void onLinkState(meterlink::LinkState state);
+    void onFramesDecoded();
+    void notify(const QString &text);
     void onLogWriteFailed(const QString &reason, const QString &path);
     void saveSettingsAndClose(bool askNobody);
     QAction *addItem(class QMenu *menu, const QString &name, const QString &caption,
@@ -166,6 +176,11 @@ private:
 
     meterlink::MeterLink m_link;
     logging::LogWriter m_log;
+    meterlink::ReadingHistory m_history;
+    meterlink::AlarmSounder m_sounder;
+    std::array<int, 2> m_notifiedLevels{};
+    meterlink::LinkState m_lastState = meterlink::LinkState::Stopped;
+    frmTrend *m_trend = nullptr;
     bool m_logAtFirstFrame = false;
     bool m_unloaded = false;
 };

@@ -4,6 +4,8 @@
 
 #include "app/globals.h"
 #include "link/status_texts.h"
+#include "platform/alerts.h"
+#include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/serial_port.h"
 
@@ -93,6 +95,12 @@ void frmMain::StopLink()
 
 void frmMain::onLinkState(meterlink::LinkState state)
 {
+    // The trend breaks its lines where the link went down.
+    if (state != meterlink::LinkState::Live)
+        m_history.appendGap(m_svc.clock->epochMilliseconds());
+    else if (m_lastState == meterlink::LinkState::Reconnecting)
+        notify(QStringLiteral("風速計との通信が回復しました。"));
+    m_lastState = state;
     switch (state) {
     case meterlink::LinkState::Live:
         SetStatusText(2, texts::kLinkLive);
@@ -129,4 +137,8 @@ void frmMain::Timer1_Timer()
         SetStatusText(2, out.panel2);
     if (out.setPanel1)
         SetStatusText(1, out.panel1);
+    // A level-2 alarm not yet acknowledged sounds again every 10 s.
+    if (m_sounder.onTick(m_svc.clock->epochMilliseconds()) != meterlink::AlarmSounder::Sound::None &&
+        m_svc.sound)
+        m_svc.sound->play(2);
 }

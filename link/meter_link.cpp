@@ -85,6 +85,7 @@ void MeterLink::onComm()
     setReceiving(true);
     if (m_state == LinkState::Reconnecting)
         setState(LinkState::Live);
+    emit framesDecoded();
 }
 
 TickOutcome MeterLink::tick(bool logOpen)
@@ -92,6 +93,7 @@ TickOutcome MeterLink::tick(bool logOpen)
     if (m_state == LinkState::Live) {
         const TickOutcome out = watchdogTick(m_countdown, m_blink, logOpen);
         if (out.stopLinkUnlessStopped) {
+            emit lost();
             if (m_reconnect)
                 beginReconnecting();
             else

@@ -63,6 +63,10 @@ public:
 
 signals:
     void stateChanged(meterlink::LinkState state);
+    // Whole frames were decoded (once per batch of the port).
+    void framesDecoded();
+    // The watchdog found the meter silent (the link stops or starts reconnecting next).
+    void lost();
     void receivingChanged(bool receiving);
     // The open port failed (device gone); the reason names the device.
     void portFailed(const QString &reason);

@@ -9,6 +9,8 @@ class Clock;
 class SerialPort;
 class Timer;
 class FileOutput;
+class SoundPlayer;
+class Notifier;
 
 struct Services {
     SettingsStore *settings = nullptr;
@@ -17,6 +19,9 @@ struct Services {
     SerialPort *port = nullptr;
     Timer *timer = nullptr;
     FileOutput *file = nullptr;
+    // Alarm sound and desktop notifications; none when left out.
+    SoundPlayer *sound = nullptr;
+    Notifier *notifier = nullptr;
 };
 
 } // namespace platform

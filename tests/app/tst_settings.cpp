@@ -205,6 +205,35 @@ private slots:
                  std::optional<QString>("1"));
     }
 
+    void soundKey_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<QString>("savedAs"); // empty: the key is not written
+        QTest::newRow("absent") << QByteArray("[Settings]\nPort=2\n") << true << QString();
+        QTest::newRow("0") << QByteArray("[Settings]\nSound=0\n") << false << "0";
+        QTest::newRow("1") << QByteArray("[Settings]\nSound=1\n") << true << "1";
+        QTest::newRow("garbage") << QByteArray("[Settings]\nSound=x\n") << true << "1";
+    }
+    void soundKey()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, on);
+        QFETCH(QString, savedAs);
+        writeIni(ini);
+        {
+            platform::IniSettingsStore store(iniPath());
+            LoadSettings(store);
+            QCOMPARE(gSound, on);
+            SaveSettings(store);
+            QVERIFY(store.sync());
+        }
+        const auto saved = platform::IniSettingsStore(iniPath()).text("Settings", "Sound");
+        QCOMPARE(saved.has_value(), !savedAs.isEmpty());
+        if (saved)
+            QCOMPARE(*saved, savedAs);
+    }
+
     void onlyTheProgramsOwnFileIsRead()
     {
         // Decoys in every place QSettings would fall back to: the user's organisation file,

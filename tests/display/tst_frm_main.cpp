@@ -219,7 +219,15 @@ private slots:
         QCOMPARE(names(w->menuItem("mnuView")->menu()),
                  (QStringList{"mnuViewToolbar", "mnuViewBar0", "mnuViewOptions", "mnuViewBar1",
                               "mnuViewMin", "mnuViewMax", "mnuViewBar2", "mnuViewMalti",
-                              "mnuViewPeak", "mnuViewAve"}));
+                              "mnuViewPeak", "mnuViewAve",
+                              // The trend and the alarm sound come after the original items.
+                              "mnuViewBar3", "mnuViewTrend", "mnuViewSound", "mnuViewAck"}));
+        QCOMPARE(w->menuItem("mnuViewTrend")->text(), QStringLiteral("ﾄﾚﾝﾄﾞ表示(&G)"));
+        QCOMPARE(w->menuItem("mnuViewTrend")->shortcut(), QKeySequence(Qt::Key_F9));
+        QCOMPARE(w->menuItem("mnuViewSound")->text(), QStringLiteral("警報音(&A)"));
+        QVERIFY(w->menuItem("mnuViewSound")->isCheckable());
+        QCOMPARE(w->menuItem("mnuViewAck")->text(), QStringLiteral("警報確認(&Q)"));
+        QCOMPARE(w->menuItem("mnuViewAck")->shortcut(), QKeySequence(Qt::Key_Escape));
         QCOMPARE(names(w->menuItem("mnuHelp")->menu()),
                  (QStringList{"mnuHelpWeb", "mnuHelpBar0", "mnuHelpAbout"}));
     }
@@ -620,6 +628,54 @@ private slots:
         // The figure's box and point size are the layout's.
         QCOMPARE(fig->font().pointSizeF(), large ? (view == "mnuViewMalti" ? 150.0 : 300.0)
                                                  : (view == "mnuViewMalti" ? 48.0 : 120.0));
+    }
+
+    void alarmSoundsAndNotifications()
+    {
+        w->mnuFileCom_Click();
+        auto second = [this](char inst, char ave, int n = 1) {
+            // n seconds with a frame each, ten ticks a second.
+            for (int i = 0; i < n; ++i) {
+                world->port.receive(frame("0123", "0456", "0789", "0012", inst, ave));
+                for (int t = 0; t < 10; ++t) {
+                    world->clock.current = world->clock.current.addMSecs(100);
+                    tick();
+                }
+            }
+        };
+        QList<int> &played = world->sound.played;
+        second('0', '0', 2);
+        QCOMPARE(played, QList<int>{});
+        second('1', '0', 3); // a rise to 1: once
+        QCOMPARE(played, QList<int>{1});
+        second('2', '0', 1); // a rise to 2
+        QCOMPARE(played, (QList<int>{1, 2}));
+        second('2', '0', 10); // and again after 10 s while it stays
+        QCOMPARE(played, (QList<int>{1, 2, 2}));
+        w->menuItem("mnuViewAck")->trigger(); // Esc: silenced
+        second('2', '0', 25);
+        QCOMPARE(played, (QList<int>{1, 2, 2}));
+        second('0', '0', 2); // a fall: nothing
+        QCOMPARE(played, (QList<int>{1, 2, 2}));
+        second('0', '2', 1); // the average rises: sounds again
+        QCOMPARE(played, (QList<int>{1, 2, 2, 2}));
+        second('0', '0', 1);
+        // Switched off: nothing, and the setting is kept.
+        w->menuItem("mnuViewSound")->trigger();
+        QVERIFY(!w->menuItem("mnuViewSound")->isChecked());
+        QVERIFY(!gSound);
+        second('2', '2', 15);
+        QCOMPARE(played, (QList<int>{1, 2, 2, 2}));
+        // The desktop was told of each rise, with the value.
+        const QStringList &shown = world->notifier.shown;
+        QCOMPARE(shown.size(), 5);
+        QCOMPARE(shown[0], QStringLiteral("QV-475簡易ソフト: 瞬間風速 12.3 m/s: 警報ﾚﾍﾞﾙ1"));
+        QCOMPARE(shown[2], QStringLiteral("QV-475簡易ソフト: 平均風速 78.9 m/s: 警報ﾚﾍﾞﾙ2"));
+        // And of a link that fell silent.
+        for (int t = 0; t < 25; ++t)
+            tick();
+        QCOMPARE(shown.size(), 6);
+        QVERIFY(shown.last().contains(QStringLiteral("途絶えました")));
     }
 
     void menuMarksAreExclusive()

@@ -2,6 +2,7 @@
 // holds as the meter, and the real 100 ms timer.
 #include "app/globals.h"
 #include "display/frm_main.h"
+#include "display/frm_trend.h"
 #include "fakes.h"
 #include "link/status_texts.h"
 #include "platform/com_ports.h"
@@ -10,10 +11,15 @@
 #include "pty_meter.h"
 
 #include <QAction>
+#include <QAreaSeries>
+#include <QLineSeries>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QChart>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -409,6 +415,75 @@ private slots:
         QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
         // No further attempts.
         QCOMPARE(meterReads(1, 4000, meter), QByteArray());
+    }
+
+    void trendFollowsTheMeter()
+    {
+        remakeWithRealClock();
+        const qint64 t0 = QDateTime::currentMSecsSinceEpoch();
+        auto send = [this](int ms, int value, int inst, int ave) {
+            QElapsedTimer t;
+            t.start();
+            while (t.elapsed() < ms) {
+                meter.write(meter::makeFrame({value, value, value, value, inst, ave}));
+                QTest::qWait(200);
+            }
+        };
+        w->mnuFileCom_Click();
+        QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
+        send(1500, 100, 1, 0); // 10.0 m/s, level 1
+        send(1000, 200, 2, 0); // a gust: 20.0 m/s, level 2
+        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkStopped, 4000); // silent
+        w->mnuFileCom_Click();
+        QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
+        send(1500, 300, 0, 0);
+        const qint64 t1 = QDateTime::currentMSecsSinceEpoch();
+
+        w->mnuViewTrend_Click();
+        frmTrend *trend = w->trendWindow();
+        QVERIFY(trend && trend->isVisible() && !trend->isModal());
+        QCOMPARE(trend->rangeMinutes(), 10);
+        trend->refresh();
+        // The link's gap cuts each line in two.
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(trend->segments(i).size(), 2);
+        const QList<QPointF> before = trend->segments(0)[0]->points();
+        const QList<QPointF> after = trend->segments(0)[1]->points();
+        QVERIFY(before.size() >= 2 && after.size() >= 1);
+        for (const QPointF &p : before) {
+            QVERIFY(p.y() == 10.0 || p.y() == 20.0);
+            QVERIFY(p.x() >= t0 - 1000 && p.x() <= t1 + 1000);
+        }
+        QCOMPARE(before.last().y(), 20.0);
+        for (const QPointF &p : after)
+            QCOMPARE(p.y(), 30.0);
+        QVERIFY(after.first().x() > before.last().x() + 1000); // the silence lies between
+        // The alarm bands cover the frames that carried them.
+        auto covers = [](QAreaSeries *band, qint64 at) {
+            const QList<QPointF> u = band->upperSeries()->points();
+            for (qsizetype k = 0; k + 1 < u.size(); ++k)
+                if (u[k].y() > 0 && u[k + 1].y() > 0 && u[k].x() <= at && at <= u[k + 1].x())
+                    return true;
+            return false;
+        };
+        QVERIFY(covers(trend->band(1), qint64(before.first().x())));
+        QVERIFY(!covers(trend->band(1), qint64(after.first().x())));
+        QVERIFY(covers(trend->band(2), qint64(before.last().x())));
+        QVERIFY(!covers(trend->band(2), qint64(before.first().x())));
+        // The legend names the readings as the window does, once each.
+        QTest::qWait(100);
+        QStringList names;
+        for (QLegendMarker *m : trend->chart()->legend()->markers())
+            if (m->isVisible())
+                names << m->label();
+        QVERIFY2(names.contains(QStringLiteral("瞬間風速")) && names.contains(QStringLiteral("平均最大風速")), qPrintable(names.join("|") + QString::number(trend->chart()->legend()->markers().size())));
+        QCOMPARE(names.count(QStringLiteral("瞬間風速")), 1);
+        // An hour shows the same.
+        trend->setRangeMinutes(60);
+        QCOMPARE(trend->segments(0).size(), 2);
+        // The main window goes on while the trend is open.
+        send(500, 400, 0, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(w->lblPeak(0)->text(), QStringLiteral("40.0"), 1000);
     }
 
     void unpluggedMeterStopsQuietly()

@@ -1,6 +1,7 @@
 // Stand-ins for the outside world that record what was asked and answer what the test chose.
 #pragma once
 
+#include "platform/alerts.h"
 #include "platform/clock.h"
 #include "platform/file_output.h"
 #include "platform/message_box.h"
@@ -153,6 +154,21 @@ private:
     QByteArray m_in;
 };
 
+// Records the alarm sounds played: 1 or 2 each.
+class SoundPlayer : public platform::SoundPlayer
+{
+public:
+    void play(int level) override { played << level; }
+    QList<int> played;
+};
+
+class Notifier : public platform::Notifier
+{
+public:
+    void notify(const QString &title, const QString &text) override { shown << title + ": " + text; }
+    QStringList shown;
+};
+
 // Everything fake but the file output, which the test picks (a real one by default).
 struct World {
     MessageBox messageBox;
@@ -162,8 +178,13 @@ struct World {
     SerialPort port;
     platform::LocalFileOutput localFile;
     platform::FileOutput *file = &localFile;
+    SoundPlayer sound;
+    Notifier notifier;
 
-    platform::Services services() { return {&settings, &messageBox, &clock, &port, &timer, file}; }
+    platform::Services services()
+    {
+        return {&settings, &messageBox, &clock, &port, &timer, file, &sound, &notifier};
+    }
 };
 
 } // namespace fakes

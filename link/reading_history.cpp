@@ -1,0 +1,81 @@
+#include "link/reading_history.h"
+
+#include <QString>
+#include <algorithm>
+#include <cmath>
+
+namespace meterlink {
+
+ReadingHistory::ReadingHistory(qint64 maxAgeMs, qsizetype capacity)
+    : m_ring(size_t(qMax<qsizetype>(1, capacity))), m_maxAgeMs(maxAgeMs)
+{}
+
+void ReadingHistory::append(qint64 ms, const std::array<QString, 4> &readings,
+                            std::array<qint8, 2> alarms)
+{
+    Sample s;
+    s.ms = ms;
+    for (size_t i = 0; i < 4; ++i) {
+        bool ok = false;
+        const double v = readings[i].toDouble(&ok);
+        s.tenths[i] = ok ? qint16(qBound(-32768.0, std::round(v * 10), 32767.0)) : 0;
+    }
+    s.alarms = alarms;
+    push(s);
+}
+
+void ReadingHistory::appendGap(qint64 ms)
+{
+    // One gap marks the break; more in a row say nothing new.
+    if (m_size > 0 && at(m_size - 1).gap)
+        return;
+    Sample s;
+    s.ms = ms;
+    s.gap = true;
+    push(s);
+}
+
+void ReadingHistory::push(const Sample &s)
+{
+    const qsizetype cap = capacity();
+    if (m_size == cap) { // full: the oldest makes room
+        m_head = (m_head + 1) % cap;
+        --m_size;
+    }
+    m_ring[size_t((m_head + m_size) % cap)] = s;
+    ++m_size;
+    // Too old behind the newest: dropped from the old end (amortised O(1)).
+    while (m_size > 1 && at(0).ms < s.ms - m_maxAgeMs) {
+        m_head = (m_head + 1) % cap;
+        --m_size;
+    }
+}
+
+const Sample &ReadingHistory::at(qsizetype i) const
+{
+    return m_ring[size_t((m_head + i) % capacity())];
+}
+
+qint64 ReadingHistory::newestMs() const
+{
+    return m_size ? at(m_size - 1).ms : 0;
+}
+
+QList<Sample> ReadingHistory::range(qint64 fromMs, qint64 toMs) const
+{
+    // Times rise along the ring: find the first one in range by bisection.
+    qsizetype lo = 0, hi = m_size;
+    while (lo < hi) {
+        const qsizetype mid = (lo + hi) / 2;
+        if (at(mid).ms < fromMs)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    QList<Sample> out;
+    for (qsizetype i = lo; i < m_size && at(i).ms <= toMs; ++i)
+        out.append(at(i));
+    return out;
+}
+
+} // namespace meterlink
