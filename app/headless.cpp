@@ -108,16 +108,8 @@ void Logger::tick()
 
 void Logger::end()
 {
-    if (m_ended)
-        return;
-    m_ended = true;
-    m_svc.timer->setEnabled(false);
-    m_log.stop();
-    if (m_publisher)
-        m_publisher->stop();
-    m_link.closePort();
-    line(QStringLiteral("ended"));
-    emit finished(kEndedBySignal);
+    if (!m_ended)
+        fail(kEndedBySignal, QStringLiteral("ended"));
 }
 
 void Logger::fail(ExitCode code, const QString &text)

@@ -69,6 +69,7 @@ private:
     void setAlarmColour(int figure, meterlink::AlarmColour colour) override;
     void tick();
     void line(const QString &text);
+    // Says why, ends the work (file closed, "offline", port closed) and finishes with code.
     void fail(ExitCode code, const QString &text);
 
     Services m_svc;

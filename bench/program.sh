@@ -4,7 +4,8 @@
 # with output every second, measured over the given seconds (default 60) from the
 # process's own accounting.
 # With a git revision as second argument, that revision is built too and measured in the
-# same run, first, so that the two CPU figures can be compared.
+# same run, first, so that the two CPU figures can be compared. TREND=1 measures with the
+# trend window open (F9) as well.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -45,6 +46,15 @@ measure() { # build folder, label
     awk -v c=$((c1 - c0)) -v hz="$hz" -v s="$seconds" -v l="$label" \
       'BEGIN {printf "[%s] CPU live at 10 frames/s, output every second: %.2f %% of one core over %d s\n", l, 100 * c / hz / s, s}'
     echo "[$label] rows written meanwhile: $(qv_rows)"
+    if [ "${TREND:-0}" = 1 ]; then
+      qv_key F9
+      sleep 3
+      c0=$(qv_cpu_ticks)
+      sleep "$seconds"
+      c1=$(qv_cpu_ticks)
+      awk -v c=$((c1 - c0)) -v hz="$hz" -v s="$seconds" -v l="$label" \
+        'BEGIN {printf "[%s] the same with the trend window open: %.2f %% of one core over %d s\n", l, 100 * c / hz / s, s}'
+    fi
   )
 }
 

@@ -53,3 +53,16 @@ eval "$(xdotool getwindowgeometry --shell "$d")"
 xdotool mousemove $((X + 352)) $((Y + 51)) click 1; sleep 0.8
 shot 'ﾊﾞｰｼﾞｮﾝ情報' version-history
 xdotool key Escape
+
+# The trend window after a few minutes of gusty wind with both alarm levels.
+qv_cleanup
+qv_pids=()
+qv_home=$(mktemp -d -t qv475-session.XXXXXX)
+qv_session_start 10 1 --wind 11 --alarm1 12 --alarm2 15 --seed 11
+qv_app_start >/dev/null
+sleep 1
+qv_key F5
+sleep "${TREND_SECONDS:-150}"
+qv_key F9
+sleep 2.5
+shot 'ﾄﾚﾝﾄﾞ表示' trend

@@ -168,70 +168,50 @@ private slots:
         QVERIFY(QDir().rmdir(iniPath()));
     }
 
-    void reconnectKey_data()
+    // The keys beyond the five: written only when switched from their default or
+    // already in the file, so that files of before keep their five keys.
+    void optionalKeys_data()
     {
         QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("key");
         QTest::addColumn<bool>("on");
         QTest::addColumn<QString>("savedAs"); // empty: the key is not written
-        QTest::newRow("absent") << QByteArray("[Settings]\nPort=2\n") << false << QString();
-        QTest::newRow("1") << QByteArray("[Settings]\nReconnect=1\n") << true << "1";
-        QTest::newRow("0") << QByteArray("[Settings]\nReconnect=0\n") << false << "0";
-        QTest::newRow("yes") << QByteArray("[Settings]\nReconnect=yes\n") << false << "0";
-        QTest::newRow("empty") << QByteArray("[Settings]\nReconnect=\n") << false << "0";
+        QTest::newRow("Reconnect absent") << QByteArray("[Settings]\nPort=2\n") << "Reconnect" << false << QString();
+        QTest::newRow("Reconnect 1") << QByteArray("[Settings]\nReconnect=1\n") << "Reconnect" << true << "1";
+        QTest::newRow("Reconnect 0") << QByteArray("[Settings]\nReconnect=0\n") << "Reconnect" << false << "0";
+        QTest::newRow("Reconnect yes") << QByteArray("[Settings]\nReconnect=yes\n") << "Reconnect" << false << "0";
+        QTest::newRow("Reconnect empty") << QByteArray("[Settings]\nReconnect=\n") << "Reconnect" << false << "0";
+        QTest::newRow("Sound absent") << QByteArray("[Settings]\nPort=2\n") << "Sound" << true << QString();
+        QTest::newRow("Sound 0") << QByteArray("[Settings]\nSound=0\n") << "Sound" << false << "0";
+        QTest::newRow("Sound 1") << QByteArray("[Settings]\nSound=1\n") << "Sound" << true << "1";
+        QTest::newRow("Sound garbage") << QByteArray("[Settings]\nSound=x\n") << "Sound" << true << "1";
     }
-    void reconnectKey()
+    void optionalKeys()
     {
         QFETCH(QByteArray, ini);
+        QFETCH(QString, key);
         QFETCH(bool, on);
         QFETCH(QString, savedAs);
+        bool &value = key == "Sound" ? gSound : gReconnect;
         writeIni(ini);
         {
             platform::IniSettingsStore store(iniPath());
             LoadSettings(store);
-            QCOMPARE(gReconnect, on);
+            QCOMPARE(value, on);
             SaveSettings(store);
             QVERIFY(store.sync());
         }
         platform::IniSettingsStore again(iniPath());
-        const auto saved = again.text("Settings", "Reconnect");
+        const auto saved = again.text("Settings", key);
         QCOMPARE(saved.has_value(), !savedAs.isEmpty());
         if (saved)
             QCOMPARE(*saved, savedAs);
-        // Switched on, it is written even where it was absent.
-        gReconnect = true;
+        // Switched from its default, it is written even where it was absent.
+        value = key != "Sound";
         SaveSettings(again);
         QVERIFY(again.sync());
-        QCOMPARE(platform::IniSettingsStore(iniPath()).text("Settings", "Reconnect"),
-                 std::optional<QString>("1"));
-    }
-
-    void soundKey_data()
-    {
-        QTest::addColumn<QByteArray>("ini");
-        QTest::addColumn<bool>("on");
-        QTest::addColumn<QString>("savedAs"); // empty: the key is not written
-        QTest::newRow("absent") << QByteArray("[Settings]\nPort=2\n") << true << QString();
-        QTest::newRow("0") << QByteArray("[Settings]\nSound=0\n") << false << "0";
-        QTest::newRow("1") << QByteArray("[Settings]\nSound=1\n") << true << "1";
-        QTest::newRow("garbage") << QByteArray("[Settings]\nSound=x\n") << true << "1";
-    }
-    void soundKey()
-    {
-        QFETCH(QByteArray, ini);
-        QFETCH(bool, on);
-        QFETCH(QString, savedAs);
-        writeIni(ini);
-        {
-            platform::IniSettingsStore store(iniPath());
-            LoadSettings(store);
-            QCOMPARE(gSound, on);
-            SaveSettings(store);
-            QVERIFY(store.sync());
-        }
-        const auto saved = platform::IniSettingsStore(iniPath()).text("Settings", "Sound");
-        QCOMPARE(saved.has_value(), !savedAs.isEmpty());
-        if (saved)
-            QCOMPARE(*saved, savedAs);
+        QCOMPARE(platform::IniSettingsStore(iniPath()).text("Settings", key),
+                 std::optional<QString>(key == "Sound" ? "0" : "1"));
     }
 
     void onlyTheProgramsOwnFileIsRead()

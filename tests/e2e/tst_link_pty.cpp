@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "display/frm_main.h"
 #include "display/frm_trend.h"
+#include "csv_rows.h"
 #include "fakes.h"
 #include "link/status_texts.h"
 #include "platform/com_ports.h"
@@ -66,28 +67,6 @@ class TstLinkPty : public QObject
         while (t.elapsed() < ms) {
             m.write(meter::makeFrame({value, value, value, value, 0, 0}));
             QTest::qWait(200);
-        }
-    }
-    // Rows of the log (without the header), in CP932 decoded as Latin-1: all ASCII here.
-    static QStringList logRows(const QString &path)
-    {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        QStringList rows = QString::fromLatin1(f.readAll()).split(QStringLiteral("\r\n"));
-        rows.removeFirst();
-        if (!rows.isEmpty() && rows.last().isEmpty())
-            rows.removeLast();
-        return rows;
-    }
-    // Every row one second after the one before it.
-    static void checkOneRowPerSecond(const QStringList &rows)
-    {
-        for (qsizetype i = 1; i < rows.size(); ++i) {
-            const QTime a = QTime::fromString(rows[i - 1].section(',', 1, 1), "H:mm:ss");
-            const QTime b = QTime::fromString(rows[i].section(',', 1, 1), "H:mm:ss");
-            QVERIFY2(a.secsTo(b) == 1 || a.secsTo(b) == -86399,
-                     qPrintable(rows[i - 1] + " / " + rows[i]));
         }
     }
     // A window whose clock is the real one, for rows at real seconds.
@@ -322,21 +301,14 @@ private slots:
         QVERIFY(w->figuresLive());
         w->mnuFileClose_Click();
 
-        const QStringList rows = logRows(w->logFileName());
+        const QStringList rows = csvrows::rows(w->logFileName());
         QVERIFY(rows.size() >= 12);
-        checkOneRowPerSecond(rows);
+        csvrows::checkOneRowPerSecond(rows);
         // Values, then a block of gap rows (from the watchdog's stop to the first new
         // frame), then the new values; nothing stale written as measured.
-        QStringList kinds;
-        for (const QString &r : rows) {
-            const QString v = r.section(',', 2, 2);
-            const QString k = v.isEmpty() ? "gap" : v;
-            if (kinds.isEmpty() || kinds.last() != k)
-                kinds << k;
-            if (v.isEmpty())
-                QCOMPARE(r.count(','), 5);
-        }
-        QCOMPARE(kinds, (QStringList{"12.3", "gap", "45.6"}));
+        QCOMPARE(csvrows::runs(rows), (QStringList{"12.3", "gap", "45.6"}));
+        for (const QString &r : rows)
+            QCOMPARE(r.count(','), 5);
         const int gaps = int(std::count_if(rows.begin(), rows.end(), [](const QString &r) {
             return r.section(',', 2, 2).isEmpty();
         }));
@@ -371,8 +343,8 @@ private slots:
         QVERIFY(w->figuresLive());
         QCOMPARE(w->logFileName(), file);
         w->mnuFileClose_Click();
-        const QStringList rows = logRows(file);
-        checkOneRowPerSecond(rows);
+        const QStringList rows = csvrows::rows(file);
+        csvrows::checkOneRowPerSecond(rows);
         QVERIFY(rows.last().contains(",22.2,"));
     }
 

@@ -1,6 +1,7 @@
 // The logger without windows (qv475 --headless) against Debian's real mosquitto broker on
 // a free loopback port, with the test playing the meter on a pseudo-terminal and a
 // mosquitto_sub client listening to everything the broker passes on.
+#include "csv_rows.h"
 #include "pty_meter.h"
 
 #include <QDir>
@@ -138,25 +139,7 @@ class TstMqtt : public QObject
     QStringList csvRows() const
     {
         const QStringList files = QDir(logDir()).entryList({"*.csv"}, QDir::Files);
-        if (files.size() != 1)
-            return {};
-        QFile f(logDir() + "/" + files.first());
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        QStringList rows = QString::fromLatin1(f.readAll()).split("\r\n");
-        rows.removeFirst();
-        if (!rows.isEmpty() && rows.last().isEmpty())
-            rows.removeLast();
-        return rows;
-    }
-    static void checkOneRowPerSecond(const QStringList &rows)
-    {
-        for (qsizetype i = 1; i < rows.size(); ++i) {
-            const QTime a = QTime::fromString(rows[i - 1].section(',', 1, 1), "H:mm:ss");
-            const QTime b = QTime::fromString(rows[i].section(',', 1, 1), "H:mm:ss");
-            QVERIFY2(a.secsTo(b) == 1 || a.secsTo(b) == -86399,
-                     qPrintable(rows[i - 1] + " / " + rows[i]));
-        }
+        return files.size() == 1 ? csvrows::rows(logDir() + "/" + files.first()) : QStringList();
     }
 
 private slots:
@@ -304,7 +287,7 @@ private slots:
         QVERIFY2(!on("site/crane1/state").isEmpty(), appErr.constData());
         const QStringList rows = csvRows();
         QVERIFY(rows.size() >= 12);
-        checkOneRowPerSecond(rows);
+        csvrows::checkOneRowPerSecond(rows);
         for (const QString &r : rows)
             QVERIFY2(!r.section(',', 2, 2).isEmpty(), qPrintable(r)); // never a gap row
         // Nothing blocked: the watchdog never found the meter silent.
@@ -338,14 +321,8 @@ private slots:
         QVERIFY2(appErr.contains("link lost"), appErr.constData());
         QVERIFY2(appErr.contains("reconnected"), appErr.constData());
         const QStringList rows = csvRows();
-        checkOneRowPerSecond(rows);
-        QStringList kinds;
-        for (const QString &r : rows) {
-            const QString k = r.section(',', 2, 2).isEmpty() ? "gap" : "value";
-            if (kinds.isEmpty() || kinds.last() != k)
-                kinds << k;
-        }
-        QCOMPARE(kinds, (QStringList{"value", "gap", "value"}));
+        csvrows::checkOneRowPerSecond(rows);
+        QCOMPARE(csvrows::runs(rows, false), (QStringList{"value", "gap", "value"}));
         // Each line carries its time.
         for (const QByteArray &l : appErr.split('\n'))
             if (!l.isEmpty())
