@@ -132,8 +132,11 @@ void frmTrend::refresh()
     const QList<Bucket> data = buckets(m_history.range(from, to), minutes == 10 ? 1000 : 3000);
 
     m_chart->removeAllSeries();
-    for (QAbstractAxis *axis : m_chart->axes())
+    // removeAxis() leaves the axis to its caller.
+    for (QAbstractAxis *axis : m_chart->axes()) {
         m_chart->removeAxis(axis);
+        delete axis;
+    }
     m_segments = QList<QList<QLineSeries *>>(4);
     m_band1 = m_band2 = nullptr;
 
@@ -141,7 +144,9 @@ void frmTrend::refresh()
     for (const Bucket &b : data)
         for (double v : b.value)
             top = std::max(top, v);
-    top = std::ceil(top * 1.1);
+    // Round figures on the axis: 5 m/s steps, 10 m/s above 50 m/s.
+    const int step = top * 1.1 > 50 ? 10 : 5;
+    top = std::ceil(top * 1.1 / step) * step;
 
     auto *x = new QDateTimeAxis;
     x->setFormat(QStringLiteral("H:mm"));
@@ -151,6 +156,7 @@ void frmTrend::refresh()
     y->setRange(0, top);
     y->setTitleText(QStringLiteral("m/s"));
     y->setLabelFormat(QStringLiteral("%.0f"));
+    y->setTickCount(int(top) / step + 1);
     m_chart->addAxis(x, Qt::AlignBottom);
     m_chart->addAxis(y, Qt::AlignLeft);
 
