@@ -124,21 +124,59 @@ void frmTrend::hideEvent(QHideEvent *event)
     m_timer->stop();
 }
 
+QLineSeries *frmTrend::newSegment(int reading)
+{
+    auto *line = new QLineSeries;
+    line->setName(QString::fromUtf16(kCaptions[reading]));
+    line->setPen(QPen(kLineColours[reading], reading % 2 ? 1.2 : 2.0));
+    m_chart->addSeries(line);
+    line->attachAxis(m_x);
+    line->attachAxis(m_y);
+    // One legend entry per reading, however many pieces the gaps cut it into.
+    if (!m_segments[reading].isEmpty())
+        for (QLegendMarker *m : m_chart->legend()->markers(line))
+            m->setVisible(false);
+    m_segments[reading].append(line);
+    return line;
+}
+
 void frmTrend::refresh()
 {
     const int minutes = rangeMinutes();
+    const qint64 bucketMs = minutes == 10 ? 1000 : 3000;
+    // A new point comes once a bucket: redrawing more often would show nothing new.
+    m_timer->setInterval(int(bucketMs));
     const qint64 to = m_clock->now().toMSecsSinceEpoch();
     const qint64 from = to - qint64(minutes) * 60000;
-    const QList<Bucket> data = buckets(m_history.range(from, to), minutes == 10 ? 1000 : 3000);
+    const QList<Bucket> data = buckets(m_history.range(from, to), bucketMs);
 
-    m_chart->removeAllSeries();
-    // removeAxis() leaves the axis to its caller.
-    for (QAbstractAxis *axis : m_chart->axes()) {
-        m_chart->removeAxis(axis);
-        delete axis;
+    // The axes, the bands and the lines are made once; each refresh replaces their
+    // points, which is what keeps a redraw a second cheap.
+    if (!m_x) {
+        m_x = new QDateTimeAxis;
+        m_x->setFormat(QStringLiteral("H:mm"));
+        m_y = new QValueAxis;
+        m_y->setTitleText(QStringLiteral("m/s"));
+        m_y->setLabelFormat(QStringLiteral("%.0f"));
+        m_chart->addAxis(m_x, Qt::AlignBottom);
+        m_chart->addAxis(m_y, Qt::AlignLeft);
+        for (int level : {1, 2}) {
+            auto *band = new QAreaSeries(new QLineSeries);
+            band->upperSeries()->setParent(band);
+            band->setName(level == 1 ? QStringLiteral("警報1") : QStringLiteral("警報2"));
+            band->setBrush(level == 1 ? QColor(255, 255, 0, 110) : QColor(255, 0, 0, 90));
+            band->setPen(Qt::NoPen);
+            m_chart->addSeries(band);
+            band->attachAxis(m_x);
+            band->attachAxis(m_y);
+            (level == 1 ? m_band1 : m_band2) = band;
+        }
+        m_segments = QList<QList<QLineSeries *>>(4);
+        for (int i = 0; i < 4; ++i)
+            newSegment(i);
     }
-    m_segments = QList<QList<QLineSeries *>>(4);
-    m_band1 = m_band2 = nullptr;
+    m_x->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
+    m_x->setTickCount(minutes == 10 ? 11 : 7);
 
     double top = 10;
     for (const Bucket &b : data)
@@ -147,77 +185,44 @@ void frmTrend::refresh()
     // Round figures on the axis: 5 m/s steps, 10 m/s above 50 m/s.
     const int step = top * 1.1 > 50 ? 10 : 5;
     top = std::ceil(top * 1.1 / step) * step;
+    m_y->setRange(0, top);
+    m_y->setTickCount(int(top) / step + 1);
 
-    auto *x = new QDateTimeAxis;
-    x->setFormat(QStringLiteral("H:mm"));
-    x->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
-    x->setTickCount(minutes == 10 ? 11 : 7);
-    auto *y = new QValueAxis;
-    y->setRange(0, top);
-    y->setTitleText(QStringLiteral("m/s"));
-    y->setLabelFormat(QStringLiteral("%.0f"));
-    y->setTickCount(int(top) / step + 1);
-    m_chart->addAxis(x, Qt::AlignBottom);
-    m_chart->addAxis(y, Qt::AlignLeft);
-
-    // Bands first, so the lines lie over them: the area under a line that steps up to the
-    // top where the level is reached and back to 0 where it ends.
-    const qint64 half = (minutes == 10 ? 1000 : 3000) / 2;
+    // A band is the area under a line that steps up to the top where its level is
+    // reached and back to 0 where it ends.
+    const qint64 half = bucketMs / 2;
     for (int level : {1, 2}) {
-        auto *upper = new QLineSeries;
+        QList<QPointF> upper;
         bool in = false;
         for (const Bucket &b : data) {
             const bool now = b.alarm == level;
-            if (now && !in) {
-                upper->append(b.ms - half, 0);
-                upper->append(b.ms - half, top);
-            } else if (!now && in) {
-                upper->append(b.ms - half, top);
-                upper->append(b.ms - half, 0);
+            if (now != in) {
+                upper << QPointF(b.ms - half, now ? 0 : top) << QPointF(b.ms - half, now ? top : 0);
+                in = now;
             }
-            in = now;
         }
-        if (in && !data.isEmpty()) {
-            upper->append(data.last().ms + half, top);
-            upper->append(data.last().ms + half, 0);
-        }
-        auto *band = new QAreaSeries(upper);
-        upper->setParent(band);
-        band->setName(level == 1 ? QStringLiteral("警報1") : QStringLiteral("警報2"));
-        const QColor c = level == 1 ? QColor(255, 255, 0, 110) : QColor(255, 0, 0, 90);
-        band->setBrush(c);
-        band->setPen(Qt::NoPen);
-        m_chart->addSeries(band);
-        band->attachAxis(x);
-        band->attachAxis(y);
-        (level == 1 ? m_band1 : m_band2) = band;
+        if (in && !data.isEmpty())
+            upper << QPointF(data.last().ms + half, top) << QPointF(data.last().ms + half, 0);
+        (level == 1 ? m_band1 : m_band2)->upperSeries()->replace(upper);
     }
 
     for (int i = 0; i < 4; ++i) {
-        QLineSeries *line = nullptr;
+        QList<QList<QPointF>> pieces;
         for (const Bucket &b : data) {
-            if (!line || b.breakBefore) {
-                line = new QLineSeries;
-                line->setName(QString::fromUtf16(kCaptions[i]));
-                line->setPen(QPen(kLineColours[i], i % 2 ? 1.2 : 2.0));
-                m_segments[i].append(line);
-            }
-            line->append(b.ms, b.value[size_t(i)]);
+            if (pieces.isEmpty() || b.breakBefore)
+                pieces.append(QList<QPointF>());
+            pieces.last().append(QPointF(b.ms, b.value[size_t(i)]));
         }
-        if (m_segments[i].isEmpty()) { // an empty series keeps the legend entry
-            line = new QLineSeries;
-            line->setName(QString::fromUtf16(kCaptions[i]));
-            line->setPen(QPen(kLineColours[i], i % 2 ? 1.2 : 2.0));
-            m_segments[i].append(line);
+        if (pieces.isEmpty())
+            pieces.append(QList<QPointF>()); // an empty line keeps its legend entry
+        while (m_segments[i].size() < pieces.size())
+            newSegment(i);
+        while (m_segments[i].size() > pieces.size()) {
+            QLineSeries *extra = m_segments[i].takeLast();
+            m_chart->removeSeries(extra);
+            delete extra;
         }
-        for (QLineSeries *s : m_segments[i]) {
-            m_chart->addSeries(s);
-            s->attachAxis(x);
-            s->attachAxis(y);
-        }
-        // One legend entry per reading, however many pieces the gaps cut it into.
-        for (qsizetype k = 1; k < m_segments[i].size(); ++k)
-            for (QLegendMarker *m : m_chart->legend()->markers(m_segments[i][k]))
-                m->setVisible(false);
+        for (qsizetype k = 0; k < pieces.size(); ++k)
+            m_segments[i][k]->replace(pieces[k]);
     }
 }

@@ -41,6 +41,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    QLineSeries *newSegment(int reading);
+
     const meterlink::ReadingHistory &m_history;
     platform::Clock *m_clock;
     QComboBox *m_range = nullptr;
@@ -50,4 +52,6 @@ private:
     QList<QList<QLineSeries *>> m_segments;
     QAreaSeries *m_band1 = nullptr;
     QAreaSeries *m_band2 = nullptr;
+    class QDateTimeAxis *m_x = nullptr;
+    class QValueAxis *m_y = nullptr;
 };

@@ -54,15 +54,21 @@ void MosquittoClient::start(const Options &options)
     if (!options.willTopic.isEmpty())
         mosquitto_will_set(m_mosq, options.willTopic.toUtf8().constData(),
                            int(options.willPayload.size()), options.willPayload.constData(), 1, true);
-    // The network thread connects, and reconnects on its own after any failure.
-    const int rc = mosquitto_connect_async(m_mosq, options.host.toUtf8().constData(), options.port, 30);
-    if (rc != MOSQ_ERR_SUCCESS)
-        emit connectFailed(QStringLiteral("%1:%2: %3")
-                               .arg(options.host)
-                               .arg(options.port)
-                               .arg(QString::fromUtf8(rc == MOSQ_ERR_ERRNO ? strerror(errno)
-                                                                          : mosquitto_strerror(rc))));
-    m_running = mosquitto_loop_start(m_mosq) == MOSQ_ERR_SUCCESS;
+    // The helper connects (resolving the name may take long), then starts the network
+    // thread, which reconnects on its own after any failure: 1, 2, 4 ... s, at most 60 s.
+    const QByteArray host = options.host.toUtf8();
+    const int port = options.port;
+    m_starter = std::thread([this, host, port] {
+        const int rc = mosquitto_connect_async(m_mosq, host.constData(), port, 30);
+        if (rc != MOSQ_ERR_SUCCESS) {
+            const QString reason = QStringLiteral("%1:%2: %3").arg(QString::fromUtf8(host)).arg(port).arg(
+                QString::fromUtf8(rc == MOSQ_ERR_ERRNO ? strerror(errno) : mosquitto_strerror(rc)));
+            QMetaObject::invokeMethod(
+                this, [this, reason] { emit connectFailed(reason); }, Qt::QueuedConnection);
+        }
+        if (!m_stopping && mosquitto_loop_start(m_mosq) == MOSQ_ERR_SUCCESS)
+            m_loopStarted = true;
+    });
 }
 
 void MosquittoClient::publish(const QString &topic, const QByteArray &payload, bool retain)
@@ -75,12 +81,16 @@ void MosquittoClient::publish(const QString &topic, const QByteArray &payload, b
 
 void MosquittoClient::stop()
 {
-    if (!m_mosq || !m_running)
+    m_stopping = true;
+    if (m_starter.joinable())
+        m_starter.join();
+    if (!m_loopStarted)
         return;
-    mosquitto_disconnect(m_mosq);
-    // With the disconnect queued after every message, the thread ends once it is sent.
-    mosquitto_loop_stop(m_mosq, false);
-    m_running = false;
+    m_loopStarted = false;
+    // Connected: the disconnect goes out after every message queued before it, then the
+    // thread ends. Not connected: the thread may be waiting to retry; it is cancelled.
+    const bool connected = mosquitto_disconnect(m_mosq) == MOSQ_ERR_SUCCESS;
+    mosquitto_loop_stop(m_mosq, !connected);
     m_connected = false;
 }
 

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <atomic>
+#include <thread>
 
 struct mosquitto;
 
@@ -42,7 +44,9 @@ signals:
     void disconnected(const QString &reason);
 };
 
-// libmosquitto with its own network thread; its callbacks come back as queued signals.
+// libmosquitto with its network thread; the first connect (and so the host name's
+// resolution) runs in a helper thread, so that a slow name server holds up nothing. The
+// callbacks come back as queued signals.
 class MosquittoClient : public MqttClient
 {
     Q_OBJECT
@@ -60,8 +64,10 @@ private:
     static void onDisconnect(struct mosquitto *, void *self, int rc);
 
     struct mosquitto *m_mosq = nullptr;
+    std::thread m_starter;
+    std::atomic<bool> m_loopStarted{false};
+    std::atomic<bool> m_stopping{false};
     bool m_connected = false;
-    bool m_running = false;
 };
 
 } // namespace platform
