@@ -78,6 +78,23 @@ class TstLinkPty : public QObject
         w = std::make_unique<frmMain>(s);
     }
     platform::SystemClock realClock;
+    std::unique_ptr<QTemporaryDir> logs;
+
+    // A window on the real clock, connected, with file output every second running after
+    // the meter's first frames of the given value.
+    void connectAndLog(bool reconnect, int value, int framesMs = 400)
+    {
+        logs = std::make_unique<QTemporaryDir>();
+        gReconnect = reconnect;
+        gFTime = 1;
+        gFName = logs->filePath("wind.csv");
+        remakeWithRealClock();
+        w->mnuFileCom_Click();
+        QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
+        meterSends(framesMs, meter, value);
+        w->mnuFileOpen_Click();
+        QVERIFY(w->logOpen());
+    }
 
 private slots:
     void init()
@@ -265,16 +282,7 @@ private slots:
 
     void reconnectWritesGapRowsAndCarriesOn()
     {
-        QTemporaryDir logs;
-        gReconnect = true;
-        gFTime = 1;
-        gFName = logs.filePath("wind.csv");
-        remakeWithRealClock();
-        w->mnuFileCom_Click();
-        QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
-        meterSends(600, meter, 123);
-        w->mnuFileOpen_Click();
-        QVERIFY(w->logOpen());
+        connectAndLog(true, 123, 600);
         meterSends(2000, meter, 123);
         // Silent for 6 s: the watchdog gives up on the link but not on the log.
         QStringList panel2;
@@ -317,18 +325,11 @@ private slots:
 
     void reconnectFindsANewDeviceAtTheSamePath()
     {
-        QTemporaryDir logs;
-        const QString path = logs.filePath("by-id-meter");
+        QTemporaryDir links;
+        const QString path = links.filePath("by-id-meter");
         QVERIFY(QFile::link(QString::fromStdString(meter.devicePath()), path));
         mapPort(1, path.toStdString());
-        gReconnect = true;
-        gFTime = 1;
-        gFName = logs.filePath("wind.csv");
-        remakeWithRealClock();
-        w->mnuFileCom_Click();
-        QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
-        meterSends(400, meter, 111);
-        w->mnuFileOpen_Click();
+        connectAndLog(true, 111);
         meterSends(1200, meter, 111);
         const QString file = w->logFileName();
         // The adapter re-enumerates: the old device goes away, a new one takes the path.
@@ -350,15 +351,7 @@ private slots:
 
     void reconnectOffStopsAsBefore()
     {
-        QTemporaryDir logs;
-        gFTime = 1;
-        gFName = logs.filePath("wind.csv");
-        remakeWithRealClock();
-        w->mnuFileCom_Click();
-        QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
-        meterSends(400, meter);
-        w->mnuFileOpen_Click();
-        QVERIFY(w->logOpen());
+        connectAndLog(false, 123);
         QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkStopped, 4000);
         QVERIFY(!w->logOpen());
         QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
@@ -369,15 +362,7 @@ private slots:
 
     void disconnectWhileReconnectingEndsIt()
     {
-        QTemporaryDir logs;
-        gReconnect = true;
-        gFTime = 1;
-        gFName = logs.filePath("wind.csv");
-        remakeWithRealClock();
-        w->mnuFileCom_Click();
-        QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
-        meterSends(400, meter);
-        w->mnuFileOpen_Click();
+        connectAndLog(true, 123);
         QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkReconnecting, 4000);
         w->mnuFileStop_Click();
         QCOMPARE(meterReads(2, 1000, meter), QByteArray("J\r"));
