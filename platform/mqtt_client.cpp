@@ -42,7 +42,8 @@ void MosquittoClient::start(const Options &options)
     mosquitto_int_option(m_mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     mosquitto_connect_callback_set(m_mosq, &MosquittoClient::onConnect);
     mosquitto_disconnect_callback_set(m_mosq, &MosquittoClient::onDisconnect);
-    // Retries after 1, 2, 4 ... seconds, never more than 60 s apart.
+    // Retries after 1, 4, 9, 16 ... seconds (libmosquitto squares the count), never more
+    // than 60 s apart.
     mosquitto_reconnect_delay_set(m_mosq, 1, 60, true);
     if (!options.user.isEmpty())
         mosquitto_username_pw_set(m_mosq, options.user.toUtf8().constData(),
@@ -55,7 +56,7 @@ void MosquittoClient::start(const Options &options)
         mosquitto_will_set(m_mosq, options.willTopic.toUtf8().constData(),
                            int(options.willPayload.size()), options.willPayload.constData(), 1, true);
     // The helper connects (resolving the name may take long), then starts the network
-    // thread, which reconnects on its own after any failure: 1, 2, 4 ... s, at most 60 s.
+    // thread, which reconnects on its own after any failure, at most 60 s apart.
     const QByteArray host = options.host.toUtf8();
     const int port = options.port;
     m_starter = std::thread([this, host, port] {
