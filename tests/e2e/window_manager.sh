@@ -25,10 +25,12 @@ for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 pids+=($!)
 # openbox owns the screen once it has set _NET_SUPPORTING_WM_CHECK on the root window.
-for _ in $(seq 50); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+wm=0
+for _ in $(seq 300); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && { wm=1; break; }
   sleep 0.1
 done
+[ "$wm" = 1 ] || { echo "FAIL: openbox did not take the screen"; exit 1; }
 
 mkdir -p "$home/QV475_XP"
 XDG_CONFIG_HOME="$home" QT_QPA_PLATFORM=xcb "$build/app/qv475" >/dev/null 2>&1 &
@@ -40,18 +42,20 @@ for _ in $(seq 200); do
 done
 [ -n "$win" ] || { echo "FAIL: no main window"; exit 1; }
 
-# Outer size: the client area plus the frame the window manager reports.
+# Outer size: the client area plus the frame the window manager reports. Until the
+# window manager has framed the window there are no extents yet: "unframed".
 outer() {
   local w h ext
-  w=$(xwininfo -id "$win" | awk '/ Width:/ {print $2}')
-  h=$(xwininfo -id "$win" | awk '/ Height:/ {print $2}')
-  ext=$(xprop -id "$win" _NET_FRAME_EXTENTS | sed -E 's/.*= //; s/,//g')
+  w=$(xwininfo -id "$win" 2>/dev/null | awk '/ Width:/ {print $2}')
+  h=$(xwininfo -id "$win" 2>/dev/null | awk '/ Height:/ {print $2}')
+  ext=$(xprop -id "$win" _NET_FRAME_EXTENTS 2>/dev/null | sed -nE 's/.*= ([0-9]+), ([0-9]+), ([0-9]+), ([0-9]+)$/\1 \2 \3 \4/p')
+  if [ -z "$w" ] || [ -z "$h" ] || [ -z "$ext" ]; then echo unframed; return; fi
   set -- $ext
   echo "$((w + $1 + $2))x$((h + $3 + $4))"
 }
-expect() { # what, size; waits up to 3 s for the window to settle
+expect() { # what, size; waits up to 10 s for the window to settle
   local got
-  for _ in $(seq 60); do
+  for _ in $(seq 200); do
     got=$(outer)
     [ "$got" = "$2" ] && { echo "ok: $1 $got"; return 0; }
     sleep 0.05
