@@ -34,8 +34,11 @@ class TstProgram : public QObject
         env.insert("DISPLAY", display);
         p.setProcessEnvironment(env);
         p.start("xdotool", args);
-        if (!p.waitForFinished(timeoutMs))
+        if (!p.waitForFinished(timeoutMs)) {
+            p.kill();
+            p.waitForFinished(1000);
             return false;
+        }
         if (out)
             *out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
         return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
@@ -77,6 +80,31 @@ class TstProgram : public QObject
         QVERIFY(app.waitForStarted());
         QString win;
         QVERIFY(xdo({"search", "--sync", "--name", "QV-475"}, &win));
+    }
+    // What a failed wait for a window needs for its diagnosis: is the program still there,
+    // where is its main thread, which windows exist.
+    QString describeProgram()
+    {
+        QString text = QStringLiteral("program %1")
+                           .arg(app.state() == QProcess::Running ? "running" : "ended");
+        QFile wchan(QStringLiteral("/proc/%1/wchan").arg(app.processId()));
+        if (wchan.open(QIODevice::ReadOnly))
+            text += QStringLiteral(", main thread waits in ") + QString::fromUtf8(wchan.readAll());
+        if (app.state() == QProcess::Running && !QStandardPaths::findExecutable("gdb").isEmpty()) {
+            QProcess gdb;
+            gdb.start("gdb", {"-batch", "-p", QString::number(app.processId()), "-ex", "bt 40"});
+            if (gdb.waitForFinished(60000))
+                text += QStringLiteral("\nmain thread:\n") +
+                        QString::fromUtf8(gdb.readAllStandardOutput()).trimmed();
+        }
+        QString ids;
+        xdo({"search", "--onlyvisible", "--name", "."}, &ids, 5000);
+        for (const QString &id : ids.split('\n', Qt::SkipEmptyParts)) {
+            QString name;
+            xdo({"getwindowname", id}, &name, 5000);
+            text += QStringLiteral("\n  window %1: %2").arg(id, name);
+        }
+        return text;
     }
     qint64 rssKb()
     {
@@ -478,7 +506,10 @@ private slots:
         // The engine's first start can be slow on a loaded machine.
         QTRY_VERIFY_WITH_TIMEOUT(engineMapped(), 30000);
         QString win;
-        QVERIFY(xdo({"search", "--sync", "--name", "問い合わせ"}, &win, 30000));
+        const bool shown = xdo({"search", "--sync", "--name", "問い合わせ"}, &win, 60000);
+        if (!shown)
+            qWarning().noquote() << "inquiry window not found;" << describeProgram();
+        QVERIFY(shown);
     }
 
     void killedProgramKeepsEveryRow()
