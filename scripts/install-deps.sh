@@ -52,7 +52,8 @@ else
   )
 fi
 case "$mode" in
-  --package) packages+=(dpkg-dev fakeroot lintian) ;;
+  # dpkg-buildpackage checks build-essential as an implicit build dependency.
+  --package) packages+=(build-essential dpkg-dev fakeroot lintian) ;;
   --extra) packages+=(imagemagick) ;;
 esac
 
