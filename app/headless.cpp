@@ -73,9 +73,7 @@ void Logger::start()
                 if (m_link.receiving())
                     s.readings = gReadings;
                 s.alarms = m_alarms;
-                s.link = m_link.state() == meterlink::LinkState::Live           ? QStringLiteral("live")
-                         : m_link.state() == meterlink::LinkState::Reconnecting ? QStringLiteral("reconnecting")
-                                                                               : QStringLiteral("stopped");
+                s.link = meterlink::linkStateName(m_link.state());
                 return s;
             });
         connect(m_publisher.get(), &publish::Publisher::statusChanged, this, &Logger::line);
@@ -126,10 +124,7 @@ void Logger::fail(ExitCode code, const QString &text)
 
 void Logger::setAlarmColour(int figure, meterlink::AlarmColour colour)
 {
-    const int level = colour == meterlink::AlarmColour::Red      ? 2
-                      : colour == meterlink::AlarmColour::Yellow ? 1
-                                                                 : 0;
-    m_alarms[figure == 0 ? 0 : 1] = level;
+    m_alarms[figure == 0 ? 0 : 1] = meterlink::alarmLevel(colour);
 }
 
 void Logger::line(const QString &text)

@@ -515,15 +515,8 @@ publish::Snapshot frmMain::publishSnapshot() const
     publish::Snapshot s;
     if (m_link.receiving())
         s.readings = gReadings;
-    auto level = [](meterlink::AlarmColour c) {
-        return c == meterlink::AlarmColour::Red ? 2 : c == meterlink::AlarmColour::Yellow ? 1 : 0;
-    };
-    s.alarms = {level(m_alarm[0]), level(m_alarm[2])};
-    switch (m_link.state()) {
-    case meterlink::LinkState::Live: s.link = QStringLiteral("live"); break;
-    case meterlink::LinkState::Reconnecting: s.link = QStringLiteral("reconnecting"); break;
-    case meterlink::LinkState::Stopped: s.link = QStringLiteral("stopped"); break;
-    }
+    s.alarms = {meterlink::alarmLevel(m_alarm[0]), meterlink::alarmLevel(m_alarm[2])};
+    s.link = meterlink::linkStateName(m_link.state());
     return s;
 }
 
@@ -543,10 +536,8 @@ void frmMain::setMqttStatus(const QString &text)
 void frmMain::onFramesDecoded()
 {
     const qint64 ms = m_svc.clock->epochMilliseconds();
-    auto level = [](meterlink::AlarmColour c) {
-        return c == meterlink::AlarmColour::Red ? 2 : c == meterlink::AlarmColour::Yellow ? 1 : 0;
-    };
-    const std::array<int, 2> levels = {level(m_alarm[0]), level(m_alarm[2])};
+    const std::array<int, 2> levels = {meterlink::alarmLevel(m_alarm[0]),
+                                       meterlink::alarmLevel(m_alarm[2])};
     m_history.append(ms, gReadings, {qint8(levels[0]), qint8(levels[1])});
     const auto sound = m_sounder.onLevels(levels, ms);
     if (sound != meterlink::AlarmSounder::Sound::None && m_svc.sound)

@@ -57,6 +57,15 @@ QString formatTenths(long long tenths)
 
 } // namespace
 
+int alarmLevel(AlarmColour colour)
+{
+    switch (colour) {
+    case AlarmColour::Yellow: return 1;
+    case AlarmColour::Red: return 2;
+    default: return 0;
+    }
+}
+
 AlarmColour alarmColourForLevel(int level)
 {
     switch (level) {

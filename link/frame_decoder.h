@@ -29,6 +29,8 @@ constexpr qsizetype kRxBufferLimit = 256;
 
 // Alarm level digit to colour: 1 yellow, 2 red, anything else white.
 AlarmColour alarmColourForLevel(int level);
+// And back: white 0, yellow 1, red 2.
+int alarmLevel(AlarmColour colour);
 
 // Decodes one frame text. Each reading is stored as soon as its field is read; a field
 // that is not a number ends the decoding with the earlier fields kept. True when all

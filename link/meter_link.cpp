@@ -4,6 +4,16 @@
 
 namespace meterlink {
 
+QString linkStateName(LinkState state)
+{
+    switch (state) {
+    case LinkState::Live: return QStringLiteral("live");
+    case LinkState::Reconnecting: return QStringLiteral("reconnecting");
+    case LinkState::Stopped: break;
+    }
+    return QStringLiteral("stopped");
+}
+
 MeterLink::MeterLink(platform::SerialPort *port, qint16 &countdown, QByteArray &rxBuffer,
                      Readings &readings, AlarmSink *sink, QObject *parent)
     : QObject(parent), m_port(port), m_countdown(countdown), m_receiver(rxBuffer, readings, sink)

@@ -22,6 +22,10 @@ enum class LinkState {
     Reconnecting, // the meter fell silent with reconnecting on: attempts every 3 s
 };
 
+// The state's name where others read it (the published state): "stopped", "live",
+// "reconnecting".
+QString linkStateName(LinkState state);
+
 // Ticks between two reconnect attempts (3 s at 100 ms).
 constexpr int kReconnectTicks = 30;
 

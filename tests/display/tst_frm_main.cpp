@@ -576,6 +576,29 @@ private slots:
         QVERIFY(darkest(1) < 60);
     }
 
+    // What a broker would be told: nothing measured while no frame comes, the levels of
+    // the instantaneous and average figures, and the link's state by name.
+    void publishedSnapshotFollowsTheLink()
+    {
+        gReconnect = true;
+        w->ResetDisplay();
+        publish::Snapshot s = w->publishSnapshot();
+        QCOMPARE(s.link, QStringLiteral("stopped"));
+        QCOMPARE(s.readings, (std::array<QString, 4>{}));
+        w->mnuFileCom_Click();
+        QCOMPARE(w->publishSnapshot().link, QStringLiteral("live"));
+        QCOMPARE(w->publishSnapshot().readings, (std::array<QString, 4>{})); // no frame yet
+        world->port.receive(frame("0123", "0456", "0789", "0012", '1', '2'));
+        tick();
+        s = w->publishSnapshot();
+        QCOMPARE(s.readings, (std::array<QString, 4>{"12.3", "45.6", "78.9", "1.2"}));
+        QCOMPARE(s.alarms, (std::array<int, 2>{1, 2}));
+        tick(21); // silent: the watchdog hands over to reconnecting
+        s = w->publishSnapshot();
+        QCOMPARE(s.link, QStringLiteral("reconnecting"));
+        QCOMPARE(s.readings, (std::array<QString, 4>{}));
+    }
+
     void figuresShowWholeReadings_data()
     {
         QTest::addColumn<QString>("view");
