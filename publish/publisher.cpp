@@ -126,7 +126,7 @@ Publisher::Publisher(platform::MqttClient *client, platform::Clock *clock, MqttS
         for (const auto &[topic, json] :
              discoveryRecords(m_settings, QCoreApplication::applicationVersion()))
             m_client->publish(topic, json, true);
-        publishState();
+        publishState(m_source());
     });
     connect(m_client, &platform::MqttClient::connectFailed, this, [this](const QString &reason) {
         say(QStringLiteral("MQTT: %1:%2: %3, retrying")
@@ -172,12 +172,11 @@ void Publisher::tick()
         return;
     if (now == m_lastAt)
         return; // at most once a second
-    publishState();
+    publishState(s);
 }
 
-void Publisher::publishState()
+void Publisher::publishState(const Snapshot &s)
 {
-    const Snapshot s = m_source();
     m_client->publish(m_settings.topic + QStringLiteral("/state"), stateJson(s, m_clock->now()),
                       false);
     m_last = s;

@@ -68,7 +68,7 @@ signals:
     void statusChanged(const QString &text);
 
 private:
-    void publishState();
+    void publishState(const Snapshot &s);
     void say(const QString &text);
 
     platform::MqttClient *m_client;
