@@ -194,8 +194,15 @@ void frmTrend::refresh()
     for (int level : {1, 2}) {
         QList<QPointF> upper;
         bool in = false;
+        const Bucket *previous = nullptr;
         for (const Bucket &b : data) {
             const bool now = b.alarm == level;
+            // No link, no alarm known: a band ends with the last bucket before a gap.
+            if (in && b.breakBefore) {
+                upper << QPointF(previous->ms + half, top) << QPointF(previous->ms + half, 0);
+                in = false;
+            }
+            previous = &b;
             if (now != in) {
                 upper << QPointF(b.ms - half, now ? 0 : top) << QPointF(b.ms - half, now ? top : 0);
                 in = now;

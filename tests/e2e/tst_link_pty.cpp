@@ -393,7 +393,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkStopped, 4000); // silent
         w->mnuFileCom_Click();
         QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
-        send(1500, 300, 0, 0);
+        send(1500, 300, 2, 0); // level 2 again after the silence
         const qint64 t1 = QDateTime::currentMSecsSinceEpoch();
 
         w->mnuViewTrend_Click();
@@ -427,6 +427,9 @@ private slots:
         QVERIFY(!covers(trend->band(1), qint64(after.first().x())));
         QVERIFY(covers(trend->band(2), qint64(before.last().x())));
         QVERIFY(!covers(trend->band(2), qint64(before.first().x())));
+        // Level 2 before and after the silence, but no band over it: nothing was known.
+        QVERIFY(covers(trend->band(2), qint64(after.first().x())));
+        QVERIFY(!covers(trend->band(2), qint64(before.last().x() + after.first().x()) / 2));
         // The legend names the readings as the window does, once each.
         QTest::qWait(100);
         QStringList names;
