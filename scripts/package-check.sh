@@ -56,11 +56,12 @@ echo "main window shown: QV-475簡易ソフト"
 xdotool windowfocus --sync "$w" key alt+h
 sleep 0.5
 xdotool key w
-for i in $(seq 150); do
-  xdotool search --name "問い合わせ" >/dev/null 2>&1 && break
+shown=
+for i in $(seq 300); do
+  xdotool search --name "問い合わせ" >/dev/null 2>&1 && { shown=1; break; }
   sleep 0.1
 done
-xdotool search --name "問い合わせ" >/dev/null || { echo "no inquiry window"; exit 1; }
+[ -n "$shown" ] || { echo "no inquiry window"; exit 1; }
 sleep 2
 if grep -q libQt6WebEngineCore "/proc/$app/maps"; then loaded=yes; else loaded=no; fi
 echo "inquiry window shown; web engine loaded: $loaded"

@@ -54,9 +54,21 @@ qv_app_start() {
   echo $(( (t1 - t0) / 1000000 ))
 }
 
+# The id of the first window with this title, waiting up to 10 s for it. A single
+# xdotool search dies with BadWindow when any window goes away during it, so it is repeated.
+qv_find_window() {
+  local w i
+  for i in $(seq 100); do
+    w=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$w" ] && { echo "$w"; return 0; }
+    sleep 0.1
+  done
+  echo "no window named $1" >&2
+  return 1
+}
+
 qv_key() {
   local w
-  w=$(xdotool search --name 'QV-475' | head -1)
+  w=$(qv_find_window 'QV-475') || return 1
   xdotool windowfocus --sync "$w" && xdotool key "$@"
 }
 
