@@ -42,7 +42,7 @@ chroot "$root" bash -c "export DEBIAN_FRONTEND=noninteractive; apt-get update -q
 cat > "$root/tmp/inquiry.sh" <<'SH'
 set -e
 want=$1
-Xvfb :77 -screen 0 1024x768x24 >/dev/null 2>&1 & xv=$!
+Xvfb :77 -screen 0 1024x768x24 -noreset >/dev/null 2>&1 & xv=$!
 sleep 1
 export DISPLAY=:77 XDG_CONFIG_HOME=/tmp/cfg QTWEBENGINE_DISABLE_SANDBOX=1
 qv475 >/tmp/qv475.log 2>&1 & app=$!

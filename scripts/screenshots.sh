@@ -18,7 +18,7 @@ sleep 1
 
 shot() { # window title, file name
   local w
-  w=$(xdotool search --name "$1" | tail -1)
+  w=$(qv_find_window "$1")
   sleep 0.4
   import -window "$w" "$out/$2.png"
   echo "$out/$2.png"
@@ -41,14 +41,14 @@ shot 'QV-475' main-stale
 # The settings dialog is reached while the link is stopped.
 qv_key alt+v; sleep 0.3; xdotool key s; sleep 1.5
 shot '設定操作' settings-communication
-d=$(xdotool search --name '設定操作' | tail -1)
+d=$(qv_find_window '設定操作')
 eval "$(xdotool getwindowgeometry --shell "$d")"
 xdotool mousemove $((X + 95)) $((Y + 14)) click 1; sleep 0.8
 shot '設定操作' settings-output
 xdotool key Escape; sleep 0.8
 
 qv_key alt+h; sleep 0.3; xdotool key a; sleep 1.2
-d=$(xdotool search --name 'ﾊﾞｰｼﾞｮﾝ情報' | tail -1)
+d=$(qv_find_window 'ﾊﾞｰｼﾞｮﾝ情報')
 eval "$(xdotool getwindowgeometry --shell "$d")"
 xdotool mousemove $((X + 352)) $((Y + 51)) click 1; sleep 0.8
 shot 'ﾊﾞｰｼﾞｮﾝ情報' version-history

@@ -227,7 +227,10 @@ private slots:
                 QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
                 continue;
             display = QStringLiteral(":%1").arg(n);
-            xvfb.start("Xvfb", {display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+            // -noreset: by default the server resets when its last client leaves, and a
+            // client that connects during the reset is refused (the program would fail
+            // to start when a window search ends at the same moment).
+            xvfb.start("Xvfb", {display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"});
             QVERIFY(xvfb.waitForStarted());
             QElapsedTimer t;
             t.start();
