@@ -27,6 +27,7 @@ class TstProgram : public QObject
     QString ini() const { return home->filePath("QV475_XP/QV475_XP.ini"); }
     QString logDir() const { return home->filePath("logs"); }
 
+    QString lastXdoError; // what the last xdotool run printed on its error channel
     bool xdo(const QStringList &args, QString *out = nullptr, int timeoutMs = 10000)
     {
         QProcess p;
@@ -44,22 +45,27 @@ class TstProgram : public QObject
         lastXdoError = QString::fromUtf8(p.readAllStandardError()).trimmed();
         return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     }
-    QString lastXdoError;
-    // The first window whose title matches, or an empty string when none appears in time.
-    // xdotool's own search (and its --sync) ends with BadWindow when any window is
-    // destroyed while it looks at the window list, as the web engine's helper windows
-    // are; each search is therefore short and repeated until the deadline.
+    // The first window whose title matches now, or an empty string.
+    QString firstWindow(const QString &title)
+    {
+        QString ids;
+        if (xdo({"search", "--name", title}, &ids, 5000) && !ids.isEmpty())
+            return ids.split('\n').first();
+        return {};
+    }
+    // The same, waiting for it. xdotool's own search (and its --sync) ends with BadWindow
+    // when any window is destroyed while it looks at the window list, as the web engine's
+    // helper windows are; each search is therefore short and repeated until the deadline.
     QString findWindow(const QString &title, int timeoutMs = 10000)
     {
         QElapsedTimer t;
         t.start();
-        do {
-            QString ids;
-            if (xdo({"search", "--name", title}, &ids, 5000) && !ids.isEmpty())
-                return ids.split('\n').first();
+        for (;;) {
+            const QString id = firstWindow(title);
+            if (!id.isEmpty() || t.elapsed() >= timeoutMs)
+                return id;
             QTest::qWait(100);
-        } while (t.elapsed() < timeoutMs);
-        return {};
+        }
     }
     // Keys go to the program's main window, which is given the input focus first.
     bool key(const QString &keys)
@@ -141,11 +147,7 @@ class TstProgram : public QObject
                 return true;
         return false;
     }
-    bool windowShown(const QString &title)
-    {
-        QString out;
-        return xdo({"search", "--name", title}, &out) && !out.isEmpty();
-    }
+    bool windowShown(const QString &title) { return !firstWindow(title).isEmpty(); }
     // True only when a search ran through and found no visible window of this title
     // (a search cut short by an X error proves nothing).
     bool windowGone(const QString &title)
