@@ -1,61 +1,31 @@
 #include "link/frame_decoder.h"
 
-#include <cmath>
-#include <optional>
-
 namespace meterlink {
 
 namespace {
 
-// A field read as a decimal number: blanks around it, an optional sign, digits with an
-// optional decimal point. Gives the reading in tenths of m/s, rounded.
-std::optional<long long> fieldTenths(QByteArrayView field)
+bool isDigit(char c)
 {
-    qsizetype i = 0, n = field.size();
-    while (i < n && field[i] == ' ')
-        ++i;
-    while (n > i && field[n - 1] == ' ')
-        --n;
-    bool negative = false;
-    if (i < n && (field[i] == '+' || field[i] == '-')) {
-        negative = field[i] == '-';
-        ++i;
-    }
-    long long whole = 0;
-    int digits = 0;
-    while (i < n && field[i] >= '0' && field[i] <= '9') {
-        whole = whole * 10 + (field[i] - '0');
-        ++digits;
-        ++i;
-    }
-    double fraction = 0.0;
-    if (i < n && field[i] == '.') {
-        ++i;
-        double scale = 0.1;
-        while (i < n && field[i] >= '0' && field[i] <= '9') {
-            fraction += (field[i] - '0') * scale;
-            scale /= 10;
-            ++digits;
-            ++i;
-        }
-    }
-    if (digits == 0 || i != n)
-        return std::nullopt;
-    // The field is in 0.1 m/s, so its value rounded is the number of tenths.
-    const long long tenths = std::llround(double(whole) + fraction);
-    return negative ? -tenths : tenths;
+    return c >= '0' && c <= '9';
 }
 
-QString formatTenths(long long tenths)
+// A separator holds anything printable but a digit: a digit there means the fields have
+// slipped (a lost or an extra character) even though the length came out right.
+bool isSeparator(char c)
 {
-    // "#0.0": at least one digit before the point, exactly one after.
-    const bool negative = tenths < 0;
-    const long long a = negative ? -tenths : tenths;
-    QString s = QString::number(a / 10) + QLatin1Char('.') + QChar(u'0' + int(a % 10));
-    return negative ? QLatin1Char('-') + s : s;
+    return c >= 0x20 && c <= 0x7e && !isDigit(c);
 }
 
 } // namespace
+
+QString formatTenths(int tenths)
+{
+    // "#0.0": at least one digit before the point, exactly one after.
+    const bool negative = tenths < 0;
+    const int a = negative ? -tenths : tenths;
+    QString s = QString::number(a / 10) + QLatin1Char('.') + QChar(u'0' + a % 10);
+    return negative ? QLatin1Char('-') + s : s;
+}
 
 int alarmLevel(AlarmColour colour)
 {
@@ -75,48 +45,77 @@ AlarmColour alarmColourForLevel(int level)
     }
 }
 
-bool DecodeFrame(QByteArrayView text, Readings &readings, AlarmSink *sink)
+std::optional<Frame> parseFrame(QByteArrayView text)
 {
     const qsizetype offset = (!text.isEmpty() && text[0] == 'D') ? 1 : 0;
+    if (text.size() != 23 + offset)
+        return std::nullopt;
+    const QByteArrayView t = text.sliced(offset);
+    Frame f;
     for (int k = 0; k < 4; ++k) {
-        const qsizetype start = 5 * k + offset;
-        const QByteArrayView field =
-            start < text.size() ? text.sliced(start, qMin<qsizetype>(4, text.size() - start))
-                                : QByteArrayView();
-        const auto tenths = fieldTenths(field);
-        if (!tenths)
-            return false;
-        readings[size_t(k)] = formatTenths(*tenths);
+        int v = 0;
+        for (int i = 5 * k; i < 5 * k + 4; ++i) {
+            if (!isDigit(t[i]))
+                return std::nullopt;
+            v = v * 10 + (t[i] - '0');
+        }
+        f.tenths[size_t(k)] = v;
+        if (!isSeparator(t[5 * k + 4]))
+            return std::nullopt;
     }
-    if (text.size() < 23 + offset)
-        return true;
-    const struct {
-        qsizetype position;
-        int figure;
-    } flags[] = {{20 + offset, 0}, {22 + offset, 2}};
-    for (const auto &flag : flags) {
-        const char c = text[flag.position];
-        if (c < '0' || c > '9')
-            return true;
-        if (sink)
-            sink->setAlarmColour(flag.figure, alarmColourForLevel(c - '0'));
+    if (!isDigit(t[20]) || !isSeparator(t[21]) || !isDigit(t[22]))
+        return std::nullopt;
+    f.levels = {t[20] - '0', t[22] - '0'};
+    return f;
+}
+
+bool DecodeFrame(QByteArrayView text, Readings &readings, AlarmSink *sink)
+{
+    const auto frame = parseFrame(text);
+    if (!frame)
+        return false;
+    for (size_t k = 0; k < 4; ++k)
+        readings[k] = formatTenths(frame->tenths[k]);
+    if (sink) {
+        sink->setAlarmColour(0, alarmColourForLevel(frame->levels[0]));
+        sink->setAlarmColour(2, alarmColourForLevel(frame->levels[1]));
     }
     return true;
 }
 
+void FrameReceiver::onStx()
+{
+    m_buffer.truncate(0); // keeps the allocation for the next frame
+    m_inFrame = true;
+    m_overflow = false;
+}
+
+int FrameReceiver::onCr()
+{
+    const bool whole =
+        m_inFrame && !m_overflow && DecodeFrame(m_buffer, m_readings, m_sink);
+    if (!whole)
+        ++m_rejected;
+    // The text is spent: a later CR without a new STX cannot decode it again.
+    m_buffer.truncate(0);
+    m_inFrame = false;
+    return whole ? 1 : 0;
+}
+
+void FrameReceiver::append(const char *p, qsizetype n)
+{
+    // Characters outside a frame are dropped; a frame too long for the buffer is not
+    // whole, whatever its end looks like.
+    if (!m_inFrame || n == 0)
+        return;
+    const qsizetype room = kRxBufferLimit - m_buffer.size();
+    if (n > room)
+        m_overflow = true;
+    m_buffer.append(p, qMin(room, n));
+}
+
 int FrameReceiver::feed(QByteArrayView bytes)
 {
-    // A port that hands over one character at a time takes this short way.
-    if (bytes.size() == 1) {
-        const char c = bytes.front();
-        if (c == kStx)
-            m_buffer.truncate(0); // keeps the allocation for the next frame
-        else if (c == kCr)
-            return DecodeFrame(m_buffer, m_readings, m_sink) ? 1 : 0;
-        else if (m_buffer.size() < kRxBufferLimit)
-            m_buffer.append(c);
-        return 0;
-    }
     int frames = 0;
     const char *p = bytes.data();
     const char *const end = p + bytes.size();
@@ -125,15 +124,13 @@ int FrameReceiver::feed(QByteArrayView bytes)
         const char *q = p;
         while (q < end && *q != kStx && *q != kCr)
             ++q;
-        const qsizetype room = kRxBufferLimit - m_buffer.size();
-        if (room > 0)
-            m_buffer.append(p, qMin<qsizetype>(room, q - p));
+        append(p, q - p);
         if (q == end)
             break;
         if (*q == kStx)
-            m_buffer.truncate(0); // keeps the allocation for the next frame
-        else if (DecodeFrame(m_buffer, m_readings, m_sink))
-            ++frames;
+            onStx();
+        else
+            frames += onCr();
         p = q + 1;
     }
     return frames;

@@ -1,11 +1,13 @@
 // Reception of the meter's frames (STX, text, CR) and their decoding into the four
-// reading texts and the two alarm levels.
+// reading texts and the two alarm levels. A frame counts only when it is whole: nothing
+// of a cut, overlong or garbled frame reaches the readings or the colours.
 #pragma once
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <array>
+#include <optional>
 
 namespace meterlink {
 
@@ -32,12 +34,27 @@ AlarmColour alarmColourForLevel(int level);
 // And back: white 0, yellow 1, red 2.
 int alarmLevel(AlarmColour colour);
 
-// Decodes one frame text. Each reading is stored as soon as its field is read; a field
-// that is not a number ends the decoding with the earlier fields kept. True when all
-// four readings were decoded (a whole frame).
+// A whole frame's contents: the four readings in 0.1 m/s and the two alarm digits.
+struct Frame {
+    std::array<int, 4> tenths{};
+    std::array<int, 2> levels{};
+};
+
+// The frame text (between STX and CR) read by the meter's layout: an optional "D",
+// then four fields of exactly four decimal digits and the two alarm digits, each
+// followed or preceded by one separator (a printable character that is not a digit),
+// 23 characters without the "D" and 24 with it. Nothing when the text is anything else.
+std::optional<Frame> parseFrame(QByteArrayView text);
+
+// "#0.0" text of a reading in tenths of m/s.
+QString formatTenths(int tenths);
+
+// Decodes one frame text: when it is whole, all four readings and both colours are
+// stored and true is returned; otherwise nothing changes.
 bool DecodeFrame(QByteArrayView text, Readings &readings, AlarmSink *sink);
 
-// Cuts a stream of characters into frames. The buffer is cleared only by STX.
+// Cuts a stream of characters into frames. A frame starts at STX and ends at the next
+// CR; characters outside a frame and a CR without an STX before it end nothing.
 class FrameReceiver
 {
 public:
@@ -45,13 +62,22 @@ public:
         : m_buffer(rxBuffer), m_readings(readings), m_sink(sink)
     {}
     // Handles every character of the batch, decoding each frame that completes in it.
-    // Returns how many of those frames held all four readings.
+    // Returns how many whole frames it held.
     int feed(QByteArrayView bytes);
+    // Every CR so far that did not end a whole frame (cut, garbled or without STX).
+    quint64 rejected() const { return m_rejected; }
 
 private:
+    void onStx();
+    int onCr();
+    void append(const char *p, qsizetype n);
+
     QByteArray &m_buffer;
     Readings &m_readings;
     AlarmSink *m_sink;
+    bool m_inFrame = false;
+    bool m_overflow = false;
+    quint64 m_rejected = 0;
 };
 
 } // namespace meterlink

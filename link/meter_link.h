@@ -43,6 +43,8 @@ public:
     bool reconnectEnabled() const { return m_reconnect; }
     void setReconnectEnabled(bool on) { m_reconnect = on; }
     qint16 blinkCount() const { return m_blink; }
+    // Frames that were not whole since the program started (a technician's figure).
+    quint64 rejectedFrames() const { return m_receiver.rejected(); }
 
     // The port: opened if closed (false when open already or when it fails), closed,
     // and a command sent as its letters and CR (the port opened first if needed).

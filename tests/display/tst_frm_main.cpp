@@ -513,7 +513,7 @@ private slots:
         QTest::newRow("three fields") << QByteArray("\x02" "0012,0034,0056\r") << false;
         QTest::newRow("whole frames") << frame("0012", "0034", "0056", "0078", '0', '0') << true;
         QTest::newRow("four fields, no alarms") << QByteArray("\x02" "0012,0034,0056,0078\r")
-                                                << true;
+                                                << false;
     }
     void onlyWholeFramesKeepTheLinkAlive()
     {
