@@ -50,6 +50,11 @@ Logger::Logger(const Services &services, std::function<void(const QString &)> sa
             [this](const QString &reason, const QString &path) {
                 fail(kWriteFailed, QStringLiteral("write failed: %1: %2").arg(path, reason));
             });
+    connect(&m_log, &logging::LogWriter::stalled, this, [this](qsizetype rows) {
+        line(QStringLiteral("disk stalled: %1 rows have waited over a minute").arg(rows));
+    });
+    connect(&m_log, &logging::LogWriter::stallEnded, this,
+            [this] { line(QStringLiteral("disk answers again: every waiting row written")); });
     connect(m_svc.timer, &platform::Timer::timeout, this, &Logger::tick);
 }
 
@@ -115,7 +120,11 @@ void Logger::fail(ExitCode code, const QString &text)
     line(text);
     m_ended = true;
     m_svc.timer->setEnabled(false);
-    m_log.stop();
+    // The rows still queued go to the disk first, within a bound.
+    if (!m_log.finish())
+        line(QStringLiteral("disk does not answer: %1 rows not written to %2")
+                 .arg(m_log.rowsWaiting())
+                 .arg(m_log.path()));
     if (m_publisher)
         m_publisher->stop();
     m_link.closePort();

@@ -108,6 +108,8 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     connect(&m_link, &meterlink::MeterLink::portFailed, this,
             [this](const QString &reason) { m_panels[1]->setToolTip(reason); });
     connect(&m_log, &logging::LogWriter::writeFailed, this, &frmMain::onLogWriteFailed);
+    connect(&m_log, &logging::LogWriter::stalled, this, &frmMain::onLogStalled);
+    connect(&m_log, &logging::LogWriter::stallEnded, this, &frmMain::onLogStallEnded);
     connect(&m_link, &meterlink::MeterLink::framesDecoded, this, &frmMain::onFramesDecoded);
     connect(&m_link, &meterlink::MeterLink::lost, this,
             [this] { notify(QStringLiteral("風速計からのﾃﾞｰﾀが途絶えました。")); });
@@ -451,8 +453,21 @@ void frmMain::saveSettingsAndClose(bool askNobody)
                                    platform::MessageBox::Icon::Exclamation,
                                    platform::MessageBox::Buttons::Ok);
     }
-    // Every row written is on the disk already; closing ends the file cleanly.
-    m_log.stop();
+    // The rows still queued go to the disk first, within a bound: a disk that never
+    // answers must not keep the program from ending.
+    const qsizetype waiting = m_log.rowsWaiting();
+    if (!m_log.finish()) {
+        const QString text =
+            QStringLiteral("ﾃﾞｨｽｸが応答しないため、%1 行をﾌｧｲﾙに書き込めませんでした。\n%2")
+                .arg(m_log.rowsWaiting() ? m_log.rowsWaiting() : waiting)
+                .arg(m_log.path());
+        if (askNobody)
+            qWarning("%s", qPrintable(text));
+        else
+            m_svc.messageBox->show(this, text, QStringLiteral("QV475_XP"),
+                                   platform::MessageBox::Icon::Exclamation,
+                                   platform::MessageBox::Buttons::Ok);
+    }
     // No further handler runs: the tick stops and the port is released.
     m_svc.timer->setEnabled(false);
     m_clockPanels->stop();

@@ -108,6 +108,8 @@ public:
     bool figuresLive() const { return m_figuresLive; }
     bool logOpen() const { return m_log.isOpen(); }
     QString logFileName() const { return m_log.path(); }
+    // Waits for the rows queued for the disk (tests that read the file).
+    bool flushLog(int ms = 5000) { return m_log.flush(ms); }
     qint16 blinkCount() const { return m_link.blinkCount(); }
     const logging::DueRule &dueRule() const { return m_log.dueRule(); }
     meterlink::MeterLink &link() { return m_link; }
@@ -153,6 +155,8 @@ private:
     void onFramesDecoded();
     void notify(const QString &text);
     void onLogWriteFailed(const QString &reason, const QString &path);
+    void onLogStalled(qsizetype rowsWaiting);
+    void onLogStallEnded();
     void saveSettingsAndClose(bool askNobody);
     QAction *addItem(class QMenu *menu, const QString &name, const QString &caption,
                      const QKeySequence &key, void (frmMain::*handler)());

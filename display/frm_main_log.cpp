@@ -7,6 +7,8 @@
 #include "platform/message_box.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QStatusBar>
 
 using namespace basSubMain;
 
@@ -68,9 +70,26 @@ void frmMain::WriteLogRecord()
 void frmMain::onLogWriteFailed(const QString &reason, const QString &path)
 {
     // The unit has stopped writing already, so the ticks that run while the box is up
-    // write nothing more.
-    mnuFileClose_Click();
+    // write nothing more. A file stopped earlier that failed with its last rows leaves
+    // the one running now alone.
+    if (!m_log.isOpen())
+        mnuFileClose_Click();
     fileWarning(
         QStringLiteral("ﾌｧｲﾙへの書き込みに失敗したため、ﾌｧｲﾙ出力を停止しました。\n%1\n%2")
             .arg(reason, path));
+}
+
+void frmMain::onLogStalled(qsizetype rowsWaiting)
+{
+    const QString text =
+        QStringLiteral("ﾃﾞｨｽｸが1分以上応答しません。%1 行が書き込みを待っています。").arg(rowsWaiting);
+    m_panels[0]->setToolTip(text);
+    statusBar()->showMessage(text);
+    notify(text);
+}
+
+void frmMain::onLogStallEnded()
+{
+    m_panels[0]->setToolTip(QString());
+    statusBar()->clearMessage();
 }

@@ -8,9 +8,19 @@
 
 namespace logging {
 
+namespace {
+// How long a start waits for the previous file's last rows before it gives up.
+constexpr int kStartWaitMs = 3000;
+} // namespace
+
 LogWriter::LogWriter(platform::FileOutput *file, platform::Clock *clock, QObject *parent)
-    : QObject(parent), m_file(file), m_clock(clock)
+    : QObject(parent), m_file(file), m_clock(clock), m_writer(file)
 {}
+
+LogWriter::~LogWriter()
+{
+    stop();
+}
 
 bool LogWriter::start(const QString &fName, int mask, QString *error)
 {
@@ -21,6 +31,16 @@ bool LogWriter::start(const QString &fName, int mask, QString *error)
             "出力ﾌｧｲﾙ名が正しくありません。ﾌｧｲﾙ名には「.csv」(小文字) を含めてください。");
         return false;
     }
+    if (m_open)
+        stop();
+    // The file output is the writer's while it has lines of the previous file.
+    if (!m_writer.waitIdle(kStartWaitMs)) {
+        *error = QStringLiteral("前の出力ﾌｧｲﾙへの書き込みがまだ終わっていません。"
+                                "ﾃﾞｨｽｸが応答するまでお待ちください。\n") +
+                 m_path;
+        return false;
+    }
+    checkWriter();
     // An existing log of the same minute is kept; the new one takes the next free name.
     const QString name =
         freeLogFileName(*base, stamp, [this](const QString &path) { return m_file->exists(path); });
@@ -29,21 +49,56 @@ bool LogWriter::start(const QString &fName, int mask, QString *error)
         *error = why + QLatin1Char('\n') + name;
         return false;
     }
-    if (!m_file->write(toCp932(headerLine(mask)), &why)) {
-        // A start that failed leaves no empty file behind.
-        m_file->discard();
-        *error = why + QLatin1Char('\n') + name;
-        return false;
-    }
+    m_previousPath = m_path;
     m_path = name;
     m_open = true;
+    ++m_generation;
+    // A header that cannot be written removes the file again and is reported as a
+    // failed write.
+    m_writer.write(m_generation, toCp932(headerLine(mask)), m_clock->epochMilliseconds(), true);
     return true;
 }
 
 void LogWriter::stop()
 {
-    m_file->close();
+    if (!m_open)
+        return;
     m_open = false;
+    m_writer.close(m_generation);
+}
+
+bool LogWriter::finish(int ms)
+{
+    stop();
+    return flush(ms);
+}
+
+bool LogWriter::flush(int ms)
+{
+    const bool done = m_writer.waitIdle(ms);
+    checkWriter();
+    return done;
+}
+
+void LogWriter::checkWriter()
+{
+    if (const auto failure = m_writer.takeFailure()) {
+        const bool current = failure->generation == m_generation;
+        // Stopped before anyone hears of it, so that nothing more is queued meanwhile.
+        if (current)
+            stop();
+        emit writeFailed(failure->reason, current ? m_path : m_previousPath);
+    }
+    const qint64 oldest = m_writer.oldestQueuedMs();
+    if (oldest == 0) {
+        if (m_stallReported) {
+            m_stallReported = false;
+            emit stallEnded();
+        }
+    } else if (!m_stallReported && m_clock->epochMilliseconds() - oldest > kStallReportMs) {
+        m_stallReported = true;
+        emit stalled(m_writer.waiting());
+    }
 }
 
 void LogWriter::tick(int interval, int mask, const std::array<QString, 4> &readings, bool gap)
@@ -53,6 +108,7 @@ void LogWriter::tick(int interval, int mask, const std::array<QString, 4> &readi
     const qint64 second = m_clock->epochSeconds();
     if (second == m_lastEpochSecond)
         return;
+    checkWriter();
     m_lastEpochSecond = second;
     const QDateTime now = m_clock->now();
     if (!m_due.onTick(now.time(), interval) || !m_open)
@@ -63,14 +119,7 @@ void LogWriter::tick(int interval, int mask, const std::array<QString, 4> &readi
     const QString row = rowLine(mask, locale.toString(now.date(), rowDateFormat(locale)),
                                 locale.toString(now.time(), rowTimeFormat(locale)),
                                 gap ? nothing : readings);
-    QString error;
-    if (!m_file->write(toCp932(row), &error)) {
-        // Stopped before anyone hears of it, so that nothing more is written meanwhile.
-        stop();
-        emit writeFailed(error, m_path);
-        return;
-    }
-    emit rowWritten();
+    m_writer.write(m_generation, toCp932(row), m_clock->epochMilliseconds());
 }
 
 } // namespace logging

@@ -1,8 +1,10 @@
 // File output without windows: the start of a CSV log (name, header), its stop, and a row
 // at each due point of the interval; a gap row (time, empty readings) while the link is
-// being re-established.
+// being re-established. The lines are written and synced by a background writer, so a
+// stalled disk delays them without stopping the tick; each row keeps its due time.
 #pragma once
 
+#include "logging/background_writer.h"
 #include "logging/due_rule.h"
 
 #include <QObject>
@@ -21,16 +23,25 @@ class LogWriter : public QObject
     Q_OBJECT
 public:
     LogWriter(platform::FileOutput *file, platform::Clock *clock, QObject *parent = nullptr);
+    ~LogWriter() override;
 
     bool isOpen() const { return m_open; }
     QString path() const { return m_path; }
     const DueRule &dueRule() const { return m_due; }
 
-    // Opens base + stamp + ".csv" for the chosen name and writes the header line. On
+    // Opens base + stamp + ".csv" for the chosen name and queues the header line. On
     // failure nothing is left behind and *error says why, for the user.
     bool start(const QString &fName, int mask, QString *error);
-    // Closes the file; nothing is written at stop.
+    // Closes the file after the rows queued; nothing is written at stop.
     void stop();
+    // Stops and waits up to ms for every queued row to be on the disk; false when the
+    // bound ran out (the rows still waiting are then lost with the end of the program).
+    bool finish(int ms = BackgroundWriter::kFinishBoundMs);
+    // Waits up to ms for the queued rows and reports what the writer met meanwhile
+    // (a failure, the end of a stall) at once instead of at the next second.
+    bool flush(int ms);
+    // Rows queued and not yet on the disk.
+    qsizetype rowsWaiting() const { return m_writer.waiting(); }
     // The count of the due rule restarts from this second (0 to 59).
     void resetCount(int second) { m_due.resetCount(second); }
 
@@ -39,16 +50,30 @@ public:
     // A failed write stops output and is reported by writeFailed.
     void tick(int interval, int mask, const std::array<QString, 4> &readings, bool gap);
 
+    // Rows that wait this long for the disk are reported by stalled.
+    static constexpr qint64 kStallReportMs = 60000;
+
 signals:
-    void rowWritten();
+    // A write failed: output has stopped if path is the file being written (a file
+    // stopped earlier can fail with its last rows while the next one runs).
     void writeFailed(const QString &reason, const QString &path);
+    // Rows have waited for the disk longer than kStallReportMs (said once per stall),
+    // and the disk has taken every waiting row again.
+    void stalled(qsizetype rowsWaiting);
+    void stallEnded();
 
 private:
+    void checkWriter();
+
     platform::FileOutput *m_file;
     platform::Clock *m_clock;
+    BackgroundWriter m_writer;
     DueRule m_due;
     bool m_open = false;
+    bool m_stallReported = false;
     QString m_path;
+    QString m_previousPath;
+    quint64 m_generation = 0;
     qint64 m_lastEpochSecond = -1;
 };
 

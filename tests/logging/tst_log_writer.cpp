@@ -5,6 +5,8 @@
 #include "logging/log_writer.h"
 
 #include <QDir>
+#include <condition_variable>
+#include <mutex>
 #include <QSignalSpy>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -13,6 +15,31 @@
 using logging::LogWriter;
 
 namespace {
+// A disk that stalls: writes wait while the gate is shut.
+class GatedFile : public platform::LocalFileOutput
+{
+public:
+    bool write(const QByteArray &bytes, QString *error) override
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_open; });
+        return LocalFileOutput::write(bytes, error);
+    }
+    void setOpen(bool open)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_open = open;
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_open = true;
+};
+
 QString readText(const QString &path)
 {
     QFile f(path);
@@ -73,7 +100,7 @@ private slots:
         QCOMPARE(log.path(), dir.filePath("wind2612070909.csv"));
         seconds(log, 3, 1, mask, false); // 9:09:58 to 9:10:00
         seconds(log, 1, 1, mask, true);  // 9:10:01, link lost
-        log.stop();
+        QVERIFY(log.finish());
         const QStringList lines = readText(log.path()).split(QStringLiteral("\r\n"));
         QCOMPARE(lines.size(), 6); // header, four rows, the empty rest after the last CR LF
         QCOMPARE(lines[0] + QStringLiteral("\r\n"), logging::headerLine(mask));
@@ -94,7 +121,7 @@ private slots:
         seconds(log, 40, 5, 31, false);
         seconds(log, 40, 5, 31, true);
         seconds(log, 40, 5, 31, false);
-        log.stop();
+        QVERIFY(log.finish());
         const QStringList lines = readText(log.path()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 1 + 24);
         for (int i = 1; i < lines.size(); ++i) {
@@ -132,10 +159,41 @@ private slots:
         QVERIFY(log.start(dir.filePath("wind.csv"), 31, &error));
         seconds(log, 2, 1, 31, false);
         QVERIFY(QFile::remove(log.path()));
+        // The failure comes back from the writer within a second or two of ticks.
+        QTRY_VERIFY((seconds(log, 1, 1, 31, false), !log.isOpen()));
         seconds(log, 5, 1, 31, false);
         QCOMPARE(failed.size(), 1);
         QCOMPARE(failed[0][1].toString(), log.path());
-        QVERIFY(!log.isOpen());
+        QCOMPARE(failed[0][0].toString(), platform::describeFileError(ENOENT));
+    }
+
+    void stalledDiskDelaysRowsButLosesNone()
+    {
+        GatedFile gated;
+        LogWriter log(&gated, &clock);
+        QSignalSpy stalled(&log, &LogWriter::stalled);
+        QSignalSpy ended(&log, &LogWriter::stallEnded);
+        QString error;
+        gated.setOpen(false);
+        QVERIFY(log.start(dir.filePath("wind.csv"), 31, &error));
+        const QString path = log.path();
+        // 90 s of ticks while the disk takes nothing: the ticks return, the rows wait.
+        seconds(log, 90, 1, 31, false);
+        QCOMPARE(log.rowsWaiting(), 91); // the header and 90 rows
+        QCOMPARE(stalled.size(), 1);
+        QCOMPARE(QFileInfo(path).size(), 0);
+        QVERIFY(!log.finish(100)); // the bound runs out while the disk is stalled
+        gated.setOpen(true);
+        QTRY_COMPARE((seconds(log, 1, 1, 31, false), ended.size()), 1);
+        QVERIFY(log.finish());
+        QCOMPARE(stalled.size(), 1);
+        const QStringList lines =
+            readText(path).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1 + 90);
+        // Every due point of the stall is there, each with its own time.
+        for (int i = 1; i < lines.size(); ++i)
+            QCOMPARE(QTime::fromString(lines[i].section(',', 1, 1), "H:mm:ss"),
+                     QTime(9, 9, 58).addSecs(i - 1));
     }
 };
 

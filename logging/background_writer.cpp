@@ -1,0 +1,117 @@
+#include "logging/background_writer.h"
+
+#include "platform/file_output.h"
+
+#include <chrono>
+
+namespace logging {
+
+BackgroundWriter::BackgroundWriter(platform::FileOutput *file)
+    : m_s(std::make_shared<Shared>()), m_thread(&BackgroundWriter::run, m_s, file)
+{}
+
+BackgroundWriter::~BackgroundWriter()
+{
+    const bool drained = waitIdle(kFinishBoundMs);
+    {
+        std::lock_guard lock(m_s->mutex);
+        m_s->quit = true;
+    }
+    m_s->wake.notify_all();
+    // A thread blocked in a write that never returns cannot be joined; it holds its own
+    // share of the queue and ends with the process.
+    if (drained)
+        m_thread.join();
+    else
+        m_thread.detach();
+}
+
+void BackgroundWriter::push(Job job)
+{
+    {
+        std::lock_guard lock(m_s->mutex);
+        m_s->jobs.push_back(std::move(job));
+    }
+    m_s->wake.notify_one();
+}
+
+void BackgroundWriter::write(quint64 generation, QByteArray bytes, qint64 queuedAtMs, bool header)
+{
+    push({header ? Job::Header : Job::Line, generation, std::move(bytes), queuedAtMs});
+}
+
+void BackgroundWriter::close(quint64 generation)
+{
+    push({Job::Close, generation, {}, 0});
+}
+
+bool BackgroundWriter::idle() const
+{
+    std::lock_guard lock(m_s->mutex);
+    return m_s->jobs.empty() && !m_s->busy;
+}
+
+bool BackgroundWriter::waitIdle(int ms)
+{
+    std::unique_lock lock(m_s->mutex);
+    return m_s->done.wait_for(lock, std::chrono::milliseconds(ms),
+                              [this] { return m_s->jobs.empty() && !m_s->busy; });
+}
+
+qsizetype BackgroundWriter::waiting() const
+{
+    std::lock_guard lock(m_s->mutex);
+    qsizetype n = 0;
+    for (const Job &j : m_s->jobs)
+        n += j.kind != Job::Close;
+    return n + (m_s->busy ? 1 : 0);
+}
+
+qint64 BackgroundWriter::oldestQueuedMs() const
+{
+    std::lock_guard lock(m_s->mutex);
+    for (const Job &j : m_s->jobs)
+        if (j.kind != Job::Close)
+            return j.queuedAtMs;
+    return 0;
+}
+
+std::optional<BackgroundWriter::Failure> BackgroundWriter::takeFailure()
+{
+    std::lock_guard lock(m_s->mutex);
+    return std::exchange(m_s->failure, std::nullopt);
+}
+
+void BackgroundWriter::run(std::shared_ptr<Shared> s, platform::FileOutput *file)
+{
+    std::unique_lock lock(s->mutex);
+    for (;;) {
+        s->wake.wait(lock, [&] { return s->quit || !s->jobs.empty(); });
+        if (s->jobs.empty())
+            return; // quit with nothing left
+        Job job = std::move(s->jobs.front());
+        s->jobs.pop_front();
+        const bool dropped = job.generation == s->failedGeneration;
+        s->busy = true;
+        lock.unlock();
+
+        // The file is touched by this thread alone while jobs are queued.
+        QString reason;
+        bool ok = true;
+        if (job.kind == Job::Close)
+            file->close();
+        else if (!dropped && !(ok = file->write(job.bytes, &reason)) && job.kind == Job::Header)
+            file->discard(); // a file without its header is of no use to anyone
+
+        lock.lock();
+        s->busy = false;
+        if (!ok) {
+            s->failedGeneration = job.generation;
+            s->failure = Failure{job.generation, reason};
+        }
+        if (s->jobs.empty())
+            s->done.notify_all();
+    }
+}
+
+} // namespace logging

@@ -1,0 +1,75 @@
+// Writes whole lines to the file output on a thread of its own, in the order they were
+// queued, so that a disk that stalls (a USB stick, an SD card, a frozen file system)
+// delays the rows but never the program. Lines of one file share a generation number;
+// a failed write drops the rest of that file's lines and is reported once.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace platform {
+class FileOutput;
+}
+
+namespace logging {
+
+class BackgroundWriter
+{
+public:
+    struct Failure {
+        quint64 generation;
+        QString reason;
+    };
+
+    explicit BackgroundWriter(platform::FileOutput *file);
+    // Waits up to the bound of finish() for the queued lines; a thread still stuck in
+    // the disk after that is left to end with the process.
+    ~BackgroundWriter();
+
+    // Queues a line of the current file; header: the file's first line (if it fails,
+    // the empty file is removed again).
+    void write(quint64 generation, QByteArray bytes, qint64 queuedAtMs, bool header = false);
+    // Queues the close of the file, after its lines.
+    void close(quint64 generation);
+    // True when nothing is queued or being written.
+    bool idle() const;
+    // Waits up to ms for every queued line and close; true when all are done.
+    bool waitIdle(int ms);
+    // Lines queued and not yet written, and the queue time of the oldest (0 when none).
+    qsizetype waiting() const;
+    qint64 oldestQueuedMs() const;
+    // A failure that the writer met since the last call, if any.
+    std::optional<Failure> takeFailure();
+
+    static constexpr int kFinishBoundMs = 10000;
+
+private:
+    struct Job {
+        enum Kind { Header, Line, Close } kind;
+        quint64 generation;
+        QByteArray bytes;
+        qint64 queuedAtMs;
+    };
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable wake, done;
+        std::deque<Job> jobs;
+        bool busy = false;
+        bool quit = false;
+        quint64 failedGeneration = 0; // its remaining lines are dropped
+        std::optional<Failure> failure;
+    };
+    static void run(std::shared_ptr<Shared> s, platform::FileOutput *file);
+    void push(Job job);
+
+    std::shared_ptr<Shared> m_s;
+    std::thread m_thread;
+};
+
+} // namespace logging
