@@ -26,7 +26,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QFileInfo>
+#include <QPointer>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 #include <QLibraryInfo>
@@ -68,16 +71,22 @@ frmMain *Main(RealServices &real)
     basSubMain::LoadSettings(real.settings);
     frmMain::Windows windows;
     windows.options = [&real](QWidget *owner) {
+        if (platform::endRequested())
+            return;
         frmOptions dialog(
             &real.fileDialog, [&real](int n) { return platform::comPortDevice(n, &real.settings); },
             owner);
         dialog.exec();
     };
     windows.about = [&real](QWidget *owner) {
+        if (platform::endRequested())
+            return;
         frmAbout dialog(&real.registry, &real.launcher, &real.messageBox, owner);
         dialog.exec();
     };
     windows.web = [](QWidget *owner) {
+        if (platform::endRequested())
+            return;
         frmBrowser window(&platform::makeWebEngineView, owner);
         window.exec();
     };
@@ -148,6 +157,28 @@ int runHeadless(QCoreApplication &app, const QString &configFile)
     return app.exec();
 }
 
+// A termination signal ends the window once no box or dialog is open: each is closed
+// (answered with "no"), and the end waits until their event loops have returned, so that
+// nothing is deleted under a handler that is still running.
+void endWhenUnwound(QPointer<frmMain> window)
+{
+    if (!window)
+        return;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || !w->isModal())
+            continue;
+        if (auto *dialog = qobject_cast<QDialog *>(w))
+            dialog->reject();
+        else
+            w->close();
+    }
+    if (QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(10, [window] { endWhenUnwound(window); });
+        return;
+    }
+    window->endWithoutAsking();
+}
+
 // A window that publishes to a broker when the settings name one; what the broker says
 // goes to the status bar.
 void startPublishing(RealServices &real, frmMain *window)
@@ -172,23 +203,29 @@ int main(int argc, char *argv[])
 {
     // --help, --version and --headless run without a display: no window system is
     // started for them.
-    bool guiless = false, headlessMode = false;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArrayView a(argv[i]);
-        guiless = guiless || a == "--help" || a == "-h" || a == "--help-all" ||
-                  a == "--version" || a == "-v" || a == "--headless";
-        headlessMode = headlessMode || a == "--headless";
-    }
+    // A command line that does not parse gets the usage, also without a display.
     StartOptions options;
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser check;
+    options.addTo(check);
+    const bool parses = check.parse(args);
+    const bool guiless = !parses || check.isSet(QStringLiteral("help")) ||
+                         check.isSet(QStringLiteral("help-all")) ||
+                         check.isSet(QStringLiteral("version")) || check.isSet(options.headless);
     if (guiless) {
         QCoreApplication app(argc, argv);
         setNames();
         QCommandLineParser parser;
         options.addTo(parser);
-        parser.process(app);
-        if (headlessMode)
-            return runHeadless(app, parser.value(options.config));
-        return 0;
+        if (!parser.parse(app.arguments())) {
+            std::fprintf(stderr, "%s\n\n%s", qPrintable(parser.errorText()),
+                         qPrintable(parser.helpText()));
+            return headless::kBadOptions;
+        }
+        parser.process(app); // --help and --version print and end here
+        return runHeadless(app, parser.value(options.config));
     }
 
     QApplication app(argc, argv);
@@ -210,9 +247,15 @@ int main(int argc, char *argv[])
     // A logout, `systemctl stop` or Ctrl+C ends the program as its exit command does.
     platform::TerminationSignals termination;
     QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, window,
-                     &frmMain::endWithoutAsking);
+                     [window] { endWhenUnwound(window); });
     startPublishing(real, window);
-    window->setStartOptions(parser.isSet(options.connect) || parser.isSet(options.log),
-                            parser.isSet(options.log));
+    // From the event loop, so that a box the start shows runs inside it and a signal that
+    // comes meanwhile can close it.
+    const bool connectAtStart = parser.isSet(options.connect) || parser.isSet(options.log);
+    const bool logAtFirstFrame = parser.isSet(options.log);
+    QTimer::singleShot(0, window, [window, connectAtStart, logAtFirstFrame] {
+        if (!platform::endRequested())
+            window->setStartOptions(connectAtStart, logAtFirstFrame);
+    });
     return app.exec();
 }

@@ -812,10 +812,10 @@ void frmMain::tbToolBar_ButtonClick(const QString &key)
 
 void frmMain::mnuViewOptions_Click()
 {
-    // Reached while live only from the file-output start with no file name: the dialog
-    // needs the port, so the link is ended as a disconnect would end it, and the meter
-    // is told to stop sending.
-    if (gLinkCountdown != 0)
+    // Reached while live or reconnecting only from the file-output start with no file
+    // name: the dialog needs the port, so the link is ended as a disconnect would end
+    // it, and the meter is told to stop sending.
+    if (gLinkCountdown != 0 || m_link.state() != meterlink::LinkState::Stopped)
         mnuFileStop_Click();
     setCursor(Qt::WaitCursor);
     ClosePort();

@@ -95,10 +95,13 @@ void frmMain::StopLink()
 
 void frmMain::onLinkState(meterlink::LinkState state)
 {
-    // The trend breaks its lines where the link went down.
-    if (state != meterlink::LinkState::Live)
+    // The trend breaks its lines where the link went down, and no alarm sounds for
+    // figures that are no longer measured.
+    if (state != meterlink::LinkState::Live) {
         m_history.appendGap(m_svc.clock->epochMilliseconds());
-    else if (m_lastState == meterlink::LinkState::Reconnecting)
+        m_sounder.clearLevels();
+        m_notifiedLevels = {};
+    } else if (m_lastState == meterlink::LinkState::Reconnecting)
         notify(QStringLiteral("風速計との通信が回復しました。"));
     m_lastState = state;
     switch (state) {
@@ -109,6 +112,9 @@ void frmMain::onLinkState(meterlink::LinkState state)
     case meterlink::LinkState::Reconnecting:
         // File output goes on, with gap rows, until the meter talks again.
         SetStatusText(2, texts::kLinkReconnecting);
+        // Steady, whichever half of the blink the link was lost in.
+        if (m_log.isOpen())
+            SetStatusText(1, texts::kFileRunning);
         setCommandsEnabled(false);
         break;
     case meterlink::LinkState::Stopped:

@@ -21,6 +21,13 @@ public:
     Sound onLevels(std::array<int, 2> levels, qint64 ms);
     // Called on the tick; the level-2 sound again when 10 s passed unacknowledged.
     Sound onTick(qint64 ms);
+    // The figures are stale (link lost or stopped): no level is sounding any more; the
+    // next whole frame brings the levels back.
+    void clearLevels()
+    {
+        m_levels = {};
+        m_lastLevel2Ms = 0;
+    }
     // Silences the current alarm until a level rises again.
     void acknowledge() { m_acknowledged = true; }
     bool acknowledged() const { return m_acknowledged; }

@@ -1,5 +1,7 @@
 #include "platform/message_box.h"
 
+#include "platform/termination.h"
+
 #include <QMessageBox>
 
 namespace platform {
@@ -7,6 +9,9 @@ namespace platform {
 MessageBox::Answer QtMessageBox::show(QWidget *parent, const QString &text, const QString &title,
                                       Icon icon, Buttons buttons)
 {
+    // While the program ends, nobody is asked: the answer is the one that changes nothing.
+    if (endRequested())
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     QMessageBox box(parent);
     box.setWindowTitle(title);
     box.setText(text);

@@ -1,6 +1,8 @@
 // SIGTERM, SIGINT and SIGHUP turned into a Qt signal on the event loop, so that a logout,
-// `systemctl stop` or Ctrl+C ends the program as its own exit would. A second signal
-// while the first is being handled ends the process at once.
+// `systemctl stop` or Ctrl+C ends the program as its own exit would. The end always runs
+// to its finish (settings saved, rows written): a further signal while it runs is
+// ignored, except a second Ctrl+C, which ends the process at once. A signal that was
+// ignored when the program started (nohup) stays ignored.
 #pragma once
 
 #include <QObject>
@@ -24,5 +26,10 @@ private:
     void readPipe();
     QSocketNotifier *m_notifier = nullptr;
 };
+
+// True once the program is ending: no box or dialog is to be opened any more (nobody
+// may be there to answer it).
+bool endRequested();
+void setEndRequested(bool on);
 
 } // namespace platform

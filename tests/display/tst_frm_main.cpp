@@ -701,6 +701,52 @@ private slots:
         QVERIFY(shown.last().contains(QStringLiteral("途絶えました")));
     }
 
+    void reconnectPathTellsTheTruth()
+    {
+        gReconnect = true;
+        gFTime = 1;
+        QTemporaryDir dir;
+        gFName = dir.filePath("wind.csv");
+        w->ResetDisplay();
+        w->mnuFileCom_Click();
+        // A level-2 alarm, output running; the meter falls silent in the blank half of
+        // the blink.
+        world->port.receive(frame("0123", "0456", "0789", "0012", '2', '0'));
+        w->mnuFileOpen_Click();
+        QVERIFY(w->logOpen());
+        QCOMPARE(world->sound.played, QList<int>{2});
+        const QByteArray alarm = frame("0123", "0456", "0789", "0012", '2', '0');
+        while (w->blinkCount() != 19) {
+            world->port.receive(alarm);
+            tick();
+        }
+        world->port.receive(alarm);
+        tick(5); // the panels blank
+        QCOMPARE(w->StatusText(1), QString());
+        const int played = int(world->sound.played.size());
+        tick(40); // lost, then 15 s reconnecting: stale figures sound nothing
+        for (int i = 0; i < 150; ++i) {
+            world->clock.current = world->clock.current.addMSecs(100);
+            tick();
+        }
+        QCOMPARE(w->StatusText(2), texts::kLinkReconnecting);
+        QCOMPARE(w->StatusText(1), texts::kFileRunning); // steady while gap rows go on
+        QCOMPARE(int(world->sound.played.size()), played);
+        // F2 without a file name ends reconnecting as the disconnect does.
+        w->mnuFileClose_Click();
+        gFName.clear();
+        w->mnuFileOpen_Click();
+        QCOMPARE(optionsOpened, 1);
+        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->link().state(), meterlink::LinkState::Stopped);
+        QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
+        QVERIFY(w->menuItem("mnuViewOptions")->isEnabled());
+        const int opens = world->port.opens;
+        tick(100);
+        QCOMPARE(world->port.opens, opens); // no attempts any more
+        QCOMPARE(int(world->sound.played.size()), played);
+    }
+
     void menuMarksAreExclusive()
     {
         for (const char *name : {"mnuViewMalti", "mnuViewPeak", "mnuViewAve", "mnuViewMin", "mnuViewMax"}) {
