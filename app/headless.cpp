@@ -2,10 +2,12 @@
 
 #include "app/globals.h"
 #include "app/settings.h"
+#include "logging/csv_format.h"
 #include "platform/clock.h"
 #include "platform/com_ports.h"
 #include "platform/file_output.h"
 #include "platform/serial_port.h"
+#include "platform/serial_settings.h"
 #include "platform/settings_store.h"
 #include "platform/timer.h"
 #include "publish/publisher.h"
@@ -21,11 +23,12 @@ Logger::Logger(const Services &services, std::function<void(const QString &)> sa
 {
     using meterlink::LinkState;
     connect(&m_link, &meterlink::MeterLink::stateChanged, this, [this](LinkState state) {
+        const LinkState before = std::exchange(m_lastState, state);
         if (m_ended)
             return;
         if (state == LinkState::Live && m_link.receiving())
             line(QStringLiteral("reconnected: frames from the meter again"));
-        else if (state == LinkState::Reconnecting)
+        else if (state == LinkState::Reconnecting && before == LinkState::Live)
             line(QStringLiteral("link lost: no frame for 2 s; reconnecting every 3 s"));
     });
     connect(&m_link, &meterlink::MeterLink::portFailed, this,
@@ -36,6 +39,10 @@ Logger::Logger(const Services &services, std::function<void(const QString &)> sa
         // File output starts at the first frame, as --log does in the window.
         if (gFName.isEmpty()) {
             fail(kNoFileName, QStringLiteral("no output file name (fName) in the settings"));
+            return;
+        }
+        if (!logging::hasColumns(gFOut)) {
+            fail(kNoFileName, QStringLiteral("no column to log (fOut=%1) in the settings").arg(gFOut));
             return;
         }
         QString error;
@@ -63,6 +70,19 @@ Logger::~Logger() = default;
 void Logger::start()
 {
     LoadSettings(*m_svc.settings);
+    // A port or line setting that can never work is a fault of the settings, not a meter
+    // to wait for.
+    if (gPort < 1 || gPort > 16) {
+        fail(kSettingsUnreadable,
+             QStringLiteral("Port=%1 in the settings: the port number must be 1 to 16").arg(gPort));
+        return;
+    }
+    if (!platform::parseSerialSettings(gComSt)) {
+        fail(kSettingsUnreadable,
+             QStringLiteral("ComSt=%1 in the settings: not a line setting such as 9600,n,8,1")
+                 .arg(gComSt));
+        return;
+    }
     m_svc.port->setCommPort(gPort);
     m_svc.port->setSettings(gComSt);
     m_log.resetCount(m_svc.clock->now().time().second());
@@ -105,6 +125,17 @@ void Logger::tick()
     // The window's order: the due row first, then the watchdog.
     m_log.tick(gFTime, gFOut, gReadings, m_link.state() == meterlink::LinkState::Reconnecting);
     m_link.tick(m_log.isOpen());
+    // Frames that were not whole (a line at the wrong speed, a noisy cable): said once a
+    // minute at most, when there were many.
+    if (++m_rejectTicks >= 600) {
+        m_rejectTicks = 0;
+        const quint64 rejected = m_link.rejectedFrames();
+        if (rejected - m_rejectedSaid >= kRejectedWorthSaying)
+            line(QStringLiteral("frames not whole: %1 in the last minute, %2 since the start")
+                     .arg(rejected - m_rejectedSaid)
+                     .arg(rejected));
+        m_rejectedSaid = rejected;
+    }
     if (m_publisher && ++m_ticks % 10 == 0)
         m_publisher->tick();
 }

@@ -29,8 +29,9 @@ namespace headless {
 enum ExitCode {
     kEndedBySignal = 0,
     kBadOptions = 1,       // an unknown option (the command-line parser's own)
-    kSettingsUnreadable = 2, // --config names a file that cannot be read
-    kNoFileName = 3,       // no output file name in the settings
+    kSettingsUnreadable = 2, // --config names a file that cannot be read, or Port or ComSt
+                             // in it can never work
+    kNoFileName = 3,       // no output file name, or no column, in the settings
     kFileStartFailed = 4,  // the CSV file could not be created or its header written
     kWriteFailed = 5,      // a row could not be written (disk full, file removed)
 };
@@ -79,6 +80,10 @@ private:
     std::unique_ptr<publish::Publisher> m_publisher;
     std::array<int, 2> m_alarms{};
     QString m_lastLine;
+    meterlink::LinkState m_lastState = meterlink::LinkState::Stopped;
+    static constexpr quint64 kRejectedWorthSaying = 10;
+    quint64 m_rejectedSaid = 0;
+    int m_rejectTicks = 0;
     int m_ticks = 0;
     bool m_ended = false;
 };

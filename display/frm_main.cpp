@@ -105,8 +105,10 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
         }
     });
     // A port that failed while open says why in the link's panel; the watchdog decides.
-    connect(&m_link, &meterlink::MeterLink::portFailed, this,
-            [this](const QString &reason) { m_panels[1]->setToolTip(reason); });
+    connect(&m_link, &meterlink::MeterLink::portFailed, this, [this](const QString &reason) {
+        m_portReason = reason;
+        updateLinkToolTip();
+    });
     connect(&m_log, &logging::LogWriter::writeFailed, this, &frmMain::onLogWriteFailed);
     connect(&m_log, &logging::LogWriter::stalled, this, &frmMain::onLogStalled);
     connect(&m_log, &logging::LogWriter::stallEnded, this, &frmMain::onLogStallEnded);
@@ -381,6 +383,18 @@ void frmMain::applyFigureStyle(size_t figure)
     l->setPalette(pal);
 }
 
+void frmMain::updateLinkToolTip()
+{
+    // What a technician looks for: why the port failed, and how many frames were cut or
+    // garbled on the line.
+    QStringList lines;
+    if (!m_portReason.isEmpty())
+        lines << m_portReason;
+    if (m_shownRejected)
+        lines << QStringLiteral("不完全なﾌﾚｰﾑ: %1").arg(m_shownRejected);
+    m_panels[1]->setToolTip(lines.join(QLatin1Char('\n')));
+}
+
 void frmMain::setFiguresLive(bool live)
 {
     if (m_figuresLive == live)
@@ -443,30 +457,26 @@ void frmMain::saveSettingsAndClose(bool askNobody)
 {
     m_unloaded = true;
     SaveSettings(*m_svc.settings);
-    if (!m_svc.settings->sync()) {
-        const QString text =
-            QStringLiteral("設定を保存できませんでした。\n%1").arg(m_svc.settings->location());
+    auto tell = [this, askNobody](const QString &text) {
         if (askNobody)
             qWarning("%s", qPrintable(text));
         else
             m_svc.messageBox->show(this, text, QStringLiteral("QV475_XP"),
                                    platform::MessageBox::Icon::Exclamation,
                                    platform::MessageBox::Buttons::Ok);
-    }
+    };
+    if (!m_svc.settings->sync())
+        tell(QStringLiteral("設定を保存できませんでした。\n%1").arg(m_svc.settings->location()));
+    else if (const QString backup = m_svc.settings->backupMade(); !backup.isEmpty())
+        tell(QStringLiteral("設定ﾌｧｲﾙに読み取れない行があったため、元のﾌｧｲﾙを残してから保存しました。\n%1")
+                 .arg(backup));
     // The rows still queued go to the disk first, within a bound: a disk that never
     // answers must not keep the program from ending.
     const qsizetype waiting = m_log.rowsWaiting();
     if (!m_log.finish()) {
-        const QString text =
-            QStringLiteral("ﾃﾞｨｽｸが応答しないため、%1 行をﾌｧｲﾙに書き込めませんでした。\n%2")
-                .arg(m_log.rowsWaiting() ? m_log.rowsWaiting() : waiting)
-                .arg(m_log.path());
-        if (askNobody)
-            qWarning("%s", qPrintable(text));
-        else
-            m_svc.messageBox->show(this, text, QStringLiteral("QV475_XP"),
-                                   platform::MessageBox::Icon::Exclamation,
-                                   platform::MessageBox::Buttons::Ok);
+        tell(QStringLiteral("ﾃﾞｨｽｸが応答しないため、%1 行をﾌｧｲﾙに書き込めませんでした。\n%2")
+                 .arg(m_log.rowsWaiting() ? m_log.rowsWaiting() : waiting)
+                 .arg(m_log.path()));
     }
     // No further handler runs: the tick stops and the port is released.
     m_svc.timer->setEnabled(false);
@@ -515,7 +525,8 @@ void frmMain::setStartOptions(bool connectAtStart, bool logAtFirstFrame)
     // program) is waited for without a box that nobody may be there to close.
     platform::PortError error;
     if (gReconnect && !m_link.openPort(&error)) {
-        m_panels[1]->setToolTip(error.text());
+        m_portReason = error.text();
+        updateLinkToolTip();
         m_link.beginReconnecting();
         return;
     }

@@ -142,6 +142,7 @@ private:
     void setAlarmColour(int figure, meterlink::AlarmColour colour) override;
     void applyFigureStyle(size_t figure);
     void setFiguresLive(bool live);
+    void updateLinkToolTip();
     void buildMenus();
     void buildToolBar();
     void buildStatusBar();
@@ -186,5 +187,7 @@ private:
     meterlink::LinkState m_lastState = meterlink::LinkState::Stopped;
     frmTrend *m_trend = nullptr;
     bool m_logAtFirstFrame = false;
+    QString m_portReason;
+    quint64 m_shownRejected = 0;
     bool m_unloaded = false;
 };

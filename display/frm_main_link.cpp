@@ -139,6 +139,10 @@ void frmMain::Timer1_Timer()
             m_lblPeak[i]->setText(gReadings[i]);
     }
     const meterlink::TickOutcome out = m_link.tick(m_log.isOpen());
+    if (m_link.rejectedFrames() != m_shownRejected) {
+        m_shownRejected = m_link.rejectedFrames();
+        updateLinkToolTip();
+    }
     if (out.setPanel2)
         SetStatusText(2, out.panel2);
     if (out.setPanel1)

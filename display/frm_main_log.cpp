@@ -4,6 +4,7 @@
 
 #include "app/globals.h"
 #include "link/status_texts.h"
+#include "logging/csv_format.h"
 #include "platform/message_box.h"
 
 #include <QAction>
@@ -30,6 +31,14 @@ void frmMain::mnuFileOpen_Click()
         m_svc.messageBox->show(this, QStringLiteral("出力ﾌｧｲﾙ名が指定されていません。"),
                                kOutputWarning, MessageBox::Icon::Exclamation,
                                MessageBox::Buttons::Ok);
+        mnuViewOptions_Click();
+        return;
+    }
+    // No column chosen: a file of empty lines would be written. The settings are where
+    // the columns are chosen.
+    if (!logging::hasColumns(gFOut)) {
+        m_svc.messageBox->show(this, logging::kNoColumnsText, kOutputWarning,
+                               MessageBox::Icon::Exclamation, MessageBox::Buttons::Ok);
         mnuViewOptions_Click();
         return;
     }

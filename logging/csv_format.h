@@ -11,8 +11,9 @@
 
 namespace logging {
 
-// The base of the log file name: fName up to, not including, its first ".csv"
-// (case-sensitive). Nothing when fName holds no ".csv".
+// The base of the log file name: fName up to, not including, the first ".csv"
+// (case-sensitive) in its file name (folders are not looked at). Nothing when the file
+// name holds no ".csv".
 std::optional<QString> logBaseName(const QString &fName);
 
 // "YYMMDDHHNN" of the given local time.
@@ -22,6 +23,13 @@ QString logStamp(const QDateTime &when);
 // name, so that an earlier log is never overwritten.
 QString freeLogFileName(const QString &base, const QString &stamp,
                         const std::function<bool(const QString &)> &exists);
+
+// True when the mask selects at least one column (bits 0 to 4); a log of no columns
+// would be a file of empty lines.
+inline bool hasColumns(int mask)
+{
+    return (mask & 31) != 0;
+}
 
 // The header line of the selected columns (bits 0 to 4 of mask), ending in CR LF.
 QString headerLine(int mask);

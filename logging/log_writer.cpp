@@ -31,6 +31,10 @@ bool LogWriter::start(const QString &fName, int mask, QString *error)
             "出力ﾌｧｲﾙ名が正しくありません。ﾌｧｲﾙ名には「.csv」(小文字) を含めてください。");
         return false;
     }
+    if (!hasColumns(mask)) {
+        *error = kNoColumnsText;
+        return false;
+    }
     if (m_open)
         stop();
     // The file output is the writer's while it has lines of the previous file.

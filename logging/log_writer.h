@@ -18,6 +18,10 @@ class Clock;
 
 namespace logging {
 
+// Why output cannot start when the settings select no column.
+inline const QString kNoColumnsText =
+    QStringLiteral("出力する項目が選択されていません。設定のﾌｧｲﾙ出力で項目を選んでください。");
+
 class LogWriter : public QObject
 {
     Q_OBJECT

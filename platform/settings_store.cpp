@@ -1,54 +1,204 @@
 #include "platform/settings_store.h"
 
-#include <QStringList>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStringDecoder>
 
 namespace platform {
 
-IniSettingsStore::IniSettingsStore()
-    : m_settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("QV475_XP"),
-                 QStringLiteral("QV475_XP"))
+namespace {
+QString defaultPath()
 {
-    // Only the program's own file: a key it lacks takes its default, never a value from
-    // an organisation-wide or system-wide file.
-    m_settings.setFallbacksEnabled(false);
+    // QSettings knows where a user's INI file lives on each system (the XDG folder here,
+    // %APPDATA% on Windows); the file itself is read and written below.
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("QV475_XP"),
+                     QStringLiteral("QV475_XP"))
+        .fileName();
+}
+} // namespace
+
+IniSettingsStore::IniSettingsStore() : m_path(defaultPath())
+{
+    load();
 }
 
-IniSettingsStore::IniSettingsStore(const QString &fileName)
-    : m_settings(fileName, QSettings::IniFormat)
+IniSettingsStore::IniSettingsStore(const QString &fileName) : m_path(fileName)
 {
-    m_settings.setFallbacksEnabled(false);
+    load();
+}
+
+QString IniSettingsStore::decodeValue(const QString &raw)
+{
+    if (raw.size() < 2 || !raw.startsWith(QLatin1Char('"')) || !raw.endsWith(QLatin1Char('"')))
+        return raw;
+    QString out;
+    for (qsizetype i = 1; i < raw.size() - 1; ++i) {
+        QChar c = raw[i];
+        if (c == QLatin1Char('"'))
+            return raw; // a quote inside: not one quoted value, so read as written
+        if (c == QLatin1Char('\\') && i + 1 < raw.size() - 1) {
+            c = raw[++i];
+            if (c == QLatin1Char('n'))
+                c = QLatin1Char('\n');
+            else if (c == QLatin1Char('r'))
+                c = QLatin1Char('\r');
+            else if (c == QLatin1Char('t'))
+                c = QLatin1Char('\t');
+        }
+        out += c;
+    }
+    return out;
+}
+
+QString IniSettingsStore::encodeValue(const QString &value)
+{
+    bool quote = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace() ||
+                                      value.front() == QLatin1Char('"'));
+    for (QChar c : value)
+        quote = quote || c == QLatin1Char(';') || c == QLatin1Char('"') ||
+                c == QLatin1Char('\\') || c == QLatin1Char('#') || c.unicode() < 0x20;
+    if (!quote)
+        return value;
+    QString out = QStringLiteral("\"");
+    for (QChar c : value) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+            out += QLatin1Char('\\');
+        if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else if (c == QLatin1Char('\t'))
+            out += QStringLiteral("\\t");
+        else
+            out += c;
+    }
+    return out + QLatin1Char('"');
+}
+
+void IniSettingsStore::load()
+{
+    QFile f(m_path);
+    if (!f.open(QIODevice::ReadOnly))
+        return; // no file yet: nothing to keep
+    const QByteArray bytes = f.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        m_clean = false;
+    if (text.startsWith(QChar(0xfeff)))
+        text.remove(0, 1);
+    m_crlf = text.contains(QStringLiteral("\r\n"));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    QString group;
+    bool hasSettings = false, hasContent = false;
+    for (QString raw : lines) {
+        if (raw.endsWith(QLatin1Char('\r')))
+            raw.chop(1);
+        const QString t = raw.trimmed();
+        Line line{Line::Other, raw, {}, {}, {}};
+        if (t.isEmpty()) {
+            line.kind = Line::Blank;
+        } else if (t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('#'))) {
+            line.kind = Line::Comment;
+        } else if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
+            line.kind = Line::Group;
+            line.name = group = t.mid(1, t.size() - 2).trimmed();
+            hasSettings = hasSettings || group == QStringLiteral("Settings");
+        } else if (const qsizetype eq = t.indexOf(QLatin1Char('=')); eq > 0 && !group.isEmpty()) {
+            line.kind = Line::Key;
+            line.name = t.left(eq).trimmed();
+            line.value = decodeValue(t.mid(eq + 1).trimmed());
+            line.group = group;
+        } else {
+            m_clean = false; // neither a group, a key nor a comment
+        }
+        hasContent = hasContent || line.kind == Line::Group || line.kind == Line::Key ||
+                     line.kind == Line::Other;
+        m_lines.append(line);
+    }
+    if (hasContent && !hasSettings)
+        m_clean = false;
+}
+
+qsizetype IniSettingsStore::findKey(const QString &group, const QString &key) const
+{
+    // The last of a key given twice counts, as in QSettings.
+    for (qsizetype i = m_lines.size() - 1; i >= 0; --i)
+        if (m_lines[i].kind == Line::Key && m_lines[i].group == group && m_lines[i].name == key)
+            return i;
+    return -1;
 }
 
 std::optional<QString> IniSettingsStore::text(const QString &group, const QString &key) const
 {
-    const QString path = group + QLatin1Char('/') + key;
-    if (!m_settings.contains(path))
+    const qsizetype i = findKey(group, key);
+    if (i < 0)
         return std::nullopt;
-    const QVariant v = m_settings.value(path);
-    // A hand-written "ComSt=9600,n,8,1" comes back as a list; give back the file's text.
-    if (v.typeId() == QMetaType::QStringList)
-        return v.toStringList().join(QLatin1Char(','));
-    if (v.canConvert<QString>())
-        return v.toString();
-    return QString();
+    return m_lines[i].value;
 }
 
 void IniSettingsStore::setText(const QString &group, const QString &key, const QString &value)
 {
-    m_settings.setValue(group + QLatin1Char('/') + key, value);
+    const QString lineText = key + QLatin1Char('=') + encodeValue(value);
+    if (const qsizetype i = findKey(group, key); i >= 0) {
+        if (m_lines[i].value == value)
+            return; // the line stays as it was written
+
+        m_lines[i].text = lineText;
+        m_lines[i].value = value;
+        m_dirty = true;
+        return;
+    }
+    // A new key goes after the last key line of its group, or into a new group at the end.
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < m_lines.size(); ++i)
+        if ((m_lines[i].kind == Line::Group && m_lines[i].name == group) ||
+            (m_lines[i].kind == Line::Key && m_lines[i].group == group))
+            at = i + 1;
+    if (at < 0) {
+        if (!m_lines.isEmpty() && m_lines.last().kind != Line::Blank)
+            m_lines.append({Line::Blank, QString(), {}, {}, {}});
+        m_lines.append({Line::Group, QLatin1Char('[') + group + QLatin1Char(']'), group, {}, {}});
+        at = m_lines.size();
+    }
+    m_lines.insert(at, {Line::Key, lineText, key, value, group});
+    m_dirty = true;
 }
 
 bool IniSettingsStore::sync()
 {
-    m_settings.sync();
-    // A FormatError comes from reading a damaged file and stays in status(); only an
-    // access error means the settings were not written.
-    return m_settings.status() != QSettings::AccessError;
-}
-
-QString IniSettingsStore::location() const
-{
-    return m_settings.fileName();
+    if (!m_dirty)
+        return true;
+    const QFileInfo info(m_path);
+    if (!QDir().mkpath(info.absolutePath()))
+        return false;
+    // A file that could not be read cleanly is kept as it was before it is replaced.
+    if (!m_clean && info.exists()) {
+        const QString backup = m_path + QStringLiteral(".bak");
+        QFile::remove(backup);
+        if (!QFile::copy(m_path, backup))
+            return false;
+        m_backup = backup;
+    }
+    QString out;
+    const QString eol = m_crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    for (const Line &line : std::as_const(m_lines)) {
+        if (line.kind == Line::Other)
+            continue; // what was not INI stays in the copy only
+        out += line.text + eol;
+    }
+    QSaveFile f(m_path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(out.toUtf8()) < 0 || !f.commit())
+        return false;
+    m_lines.removeIf([](const Line &l) { return l.kind == Line::Other; });
+    m_clean = true;
+    m_dirty = false;
+    return true;
 }
 
 } // namespace platform

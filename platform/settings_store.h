@@ -1,8 +1,8 @@
 // Per-user settings store: text values addressed by group and key.
 #pragma once
 
-#include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace platform {
@@ -18,9 +18,17 @@ public:
     virtual bool sync() = 0;
     // Where the store lives, for messages to the user.
     virtual QString location() const = 0;
+    // Where the last sync kept the file as it was before, because it could not be read
+    // cleanly; empty when it did not have to.
+    virtual QString backupMade() const { return {}; }
 };
 
-// The INI file $XDG_CONFIG_HOME/QV475_XP/QV475_XP.ini (or an explicit file).
+// The INI file $XDG_CONFIG_HOME/QV475_XP/QV475_XP.ini (or an explicit file), edited line
+// by line: a save changes the lines of the keys it sets and keeps every other line
+// (comments, other groups, keys it does not know) as it was. Values are read as written,
+// a ";" or "=" inside them included; a value in double quotes is unquoted (\" and \\),
+// as QSettings writes them. Values that need it are written quoted, so that the file
+// reads back the same.
 class IniSettingsStore : public SettingsStore
 {
 public:
@@ -30,10 +38,33 @@ public:
     std::optional<QString> text(const QString &group, const QString &key) const override;
     void setText(const QString &group, const QString &key, const QString &value) override;
     bool sync() override;
-    QString location() const override;
+    QString location() const override { return m_path; }
+    QString backupMade() const override { return m_backup; }
+    // False when the file held lines that are not INI, was not UTF-8, or had content
+    // but no [Settings] group; its first save then keeps it as <file>.bak.
+    bool readCleanly() const { return m_clean; }
+
+    // The value as it is written after "key=".
+    static QString encodeValue(const QString &value);
+    static QString decodeValue(const QString &raw);
 
 private:
-    mutable QSettings m_settings;
+    struct Line {
+        enum Kind { Other, Blank, Comment, Group, Key } kind;
+        QString text;  // the line as read (or written)
+        QString name;  // group or key
+        QString value; // decoded value of a key
+        QString group; // the group a key line is in
+    };
+    void load();
+    qsizetype findKey(const QString &group, const QString &key) const;
+
+    QString m_path;
+    QList<Line> m_lines;
+    bool m_clean = true;
+    bool m_dirty = false;
+    bool m_crlf = false;
+    QString m_backup;
 };
 
 } // namespace platform

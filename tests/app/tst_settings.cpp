@@ -34,6 +34,7 @@ private slots:
     {
         resetGlobals();
         QFile::remove(iniPath());
+        QFile::remove(iniPath() + ".bak");
     }
 
     void parseInt16_data()
@@ -156,6 +157,112 @@ private slots:
         platform::IniSettingsStore store(iniPath());
         LoadSettings(store);
         QCOMPARE(std::make_tuple(gPort, gComSt, gFName, gFOut, gFTime), before);
+    }
+
+    void handWrittenValuesAndLinesSurviveTheSave_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("semicolon") << QByteArray("[Settings]\nPort=2\n[Mqtt]\nPassword=ab;cd\n")
+                                   << "Mqtt" << "Password" << "ab;cd";
+        QTest::newRow("equals and quotes")
+            << QByteArray("[Settings]\nfName=/d/a=b\"c\".csv\n") << "Settings" << "fName"
+            << "/d/a=b\"c\".csv";
+        QTest::newRow("quoted as QSettings writes")
+            << QByteArray("[Settings]\nfName=\"/d/x;y \\\"z\\\".csv\"\n") << "Settings" << "fName"
+            << "/d/x;y \"z\".csv";
+        QTest::newRow("comments and blanks")
+            << QByteArray("; site 3\r\n\r\n[Settings]\r\n# crane 2\r\nComSt = 19200,n,8,1\r\n")
+            << "Settings" << "ComSt" << "19200,n,8,1";
+    }
+    void handWrittenValuesAndLinesSurviveTheSave()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, group);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        writeIni(ini);
+        {
+            platform::IniSettingsStore store(iniPath());
+            QCOMPARE(store.text(group, key), std::optional<QString>(value));
+            LoadSettings(store);
+            gFTime = 5; // a change, so that the file is written
+            SaveSettings(store);
+            QVERIFY(store.sync());
+            QCOMPARE(store.backupMade(), QString());
+        }
+        // Every line the program did not set is there as it was, in its place.
+        QFile f(iniPath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray saved = f.readAll();
+        const QByteArray eol = ini.contains("\r\n") ? "\r\n" : "\n";
+        for (const QByteArray &line : ini.split('\n'))
+            QVERIFY2(saved.contains(line.trimmed() + eol), line.constData());
+        QVERIFY(saved.contains("fTime=5" + eol));
+        QCOMPARE(platform::IniSettingsStore(iniPath()).text(group, key), std::optional<QString>(value));
+        QVERIFY(!QFile::exists(iniPath() + ".bak"));
+    }
+
+    void programsValuesReadBackTheSame()
+    {
+        // Written by the program, any text comes back as it was.
+        const QString name = QStringLiteral(" /d/a;b=c \"q\" \\x#y\t.csv ");
+        {
+            platform::IniSettingsStore store(iniPath());
+            gFName = name;
+            SaveSettings(store);
+            QVERIFY(store.sync());
+        }
+        resetGlobals();
+        platform::IniSettingsStore store(iniPath());
+        LoadSettings(store);
+        QCOMPARE(gFName, name);
+        // And QSettings reads the same from it.
+        QCOMPARE(QSettings(iniPath(), QSettings::IniFormat).value("Settings/fName").toString(), name);
+    }
+
+    void fileNotReadCleanlyIsKeptBeforeTheSave_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<int>("port"); // as read
+        QTest::addColumn<bool>("clean");
+        QTest::newRow("junk before the group")
+            << QByteArray("\x01\x02 not ini\n[[x\n[Settings]\nPort=5\n") << 5 << false;
+        QTest::newRow("no settings group") << QByteArray("[Other]\nPort=5\n") << 1 << false;
+        QTest::newRow("not UTF-8") << QByteArray("[Settings]\nPort=4\nfName=/d/\x95\x97.csv\n") << 4
+                                   << false;
+        QTest::newRow("clean") << QByteArray("[Settings]\nPort=3\n") << 3 << true;
+        QTest::newRow("empty file") << QByteArray() << 1 << true;
+    }
+    void fileNotReadCleanlyIsKeptBeforeTheSave()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(int, port);
+        QFETCH(bool, clean);
+        writeIni(ini);
+        {
+            platform::IniSettingsStore store(iniPath());
+            QCOMPARE(store.readCleanly(), clean);
+            LoadSettings(store);
+            QCOMPARE(int(gPort), port);
+            gFTime = 7;
+            SaveSettings(store);
+            QVERIFY(store.sync());
+            QCOMPARE(store.backupMade(), clean ? QString() : iniPath() + ".bak");
+        }
+        if (!clean) {
+            QFile bak(iniPath() + ".bak");
+            QVERIFY(bak.open(QIODevice::ReadOnly));
+            QCOMPARE(bak.readAll(), ini);
+        }
+        // The saved file reads cleanly: the next save keeps no copy and tells nobody.
+        platform::IniSettingsStore again(iniPath());
+        QVERIFY(again.readCleanly());
+        LoadSettings(again);
+        QCOMPARE(int(gPort), port);
+        QCOMPARE(int(gFTime), 7);
     }
 
     void storeInReadOnlyFolderReportsFailure()

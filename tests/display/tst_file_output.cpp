@@ -5,6 +5,7 @@
 #include "fakes.h"
 #include "link/status_texts.h"
 #include "logging/csv_format.h"
+#include "logging/log_writer.h"
 
 #include <QAction>
 #include <QDir>
@@ -104,8 +105,17 @@ private slots:
         QCOMPARE(world->messageBox.shown[0].icon, Icon::Exclamation);
         QCOMPARE(optionsOpened, 1);
 
-        // A valid name but no link: connect first.
+        // No column chosen: refused the same way, before anything else.
         gFName = dir->filePath("log.csv");
+        gFOut = 0;
+        w->mnuFileOpen_Click();
+        QCOMPARE(world->messageBox.shown.size(), 2);
+        QCOMPARE(world->messageBox.shown[1].text, logging::kNoColumnsText);
+        QCOMPARE(optionsOpened, 2);
+        world->messageBox.shown.removeLast();
+        gFOut = 31;
+
+        // A valid name but no link: connect first.
         w->mnuFileOpen_Click();
         QCOMPARE(world->messageBox.shown.size(), 2);
         QCOMPARE(world->messageBox.shown[1].text,

@@ -530,6 +530,9 @@ private slots:
         }
         QCOMPARE(w->StatusText(2) != texts::kLinkStopped, staysLive);
         QCOMPARE(world->port.isOpen(), staysLive);
+        // The frames that were not whole are counted where a technician looks.
+        const QString tip = w->findChild<QLabel *>("sbPanel2")->toolTip();
+        QCOMPARE(tip.contains(QStringLiteral("不完全なﾌﾚｰﾑ: ")), !staysLive && bytes.contains('\r'));
     }
 
     void staleFiguresAreGrey()

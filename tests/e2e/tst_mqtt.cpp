@@ -337,6 +337,11 @@ private slots:
         QTest::newRow("no file name") << QByteArray("fName=\n") << 3;
         QTest::newRow("missing folder") << QByteArray("fName=/nonexistent/dir/wind.csv\n") << 4;
         QTest::newRow("no .csv") << QByteArray("fName=/tmp/wind.txt\n") << 4;
+        QTest::newRow("no column") << QByteArray("fName=/tmp/wind.csv\nfOut=0\n") << 3;
+        // Settings that can never work end at once, naming the key; no "link lost".
+        QTest::newRow("port 0") << QByteArray("Port=0\nfName=/tmp/wind.csv\n") << 2;
+        QTest::newRow("port 17") << QByteArray("Port=17\nfName=/tmp/wind.csv\n") << 2;
+        QTest::newRow("bad ComSt") << QByteArray("ComSt=fast\nfName=/tmp/wind.csv\n") << 2;
     }
     void exitCodesForWhatStopsTheWork()
     {
@@ -348,11 +353,16 @@ private slots:
         f.close();
         app.start(QStringLiteral(QV475_EXE), {"--headless", "--config", ini()});
         QVERIFY(app.waitForStarted());
-        meterRuns(300, 10);
+        if (code != 2) // a settings fault ends the logger before it opens the port
+            meterRuns(300, 10);
         if (app.state() != QProcess::NotRunning)
             QVERIFY(app.waitForFinished(5000));
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(app.exitCode(), code);
+        const QString said = QString::fromUtf8(appErr + app.readAllStandardError());
+        QVERIFY2(!said.contains("link lost"), qPrintable(said));
+        if (code == 2)
+            QVERIFY2(said.contains(settings.left(settings.indexOf('=') + 1)), qPrintable(said));
         // And a settings file that cannot be read.
         QProcess missing;
         missing.start(QStringLiteral(QV475_EXE), {"--headless", "--config", dir->filePath("none.ini")});
