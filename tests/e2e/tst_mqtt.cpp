@@ -266,6 +266,23 @@ private slots:
         QVERIFY(appErr.contains("ended"));
     }
 
+    void signalIgnoredAtStartStaysIgnored()
+    {
+        // As under nohup: SIGHUP ignored by the parent.
+        app.setChildProcessModifier([] { ::signal(SIGHUP, SIG_IGN); });
+        auto reset = qScopeGuard([this] { app.setChildProcessModifier({}); });
+        startLogger({});
+        meterRuns(1500, 50);
+        QCOMPARE(::kill(pid_t(app.processId()), SIGHUP), 0);
+        meterRuns(1200, 50, false); // still logging: the line is still read
+        QCOMPARE(app.state(), QProcess::Running);
+        QVERIFY(!appErr.contains("ended"));
+        QCOMPARE(::kill(pid_t(app.processId()), SIGTERM), 0);
+        QVERIFY(app.waitForFinished(5000));
+        QCOMPARE(app.exitCode(), 0);
+        QVERIFY(csvRows().size() >= 2);
+    }
+
     void brokerDownKeepsEveryRow()
     {
         startBroker();

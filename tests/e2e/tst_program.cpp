@@ -321,13 +321,18 @@ private slots:
     void terminationSignalsEndCleanly_data()
     {
         QTest::addColumn<int>("sig");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGINT") << int(SIGINT);
-        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::addColumn<int>("then"); // a second signal at once, 0 for none
+        QTest::newRow("SIGTERM") << int(SIGTERM) << 0;
+        QTest::newRow("SIGINT") << int(SIGINT) << 0;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << 0;
+        // A logout sends SIGHUP right after SIGTERM.
+        QTest::newRow("SIGTERM then SIGHUP") << int(SIGTERM) << int(SIGHUP);
+        QTest::newRow("SIGHUP then SIGTERM") << int(SIGHUP) << int(SIGTERM);
     }
     void terminationSignalsEndCleanly()
     {
         QFETCH(int, sig);
+        QFETCH(int, then);
         startProgram("[Settings]\nfName=" + logDir().toUtf8() + "/wind.csv\nfTime=1\n");
         connectMeter();
         sendFramesFor(600, 77);
@@ -337,6 +342,8 @@ private slots:
         // Frames keep coming while the signal arrives.
         meter.write(meter::makeFrame({77, 77, 77, 77, 0, 0}));
         QCOMPARE(::kill(pid_t(app.processId()), sig), 0);
+        if (then)
+            QCOMPARE(::kill(pid_t(app.processId()), then), 0);
         QVERIFY(app.waitForFinished(5000));
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(app.exitCode(), 0);
@@ -350,6 +357,51 @@ private slots:
         QVERIFY(lines.size() >= 3);
         QCOMPARE(lines.last(), QString());
         QVERIFY(lines[lines.size() - 2].endsWith(",7.7"));
+    }
+
+    void signalWhileTheStartUpBoxIsOpen()
+    {
+        // --log with no meter and reconnecting off: the port's box waits for a person.
+        startProgram("[Ports]\nCOM1=/nonexistent/ttyUSB0\n[Settings]\nfName=" +
+                         logDir().toUtf8() + "/wind.csv\n",
+                     true, {"--log"});
+        QVERIFY2(!findWindow(QStringLiteral("ﾎﾟｰﾄのｵｰﾌﾟﾝ")).isEmpty(), qPrintable(describeProgram()));
+        QCOMPARE(::kill(pid_t(app.processId()), SIGTERM), 0);
+        QVERIFY(app.waitForFinished(5000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
+        QFile f(ini());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray saved = f.readAll();
+        QVERIFY2(saved.contains("fOut=31") && saved.contains("COM1=/nonexistent/ttyUSB0"),
+                 saved.constData());
+    }
+
+    void unknownOptionPrintsTheUsage_data()
+    {
+        QTest::addColumn<bool>("withDisplay");
+        QTest::newRow("without a display") << false;
+        QTest::newRow("with a display") << true;
+    }
+    void unknownOptionPrintsTheUsage()
+    {
+        QFETCH(bool, withDisplay);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        if (withDisplay)
+            env.insert("DISPLAY", display);
+        else
+            env.remove("DISPLAY");
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(QV475_EXE), {"--no-such-option"});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 1);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(err.contains("no-such-option") && err.contains("--headless") && err.contains("Usage"),
+                 qPrintable(err));
     }
 
     void versionAndHelpWithoutDisplay_data()
