@@ -308,6 +308,7 @@ private slots:
         QCOMPARE(w->StatusText(2).isEmpty() ? texts::kLinkLive : w->StatusText(2), texts::kLinkLive);
         QVERIFY(w->figuresLive());
         w->mnuFileClose_Click();
+        QVERIFY(w->flushLog());
 
         const QStringList rows = csvrows::rows(w->logFileName());
         QVERIFY(rows.size() >= 12);
@@ -321,6 +322,59 @@ private slots:
             return r.section(',', 2, 2).isEmpty();
         }));
         QVERIFY2(gaps >= 3 && gaps <= 8, qPrintable(QString::number(gaps)));
+    }
+
+    void onlyWholeFramesAreReadings_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("between"); // sent after each good frame
+        QTest::addColumn<bool>("good");                // good frames go on meanwhile
+        QTest::newRow("garbage with CRs, no good frame")
+            << QList<QByteArray>{QByteArray("\xf3\x1c\r\x80" "abc\r\r"), QByteArray("\r0777,\r")}
+            << false;
+        QTest::newRow("cut frames between good ones")
+            << QList<QByteArray>{QByteArray("\x02" "0777,0777,07\r"),
+                                 QByteArray("\x02" "0777,0777,0777,0\r")}
+            << true;
+    }
+    void onlyWholeFramesAreReadings()
+    {
+        QFETCH(QList<QByteArray>, between);
+        QFETCH(bool, good);
+        connectAndLog(false, 123, 1200);
+        const QByteArray frame = QByteArray::fromStdString(meter::makeFrame({123, 123, 123, 123, 0, 0}));
+        QElapsedTimer t;
+        t.start();
+        qint64 stoppedAt = -1;
+        QStringList shown;
+        while (t.elapsed() < 6000) {
+            if (good)
+                meter.write(frame.toStdString());
+            for (const QByteArray &b : between)
+                meter.write(b.toStdString());
+            QTest::qWait(100);
+            for (int i = 0; i < 4; ++i)
+                if (!shown.contains(w->lblPeak(i)->text()))
+                    shown << w->lblPeak(i)->text();
+            if (stoppedAt < 0 && w->StatusText(2) == texts::kLinkStopped)
+                stoppedAt = t.elapsed();
+        }
+        // Nothing of a frame that was not whole reached a figure.
+        QCOMPARE(shown, QStringList{"12.3"});
+        if (good) {
+            QCOMPARE(stoppedAt, -1); // whole frames keep the link
+            w->mnuFileClose_Click();
+        } else {
+            QVERIFY2(stoppedAt > 0 && stoppedAt <= 2600, qPrintable(QString::number(stoppedAt)));
+            QVERIFY(!w->logOpen());
+        }
+        QVERIFY(w->flushLog());
+        const QStringList rows = csvrows::rows(w->logFileName());
+        QVERIFY(rows.size() >= 2);
+        for (const QString &r : rows)
+            QVERIFY2(r.endsWith(",12.3,12.3,12.3,12.3"), qPrintable(r));
+        // Garbage does not keep writing the last good frame's values: the rows end with
+        // the watchdog's stop, 2 s after that frame.
+        QVERIFY2(good ? rows.size() >= 6 : rows.size() <= 5, qPrintable(rows.join('|')));
     }
 
     void reconnectFindsANewDeviceAtTheSamePath()
@@ -344,6 +398,7 @@ private slots:
         QVERIFY(w->figuresLive());
         QCOMPARE(w->logFileName(), file);
         w->mnuFileClose_Click();
+        QVERIFY(w->flushLog());
         const QStringList rows = csvrows::rows(file);
         csvrows::checkOneRowPerSecond(rows);
         QVERIFY(rows.last().contains(",22.2,"));

@@ -14,6 +14,8 @@
 #include <QList>
 #include <QMap>
 #include <QSet>
+#include <condition_variable>
+#include <mutex>
 #include <deque>
 #include <functional>
 
@@ -167,6 +169,31 @@ class Notifier : public platform::Notifier
 public:
     void notify(const QString &title, const QString &text) override { shown << title + ": " + text; }
     QStringList shown;
+};
+
+// A disk that stalls: writes wait while the gate is shut.
+class GatedFile : public platform::LocalFileOutput
+{
+public:
+    bool write(const QByteArray &bytes, QString *error) override
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_open; });
+        return LocalFileOutput::write(bytes, error);
+    }
+    void setOpen(bool open)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_open = open;
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_open = true;
 };
 
 // Everything fake but the file output, which the test picks (a real one by default).
