@@ -168,11 +168,19 @@ private slots:
 
     void countNeverOverflows()
     {
+        // Interval 32760 (546 minutes, not a divisor of the hour): a row is due at the
+        // first :00 second once 32759 seconds have been counted. Counting from :10, that
+        // second comes only after the count has passed 32767, so the count must stop
+        // there: a count that wrapped to -32768 would put the row off by 18 hours.
         DueRule rule;
-        // A huge stored interval: the count climbs but stays a valid 16-bit value.
-        for (int i = 0; i < 40000; ++i)
-            rule.onTick(QTime(0, 0, 0).addSecs(i + 1), 32767);
-        QVERIFY(rule.mDueCount >= 0);
+        rule.mLastSecond = QTime(0, 0, 10);
+        QList<int> due;
+        for (int k = 1; k <= 40000; ++k) {
+            if (rule.onTick(QTime(0, 0, 10).addSecs(k), 32760))
+                due << k;
+            QVERIFY(rule.mDueCount >= 0);
+        }
+        QCOMPARE(due, QList<int>{32810});
     }
 };
 
