@@ -82,3 +82,24 @@ void CenterForm(QWidget *form, double width, double height)
 }
 
 } // namespace basSubMain
+
+namespace basSubMain {
+
+std::optional<QPoint> placeBeside(const QRect &beside, const QSize &size, const QRect &available)
+{
+    // Along the side, the other window keeps to the screen.
+    const int top = qBound(available.top(), beside.top(), available.bottom() + 1 - size.height());
+    const int left = qBound(available.left(), beside.left(), available.right() + 1 - size.width());
+    const QPoint candidates[] = {
+        {beside.right() + 1, top},
+        {beside.left() - size.width(), top},
+        {left, beside.bottom() + 1},
+        {left, beside.top() - size.height()},
+    };
+    for (const QPoint &p : candidates)
+        if (available.contains(QRect(p, size)))
+            return p;
+    return std::nullopt;
+}
+
+} // namespace basSubMain

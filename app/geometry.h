@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <optional>
 #include <utility>
 
 class QWidget;
@@ -37,5 +38,11 @@ W *makeControl(QWidget *parent, const QString &name, const QRect &twips, Args &&
 // position. The values asked for are kept in the properties "twipsLeft", "twipsTop",
 // "twipsWidth" and "twipsHeight".
 void CenterForm(QWidget *form, double width, double height);
+
+// Where a window of outer size `size` goes beside a window whose frame is `beside`, on
+// a screen whose free area is `available`: to its right, else to its left, else below,
+// else above, top or left edges aligned and kept on the screen. Nothing when no side
+// has room (the window then keeps the place the window system gives it).
+std::optional<QPoint> placeBeside(const QRect &beside, const QSize &size, const QRect &available);
 
 } // namespace basSubMain

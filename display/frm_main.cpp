@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -588,6 +589,13 @@ void frmMain::mnuViewTrend_Click()
 {
     if (!m_trend) {
         m_trend = new frmTrend(m_history, m_svc.clock, this);
+        // Beside the main window, so that the figures stay in view.
+        const QRect frame = frameGeometry();
+        const QSize extra = frame.size() - geometry().size();
+        if (const QScreen *screen = this->screen())
+            if (const auto at = basSubMain::placeBeside(frame, m_trend->size() + extra,
+                                                       screen->availableGeometry()))
+                m_trend->move(*at);
     }
     m_trend->show();
     m_trend->raise();

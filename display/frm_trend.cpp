@@ -1,6 +1,7 @@
 #include "display/frm_trend.h"
 
 #include "app/geometry.h"
+#include "link/trend_data.h"
 #include "platform/clock.h"
 
 #include <QAreaSeries>
@@ -15,55 +16,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
-#include <cmath>
 
 namespace {
 const char16_t *const kCaptions[4] = {u"瞬間風速", u"瞬間最大風速", u"平均風速", u"平均最大風速"};
 const QColor kLineColours[4] = {QColor(0, 90, 200), QColor(120, 170, 240), QColor(200, 60, 0),
                                 QColor(240, 160, 110)};
 
-// One point per bucket of time: the highest of each reading in it (gusts stay visible),
-// the highest alarm level, and whether the link broke before it.
-struct Bucket {
-    qint64 ms = 0;
-    std::array<double, 4> value{};
-    int alarm = 0;
-    bool breakBefore = false;
-};
-
-QList<Bucket> buckets(const QList<meterlink::Sample> &samples, qint64 bucketMs)
-{
-    QList<Bucket> out;
-    qint64 current = -1;
-    bool pendingBreak = false;
-    qint64 lastMs = 0;
-    for (const meterlink::Sample &s : samples) {
-        if (s.gap) {
-            pendingBreak = true;
-            continue;
-        }
-        // Frames more than 2.5 s apart are a silence too, marked or not.
-        if (lastMs && s.ms - lastMs > 2500)
-            pendingBreak = true;
-        lastMs = s.ms;
-        const qint64 key = s.ms / bucketMs;
-        if (key != current || pendingBreak) {
-            Bucket b;
-            b.ms = key * bucketMs + bucketMs / 2;
-            b.breakBefore = pendingBreak;
-            for (size_t i = 0; i < 4; ++i)
-                b.value[i] = s.tenths[i] / 10.0;
-            out.append(b);
-            current = key;
-            pendingBreak = false;
-        }
-        Bucket &b = out.last();
-        for (size_t i = 0; i < 4; ++i)
-            b.value[i] = std::max(b.value[i], s.tenths[i] / 10.0);
-        b.alarm = std::max({b.alarm, int(s.alarms[0]), int(s.alarms[1])});
-    }
-    return out;
-}
 } // namespace
 
 frmTrend::frmTrend(const meterlink::ReadingHistory &history, platform::Clock *clock, QWidget *parent)
@@ -148,7 +106,8 @@ void frmTrend::refresh()
     m_timer->setInterval(int(bucketMs));
     const qint64 to = m_clock->now().toMSecsSinceEpoch();
     const qint64 from = to - qint64(minutes) * 60000;
-    const QList<Bucket> data = buckets(m_history.range(from, to), bucketMs);
+    const QList<meterlink::Bucket> data =
+        meterlink::trendBuckets(m_history.range(from, to), bucketMs);
 
     // The axes, the bands and the lines are made once; each refresh replaces their
     // points, which is what keeps a redraw a second cheap.
@@ -160,17 +119,25 @@ void frmTrend::refresh()
         m_y->setLabelFormat(QStringLiteral("%.0f"));
         m_chart->addAxis(m_x, Qt::AlignBottom);
         m_chart->addAxis(m_y, Qt::AlignLeft);
-        for (int level : {1, 2}) {
-            auto *band = new QAreaSeries(new QLineSeries);
-            band->upperSeries()->setParent(band);
-            band->setName(level == 1 ? QStringLiteral("警報1") : QStringLiteral("警報2"));
-            band->setBrush(level == 1 ? QColor(255, 255, 0, 110) : QColor(255, 0, 0, 90));
-            band->setPen(Qt::NoPen);
-            m_chart->addSeries(band);
-            band->attachAxis(m_x);
-            band->attachAxis(m_y);
-            (level == 1 ? m_band1 : m_band2) = band;
-        }
+        // Each figure's alarm in a band of its own: the instantaneous one in the upper
+        // half, the average one (the criterion for stopping work) hatched in the lower.
+        for (int figure : {0, 1})
+            for (int level : {1, 2}) {
+                auto *band = new QAreaSeries(new QLineSeries, new QLineSeries);
+                band->upperSeries()->setParent(band);
+                band->lowerSeries()->setParent(band);
+                band->setName(QStringLiteral("%1 警報%2")
+                                  .arg(QString::fromUtf16(kCaptions[figure == 0 ? 0 : 2]))
+                                  .arg(level));
+                const QColor colour =
+                    level == 1 ? QColor(230, 200, 0, 120) : QColor(255, 0, 0, 100);
+                band->setBrush(figure == 0 ? QBrush(colour) : QBrush(colour, Qt::BDiagPattern));
+                band->setPen(figure == 0 ? QPen(Qt::NoPen) : QPen(colour, 1));
+                m_chart->addSeries(band);
+                band->attachAxis(m_x);
+                band->attachAxis(m_y);
+                m_bands[size_t(figure * 2 + level - 1)] = band;
+            }
         m_segments = QList<QList<QLineSeries *>>(4);
         for (int i = 0; i < 4; ++i)
             newSegment(i);
@@ -178,44 +145,37 @@ void frmTrend::refresh()
     m_x->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
     m_x->setTickCount(minutes == 10 ? 11 : 7);
 
-    double top = 10;
-    for (const Bucket &b : data)
+    double highest = 0;
+    for (const meterlink::Bucket &b : data)
         for (double v : b.value)
-            top = std::max(top, v);
-    // Round figures on the axis: 5 m/s steps, 10 m/s above 50 m/s.
-    const int step = top * 1.1 > 50 ? 10 : 5;
-    top = std::ceil(top * 1.1 / step) * step;
+            highest = std::max(highest, v);
+    // Round steps, 5 to 10 labels, at any range.
+    const meterlink::AxisScale scale = meterlink::valueScale(highest);
+    const double top = scale.top;
     m_y->setRange(0, top);
-    m_y->setTickCount(int(top) / step + 1);
+    m_y->setTickCount(scale.ticks());
 
-    // A band is the area under a line that steps up to the top where its level is
-    // reached and back to 0 where it ends.
-    const qint64 half = bucketMs / 2;
-    for (int level : {1, 2}) {
-        QList<QPointF> upper;
-        bool in = false;
-        const Bucket *previous = nullptr;
-        for (const Bucket &b : data) {
-            const bool now = b.alarm == level;
-            // No link, no alarm known: a band ends with the last bucket before a gap.
-            if (in && b.breakBefore) {
-                upper << QPointF(previous->ms + half, top) << QPointF(previous->ms + half, 0);
-                in = false;
+    // A band is the area between two lines that part where its period begins and meet
+    // again where it ends.
+    for (int figure : {0, 1})
+        for (int level : {1, 2}) {
+            const double lo = figure == 0 ? top / 2 : 0, hi = figure == 0 ? top : top / 2;
+            QList<QPointF> upper, lower;
+            for (const meterlink::Period &p :
+                 meterlink::alarmPeriods(data, bucketMs, figure, level)) {
+                upper << QPointF(p.startMs, lo) << QPointF(p.startMs, hi) << QPointF(p.endMs, hi)
+                      << QPointF(p.endMs, lo);
+                lower << QPointF(p.startMs, lo) << QPointF(p.startMs, lo) << QPointF(p.endMs, lo)
+                      << QPointF(p.endMs, lo);
             }
-            previous = &b;
-            if (now != in) {
-                upper << QPointF(b.ms - half, now ? 0 : top) << QPointF(b.ms - half, now ? top : 0);
-                in = now;
-            }
+            QAreaSeries *band = m_bands[size_t(figure * 2 + level - 1)];
+            band->upperSeries()->replace(upper);
+            band->lowerSeries()->replace(lower);
         }
-        if (in && !data.isEmpty())
-            upper << QPointF(data.last().ms + half, top) << QPointF(data.last().ms + half, 0);
-        (level == 1 ? m_band1 : m_band2)->upperSeries()->replace(upper);
-    }
 
     for (int i = 0; i < 4; ++i) {
         QList<QList<QPointF>> pieces;
-        for (const Bucket &b : data) {
+        for (const meterlink::Bucket &b : data) {
             if (pieces.isEmpty() || b.breakBefore)
                 pieces.append(QList<QPointF>());
             pieces.last().append(QPointF(b.ms, b.value[size_t(i)]));

@@ -1,11 +1,13 @@
 // The trend window: the four readings of the last 10 or 60 minutes against local clock
-// time, with the periods of alarm level 1 and 2 as yellow and red bands and the periods
-// without a link as gaps. Modeless; redrawn at most once a second while shown.
+// time, with the periods of alarm level 1 and 2 of each figure as yellow and red bands
+// (the instantaneous one above, the average one hatched below) and the periods without
+// a link as gaps. Modeless; redrawn at most once a second while shown.
 #pragma once
 
 #include "link/reading_history.h"
 
 #include <QList>
+#include <array>
 #include <QWidget>
 
 class QComboBox;
@@ -31,9 +33,11 @@ public:
     int rangeMinutes() const;
     void setRangeMinutes(int minutes);
 
-    // For the tests: the line segments of reading i (0 to 3), and the bands of a level.
+    // For the tests: the line segments of reading i (0 to 3), and the band of a figure
+    // (0 instantaneous, 1 average) at a level (1 or 2) and above.
     QList<QLineSeries *> segments(int reading) const { return m_segments.value(reading); }
-    QAreaSeries *band(int level) const { return level == 1 ? m_band1 : m_band2; }
+    QAreaSeries *band(int figure, int level) const { return m_bands[size_t(figure * 2 + level - 1)]; }
+    class QValueAxis *valueAxis() const { return m_y; }
     QChart *chart() const { return m_chart; }
 
 protected:
@@ -50,8 +54,7 @@ private:
     QChart *m_chart = nullptr;
     QTimer *m_timer = nullptr;
     QList<QList<QLineSeries *>> m_segments;
-    QAreaSeries *m_band1 = nullptr;
-    QAreaSeries *m_band2 = nullptr;
+    std::array<QAreaSeries *, 4> m_bands{};
     class QDateTimeAxis *m_x = nullptr;
     class QValueAxis *m_y = nullptr;
 };

@@ -1,4 +1,5 @@
 // The main window driven through its commands with a fake port, timer, clock and boxes.
+#include "app/geometry.h"
 #include "app/globals.h"
 #include "display/frm_main.h"
 #include "fakes.h"
@@ -748,6 +749,32 @@ private slots:
         tick(100);
         QCOMPARE(world->port.opens, opens); // no attempts any more
         QCOMPARE(int(world->sound.played.size()), played);
+    }
+
+    void trendGoesBesideTheWindow_data()
+    {
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QPoint>("at"); // (-1, -1): no side has room
+        const QRect screen(0, 0, 1920, 1080);
+        QTest::newRow("right") << QRect(100, 100, 452, 337) << screen << QPoint(552, 100);
+        QTest::newRow("left") << QRect(1400, 100, 452, 337) << screen << QPoint(600, 100);
+        QTest::newRow("below") << QRect(500, 50, 900, 337) << QRect(0, 0, 1400, 1080)
+                               << QPoint(500, 387);
+        QTest::newRow("kept on the screen") << QRect(100, 900, 452, 150) << screen
+                                            << QPoint(552, 620);
+        QTest::newRow("no room") << QRect(300, 200, 452, 337) << QRect(0, 0, 1024, 768)
+                                 << QPoint(-1, -1);
+    }
+    void trendGoesBesideTheWindow()
+    {
+        QFETCH(QRect, main);
+        QFETCH(QRect, screen);
+        QFETCH(QPoint, at);
+        const auto p = basSubMain::placeBeside(main, QSize(800, 460), screen);
+        QCOMPARE(p.value_or(QPoint(-1, -1)), at);
+        if (p)
+            QVERIFY(!QRect(*p, QSize(800, 460)).intersects(main));
     }
 
     void menuMarksAreExclusive()

@@ -470,21 +470,26 @@ private slots:
         for (const QPointF &p : after)
             QCOMPARE(p.y(), 30.0);
         QVERIFY(after.first().x() > before.last().x() + 1000); // the silence lies between
-        // The alarm bands cover the frames that carried them.
+        // The alarm bands cover the frames that carried them, each figure its own.
         auto covers = [](QAreaSeries *band, qint64 at) {
             const QList<QPointF> u = band->upperSeries()->points();
+            const QList<QPointF> l = band->lowerSeries()->points();
             for (qsizetype k = 0; k + 1 < u.size(); ++k)
-                if (u[k].y() > 0 && u[k + 1].y() > 0 && u[k].x() <= at && at <= u[k + 1].x())
+                if (u[k].y() > l[k].y() && u[k + 1].y() > l[k + 1].y() && u[k].x() <= at &&
+                    at <= u[k + 1].x())
                     return true;
             return false;
         };
-        QVERIFY(covers(trend->band(1), qint64(before.first().x())));
-        QVERIFY(!covers(trend->band(1), qint64(after.first().x())));
-        QVERIFY(covers(trend->band(2), qint64(before.last().x())));
-        QVERIFY(!covers(trend->band(2), qint64(before.first().x())));
+        const qint64 first = qint64(before.first().x()), last = qint64(before.last().x()),
+                     again = qint64(after.first().x());
+        QVERIFY(covers(trend->band(0, 1), first) && covers(trend->band(0, 1), again));
+        QVERIFY(covers(trend->band(0, 2), last) && !covers(trend->band(0, 2), first));
         // Level 2 before and after the silence, but no band over it: nothing was known.
-        QVERIFY(covers(trend->band(2), qint64(after.first().x())));
-        QVERIFY(!covers(trend->band(2), qint64(before.last().x() + after.first().x()) / 2));
+        QVERIFY(covers(trend->band(0, 2), again));
+        QVERIFY(!covers(trend->band(0, 1), (last + again) / 2));
+        // The average figure had no alarm.
+        for (qint64 at : {first, last, again})
+            QVERIFY(!covers(trend->band(1, 1), at) && !covers(trend->band(1, 2), at));
         // The legend names the readings as the window does, once each.
         QTest::qWait(100);
         QStringList names;
