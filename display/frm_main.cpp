@@ -325,6 +325,19 @@ void frmMain::buildReadingArea()
         l->setPalette(pal);
         m_lblPeak[size_t(i)] = l;
     }
+    // While the link is not live, the free strip under the figures says so in large
+    // words, with the time of the last whole frame; the figures keep their place.
+    m_linkBanner = new QLabel(m_area);
+    m_linkBanner->setObjectName(QStringLiteral("lblLinkState"));
+    m_linkBanner->setAlignment(Qt::AlignCenter);
+    m_linkBanner->setTextFormat(Qt::RichText);
+    m_linkBanner->setAttribute(Qt::WA_TransparentForMouseEvents);
+    {
+        QPalette pal = m_linkBanner->palette();
+        pal.setColor(QPalette::WindowText, QColor(176, 0, 0));
+        m_linkBanner->setPalette(pal);
+    }
+    m_area->installEventFilter(this);
     // Design geometry: the small multi layout with the design font sizes.
     const LabelPlace design[12] = {
         {240, 600, 1350, 225, 11.25},  {240, 2160, 1350, 225, 11.25},
@@ -398,11 +411,88 @@ void frmMain::updateLinkToolTip()
 
 void frmMain::setFiguresLive(bool live)
 {
-    if (m_figuresLive == live)
+    if (m_figuresLive != live) {
+        m_figuresLive = live;
+        for (size_t i = 0; i < 4; ++i)
+            applyFigureStyle(i);
+    }
+    updateLinkBanner();
+}
+
+QString frmMain::linkBannerText() const
+{
+    QString text = m_link.state() == meterlink::LinkState::Reconnecting
+                       ? QStringLiteral("再接続待ち")
+                       : m_link.state() == meterlink::LinkState::Live
+                             ? QStringLiteral("受信待ち")
+                             : QStringLiteral("通信停止中");
+    if (m_lastFrameMs > 0)
+        text += QStringLiteral("  最終受信 ") +
+                QLocale::system().toString(QDateTime::fromMSecsSinceEpoch(m_lastFrameMs).time(),
+                                           logging::rowTimeFormat(QLocale::system()));
+    return text;
+}
+
+void frmMain::updateLinkBanner()
+{
+    if (!m_linkBanner)
         return;
-    m_figuresLive = live;
-    for (size_t i = 0; i < 4; ++i)
-        applyFigureStyle(i);
+    if (m_figuresLive) {
+        m_linkBanner->hide();
+        return;
+    }
+    const QString text = linkBannerText();
+    if (text != m_linkBannerText) {
+        m_linkBannerText = text;
+        placeLinkBanner();
+    }
+    m_linkBanner->show();
+}
+
+void frmMain::placeLinkBanner()
+{
+    if (!m_linkBanner)
+        return;
+    // The strip from the lowest caption or figure shown to the bottom of the reading area.
+    int top = 0;
+    for (QLabel *l : m_lblPeak)
+        if (!l->isHidden())
+            top = qMax(top, l->geometry().bottom() + 1);
+    for (QLabel *l : m_label)
+        if (!l->isHidden())
+            top = qMax(top, l->geometry().bottom() + 1);
+    const QRect strip(0, top, m_area->width(), qMax(0, m_area->height() - top));
+    m_linkBanner->setGeometry(strip);
+    // The state in words as large as the strip allows, the time of the last frame at
+    // half that size after it, all on one line.
+    const qsizetype cut = m_linkBannerText.indexOf(QStringLiteral("  "));
+    const QString word = m_linkBannerText.left(cut);
+    const QString rest = cut < 0 ? QString() : m_linkBannerText.mid(cut + 2);
+    QFont big = japaneseFont(9), small = japaneseFont(9);
+    big.setBold(true);
+    int px = qMax(8, strip.height() * 4 / 5);
+    for (; px > 8; --px) {
+        big.setPixelSize(px);
+        small.setPixelSize(qMax(8, px / 2));
+        const int width = QFontMetrics(big).horizontalAdvance(word + QLatin1Char(' ')) +
+                          QFontMetrics(small).horizontalAdvance(rest);
+        if (width <= strip.width() - 12 && QFontMetrics(big).height() <= strip.height())
+            break;
+    }
+    m_linkBannerWordPx = px;
+    m_linkBanner->setText(QStringLiteral("<b style=\"font-size:%1px\">%2</b> "
+                                         "<span style=\"font-size:%3px\">%4</span>")
+                              .arg(px)
+                              .arg(word.toHtmlEscaped())
+                              .arg(qMax(8, px / 2))
+                              .arg(rest.toHtmlEscaped()));
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_area && event->type() == QEvent::Resize)
+        placeLinkBanner();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::SetStatusText(int panel, const QString &text)
@@ -563,6 +653,7 @@ void frmMain::setMqttStatus(const QString &text)
 void frmMain::onFramesDecoded()
 {
     const qint64 ms = m_svc.clock->epochMilliseconds();
+    m_lastFrameMs = ms;
     const std::array<int, 2> levels = {meterlink::alarmLevel(m_alarm[0]),
                                        meterlink::alarmLevel(m_alarm[2])};
     m_history.append(ms, gReadings, {qint8(levels[0]), qint8(levels[1])});
@@ -734,6 +825,7 @@ void frmMain::layoutMulti(const LabelPlace (&table)[12], bool large)
         place(m_lblPeak[i], table[8 + i]);
     CenterForm(this, large ? kLargeW : kSmallW, large ? kLargeH : kSmallH);
     ShowAllReadings(true);
+    placeLinkBanner();
 }
 
 // figure 0: Label1, Label5 and lblPeak(0); figure 2: Label3, Label7 and lblPeak(2).
@@ -748,6 +840,7 @@ void frmMain::layoutSingle(int figure, const LabelPlace (&table)[3], bool large)
         ShowPeakOnly();
     else
         ShowAveOnly();
+    placeLinkBanner();
 }
 
 void frmMain::LayoutMultiMax()

@@ -106,6 +106,10 @@ public:
     meterlink::AlarmColour alarmColour(int figure) const { return m_alarm[size_t(figure)]; }
     // False while the figures show the last values of a stopped link (drawn grey).
     bool figuresLive() const { return m_figuresLive; }
+    // The words under the figures while the link is not live ("" while live), and the
+    // pixel size of the state's word.
+    QString linkBannerText() const;
+    int linkBannerWordPx() const { return m_linkBannerWordPx; }
     bool logOpen() const { return m_log.isOpen(); }
     QString logFileName() const { return m_log.path(); }
     // Waits for the rows queued for the disk (tests that read the file).
@@ -136,6 +140,7 @@ signals:
 
 protected:
     bool event(QEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -143,6 +148,8 @@ private:
     void applyFigureStyle(size_t figure);
     void setFiguresLive(bool live);
     void updateLinkToolTip();
+    void updateLinkBanner();
+    void placeLinkBanner();
     void buildMenus();
     void buildToolBar();
     void buildStatusBar();
@@ -188,6 +195,10 @@ private:
     frmTrend *m_trend = nullptr;
     bool m_logAtFirstFrame = false;
     QString m_portReason;
+    QLabel *m_linkBanner = nullptr;
+    QString m_linkBannerText;
+    int m_linkBannerWordPx = 0;
+    qint64 m_lastFrameMs = 0;
     quint64 m_shownRejected = 0;
     bool m_unloaded = false;
 };

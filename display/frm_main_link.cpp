@@ -104,6 +104,7 @@ void frmMain::onLinkState(meterlink::LinkState state)
     } else if (m_lastState == meterlink::LinkState::Reconnecting)
         notify(QStringLiteral("風速計との通信が回復しました。"));
     m_lastState = state;
+    updateLinkBanner();
     switch (state) {
     case meterlink::LinkState::Live:
         SetStatusText(2, texts::kLinkLive);

@@ -657,6 +657,65 @@ private slots:
                                                  : (view == "mnuViewMalti" ? 48.0 : 120.0));
     }
 
+    void staleStateInLargeWords_data()
+    {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<bool>("large");
+        for (const char *view : {"mnuViewMalti", "mnuViewPeak", "mnuViewAve"})
+            for (bool large : {false, true})
+                QTest::addRow("%s %s", view, large ? "large" : "small") << view << large;
+    }
+    void staleStateInLargeWords()
+    {
+        QFETCH(QString, view);
+        QFETCH(bool, large);
+        gReconnect = true;
+        w->ResetDisplay();
+        w->show();
+        w->menuItem(large ? "mnuViewMax" : "mnuViewMin")->trigger();
+        w->menuItem(view)->trigger();
+        auto *banner = w->findChild<QLabel *>("lblLinkState");
+        QVERIFY(banner);
+        QVERIFY(banner->isVisible());
+        QVERIFY(banner->text().contains(QStringLiteral("通信停止中")));
+        w->mnuFileCom_Click();
+        world->port.receive(frame("0123", "0456", "0789", "0012", '0', '0'));
+        tick();
+        QVERIFY(!banner->isVisible()); // live: the figures alone
+        world->clock.current = world->clock.current.addSecs(5);
+        tick(21);
+        QVERIFY(banner->isVisible());
+        QCOMPARE(w->linkBannerText(), QStringLiteral("再接続待ち  最終受信 9:05:37"));
+        // The whole text fits its strip, which lies under every figure and caption shown.
+        const QRect inside = banner->contentsRect();
+        QFont word = banner->font(), rest = banner->font();
+        word.setPixelSize(w->linkBannerWordPx());
+        word.setBold(true);
+        rest.setPixelSize(w->linkBannerWordPx() / 2);
+        const int width = QFontMetrics(word).horizontalAdvance(QStringLiteral("再接続待ち ")) +
+                          QFontMetrics(rest).horizontalAdvance(QStringLiteral("最終受信 9:05:37"));
+        QVERIFY2(width <= inside.width() && QFontMetrics(word).height() <= inside.height(),
+                 qPrintable(QStringLiteral("%1 x %2 in %3 x %4")
+                                .arg(width)
+                                .arg(QFontMetrics(word).height())
+                                .arg(inside.width())
+                                .arg(inside.height())));
+        for (QLabel *l : w->findChildren<QLabel *>())
+            if (l != banner && l->isVisible() && l->parent() == banner->parent())
+                QVERIFY2(!l->geometry().intersects(banner->geometry()), qPrintable(l->objectName()));
+        // Large enough to read from a few metres: at least 30 px (8 mm at 96 dpi).
+        QVERIFY2(w->linkBannerWordPx() >= 30, qPrintable(QString::number(w->linkBannerWordPx())));
+        // And drawn: dark red ink in the strip.
+        const QImage img = banner->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QColor c = img.pixelColor(x, y);
+                red += c.red() > 120 && c.green() < 60 && c.blue() < 60;
+            }
+        QVERIFY2(red > 500, qPrintable(QString::number(red)));
+    }
+
     void alarmSoundsAndNotifications()
     {
         w->mnuFileCom_Click();
