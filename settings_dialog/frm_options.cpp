@@ -5,6 +5,7 @@
 #include "app/resources.h"
 #include "app/settings.h"
 #include "platform/file_dialog.h"
+#include "settings_dialog/focus_ring.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -221,6 +223,21 @@ void frmOptions::build()
                                     cmdOK,      cmdCancel,  cmdApply,    tbsOptions};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+
+    // The pages lie beside the tab widget, not in it, so its own Ctrl+Tab reaches them
+    // only from the tab strip: the dialog takes the keys wherever the focus is.
+    auto turn = [this](int by) {
+        const int n = tbsOptions->count();
+        tbsOptions->setCurrentIndex((tbsOptions->currentIndex() + by + n) % n);
+    };
+    for (const QKeySequence &next : {QKeySequence(Qt::CTRL | Qt::Key_Tab),
+                                     QKeySequence(Qt::CTRL | Qt::Key_PageDown)})
+        connect(new QShortcut(next, this), &QShortcut::activated, this, [turn] { turn(1); });
+    for (const QKeySequence &back : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                     QKeySequence(Qt::CTRL | Qt::Key_PageUp)})
+        connect(new QShortcut(back, this), &QShortcut::activated, this, [turn] { turn(-1); });
+    new FocusRing(this);
 }
 
 // ---- loading ----------------------------------------------------------------------
@@ -232,6 +249,10 @@ void frmOptions::Form_Load()
     LoadCommPage();
     LoadOutputPage();
     cmdApply->setEnabled(false);
+    // Only the page in view takes the focus: the other one, placed beside it, would take
+    // what is typed unseen.
+    for (int i = 0; i < int(picOptions.size()); ++i)
+        picOptions[size_t(i)]->setEnabled(i == tbsOptions->currentIndex());
     m_loaded = true;
 }
 

@@ -312,10 +312,11 @@ private slots:
     void intervalHasNoChangeTracking()
     {
         open();
+        dlg->tbsOptions->setCurrentIndex(1);
         focus(dlg->cmbTime);
         QTest::keyClick(dlg->cmbTime, Qt::Key_Up);
         focus(dlg->chkFile[0]);
-        focus(dlg->cmbPort);
+        focus(dlg->txtFileName);
         QVERIFY(!dlg->cmdApply->isEnabled());
         dlg->cmdOK->click();
         QCOMPARE(gFTime, qint16(599));
@@ -325,6 +326,7 @@ private slots:
     {
         gFOut = 1;
         open();
+        dlg->tbsOptions->setCurrentIndex(1);
         QCOMPARE(boxes(), (QList<bool>{true, false, false, false, false}));
         // Unchecking the last box disables OK and Apply; Cancel still works.
         dlg->chkFileOf(1)->click();
@@ -373,6 +375,50 @@ private slots:
         enter();
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->chkFileOf(2)));
         QVERIFY(dlg->isVisible());
+    }
+
+    void workableFromTheKeyboard()
+    {
+        gFName = "keep.csv";
+        open();
+        auto press = [](QKeyCombination k) { QTest::keyClick(QApplication::focusWidget(), k.key(), k.keyboardModifiers()); };
+        // Tab goes round the page in view only, in its order, then the buttons and the
+        // tab strip; typing never reaches the page that is not shown.
+        QList<QWidget *> visited;
+        for (int i = 0; i < 6; ++i) {
+            press(Qt::Key_Tab);
+            visited << QApplication::focusWidget();
+        }
+        QCOMPARE(visited, (QList<QWidget *>{dlg->cmbSpeed, dlg->chkReconnect, dlg->cmdOK,
+                                            dlg->cmdCancel, dlg->tbsOptions->tabBar(),
+                                            dlg->cmbPort}));
+        press(Qt::Key_Tab);
+        press(Qt::Key_Tab);
+        press(Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), "zzz");
+        QCOMPARE(dlg->txtFileName->text(), QStringLiteral("keep.csv"));
+        // Ctrl+Tab and Ctrl+PageDown turn the page, from any control, and back again.
+        press(Qt::CTRL | Qt::Key_Tab);
+        QCOMPARE(dlg->tbsOptions->currentIndex(), 1);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->txtFileName));
+        press(Qt::CTRL | Qt::Key_PageDown);
+        QCOMPARE(dlg->tbsOptions->currentIndex(), 0);
+        press(Qt::CTRL | Qt::Key_PageUp);
+        QCOMPARE(dlg->tbsOptions->currentIndex(), 1);
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->cmdDirFile));
+        // The focus is drawn: a ring in the highlight colour round the control.
+        auto *ring = dlg->findChild<QWidget *>("focusRing");
+        QVERIFY(ring && ring->isVisible());
+        QVERIFY(ring->geometry().contains(
+            QRect(dlg->cmdDirFile->mapTo(dlg.get(), QPoint()), dlg->cmdDirFile->size())));
+        const QImage img = dlg->grab().toImage();
+        const QColor highlight = dlg->palette().color(QPalette::Highlight);
+        const QRect r = ring->geometry();
+        int ringPixels = 0;
+        for (int x = r.left(); x <= r.right(); ++x)
+            ringPixels += img.pixelColor(x, r.top()).rgb() == highlight.rgb();
+        QVERIFY2(ringPixels >= r.width() - 2, qPrintable(QString::number(ringPixels)));
     }
 
     void pageSwitching()
