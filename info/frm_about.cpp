@@ -147,6 +147,15 @@ void frmAbout::Form_Load()
     };
     for (const char16_t *line : history)
         lstVer->addItem(line ? QString::fromUtf16(line) : kRule);
+    // Whole lines only, as a list box of integral height shows them: the box is cut down
+    // to a whole number of rows, and scrolling ends with the last line whole.
+    lstVer->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    const int row = lstVer->sizeHintForRow(0);
+    if (row > 0) {
+        const int frame = 2 * lstVer->frameWidth();
+        const int rows = qMax(1, (lstVer->height() - frame) / row);
+        lstVer->resize(lstVer->width(), rows * row + frame);
+    }
 }
 
 void frmAbout::cndVer_Click()

@@ -137,6 +137,24 @@ private slots:
             dlg->cndVer->click();
             dlg->cndVer->click();
             QVERIFY(dlg->lstVer->isVisible());
+            // Every line in view is whole, at the top and scrolled to the end.
+            QListWidget *list = dlg->lstVer;
+            for (bool end : {false, true}) {
+                if (end)
+                    list->scrollToBottom();
+                const QRect view = list->viewport()->rect();
+                int whole = 0;
+                for (int i = 0; i < list->count(); ++i) {
+                    const QRect r = list->visualItemRect(list->item(i));
+                    if (!r.intersects(view))
+                        continue;
+                    QVERIFY2(view.contains(r), qPrintable(list->item(i)->text()));
+                    ++whole;
+                }
+                QVERIFY(whole >= 4);
+                if (end)
+                    QVERIFY(view.contains(list->visualItemRect(list->item(list->count() - 1))));
+            }
             dlg->cmdOK->click();
             QVERIFY(!dlg->isVisible());
         }
