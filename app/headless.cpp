@@ -42,7 +42,8 @@ Logger::Logger(const Services &services, std::function<void(const QString &)> sa
             return;
         }
         if (!logging::hasColumns(gFOut)) {
-            fail(kNoFileName, QStringLiteral("no column to log (fOut=%1) in the settings").arg(gFOut));
+            fail(kNoFileName,
+                 QStringLiteral("no column to log (fOut=%1) in the settings").arg(gFOut));
             return;
         }
         QString error;
@@ -87,22 +88,24 @@ void Logger::start()
     m_svc.port->setSettings(gComSt);
     m_log.resetCount(m_svc.clock->now().time().second());
     m_link.setReconnectEnabled(true);
-    const QString port = QStringLiteral("COM%1 (%2)").arg(gPort).arg(
-        platform::comPortDevice(gPort, m_svc.settings));
+    const QString port =
+        QStringLiteral("COM%1 (%2)").arg(gPort).arg(platform::comPortDevice(gPort, m_svc.settings));
 
     if (const auto mqtt = publish::loadMqttSettings(*m_svc.settings); mqtt && m_svc.mqtt) {
-        m_publisher = std::make_unique<publish::Publisher>(
-            m_svc.mqtt, m_svc.clock, *mqtt, [this] {
-                publish::Snapshot s;
-                // Nothing is published as measured while no frame comes.
-                if (m_link.receiving())
-                    s.readings = gReadings;
-                s.alarms = m_alarms;
-                s.link = meterlink::linkStateName(m_link.state());
-                return s;
-            });
+        m_publisher = std::make_unique<publish::Publisher>(m_svc.mqtt, m_svc.clock, *mqtt, [this] {
+            publish::Snapshot s;
+            // Nothing is published as measured while no frame comes.
+            if (m_link.receiving())
+                s.readings = gReadings;
+            s.alarms = m_alarms;
+            s.link = meterlink::linkStateName(m_link.state());
+            return s;
+        });
         connect(m_publisher.get(), &publish::Publisher::statusChanged, this, &Logger::line);
-        line(QStringLiteral("MQTT: publishing to %1:%2 under %3").arg(mqtt->host).arg(mqtt->port).arg(mqtt->topic));
+        line(QStringLiteral("MQTT: publishing to %1:%2 under %3")
+                 .arg(mqtt->host)
+                 .arg(mqtt->port)
+                 .arg(mqtt->topic));
         m_publisher->start();
     }
 

@@ -1,8 +1,8 @@
 // The program's entry: the command line, Qt's own texts in Japanese, the settings loaded,
 // the main window shown, and a clean end on a termination signal.
 #include "app/geometry.h"
-#include "app/headless.h"
 #include "app/globals.h"
+#include "app/headless.h"
 #include "app/settings.h"
 #include "display/frm_main.h"
 #include "info/frm_about.h"
@@ -28,12 +28,12 @@
 #include <QCommandLineParser>
 #include <QDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
-#include <cstdio>
-#include <QLibraryInfo>
 #include <QTranslator>
+#include <cstdio>
 
 namespace {
 
@@ -99,9 +99,11 @@ frmMain *Main(RealServices &real)
 
 // The options the program takes; --help and --version come with the parser.
 struct StartOptions {
-    QCommandLineOption connect{QStringLiteral("connect"), QStringLiteral("起動時に風速計と接続します。")};
-    QCommandLineOption log{QStringLiteral("log"),
-                           QStringLiteral("接続後の最初のﾃﾞｰﾀでﾌｧｲﾙ出力を開始します (--connect を含みます)。")};
+    QCommandLineOption connect{QStringLiteral("connect"),
+                               QStringLiteral("起動時に風速計と接続します。")};
+    QCommandLineOption log{
+        QStringLiteral("log"),
+        QStringLiteral("接続後の最初のﾃﾞｰﾀでﾌｧｲﾙ出力を開始します (--connect を含みます)。")};
     QCommandLineOption headless{
         QStringLiteral("headless"),
         QStringLiteral("ｳｨﾝﾄﾞｳなしで記録します: 接続、自動再接続、最初のﾃﾞｰﾀからﾌｧｲﾙ出力。")};
@@ -111,7 +113,8 @@ struct StartOptions {
 
     void addTo(QCommandLineParser &parser) const
     {
-        parser.setApplicationDescription(QStringLiteral("QV-475簡易ソフト: 風速計 QV-475 の表示と記録"));
+        parser.setApplicationDescription(
+            QStringLiteral("QV-475簡易ソフト: 風速計 QV-475 の表示と記録"));
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOption(connect);
@@ -152,7 +155,7 @@ int runHeadless(QCoreApplication &app, const QString &configFile)
     QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, &logger,
                      &headless::Logger::end);
     stamped(QStringLiteral("qv475 %1 --headless, settings %2")
-            .arg(QCoreApplication::applicationVersion(), real.settings.location()));
+                .arg(QCoreApplication::applicationVersion(), real.settings.location()));
     QTimer::singleShot(0, &logger, &headless::Logger::start);
     return app.exec();
 }
@@ -186,8 +189,8 @@ void startPublishing(RealServices &real, frmMain *window)
     const auto mqtt = publish::loadMqttSettings(real.settings);
     if (!mqtt)
         return;
-    auto *publisher = new publish::Publisher(&real.mqtt, &real.clock, *mqtt,
-                                             [window] { return window->publishSnapshot(); }, window);
+    auto *publisher = new publish::Publisher(
+        &real.mqtt, &real.clock, *mqtt, [window] { return window->publishSnapshot(); }, window);
     QObject::connect(publisher, &publish::Publisher::statusChanged, window,
                      &frmMain::setMqttStatus);
     auto *each = new QTimer(publisher);

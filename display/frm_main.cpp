@@ -7,9 +7,9 @@
 #include "app/settings.h"
 #include "display/figure_font.h"
 #include "display/frm_trend.h"
-#include "platform/alerts.h"
 #include "link/status_texts.h"
 #include "logging/csv_format.h"
+#include "platform/alerts.h"
 #include "platform/clock.h"
 #include "platform/file_output.h"
 #include "platform/message_box.h"
@@ -359,8 +359,8 @@ void frmMain::place(QLabel *label, const LabelPlace &p)
     // The figures keep their box and point size; a face whose digits are wider than the
     // design face's is narrowed so that every reading fits whole.
     if (label->frameShape() != QFrame::NoFrame) {
-        label->setFont(
-            display::fitFigureFont(japaneseFont(p.points), label->contentsRect().width() - kFigurePad));
+        label->setFont(display::fitFigureFont(japaneseFont(p.points),
+                                              label->contentsRect().width() - kFigurePad));
         return;
     }
     label->setFont(japaneseFont(p.points));
@@ -423,9 +423,8 @@ QString frmMain::linkBannerText() const
 {
     QString text = m_link.state() == meterlink::LinkState::Reconnecting
                        ? QStringLiteral("再接続待ち")
-                       : m_link.state() == meterlink::LinkState::Live
-                             ? QStringLiteral("受信待ち")
-                             : QStringLiteral("通信停止中");
+                   : m_link.state() == meterlink::LinkState::Live ? QStringLiteral("受信待ち")
+                                                                  : QStringLiteral("通信停止中");
     if (m_lastFrameMs > 0)
         text += QStringLiteral("  最終受信 ") +
                 QLocale::system().toString(QDateTime::fromMSecsSinceEpoch(m_lastFrameMs).time(),
@@ -559,7 +558,8 @@ void frmMain::saveSettingsAndClose(bool askNobody)
     if (!m_svc.settings->sync())
         tell(QStringLiteral("設定を保存できませんでした。\n%1").arg(m_svc.settings->location()));
     else if (const QString backup = m_svc.settings->backupMade(); !backup.isEmpty())
-        tell(QStringLiteral("設定ﾌｧｲﾙに読み取れない行があったため、元のﾌｧｲﾙを残してから保存しました。\n%1")
+        tell(QStringLiteral(
+                 "設定ﾌｧｲﾙに読み取れない行があったため、元のﾌｧｲﾙを残してから保存しました。\n%1")
                  .arg(backup));
     // The rows still queued go to the disk first, within a bound: a disk that never
     // answers must not keep the program from ending.
@@ -685,7 +685,7 @@ void frmMain::mnuViewTrend_Click()
         const QSize extra = frame.size() - geometry().size();
         if (const QScreen *screen = this->screen())
             if (const auto at = basSubMain::placeBeside(frame, m_trend->size() + extra,
-                                                       screen->availableGeometry()))
+                                                        screen->availableGeometry()))
                 m_trend->move(*at);
     }
     m_trend->show();

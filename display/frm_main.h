@@ -4,8 +4,8 @@
 
 #include "link/alarm_sounder.h"
 #include "link/frame_decoder.h"
-#include "link/reading_history.h"
 #include "link/meter_link.h"
+#include "link/reading_history.h"
 #include "logging/log_writer.h"
 #include "platform/services.h"
 #include "publish/publisher.h"

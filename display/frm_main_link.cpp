@@ -149,7 +149,8 @@ void frmMain::Timer1_Timer()
     if (out.setPanel1)
         SetStatusText(1, out.panel1);
     // A level-2 alarm not yet acknowledged sounds again every 10 s.
-    if (m_sounder.onTick(m_svc.clock->epochMilliseconds()) != meterlink::AlarmSounder::Sound::None &&
+    if (m_sounder.onTick(m_svc.clock->epochMilliseconds()) !=
+            meterlink::AlarmSounder::Sound::None &&
         m_svc.sound)
         m_svc.sound->play(2);
 }

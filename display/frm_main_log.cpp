@@ -72,8 +72,7 @@ void frmMain::WriteLogRecord()
 {
     // While the link is being re-established the rows keep their times with nothing
     // measured in them.
-    m_log.tick(gFTime, gFOut, gReadings,
-               m_link.state() == meterlink::LinkState::Reconnecting);
+    m_log.tick(gFTime, gFOut, gReadings, m_link.state() == meterlink::LinkState::Reconnecting);
 }
 
 void frmMain::onLogWriteFailed(const QString &reason, const QString &path)
@@ -83,15 +82,15 @@ void frmMain::onLogWriteFailed(const QString &reason, const QString &path)
     // the one running now alone.
     if (!m_log.isOpen())
         mnuFileClose_Click();
-    fileWarning(
-        QStringLiteral("ﾌｧｲﾙへの書き込みに失敗したため、ﾌｧｲﾙ出力を停止しました。\n%1\n%2")
-            .arg(reason, path));
+    fileWarning(QStringLiteral("ﾌｧｲﾙへの書き込みに失敗したため、ﾌｧｲﾙ出力を停止しました。\n%1\n%2")
+                    .arg(reason, path));
 }
 
 void frmMain::onLogStalled(qsizetype rowsWaiting)
 {
     const QString text =
-        QStringLiteral("ﾃﾞｨｽｸが1分以上応答しません。%1 行が書き込みを待っています。").arg(rowsWaiting);
+        QStringLiteral("ﾃﾞｨｽｸが1分以上応答しません。%1 行が書き込みを待っています。")
+            .arg(rowsWaiting);
     m_panels[0]->setToolTip(text);
     statusBar()->showMessage(text);
     notify(text);

@@ -24,7 +24,8 @@ const QColor kLineColours[4] = {QColor(0, 90, 200), QColor(120, 170, 240), QColo
 
 } // namespace
 
-frmTrend::frmTrend(const meterlink::ReadingHistory &history, platform::Clock *clock, QWidget *parent)
+frmTrend::frmTrend(const meterlink::ReadingHistory &history, platform::Clock *clock,
+                   QWidget *parent)
     : QWidget(parent, Qt::Window), m_history(history), m_clock(clock)
 {
     setObjectName(QStringLiteral("frmTrend"));
@@ -51,7 +52,8 @@ frmTrend::frmTrend(const meterlink::ReadingHistory &history, platform::Clock *cl
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(m_view, 1);
-    resize(qRound(basSubMain::twipsToPixelsX(this, 12000)), qRound(basSubMain::twipsToPixelsY(this, 6600)));
+    resize(qRound(basSubMain::twipsToPixelsX(this, 12000)),
+           qRound(basSubMain::twipsToPixelsY(this, 6600)));
 
     m_timer = new QTimer(this);
     m_timer->setInterval(1000);

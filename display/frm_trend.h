@@ -7,8 +7,8 @@
 #include "link/reading_history.h"
 
 #include <QList>
-#include <array>
 #include <QWidget>
+#include <array>
 
 class QComboBox;
 class QTimer;
@@ -36,7 +36,10 @@ public:
     // For the tests: the line segments of reading i (0 to 3), and the band of a figure
     // (0 instantaneous, 1 average) at a level (1 or 2) and above.
     QList<QLineSeries *> segments(int reading) const { return m_segments.value(reading); }
-    QAreaSeries *band(int figure, int level) const { return m_bands[size_t(figure * 2 + level - 1)]; }
+    QAreaSeries *band(int figure, int level) const
+    {
+        return m_bands[size_t(figure * 2 + level - 1)];
+    }
     class QValueAxis *valueAxis() const { return m_y; }
     QChart *chart() const { return m_chart; }
 

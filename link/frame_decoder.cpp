@@ -92,8 +92,7 @@ void FrameReceiver::onStx()
 
 int FrameReceiver::onCr()
 {
-    const bool whole =
-        m_inFrame && !m_overflow && DecodeFrame(m_buffer, m_readings, m_sink);
+    const bool whole = m_inFrame && !m_overflow && DecodeFrame(m_buffer, m_readings, m_sink);
     if (!whole)
         ++m_rejected;
     // The text is spent: a later CR without a new STX cannot decode it again.

@@ -7,8 +7,8 @@ namespace logging {
 std::optional<QString> logBaseName(const QString &fName)
 {
     // Only the file's own name counts: a folder such as /data/site.csv.d/ is kept whole.
-    const qsizetype name = qMax(fName.lastIndexOf(QLatin1Char('/')),
-                                fName.lastIndexOf(QLatin1Char('\\'))) + 1;
+    const qsizetype name =
+        qMax(fName.lastIndexOf(QLatin1Char('/')), fName.lastIndexOf(QLatin1Char('\\'))) + 1;
     const qsizetype at = fName.indexOf(QLatin1String(".csv"), name, Qt::CaseSensitive);
     if (at < 0)
         return std::nullopt;

@@ -120,9 +120,9 @@ void LogWriter::tick(int interval, int mask, const std::array<QString, 4> &readi
     const QLocale locale = QLocale::system();
     // A gap row keeps the columns (the same commas) with nothing measured in them.
     static const std::array<QString, 4> nothing;
-    const QString row = rowLine(mask, locale.toString(now.date(), rowDateFormat(locale)),
-                                locale.toString(now.time(), rowTimeFormat(locale)),
-                                gap ? nothing : readings);
+    const QString row =
+        rowLine(mask, locale.toString(now.date(), rowDateFormat(locale)),
+                locale.toString(now.time(), rowTimeFormat(locale)), gap ? nothing : readings);
     m_writer.write(m_generation, toCp932(row), m_clock->epochMilliseconds());
 }
 

@@ -58,8 +58,8 @@ QString IniSettingsStore::encodeValue(const QString &value)
     bool quote = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace() ||
                                       value.front() == QLatin1Char('"'));
     for (QChar c : value)
-        quote = quote || c == QLatin1Char(';') || c == QLatin1Char('"') ||
-                c == QLatin1Char('\\') || c == QLatin1Char('#') || c.unicode() < 0x20;
+        quote = quote || c == QLatin1Char(';') || c == QLatin1Char('"') || c == QLatin1Char('\\') ||
+                c == QLatin1Char('#') || c.unicode() < 0x20;
     if (!quote)
         return value;
     QString out = QStringLiteral("\"");

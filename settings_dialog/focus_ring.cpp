@@ -46,9 +46,8 @@ void FocusRing::place()
 
 bool FocusRing::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_target &&
-        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-         event->type() == QEvent::Hide || event->type() == QEvent::Show))
+    if (watched == m_target && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+                                event->type() == QEvent::Hide || event->type() == QEvent::Show))
         place();
     return QWidget::eventFilter(watched, event);
 }

@@ -145,9 +145,9 @@ void frmOptions::build()
                QRect(3120, 3120, 1695, 300));
     // Below the line settings, in the captions' column: reconnect by itself after the
     // meter fell silent or its port failed.
-    chkReconnect = makeControl<QCheckBox>(page0, QStringLiteral("chkReconnect"),
-                                          QRect(2040, 3480, 3375, 255),
-                                          QStringLiteral("自動再接続"));
+    chkReconnect =
+        makeControl<QCheckBox>(page0, QStringLiteral("chkReconnect"), QRect(2040, 3480, 3375, 255),
+                               QStringLiteral("自動再接続"));
 
     // File-output page.
     icon(page1, QStringLiteral("imgIcon(1)"));
@@ -218,9 +218,9 @@ void frmOptions::build()
         w->installEventFilter(this);
 
     // Tab order over both pages, the buttons, then the tab strip.
-    const QList<QWidget *> order = {cmbPort,    cmbSpeed,   chkReconnect, txtFileName, cmdDirFile, cmbTime,
-                                    chkFile[0], chkFile[1], chkFile[2],  chkFile[3], chkFile[4],
-                                    cmdOK,      cmdCancel,  cmdApply,    tbsOptions};
+    const QList<QWidget *> order = {cmbPort,    cmbSpeed,   chkReconnect, txtFileName, cmdDirFile,
+                                    cmbTime,    chkFile[0], chkFile[1],   chkFile[2],  chkFile[3],
+                                    chkFile[4], cmdOK,      cmdCancel,    cmdApply,    tbsOptions};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -230,8 +230,8 @@ void frmOptions::build()
         const int n = tbsOptions->count();
         tbsOptions->setCurrentIndex((tbsOptions->currentIndex() + by + n) % n);
     };
-    for (const QKeySequence &next : {QKeySequence(Qt::CTRL | Qt::Key_Tab),
-                                     QKeySequence(Qt::CTRL | Qt::Key_PageDown)})
+    for (const QKeySequence &next :
+         {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)})
         connect(new QShortcut(next, this), &QShortcut::activated, this, [turn] { turn(1); });
     for (const QKeySequence &back : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
                                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),

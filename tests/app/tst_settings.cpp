@@ -165,17 +165,23 @@ private slots:
         QTest::addColumn<QString>("group");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        QTest::newRow("semicolon") << QByteArray("[Settings]\nPort=2\n[Mqtt]\nPassword=ab;cd\n")
-                                   << "Mqtt" << "Password" << "ab;cd";
+        QTest::newRow("semicolon")
+            << QByteArray("[Settings]\nPort=2\n[Mqtt]\nPassword=ab;cd\n") << "Mqtt"
+            << "Password"
+            << "ab;cd";
         QTest::newRow("equals and quotes")
-            << QByteArray("[Settings]\nfName=/d/a=b\"c\".csv\n") << "Settings" << "fName"
+            << QByteArray("[Settings]\nfName=/d/a=b\"c\".csv\n") << "Settings"
+            << "fName"
             << "/d/a=b\"c\".csv";
         QTest::newRow("quoted as QSettings writes")
-            << QByteArray("[Settings]\nfName=\"/d/x;y \\\"z\\\".csv\"\n") << "Settings" << "fName"
+            << QByteArray("[Settings]\nfName=\"/d/x;y \\\"z\\\".csv\"\n") << "Settings"
+            << "fName"
             << "/d/x;y \"z\".csv";
         QTest::newRow("comments and blanks")
             << QByteArray("; site 3\r\n\r\n[Settings]\r\n# crane 2\r\nComSt = 19200,n,8,1\r\n")
-            << "Settings" << "ComSt" << "19200,n,8,1";
+            << "Settings"
+            << "ComSt"
+            << "19200,n,8,1";
     }
     void handWrittenValuesAndLinesSurviveTheSave()
     {
@@ -201,7 +207,8 @@ private slots:
         for (const QByteArray &line : ini.split('\n'))
             QVERIFY2(saved.contains(line.trimmed() + eol), line.constData());
         QVERIFY(saved.contains("fTime=5" + eol));
-        QCOMPARE(platform::IniSettingsStore(iniPath()).text(group, key), std::optional<QString>(value));
+        QCOMPARE(platform::IniSettingsStore(iniPath()).text(group, key),
+                 std::optional<QString>(value));
         QVERIFY(!QFile::exists(iniPath() + ".bak"));
     }
 
@@ -220,7 +227,8 @@ private slots:
         LoadSettings(store);
         QCOMPARE(gFName, name);
         // And QSettings reads the same from it.
-        QCOMPARE(QSettings(iniPath(), QSettings::IniFormat).value("Settings/fName").toString(), name);
+        QCOMPARE(QSettings(iniPath(), QSettings::IniFormat).value("Settings/fName").toString(),
+                 name);
     }
 
     void fileNotReadCleanlyIsKeptBeforeTheSave_data()
@@ -231,8 +239,8 @@ private slots:
         QTest::newRow("junk before the group")
             << QByteArray("\x01\x02 not ini\n[[x\n[Settings]\nPort=5\n") << 5 << false;
         QTest::newRow("no settings group") << QByteArray("[Other]\nPort=5\n") << 1 << false;
-        QTest::newRow("not UTF-8") << QByteArray("[Settings]\nPort=4\nfName=/d/\x95\x97.csv\n") << 4
-                                   << false;
+        QTest::newRow("not UTF-8")
+            << QByteArray("[Settings]\nPort=4\nfName=/d/\x95\x97.csv\n") << 4 << false;
         QTest::newRow("clean") << QByteArray("[Settings]\nPort=3\n") << 3 << true;
         QTest::newRow("empty file") << QByteArray() << 1 << true;
     }
@@ -283,15 +291,22 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<bool>("on");
         QTest::addColumn<QString>("savedAs"); // empty: the key is not written
-        QTest::newRow("Reconnect absent") << QByteArray("[Settings]\nPort=2\n") << "Reconnect" << false << QString();
-        QTest::newRow("Reconnect 1") << QByteArray("[Settings]\nReconnect=1\n") << "Reconnect" << true << "1";
-        QTest::newRow("Reconnect 0") << QByteArray("[Settings]\nReconnect=0\n") << "Reconnect" << false << "0";
-        QTest::newRow("Reconnect yes") << QByteArray("[Settings]\nReconnect=yes\n") << "Reconnect" << false << "0";
-        QTest::newRow("Reconnect empty") << QByteArray("[Settings]\nReconnect=\n") << "Reconnect" << false << "0";
-        QTest::newRow("Sound absent") << QByteArray("[Settings]\nPort=2\n") << "Sound" << true << QString();
+        QTest::newRow("Reconnect absent")
+            << QByteArray("[Settings]\nPort=2\n") << "Reconnect" << false << QString();
+        QTest::newRow("Reconnect 1")
+            << QByteArray("[Settings]\nReconnect=1\n") << "Reconnect" << true << "1";
+        QTest::newRow("Reconnect 0")
+            << QByteArray("[Settings]\nReconnect=0\n") << "Reconnect" << false << "0";
+        QTest::newRow("Reconnect yes")
+            << QByteArray("[Settings]\nReconnect=yes\n") << "Reconnect" << false << "0";
+        QTest::newRow("Reconnect empty")
+            << QByteArray("[Settings]\nReconnect=\n") << "Reconnect" << false << "0";
+        QTest::newRow("Sound absent")
+            << QByteArray("[Settings]\nPort=2\n") << "Sound" << true << QString();
         QTest::newRow("Sound 0") << QByteArray("[Settings]\nSound=0\n") << "Sound" << false << "0";
         QTest::newRow("Sound 1") << QByteArray("[Settings]\nSound=1\n") << "Sound" << true << "1";
-        QTest::newRow("Sound garbage") << QByteArray("[Settings]\nSound=x\n") << "Sound" << true << "1";
+        QTest::newRow("Sound garbage")
+            << QByteArray("[Settings]\nSound=x\n") << "Sound" << true << "1";
     }
     void optionalKeys()
     {

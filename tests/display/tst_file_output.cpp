@@ -368,7 +368,8 @@ private slots:
         // 8 s of a frozen disk: each second a new reading reaches the figure at once.
         for (int i = 1; i <= 8; ++i) {
             world->port.receive(QStringLiteral("\x02%1,0051,0028,0040,0,0\r")
-                                    .arg(i * 11, 4, 10, QLatin1Char('0')).toLatin1());
+                                    .arg(i * 11, 4, 10, QLatin1Char('0'))
+                                    .toLatin1());
             world->clock.current = world->clock.current.addSecs(1);
             world->timer.fire();
             QCOMPARE(w->lblPeak(0)->text(), QString::number(i * 1.1, 'f', 1));

@@ -9,10 +9,10 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
-#include <QPainter>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -342,10 +342,12 @@ private slots:
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("reason");
         QTest::addColumn<bool>("denied");
-        QTest::newRow("missing") << "/dev/ttyUSB0" << "No such file or directory" << false;
-        QTest::newRow("held") << "/dev/ttyUSB0" << "Permission error while locking the device"
-                              << false;
-        QTest::newRow("denied") << "/dev/ttyUSB0" << "Permission denied" << true;
+        QTest::newRow("missing") << "/dev/ttyUSB0"
+                                 << "No such file or directory" << false;
+        QTest::newRow("held") << "/dev/ttyUSB0"
+                              << "Permission error while locking the device" << false;
+        QTest::newRow("denied") << "/dev/ttyUSB0"
+                                << "Permission denied" << true;
     }
     void portFailureSaysWhy()
     {
@@ -357,7 +359,8 @@ private slots:
         w->mnuFileCom_Click();
         QCOMPARE(world->messageBox.shown.size(), 1);
         const QStringList lines = world->messageBox.shown[0].text.split('\n');
-        QCOMPARE(lines[0], QStringLiteral("このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。"));
+        QCOMPARE(lines[0],
+                 QStringLiteral("このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。"));
         QCOMPARE(lines[1], QString());
         QCOMPARE(lines[2], device + ": " + reason);
         QCOMPARE(lines.size() > 3 && lines[3].contains("dialout"), denied);
@@ -511,9 +514,12 @@ private slots:
         QTest::newRow("NULs") << QByteArray(30, '\0') << false;
         QTest::newRow("CR storm") << QByteArray(30, '\r') << false;
         QTest::newRow("STX and CR only") << QByteArray("\x02\r\x02\r") << false;
-        QTest::newRow("three fields") << QByteArray("\x02" "0012,0034,0056\r") << false;
+        QTest::newRow("three fields") << QByteArray("\x02"
+                                                    "0012,0034,0056\r")
+                                      << false;
         QTest::newRow("whole frames") << frame("0012", "0034", "0056", "0078", '0', '0') << true;
-        QTest::newRow("four fields, no alarms") << QByteArray("\x02" "0012,0034,0056,0078\r")
+        QTest::newRow("four fields, no alarms") << QByteArray("\x02"
+                                                              "0012,0034,0056,0078\r")
                                                 << false;
     }
     void onlyWholeFramesKeepTheLinkAlive()
@@ -533,7 +539,8 @@ private slots:
         QCOMPARE(world->port.isOpen(), staysLive);
         // The frames that were not whole are counted where a technician looks.
         const QString tip = w->findChild<QLabel *>("sbPanel2")->toolTip();
-        QCOMPARE(tip.contains(QStringLiteral("不完全なﾌﾚｰﾑ: ")), !staysLive && bytes.contains('\r'));
+        QCOMPARE(tip.contains(QStringLiteral("不完全なﾌﾚｰﾑ: ")),
+                 !staysLive && bytes.contains('\r'));
     }
 
     void staleFiguresAreGrey()
@@ -650,8 +657,10 @@ private slots:
         const auto [top, bottom] = inkSpan(img, inside, Qt::Vertical);
         QVERIFY(top > inside.top() && bottom < inside.bottom());
         const int whole = inkWidthOf(text, fig->font(), fig->palette().color(QPalette::WindowText));
-        QVERIFY2(qAbs((last - first + 1) - whole) <= 1,
-                 qPrintable(QStringLiteral("ink %1 px, whole text %2 px").arg(last - first + 1).arg(whole)));
+        QVERIFY2(
+            qAbs((last - first + 1) - whole) <= 1,
+            qPrintable(
+                QStringLiteral("ink %1 px, whole text %2 px").arg(last - first + 1).arg(whole)));
         // The figure's box and point size are the layout's.
         QCOMPARE(fig->font().pointSizeF(), large ? (view == "mnuViewMalti" ? 150.0 : 300.0)
                                                  : (view == "mnuViewMalti" ? 48.0 : 120.0));
@@ -702,7 +711,8 @@ private slots:
                                 .arg(inside.height())));
         for (QLabel *l : w->findChildren<QLabel *>())
             if (l != banner && l->isVisible() && l->parent() == banner->parent())
-                QVERIFY2(!l->geometry().intersects(banner->geometry()), qPrintable(l->objectName()));
+                QVERIFY2(!l->geometry().intersects(banner->geometry()),
+                         qPrintable(l->objectName()));
         // Large enough to read from a few metres: at least 30 px (8 mm at 96 dpi).
         QVERIFY2(w->linkBannerWordPx() >= 30, qPrintable(QString::number(w->linkBannerWordPx())));
         // And drawn: dark red ink in the strip.
@@ -820,8 +830,8 @@ private slots:
         QTest::newRow("left") << QRect(1400, 100, 452, 337) << screen << QPoint(600, 100);
         QTest::newRow("below") << QRect(500, 50, 900, 337) << QRect(0, 0, 1400, 1080)
                                << QPoint(500, 387);
-        QTest::newRow("kept on the screen") << QRect(100, 900, 452, 150) << screen
-                                            << QPoint(552, 620);
+        QTest::newRow("kept on the screen")
+            << QRect(100, 900, 452, 150) << screen << QPoint(552, 620);
         QTest::newRow("no room") << QRect(300, 200, 452, 337) << QRect(0, 0, 1024, 768)
                                  << QPoint(-1, -1);
     }
@@ -838,11 +848,13 @@ private slots:
 
     void menuMarksAreExclusive()
     {
-        for (const char *name : {"mnuViewMalti", "mnuViewPeak", "mnuViewAve", "mnuViewMin", "mnuViewMax"}) {
+        for (const char *name :
+             {"mnuViewMalti", "mnuViewPeak", "mnuViewAve", "mnuViewMin", "mnuViewMax"}) {
             QAction *a = w->menuItem(name);
             QVERIFY(a->actionGroup() && a->actionGroup()->isExclusive());
         }
-        QVERIFY(w->menuItem("mnuViewMalti")->actionGroup() != w->menuItem("mnuViewMin")->actionGroup());
+        QVERIFY(w->menuItem("mnuViewMalti")->actionGroup() !=
+                w->menuItem("mnuViewMin")->actionGroup());
         // Choosing the checked item again keeps its mark.
         w->menuItem("mnuViewMalti")->trigger();
         QVERIFY(w->menuItem("mnuViewMalti")->isChecked());

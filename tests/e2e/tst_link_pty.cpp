@@ -1,9 +1,9 @@
 // The main window with the real serial port, mapped to a pseudo-terminal that the test
 // holds as the meter, and the real 100 ms timer.
 #include "app/globals.h"
+#include "csv_rows.h"
 #include "display/frm_main.h"
 #include "display/frm_trend.h"
-#include "csv_rows.h"
 #include "fakes.h"
 #include "link/status_texts.h"
 #include "platform/com_ports.h"
@@ -13,14 +13,14 @@
 
 #include <QAction>
 #include <QAreaSeries>
-#include <QLineSeries>
+#include <QChart>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
-#include <QChart>
 #include <QLegend>
 #include <QLegendMarker>
+#include <QLineSeries>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -217,7 +217,8 @@ private slots:
         // Under it: the device and the port's own reason (held, not denied: no dialout hint).
         const QString detail = world->messageBox.shown[0].text.section('\n', 2, 2);
         const QString device = QString::fromStdString(meter.devicePath()) + ": ";
-        QVERIFY2(detail.startsWith(device) && detail.size() > device.size() + 5, qPrintable(detail));
+        QVERIFY2(detail.startsWith(device) && detail.size() > device.size() + 5,
+                 qPrintable(detail));
         QVERIFY(!world->messageBox.shown[0].text.contains("dialout"));
         QCOMPARE(QByteArray::fromStdString(meter.read(100)), QByteArray());
         QCOMPARE(w->StatusText(2), texts::kLinkStopped);
@@ -305,7 +306,8 @@ private slots:
         received += meterReads(2, 3000, meter);
         QVERIFY2(received.contains("D\r"), received.constData());
         meterSends(3000, meter, 456);
-        QCOMPARE(w->StatusText(2).isEmpty() ? texts::kLinkLive : w->StatusText(2), texts::kLinkLive);
+        QCOMPARE(w->StatusText(2).isEmpty() ? texts::kLinkLive : w->StatusText(2),
+                 texts::kLinkLive);
         QVERIFY(w->figuresLive());
         w->mnuFileClose_Click();
         QVERIFY(w->flushLog());
@@ -327,13 +329,17 @@ private slots:
     void onlyWholeFramesAreReadings_data()
     {
         QTest::addColumn<QList<QByteArray>>("between"); // sent after each good frame
-        QTest::addColumn<bool>("good");                // good frames go on meanwhile
+        QTest::addColumn<bool>("good");                 // good frames go on meanwhile
         QTest::newRow("garbage with CRs, no good frame")
-            << QList<QByteArray>{QByteArray("\xf3\x1c\r\x80" "abc\r\r"), QByteArray("\r0777,\r")}
+            << QList<QByteArray>{QByteArray("\xf3\x1c\r\x80"
+                                            "abc\r\r"),
+                                 QByteArray("\r0777,\r")}
             << false;
         QTest::newRow("cut frames between good ones")
-            << QList<QByteArray>{QByteArray("\x02" "0777,0777,07\r"),
-                                 QByteArray("\x02" "0777,0777,0777,0\r")}
+            << QList<QByteArray>{QByteArray("\x02"
+                                            "0777,0777,07\r"),
+                                 QByteArray("\x02"
+                                            "0777,0777,0777,0\r")}
             << true;
     }
     void onlyWholeFramesAreReadings()
@@ -341,7 +347,8 @@ private slots:
         QFETCH(QList<QByteArray>, between);
         QFETCH(bool, good);
         connectAndLog(false, 123, 1200);
-        const QByteArray frame = QByteArray::fromStdString(meter::makeFrame({123, 123, 123, 123, 0, 0}));
+        const QByteArray frame =
+            QByteArray::fromStdString(meter::makeFrame({123, 123, 123, 123, 0, 0}));
         QElapsedTimer t;
         t.start();
         qint64 stoppedAt = -1;
@@ -496,7 +503,10 @@ private slots:
         for (QLegendMarker *m : trend->chart()->legend()->markers())
             if (m->isVisible())
                 names << m->label();
-        QVERIFY2(names.contains(QStringLiteral("瞬間風速")) && names.contains(QStringLiteral("平均最大風速")), qPrintable(names.join("|") + QString::number(trend->chart()->legend()->markers().size())));
+        QVERIFY2(names.contains(QStringLiteral("瞬間風速")) &&
+                     names.contains(QStringLiteral("平均最大風速")),
+                 qPrintable(names.join("|") +
+                            QString::number(trend->chart()->legend()->markers().size())));
         QCOMPARE(names.count(QStringLiteral("瞬間風速")), 1);
         // An hour shows the same.
         trend->setRangeMinutes(60);

@@ -43,7 +43,8 @@ class TstMqtt : public QObject
     {
         QFile conf(dir->filePath("mosquitto.conf"));
         QVERIFY(conf.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        conf.write("listener " + QByteArray::number(port) + " 127.0.0.1\n"
+        conf.write("listener " + QByteArray::number(port) +
+                   " 127.0.0.1\n"
                    "persistence false\nuser root\n" +
                    (extra.isEmpty() ? QByteArray("allow_anonymous true\n") : extra));
         conf.close();
@@ -82,7 +83,8 @@ class TstMqtt : public QObject
             const QList<QByteArray> f = line.split(' ');
             if (f.size() < 3)
                 continue;
-            out.append({f[0] == "1", QString::fromUtf8(f[1]), line.mid(f[0].size() + f[1].size() + 2)});
+            out.append(
+                {f[0] == "1", QString::fromUtf8(f[1]), line.mid(f[0].size() + f[1].size() + 2)});
         }
         return out;
     }
@@ -112,7 +114,8 @@ class TstMqtt : public QObject
     }
     QByteArray mqttGroup(const QByteArray &extra = {}) const
     {
-        return "[Mqtt]\nHost=127.0.0.1\nPort=" + QByteArray::number(port) + "\nTopic=site/crane1\n" + extra;
+        return "[Mqtt]\nHost=127.0.0.1\nPort=" + QByteArray::number(port) +
+               "\nTopic=site/crane1\n" + extra;
     }
     // The meter: waits for "D" + CR, then sends a frame every 100 ms for ms milliseconds.
     void meterRuns(int ms, int value, bool waitForD = true)
@@ -222,7 +225,8 @@ private slots:
         for (const Message &m : live)
             if (m.topic == "site/crane1/state")
                 states.append(m);
-        QVERIFY2(states.size() >= 2 && states.size() <= 6, qPrintable(QString::number(states.size())));
+        QVERIFY2(states.size() >= 2 && states.size() <= 6,
+                 qPrintable(QString::number(states.size())));
         const QJsonObject s = QJsonDocument::fromJson(states.last().payload).object();
         QVERIFY(s["instant"].isDouble());
         QVERIFY(s["instant"].toDouble() >= 12.3 && s["instant"].toDouble() <= 12.5);
@@ -236,7 +240,8 @@ private slots:
         // Killed without a word: the broker publishes the last will.
         app.kill();
         QVERIFY(app.waitForFinished(3000));
-        QTRY_COMPARE_WITH_TIMEOUT(on("site/crane1/status").last().payload, QByteArray("offline"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(on("site/crane1/status").last().payload, QByteArray("offline"),
+                                  5000);
         // ...and keeps it for whoever looks later.
         sub.kill();
         sub.waitForFinished();
@@ -259,7 +264,8 @@ private slots:
         QVERIFY(app.waitForFinished(5000));
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(app.exitCode(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(on("site/crane1/status").last().payload, QByteArray("offline"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(on("site/crane1/status").last().payload, QByteArray("offline"),
+                                  3000);
         const QStringList rows = csvRows();
         QVERIFY(rows.size() >= 1);
         QVERIFY(appErr.contains("file opened"));
@@ -316,7 +322,8 @@ private slots:
         QProcess pw;
         pw.start("mosquitto_passwd", {"-c", "-b", dir->filePath("passwd"), "crane", "right"});
         QVERIFY(pw.waitForFinished(5000));
-        startBroker("allow_anonymous false\npassword_file " + dir->filePath("passwd").toUtf8() + "\n");
+        startBroker("allow_anonymous false\npassword_file " + dir->filePath("passwd").toUtf8() +
+                    "\n");
         startLogger(mqttGroup("User=crane\nPassword=wrong\n"));
         meterRuns(5000, 40);
         QCOMPARE(app.state(), QProcess::Running);
@@ -343,8 +350,10 @@ private slots:
         // Each line carries its time.
         for (const QByteArray &l : appErr.split('\n'))
             if (!l.isEmpty())
-                QVERIFY2(QDateTime::fromString(QString::fromUtf8(l.left(l.indexOf(' '))), Qt::ISODate).isValid(),
-                         l.constData());
+                QVERIFY2(
+                    QDateTime::fromString(QString::fromUtf8(l.left(l.indexOf(' '))), Qt::ISODate)
+                        .isValid(),
+                    l.constData());
     }
 
     void exitCodesForWhatStopsTheWork_data()
@@ -366,7 +375,8 @@ private slots:
         QFETCH(int, code);
         QFile f(ini());
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[Ports]\nCOM1=" + QByteArray::fromStdString(meter.devicePath()) + "\n[Settings]\n" + settings);
+        f.write("[Ports]\nCOM1=" + QByteArray::fromStdString(meter.devicePath()) +
+                "\n[Settings]\n" + settings);
         f.close();
         app.start(QStringLiteral(QV475_EXE), {"--headless", "--config", ini()});
         QVERIFY(app.waitForStarted());
@@ -382,7 +392,8 @@ private slots:
             QVERIFY2(said.contains(settings.left(settings.indexOf('=') + 1)), qPrintable(said));
         // And a settings file that cannot be read.
         QProcess missing;
-        missing.start(QStringLiteral(QV475_EXE), {"--headless", "--config", dir->filePath("none.ini")});
+        missing.start(QStringLiteral(QV475_EXE),
+                      {"--headless", "--config", dir->filePath("none.ini")});
         QVERIFY(missing.waitForFinished(5000));
         QCOMPARE(missing.exitCode(), 2);
     }

@@ -232,7 +232,8 @@ private slots:
             // -noreset: by default the server resets when its last client leaves, and a
             // client that connects during the reset is refused (the program would fail
             // to start when a window search ends at the same moment).
-            xvfb.start("Xvfb", {display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"});
+            xvfb.start("Xvfb",
+                       {display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"});
             QVERIFY(xvfb.waitForStarted());
             QElapsedTimer t;
             t.start();
@@ -362,10 +363,11 @@ private slots:
     void signalWhileTheStartUpBoxIsOpen()
     {
         // --log with no meter and reconnecting off: the port's box waits for a person.
-        startProgram("[Ports]\nCOM1=/nonexistent/ttyUSB0\n[Settings]\nfName=" +
-                         logDir().toUtf8() + "/wind.csv\n",
+        startProgram("[Ports]\nCOM1=/nonexistent/ttyUSB0\n[Settings]\nfName=" + logDir().toUtf8() +
+                         "/wind.csv\n",
                      true, {"--log"});
-        QVERIFY2(!findWindow(QStringLiteral("ﾎﾟｰﾄのｵｰﾌﾟﾝ")).isEmpty(), qPrintable(describeProgram()));
+        QVERIFY2(!findWindow(QStringLiteral("ﾎﾟｰﾄのｵｰﾌﾟﾝ")).isEmpty(),
+                 qPrintable(describeProgram()));
         QCOMPARE(::kill(pid_t(app.processId()), SIGTERM), 0);
         QVERIFY(app.waitForFinished(5000));
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
@@ -400,7 +402,8 @@ private slots:
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 1);
         const QString err = QString::fromUtf8(p.readAllStandardError());
-        QVERIFY2(err.contains("no-such-option") && err.contains("--headless") && err.contains("Usage"),
+        QVERIFY2(err.contains("no-such-option") && err.contains("--headless") &&
+                     err.contains("Usage"),
                  qPrintable(err));
     }
 
@@ -408,8 +411,10 @@ private slots:
     {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("expect");
-        QTest::newRow("--version") << "--version" << "1.0.4";
-        QTest::newRow("--help") << "--help" << "--connect";
+        QTest::newRow("--version") << "--version"
+                                   << "1.0.4";
+        QTest::newRow("--help") << "--help"
+                                << "--connect";
     }
     void versionAndHelpWithoutDisplay()
     {
@@ -590,8 +595,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(engineMapped(), 30000);
         const bool shown = !findWindow(QStringLiteral("問い合わせ"), 60000).isEmpty();
         if (!shown)
-            qWarning().noquote() << "inquiry window not found; xdotool said:" << lastXdoError
-                                 << ";" << describeProgram();
+            qWarning().noquote() << "inquiry window not found; xdotool said:" << lastXdoError << ";"
+                                 << describeProgram();
         QVERIFY(shown);
     }
 

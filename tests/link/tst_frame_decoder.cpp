@@ -78,13 +78,16 @@ private slots:
         QTest::newRow("plus sign") << text("+789") << none << 0 << 0;
         QTest::newRow("decimal point") << text("12.5") << none << 0 << 0;
         QTest::newRow("blank field") << text("    ") << none << 0 << 0;
-        QTest::newRow("digit as separator") << QByteArray("012390456,0789,0012,1,2") << none << 0 << 0;
-        QTest::newRow("tab as separator") << QByteArray("0123\t0456,0789,0012,1,2") << none << 0 << 0;
+        QTest::newRow("digit as separator")
+            << QByteArray("012390456,0789,0012,1,2") << none << 0 << 0;
+        QTest::newRow("tab as separator")
+            << QByteArray("0123\t0456,0789,0012,1,2") << none << 0 << 0;
         QTest::newRow("bad first alarm")
             << text("0123", "0456", "0789", "0012", 'x', '2') << none << 0 << 0;
         QTest::newRow("bad second alarm")
             << text("0123", "0456", "0789", "0012", '2', '+') << none << 0 << 0;
-        QTest::newRow("NUL in field") << QByteArray(text()).replace(2, 1, QByteArray(1, '\0')) << none << 0 << 0;
+        QTest::newRow("NUL in field")
+            << QByteArray(text()).replace(2, 1, QByteArray(1, '\0')) << none << 0 << 0;
         QTest::newRow("high bytes") << text("\xff\xfe\x80\x81") << none << 0 << 0;
     }
     void decode()
@@ -130,10 +133,12 @@ private slots:
         for (bool bytewise : {false, true}) {
             const char *how = bytewise ? "byte by byte" : "one batch";
             QTest::addRow("two frames, %s", how) << good + good << 2 << 0 << "10.0" << bytewise;
-            QTest::addRow("cut frame after a good one, %s", how)
-                << good + "\x02" "0123,0456,07\r" << 1 << 1 << "10.0" << bytewise;
-            QTest::addRow("four fields only, %s", how)
-                << good + "\x02" "0123,0456,0789,0\r" << 1 << 1 << "10.0" << bytewise;
+            QTest::addRow("cut frame after a good one, %s", how) << good + "\x02"
+                                                                           "0123,0456,07\r"
+                                                                 << 1 << 1 << "10.0" << bytewise;
+            QTest::addRow("four fields only, %s", how) << good + "\x02"
+                                                                 "0123,0456,0789,0\r"
+                                                       << 1 << 1 << "10.0" << bytewise;
             // A line at the wrong speed: CRs among garbage must not replay the last frame.
             QTest::addRow("garbage with CRs after a good frame, %s", how)
                 << good + "\xf0\x0f\r\x80\r\r" << 1 << 3 << "10.0" << bytewise;
@@ -141,12 +146,16 @@ private slots:
                 << good + text("0009") + '\r' << 1 << 1 << "10.0" << bytewise;
             QTest::addRow("text before the first STX, %s", how)
                 << text("0011") + '\r' << 0 << 1 << "5.5" << bytewise;
-            QTest::addRow("STX restarts a frame, %s", how)
-                << "\x02" "0123,04\x02" + text("0042") + '\r' << 1 << 0 << "4.2" << bytewise;
-            QTest::addRow("empty frame, %s", how) << QByteArray("\x02\r") << 0 << 1 << "5.5" << bytewise;
+            QTest::addRow("STX restarts a frame, %s", how) << "\x02"
+                                                              "0123,04\x02" +
+                                                                  text("0042") + '\r'
+                                                           << 1 << 0 << "4.2" << bytewise;
+            QTest::addRow("empty frame, %s", how)
+                << QByteArray("\x02\r") << 0 << 1 << "5.5" << bytewise;
             QTest::addRow("no CR, %s", how) << ('\x02' + text()) << 0 << 0 << "5.5" << bytewise;
             QTest::addRow("overlong frame, %s", how)
-                << '\x02' + QByteArray(300, '7') + text("0077") + '\r' << 0 << 1 << "5.5" << bytewise;
+                << '\x02' + QByteArray(300, '7') + text("0077") + '\r' << 0 << 1 << "5.5"
+                << bytewise;
         }
     }
     void onlyWholeFramesCount()

@@ -74,14 +74,14 @@ private slots:
             << QByteArray("11000000011") << QByteArray() << 0 << 1 << "0-2 9-11";
         QTest::newRow("level 2 is level 1 too")
             << QByteArray("1121211") << QByteArray() << 0 << 1 << "0-7";
-        QTest::newRow("red within yellow") << QByteArray("1121211") << QByteArray() << 0 << 2
-                                           << "2-5";
+        QTest::newRow("red within yellow")
+            << QByteArray("1121211") << QByteArray() << 0 << 2 << "2-5";
         QTest::newRow("a break in the link ends it")
             << QByteArray("111x111") << QByteArray() << 0 << 1 << "0-3 4-7";
         QTest::newRow("each figure its own")
             << QByteArray("1100000") << QByteArray("0000022") << 1 << 1 << "5-7";
-        QTest::newRow("average at 2 only") << QByteArray("2222222") << QByteArray("0000002") << 1
-                                           << 2 << "6-7";
+        QTest::newRow("average at 2 only")
+            << QByteArray("2222222") << QByteArray("0000002") << 1 << 2 << "6-7";
         QTest::newRow("none") << QByteArray("000") << QByteArray("000") << 1 << 1 << "";
     }
     void alarmPeriodsSpanWhatTheLevelDid()

@@ -17,8 +17,10 @@ private slots:
         QTest::addColumn<QString>("base");
         QTest::newRow("plain") << "/data/wind/log.csv" << true << "/data/wind/log";
         QTest::newRow("windows path") << "C:\\a\\log.csv" << true << "C:\\a\\log";
-        QTest::newRow("folder with .csv") << "/data/site.csv.d/w.csv" << true << "/data/site.csv.d/w";
-        QTest::newRow("windows folder with .csv") << "C:\\a.csv\\log.csv" << true << "C:\\a.csv\\log";
+        QTest::newRow("folder with .csv")
+            << "/data/site.csv.d/w.csv" << true << "/data/site.csv.d/w";
+        QTest::newRow("windows folder with .csv")
+            << "C:\\a.csv\\log.csv" << true << "C:\\a.csv\\log";
         QTest::newRow("only the folder has .csv") << "/data/a.csv/log" << false << "";
         QTest::newRow("first .csv of the name wins") << "/d/a.csv.csv" << true << "/d/a";
         QTest::newRow("upper case") << "/data/log.CSV" << false << "";

@@ -59,9 +59,12 @@ private slots:
         QTest::addColumn<QString>("gapRow");
         QTest::newRow("31") << 31 << "2026/12/07,9:10:00,12.3,45.6,7.8,9.0"
                             << "2026/12/07,9:10:01,,,,";
-        QTest::newRow("6") << 6 << "12.3,45.6," << ",,";
-        QTest::newRow("16") << 16 << "9.0" << "";
-        QTest::newRow("1") << 1 << "2026/12/07,9:10:00," << "2026/12/07,9:10:01,";
+        QTest::newRow("6") << 6 << "12.3,45.6,"
+                           << ",,";
+        QTest::newRow("16") << 16 << "9.0"
+                            << "";
+        QTest::newRow("1") << 1 << "2026/12/07,9:10:00,"
+                           << "2026/12/07,9:10:01,";
     }
     void rowsAndGapRowsKeepTheColumns()
     {
@@ -96,7 +99,8 @@ private slots:
         seconds(log, 40, 5, 31, true);
         seconds(log, 40, 5, 31, false);
         QVERIFY(log.finish());
-        const QStringList lines = readText(log.path()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        const QStringList lines =
+            readText(log.path()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 1 + 24);
         for (int i = 1; i < lines.size(); ++i) {
             const QTime t = QTime::fromString(lines[i].section(',', 1, 1), "H:mm:ss");
@@ -161,8 +165,7 @@ private slots:
         QTRY_COMPARE((seconds(log, 1, 1, 31, false), ended.size()), 1);
         QVERIFY(log.finish());
         QCOMPARE(stalled.size(), 1);
-        const QStringList lines =
-            readText(path).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        const QStringList lines = readText(path).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 1 + 90);
         // Every due point of the stall is there, each with its own time.
         for (int i = 1; i < lines.size(); ++i)

@@ -381,7 +381,9 @@ private slots:
     {
         gFName = "keep.csv";
         open();
-        auto press = [](QKeyCombination k) { QTest::keyClick(QApplication::focusWidget(), k.key(), k.keyboardModifiers()); };
+        auto press = [](QKeyCombination k) {
+            QTest::keyClick(QApplication::focusWidget(), k.key(), k.keyboardModifiers());
+        };
         // Tab goes round the page in view only, in its order, then the buttons and the
         // tab strip; typing never reaches the page that is not shown.
         QList<QWidget *> visited;
@@ -389,9 +391,9 @@ private slots:
             press(Qt::Key_Tab);
             visited << QApplication::focusWidget();
         }
-        QCOMPARE(visited, (QList<QWidget *>{dlg->cmbSpeed, dlg->chkReconnect, dlg->cmdOK,
-                                            dlg->cmdCancel, dlg->tbsOptions->tabBar(),
-                                            dlg->cmbPort}));
+        QCOMPARE(visited,
+                 (QList<QWidget *>{dlg->cmbSpeed, dlg->chkReconnect, dlg->cmdOK, dlg->cmdCancel,
+                                   dlg->tbsOptions->tabBar(), dlg->cmbPort}));
         press(Qt::Key_Tab);
         press(Qt::Key_Tab);
         press(Qt::Key_Tab);

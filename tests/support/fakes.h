@@ -15,9 +15,9 @@
 #include <QMap>
 #include <QSet>
 #include <condition_variable>
-#include <mutex>
 #include <deque>
 #include <functional>
+#include <mutex>
 
 namespace fakes {
 
@@ -167,7 +167,10 @@ public:
 class Notifier : public platform::Notifier
 {
 public:
-    void notify(const QString &title, const QString &text) override { shown << title + ": " + text; }
+    void notify(const QString &title, const QString &text) override
+    {
+        shown << title + ": " + text;
+    }
     QStringList shown;
 };
 
