@@ -11,25 +11,7 @@ cd "$(dirname "$0")/.."
 [ "$(id -u)" -eq 0 ] || { echo "run as root (debootstrap and chroot)"; exit 1; }
 step() { printf '== %s\n' "$*"; }
 start=$SECONDS
-command -v debootstrap >/dev/null || apt-get install -y -qq debootstrap >/dev/null
-
-root=${QV_CHECK_ROOT:-$(mktemp -d -t qv475-fresh.XXXXXX)}
-mirror=$(sed -nE 's/^URIs: *(http[^ ]*).*/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -1)
-[ -n "$mirror" ] || mirror=$(awk '/^deb / {print $2; exit}' /etc/apt/sources.list 2>/dev/null)
-cleanup() {
-  for m in proc dev/pts dev sys; do umount -l "$root/$m" 2>/dev/null || true; done
-  [ -n "${QV_CHECK_ROOT:-}" ] || rm -rf "$root"
-}
-trap cleanup EXIT
-
-if [ ! -x "$root/usr/bin/apt-get" ]; then
-  step "debootstrap bookworm (minbase) into $root from $mirror"
-  debootstrap --variant=minbase bookworm "$root" "$mirror" >/dev/null
-fi
-mount -t proc proc "$root/proc"
-mount --bind /dev "$root/dev"
-mount --bind /dev/pts "$root/dev/pts"
-mount -t sysfs sys "$root/sys"
+source scripts/lib/fresh-root.sh
 # The tracked files as a clone would have them (no build folders); Xvfb and xdotool
 # stand in for the user's desktop and eyes.
 rm -rf "$root/src" && mkdir -p "$root/src"

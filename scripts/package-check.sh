@@ -13,25 +13,7 @@ deb=$(ls dist/qv475_*.deb | head -1)
 browser=$(ls dist/qv475-browser_*.deb | head -1)
 echo "lintian --pedantic on $deb $browser ..."
 lintian --pedantic --fail-on error,warning "$deb" "$browser"
-command -v debootstrap >/dev/null || apt-get install -y -qq debootstrap >/dev/null
-
-root=${QV_CHECK_ROOT:-$(mktemp -d -t qv475-root.XXXXXX)}
-mirror=$(sed -nE 's/^URIs: *(http[^ ]*).*/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -1)
-[ -n "$mirror" ] || mirror=$(awk '/^deb / {print $2; exit}' /etc/apt/sources.list 2>/dev/null)
-cleanup() {
-  for m in proc dev/pts dev sys; do umount -l "$root/$m" 2>/dev/null || true; done
-  [ -n "${QV_CHECK_ROOT:-}" ] || rm -rf "$root"
-}
-trap cleanup EXIT
-
-if [ ! -x "$root/usr/bin/apt-get" ]; then
-  echo "debootstrap bookworm into $root from $mirror ..."
-  debootstrap --variant=minbase bookworm "$root" "$mirror" >/dev/null
-fi
-mount -t proc proc "$root/proc"
-mount --bind /dev "$root/dev"
-mount --bind /dev/pts "$root/dev/pts"
-mount -t sysfs sys "$root/sys"
+source scripts/lib/fresh-root.sh
 cp "$deb" "$browser" "$root/tmp/"
 echo "apt-get install ./$(basename "$deb") ..."
 chroot "$root" bash -c "export DEBIAN_FRONTEND=noninteractive; apt-get update -qq && \

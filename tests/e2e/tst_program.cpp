@@ -203,6 +203,21 @@ class TstProgram : public QObject
         QVERIFY(key("F5"));
         QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 5000)), QByteArray("D\r"));
     }
+    // The signals (0: none) end the program with code 0, and the settings file was
+    // saved (fOut was not in it) keeping the given line.
+    void endsBySignalAndSaves(QList<int> sent, const QByteArray &kept)
+    {
+        for (int sig : sent)
+            if (sig)
+                QCOMPARE(::kill(pid_t(app.processId()), sig), 0);
+        QVERIFY(app.waitForFinished(5000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 0);
+        QFile f(ini());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray saved = f.readAll();
+        QVERIFY2(saved.contains("fOut=31") && saved.contains(kept), saved.constData());
+    }
     QStringList csvLines()
     {
         const QStringList files = QDir(logDir()).entryList({"*.csv"}, QDir::Files);
@@ -342,18 +357,9 @@ private slots:
         QVERIFY(logFileOpen());
         // Frames keep coming while the signal arrives.
         meter.write(meter::makeFrame({77, 77, 77, 77, 0, 0}));
-        QCOMPARE(::kill(pid_t(app.processId()), sig), 0);
-        if (then)
-            QCOMPARE(::kill(pid_t(app.processId()), then), 0);
-        QVERIFY(app.waitForFinished(5000));
-        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(app.exitCode(), 0);
         // The settings were saved (the file had only two of the keys), and the log ends
         // in a whole row.
-        QFile f(ini());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray saved = f.readAll();
-        QVERIFY2(saved.contains("fOut=31") && saved.contains("Port=1"), saved.constData());
+        endsBySignalAndSaves({sig, then}, "Port=1");
         const QStringList lines = csvLines();
         QVERIFY(lines.size() >= 3);
         QCOMPARE(lines.last(), QString());
@@ -368,15 +374,7 @@ private slots:
                      true, {"--log"});
         QVERIFY2(!findWindow(QStringLiteral("ﾎﾟｰﾄのｵｰﾌﾟﾝ")).isEmpty(),
                  qPrintable(describeProgram()));
-        QCOMPARE(::kill(pid_t(app.processId()), SIGTERM), 0);
-        QVERIFY(app.waitForFinished(5000));
-        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(app.exitCode(), 0);
-        QFile f(ini());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray saved = f.readAll();
-        QVERIFY2(saved.contains("fOut=31") && saved.contains("COM1=/nonexistent/ttyUSB0"),
-                 saved.constData());
+        endsBySignalAndSaves({SIGTERM}, "COM1=/nonexistent/ttyUSB0");
     }
 
     void unknownOptionPrintsTheUsage_data()
@@ -552,24 +550,27 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("directory");
-        QTest::newRow("garbage") << QByteArray("\x00\x01[[[Settings\n=\n\xff\xfe==", 17) << false;
+        QTest::addColumn<bool>("kept"); // not read cleanly: kept as .bak, and a box says so
+        QTest::newRow("garbage") << QByteArray("\x00\x01[[[Settings\n=\n\xff\xfe==", 17) << false
+                                 << true;
         QTest::newRow("huge values")
             << QByteArray("[Settings]\nPort=99999999999\nfOut=70000\nfTime=-99999999\nComSt=") +
                    QByteArray(100000, '9') + "\n"
-            << false;
-        QTest::newRow("no settings group") << QByteArray("[Other]\nx=1\n") << false;
-        QTest::newRow("unwritable (a folder in its place)") << QByteArray() << true;
+            << false << false;
+        QTest::newRow("no settings group") << QByteArray("[Other]\nx=1\n") << false << true;
+        QTest::newRow("unwritable (a folder in its place)") << QByteArray() << true << false;
     }
     void damagedSettingsFiles()
     {
         QFETCH(QByteArray, content);
         QFETCH(bool, directory);
+        QFETCH(bool, kept);
         if (directory)
             QVERIFY(QDir().mkpath(ini()));
         startProgram(content, true);
         QTest::qWait(300);
         QCOMPARE(app.state(), QProcess::Running);
-        exitProgram(directory);
+        exitProgram(directory || kept);
         if (directory)
             return;
         QFile f(ini());
@@ -578,6 +579,12 @@ private slots:
         QVERIFY2(saved.contains("Port=1") && saved.contains("fOut=31") &&
                      saved.contains("fTime=600"),
                  saved.left(300).constData());
+        QFile bak(ini() + ".bak");
+        QCOMPARE(bak.exists(), kept);
+        if (kept) {
+            QVERIFY(bak.open(QIODevice::ReadOnly));
+            QCOMPARE(bak.readAll(), content);
+        }
     }
 
     void webEngineLoadsOnlyWithTheInquiryWindow()
