@@ -128,13 +128,14 @@ void frmTrend::refresh()
                 auto *band = new QAreaSeries(new QLineSeries, new QLineSeries);
                 band->upperSeries()->setParent(band);
                 band->lowerSeries()->setParent(band);
-                band->setName(QStringLiteral("%1 警報%2")
-                                  .arg(QString::fromUtf16(kCaptions[figure == 0 ? 0 : 2]))
-                                  .arg(level));
+                // Short names, so that the legend shows them whole: 瞬間警報1 ... 平均警報2.
+                band->setName(QStringLiteral("%1警報%2").arg(figure == 0 ? u"瞬間" : u"平均").arg(level));
                 const QColor colour =
                     level == 1 ? QColor(230, 200, 0, 120) : QColor(255, 0, 0, 100);
-                band->setBrush(figure == 0 ? QBrush(colour) : QBrush(colour, Qt::BDiagPattern));
-                band->setPen(figure == 0 ? QPen(Qt::NoPen) : QPen(colour, 1));
+                // The hatching is drawn opaque, or its thin lines would vanish.
+                const QColor hatch = level == 1 ? QColor(200, 160, 0) : QColor(220, 0, 0);
+                band->setBrush(figure == 0 ? QBrush(colour) : QBrush(hatch, Qt::BDiagPattern));
+                band->setPen(figure == 0 ? QPen(Qt::NoPen) : QPen(hatch, 1));
                 m_chart->addSeries(band);
                 band->attachAxis(m_x);
                 band->attachAxis(m_y);
