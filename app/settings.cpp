@@ -64,7 +64,8 @@ void SaveSettings(platform::SettingsStore &store)
         store.setText(kGroup, QStringLiteral("Reconnect"),
                       gReconnect ? QStringLiteral("1") : QStringLiteral("0"));
     if (!gSound || store.text(kGroup, QStringLiteral("Sound")))
-        store.setText(kGroup, QStringLiteral("Sound"), gSound ? QStringLiteral("1") : QStringLiteral("0"));
+        store.setText(kGroup, QStringLiteral("Sound"),
+                      gSound ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 } // namespace basSubMain

@@ -19,10 +19,10 @@ static void BM_SyncedRow(benchmark::State &state)
         state.SkipWithError("cannot create the file");
         return;
     }
-    const QByteArray row = logging::toCp932(logging::rowLine(
-        31, QStringLiteral("2026/12/07"), QStringLiteral("9:10:00"),
-        {QStringLiteral("12.3"), QStringLiteral("45.6"), QStringLiteral("7.8"),
-         QStringLiteral("9.0")}));
+    const QByteArray row = logging::toCp932(
+        logging::rowLine(31, QStringLiteral("2026/12/07"), QStringLiteral("9:10:00"),
+                         {QStringLiteral("12.3"), QStringLiteral("45.6"), QStringLiteral("7.8"),
+                          QStringLiteral("9.0")}));
     for (auto _ : state)
         if (!file.write(row, &error))
             state.SkipWithError("write failed");

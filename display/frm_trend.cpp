@@ -129,7 +129,8 @@ void frmTrend::refresh()
                 band->upperSeries()->setParent(band);
                 band->lowerSeries()->setParent(band);
                 // Short names, so that the legend shows them whole: 瞬間警報1 ... 平均警報2.
-                band->setName(QStringLiteral("%1警報%2").arg(figure == 0 ? u"瞬間" : u"平均").arg(level));
+                band->setName(
+                    QStringLiteral("%1警報%2").arg(figure == 0 ? u"瞬間" : u"平均").arg(level));
                 const QColor colour =
                     level == 1 ? QColor(230, 200, 0, 120) : QColor(255, 0, 0, 100);
                 // The hatching is drawn opaque, or its thin lines would vanish.

@@ -1,7 +1,8 @@
 // The link to the meter without windows: the port commands, connect and stop, reception,
 // the watchdog, and (when switched on) reconnecting after the meter fell silent or the
-// port failed. It owns no state of the program's own: the watchdog countdown, the
-// reception buffer and the reading texts are handed to it.
+// port failed. The watchdog countdown, the reception buffer and the reading texts are the
+// program's process-wide ones, handed to it; it keeps the link state, the blink phase,
+// the reconnect timing and the count of frames that were not whole.
 #pragma once
 
 #include "link/frame_decoder.h"

@@ -11,10 +11,10 @@
 namespace meterlink {
 
 struct Sample {
-    qint64 ms = 0;                   // arrival, milliseconds since the epoch
-    std::array<qint16, 4> tenths{};  // the four readings in 0.1 m/s
-    std::array<qint8, 2> alarms{};   // levels of the instantaneous and average figure
-    bool gap = false;                // the link went down here: lines break
+    qint64 ms = 0;                  // arrival, milliseconds since the epoch
+    std::array<qint16, 4> tenths{}; // the four readings in 0.1 m/s
+    std::array<qint8, 2> alarms{};  // levels of the instantaneous and average figure
+    bool gap = false;               // the link went down here: lines break
 };
 
 class ReadingHistory

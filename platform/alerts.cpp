@@ -42,10 +42,11 @@ void DBusNotifier::notify(const QString &title, const QString &text)
     if (!bus.isConnected())
         return;
     QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"),
+        QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    call << QStringLiteral("QV-475簡易ソフト") << uint(0) << QStringLiteral("qv475") << title << text
-         << QStringList() << QVariantMap() << int(-1);
+    call << QStringLiteral("QV-475簡易ソフト") << uint(0) << QStringLiteral("qv475") << title
+         << text << QStringList() << QVariantMap() << int(-1);
     // Fire and forget: no service, no answer, nothing happens.
     bus.send(call);
 }

@@ -33,8 +33,8 @@ void MosquittoClient::start(const Options &options)
     ensureLibrary();
     if (m_mosq)
         return;
-    m_mosq = mosquitto_new(options.clientId.isEmpty() ? nullptr : options.clientId.toUtf8().constData(),
-                           true, this);
+    m_mosq = mosquitto_new(
+        options.clientId.isEmpty() ? nullptr : options.clientId.toUtf8().constData(), true, this);
     if (!m_mosq) {
         emit connectFailed(QStringLiteral("cannot create an MQTT client"));
         return;
@@ -46,15 +46,16 @@ void MosquittoClient::start(const Options &options)
     // than 60 s apart.
     mosquitto_reconnect_delay_set(m_mosq, 1, 60, true);
     if (!options.user.isEmpty())
-        mosquitto_username_pw_set(m_mosq, options.user.toUtf8().constData(),
-                                  options.password.isEmpty() ? nullptr
-                                                             : options.password.toUtf8().constData());
+        mosquitto_username_pw_set(
+            m_mosq, options.user.toUtf8().constData(),
+            options.password.isEmpty() ? nullptr : options.password.toUtf8().constData());
     if (options.tls) {
         mosquitto_int_option(m_mosq, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
     }
     if (!options.willTopic.isEmpty())
         mosquitto_will_set(m_mosq, options.willTopic.toUtf8().constData(),
-                           int(options.willPayload.size()), options.willPayload.constData(), 1, true);
+                           int(options.willPayload.size()), options.willPayload.constData(), 1,
+                           true);
     // The helper connects (resolving the name may take long), then starts the network
     // thread, which reconnects on its own after any failure, at most 60 s apart.
     const QByteArray host = options.host.toUtf8();
@@ -62,8 +63,12 @@ void MosquittoClient::start(const Options &options)
     m_starter = std::thread([this, host, port] {
         const int rc = mosquitto_connect_async(m_mosq, host.constData(), port, 30);
         if (rc != MOSQ_ERR_SUCCESS) {
-            const QString reason = QStringLiteral("%1:%2: %3").arg(QString::fromUtf8(host)).arg(port).arg(
-                QString::fromUtf8(rc == MOSQ_ERR_ERRNO ? strerror(errno) : mosquitto_strerror(rc)));
+            const QString reason =
+                QStringLiteral("%1:%2: %3")
+                    .arg(QString::fromUtf8(host))
+                    .arg(port)
+                    .arg(QString::fromUtf8(rc == MOSQ_ERR_ERRNO ? strerror(errno)
+                                                                : mosquitto_strerror(rc)));
             QMetaObject::invokeMethod(
                 this, [this, reason] { emit connectFailed(reason); }, Qt::QueuedConnection);
         }

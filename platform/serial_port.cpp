@@ -24,7 +24,8 @@ QtSerialPort::QtSerialPort(Resolver resolver, QObject *parent)
         // stop reading at once; the link watchdog notices the silence on its own.
         if (e == QSerialPort::ReadError || e == QSerialPort::ResourceError) {
             if (m_port->isOpen()) {
-                const QString reason = m_port->portName() + QStringLiteral(": ") + m_port->errorString();
+                const QString reason =
+                    m_port->portName() + QStringLiteral(": ") + m_port->errorString();
                 m_port->close();
                 emit failed(reason);
             }

@@ -4,9 +4,9 @@
 #include "platform/settings_store.h"
 
 #include <QCoreApplication>
-#include <QSysInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSysInfo>
 
 namespace publish {
 
@@ -33,11 +33,13 @@ std::optional<MqttSettings> loadMqttSettings(const platform::SettingsStore &stor
     // A topic must not end in "/" (the subtopics are appended) nor hold wildcards.
     while (s.topic.endsWith(QLatin1Char('/')))
         s.topic.chop(1);
-    if (s.topic.isEmpty() || s.topic.contains(QLatin1Char('#')) || s.topic.contains(QLatin1Char('+')))
+    if (s.topic.isEmpty() || s.topic.contains(QLatin1Char('#')) ||
+        s.topic.contains(QLatin1Char('+')))
         s.topic = QStringLiteral("qv475/") + QSysInfo::machineHostName();
     s.user = store.text(kGroup, QStringLiteral("User")).value_or(QString());
     s.password = store.text(kGroup, QStringLiteral("Password")).value_or(QString());
-    s.tls = store.text(kGroup, QStringLiteral("Tls")).value_or(QString()).trimmed() == QStringLiteral("1");
+    s.tls = store.text(kGroup, QStringLiteral("Tls")).value_or(QString()).trimmed() ==
+            QStringLiteral("1");
     return s;
 }
 
@@ -68,7 +70,7 @@ QByteArray stateJson(const Snapshot &s, const QDateTime &localTime)
 }
 
 QList<std::pair<QString, QByteArray>> discoveryRecords(const MqttSettings &settings,
-                                                        const QString &version)
+                                                       const QString &version)
 {
     const QString node = nodeId(settings.topic);
     QJsonObject device;
@@ -130,13 +132,13 @@ Publisher::Publisher(platform::MqttClient *client, platform::Clock *clock, MqttS
     });
     connect(m_client, &platform::MqttClient::connectFailed, this, [this](const QString &reason) {
         say(QStringLiteral("MQTT: %1:%2: %3, retrying")
-                               .arg(m_settings.host)
-                               .arg(m_settings.port)
-                               .arg(reason));
+                .arg(m_settings.host)
+                .arg(m_settings.port)
+                .arg(reason));
     });
     connect(m_client, &platform::MqttClient::disconnected, this, [this](const QString &reason) {
         say(QStringLiteral("MQTT: connection lost (%1), retrying")
-                               .arg(reason.isEmpty() ? QStringLiteral("closed") : reason));
+                .arg(reason.isEmpty() ? QStringLiteral("closed") : reason));
     });
 }
 

@@ -45,7 +45,7 @@ struct Snapshot {
 QByteArray stateJson(const Snapshot &s, const QDateTime &localTime);
 // Discovery records: topic and retained JSON, four sensors and two alarm levels.
 QList<std::pair<QString, QByteArray>> discoveryRecords(const MqttSettings &settings,
-                                                        const QString &version);
+                                                       const QString &version);
 // The node id of the discovery topics: the topic with every other character than
 // letters, digits and "_" turned into "_".
 QString nodeId(const QString &topic);

@@ -40,12 +40,12 @@ if [ "$mode" = "--demo" ]; then
   done
 else
   packages+=("${build[@]}")
-  # The tests: a real X server and window manager, the sanitizer and fuzzer runtime,
-  # Google Benchmark, the validators of the desktop entry, metainfo and manual pages, and
+  # The tests: a real X server and window manager, clang-format, the sanitizer and fuzzer
+  # runtime, Google Benchmark, the validators of the desktop entry, metainfo and manual pages, and
   # Debian's MQTT broker with its command-line clients.
   packages+=(
     xvfb xauth xdotool openbox x11-utils
-    clang libclang-rt-14-dev
+    clang clang-format libclang-rt-14-dev
     libbenchmark-dev
     desktop-file-utils appstream man-db
     mosquitto mosquitto-clients

@@ -19,6 +19,10 @@ run_ctest() {
   passed=$((passed + ${n:-0}))
 }
 
+echo "== format"
+scripts/check-format.sh
+passed=$((passed + 1))
+
 echo "== build and test"
 scripts/build.sh
 run_ctest build

@@ -36,9 +36,9 @@ struct Options {
     double wind = 6.0;      // mean wind, m/s
     unsigned seed = 0;
     bool quiet = false;
-    bool fixed = false;     // the same reading in every frame
-    double dropEvery = 0;   // seconds between drop-outs; 0 none
-    double dropFor = 0;     // seconds each drop-out lasts
+    bool fixed = false;   // the same reading in every frame
+    double dropEvery = 0; // seconds between drop-outs; 0 none
+    double dropFor = 0;   // seconds each drop-out lasts
     meter::Reading fixedReading;
 };
 
@@ -95,11 +95,16 @@ bool parse(int argc, char **argv, Options &o)
         case 'f': {
             double v[4];
             int l1, l2;
-            if (std::sscanf(optarg, "%lf,%lf,%lf,%lf,%d,%d", &v[0], &v[1], &v[2], &v[3], &l1, &l2) != 6)
+            if (std::sscanf(optarg, "%lf,%lf,%lf,%lf,%d,%d", &v[0], &v[1], &v[2], &v[3], &l1,
+                            &l2) != 6)
                 return false;
             meter::Reading &r = o.fixedReading;
-            r = {int(std::lround(v[0] * 10)), int(std::lround(v[1] * 10)), int(std::lround(v[2] * 10)),
-                 int(std::lround(v[3] * 10)), l1, l2};
+            r = {int(std::lround(v[0] * 10)),
+                 int(std::lround(v[1] * 10)),
+                 int(std::lround(v[2] * 10)),
+                 int(std::lround(v[3] * 10)),
+                 l1,
+                 l2};
             o.fixed = true;
             break;
         }

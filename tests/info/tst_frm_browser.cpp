@@ -3,8 +3,8 @@
 #include "info/frm_browser.h"
 #include "platform/browser_view.h"
 
-#include <QMessageBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QtTest>
 
 namespace {

@@ -52,8 +52,7 @@ private slots:
         readings.fill(QStringLiteral("0.0"));
         states.clear();
         link = std::make_unique<MeterLink>(&port, countdown, rx, readings, nullptr);
-        connect(link.get(), &MeterLink::stateChanged, this,
-                [this](LinkState s) { states << s; });
+        connect(link.get(), &MeterLink::stateChanged, this, [this](LinkState s) { states << s; });
     }
 
     void connectSendsDAndArmsTheWatchdog()
@@ -135,7 +134,8 @@ private slots:
         QCOMPARE(link->state(), LinkState::Live);
         QVERIFY(link->receiving());
         QCOMPARE(countdown, qint16(20));
-        QCOMPARE(states, (QList<LinkState>{LinkState::Live, LinkState::Reconnecting, LinkState::Live}));
+        QCOMPARE(states,
+                 (QList<LinkState>{LinkState::Live, LinkState::Reconnecting, LinkState::Live}));
         // While frames keep coming, nothing more is attempted.
         for (int i = 0; i < 10; ++i) {
             tick(10);

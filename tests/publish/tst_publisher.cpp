@@ -38,7 +38,8 @@ public:
     bool up = false, stopped = false;
     int count(const QString &topic) const
     {
-        return int(std::count_if(sent.begin(), sent.end(), [&](const Sent &s) { return s.topic == topic; }));
+        return int(std::count_if(sent.begin(), sent.end(),
+                                 [&](const Sent &s) { return s.topic == topic; }));
     }
 };
 } // namespace
@@ -146,10 +147,14 @@ private slots:
         QTest::newRow("no group") << M{} << false << 0 << QString() << false;
         QTest::newRow("blank host") << M{{"Mqtt/Host", "  "}} << false << 0 << QString() << false;
         QTest::newRow("host only") << M{{"Mqtt/Host", "broker"}} << true << 1883 << own << false;
-        QTest::newRow("all") << M{{"Mqtt/Host", "b"}, {"Mqtt/Port", "8883"}, {"Mqtt/Topic", "a/b/"}, {"Mqtt/Tls", "1"}}
+        QTest::newRow("all") << M{{"Mqtt/Host", "b"},
+                                  {"Mqtt/Port", "8883"},
+                                  {"Mqtt/Topic", "a/b/"},
+                                  {"Mqtt/Tls", "1"}}
                              << true << 8883 << "a/b" << true;
         QTest::newRow("bad port, wildcard topic")
-            << M{{"Mqtt/Host", "b"}, {"Mqtt/Port", "99999"}, {"Mqtt/Topic", "x/#"}} << true << 1883 << own << false;
+            << M{{"Mqtt/Host", "b"}, {"Mqtt/Port", "99999"}, {"Mqtt/Topic", "x/#"}} << true << 1883
+            << own << false;
     }
     void settingsGroup()
     {

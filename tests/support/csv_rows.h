@@ -39,7 +39,9 @@ inline QStringList runs(const QStringList &rows, bool valueItself = true)
     QStringList kinds;
     for (const QString &r : rows) {
         const QString v = r.section(',', 2, 2);
-        const QString k = v.isEmpty() ? QStringLiteral("gap") : valueItself ? v : QStringLiteral("value");
+        const QString k = v.isEmpty()   ? QStringLiteral("gap")
+                          : valueItself ? v
+                                        : QStringLiteral("value");
         if (kinds.isEmpty() || kinds.last() != k)
             kinds << k;
     }
