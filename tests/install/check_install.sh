@@ -35,6 +35,11 @@ unit="$stage/usr/lib/systemd/user/qv475-logger.service"
 [ -f "$unit" ] || fail "systemd user unit missing"
 grep -q '^ExecStart=/usr/bin/qv475 --headless$' "$unit" || fail "unit does not start the logger"
 grep -q '^Restart=on-failure$' "$unit" || fail "unit does not restart on failure"
+grep -q '^RestartPreventExitStatus=2 3$' "$unit" || fail "unit restarts after a settings fault"
+template="$stage/usr/lib/systemd/user/qv475-headless@.service"
+[ -f "$template" ] || fail "systemd template unit missing"
+grep -q '^ExecStart=/usr/bin/qv475 --headless --config %E/QV475_XP/%i.ini$' "$template" ||
+  fail "template unit does not read the instance's settings file"
 
 # The installed program starts and keeps running (it ends only when the user closes it).
 XDG_CONFIG_HOME="$stage/config" QT_QPA_PLATFORM=offscreen "$stage/usr/bin/qv475" &
