@@ -14,11 +14,8 @@ BUILD_DIR=build-bench BUILD_TYPE=Release scripts/build.sh -DQV_BUILD_TESTS=OFF
 source scripts/lib/session.sh
 build=$qv_build
 home=$qv_home
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])' 2>/dev/null ||
-  echo $((20000 + RANDOM % 20000)))
-printf 'listener %s 127.0.0.1\nallow_anonymous true\npersistence false\nuser root\n' "$port" > "$home/mosquitto.conf"
-/usr/sbin/mosquitto -c "$home/mosquitto.conf" >/dev/null 2>&1 &
-qv_pids+=($!)
+qv_mosquitto_start
+port=$qv_mqtt_port
 mkdir -p "$home/QV475_XP"
 apps=()
 for i in $(seq "$n"); do

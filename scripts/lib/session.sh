@@ -77,3 +77,12 @@ qv_rss_kb() { awk '/VmRSS/ {print $2}' "/proc/$qv_app/status"; }
 qv_cpu_ticks() { awk '{print $14 + $15}' "/proc/$qv_app/stat"; }
 qv_rows() { cat "$qv_home"/logs/*.csv 2>/dev/null | tr -d '\r' | tail -n +2 | grep -c . || true; }
 qv_last_row_time() { cat "$qv_home"/logs/*.csv 2>/dev/null | tr -d '\r' | tail -1 | cut -d, -f2; }
+
+# Starts Debian's mosquitto on a free loopback port for the soaks; sets qv_mqtt_port.
+qv_mosquitto_start() {
+  qv_mqtt_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])' 2>/dev/null ||
+    echo $((20000 + RANDOM % 20000)))
+  printf 'listener %s 127.0.0.1\nallow_anonymous true\npersistence false\nuser root\n' "$qv_mqtt_port" > "$qv_home/mosquitto.conf"
+  /usr/sbin/mosquitto -c "$qv_home/mosquitto.conf" >/dev/null 2>&1 &
+  qv_pids+=($!)
+}

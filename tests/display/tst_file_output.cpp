@@ -350,41 +350,6 @@ private slots:
         QCOMPARE(QDir(mnt).entryList(QDir::Files), before);
     }
 
-    void figuresGoOnWhileTheDiskStalls()
-    {
-        fakes::GatedFile gated;
-        // The window (and its writer) goes before the gated file, whatever happens.
-        auto release = qScopeGuard([this, &gated] {
-            gated.setOpen(true);
-            w.reset();
-        });
-        world->file = &gated;
-        w = std::make_unique<frmMain>(world->services());
-        gFName = dir->filePath("log.csv");
-        gFTime = 1;
-        connectLink();
-        w->mnuFileOpen_Click();
-        gated.setOpen(false);
-        // 8 s of a frozen disk: each second a new reading reaches the figure at once.
-        for (int i = 1; i <= 8; ++i) {
-            world->port.receive(QStringLiteral("\x02%1,0051,0028,0040,0,0\r")
-                                    .arg(i * 11, 4, 10, QLatin1Char('0'))
-                                    .toLatin1());
-            world->clock.current = world->clock.current.addSecs(1);
-            world->timer.fire();
-            QCOMPARE(w->lblPeak(0)->text(), QString::number(i * 1.1, 'f', 1));
-        }
-        gated.setOpen(true);
-        w->mnuFileClose_Click();
-        QVERIFY(w->flushLog());
-        // Every due point of the stall is in the file, each with its own value.
-        const QList<QByteArray> rows = readAll(w->logFileName()).split('\n');
-        QCOMPARE(rows.size(), 1 + 8 + 1);
-        for (int i = 1; i <= 8; ++i)
-            QVERIFY2(rows[i].contains(QString::number(i * 1.1, 'f', 1).toLatin1() + ",5.1,"),
-                     rows[i].constData());
-    }
-
     void linkStopStopsOutputAndNothingFollows()
     {
         gFTime = 1;

@@ -830,8 +830,6 @@ private slots:
         QTest::newRow("left") << QRect(1400, 100, 452, 337) << screen << QPoint(600, 100);
         QTest::newRow("below") << QRect(500, 50, 900, 337) << QRect(0, 0, 1400, 1080)
                                << QPoint(500, 387);
-        QTest::newRow("kept on the screen")
-            << QRect(100, 900, 452, 150) << screen << QPoint(552, 620);
         QTest::newRow("no room") << QRect(300, 200, 452, 337) << QRect(0, 0, 1024, 768)
                                  << QPoint(-1, -1);
     }

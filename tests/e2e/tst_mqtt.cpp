@@ -366,7 +366,6 @@ private slots:
         QTest::newRow("no column") << QByteArray("fName=/tmp/wind.csv\nfOut=0\n") << 3;
         // Settings that can never work end at once, naming the key; no "link lost".
         QTest::newRow("port 0") << QByteArray("Port=0\nfName=/tmp/wind.csv\n") << 2;
-        QTest::newRow("port 17") << QByteArray("Port=17\nfName=/tmp/wind.csv\n") << 2;
         QTest::newRow("bad ComSt") << QByteArray("ComSt=fast\nfName=/tmp/wind.csv\n") << 2;
     }
     void exitCodesForWhatStopsTheWork()

@@ -50,19 +50,6 @@ private slots:
         }
         QCOMPARE(played.join(' '), sounds);
     }
-
-    void switchedOffPlaysNothingButStillTracks()
-    {
-        AlarmSounder s;
-        s.setEnabled(false);
-        QCOMPARE(s.onLevels({2, 0}, 1), AlarmSounder::Sound::None);
-        QCOMPARE(s.onTick(20000), AlarmSounder::Sound::None);
-        QVERIFY(!s.acknowledged()); // the rise is known, for when it is switched on
-        // Switched on again, the level 2 that lasts repeats from then on.
-        s.setEnabled(true);
-        QCOMPARE(s.onTick(40000), AlarmSounder::Sound::None);
-        QCOMPARE(s.onTick(50000), AlarmSounder::Sound::Level2);
-    }
 };
 
 QTEST_GUILESS_MAIN(TstAlarmSounder)

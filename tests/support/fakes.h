@@ -174,31 +174,6 @@ public:
     QStringList shown;
 };
 
-// A disk that stalls: writes wait while the gate is shut.
-class GatedFile : public platform::LocalFileOutput
-{
-public:
-    bool write(const QByteArray &bytes, QString *error) override
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_open; });
-        return LocalFileOutput::write(bytes, error);
-    }
-    void setOpen(bool open)
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_open = open;
-        }
-        m_changed.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_open = true;
-};
-
 // Everything fake but the file output, which the test picks (a real one by default).
 struct World {
     MessageBox messageBox;
