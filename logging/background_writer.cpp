@@ -45,12 +45,6 @@ void BackgroundWriter::close(quint64 generation)
     push({Job::Close, generation, {}, 0});
 }
 
-bool BackgroundWriter::idle() const
-{
-    std::lock_guard lock(m_s->mutex);
-    return m_s->jobs.empty() && !m_s->busy;
-}
-
 bool BackgroundWriter::waitIdle(int ms)
 {
     std::unique_lock lock(m_s->mutex);
@@ -70,6 +64,9 @@ qsizetype BackgroundWriter::waiting() const
 qint64 BackgroundWriter::oldestQueuedMs() const
 {
     std::lock_guard lock(m_s->mutex);
+    // The line stuck in the disk is the oldest of all.
+    if (m_s->busy && m_s->busyQueuedAtMs)
+        return m_s->busyQueuedAtMs;
     for (const Job &j : m_s->jobs)
         if (j.kind != Job::Close)
             return j.queuedAtMs;
@@ -93,6 +90,7 @@ void BackgroundWriter::run(std::shared_ptr<Shared> s, platform::FileOutput *file
         s->jobs.pop_front();
         const bool dropped = job.generation == s->failedGeneration;
         s->busy = true;
+        s->busyQueuedAtMs = job.kind == Job::Close ? 0 : job.queuedAtMs;
         lock.unlock();
 
         // The file is touched by this thread alone while jobs are queued.

@@ -37,8 +37,6 @@ public:
     void write(quint64 generation, QByteArray bytes, qint64 queuedAtMs, bool header = false);
     // Queues the close of the file, after its lines.
     void close(quint64 generation);
-    // True when nothing is queued or being written.
-    bool idle() const;
     // Waits up to ms for every queued line and close; true when all are done.
     bool waitIdle(int ms);
     // Lines queued and not yet written, and the queue time of the oldest (0 when none).
@@ -61,6 +59,7 @@ private:
         std::condition_variable wake, done;
         std::deque<Job> jobs;
         bool busy = false;
+        qint64 busyQueuedAtMs = 0; // of the line being written, 0 for a close
         bool quit = false;
         quint64 failedGeneration = 0; // its remaining lines are dropped
         std::optional<Failure> failure;
