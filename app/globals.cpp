@@ -1,34 +1,33 @@
 #include "app/globals.h"
 
+#include "app/settings.h"
+
 namespace basSubMain {
 
-qint16 gPort = kDefaultPort;
-QString gComSt = kDefaultComSt;
+qint16 gPort;
+QString gComSt;
 QString gFName;
-qint16 gFOut = kDefaultFOut;
-qint16 gFTime = kDefaultFTime;
-bool gReconnect = false;
-bool gSound = true;
+qint16 gFOut;
+qint16 gFTime;
+bool gReconnect;
+bool gSound;
 std::array<QString, 4> gReadings;
 QByteArray gRxBuffer;
 qint16 gLinkCountdown = 0;
 std::array<qint16, 17> gPortList{};
-QWidget *gMainWindow = nullptr;
+
+namespace {
+// The stored settings' variables start at the defaults.
+const bool kInitialised = (mirrorSettings(Settings{}), true);
+} // namespace
 
 void resetGlobals()
 {
-    gPort = kDefaultPort;
-    gComSt = kDefaultComSt;
-    gFName.clear();
-    gFOut = kDefaultFOut;
-    gFTime = kDefaultFTime;
-    gReconnect = false;
-    gSound = true;
+    mirrorSettings(Settings{});
     gReadings.fill(QString());
     gRxBuffer.clear();
     gLinkCountdown = 0;
     gPortList.fill(0);
-    gMainWindow = nullptr;
 }
 
 } // namespace basSubMain

@@ -1,10 +1,10 @@
-// The logger without windows (qv475 --headless): the same link and log units as the
-// window, always reconnecting, file output from the first frame, MQTT publishing when
-// configured, and one line per state change instead of message boxes.
+// The logger without windows (qv475 --headless): the meter session of the window,
+// always reconnecting, file output from the first frame, with the outputs the settings
+// name, and one line per event instead of message boxes.
 #pragma once
 
-#include "link/meter_link.h"
-#include "logging/log_writer.h"
+#include "session/outputs.h"
+#include "session/session.h"
 
 #include <QObject>
 #include <functional>
@@ -18,10 +18,6 @@ class Clock;
 class FileOutput;
 class MqttClient;
 } // namespace platform
-
-namespace publish {
-class Publisher;
-}
 
 namespace headless {
 
@@ -42,10 +38,11 @@ struct Services {
     platform::Timer *timer = nullptr;
     platform::Clock *clock = nullptr;
     platform::FileOutput *file = nullptr;
-    platform::MqttClient *mqtt = nullptr; // used when the settings name a broker
+    // Made when the settings name a broker.
+    std::function<std::unique_ptr<platform::MqttClient>()> mqttClient;
 };
 
-class Logger : public QObject, private meterlink::AlarmSink
+class Logger : public QObject
 {
     Q_OBJECT
 public:
@@ -60,31 +57,20 @@ public:
     // port closed; finished(kEndedBySignal) follows.
     void end();
 
-    meterlink::MeterLink &link() { return m_link; }
-    logging::LogWriter &log() { return m_log; }
+    session::Session &session() { return m_session; }
 
 signals:
     void finished(int exitCode);
 
 private:
-    void setAlarmColour(int figure, meterlink::AlarmColour colour) override;
-    void tick();
     void line(const QString &text);
     // Says why, ends the work (file closed, "offline", port closed) and finishes with code.
     void fail(ExitCode code, const QString &text);
 
     Services m_svc;
     std::function<void(const QString &)> m_say;
-    meterlink::MeterLink m_link;
-    logging::LogWriter m_log;
-    std::unique_ptr<publish::Publisher> m_publisher;
-    std::array<int, 2> m_alarms{};
+    session::Session m_session;
     QString m_lastLine;
-    meterlink::LinkState m_lastState = meterlink::LinkState::Stopped;
-    static constexpr quint64 kRejectedWorthSaying = 10;
-    quint64 m_rejectedSaid = 0;
-    int m_rejectTicks = 0;
-    int m_ticks = 0;
     bool m_ended = false;
 };
 

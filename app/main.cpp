@@ -21,7 +21,6 @@
 #include "platform/settings_store.h"
 #include "platform/termination.h"
 #include "platform/timer.h"
-#include "publish/publisher.h"
 #include "settings_dialog/frm_options.h"
 
 #include <QApplication>
@@ -55,28 +54,32 @@ struct RealServices {
     platform::QtFileDialog fileDialog;
     platform::SystemRegistry registry;
     platform::QtLauncher launcher;
-    platform::MosquittoClient mqtt;
     platform::QtSoundPlayer sound;
     platform::DBusNotifier notifier;
 
+    static std::unique_ptr<platform::MqttClient> mqttClient()
+    {
+        return std::make_unique<platform::MosquittoClient>();
+    }
     platform::Services services()
     {
-        return {&settings, &messageBox, &clock, &port, &timer, &file, &sound, &notifier};
+        return {&settings, &messageBox, &clock,    &port,      &timer,
+                &file,     &sound,      &notifier, &mqttClient};
     }
 };
 
-// Loads the settings, creates the main window and shows it.
+// Creates the main window (which loads the settings) and shows it.
 frmMain *Main(RealServices &real)
 {
-    basSubMain::LoadSettings(real.settings);
     frmMain::Windows windows;
-    windows.options = [&real](QWidget *owner) {
+    windows.options = [&real](QWidget *owner, const basSubMain::Settings &current) {
         if (platform::endRequested())
-            return;
+            return current;
         frmOptions dialog(
-            &real.fileDialog, [&real](int n) { return platform::comPortDevice(n, &real.settings); },
-            owner);
+            current, &real.fileDialog,
+            [&real](int n) { return platform::comPortDevice(n, &real.settings); }, owner);
         dialog.exec();
+        return dialog.settings();
     };
     windows.about = [&real](QWidget *owner) {
         if (platform::endRequested())
@@ -92,7 +95,6 @@ frmMain *Main(RealServices &real)
     };
     auto *window = new frmMain(real.services(), windows);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    basSubMain::gMainWindow = window;
     window->show();
     return window;
 }
@@ -138,9 +140,7 @@ int runHeadless(QCoreApplication &app, const QString &configFile)
         std::fflush(stderr);
     };
     auto stamped = [&say](const QString &text) {
-        QDateTime now = QDateTime::currentDateTime();
-        now.setOffsetFromUtc(now.offsetFromUtc());
-        say(now.toString(Qt::ISODate) + QLatin1Char(' ') + text);
+        say(platform::isoStamp(QDateTime::currentDateTime()) + QLatin1Char(' ') + text);
     };
     if (!configFile.isEmpty() && !QFileInfo(configFile).isReadable()) {
         stamped(QStringLiteral("cannot read the settings file %1").arg(configFile));
@@ -148,7 +148,7 @@ int runHeadless(QCoreApplication &app, const QString &configFile)
     }
     RealServices real(configFile);
     headless::Services services{&real.settings, &real.port, &real.timer,
-                                &real.clock,    &real.file, &real.mqtt};
+                                &real.clock,    &real.file, &RealServices::mqttClient};
     headless::Logger logger(services, say);
     QObject::connect(&logger, &headless::Logger::finished, &app, &QCoreApplication::exit);
     platform::TerminationSignals termination;
@@ -180,24 +180,6 @@ void endWhenUnwound(QPointer<frmMain> window)
         return;
     }
     window->endWithoutAsking();
-}
-
-// A window that publishes to a broker when the settings name one; what the broker says
-// goes to the status bar.
-void startPublishing(RealServices &real, frmMain *window)
-{
-    const auto mqtt = publish::loadMqttSettings(real.settings);
-    if (!mqtt)
-        return;
-    auto *publisher = new publish::Publisher(
-        &real.mqtt, &real.clock, *mqtt, [window] { return window->publishSnapshot(); }, window);
-    QObject::connect(publisher, &publish::Publisher::statusChanged, window,
-                     &frmMain::setMqttStatus);
-    auto *each = new QTimer(publisher);
-    QObject::connect(each, &QTimer::timeout, publisher, &publish::Publisher::tick);
-    each->start(1000);
-    QObject::connect(window, &frmMain::ended, publisher, &publish::Publisher::stop);
-    publisher->start();
 }
 
 } // namespace
@@ -251,7 +233,6 @@ int main(int argc, char *argv[])
     platform::TerminationSignals termination;
     QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, window,
                      [window] { endWhenUnwound(window); });
-    startPublishing(real, window);
     // From the event loop, so that a box the start shows runs inside it and a signal that
     // comes meanwhile can close it.
     const bool connectAtStart = parser.isSet(options.connect) || parser.isSet(options.log);

@@ -41,31 +41,57 @@ std::optional<qint16> parseInt16(const QString &text)
     return qint16(v);
 }
 
-void LoadSettings(const platform::SettingsStore &store)
+Settings readSettings(const platform::SettingsStore &store)
 {
-    gPort = loadInt(store, QStringLiteral("Port"), kDefaultPort);
-    gComSt = store.text(kGroup, QStringLiteral("ComSt")).value_or(kDefaultComSt);
-    gFName = store.text(kGroup, QStringLiteral("fName")).value_or(QString());
-    gFOut = loadInt(store, QStringLiteral("fOut"), kDefaultFOut);
-    gFTime = loadInt(store, QStringLiteral("fTime"), kDefaultFTime);
-    gReconnect = store.text(kGroup, QStringLiteral("Reconnect")) == QStringLiteral("1");
-    gSound = store.text(kGroup, QStringLiteral("Sound")) != QStringLiteral("0");
+    Settings s;
+    s.port = loadInt(store, QStringLiteral("Port"), s.port);
+    s.comSt = store.text(kGroup, QStringLiteral("ComSt")).value_or(s.comSt);
+    s.fName = store.text(kGroup, QStringLiteral("fName")).value_or(QString());
+    s.fOut = loadInt(store, QStringLiteral("fOut"), s.fOut);
+    s.fTime = loadInt(store, QStringLiteral("fTime"), s.fTime);
+    s.reconnect = store.text(kGroup, QStringLiteral("Reconnect")) == QStringLiteral("1");
+    s.sound = store.text(kGroup, QStringLiteral("Sound")) != QStringLiteral("0");
+    return s;
 }
 
-void SaveSettings(platform::SettingsStore &store)
+void writeSettings(const Settings &s, platform::SettingsStore &store)
 {
-    store.setText(kGroup, QStringLiteral("Port"), QString::number(gPort));
-    store.setText(kGroup, QStringLiteral("ComSt"), gComSt);
-    store.setText(kGroup, QStringLiteral("fName"), gFName);
-    store.setText(kGroup, QStringLiteral("fOut"), QString::number(gFOut));
-    store.setText(kGroup, QStringLiteral("fTime"), QString::number(gFTime));
+    store.setText(kGroup, QStringLiteral("Port"), QString::number(s.port));
+    store.setText(kGroup, QStringLiteral("ComSt"), s.comSt);
+    store.setText(kGroup, QStringLiteral("fName"), s.fName);
+    store.setText(kGroup, QStringLiteral("fOut"), QString::number(s.fOut));
+    store.setText(kGroup, QStringLiteral("fTime"), QString::number(s.fTime));
     // Files that never had the key keep the five keys they had while it stays off.
-    if (gReconnect || store.text(kGroup, QStringLiteral("Reconnect")))
+    if (s.reconnect || store.text(kGroup, QStringLiteral("Reconnect")))
         store.setText(kGroup, QStringLiteral("Reconnect"),
-                      gReconnect ? QStringLiteral("1") : QStringLiteral("0"));
-    if (!gSound || store.text(kGroup, QStringLiteral("Sound")))
+                      s.reconnect ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!s.sound || store.text(kGroup, QStringLiteral("Sound")))
         store.setText(kGroup, QStringLiteral("Sound"),
-                      gSound ? QStringLiteral("1") : QStringLiteral("0"));
+                      s.sound ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void mirrorSettings(const Settings &s)
+{
+    gPort = s.port;
+    gComSt = s.comSt;
+    gFName = s.fName;
+    gFOut = s.fOut;
+    gFTime = s.fTime;
+    gReconnect = s.reconnect;
+    gSound = s.sound;
+}
+
+Settings LoadSettings(const platform::SettingsStore &store)
+{
+    const Settings s = readSettings(store);
+    mirrorSettings(s);
+    return s;
+}
+
+void SaveSettings(platform::SettingsStore &store, const Settings &settings)
+{
+    mirrorSettings(settings);
+    writeSettings(settings, store);
 }
 
 } // namespace basSubMain

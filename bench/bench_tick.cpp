@@ -1,5 +1,6 @@
 // One tick of the main window with nothing due: the record writer's clock read and
-// comparison, the four figure updates, the countdown and the blink.
+// comparison, the snapshot check, the countdown and the blink; live, a frame comes every
+// tenth tick.
 #include "app/globals.h"
 #include "display/frm_main.h"
 #include "fakes.h"
@@ -18,9 +19,11 @@ static void BM_TickNothingDue(benchmark::State &state)
     const bool live = state.range(0) != 0;
     if (live)
         w.mnuFileCom_Click();
+    int n = 0;
     for (auto _ : state) {
-        if (live)
-            basSubMain::gLinkCountdown = 20;
+        if (live && ++n % 10 == 0)
+            world.port.receive("\x02"
+                               "0123,0456,0789,0012,0,0\r");
         w.Timer1_Timer();
     }
 }

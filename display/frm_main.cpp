@@ -7,7 +7,7 @@
 #include "app/settings.h"
 #include "display/figure_font.h"
 #include "display/frm_trend.h"
-#include "link/status_texts.h"
+#include "display/status_texts.h"
 #include "logging/csv_format.h"
 #include "platform/alerts.h"
 #include "platform/clock.h"
@@ -16,6 +16,7 @@
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
 #include "platform/timer.h"
+#include "session/outputs.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -35,14 +36,19 @@ namespace {
 
 const QString kTitle = QStringLiteral("QV-475簡易ソフト");
 
-QColor colourOf(meterlink::AlarmColour c)
+QColor colourOf(AlarmColour c)
 {
     switch (c) {
-    case meterlink::AlarmColour::Yellow: return QColor(255, 255, 0);
-    case meterlink::AlarmColour::Red: return QColor(255, 0, 0);
-    case meterlink::AlarmColour::White: break;
+    case AlarmColour::Yellow: return QColor(255, 255, 0);
+    case AlarmColour::Red: return QColor(255, 0, 0);
+    case AlarmColour::White: break;
     }
     return QColor(255, 255, 255);
+}
+
+AlarmColour colourForLevel(int level)
+{
+    return level == 2 ? AlarmColour::Red : level == 1 ? AlarmColour::Yellow : AlarmColour::White;
 }
 
 // Figures of a stopped link keep their values, drawn grey so that nobody takes them for
@@ -81,8 +87,7 @@ constexpr ButtonDef kButtons[11] = {
 
 frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *parent)
     : QMainWindow(parent), m_svc(services), m_windows(std::move(windows)),
-      m_link(services.port, gLinkCountdown, gRxBuffer, gReadings, this),
-      m_log(services.file, services.clock)
+      m_session({services.port, services.clock})
 {
     initResources();
     setObjectName(QStringLiteral("frmMain"));
@@ -96,34 +101,46 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     buildToolBar();
     buildStatusBar();
 
+    using session::Session;
     connect(m_svc.timer, &platform::Timer::timeout, this, &frmMain::Timer1_Timer);
-    connect(&m_link, &meterlink::MeterLink::stateChanged, this, &frmMain::onLinkState);
-    connect(&m_link, &meterlink::MeterLink::receivingChanged, this, [this](bool receiving) {
-        setFiguresLive(receiving);
-        if (receiving && m_logAtFirstFrame) {
-            m_logAtFirstFrame = false;
-            mnuFileOpen_Click();
-        }
-    });
+    connect(&m_session, &Session::snapshotChanged, this, &frmMain::showSnapshot);
+    connect(&m_session, &Session::linkStateChanged, this, &frmMain::onLinkState);
+    connect(&m_session, &Session::blink, this, &frmMain::onBlink);
+    connect(&m_session, &Session::linkLost, this,
+            [this] { notify(QStringLiteral("風速計からのﾃﾞｰﾀが途絶えました。")); });
+    connect(&m_session, &Session::linkBack, this,
+            [this] { notify(QStringLiteral("風速計との通信が回復しました。")); });
     // A port that failed while open says why in the link's panel; the watchdog decides.
-    connect(&m_link, &meterlink::MeterLink::portFailed, this, [this](const QString &reason) {
+    connect(&m_session, &Session::portFailed, this, [this](const QString &reason) {
         m_portReason = reason;
         updateLinkToolTip();
     });
-    connect(&m_log, &logging::LogWriter::writeFailed, this, &frmMain::onLogWriteFailed);
-    connect(&m_log, &logging::LogWriter::stalled, this, &frmMain::onLogStalled);
-    connect(&m_log, &logging::LogWriter::stallEnded, this, &frmMain::onLogStallEnded);
-    connect(&m_link, &meterlink::MeterLink::framesDecoded, this, &frmMain::onFramesDecoded);
-    connect(&m_link, &meterlink::MeterLink::lost, this,
-            [this] { notify(QStringLiteral("風速計からのﾃﾞｰﾀが途絶えました。")); });
+    connect(&m_session, &Session::alarmRose, this,
+            [this](int figure, int level, const QString &reading) {
+                notify(
+                    QStringLiteral("%1 %2 m/s: 警報ﾚﾍﾞﾙ%3")
+                        .arg(figure == 0 ? QStringLiteral("瞬間風速") : QStringLiteral("平均風速"),
+                             reading)
+                        .arg(level));
+            });
+    connect(&m_session, &Session::soundDue, this, [this](int level) {
+        if (m_svc.sound)
+            m_svc.sound->play(level);
+    });
+    connect(&m_session, &Session::fileStarted, this, [this] { showFileOutput(true); });
+    connect(&m_session, &Session::fileStopped, this, [this] { showFileOutput(false); });
+    connect(&m_session, &Session::fileStartFailed, this, &frmMain::onFileStartFailed);
+    connect(&m_session, &Session::writeFailed, this, &frmMain::onLogWriteFailed);
+    connect(&m_session, &Session::stalled, this, &frmMain::onLogStalled);
+    connect(&m_session, &Session::stallEnded, this, &frmMain::onLogStallEnded);
+    connect(&m_session, &Session::outputStatus, this, &frmMain::setMqttStatus);
+    m_session.setSettings(basSubMain::LoadSettings(*m_svc.settings));
+    m_session.setOutputs(
+        session::makeOutputs(*m_svc.settings, {m_svc.file, m_svc.clock, m_svc.mqttClient}));
     Form_Load();
 }
 
-frmMain::~frmMain()
-{
-    if (gMainWindow == this)
-        gMainWindow = nullptr;
-}
+frmMain::~frmMain() = default;
 
 // ---- controls -------------------------------------------------------------
 
@@ -375,7 +392,7 @@ void frmMain::place(QLabel *label, const LabelPlace &p)
     }
 }
 
-void frmMain::setAlarmColour(int figure, meterlink::AlarmColour colour)
+void frmMain::setAlarmColour(int figure, AlarmColour colour)
 {
     m_alarm[size_t(figure)] = colour;
     applyFigureStyle(size_t(figure));
@@ -404,8 +421,8 @@ void frmMain::updateLinkToolTip()
     QStringList lines;
     if (!m_portReason.isEmpty())
         lines << m_portReason;
-    if (m_shownRejected)
-        lines << QStringLiteral("不完全なﾌﾚｰﾑ: %1").arg(m_shownRejected);
+    if (m_shown.rejected)
+        lines << QStringLiteral("不完全なﾌﾚｰﾑ: %1").arg(m_shown.rejected);
     m_panels[1]->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
@@ -421,15 +438,30 @@ void frmMain::setFiguresLive(bool live)
 
 QString frmMain::linkBannerText() const
 {
-    QString text = m_link.state() == meterlink::LinkState::Reconnecting
-                       ? QStringLiteral("再接続待ち")
-                   : m_link.state() == meterlink::LinkState::Live ? QStringLiteral("受信待ち")
-                                                                  : QStringLiteral("通信停止中");
-    if (m_lastFrameMs > 0)
+    QString text = m_shown.link == meterlink::LinkState::Reconnecting ? QStringLiteral("再接続待ち")
+                   : m_shown.link == meterlink::LinkState::Live ? QStringLiteral("受信待ち")
+                                                                : QStringLiteral("通信停止中");
+    if (m_shown.frameMs > 0)
         text += QStringLiteral("  最終受信 ") +
-                QLocale::system().toString(QDateTime::fromMSecsSinceEpoch(m_lastFrameMs).time(),
+                QLocale::system().toString(QDateTime::fromMSecsSinceEpoch(m_shown.frameMs).time(),
                                            logging::rowTimeFormat(QLocale::system()));
     return text;
+}
+
+void frmMain::showSnapshot(const session::Snapshot &s)
+{
+    const bool rejectedChanged = s.rejected != m_shown.rejected;
+    m_shown = s;
+    for (size_t i = 0; i < 4; ++i) {
+        // An unchanged text is not set again, so the figure is not repainted.
+        if (m_lblPeak[i]->text() != s.readings[i])
+            m_lblPeak[i]->setText(s.readings[i]);
+    }
+    setAlarmColour(0, colourForLevel(s.levels[0]));
+    setAlarmColour(2, colourForLevel(s.levels[1]));
+    setFiguresLive(s.receiving);
+    if (rejectedChanged)
+        updateLinkToolTip();
 }
 
 void frmMain::updateLinkBanner()
@@ -517,8 +549,6 @@ void frmMain::Form_Load()
     m_svc.timer->setEnabled(true);
     m_menu[QStringLiteral("mnuViewMalti")]->setChecked(true);
     m_menu[QStringLiteral("mnuViewMin")]->setChecked(true);
-    for (int i = 0; i < 4; ++i)
-        m_lblPeak[size_t(i)]->setText(gReadings[size_t(i)]);
 }
 
 bool frmMain::Form_QueryUnload()
@@ -546,7 +576,7 @@ void frmMain::endWithoutAsking()
 void frmMain::saveSettingsAndClose(bool askNobody)
 {
     m_unloaded = true;
-    SaveSettings(*m_svc.settings);
+    SaveSettings(*m_svc.settings, m_session.settings());
     auto tell = [this, askNobody](const QString &text) {
         if (askNobody)
             qWarning("%s", qPrintable(text));
@@ -563,11 +593,11 @@ void frmMain::saveSettingsAndClose(bool askNobody)
                  .arg(backup));
     // The rows still queued go to the disk first, within a bound: a disk that never
     // answers must not keep the program from ending.
-    const qsizetype waiting = m_log.rowsWaiting();
-    if (!m_log.finish()) {
+    const qsizetype waiting = m_session.rowsWaiting();
+    if (!m_session.end(logging::BackgroundWriter::kFinishBoundMs)) {
         tell(QStringLiteral("ﾃﾞｨｽｸが応答しないため、%1 行をﾌｧｲﾙに書き込めませんでした。\n%2")
-                 .arg(m_log.rowsWaiting() ? m_log.rowsWaiting() : waiting)
-                 .arg(m_log.path()));
+                 .arg(m_session.rowsWaiting() ? m_session.rowsWaiting() : waiting)
+                 .arg(m_session.filePath()));
     }
     // No further handler runs: the tick stops and the port is released.
     m_svc.timer->setEnabled(false);
@@ -609,32 +639,17 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::setStartOptions(bool connectAtStart, bool logAtFirstFrame)
 {
-    m_logAtFirstFrame = logAtFirstFrame;
-    if (!connectAtStart && !logAtFirstFrame)
-        return;
-    // With reconnecting on, a meter that is not there yet (a machine booting into the
-    // program) is waited for without a box that nobody may be there to close.
     platform::PortError error;
-    if (gReconnect && !m_link.openPort(&error)) {
+    switch (m_session.begin(connectAtStart, logAtFirstFrame, &error)) {
+    case session::Begun::Reconnecting:
+        // Waited for without a box that nobody may be there to close.
         m_portReason = error.text();
         updateLinkToolTip();
-        m_link.beginReconnecting();
-        return;
+        break;
+    case session::Begun::PortFailed: showPortFailure(error); break;
+    case session::Begun::Nothing:
+    case session::Begun::Connected: break;
     }
-    if (gReconnect)
-        m_link.start();
-    else
-        mnuFileCom_Click();
-}
-
-publish::Snapshot frmMain::publishSnapshot() const
-{
-    publish::Snapshot s;
-    if (m_link.receiving())
-        s.readings = gReadings;
-    s.alarms = {meterlink::alarmLevel(m_alarm[0]), meterlink::alarmLevel(m_alarm[2])};
-    s.link = meterlink::linkStateName(m_link.state());
-    return s;
 }
 
 void frmMain::setMqttStatus(const QString &text)
@@ -650,26 +665,6 @@ void frmMain::setMqttStatus(const QString &text)
     m_mqttPanel->setText(text.section(QLatin1Char(','), 0, 0));
 }
 
-void frmMain::onFramesDecoded()
-{
-    const qint64 ms = m_svc.clock->epochMilliseconds();
-    m_lastFrameMs = ms;
-    const std::array<int, 2> levels = {meterlink::alarmLevel(m_alarm[0]),
-                                       meterlink::alarmLevel(m_alarm[2])};
-    m_history.append(ms, gReadings, {qint8(levels[0]), qint8(levels[1])});
-    const auto sound = m_sounder.onLevels(levels, ms);
-    if (sound != meterlink::AlarmSounder::Sound::None && m_svc.sound)
-        m_svc.sound->play(sound == meterlink::AlarmSounder::Sound::Level2 ? 2 : 1);
-    static const char16_t *const names[2] = {u"瞬間風速", u"平均風速"};
-    for (size_t i = 0; i < 2; ++i) {
-        if (levels[i] > m_notifiedLevels[i])
-            notify(QStringLiteral("%1 %2 m/s: 警報ﾚﾍﾞﾙ%3")
-                       .arg(QString::fromUtf16(names[i]), gReadings[i == 0 ? 0 : 2])
-                       .arg(levels[i]));
-        m_notifiedLevels[i] = levels[i];
-    }
-}
-
 void frmMain::notify(const QString &text)
 {
     if (m_svc.notifier)
@@ -679,7 +674,7 @@ void frmMain::notify(const QString &text)
 void frmMain::mnuViewTrend_Click()
 {
     if (!m_trend) {
-        m_trend = new frmTrend(m_history, m_svc.clock, this);
+        m_trend = new frmTrend(m_session.history(), m_svc.clock, this);
         // Beside the main window, so that the figures stay in view.
         const QRect frame = frameGeometry();
         const QSize extra = frame.size() - geometry().size();
@@ -695,14 +690,14 @@ void frmMain::mnuViewTrend_Click()
 
 void frmMain::mnuViewSound_Click()
 {
-    gSound = !gSound;
-    m_menu[QStringLiteral("mnuViewSound")]->setChecked(gSound);
-    m_sounder.setEnabled(gSound);
+    const bool on = !m_session.settings().sound;
+    m_session.setSoundEnabled(on);
+    m_menu[QStringLiteral("mnuViewSound")]->setChecked(on);
 }
 
 void frmMain::mnuViewAck_Click()
 {
-    m_sounder.acknowledge();
+    m_session.acknowledge();
 }
 
 void frmMain::mnuFileExit_Click()
@@ -771,23 +766,12 @@ void frmMain::mnuViewAve_Click()
 
 void frmMain::ResetDisplay()
 {
-    m_svc.port->setCommPort(gPort);
-    m_svc.port->setSettings(gComSt);
+    m_session.reset();
     SetStatusText(1, texts::kFileStopped);
     SetStatusText(2, texts::kLinkStopped);
-    SetStatusText(3, QStringLiteral("COM") + QString::number(gPort));
-    m_link.clear();
-    m_link.setReconnectEnabled(gReconnect);
-    m_sounder.setEnabled(gSound);
-    m_menu[QStringLiteral("mnuViewSound")]->setChecked(gSound);
-    // A log file left open here would take no more rows; close it rather than leak it.
-    m_log.stop();
-    m_log.resetCount(m_svc.clock->now().time().second());
-    for (QString &r : gReadings)
-        r = QStringLiteral("0.0");
-    setFiguresLive(false);
-    setAlarmColour(0, meterlink::AlarmColour::White);
-    setAlarmColour(2, meterlink::AlarmColour::White);
+    SetStatusText(3, QStringLiteral("COM") + QString::number(m_session.settings().port));
+    m_menu[QStringLiteral("mnuViewSound")]->setChecked(m_session.settings().sound);
+    showSnapshot(m_session.snapshot());
 }
 
 // ---- window scaling layouts ----------------------------------------------------
@@ -927,14 +911,15 @@ void frmMain::mnuViewOptions_Click()
     // Reached while live or reconnecting only from the file-output start with no file
     // name: the dialog needs the port, so the link is ended as a disconnect would end
     // it, and the meter is told to stop sending.
-    if (gLinkCountdown != 0 || m_link.state() != meterlink::LinkState::Stopped)
+    if (m_session.link().countdown() != 0 ||
+        m_session.link().state() != meterlink::LinkState::Stopped)
         mnuFileStop_Click();
     setCursor(Qt::WaitCursor);
     ClosePort();
     ScanPorts();
     setCursor(Qt::ArrowCursor);
     if (m_windows.options)
-        m_windows.options(this);
+        m_session.setSettings(m_windows.options(this, m_session.settings()));
     ResetDisplay();
 }
 

@@ -2,13 +2,8 @@
 // connect to the meter, show its readings and log them.
 #pragma once
 
-#include "link/alarm_sounder.h"
-#include "link/frame_decoder.h"
-#include "link/meter_link.h"
-#include "link/reading_history.h"
-#include "logging/log_writer.h"
 #include "platform/services.h"
-#include "publish/publisher.h"
+#include "session/session.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -28,14 +23,20 @@ struct LabelPlace {
     double points;
 };
 
-class frmMain : public QMainWindow, private meterlink::AlarmSink
+// The background of a figure: white, or the alarm level's yellow or red.
+enum class AlarmColour { White, Yellow, Red };
+
+class frmMain : public QMainWindow
 {
     Q_OBJECT
 public:
     // Opens one of the program's other windows modally, owned by the main window.
     using WindowOpener = std::function<void(QWidget *owner)>;
+    // The settings dialog: given a copy of the settings, it hands back what it applied.
+    using SettingsEditor =
+        std::function<basSubMain::Settings(QWidget *owner, const basSubMain::Settings &current)>;
     struct Windows {
-        WindowOpener options;
+        SettingsEditor options;
         WindowOpener about;
         WindowOpener web;
     };
@@ -95,7 +96,6 @@ public:
     // File output.
     void mnuFileOpen_Click();
     void mnuFileClose_Click();
-    void WriteLogRecord();
 
     // Controls, for the tests and the program's other windows.
     QLabel *lblPeak(int i) const { return m_lblPeak[size_t(i)]; }
@@ -103,21 +103,19 @@ public:
     QAction *menuItem(const QString &name) const { return m_menu.value(name); }
     QAction *toolButton(int index) const { return m_buttons[size_t(index - 1)]; }
     QToolBar *toolBar() const { return m_toolBar; }
-    meterlink::AlarmColour alarmColour(int figure) const { return m_alarm[size_t(figure)]; }
+    AlarmColour alarmColour(int figure) const { return m_alarm[size_t(figure)]; }
     // False while the figures show the last values of a stopped link (drawn grey).
     bool figuresLive() const { return m_figuresLive; }
     // The words under the figures while the link is not live ("" while live), and the
     // pixel size of the state's word.
     QString linkBannerText() const;
     int linkBannerWordPx() const { return m_linkBannerWordPx; }
-    bool logOpen() const { return m_log.isOpen(); }
-    QString logFileName() const { return m_log.path(); }
+    bool logOpen() const { return m_session.fileOutputRunning(); }
+    QString logFileName() const { return m_session.filePath(); }
     // Waits for the rows queued for the disk (tests that read the file).
-    bool flushLog(int ms = 5000) { return m_log.flush(ms); }
-    qint16 blinkCount() const { return m_link.blinkCount(); }
-    const logging::DueRule &dueRule() const { return m_log.dueRule(); }
-    meterlink::MeterLink &link() { return m_link; }
-    const meterlink::ReadingHistory &history() const { return m_history; }
+    bool flushLog(int ms = 5000) { return m_session.flush(ms); }
+    qint16 blinkCount() const { return m_session.link().blinkCount(); }
+    session::Session &session() { return m_session; }
     frmTrend *trendWindow() const { return m_trend; }
 
     // Start options: connect when the window is shown, and start file output at the
@@ -128,9 +126,6 @@ public:
     // standard error instead of in a box.
     void endWithoutAsking();
 
-    // What a broker is told: the readings while frames come (none otherwise), the alarm
-    // levels and the link state.
-    publish::Snapshot publishSnapshot() const;
     // The broker's state, in a panel of its own that appears only when one is configured.
     void setMqttStatus(const QString &text);
 
@@ -144,8 +139,13 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void setAlarmColour(int figure, meterlink::AlarmColour colour) override;
+    void setAlarmColour(int figure, AlarmColour colour);
     void applyFigureStyle(size_t figure);
+    // Draws what the session says: figures, colours, the stale state, the banner.
+    void showSnapshot(const session::Snapshot &s);
+    void showFileOutput(bool running);
+    void showPortFailure(const platform::PortError &error);
+    void onFileStartFailed(session::StartResult why, const QString &error);
     void setFiguresLive(bool live);
     void updateLinkToolTip();
     void updateLinkBanner();
@@ -160,9 +160,9 @@ private:
     void setCommandsEnabled(bool linkStopped);
     void fileWarning(const QString &text);
     void onLinkState(meterlink::LinkState state);
-    void onFramesDecoded();
+    void onBlink(bool shown);
     void notify(const QString &text);
-    void onLogWriteFailed(const QString &reason, const QString &path);
+    void onLogWriteFailed(const QString &reason, const QString &path, bool stopped);
     void onLogStalled(qsizetype rowsWaiting);
     void onLogStallEnded();
     void saveSettingsAndClose(bool askNobody);
@@ -182,23 +182,17 @@ private:
     QMap<QString, QAction *> m_menu;
     QTimer *m_clockPanels = nullptr;
 
-    std::array<meterlink::AlarmColour, 4> m_alarm{};
+    std::array<AlarmColour, 4> m_alarm{};
     bool m_figuresLive = true;
     QSize m_appliedFrame{0, 0};
 
-    meterlink::MeterLink m_link;
-    logging::LogWriter m_log;
-    meterlink::ReadingHistory m_history;
-    meterlink::AlarmSounder m_sounder;
-    std::array<int, 2> m_notifiedLevels{};
-    meterlink::LinkState m_lastState = meterlink::LinkState::Stopped;
+    session::Session m_session;
+    // What the figures, colours and banner show.
+    session::Snapshot m_shown;
     frmTrend *m_trend = nullptr;
-    bool m_logAtFirstFrame = false;
     QString m_portReason;
     QLabel *m_linkBanner = nullptr;
     QString m_linkBannerText;
     int m_linkBannerWordPx = 0;
-    qint64 m_lastFrameMs = 0;
-    quint64 m_shownRejected = 0;
     bool m_unloaded = false;
 };

@@ -1,9 +1,9 @@
 // The main window's serial link: the port commands, connect and disconnect, reception and
-// the periodic tick, handed to the link and log units; what they report is shown here.
+// the periodic tick, handed to the session; what it reports is shown here.
 #include "display/frm_main.h"
 
 #include "app/globals.h"
-#include "link/status_texts.h"
+#include "display/status_texts.h"
 #include "platform/alerts.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"
@@ -47,15 +47,19 @@ void frmMain::ScanPorts()
     m_svc.port->setSettings(stored);
 }
 
+void frmMain::showPortFailure(const platform::PortError &error)
+{
+    m_svc.messageBox->show(this, portFailureText(error), kPortTitle,
+                           platform::MessageBox::Icon::Critical, platform::MessageBox::Buttons::Ok);
+}
+
 bool frmMain::OpenPort()
 {
     if (!m_svc.port->isOpen()) {
         platform::PortError error;
-        if (m_link.openPort(&error))
+        if (m_session.openPort(&error))
             return true;
-        m_svc.messageBox->show(this, portFailureText(error), kPortTitle,
-                               platform::MessageBox::Icon::Critical,
-                               platform::MessageBox::Buttons::Ok);
+        showPortFailure(error);
         return false;
     }
     m_svc.messageBox->show(this, QStringLiteral("ﾎﾟｰﾄは既に開かれています。"), kPortTitle,
@@ -65,12 +69,12 @@ bool frmMain::OpenPort()
 
 void frmMain::ClosePort()
 {
-    m_link.closePort();
+    m_session.closePort();
 }
 
 bool frmMain::SendCommand(const QString &command)
 {
-    return m_link.sendCommand(command);
+    return m_session.sendCommand(command);
 }
 
 void frmMain::mnuFileCom_Click()
@@ -78,7 +82,7 @@ void frmMain::mnuFileCom_Click()
     if (!OpenPort())
         return;
     // "D" to the meter, the watchdog armed; the link reports live (status, commands).
-    m_link.start();
+    m_session.connectLink();
 }
 
 void frmMain::mnuFileStop_Click()
@@ -90,20 +94,11 @@ void frmMain::mnuFileStop_Click()
 void frmMain::StopLink()
 {
     // Port closed, countdown 0; the link reports stopped (status, commands, output).
-    m_link.stop();
+    m_session.stopLink();
 }
 
 void frmMain::onLinkState(meterlink::LinkState state)
 {
-    // The trend breaks its lines where the link went down, and no alarm sounds for
-    // figures that are no longer measured.
-    if (state != meterlink::LinkState::Live) {
-        m_history.appendGap(m_svc.clock->epochMilliseconds());
-        m_sounder.clearLevels();
-        m_notifiedLevels = {};
-    } else if (m_lastState == meterlink::LinkState::Reconnecting)
-        notify(QStringLiteral("風速計との通信が回復しました。"));
-    m_lastState = state;
     updateLinkBanner();
     switch (state) {
     case meterlink::LinkState::Live:
@@ -114,7 +109,7 @@ void frmMain::onLinkState(meterlink::LinkState state)
         // File output goes on, with gap rows, until the meter talks again.
         SetStatusText(2, texts::kLinkReconnecting);
         // Steady, whichever half of the blink the link was lost in.
-        if (m_log.isOpen())
+        if (m_session.fileOutputRunning())
             SetStatusText(1, texts::kFileRunning);
         setCommandsEnabled(false);
         break;
@@ -126,31 +121,21 @@ void frmMain::onLinkState(meterlink::LinkState state)
     }
 }
 
+void frmMain::onBlink(bool shown)
+{
+    SetStatusText(2, shown ? texts::kLinkLive : QString());
+    if (m_session.fileOutputRunning())
+        SetStatusText(1, shown ? texts::kFileRunning : QString());
+}
+
 void frmMain::MSComm1_OnComm()
 {
-    m_link.onComm();
+    m_session.onComm();
 }
 
 void frmMain::Timer1_Timer()
 {
-    WriteLogRecord();
-    for (size_t i = 0; i < 4; ++i) {
-        // An unchanged text is not set again, so the figure is not repainted.
-        if (m_lblPeak[i]->text() != gReadings[i])
-            m_lblPeak[i]->setText(gReadings[i]);
-    }
-    const meterlink::TickOutcome out = m_link.tick(m_log.isOpen());
-    if (m_link.rejectedFrames() != m_shownRejected) {
-        m_shownRejected = m_link.rejectedFrames();
-        updateLinkToolTip();
-    }
-    if (out.setPanel2)
-        SetStatusText(2, out.panel2);
-    if (out.setPanel1)
-        SetStatusText(1, out.panel1);
-    // A level-2 alarm not yet acknowledged sounds again every 10 s.
-    if (m_sounder.onTick(m_svc.clock->epochMilliseconds()) !=
-            meterlink::AlarmSounder::Sound::None &&
-        m_svc.sound)
-        m_svc.sound->play(2);
+    // The due row, the figures (drawn from the snapshot the session hands over) and the
+    // watchdog, in that order, all in the session.
+    m_session.tick();
 }

@@ -1,17 +1,13 @@
-// The main window's file output: start and stop of the CSV log and the interval rows,
-// handed to the log unit; its failures are shown here.
+// The main window's file output: start and stop of the CSV log, handed to the session;
+// its failures are shown here.
 #include "display/frm_main.h"
 
-#include "app/globals.h"
-#include "link/status_texts.h"
-#include "logging/csv_format.h"
+#include "display/status_texts.h"
 #include "platform/message_box.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QStatusBar>
-
-using namespace basSubMain;
 
 namespace {
 const QString kOutputWarning = QStringLiteral("ﾌｧｲﾙ出力警告");
@@ -26,62 +22,55 @@ void frmMain::fileWarning(const QString &text)
 
 void frmMain::mnuFileOpen_Click()
 {
-    using platform::MessageBox;
-    if (gFName.isEmpty()) {
-        m_svc.messageBox->show(this, QStringLiteral("出力ﾌｧｲﾙ名が指定されていません。"),
-                               kOutputWarning, MessageBox::Icon::Exclamation,
-                               MessageBox::Buttons::Ok);
-        mnuViewOptions_Click();
-        return;
-    }
-    // No column chosen: a file of empty lines would be written. The settings are where
-    // the columns are chosen.
-    if (!logging::hasColumns(gFOut)) {
-        m_svc.messageBox->show(this, logging::kNoColumnsText, kOutputWarning,
-                               MessageBox::Icon::Exclamation, MessageBox::Buttons::Ok);
-        mnuViewOptions_Click();
-        return;
-    }
-    if (gLinkCountdown == 0) {
-        m_svc.messageBox->show(
-            this, QStringLiteral("QV-475と接続してからﾌｧｲﾙ出力を開始して下さい。"), kOutputWarning,
-            MessageBox::Icon::Exclamation, MessageBox::Buttons::Ok);
-        return;
-    }
-    if (m_log.isOpen())
-        return;
     QString error;
-    if (!m_log.start(gFName, gFOut, &error)) {
-        fileWarning(error);
-        return;
+    const session::StartResult r = m_session.startFileOutput(&error);
+    if (r != session::StartResult::Started && r != session::StartResult::Running)
+        onFileStartFailed(r, error);
+}
+
+void frmMain::onFileStartFailed(session::StartResult why, const QString &error)
+{
+    using platform::MessageBox;
+    auto warn = [this](const QString &text) {
+        m_svc.messageBox->show(this, text, kOutputWarning, MessageBox::Icon::Exclamation,
+                               MessageBox::Buttons::Ok);
+    };
+    switch (why) {
+    case session::StartResult::NoFileName:
+        warn(QStringLiteral("出力ﾌｧｲﾙ名が指定されていません。"));
+        mnuViewOptions_Click();
+        break;
+    case session::StartResult::NoColumns:
+        // The settings are where the columns are chosen.
+        warn(error);
+        mnuViewOptions_Click();
+        break;
+    case session::StartResult::NotConnected:
+        warn(QStringLiteral("QV-475と接続してからﾌｧｲﾙ出力を開始して下さい。"));
+        break;
+    case session::StartResult::Failed: fileWarning(error); break;
+    case session::StartResult::Started:
+    case session::StartResult::Running: break;
     }
-    SetStatusText(1, texts::kFileRunning);
-    m_buttons[0]->setEnabled(false);
-    m_menu[QStringLiteral("mnuFileOpen")]->setEnabled(false);
+}
+
+void frmMain::showFileOutput(bool running)
+{
+    SetStatusText(1, running ? texts::kFileRunning : texts::kFileStopped);
+    m_buttons[0]->setEnabled(!running);
+    m_menu[QStringLiteral("mnuFileOpen")]->setEnabled(!running);
 }
 
 void frmMain::mnuFileClose_Click()
 {
-    m_log.stop();
-    SetStatusText(1, texts::kFileStopped);
-    m_buttons[0]->setEnabled(true);
-    m_menu[QStringLiteral("mnuFileOpen")]->setEnabled(true);
+    m_session.stopFileOutput();
+    showFileOutput(false);
 }
 
-void frmMain::WriteLogRecord()
+void frmMain::onLogWriteFailed(const QString &reason, const QString &path, bool)
 {
-    // While the link is being re-established the rows keep their times with nothing
-    // measured in them.
-    m_log.tick(gFTime, gFOut, gReadings, m_link.state() == meterlink::LinkState::Reconnecting);
-}
-
-void frmMain::onLogWriteFailed(const QString &reason, const QString &path)
-{
-    // The unit has stopped writing already, so the ticks that run while the box is up
-    // write nothing more. A file stopped earlier that failed with its last rows leaves
-    // the one running now alone.
-    if (!m_log.isOpen())
-        mnuFileClose_Click();
+    // The session has stopped file output already when it was the file being written, so
+    // the ticks that run while the box is up write nothing more.
     fileWarning(QStringLiteral("ﾌｧｲﾙへの書き込みに失敗したため、ﾌｧｲﾙ出力を停止しました。\n%1\n%2")
                     .arg(reason, path));
 }

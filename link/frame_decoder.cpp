@@ -27,22 +27,17 @@ QString formatTenths(int tenths)
     return negative ? QLatin1Char('-') + s : s;
 }
 
-int alarmLevel(AlarmColour colour)
+Readings readingTexts(const Frame &frame)
 {
-    switch (colour) {
-    case AlarmColour::Yellow: return 1;
-    case AlarmColour::Red: return 2;
-    default: return 0;
-    }
+    Readings r;
+    for (size_t k = 0; k < 4; ++k)
+        r[k] = formatTenths(frame.tenths[k]);
+    return r;
 }
 
-AlarmColour alarmColourForLevel(int level)
+int alarmLevel(int digit)
 {
-    switch (level) {
-    case 1: return AlarmColour::Yellow;
-    case 2: return AlarmColour::Red;
-    default: return AlarmColour::White;
-    }
+    return digit == 1 || digit == 2 ? digit : 0;
 }
 
 std::optional<Frame> parseFrame(QByteArrayView text)
@@ -65,22 +60,8 @@ std::optional<Frame> parseFrame(QByteArrayView text)
     }
     if (!isDigit(t[20]) || !isSeparator(t[21]) || !isDigit(t[22]))
         return std::nullopt;
-    f.levels = {t[20] - '0', t[22] - '0'};
+    f.levels = {alarmLevel(t[20] - '0'), alarmLevel(t[22] - '0')};
     return f;
-}
-
-bool DecodeFrame(QByteArrayView text, Readings &readings, AlarmSink *sink)
-{
-    const auto frame = parseFrame(text);
-    if (!frame)
-        return false;
-    for (size_t k = 0; k < 4; ++k)
-        readings[k] = formatTenths(frame->tenths[k]);
-    if (sink) {
-        sink->setAlarmColour(0, alarmColourForLevel(frame->levels[0]));
-        sink->setAlarmColour(2, alarmColourForLevel(frame->levels[1]));
-    }
-    return true;
 }
 
 void FrameReceiver::onStx()
@@ -90,15 +71,17 @@ void FrameReceiver::onStx()
     m_overflow = false;
 }
 
-int FrameReceiver::onCr()
+std::optional<Frame> FrameReceiver::onCr()
 {
-    const bool whole = m_inFrame && !m_overflow && DecodeFrame(m_buffer, m_readings, m_sink);
-    if (!whole)
+    std::optional<Frame> frame;
+    if (m_inFrame && !m_overflow)
+        frame = parseFrame(m_buffer);
+    if (!frame)
         ++m_rejected;
     // The text is spent: a later CR without a new STX cannot decode it again.
     m_buffer.truncate(0);
     m_inFrame = false;
-    return whole ? 1 : 0;
+    return frame;
 }
 
 void FrameReceiver::append(const char *p, qsizetype n)
@@ -113,7 +96,7 @@ void FrameReceiver::append(const char *p, qsizetype n)
     m_buffer.append(p, qMin(room, n));
 }
 
-int FrameReceiver::feed(QByteArrayView bytes)
+int FrameReceiver::feed(QByteArrayView bytes, const std::function<void(const Frame &)> &onFrame)
 {
     int frames = 0;
     const char *p = bytes.data();
@@ -128,8 +111,10 @@ int FrameReceiver::feed(QByteArrayView bytes)
             break;
         if (*q == kStx)
             onStx();
-        else
-            frames += onCr();
+        else if (const auto frame = onCr()) {
+            ++frames;
+            onFrame(*frame);
+        }
         p = q + 1;
     }
     return frames;

@@ -14,9 +14,7 @@ QString linkStateName(LinkState state)
     return QStringLiteral("stopped");
 }
 
-MeterLink::MeterLink(platform::SerialPort *port, qint16 &countdown, QByteArray &rxBuffer,
-                     Readings &readings, AlarmSink *sink, QObject *parent)
-    : QObject(parent), m_port(port), m_countdown(countdown), m_receiver(rxBuffer, readings, sink)
+MeterLink::MeterLink(platform::SerialPort *port, QObject *parent) : QObject(parent), m_port(port)
 {
     connect(m_port, &platform::SerialPort::comm, this, &MeterLink::onComm);
     connect(m_port, &platform::SerialPort::failed, this, &MeterLink::portFailed);
@@ -85,7 +83,8 @@ void MeterLink::onComm()
     // arrive, so a frame left waiting would keep the display one frame behind.
     int frames = 0;
     try {
-        frames = m_receiver.feed(m_port->input(1 << 20));
+        frames = m_receiver.feed(m_port->input(1 << 20),
+                                 [this](const Frame &frame) { emit frameDecoded(frame); });
     } catch (...) {}
     // Only a whole frame proves that a meter is talking: garbage from a line at the wrong
     // speed decodes partly but must not keep the link (and the log) alive.
@@ -93,23 +92,24 @@ void MeterLink::onComm()
         return;
     m_countdown = kLinkCountdownStart;
     setReceiving(true);
-    if (m_state == LinkState::Reconnecting)
+    if (m_state == LinkState::Reconnecting) {
         setState(LinkState::Live);
-    emit framesDecoded();
+        emit back();
+    }
 }
 
-TickOutcome MeterLink::tick(bool logOpen)
+Blink MeterLink::tick()
 {
     if (m_state == LinkState::Live) {
-        const TickOutcome out = watchdogTick(m_countdown, m_blink, logOpen);
-        if (out.stopLinkUnlessStopped) {
+        const WatchdogStep step = watchdogTick(m_countdown, m_blink);
+        if (step.silent) {
             emit lost();
             if (m_reconnect)
                 beginReconnecting();
             else
                 stop();
         }
-        return out;
+        return step.blink;
     }
     if (m_state == LinkState::Reconnecting) {
         // An attempt whose port opened gets the watchdog's 2 s to bring a frame.
@@ -120,7 +120,7 @@ TickOutcome MeterLink::tick(bool logOpen)
             attempt();
         }
     }
-    return {};
+    return Blink::None;
 }
 
 void MeterLink::attempt()

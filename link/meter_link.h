@@ -1,8 +1,8 @@
 // The link to the meter without windows: the port commands, connect and stop, reception,
 // the watchdog, and (when switched on) reconnecting after the meter fell silent or the
-// port failed. The watchdog countdown, the reception buffer and the reading texts are the
-// program's process-wide ones, handed to it; it keeps the link state, the blink phase,
-// the reconnect timing and the count of frames that were not whole.
+// port failed. It keeps the watchdog countdown, the reception buffer, the link state, the
+// blink phase, the reconnect timing and the count of frames that were not whole; each
+// whole frame is handed on with its contents.
 #pragma once
 
 #include "link/frame_decoder.h"
@@ -34,8 +34,7 @@ class MeterLink : public QObject
 {
     Q_OBJECT
 public:
-    MeterLink(platform::SerialPort *port, qint16 &countdown, QByteArray &rxBuffer,
-              Readings &readings, AlarmSink *sink, QObject *parent = nullptr);
+    explicit MeterLink(platform::SerialPort *port, QObject *parent = nullptr);
 
     LinkState state() const { return m_state; }
     // True from the first whole frame of a connection until the link stops or is lost:
@@ -44,6 +43,10 @@ public:
     bool reconnectEnabled() const { return m_reconnect; }
     void setReconnectEnabled(bool on) { m_reconnect = on; }
     qint16 blinkCount() const { return m_blink; }
+    // Ticks left before the watchdog finds the meter silent; 0 when nothing is watched.
+    qint16 countdown() const { return m_countdown; }
+    // The characters received since the last STX.
+    const QByteArray &rxBuffer() const { return m_receiver.buffer(); }
     // Frames that were not whole since the program started (a technician's figure).
     quint64 rejectedFrames() const { return m_receiver.rejected(); }
 
@@ -64,16 +67,18 @@ public:
 
     // The port has characters: every waiting frame is decoded.
     void onComm();
-    // One 100 ms tick: the watchdog, the blink phase and the reconnect attempts. The
-    // outcome says which status texts the blink sets.
-    TickOutcome tick(bool logOpen);
+    // One 100 ms tick: the watchdog, the blink phase and the reconnect attempts. Returns
+    // the blink phase that starts now, if one does.
+    Blink tick();
 
 signals:
     void stateChanged(meterlink::LinkState state);
-    // Whole frames were decoded (once per batch of the port).
-    void framesDecoded();
+    // A whole frame was decoded (before any state change that it brings).
+    void frameDecoded(const meterlink::Frame &frame);
     // The watchdog found the meter silent (the link stops or starts reconnecting next).
     void lost();
+    // Frames again after reconnecting (the link is live again).
+    void back();
     void receivingChanged(bool receiving);
     // The open port failed (device gone); the reason names the device.
     void portFailed(const QString &reason);
@@ -86,7 +91,7 @@ private:
     void attempt();
 
     platform::SerialPort *m_port;
-    qint16 &m_countdown;
+    qint16 m_countdown = 0;
     FrameReceiver m_receiver;
     LinkState m_state = LinkState::Stopped;
     bool m_receiving = false;

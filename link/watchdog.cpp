@@ -1,32 +1,23 @@
 #include "link/watchdog.h"
 
-#include "link/status_texts.h"
-
 namespace meterlink {
 
-TickOutcome watchdogTick(qint16 &countdown, qint16 &blinkCount, bool logOpen)
+WatchdogStep watchdogTick(qint16 &countdown, qint16 &blinkCount)
 {
-    TickOutcome out;
+    WatchdogStep step;
     if (countdown == 0) {
-        out.stopLinkUnlessStopped = true;
-        return out;
+        step.silent = true;
+        return step;
     }
     --countdown;
     ++blinkCount;
     if (blinkCount == 10) {
-        out.setPanel2 = true;
-        out.panel2 = texts::kLinkLive;
-        if (logOpen) {
-            out.setPanel1 = true;
-            out.panel1 = texts::kFileRunning;
-        }
+        step.blink = Blink::Shown;
     } else if (blinkCount >= 20) {
-        out.setPanel2 = true;
-        if (logOpen)
-            out.setPanel1 = true;
+        step.blink = Blink::Blank;
         blinkCount = 0;
     }
-    return out;
+    return step;
 }
 
 } // namespace meterlink

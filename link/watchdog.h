@@ -1,22 +1,23 @@
-// The link watchdog and the blink of the status texts, one 100 ms tick at a time.
+// The link watchdog and the blink phase of the link's status, one 100 ms tick at a time.
 #pragma once
 
-#include <QString>
+#include <QtGlobal>
 
 namespace meterlink {
 
 constexpr qint16 kLinkCountdownStart = 20;
 
-struct TickOutcome {
-    bool setPanel2 = false;
-    QString panel2;
-    bool setPanel1 = false;
-    QString panel1;
-    // The countdown is 0: stop the link unless panel 2 already reads "link stopped".
-    bool stopLinkUnlessStopped = false;
+// The two halves of the once-a-second blink: the state's caption shown, then blank.
+enum class Blink { None, Shown, Blank };
+
+struct WatchdogStep {
+    // The countdown is 0: no whole frame for 2 s.
+    bool silent = false;
+    // The phase that starts at this tick, if one does.
+    Blink blink = Blink::None;
 };
 
 // Counts the watchdog down and advances the blink phase while the link is live.
-TickOutcome watchdogTick(qint16 &countdown, qint16 &blinkCount, bool logOpen);
+WatchdogStep watchdogTick(qint16 &countdown, qint16 &blinkCount);
 
 } // namespace meterlink

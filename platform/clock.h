@@ -24,4 +24,13 @@ public:
     qint64 epochMilliseconds() const override { return QDateTime::currentMSecsSinceEpoch(); }
 };
 
+// A local time in ISO 8601 with its offset from UTC ("2026-12-08T13:05:00+09:00"), as
+// the logger's lines and the published state carry it.
+inline QString isoStamp(const QDateTime &localTime)
+{
+    QDateTime t = localTime;
+    t.setOffsetFromUtc(localTime.offsetFromUtc());
+    return t.toString(Qt::ISODate);
+}
+
 } // namespace platform

@@ -1,6 +1,9 @@
 // The outside world as the main window sees it; tests put fakes in its place.
 #pragma once
 
+#include <functional>
+#include <memory>
+
 namespace platform {
 
 class SettingsStore;
@@ -11,6 +14,7 @@ class Timer;
 class FileOutput;
 class SoundPlayer;
 class Notifier;
+class MqttClient;
 
 struct Services {
     SettingsStore *settings = nullptr;
@@ -22,6 +26,8 @@ struct Services {
     // Alarm sound and desktop notifications; none when left out.
     SoundPlayer *sound = nullptr;
     Notifier *notifier = nullptr;
+    // A broker's client, made when the settings name a broker; none when left out.
+    std::function<std::unique_ptr<MqttClient>()> mqttClient;
 };
 
 } // namespace platform

@@ -55,9 +55,7 @@ QString nodeId(const QString &topic)
 QByteArray stateJson(const Snapshot &s, const QDateTime &localTime)
 {
     QJsonObject o;
-    QDateTime t = localTime;
-    t.setOffsetFromUtc(localTime.offsetFromUtc());
-    o.insert(QStringLiteral("time"), t.toString(Qt::ISODate));
+    o.insert(QStringLiteral("time"), platform::isoStamp(localTime));
     for (int i = 0; i < 4; ++i) {
         bool ok = false;
         const double v = s.readings[size_t(i)].toDouble(&ok);

@@ -43,9 +43,10 @@ bool isEnter(QEvent *e)
 }
 } // namespace
 
-frmOptions::frmOptions(platform::FileDialog *fileDialog, std::function<QString(int)> devicePath,
-                       QWidget *owner)
-    : QDialog(owner), m_fileDialog(fileDialog), m_devicePath(std::move(devicePath))
+frmOptions::frmOptions(const basSubMain::Settings &settings, platform::FileDialog *fileDialog,
+                       std::function<QString(int)> devicePath, QWidget *owner)
+    : QDialog(owner), m_settings(settings), m_fileDialog(fileDialog),
+      m_devicePath(std::move(devicePath))
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -274,14 +275,14 @@ void frmOptions::LoadCommPage()
         cmbPort->addItem(QStringLiteral("COM") + QString::number(n));
         if (m_devicePath)
             cmbPort->setItemData(i, m_devicePath(n), Qt::ToolTipRole);
-        if (n == gPort)
+        if (n == m_settings.port)
             cmbPort->setCurrentIndex(i);
     }
     if (cmbPort->currentIndex() < 0 && cmbPort->count() > 0)
         cmbPort->setCurrentIndex(0);
 
     cmbSpeed->addItems(kSpeeds);
-    const QString speed = gComSt.section(QLatin1Char(','), 0, 0);
+    const QString speed = m_settings.comSt.section(QLatin1Char(','), 0, 0);
     int at = cmbSpeed->findText(speed, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (at < 0 && !speed.trimmed().isEmpty()) {
         // A stored speed the list does not offer is kept as a fourth item, so OK keeps it.
@@ -289,7 +290,7 @@ void frmOptions::LoadCommPage()
         at = cmbSpeed->count() - 1;
     }
     cmbSpeed->setCurrentIndex(at);
-    chkReconnect->setChecked(gReconnect);
+    chkReconnect->setChecked(m_settings.reconnect);
 }
 
 void frmOptions::LoadOutputPage()
@@ -300,17 +301,17 @@ void frmOptions::LoadOutputPage()
     for (int n = 1; n <= 600; ++n)
         items << QString::number(n) + QStringLiteral("秒");
     cmbTime->addItems(items);
-    txtFileName->setText(gFName);
-    if (gFTime >= 1 && gFTime <= 600) {
-        cmbTime->setCurrentIndex(gFTime - 1);
+    txtFileName->setText(m_settings.fName);
+    if (m_settings.fTime >= 1 && m_settings.fTime <= 600) {
+        cmbTime->setCurrentIndex(m_settings.fTime - 1);
     } else {
         cmbTime->setCurrentIndex(-1);
-        failed = gFTime != 0;
+        failed = m_settings.fTime != 0;
     }
     for (int i = 0; i < 5; ++i)
-        chkFile[size_t(i)]->setChecked(gFOut & kMaskOf[i]);
+        chkFile[size_t(i)]->setChecked(m_settings.fOut & kMaskOf[i]);
     // A mask with no column is no usable selection: treat it as a failed load.
-    if (failed || (gFOut & 31) == 0)
+    if (failed || (m_settings.fOut & 31) == 0)
         for (QCheckBox *c : chkFile)
             c->setChecked(true);
 }
@@ -341,12 +342,12 @@ void frmOptions::cmdApply_Click()
     // With no usable port the list is empty and the port stays as it was.
     const int portIndex = cmbPort->currentIndex();
     if (portIndex >= 0 && portIndex < 16)
-        gPort = gPortList[size_t(portIndex)];
-    gComSt = cmbSpeed->currentText().trimmed() + QStringLiteral(",n,8,1");
-    gReconnect = chkReconnect->isChecked();
-    gFName = txtFileName->text();
-    gFOut = mColumnMask;
-    gFTime = qint16(cmbTime->currentIndex() + 1);
+        m_settings.port = gPortList[size_t(portIndex)];
+    m_settings.comSt = cmbSpeed->currentText().trimmed() + QStringLiteral(",n,8,1");
+    m_settings.reconnect = chkReconnect->isChecked();
+    m_settings.fName = txtFileName->text();
+    m_settings.fOut = mColumnMask;
+    m_settings.fTime = qint16(cmbTime->currentIndex() + 1);
 }
 
 void frmOptions::cmdOK_Click()
@@ -369,7 +370,7 @@ void frmOptions::chkFile_Click()
     mColumnMask = mask;
     if (mask != 0) {
         cmdOK->setEnabled(true);
-        if (mask != gFOut)
+        if (mask != m_settings.fOut)
             cmdApply->setEnabled(true);
     } else {
         cmdApply->setEnabled(false);
@@ -379,7 +380,7 @@ void frmOptions::chkFile_Click()
 
 void frmOptions::chkFile_LostFocus()
 {
-    if (mColumnMask != 0 && mColumnMask != gFOut)
+    if (mColumnMask != 0 && mColumnMask != m_settings.fOut)
         cmdApply->setEnabled(true);
 }
 

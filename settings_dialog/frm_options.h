@@ -2,6 +2,8 @@
 // (file name, interval, columns), with OK, Cancel and Apply.
 #pragma once
 
+#include "app/settings.h"
+
 #include <QDialog>
 #include <array>
 #include <functional>
@@ -21,9 +23,12 @@ class frmOptions : public QDialog
 {
     Q_OBJECT
 public:
-    // devicePath gives the device a COM number names, shown as each port's tool tip.
-    frmOptions(platform::FileDialog *fileDialog, std::function<QString(int)> devicePath,
-               QWidget *owner = nullptr);
+    // Edits a copy of the settings; devicePath gives the device a COM number names, shown
+    // as each port's tool tip.
+    frmOptions(const basSubMain::Settings &settings, platform::FileDialog *fileDialog,
+               std::function<QString(int)> devicePath, QWidget *owner = nullptr);
+    // The settings as Apply or OK left them (as given when neither was pressed).
+    const basSubMain::Settings &settings() const { return m_settings; }
 
     void Form_Load();
     void LoadCommPage();
@@ -65,6 +70,7 @@ private:
     void build();
     void moveFocus(QWidget *target);
 
+    basSubMain::Settings m_settings;
     platform::FileDialog *m_fileDialog;
     std::function<QString(int)> m_devicePath;
     QString m_dlgInitialFolder; // dlgCom's initial folder, kept while the dialog is open

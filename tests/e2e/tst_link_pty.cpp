@@ -4,12 +4,13 @@
 #include "csv_rows.h"
 #include "display/frm_main.h"
 #include "display/frm_trend.h"
+#include "display/status_texts.h"
 #include "fakes.h"
-#include "link/status_texts.h"
 #include "platform/com_ports.h"
 #include "platform/serial_port.h"
 #include "platform/timer.h"
 #include "pty_meter.h"
+#include "settings_globals.h"
 
 #include <QAction>
 #include <QAreaSeries>
@@ -85,10 +86,11 @@ class TstLinkPty : public QObject
     void connectAndLog(bool reconnect, int value, int framesMs = 400)
     {
         logs = std::make_unique<QTemporaryDir>();
+        remakeWithRealClock();
         gReconnect = reconnect;
         gFTime = 1;
         gFName = logs->filePath("wind.csv");
-        remakeWithRealClock();
+        w->session().setSettings(settingsFromGlobals());
         w->mnuFileCom_Click();
         QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
         meterSends(framesMs, meter, value);
@@ -241,6 +243,7 @@ private slots:
         QFETCH(QString, comSt);
         gPort = qint16(port);
         gComSt = comSt;
+        w->session().setSettings(settingsFromGlobals());
         w->ResetDisplay();
         w->mnuFileCom_Click();
         QCOMPARE(world->messageBox.shown.size(), 1);

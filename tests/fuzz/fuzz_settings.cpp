@@ -1,6 +1,5 @@
 // Arbitrary INI text as the settings file. Checks: loading never fails, and what is
 // loaded, saved and loaded again comes back the same.
-#include "app/globals.h"
 #include "app/settings.h"
 #include "platform/settings_store.h"
 
@@ -23,27 +22,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     QFile::remove(again);
 
-    basSubMain::resetGlobals();
+    basSubMain::Settings loaded;
     {
         platform::IniSettingsStore store(path);
-        basSubMain::LoadSettings(store);
+        loaded = basSubMain::readSettings(store);
     }
-    const auto loaded = std::make_tuple(basSubMain::gPort, basSubMain::gComSt, basSubMain::gFName,
-                                        basSubMain::gFOut, basSubMain::gFTime);
     {
         platform::IniSettingsStore store(again);
-        basSubMain::SaveSettings(store);
+        basSubMain::writeSettings(loaded, store);
         if (!store.sync())
             abort();
     }
-    basSubMain::resetGlobals();
-    {
-        platform::IniSettingsStore store(again);
-        basSubMain::LoadSettings(store);
-    }
-    const auto reloaded = std::make_tuple(basSubMain::gPort, basSubMain::gComSt, basSubMain::gFName,
-                                          basSubMain::gFOut, basSubMain::gFTime);
-    if (loaded != reloaded)
+    platform::IniSettingsStore store(again);
+    if (basSubMain::readSettings(store) != loaded)
         abort();
     return 0;
 }

@@ -1,4 +1,4 @@
-// Frames cut from a character stream and decoded into reading texts and alarm colours.
+// Frames cut from a character stream and decoded into reading texts and alarm levels.
 #include "link/frame_decoder.h"
 
 #include <QRegularExpression>
@@ -8,16 +8,6 @@
 using namespace meterlink;
 
 namespace {
-struct Sink : AlarmSink {
-    void setAlarmColour(int figure, AlarmColour c) override
-    {
-        colour[figure] = c;
-        ++calls;
-    }
-    AlarmColour colour[4] = {};
-    int calls = 0;
-};
-
 // "0123,0456,0789,0012,1,2" style text with chosen alarm digits.
 QByteArray text(const char *a = "0123", const char *b = "0456", const char *c = "0789",
                 const char *d = "0012", char f1 = '1', char f2 = '2')
@@ -29,28 +19,25 @@ QByteArray text(const char *a = "0123", const char *b = "0456", const char *c = 
 class TstFrameDecoder : public QObject
 {
     Q_OBJECT
+    // The readings as the last whole frame left them.
     Readings r;
-    Sink sink;
-    QByteArray buffer;
+    std::function<void(const Frame &)> take = [this](const Frame &f) { r = readingTexts(f); };
 
 private slots:
     void init()
     {
         // Readings that a frame which is not whole must leave as they are.
         r.fill(QStringLiteral("5.5"));
-        sink = Sink{};
-        buffer.clear();
     }
 
     void decode_data()
     {
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<QStringList>("readings"); // empty: not whole, nothing changes
-        QTest::addColumn<int>("colour0");
-        QTest::addColumn<int>("colour2");
+        QTest::addColumn<int>("level0");
+        QTest::addColumn<int>("level1");
         const QStringList all = {"12.3", "45.6", "78.9", "1.2"};
-        const int W = int(AlarmColour::White), Y = int(AlarmColour::Yellow),
-                  R = int(AlarmColour::Red);
+        const int W = 0, Y = 1, R = 2;
         QTest::newRow("full frame") << text() << all << Y << R;
         QTest::newRow("D prefix") << "D" + text() << all << Y << R;
         QTest::newRow("other separators") << QByteArray("0123x0456;0789 0012|1#2") << all << Y << R;
@@ -83,15 +70,15 @@ private slots:
     {
         QFETCH(QByteArray, frame);
         QFETCH(QStringList, readings);
-        QFETCH(int, colour0);
-        QFETCH(int, colour2);
-        const bool whole = DecodeFrame(frame, r, &sink);
-        QCOMPARE(whole, !readings.isEmpty());
-        const QStringList unchanged(4, QStringLiteral("5.5"));
-        QCOMPARE(QStringList(r.begin(), r.end()), whole ? readings : unchanged);
-        QCOMPARE(sink.calls, whole ? 2 : 0);
-        QCOMPARE(int(sink.colour[0]), colour0);
-        QCOMPARE(int(sink.colour[2]), colour2);
+        QFETCH(int, level0);
+        QFETCH(int, level1);
+        const auto f = parseFrame(frame);
+        QCOMPARE(bool(f), !readings.isEmpty());
+        if (!f)
+            return;
+        const Readings texts = readingTexts(*f);
+        QCOMPARE(QStringList(texts.begin(), texts.end()), readings);
+        QCOMPARE(f->levels, (std::array<int, 2>{level0, level1}));
     }
 
     void onlyWholeFramesCount_data()
@@ -137,19 +124,19 @@ private slots:
         QFETCH(int, rejected);
         QFETCH(QString, first);
         QFETCH(bool, bytewise);
-        FrameReceiver rx(buffer, r, &sink);
+        FrameReceiver rx;
         int n = 0;
         if (bytewise)
             for (char c : bytes)
-                n += rx.feed(QByteArrayView(&c, 1));
+                n += rx.feed(QByteArrayView(&c, 1), take);
         else
-            n = rx.feed(bytes);
+            n = rx.feed(bytes, take);
         QCOMPARE(n, whole);
         QCOMPARE(rx.rejected(), quint64(rejected));
         QCOMPARE(r[0], first);
-        QVERIFY(buffer.size() <= kRxBufferLimit);
+        QVERIFY(rx.buffer().size() <= kRxBufferLimit);
         // Whatever came before, the next whole frame decodes.
-        QCOMPARE(rx.feed('\x02' + text("0250") + '\r'), 1);
+        QCOMPARE(rx.feed('\x02' + text("0250") + '\r', take), 1);
         QCOMPARE(r[0], QStringLiteral("25.0"));
     }
 
@@ -157,7 +144,7 @@ private slots:
     {
         std::mt19937 rng(475);
         std::uniform_int_distribution<int> byte(0, 255), len(0, 64);
-        FrameReceiver rx(buffer, r, &sink);
+        FrameReceiver rx;
         static const QRegularExpression format(QStringLiteral("^\\d+\\.\\d$"));
         for (int i = 0; i < 20000; ++i) {
             QByteArray chunk;
@@ -166,13 +153,13 @@ private slots:
                 chunk += char(byte(rng));
             if (i % 7 == 0)
                 chunk += '\x02' + text("0100") + '\r';
-            rx.feed(chunk);
-            QVERIFY(buffer.size() <= kRxBufferLimit);
+            rx.feed(chunk, take);
+            QVERIFY(rx.buffer().size() <= kRxBufferLimit);
             for (const QString &s : r)
                 QVERIFY2(format.match(s).hasMatch(), qPrintable(s));
         }
         // A good frame after all that still decodes.
-        rx.feed('\x02' + text("0250") + '\r');
+        rx.feed('\x02' + text("0250") + '\r', take);
         QCOMPARE(r[0], QStringLiteral("25.0"));
     }
 };

@@ -2,7 +2,6 @@
 // by ticks and bytes from the test through a fake port.
 #include "fakes.h"
 #include "link/meter_link.h"
-#include "link/status_texts.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -19,8 +18,6 @@ class TstMeterLink : public QObject
 {
     Q_OBJECT
     fakes::SerialPort port;
-    qint16 countdown = 0;
-    QByteArray rx;
     meterlink::Readings readings;
     std::unique_ptr<MeterLink> link;
     QList<LinkState> states;
@@ -28,7 +25,7 @@ class TstMeterLink : public QObject
     void tick(int n = 1)
     {
         for (int i = 0; i < n; ++i)
-            link->tick(false);
+            link->tick();
     }
     void connectLive()
     {
@@ -47,11 +44,11 @@ private slots:
         port.close();
         port.sent.clear();
         port.opens = 0;
-        countdown = 0;
-        rx.clear();
         readings.fill(QStringLiteral("0.0"));
         states.clear();
-        link = std::make_unique<MeterLink>(&port, countdown, rx, readings, nullptr);
+        link = std::make_unique<MeterLink>(&port);
+        connect(link.get(), &MeterLink::frameDecoded, this,
+                [this](const meterlink::Frame &f) { readings = meterlink::readingTexts(f); });
         connect(link.get(), &MeterLink::stateChanged, this, [this](LinkState s) { states << s; });
     }
 
@@ -60,7 +57,7 @@ private slots:
         QVERIFY(link->openPort(nullptr));
         link->start();
         QCOMPARE(port.sent, QByteArray("D\r"));
-        QCOMPARE(countdown, qint16(20));
+        QCOMPARE(link->countdown(), qint16(20));
         QCOMPARE(states, QList<LinkState>{LinkState::Live});
         QVERIFY(!link->receiving());
         port.receive(kFrame);
@@ -82,7 +79,7 @@ private slots:
         link->setReconnectEnabled(reconnect);
         connectLive();
         tick(20);
-        QCOMPARE(countdown, qint16(0));
+        QCOMPARE(link->countdown(), qint16(0));
         QCOMPARE(link->state(), LinkState::Live);
         tick();
         QCOMPARE(link->state(), reconnect ? LinkState::Reconnecting : LinkState::Stopped);
@@ -133,7 +130,7 @@ private slots:
         port.receive(kFrame);
         QCOMPARE(link->state(), LinkState::Live);
         QVERIFY(link->receiving());
-        QCOMPARE(countdown, qint16(20));
+        QCOMPARE(link->countdown(), qint16(20));
         QCOMPARE(states,
                  (QList<LinkState>{LinkState::Live, LinkState::Reconnecting, LinkState::Live}));
         // While frames keep coming, nothing more is attempted.

@@ -1,5 +1,4 @@
-// The watchdog countdown and the blink phases of the status texts.
-#include "link/status_texts.h"
+// The watchdog countdown and the blink phases of the link's status.
 #include "link/watchdog.h"
 
 #include <QtTest>
@@ -16,8 +15,7 @@ private slots:
         int tick = 0;
         for (;;) {
             ++tick;
-            const TickOutcome out = watchdogTick(countdown, blink, false);
-            if (out.stopLinkUnlessStopped)
+            if (watchdogTick(countdown, blink).silent)
                 break;
             QVERIFY(tick < 100);
         }
@@ -25,48 +23,33 @@ private slots:
         QCOMPARE(tick, 21);
     }
 
-    void blinkPhases_data()
-    {
-        QTest::addColumn<bool>("logOpen");
-        QTest::newRow("output stopped") << false;
-        QTest::newRow("output running") << true;
-    }
     void blinkPhases()
     {
-        QFETCH(bool, logOpen);
         qint16 countdown = kLinkCountdownStart, blink = 0;
-        QStringList panel2, panel1;
+        QStringList phases;
         for (int tick = 1; tick <= 40; ++tick) {
             countdown = kLinkCountdownStart; // data keeps arriving
-            const TickOutcome out = watchdogTick(countdown, blink, logOpen);
-            QVERIFY(!out.stopLinkUnlessStopped);
-            QCOMPARE(out.setPanel1, logOpen && out.setPanel2);
-            if (out.setPanel2)
-                panel2 << QStringLiteral("%1:%2").arg(tick).arg(out.panel2);
-            if (out.setPanel1)
-                panel1 << QStringLiteral("%1:%2").arg(tick).arg(out.panel1);
+            const WatchdogStep step = watchdogTick(countdown, blink);
+            QVERIFY(!step.silent);
+            if (step.blink != Blink::None)
+                phases << QStringLiteral("%1:%2").arg(tick).arg(
+                    step.blink == Blink::Shown ? "shown" : "blank");
         }
         // Shown at blink count 10, blanked at 20, once a second each.
-        const QStringList expected2 = {"10:" + texts::kLinkLive, "20:", "30:" + texts::kLinkLive,
-                                       "40:"};
-        QCOMPARE(panel2, expected2);
-        if (logOpen)
-            QCOMPARE(panel1, (QStringList{"10:" + texts::kFileRunning,
-                                          "20:", "30:" + texts::kFileRunning, "40:"}));
+        QCOMPARE(phases, (QStringList{"10:shown", "20:blank", "30:shown", "40:blank"}));
     }
 
     void blinkPhaseCarriesOver()
     {
         qint16 countdown = 0, blink = 15;
         // Stopped link: nothing moves.
-        watchdogTick(countdown, blink, false);
+        watchdogTick(countdown, blink);
         QCOMPARE(blink, qint16(15));
         countdown = kLinkCountdownStart;
-        TickOutcome out;
+        WatchdogStep step;
         for (int i = 0; i < 5; ++i)
-            out = watchdogTick(countdown, blink, false);
-        QVERIFY(out.setPanel2);
-        QCOMPARE(out.panel2, QString());
+            step = watchdogTick(countdown, blink);
+        QCOMPARE(step.blink, Blink::Blank);
         QCOMPARE(blink, qint16(0));
     }
 };

@@ -1,7 +1,6 @@
 // The publisher with a fake broker connection and a fake clock: what is published, when,
 // and what the settings file's [Mqtt] group gives.
 #include "fakes.h"
-#include "platform/mqtt_client.h"
 #include "publish/publisher.h"
 
 #include <QJsonDocument>
@@ -11,43 +10,10 @@
 
 using Values = QMap<QString, QString>;
 
-namespace {
-class FakeMqtt : public platform::MqttClient
-{
-public:
-    void start(const Options &o) override { options = o; }
-    void publish(const QString &topic, const QByteArray &payload, bool retain) override
-    {
-        if (up)
-            sent.append({topic, payload, retain});
-    }
-    void stop() override { stopped = true; }
-    bool isConnected() const override { return up; }
-    void comeUp()
-    {
-        up = true;
-        emit connected();
-    }
-    struct Sent {
-        QString topic;
-        QByteArray payload;
-        bool retain;
-    };
-    QList<Sent> sent;
-    Options options;
-    bool up = false, stopped = false;
-    int count(const QString &topic) const
-    {
-        return int(std::count_if(sent.begin(), sent.end(),
-                                 [&](const Sent &s) { return s.topic == topic; }));
-    }
-};
-} // namespace
-
 class TstPublisher : public QObject
 {
     Q_OBJECT
-    FakeMqtt mqtt;
+    fakes::MqttClient mqtt;
     fakes::Clock clock;
     publish::Snapshot snapshot;
     publish::MqttSettings settings;

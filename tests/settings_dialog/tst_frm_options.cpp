@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "platform/file_dialog.h"
 #include "settings_dialog/frm_options.h"
+#include "settings_globals.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,8 +37,9 @@ class TstFrmOptions : public QObject
 
     void open()
     {
-        dlg = std::make_unique<frmOptions>(
-            &files, [](int n) { return QStringLiteral("/dev/fake%1").arg(n); });
+        dlg = std::make_unique<frmOptions>(settingsFromGlobals(), &files, [](int n) {
+            return QStringLiteral("/dev/fake%1").arg(n);
+        });
         dlg->show();
         QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->cmbPort));
@@ -152,7 +154,7 @@ private slots:
         QTEST(items(dlg->cmbPort), "listed");
         QTEST(dlg->cmbPort->currentText(), "selected");
         dlg->cmdOK->click();
-        QTEST(int(gPort), "stored");
+        QTEST(int(dlg->settings().port), "stored");
         QCOMPARE(dlg->result(), int(QDialog::Accepted));
     }
 
@@ -179,7 +181,7 @@ private slots:
         QCOMPARE(dlg->cmbSpeed->currentText(), selected);
         QTEST(dlg->cmbSpeed->count(), "count");
         dlg->cmdOK->click();
-        QCOMPARE(gComSt, selected + ",n,8,1");
+        QCOMPARE(dlg->settings().comSt, selected + ",n,8,1");
     }
 
     void okWithoutChangesStoresSameValues()
@@ -192,7 +194,8 @@ private slots:
         QCOMPARE(boxes(), (QList<bool>{true, false, true, false, false}));
         QVERIFY(!dlg->cmdApply->isEnabled());
         dlg->cmdOK->click();
-        QCOMPARE(std::make_tuple(gPort, gComSt, gFName, gFOut, gFTime),
+        QCOMPARE(std::make_tuple(dlg->settings().port, dlg->settings().comSt, dlg->settings().fName,
+                                 dlg->settings().fOut, dlg->settings().fTime),
                  std::make_tuple(qint16(2), QString("9600,n,8,1"), QString("/data/wind.csv"),
                                  qint16(5), qint16(30)));
     }
@@ -222,8 +225,8 @@ private slots:
         QVERIFY(dlg->cmdOK->isEnabled());
         QVERIFY(!dlg->cmdApply->isEnabled());
         dlg->cmdOK->click();
-        QTEST(int(gFTime), "storedTime");
-        QTEST(int(gFOut), "storedOut");
+        QTEST(int(dlg->settings().fTime), "storedTime");
+        QTEST(int(dlg->settings().fOut), "storedOut");
     }
 
     void changeTrackingOnPortAndSpeed()
@@ -240,8 +243,8 @@ private slots:
         QVERIFY(dlg->cmdApply->isEnabled());
         QTest::keyClick(dlg->cmbPort, Qt::Key_Down);
         dlg->cmdApply->click();
-        QCOMPARE(gComSt, QStringLiteral("19200,n,8,1"));
-        QCOMPARE(gPort, qint16(2));
+        QCOMPARE(dlg->settings().comSt, QStringLiteral("19200,n,8,1"));
+        QCOMPARE(dlg->settings().port, qint16(2));
         QVERIFY(dlg->cmdApply->isEnabled());
         QVERIFY(dlg->isVisible());
     }
@@ -268,9 +271,9 @@ private slots:
         QVERIFY(!dlg->cmdApply->isEnabled());
         box->click();
         QVERIFY(dlg->cmdApply->isEnabled());
-        QCOMPARE(gReconnect, stored); // not yet stored
+        QCOMPARE(dlg->settings().reconnect, stored); // not yet stored
         dlg->cmdOK->click();
-        QCOMPARE(gReconnect, !stored);
+        QCOMPARE(dlg->settings().reconnect, !stored);
     }
 
     void applyThenCancelKeepsApplied()
@@ -284,7 +287,7 @@ private slots:
         QTest::keyClick(dlg.get(), Qt::Key_Escape);
         QVERIFY(!dlg->isVisible());
         QCOMPARE(dlg->result(), int(QDialog::Rejected));
-        QCOMPARE(gComSt, QStringLiteral("19200,n,8,1"));
+        QCOMPARE(dlg->settings().comSt, QStringLiteral("19200,n,8,1"));
     }
 
     void fileNameTracking()
@@ -306,7 +309,7 @@ private slots:
         focus(dlg->cmbTime);
         QVERIFY(dlg->cmdApply->isEnabled());
         dlg->cmdOK->click();
-        QCOMPARE(gFName, QStringLiteral("/new.csv"));
+        QCOMPARE(dlg->settings().fName, QStringLiteral("/new.csv"));
     }
 
     void intervalHasNoChangeTracking()
@@ -319,7 +322,7 @@ private slots:
         focus(dlg->txtFileName);
         QVERIFY(!dlg->cmdApply->isEnabled());
         dlg->cmdOK->click();
-        QCOMPARE(gFTime, qint16(599));
+        QCOMPARE(dlg->settings().fTime, qint16(599));
     }
 
     void columnRule()
@@ -340,7 +343,7 @@ private slots:
         dlg->chkFileOf(16)->click();
         QVERIFY(dlg->cmdApply->isEnabled());
         dlg->cmdOK->click();
-        QCOMPARE(gFOut, qint16(17));
+        QCOMPARE(dlg->settings().fOut, qint16(17));
     }
 
     void enterChain()
@@ -456,7 +459,7 @@ private slots:
         QCOMPARE(dlg->txtFileName->text(), QStringLiteral("/data/wind.csv"));
         QVERIFY(dlg->cmdApply->isEnabled());
         dlg->cmdOK->click();
-        QCOMPARE(gFName, QStringLiteral("/data/wind.csv"));
+        QCOMPARE(dlg->settings().fName, QStringLiteral("/data/wind.csv"));
     }
 
     void closeBoxCancels()
@@ -465,7 +468,7 @@ private slots:
         QTest::keyClick(dlg->cmbSpeed, Qt::Key_Down);
         dlg->close();
         QCOMPARE(dlg->result(), int(QDialog::Rejected));
-        QCOMPARE(gComSt, QStringLiteral("9600,n,8,1"));
+        QCOMPARE(dlg->settings().comSt, QStringLiteral("9600,n,8,1"));
     }
 };
 

@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/file_output.h"
 #include "platform/message_box.h"
+#include "platform/mqtt_client.h"
 #include "platform/serial_port.h"
 #include "platform/serial_settings.h"
 #include "platform/services.h"
@@ -174,6 +175,38 @@ public:
     QStringList shown;
 };
 
+// A broker connection that records what is published while it is up.
+class MqttClient : public platform::MqttClient
+{
+public:
+    void start(const Options &o) override { options = o; }
+    void publish(const QString &topic, const QByteArray &payload, bool retain) override
+    {
+        if (up)
+            sent.append({topic, payload, retain});
+    }
+    void stop() override { stopped = true; }
+    bool isConnected() const override { return up; }
+    void comeUp()
+    {
+        up = true;
+        emit connected();
+    }
+    struct Sent {
+        QString topic;
+        QByteArray payload;
+        bool retain;
+    };
+    QList<Sent> sent;
+    Options options;
+    bool up = false, stopped = false;
+    int count(const QString &topic) const
+    {
+        return int(std::count_if(sent.begin(), sent.end(),
+                                 [&](const Sent &s) { return s.topic == topic; }));
+    }
+};
+
 // Everything fake but the file output, which the test picks (a real one by default).
 struct World {
     MessageBox messageBox;
@@ -188,7 +221,7 @@ struct World {
 
     platform::Services services()
     {
-        return {&settings, &messageBox, &clock, &port, &timer, file, &sound, &notifier};
+        return {&settings, &messageBox, &clock, &port, &timer, file, &sound, &notifier, {}};
     }
 };
 

@@ -1,0 +1,81 @@
+// What the meter session hands to its outputs and hosts: one snapshot value of the
+// readings, levels, link state and time, the events with the values at their moment, and
+// the interface every output (the CSV log, the MQTT publisher) implements.
+#pragma once
+
+#include "app/settings.h"
+#include "link/frame_decoder.h"
+#include "link/meter_link.h"
+
+#include <QObject>
+#include <QString>
+#include <array>
+
+namespace session {
+
+struct Snapshot {
+    meterlink::Readings readings; // the figures' "#0.0" texts
+    std::array<int, 2> levels{};  // alarm levels (0 to 2) of the instantaneous and the average
+    meterlink::LinkState link = meterlink::LinkState::Stopped;
+    bool receiving = false; // whole frames come: the readings are measured now
+    qint64 frameMs = 0;     // arrival of the last whole frame; 0 before the first
+    quint64 rejected = 0;   // frames that were not whole since the start
+    bool operator==(const Snapshot &) const = default;
+};
+
+struct Event {
+    enum class Kind {
+        LinkLost,    // the meter fell silent
+        LinkBack,    // frames again after reconnecting
+        AlarmRose,   // figure (0 instantaneous, 1 average) reached level
+        FileStarted, // detail: the file's path
+        FileStopped, //
+        WriteFailed, // detail: the reason
+    };
+    Kind kind;
+    qint64 ms = 0; // when, milliseconds since the epoch
+    Snapshot at;   // the values at that moment
+    QString detail;
+    int figure = -1;
+    int level = 0;
+};
+
+class Output : public QObject
+{
+    Q_OBJECT
+public:
+    // When an output runs: for as long as the session does, or while file output runs
+    // (started and stopped by the file-output commands and the link).
+    enum class Runs { WithSession, WithFileOutput };
+
+    using QObject::QObject;
+    virtual Runs runs() const = 0;
+    // false and *error (for the user) when it cannot start; nothing is left running then.
+    virtual bool start(const basSubMain::Settings &settings, QString *error) = 0;
+    virtual void stop() = 0;
+    virtual bool running() const = 0;
+    // Every 100 ms tick, first within it (a row that is due is written here).
+    virtual void tick(const Snapshot &) {}
+    // The snapshot changed.
+    virtual void snapshot(const Snapshot &) {}
+    virtual void event(const Event &) {}
+    // The display was reset: counts that run from it restart.
+    virtual void reset(const QDateTime &) {}
+    // Waits up to ms for what is queued; false when the bound ran out.
+    virtual bool flush(int) { return true; }
+    // What is queued and not yet out.
+    virtual qsizetype waiting() const { return 0; }
+    // Where it writes: a file's path, a broker.
+    virtual QString where() const = 0;
+
+signals:
+    // One line about its state for the user (a broker reached, refused, lost).
+    void statusChanged(const QString &text);
+    // A write failed; the output has stopped if where is what it writes now.
+    void failed(const QString &reason, const QString &where);
+    // Lines have waited for the disk over a minute (said once), and are all out again.
+    void stalled(qsizetype waiting);
+    void stallEnded();
+};
+
+} // namespace session

@@ -1,0 +1,86 @@
+// The outputs of the meter session, and the one factory that builds them from the
+// settings: the CSV log always, the MQTT publisher when [Mqtt] names a host.
+#pragma once
+
+#include "logging/log_writer.h"
+#include "session/output.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace platform {
+class SettingsStore;
+class FileOutput;
+class Clock;
+class MqttClient;
+} // namespace platform
+
+namespace publish {
+class Publisher;
+struct MqttSettings;
+} // namespace publish
+
+namespace session {
+
+// The CSV log: a file per start of file output, a row at each due point, gap rows while
+// the link is being re-established.
+class CsvLog : public Output
+{
+    Q_OBJECT
+public:
+    CsvLog(platform::FileOutput *file, platform::Clock *clock, QObject *parent = nullptr);
+    Runs runs() const override { return Runs::WithFileOutput; }
+    bool start(const basSubMain::Settings &settings, QString *error) override;
+    void stop() override { m_log.stop(); }
+    bool running() const override { return m_log.isOpen(); }
+    void tick(const Snapshot &s) override;
+    void reset(const QDateTime &now) override;
+    bool flush(int ms) override { return m_log.flush(ms); }
+    qsizetype waiting() const override { return m_log.rowsWaiting(); }
+    QString where() const override { return m_log.path(); }
+    const logging::LogWriter &writer() const { return m_log; }
+
+private:
+    logging::LogWriter m_log;
+    int m_interval = 600;
+    int m_mask = 31;
+};
+
+// The readings, levels and link state to a broker, once a second when they changed.
+class MqttOutput : public Output
+{
+    Q_OBJECT
+public:
+    MqttOutput(std::unique_ptr<platform::MqttClient> client, platform::Clock *clock,
+               const publish::MqttSettings &settings, QObject *parent = nullptr);
+    ~MqttOutput() override;
+    Runs runs() const override { return Runs::WithSession; }
+    bool start(const basSubMain::Settings &, QString *) override;
+    void stop() override;
+    bool running() const override { return m_running; }
+    void tick(const Snapshot &s) override;
+    QString where() const override { return m_where; }
+
+private:
+    std::unique_ptr<platform::MqttClient> m_client;
+    platform::Clock *m_clock;
+    std::unique_ptr<publish::Publisher> m_publisher;
+    Snapshot m_last;
+    QString m_where;
+    QString m_topic;
+    qint64 m_second = -1;
+    bool m_running = false;
+};
+
+struct OutputServices {
+    platform::FileOutput *file = nullptr;
+    platform::Clock *clock = nullptr;
+    // Made only when the settings name a broker (the MQTT library is loaded then).
+    std::function<std::unique_ptr<platform::MqttClient>()> mqttClient;
+};
+
+std::vector<std::unique_ptr<Output>> makeOutputs(const platform::SettingsStore &store,
+                                                 const OutputServices &services);
+
+} // namespace session

@@ -1,0 +1,164 @@
+// One meter session, the same for the window and the logger without windows: the link,
+// the outputs (the CSV log among them), the reading history, the alarm levels and when
+// to sound them, and the start options. It runs the tick in one order (due row, figures,
+// watchdog), applies "output stops when the link stops, unless reconnecting", gap rows
+// and "log from the first frame", and says what happened: one snapshot value whenever
+// it changes, and one signal per event. The hosts turn these into captions, boxes and
+// sounds, or lines and an exit code.
+#pragma once
+
+#include "app/settings.h"
+#include "link/alarm_sounder.h"
+#include "link/meter_link.h"
+#include "link/reading_history.h"
+#include "session/output.h"
+
+#include <QObject>
+#include <memory>
+#include <vector>
+
+namespace platform {
+class SerialPort;
+class Clock;
+struct PortError;
+} // namespace platform
+
+namespace session {
+
+struct Services {
+    platform::SerialPort *port = nullptr;
+    platform::Clock *clock = nullptr;
+};
+
+// Why file output did not start.
+enum class StartResult {
+    Started,
+    Running,      // it runs already
+    NoFileName,   // the settings name no file
+    NoColumns,    // the settings select no column
+    NotConnected, // no live link is watched
+    Failed,       // an output could not start (the file could not be created)
+};
+
+// What the start options did.
+enum class Begun {
+    Nothing,      // no option asked to connect
+    Connected,    // "D" sent, the link live
+    Reconnecting, // the port could not be opened; attempts every 3 s
+    PortFailed,   // the port could not be opened and reconnecting is off
+};
+
+class Session : public QObject
+{
+    Q_OBJECT
+public:
+    Session(const Services &services, QObject *parent = nullptr);
+    ~Session() override;
+
+    // The settings value; setting it mirrors the process-wide variables and applies the
+    // reconnect and sound switches.
+    const basSubMain::Settings &settings() const { return m_settings; }
+    void setSettings(const basSubMain::Settings &settings);
+    void setSoundEnabled(bool on);
+
+    // The outputs, from makeOutputs; those that run with the session start now.
+    void setOutputs(std::vector<std::unique_ptr<Output>> outputs);
+
+    const Snapshot &snapshot() const { return m_snap; }
+    const meterlink::ReadingHistory &history() const { return m_history; }
+    meterlink::MeterLink &link() { return m_link; }
+    const meterlink::MeterLink &link() const { return m_link; }
+
+    // ---- the link
+    bool openPort(platform::PortError *error);
+    void closePort();
+    bool sendCommand(const QString &command);
+    // "D" on an open port: the watchdog armed, the link live.
+    void connectLink();
+    // The link stopped; file output stops with it.
+    void stopLink();
+    // The port characters are waiting: every whole frame is taken.
+    void onComm();
+    // One 100 ms tick: the due row, the figures, the watchdog; then the alarm's repeat.
+    void tick();
+
+    // The start options: connect now (with reconnecting on, a meter that is not there yet
+    // is waited for), and start file output at the first frame after connecting.
+    Begun begin(bool connect, bool logAtFirstFrame, platform::PortError *error);
+    // The display reset: the port's number and line settings from the settings, the link
+    // put to stopped without telling anyone, file output stopped, the readings "0.0" and
+    // not measured, the interval count restarted.
+    void reset();
+
+    // ---- file output
+    StartResult startFileOutput(QString *error);
+    void stopFileOutput();
+    bool fileOutputRunning() const;
+    // The file being written (or last written).
+    QString filePath() const;
+    qsizetype rowsWaiting() const;
+    // Waits up to ms for the queued rows; what the writers met meanwhile is said at once.
+    bool flush(int ms);
+
+    // ---- the alarm
+    void acknowledge() { m_sounder.acknowledge(); }
+
+    // The end: file output stopped, every output stopped after waiting up to ms for what
+    // it has queued, the port closed. False when the bound ran out; rowsWaiting() and
+    // filePath() then say what was not written.
+    bool end(int ms);
+
+signals:
+    void snapshotChanged(const session::Snapshot &snapshot);
+    void linkStateChanged(meterlink::LinkState state);
+    // The blink of the live link's status: shown (true) or blank (false).
+    void blink(bool shown);
+    // The watchdog found the meter silent; reconnecting or stopped follows.
+    void linkLost(bool reconnecting);
+    // Frames again after reconnecting.
+    void linkBack();
+    void portFailed(const QString &reason);
+    void reconnectAttempted(bool opened, const QString &reason);
+    // figure 0 instantaneous, 1 average; reading is its text.
+    void alarmRose(int figure, int level, const QString &reading);
+    // The alarm's sound of level 1 or 2 is due now.
+    void soundDue(int level);
+    void fileStarted(const QString &path);
+    void fileStopped();
+    // File output could not start at the first frame (log from the first frame).
+    void fileStartFailed(session::StartResult why, const QString &error);
+    // A write failed; stopped: it was the file being written, and file output stopped.
+    void writeFailed(const QString &reason, const QString &path, bool stopped);
+    void stalled(qsizetype rowsWaiting);
+    void stallEnded();
+    // A line about an output other than the files (the broker).
+    void outputStatus(const QString &text);
+    // Once a minute when frames were not whole in it: how many, and since the start.
+    void rejectedFrames(quint64 inLastMinute, quint64 total);
+
+private:
+    void onFrame(const meterlink::Frame &frame);
+    void onLinkState(meterlink::LinkState state);
+    void onOutputFailed(Output *output, const QString &reason, const QString &where);
+    void dispatch(Event::Kind kind, const QString &detail = {}, int figure = -1, int level = 0);
+    void publishIfChanged();
+    void mirror();
+    bool anyFileOutputRunning() const;
+
+    Services m_svc;
+    basSubMain::Settings m_settings;
+    meterlink::MeterLink m_link;
+    meterlink::ReadingHistory m_history;
+    meterlink::AlarmSounder m_sounder;
+    std::vector<std::unique_ptr<Output>> m_outputs;
+    Snapshot m_snap;
+    Snapshot m_published;
+    std::array<int, 2> m_notifiedLevels{};
+    meterlink::LinkState m_state = meterlink::LinkState::Stopped;
+    bool m_logAtFirstFrame = false;
+    bool m_fileOutput = false;
+    int m_minuteTicks = 0;
+    quint64 m_rejectedSaid = 0;
+};
+
+} // namespace session
