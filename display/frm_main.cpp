@@ -441,9 +441,9 @@ QString frmMain::linkBannerText() const
     QString text = m_shown.link == meterlink::LinkState::Reconnecting ? QStringLiteral("再接続待ち")
                    : m_shown.link == meterlink::LinkState::Live ? QStringLiteral("受信待ち")
                                                                 : QStringLiteral("通信停止中");
-    if (m_shown.frameMs > 0)
+    if (m_shown.frameSecond > 0)
         text += QStringLiteral("  最終受信 ") +
-                QLocale::system().toString(QDateTime::fromMSecsSinceEpoch(m_shown.frameMs).time(),
+                QLocale::system().toString(QDateTime::fromSecsSinceEpoch(m_shown.frameSecond).time(),
                                            logging::rowTimeFormat(QLocale::system()));
     return text;
 }

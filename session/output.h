@@ -18,7 +18,7 @@ struct Snapshot {
     std::array<int, 2> levels{};  // alarm levels (0 to 2) of the instantaneous and the average
     meterlink::LinkState link = meterlink::LinkState::Stopped;
     bool receiving = false; // whole frames come: the readings are measured now
-    qint64 frameMs = 0;     // arrival of the last whole frame; 0 before the first
+    qint64 frameSecond = 0; // the second (since the epoch) of the last whole frame; 0 before it
     quint64 rejected = 0;   // frames that were not whole since the start
     bool operator==(const Snapshot &) const = default;
 };

@@ -174,7 +174,7 @@ void Session::onFrame(const meterlink::Frame &frame)
     const qint64 ms = m_svc.clock->epochMilliseconds();
     m_snap.readings = meterlink::readingTexts(frame);
     m_snap.levels = frame.levels;
-    m_snap.frameMs = ms;
+    m_snap.frameSecond = ms / 1000;
     m_history.append(ms, m_snap.readings, {qint8(frame.levels[0]), qint8(frame.levels[1])});
     const auto sound = m_sounder.onLevels(frame.levels, ms);
     if (sound != meterlink::AlarmSounder::Sound::None)

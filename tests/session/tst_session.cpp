@@ -1,0 +1,458 @@
+// The meter session without a window, driven by a fake port, a fake clock and ticks from
+// the test: the order within a tick, gap rows through a reconnect, file output from the
+// first frame, snapshots on change only, the alarm's policy, and what the CSV file and a
+// broker receive.
+#include "csv_rows.h"
+#include "fakes.h"
+#include "logging/csv_format.h"
+#include "platform/file_output.h"
+#include "session/outputs.h"
+#include "session/session.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using basSubMain::Settings;
+using meterlink::LinkState;
+using session::Session;
+using session::StartResult;
+
+namespace {
+QByteArray frame(const char *instant, char level0 = '0', char level1 = '0')
+{
+    return QByteArray("\x02") + instant + ",0456,0789,0012," + level0 + ',' + level1 + '\r';
+}
+
+// Real files, but the n-th write (counting from 1) fails as a full disk would.
+class FailingFile : public platform::LocalFileOutput
+{
+public:
+    bool write(const QByteArray &bytes, QString *error) override
+    {
+        if (++writes == failAt) {
+            *error = platform::describeFileError(ENOSPC);
+            return false;
+        }
+        return LocalFileOutput::write(bytes, error);
+    }
+    int writes = 0;
+    int failAt = -1;
+};
+
+// An output that writes down when the session calls it.
+class Recorder : public session::Output
+{
+public:
+    explicit Recorder(QStringList *log) : m_log(log) {}
+    Runs runs() const override { return Runs::WithSession; }
+    bool start(const Settings &, QString *) override { return m_running = true; }
+    void stop() override { m_running = false; }
+    bool running() const override { return m_running; }
+    void tick(const session::Snapshot &s) override { *m_log << "row " + s.readings[0]; }
+    QString where() const override { return QStringLiteral("recorder"); }
+
+private:
+    QStringList *m_log;
+    bool m_running = false;
+};
+} // namespace
+
+class TstSession : public QObject
+{
+    Q_OBJECT
+    fakes::SerialPort port;
+    fakes::Clock clock;
+    fakes::SettingsStore store;
+    FailingFile file;
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<Session> s;
+    QStringList log;
+
+    Settings logging(bool reconnect = false)
+    {
+        Settings v;
+        v.fName = dir->filePath("wind.csv");
+        v.fTime = 1;
+        v.reconnect = reconnect;
+        return v;
+    }
+    void make(const Settings &v, std::function<std::unique_ptr<platform::MqttClient>()> mqtt = {})
+    {
+        s = std::make_unique<Session>(session::Services{&port, &clock});
+        s->setSettings(v);
+        s->reset();
+        s->setOutputs(session::makeOutputs(store, {&file, &clock, std::move(mqtt)}));
+    }
+    // 100 ms pass; the meter's bytes (if any) arrive, then the tick.
+    void step(const QByteArray &bytes = {}, int n = 1)
+    {
+        for (int i = 0; i < n; ++i) {
+            clock.current = clock.current.addMSecs(100);
+            if (!bytes.isEmpty())
+                port.receive(bytes);
+            s->tick();
+        }
+    }
+    QByteArray fileBytes()
+    {
+        s->flush(5000);
+        QFile f(s->filePath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QStringList files() const { return QDir(dir->path()).entryList(QDir::Files, QDir::Name); }
+
+private slots:
+    void init()
+    {
+        port.close();
+        port.usable = {1};
+        port.sent.clear();
+        clock.current = QDateTime(QDate(2013, 12, 4), QTime(9, 5, 37));
+        store.values.clear();
+        file = FailingFile();
+        dir = std::make_unique<QTemporaryDir>();
+        log.clear();
+    }
+    void cleanup() { s.reset(); }
+
+    // Within a tick: the due row (with the last whole frame's readings), then the figures,
+    // then the watchdog with its blink and its verdict.
+    void orderWithinATick()
+    {
+        make(Settings{});
+        std::vector<std::unique_ptr<session::Output>> outputs;
+        outputs.push_back(std::make_unique<Recorder>(&log));
+        s->setOutputs(std::move(outputs));
+        connect(s.get(), &Session::snapshotChanged, this, [this](const session::Snapshot &v) {
+            log << "shown " + v.readings[0] + ' ' + meterlink::linkStateName(v.link);
+        });
+        connect(s.get(), &Session::blink, this,
+                [this](bool on) { log << (on ? "shown" : "blank"); });
+        connect(s.get(), &Session::linkLost, this, [this] { log << "lost"; });
+        QCOMPARE(s->begin(true, false, nullptr), session::Begun::Connected);
+        QCOMPARE(port.sent, QByteArray("D\r"));
+        log.clear();
+        step(frame("0123"));
+        QCOMPARE(log, (QStringList{"row 12.3", "shown 12.3 live"}));
+        log.clear();
+        step(frame("0123"), 9); // unchanged within the second: the blink at the tenth tick
+        // The tenth tick is also a new second: the figures (with the frame's new second),
+        // then the blink.
+        QCOMPARE(log.mid(8), (QStringList{"row 12.3", "shown 12.3 live", "shown"}));
+        log.clear();
+        step({}, 20); // silent: found at the 20th tick after the last frame's
+        QCOMPARE(log.mid(log.size() - 3), (QStringList{"row 12.3", "lost", "shown 12.3 stopped"}));
+        QVERIFY(!port.isOpen());
+    }
+
+    // Reconnecting keeps file output on with gap rows; one row a second throughout, the
+    // gap rows exactly while the link is being re-established.
+    void gapRowsThroughAReconnect()
+    {
+        make(logging(true));
+        QCOMPARE(s->begin(true, true, nullptr), session::Begun::Connected);
+        QList<LinkState> states;
+        connect(s.get(), &Session::linkStateChanged, this,
+                [&states](LinkState st) { states << st; });
+        step(frame("0123"), 30);
+        step({}, 60);
+        QCOMPARE(s->link().state(), LinkState::Reconnecting);
+        step(frame("0050"), 30);
+        QCOMPARE(states, (QList<LinkState>{LinkState::Reconnecting, LinkState::Live}));
+        QVERIFY(s->fileOutputRunning());
+        fileBytes();
+        const QStringList rows = csvrows::rows(s->filePath());
+        csvrows::checkOneRowPerSecond(rows);
+        QString kinds;
+        for (const QString &r : rows)
+            kinds += r.endsWith(",,,")    ? 'g'
+                     : r.contains("12.3") ? 'v'
+                     : r.contains("5.0")  ? 'w'
+                                          : '?';
+        // Lost 2.1 s after the last frame, back within the next attempt (every 3 s).
+        QVERIFY2(QRegularExpression("^v{4,6}g{3,7}w{2,4}$").match(kinds).hasMatch(),
+                 qPrintable(kinds));
+        QVERIFY(rows.contains("2013/12/04,9:05:45,,,,")); // a gap row keeps the columns
+    }
+
+    // File output from the first frame: nothing before it, and at it the file or the
+    // reason why not.
+    void logFromTheFirstFrame_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("why"); // -1: started
+        QTest::newRow("named") << "wind.csv" << 31 << -1;
+        QTest::newRow("no name") << "" << 31 << int(StartResult::NoFileName);
+        QTest::newRow("no column") << "wind.csv" << 0 << int(StartResult::NoColumns);
+        QTest::newRow("bad name") << "wind.CSV" << 31 << int(StartResult::Failed);
+    }
+    void logFromTheFirstFrame()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, mask);
+        QFETCH(int, why);
+        Settings v = logging();
+        v.fName = name.isEmpty() ? QString() : dir->filePath(name);
+        v.fOut = qint16(mask);
+        make(v);
+        QSignalSpy failed(s.get(), &Session::fileStartFailed);
+        QSignalSpy started(s.get(), &Session::fileStarted);
+        s->begin(true, true, nullptr);
+        step({}, 5);
+        QVERIFY(files().isEmpty());
+        step(frame("0123"));
+        QCOMPARE(started.size(), why < 0 ? 1 : 0);
+        QCOMPARE(failed.size(), why < 0 ? 0 : 1);
+        if (why >= 0)
+            QCOMPARE(failed[0][0].value<StartResult>(), StartResult(why));
+        QCOMPARE(files().size(), why < 0 ? 1 : 0);
+        // Once only: a later first frame (after a reconnect) starts nothing more.
+        step(frame("0123"), 3);
+        QCOMPARE(started.size() + failed.size(), 1);
+    }
+
+    void snapshotsOnChangeOnly()
+    {
+        make(Settings{});
+        QList<session::Snapshot> seen;
+        connect(s.get(), &Session::snapshotChanged, this,
+                [&seen](const session::Snapshot &v) { seen << v; });
+        s->begin(true, false, nullptr);
+        QCOMPARE(seen.size(), 1); // live, nothing measured yet
+        QVERIFY(!seen.last().receiving);
+        step(frame("0123"), 5);
+        QCOMPARE(seen.size(), 2);
+        QVERIFY(seen.last().receiving);
+        QCOMPARE(seen.last().frameSecond, clock.current.toSecsSinceEpoch());
+        // The same readings a second later: only the frame's time is new.
+        clock.current = clock.current.addSecs(1);
+        step(frame("0123"));
+        QCOMPARE(seen.size(), 3);
+        step(frame("0200", '1'));
+        QCOMPARE(seen.size(), 4);
+        QCOMPARE(seen.last().readings[0], QStringLiteral("20.0"));
+        QCOMPARE(seen.last().levels, (std::array<int, 2>{1, 0}));
+        step(); // nothing new
+        QCOMPARE(seen.size(), 4);
+        // A garbled frame is counted, and that is a change a technician sees.
+        step("\x02"
+             "0123,04\r");
+        QCOMPARE(seen.size(), 5);
+        QCOMPARE(seen.last().rejected, quint64(1));
+    }
+
+    // A rise sounds and is told; level 2 repeats every 10 s until acknowledged; figures
+    // gone stale sound nothing, and the next whole frame brings the levels back.
+    void alarmPolicyWithStaleFigures()
+    {
+        Settings v;
+        v.reconnect = true;
+        make(v);
+        QList<int> sounds;
+        QStringList rose;
+        connect(s.get(), &Session::soundDue, this, [&sounds](int level) { sounds << level; });
+        connect(s.get(), &Session::alarmRose, this,
+                [&rose](int figure, int level, const QString &reading) {
+                    rose << QStringLiteral("%1:%2:%3").arg(figure).arg(level).arg(reading);
+                });
+        s->begin(true, false, nullptr);
+        step(frame("0123", '1', '0'));
+        step(frame("0250", '2', '2'));
+        QCOMPARE(sounds, (QList<int>{1, 2}));
+        QCOMPARE(rose, (QStringList{"0:1:12.3", "0:2:25.0", "1:2:78.9"}));
+        step(frame("0250", '2', '2'), 99);
+        QCOMPARE(sounds, (QList<int>{1, 2}));
+        step(frame("0250", '2', '2'));
+        QCOMPARE(sounds, (QList<int>{1, 2, 2})); // 10 s on
+        s->acknowledge();
+        step(frame("0250", '2', '2'), 150);
+        QCOMPARE(sounds.size(), 3);
+        // Lost: reconnecting, stale figures, no repeat even unacknowledged.
+        step(frame("0250", '1', '0'));
+        step(frame("0250", '2', '0'));
+        QCOMPARE(sounds.size(), 4);
+        step({}, 160);
+        QCOMPARE(s->link().state(), LinkState::Reconnecting);
+        QCOMPARE(sounds.size(), 4);
+        step(frame("0250", '2', '0'));
+        QCOMPARE(sounds.size(), 5);
+        QCOMPARE(sounds.last(), 2);
+    }
+
+    void outputStopsWithTheLinkUnlessReconnecting_data()
+    {
+        QTest::addColumn<bool>("reconnect");
+        QTest::newRow("reconnecting off") << false;
+        QTest::newRow("reconnecting on") << true;
+    }
+    void outputStopsWithTheLinkUnlessReconnecting()
+    {
+        QFETCH(bool, reconnect);
+        make(logging(reconnect));
+        QSignalSpy stopped(s.get(), &Session::fileStopped);
+        s->begin(true, true, nullptr);
+        step(frame("0123"), 20);
+        step({}, 21);
+        QCOMPARE(s->fileOutputRunning(), reconnect);
+        QCOMPARE(stopped.size(), reconnect ? 0 : 1);
+        const QByteArray before = fileBytes();
+        step({}, 30);
+        QCOMPARE(fileBytes().size() > before.size(), reconnect);
+        s->stopLink();
+        QVERIFY(!s->fileOutputRunning());
+    }
+
+    // The file's bytes: the header in code page 932, a row a second with the readings of
+    // the last whole frame ("0.0" before the first), and a restart in the same minute
+    // that keeps the first file.
+    void rowsCarryTheDecodedValues()
+    {
+        clock.current = QDateTime(QDate(2013, 12, 4), QTime(9, 4, 59, 950));
+        make(logging());
+        s->begin(true, false, nullptr);
+        QString error;
+        QCOMPARE(s->startFileOutput(&error), StartResult::Started);
+        step(); // 9:05:00: no frame yet
+        step(frame("0032"), 10);
+        QCOMPARE(fileBytes(), logging::toCp932(QStringLiteral(
+                                  "年月日,時刻,瞬間風速,瞬間最大風速,平均風速,平均最大風速\r\n"
+                                  "2013/12/04,9:05:00,0.0,0.0,0.0,0.0\r\n"
+                                  "2013/12/04,9:05:01,3.2,45.6,78.9,1.2\r\n")));
+        s->stopFileOutput();
+        QCOMPARE(s->startFileOutput(&error), StartResult::Started);
+        step(frame("0032"), 10);
+        s->stopFileOutput();
+        const QByteArray first = fileBytes();
+        QCOMPARE(first.count("\r\n"), 2);
+        QCOMPARE(s->startFileOutput(&error), StartResult::Started);
+        QCOMPARE(files(),
+                 (QStringList{"wind1312040904.csv", "wind1312040905.csv", "wind1312040905_2.csv"}));
+        QFile f(dir->filePath("wind1312040905.csv"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), first);
+    }
+
+    // The display reset restarts the interval count from the current second.
+    void resetRestartsTheIntervalCount()
+    {
+        Settings v = logging();
+        v.fTime = 7;
+        make(v);
+        s->begin(true, false, nullptr);
+        QString error;
+        s->startFileOutput(&error);
+        step(frame("0032"), 10); // 9:05:38: counted from :37, nothing due yet
+        QCOMPARE(fileBytes().count("\r\n"), 1);
+        clock.current.setTime(QTime(9, 5, 42));
+        s->reset(); // the count is 42: the next second is due at once
+        s->connectLink();
+        s->startFileOutput(&error);
+        step(frame("0032"), 10);
+        QCOMPARE(fileBytes().count("\r\n"), 2);
+    }
+
+    // A write that fails stops file output once and says so once; nothing more is written.
+    void writeFailureStopsFileOutputOnce()
+    {
+        file.failAt = 3; // header, one row, then the disk is full
+        make(logging());
+        QSignalSpy failed(s.get(), &Session::writeFailed);
+        QSignalSpy stopped(s.get(), &Session::fileStopped);
+        s->begin(true, true, nullptr);
+        for (int i = 0; i < 6; ++i) {
+            step(frame("0123"), 10);
+            s->flush(5000);
+        }
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(failed[0][0].toString().contains(QStringLiteral("ﾃﾞｨｽｸの空き容量")));
+        QCOMPARE(failed[0][2].toBool(), true);
+        QCOMPARE(stopped.size(), 1);
+        QVERIFY(!s->fileOutputRunning());
+        QCOMPARE(file.writes, 3);
+        QCOMPARE(fileBytes().count("\r\n"), 2);
+    }
+
+    // A real full file system: the rows written are whole lines, and a new start on the
+    // full disk fails and leaves no file.
+    void fullFileSystem()
+    {
+        const QString mnt = dir->filePath("small");
+        QVERIFY(QDir().mkpath(mnt));
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=16k", "tmpfs", mnt}) != 0)
+            QSKIP("cannot mount a small tmpfs here (needs root and mount rights)");
+        auto unmount = qScopeGuard([&] { QProcess::execute("umount", {mnt}); });
+        Settings v = logging();
+        v.fName = mnt + "/log.csv";
+        make(v);
+        QSignalSpy failed(s.get(), &Session::writeFailed);
+        s->begin(true, true, nullptr);
+        step(frame("0123"), 30);
+        QVERIFY(s->flush(5000)); // the header and the first rows are on the disk
+        {
+            QFile filler(mnt + "/filler");
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            while (filler.write(QByteArray(512, 'x')) == 512 && filler.flush()) {}
+        }
+        for (int i = 0; i < 300 && failed.isEmpty(); ++i) {
+            step(frame("0123"), 10);
+            s->flush(5000);
+        }
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(fileBytes().endsWith("\r\n"));
+        const QStringList before = QDir(mnt).entryList(QDir::Files);
+        clock.current = clock.current.addSecs(120);
+        QString error;
+        QCOMPARE(s->startFileOutput(&error), StartResult::Started);
+        s->flush(5000); // the header fails on the writer's thread
+        QCOMPARE(failed.size(), 2);
+        QVERIFY(!s->fileOutputRunning());
+        QCOMPARE(QDir(mnt).entryList(QDir::Files), before);
+    }
+
+    // What a broker receives: nothing measured while no frame comes, the readings and
+    // levels while frames come, the link's state by name.
+    void brokerIsToldWhatIsMeasured()
+    {
+        store.values["Mqtt/Host"] = "broker.local";
+        store.values["Mqtt/Topic"] = "site/wind";
+        fakes::MqttClient *mqtt = nullptr;
+        Settings v;
+        v.reconnect = true;
+        make(v, [&mqtt] {
+            auto c = std::make_unique<fakes::MqttClient>();
+            mqtt = c.get();
+            return c;
+        });
+        QVERIFY(mqtt);
+        mqtt->comeUp();
+        auto state = [&] {
+            for (qsizetype i = mqtt->sent.size() - 1; i >= 0; --i)
+                if (mqtt->sent[i].topic == "site/wind/state")
+                    return QJsonDocument::fromJson(mqtt->sent[i].payload).object();
+            return QJsonObject();
+        };
+        s->begin(true, false, nullptr);
+        step({}, 10);
+        QCOMPARE(state().value("link").toString(), QStringLiteral("live"));
+        QVERIFY(state().value("instant").isNull());
+        step(frame("0123", '1', '2'), 10);
+        QCOMPARE(state().value("instant").toDouble(), 12.3);
+        QCOMPARE(state().value("average").toDouble(), 78.9);
+        QCOMPARE(state().value("instant_alarm").toInt(), 1);
+        QCOMPARE(state().value("average_alarm").toInt(), 2);
+        step({}, 30);
+        QCOMPARE(state().value("link").toString(), QStringLiteral("reconnecting"));
+        QVERIFY(state().value("instant").isNull());
+        s->end(1000);
+        QVERIFY(mqtt->stopped);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSession)
+#include "tst_session.moc"
