@@ -54,8 +54,8 @@ struct RealServices {
     platform::QtFileDialog fileDialog;
     platform::SystemRegistry registry;
     platform::QtLauncher launcher;
-    platform::QtSoundPlayer sound;
-    platform::DBusNotifier notifier;
+    platform::ModuleSoundPlayer sound;
+    platform::ModuleNotifier notifier;
 
     static std::unique_ptr<platform::MqttClient> mqttClient()
     {

@@ -442,9 +442,10 @@ QString frmMain::linkBannerText() const
                    : m_shown.link == meterlink::LinkState::Live ? QStringLiteral("受信待ち")
                                                                 : QStringLiteral("通信停止中");
     if (m_shown.frameSecond > 0)
-        text += QStringLiteral("  最終受信 ") +
-                QLocale::system().toString(QDateTime::fromSecsSinceEpoch(m_shown.frameSecond).time(),
-                                           logging::rowTimeFormat(QLocale::system()));
+        text +=
+            QStringLiteral("  最終受信 ") +
+            QLocale::system().toString(QDateTime::fromSecsSinceEpoch(m_shown.frameSecond).time(),
+                                       logging::rowTimeFormat(QLocale::system()));
     return text;
 }
 

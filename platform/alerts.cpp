@@ -1,54 +1,41 @@
 #include "platform/alerts.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QSoundEffect>
-#include <QUrl>
-#include <QVariantMap>
-
-// The sounds are resources of this static library; they are registered at first use.
-static void registerSounds()
-{
-    static const bool done = [] {
-        Q_INIT_RESOURCE(sounds);
-        return true;
-    }();
-    Q_UNUSED(done);
-}
+#include "platform/modules.h"
 
 namespace platform {
 
-QtSoundPlayer::QtSoundPlayer() = default;
-QtSoundPlayer::~QtSoundPlayer() = default;
-
-void QtSoundPlayer::play(int level)
+namespace {
+// A module's object, made once; a module that is not installed leaves nothing.
+template <typename T>
+void makeOnce(std::unique_ptr<T> &object, bool &tried, const char *module, const char *function)
 {
-    if (level != 1 && level != 2)
+    if (std::exchange(tried, true))
         return;
-    std::unique_ptr<QSoundEffect> &effect = m_effects[level - 1];
-    if (!effect) {
-        registerSounds();
-        effect = std::make_unique<QSoundEffect>();
-        effect->setSource(QUrl(QStringLiteral("qrc:/sounds/alarm%1.wav").arg(level)));
-        effect->setVolume(1.0);
-    }
-    // Without an audio device the effect stays silent; nothing is reported.
-    effect->play();
+    using CreateFn = T *(*)();
+    if (auto create =
+            reinterpret_cast<CreateFn>(moduleFunction(QString::fromLatin1(module), function)))
+        object.reset(create());
+}
+} // namespace
+
+ModuleSoundPlayer::ModuleSoundPlayer() = default;
+ModuleSoundPlayer::~ModuleSoundPlayer() = default;
+
+void ModuleSoundPlayer::play(int level)
+{
+    makeOnce(m_player, m_tried, "qv475_sound", "qv475CreateSoundPlayer");
+    if (m_player)
+        m_player->play(level);
 }
 
-void DBusNotifier::notify(const QString &title, const QString &text)
+ModuleNotifier::ModuleNotifier() = default;
+ModuleNotifier::~ModuleNotifier() = default;
+
+void ModuleNotifier::notify(const QString &title, const QString &text)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"),
-        QStringLiteral("/org/freedesktop/Notifications"),
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    call << QStringLiteral("QV-475簡易ソフト") << uint(0) << QStringLiteral("qv475") << title
-         << text << QStringList() << QVariantMap() << int(-1);
-    // Fire and forget: no service, no answer, nothing happens.
-    bus.send(call);
+    makeOnce(m_notifier, m_tried, "qv475_notify", "qv475CreateNotifier");
+    if (m_notifier)
+        m_notifier->notify(title, text);
 }
 
 } // namespace platform

@@ -1,12 +1,11 @@
 // The alarm's sound and the desktop's notifications. Both do nothing, without an error,
-// where there is no audio device or no notification service.
+// where there is no audio device or no notification service. The real ones live in
+// modules of their own, loaded at the first alarm and the first notification, so that a
+// run without either does not load the audio stack or the session bus.
 #pragma once
 
-#include <QObject>
 #include <QString>
 #include <memory>
-
-class QSoundEffect;
 
 namespace platform {
 
@@ -18,19 +17,6 @@ public:
     virtual void play(int level) = 0;
 };
 
-// WAV files of the program's own, through Qt Multimedia, loaded at the first alarm so
-// that a run without one does not load the audio stack.
-class QtSoundPlayer : public SoundPlayer
-{
-public:
-    QtSoundPlayer();
-    ~QtSoundPlayer() override;
-    void play(int level) override;
-
-private:
-    std::unique_ptr<QSoundEffect> m_effects[2];
-};
-
 class Notifier
 {
 public:
@@ -38,11 +24,30 @@ public:
     virtual void notify(const QString &title, const QString &text) = 0;
 };
 
-// org.freedesktop.Notifications on the session bus, sent without waiting for an answer.
-class DBusNotifier : public Notifier
+// The program's WAV files through the sound module (Qt Multimedia).
+class ModuleSoundPlayer : public SoundPlayer
 {
 public:
+    ModuleSoundPlayer();
+    ~ModuleSoundPlayer() override;
+    void play(int level) override;
+
+private:
+    std::unique_ptr<SoundPlayer> m_player;
+    bool m_tried = false;
+};
+
+// The desktop's notifications through the notification module (the session bus).
+class ModuleNotifier : public Notifier
+{
+public:
+    ModuleNotifier();
+    ~ModuleNotifier() override;
     void notify(const QString &title, const QString &text) override;
+
+private:
+    std::unique_ptr<Notifier> m_notifier;
+    bool m_tried = false;
 };
 
 } // namespace platform

@@ -1,4 +1,4 @@
-// Loading and saving the five settings through the real INI store.
+// Loading and saving the settings through the real INI store.
 #include "app/globals.h"
 #include "app/settings.h"
 #include "platform/settings_store.h"

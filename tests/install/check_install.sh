@@ -12,7 +12,9 @@ fail() { echo "FAIL: $*"; exit 1; }
 for f in usr/bin/qv475 usr/bin/qv475-meter-sim; do
   [ -x "$stage/$f" ] || fail "$f missing or not executable"
 done
-[ -f "$stage/usr/lib/qv475/libqv475_browser.so" ] || fail "browser module missing"
+for m in browser sound notify; do
+  [ -f "$stage/usr/lib/qv475/libqv475_$m.so" ] || fail "$m module missing"
+done
 desktop="$stage/usr/share/applications/qv475.desktop"
 [ -f "$desktop" ] || fail "desktop file missing"
 desktop-file-validate "$desktop" || fail "desktop file does not validate"
@@ -46,6 +48,12 @@ XDG_CONFIG_HOME="$stage/config" QT_QPA_PLATFORM=offscreen "$stage/usr/bin/qv475"
 pid=$!
 sleep 2
 kill -0 "$pid" 2>/dev/null || fail "the installed program did not keep running"
+# Nothing it uses only on demand is loaded at the start: the web engine, the audio stack,
+# the MQTT library, the program's modules. (QtDBus is not among them: Debian's QtGui
+# links it.)
+loaded=$(grep -oE 'lib(Qt6WebEngine|Qt6Multimedia|Qt6Charts|mosquitto|qv475_)[A-Za-z_]*' \
+  "/proc/$pid/maps" | sort -u | tr '\n' ' ' || true)
 kill "$pid"
+[ -z "$loaded" ] || fail "loaded at the start: $loaded"
 wait "$pid" 2>/dev/null || true
 echo "install layout: 1 passed, 0 failed"

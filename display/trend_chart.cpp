@@ -1,0 +1,201 @@
+#include "display/trend_chart.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+const char16_t *const kCaptions[4] = {u"瞬間風速", u"瞬間最大風速", u"平均風速", u"平均最大風速"};
+const QColor kLineColours[4] = {QColor(0, 90, 200), QColor(120, 170, 240), QColor(200, 60, 0),
+                                QColor(240, 160, 110)};
+// Short band names, so that the legend shows them whole: 瞬間警報1 ... 平均警報2.
+QString bandName(int figure, int level)
+{
+    return QStringLiteral("%1警報%2").arg(figure == 0 ? u"瞬間" : u"平均").arg(level);
+}
+QColor bandFill(int level)
+{
+    return level == 1 ? QColor(230, 200, 0, 120) : QColor(255, 0, 0, 100);
+}
+// The hatching is drawn opaque, or its thin lines would vanish.
+QColor bandHatch(int level)
+{
+    return level == 1 ? QColor(200, 160, 0) : QColor(220, 0, 0);
+}
+QBrush bandBrush(int figure, int level)
+{
+    return figure == 0 ? QBrush(bandFill(level)) : QBrush(bandHatch(level), Qt::BDiagPattern);
+}
+constexpr int kLegendRows = 2;
+} // namespace
+
+TrendChart::TrendChart(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("chtTrend"));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+}
+
+void TrendChart::setData(const QList<meterlink::Bucket> &buckets, qint64 bucketMs, qint64 fromMs,
+                         qint64 toMs)
+{
+    m_from = fromMs;
+    m_to = qMax(fromMs + 1, toMs);
+    double highest = 0;
+    for (const meterlink::Bucket &b : buckets)
+        for (double v : b.value)
+            highest = std::max(highest, v);
+    m_scale = meterlink::valueScale(highest);
+    for (int i = 0; i < 4; ++i) {
+        auto &pieces = m_segments[size_t(i)];
+        pieces.clear();
+        for (const meterlink::Bucket &b : buckets) {
+            if (pieces.isEmpty() || b.breakBefore)
+                pieces.append(QList<QPointF>());
+            pieces.last().append(QPointF(double(b.ms), b.value[size_t(i)]));
+        }
+    }
+    for (int figure : {0, 1})
+        for (int level : {1, 2})
+            m_bands[size_t(figure * 2 + level - 1)] =
+                meterlink::alarmPeriods(buckets, bucketMs, figure, level);
+    update();
+}
+
+QStringList TrendChart::legendNames() const
+{
+    QStringList names;
+    for (const char16_t *c : kCaptions)
+        names << QString::fromUtf16(c);
+    for (int figure : {0, 1})
+        for (int level : {1, 2})
+            names << bandName(figure, level);
+    return names;
+}
+
+QList<qint64> TrendChart::timeTicks() const
+{
+    // Every minute over ten minutes, every ten over an hour: whole minutes of the clock.
+    const qint64 span = m_to - m_from;
+    const qint64 step = span <= 15 * 60000 ? 60000 : 10 * 60000;
+    const qint64 offset = QDateTime::fromMSecsSinceEpoch(m_from).offsetFromUtc() * 1000LL;
+    QList<qint64> ticks;
+    for (qint64 t = ((m_from + offset + step - 1) / step) * step - offset; t <= m_to; t += step)
+        ticks << t;
+    return ticks;
+}
+
+QRectF TrendChart::plotRect() const
+{
+    const QFontMetrics fm(font());
+    const qreal left = fm.horizontalAdvance(QStringLiteral("0000")) + 10;
+    const qreal bottom = fm.height() + 6 + kLegendRows * (fm.height() + 4) + 4;
+    return QRectF(left, fm.height() + 6, width() - left - 12, height() - bottom - fm.height() - 6);
+}
+
+void TrendChart::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QFontMetrics fm(font());
+    const QRectF plot = plotRect();
+    if (plot.width() < 10 || plot.height() < 10)
+        return;
+    auto x = [&](double ms) {
+        return plot.left() + (ms - m_from) * plot.width() / (m_to - m_from);
+    };
+    auto y = [&](double v) { return plot.bottom() - v * plot.height() / m_scale.top; };
+
+    // Grid and value labels.
+    p.setPen(QColor(90, 90, 90));
+    p.drawText(QRectF(0, 0, plot.left() - 4, fm.height() + 2), Qt::AlignRight | Qt::AlignVCenter,
+               QStringLiteral("m/s"));
+    for (int k = 0; k < m_scale.ticks(); ++k) {
+        const double v = k * m_scale.step;
+        const qreal at = y(v);
+        p.setPen(QPen(QColor(225, 225, 225), 1));
+        p.drawLine(QPointF(plot.left(), at), QPointF(plot.right(), at));
+        p.setPen(QColor(60, 60, 60));
+        p.drawText(QRectF(0, at - fm.height() / 2.0, plot.left() - 6, fm.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, QString::number(v, 'f', 0));
+    }
+    const QLocale locale = QLocale::system();
+    for (qint64 t : timeTicks()) {
+        const qreal at = x(double(t));
+        p.setPen(QPen(QColor(225, 225, 225), 1));
+        p.drawLine(QPointF(at, plot.top()), QPointF(at, plot.bottom()));
+        p.setPen(QColor(60, 60, 60));
+        const QString label = QDateTime::fromMSecsSinceEpoch(t).toString(QStringLiteral("H:mm"));
+        const qreal w = fm.horizontalAdvance(label);
+        p.drawText(QPointF(qBound(0.0, at - w / 2, width() - w), plot.bottom() + fm.ascent() + 4),
+                   label);
+    }
+
+    p.save();
+    p.setClipRect(plot);
+    // The bands: the instantaneous figure's in the upper half, the average's hatched in
+    // the lower half.
+    for (int figure : {0, 1})
+        for (int level : {1, 2})
+            for (const meterlink::Period &period : band(figure, level)) {
+                const qreal top = figure == 0 ? plot.top() : plot.center().y();
+                const QRectF r(QPointF(x(double(period.startMs)), top),
+                               QPointF(x(double(period.endMs)), top + plot.height() / 2));
+                p.fillRect(r, bandBrush(figure, level));
+                if (figure == 1) {
+                    p.setPen(QPen(bandHatch(level), 1));
+                    p.drawRect(r);
+                }
+            }
+    for (int i = 0; i < 4; ++i) {
+        p.setPen(QPen(kLineColours[i], i % 2 ? 1.2 : 2.0));
+        for (const QList<QPointF> &piece : m_segments[size_t(i)]) {
+            QPainterPath path;
+            for (qsizetype k = 0; k < piece.size(); ++k) {
+                const QPointF at(x(piece[k].x()), y(piece[k].y()));
+                if (k == 0)
+                    path.moveTo(at);
+                else
+                    path.lineTo(at);
+            }
+            if (piece.size() == 1)
+                p.drawPoint(path.currentPosition());
+            else
+                p.drawPath(path);
+        }
+    }
+    p.restore();
+    p.setPen(QPen(QColor(120, 120, 120), 1));
+    p.drawRect(plot);
+
+    // The legend: the four lines in the first row, the four bands in the second.
+    const QStringList names = legendNames();
+    const qreal rowHeight = fm.height() + 4;
+    const qreal top0 = plot.bottom() + fm.height() + 10;
+    for (int row = 0; row < kLegendRows; ++row) {
+        qreal total = 0;
+        for (int k = 0; k < 4; ++k)
+            total += 28 + fm.horizontalAdvance(names[row * 4 + k]) + 16;
+        qreal at = qMax(0.0, (width() - total) / 2);
+        const qreal top = top0 + row * rowHeight;
+        for (int k = 0; k < 4; ++k) {
+            const QRectF swatch(at, top + 3, 22, fm.height() - 6);
+            if (row == 0) {
+                p.setPen(QPen(kLineColours[k], k % 2 ? 1.2 : 2.0));
+                p.drawLine(QPointF(swatch.left(), swatch.center().y()),
+                           QPointF(swatch.right(), swatch.center().y()));
+            } else {
+                const int figure = k / 2, level = k % 2 + 1;
+                p.fillRect(swatch, bandBrush(figure, level));
+                p.setPen(QPen(figure == 0 ? bandFill(level) : bandHatch(level), 1));
+                p.drawRect(swatch);
+            }
+            p.setPen(QColor(30, 30, 30));
+            p.drawText(QPointF(at + 28, top + fm.ascent()), names[row * 4 + k]);
+            at += 28 + fm.horizontalAdvance(names[row * 4 + k]) + 16;
+        }
+    }
+}

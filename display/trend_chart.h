@@ -1,0 +1,50 @@
+// The trend's chart, drawn with QPainter: the value axis from 0 in round steps, the time
+// axis in whole minutes, each figure's alarm periods as bands (the instantaneous one in
+// the upper half, the average one hatched in the lower), the four readings as lines cut
+// where the link was down, and a legend under the plot.
+#pragma once
+
+#include "link/trend_data.h"
+
+#include <QList>
+#include <QPointF>
+#include <QWidget>
+#include <array>
+
+class TrendChart : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TrendChart(QWidget *parent = nullptr);
+
+    // What to draw: the buckets of [fromMs, toMs] and their bucket length.
+    void setData(const QList<meterlink::Bucket> &buckets, qint64 bucketMs, qint64 fromMs,
+                 qint64 toMs);
+
+    // What is drawn, in data units (milliseconds since the epoch, m/s): the pieces of
+    // reading i's line, the periods of a figure's band at a level, the axis and the
+    // legend's names.
+    const QList<QList<QPointF>> &segments(int reading) const { return m_segments[size_t(reading)]; }
+    const QList<meterlink::Period> &band(int figure, int level) const
+    {
+        return m_bands[size_t(figure * 2 + level - 1)];
+    }
+    meterlink::AxisScale valueScale() const { return m_scale; }
+    QStringList legendNames() const;
+    // The time axis's labelled ticks.
+    QList<qint64> timeTicks() const;
+
+    QSize sizeHint() const override { return {640, 360}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QRectF plotRect() const;
+
+    std::array<QList<QList<QPointF>>, 4> m_segments;
+    std::array<QList<meterlink::Period>, 4> m_bands;
+    meterlink::AxisScale m_scale{10, 1};
+    qint64 m_from = 0;
+    qint64 m_to = 1;
+};

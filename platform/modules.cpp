@@ -1,0 +1,67 @@
+#include "platform/modules.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QMutex>
+
+namespace platform {
+
+namespace {
+QMutex g_mutex;
+QHash<QString, QLibrary *> g_loaded;
+
+QString fileName(const QString &name)
+{
+#ifdef Q_OS_WIN
+    return name + QStringLiteral(".dll");
+#else
+    return QStringLiteral("lib") + name + QStringLiteral(".so");
+#endif
+}
+
+QLibrary *load(const QString &name)
+{
+    QMutexLocker lock(&g_mutex);
+    if (const auto it = g_loaded.constFind(name); it != g_loaded.constEnd())
+        return *it;
+    const QString file = fileName(name);
+    const QString appDir = QCoreApplication::applicationDirPath();
+    QStringList candidates = {appDir + QStringLiteral("/../lib/qv475/") + file,
+                              appDir + QLatin1Char('/') + file};
+#ifdef QV_MODULE_BUILD_DIRS
+    for (const QString &dir : QStringLiteral(QV_MODULE_BUILD_DIRS).split(QLatin1Char(':')))
+        candidates << dir + QLatin1Char('/') + file;
+#endif
+    QLibrary *found = nullptr;
+    for (const QString &path : candidates) {
+        if (!QFile::exists(path))
+            continue;
+        auto *lib = new QLibrary(QDir::cleanPath(path));
+        if (lib->load()) {
+            found = lib;
+            break;
+        }
+        qWarning("%s: %s", qPrintable(path), qPrintable(lib->errorString()));
+        delete lib;
+    }
+    // A module that is not there is not looked for again.
+    g_loaded.insert(name, found);
+    return found;
+}
+} // namespace
+
+QFunctionPointer moduleFunction(const QString &name, const char *function)
+{
+    QLibrary *lib = load(name);
+    return lib ? lib->resolve(function) : nullptr;
+}
+
+bool moduleLoaded(const QString &name)
+{
+    QMutexLocker lock(&g_mutex);
+    return g_loaded.value(name) != nullptr;
+}
+
+} // namespace platform
