@@ -28,13 +28,14 @@ QByteArray frame(const char *instant, char level0 = '0', char level1 = '0')
     return QByteArray("\x02") + instant + ",0456,0789,0012," + level0 + ',' + level1 + '\r';
 }
 
-// Real files, but the n-th write (counting from 1) fails as a full disk would.
+// Real files, but from the n-th write on (counting from 1) every write fails as on a full
+// disk.
 class FailingFile : public platform::LocalFileOutput
 {
 public:
     bool write(const QByteArray &bytes, QString *error) override
     {
-        if (++writes == failAt) {
+        if (++writes >= failAt && failAt > 0) {
             *error = platform::describeFileError(ENOSPC);
             return false;
         }
@@ -357,44 +358,39 @@ private slots:
         QCOMPARE(fileBytes().count("\r\n"), 2);
     }
 
-    // A write that fails stops file output once and says so once; nothing more is written.
-    void writeFailureStopsFileOutputOnce()
+    // A full disk, faked or a real small file system: file output stops once and says so
+    // once, the rows written are whole lines, and a new start on the full disk fails and
+    // leaves no file.
+    void aFullDiskStopsFileOutputOnce_data()
     {
-        file.failAt = 3; // header, one row, then the disk is full
-        make(logging());
+        QTest::addColumn<bool>("real");
+        QTest::newRow("disk full from the third write") << false;
+        QTest::newRow("full tmpfs") << true;
+    }
+    void aFullDiskStopsFileOutputOnce()
+    {
+        QFETCH(bool, real);
+        Settings v = logging();
+        const QString mnt = dir->filePath("small");
+        auto unmount = qScopeGuard([&] {
+            if (real)
+                QProcess::execute("umount", {mnt});
+        });
+        if (real) {
+            QVERIFY(QDir().mkpath(mnt));
+            if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=16k", "tmpfs", mnt}) != 0)
+                QSKIP("cannot mount a small tmpfs here (needs root and mount rights)");
+            v.fName = mnt + "/log.csv";
+        } else {
+            file.failAt = 3; // the header, one row, then the disk is full
+        }
+        make(v);
         QSignalSpy failed(s.get(), &Session::writeFailed);
         QSignalSpy stopped(s.get(), &Session::fileStopped);
         s->begin(true, true, nullptr);
-        for (int i = 0; i < 6; ++i) {
-            step(frame("0123"), 10);
-            s->flush(5000);
-        }
-        QCOMPARE(failed.size(), 1);
-        QVERIFY(failed[0][0].toString().contains(QStringLiteral("ﾃﾞｨｽｸの空き容量")));
-        QCOMPARE(failed[0][2].toBool(), true);
-        QCOMPARE(stopped.size(), 1);
-        QVERIFY(!s->fileOutputRunning());
-        QCOMPARE(file.writes, 3);
-        QCOMPARE(fileBytes().count("\r\n"), 2);
-    }
-
-    // A real full file system: the rows written are whole lines, and a new start on the
-    // full disk fails and leaves no file.
-    void fullFileSystem()
-    {
-        const QString mnt = dir->filePath("small");
-        QVERIFY(QDir().mkpath(mnt));
-        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=16k", "tmpfs", mnt}) != 0)
-            QSKIP("cannot mount a small tmpfs here (needs root and mount rights)");
-        auto unmount = qScopeGuard([&] { QProcess::execute("umount", {mnt}); });
-        Settings v = logging();
-        v.fName = mnt + "/log.csv";
-        make(v);
-        QSignalSpy failed(s.get(), &Session::writeFailed);
-        s->begin(true, true, nullptr);
-        step(frame("0123"), 30);
-        QVERIFY(s->flush(5000)); // the header and the first rows are on the disk
-        {
+        step(frame("0123"), 15);
+        QVERIFY(s->flush(5000)); // the header and the first row are on the disk
+        if (real) {
             QFile filler(mnt + "/filler");
             QVERIFY(filler.open(QIODevice::WriteOnly));
             while (filler.write(QByteArray(512, 'x')) == 512 && filler.flush()) {}
@@ -403,16 +399,22 @@ private slots:
             step(frame("0123"), 10);
             s->flush(5000);
         }
+        step(frame("0123"), 30);
         QCOMPARE(failed.size(), 1);
+        QVERIFY(failed[0][0].toString().contains(QStringLiteral("ﾃﾞｨｽｸの空き容量")));
+        QCOMPARE(failed[0][2].toBool(), true);
+        QCOMPARE(stopped.size(), 1);
+        QVERIFY(!s->fileOutputRunning());
         QVERIFY(fileBytes().endsWith("\r\n"));
-        const QStringList before = QDir(mnt).entryList(QDir::Files);
+        const QDir folder = QFileInfo(s->filePath()).dir();
+        const QStringList before = folder.entryList(QDir::Files);
         clock.current = clock.current.addSecs(120);
         QString error;
         QCOMPARE(s->startFileOutput(&error), StartResult::Started);
         s->flush(5000); // the header fails on the writer's thread
         QCOMPARE(failed.size(), 2);
         QVERIFY(!s->fileOutputRunning());
-        QCOMPARE(QDir(mnt).entryList(QDir::Files), before);
+        QCOMPARE(folder.entryList(QDir::Files), before);
     }
 
     // What a broker receives: nothing measured while no frame comes, the readings and
