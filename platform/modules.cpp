@@ -10,7 +10,13 @@ namespace platform {
 
 namespace {
 QMutex g_mutex;
-QHash<QString, QLibrary *> g_loaded;
+// The modules stay loaded to the end of the process: the table is never destroyed, so
+// that nothing is unloaded under code that still runs at exit.
+QHash<QString, QLibrary *> &loadedModules()
+{
+    static auto *modules = new QHash<QString, QLibrary *>;
+    return *modules;
+}
 
 QString fileName(const QString &name)
 {
@@ -24,7 +30,8 @@ QString fileName(const QString &name)
 QLibrary *load(const QString &name)
 {
     QMutexLocker lock(&g_mutex);
-    if (const auto it = g_loaded.constFind(name); it != g_loaded.constEnd())
+    QHash<QString, QLibrary *> &loaded = loadedModules();
+    if (const auto it = loaded.constFind(name); it != loaded.constEnd())
         return *it;
     const QString file = fileName(name);
     const QString appDir = QCoreApplication::applicationDirPath();
@@ -47,7 +54,7 @@ QLibrary *load(const QString &name)
         delete lib;
     }
     // A module that is not there is not looked for again.
-    g_loaded.insert(name, found);
+    loaded.insert(name, found);
     return found;
 }
 } // namespace
@@ -61,7 +68,7 @@ QFunctionPointer moduleFunction(const QString &name, const char *function)
 bool moduleLoaded(const QString &name)
 {
     QMutexLocker lock(&g_mutex);
-    return g_loaded.value(name) != nullptr;
+    return loadedModules().value(name) != nullptr;
 }
 
 } // namespace platform
