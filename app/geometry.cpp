@@ -28,8 +28,14 @@ double dpiY(const QWidget *w)
 QFont japaneseFont(double points)
 {
     QFont f;
+#ifdef Q_OS_WIN
+    // Windows' own Japanese interface faces first; the IPA face where none is installed.
+    f.setFamilies({QStringLiteral("Meiryo UI"), QStringLiteral("Yu Gothic UI"),
+                   QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic")});
+#else
     f.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
                    QStringLiteral("sans-serif")});
+#endif
     f.setPointSizeF(points);
     f.setWeight(QFont::Normal);
     return f;

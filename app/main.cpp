@@ -48,18 +48,24 @@ struct RealServices {
     platform::IniSettingsStore &settings = *settingsStore;
     platform::QtMessageBox messageBox;
     platform::SystemClock clock;
-    platform::QtSerialPort port{[this](int n) { return platform::comPortDevice(n, &settings); }};
+    platform::SystemSerialPort port{
+        [this](int n) { return platform::comPortDevice(n, &settings); }};
     platform::QtTimer timer;
     platform::LocalFileOutput file;
     platform::QtFileDialog fileDialog;
     platform::SystemRegistry registry;
     platform::QtLauncher launcher;
-    platform::ModuleSoundPlayer sound;
-    platform::ModuleNotifier notifier;
+    platform::SystemSoundPlayer sound;
+    platform::SystemNotifier notifier;
 
     static std::unique_ptr<platform::MqttClient> mqttClient()
     {
+#ifdef Q_OS_WIN
+        // The Windows build has no MQTT (see the README).
+        return nullptr;
+#else
         return std::make_unique<platform::MosquittoClient>();
+#endif
     }
     platform::Services services()
     {

@@ -1,7 +1,13 @@
 // The program's pictures: the application icon and the toolbar images.
 #pragma once
 
+#include <QIcon>
+#include <QString>
+
 namespace basSubMain {
 // Makes the compiled-in pictures available under ":/icons/"; safe to call repeatedly.
 void initResources();
+// A picture by name ("app", "open", ...): the SVG, or on Windows (whose Qt kit has no SVG
+// image plugin) its PNG rendering.
+QIcon programIcon(const QString &name);
 } // namespace basSubMain

@@ -95,7 +95,7 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
+    setWindowIcon(programIcon(QStringLiteral("app")));
     buildMenus();
     buildReadingArea();
     buildToolBar();
@@ -257,9 +257,8 @@ void frmMain::buildToolBar()
             a = m_toolBar->addSeparator();
         } else {
             const QString key = QString::fromUtf16(d.key);
-            a = m_toolBar->addAction(
-                QIcon(QStringLiteral(":/icons/%1.svg").arg(QString::fromLatin1(d.image).toLower())),
-                QString::fromUtf16(d.tip));
+            a = m_toolBar->addAction(programIcon(QString::fromLatin1(d.image).toLower()),
+                                     QString::fromUtf16(d.tip));
             a->setToolTip(QString::fromUtf16(d.tip));
             a->setData(key);
             a->setProperty("imageKey", QString::fromLatin1(d.image));

@@ -80,7 +80,7 @@ frmAbout::frmAbout(platform::Registry *registry, platform::Launcher *launcher,
         return l;
     };
     picIcon = label(QStringLiteral("picIcon"), QRect(240, 240, 540, 540));
-    picIcon->setPixmap(QIcon(QStringLiteral(":/icons/app.svg")).pixmap(picIcon->size()));
+    picIcon->setPixmap(basSubMain::programIcon(QStringLiteral("app")).pixmap(picIcon->size()));
     lblTitle = label(QStringLiteral("lblTitle"), QRect(1050, 240, 4095, 345));
     lblTitle->setFont(japaneseFont(12));
     lblVersion = label(QStringLiteral("lblVersion"), QRect(1050, 660, 4095, 345));

@@ -40,6 +40,8 @@ QString rowLine(int mask, const QString &date, const QString &time,
 
 // Code page 932 bytes (no byte-order mark) of the text.
 QByteArray toCp932(const QString &text);
+// And back, for reading what the program wrote.
+QString fromCp932(const QByteArray &bytes);
 
 // The date and time formats of rows: the locale's short date format and its time format
 // with seconds; the C locale takes the Japanese forms yyyy/MM/dd and H:mm:ss.

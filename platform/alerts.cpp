@@ -18,20 +18,20 @@ void makeOnce(std::unique_ptr<T> &object, bool &tried, const char *module, const
 }
 } // namespace
 
-ModuleSoundPlayer::ModuleSoundPlayer() = default;
-ModuleSoundPlayer::~ModuleSoundPlayer() = default;
+SystemSoundPlayer::SystemSoundPlayer() = default;
+SystemSoundPlayer::~SystemSoundPlayer() = default;
 
-void ModuleSoundPlayer::play(int level)
+void SystemSoundPlayer::play(int level)
 {
     makeOnce(m_player, m_tried, "qv475_sound", "qv475CreateSoundPlayer");
     if (m_player)
         m_player->play(level);
 }
 
-ModuleNotifier::ModuleNotifier() = default;
-ModuleNotifier::~ModuleNotifier() = default;
+SystemNotifier::SystemNotifier() = default;
+SystemNotifier::~SystemNotifier() = default;
 
-void ModuleNotifier::notify(const QString &title, const QString &text)
+void SystemNotifier::notify(const QString &title, const QString &text)
 {
     makeOnce(m_notifier, m_tried, "qv475_notify", "qv475CreateNotifier");
     if (m_notifier)

@@ -1,7 +1,7 @@
 // The alarm's sound and the desktop's notifications. Both do nothing, without an error,
-// where there is no audio device or no notification service. The real ones live in
-// modules of their own, loaded at the first alarm and the first notification, so that a
-// run without either does not load the audio stack or the session bus.
+// where there is no audio device or no notification service. On Linux the real ones live
+// in modules of their own, loaded at the first alarm and the first notification, so that
+// a run without either does not load the audio stack or the session bus.
 #pragma once
 
 #include <QString>
@@ -24,12 +24,13 @@ public:
     virtual void notify(const QString &title, const QString &text) = 0;
 };
 
-// The program's WAV files through the sound module (Qt Multimedia).
-class ModuleSoundPlayer : public SoundPlayer
+// The program's WAV files: on Linux through the sound module (Qt Multimedia), on
+// Windows through PlaySound.
+class SystemSoundPlayer : public SoundPlayer
 {
 public:
-    ModuleSoundPlayer();
-    ~ModuleSoundPlayer() override;
+    SystemSoundPlayer();
+    ~SystemSoundPlayer() override;
     void play(int level) override;
 
 private:
@@ -37,12 +38,13 @@ private:
     bool m_tried = false;
 };
 
-// The desktop's notifications through the notification module (the session bus).
-class ModuleNotifier : public Notifier
+// The desktop's notifications: on Linux through the notification module (the session
+// bus), on Windows as the tray icon's message.
+class SystemNotifier : public Notifier
 {
 public:
-    ModuleNotifier();
-    ~ModuleNotifier() override;
+    SystemNotifier();
+    ~SystemNotifier() override;
     void notify(const QString &title, const QString &text) override;
 
 private:

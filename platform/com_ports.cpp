@@ -8,14 +8,16 @@ QString comPortDevice(int n, const SettingsStore *store)
 {
     if (n < kFirstComPort || n > kLastComPort)
         return QString();
+#ifdef Q_OS_WIN
+    // COMn is the Windows port n: there is nothing to map.
+    Q_UNUSED(store);
+    return QStringLiteral("COM%1").arg(n);
+#else
     if (store) {
         if (const auto path = store->text(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(n)))
             if (!path->trimmed().isEmpty())
                 return path->trimmed();
     }
-#ifdef Q_OS_WIN
-    return QStringLiteral("\\\\.\\COM%1").arg(n);
-#else
     if (n <= 8)
         return QStringLiteral("/dev/ttyUSB%1").arg(n - 1);
     if (n <= 12)

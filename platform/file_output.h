@@ -33,7 +33,21 @@ public:
     bool write(const QByteArray &bytes, QString *error) override;
     void close() override;
     void discard() override;
-    bool isOpen() const override { return m_fd >= 0; }
+#ifdef Q_OS_WIN
+    bool isOpen() const override
+    {
+        return m_handle != nullptr;
+    }
+
+private:
+    void *m_handle = nullptr;
+    QString m_path;
+    long long m_size = 0;
+#else
+    bool isOpen() const override
+    {
+        return m_fd >= 0;
+    }
 
 private:
     int m_fd = -1;
@@ -41,9 +55,11 @@ private:
     long long m_size = 0;
     unsigned long long m_inode = 0;
     unsigned long long m_device = 0;
+#endif
 };
 
-// Japanese description of an errno value, for the messages the user sees.
+// Japanese description of an errno value, for the messages the user sees (on Windows the
+// system's error codes are turned into these first).
 QString describeFileError(int err);
 
 } // namespace platform

@@ -44,6 +44,7 @@ signals:
     void disconnected(const QString &reason);
 };
 
+#ifndef Q_OS_WIN
 // libmosquitto with its network thread; the first connect (and so the host name's
 // resolution) runs in a helper thread, so that a slow name server holds up nothing. The
 // callbacks come back as queued signals.
@@ -69,5 +70,7 @@ private:
     std::atomic<bool> m_stopping{false};
     bool m_connected = false;
 };
+
+#endif
 
 } // namespace platform

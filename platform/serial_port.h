@@ -6,8 +6,10 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QSerialPort;
+class QWinEventNotifier;
 
 namespace platform {
 
@@ -52,6 +54,7 @@ signals:
     void failed(const QString &reason);
 };
 
+#ifndef Q_OS_WIN
 // QSerialPort on the user-interface thread; COM numbers resolved by a function.
 class QtSerialPort : public SerialPort
 {
@@ -78,5 +81,43 @@ private:
     int m_commPort = 1;
     QString m_settings;
 };
+using SystemSerialPort = QtSerialPort;
+#else
+// The Win32 communications API: COMn is the Windows port n (\\.\COMn); reads overlapped
+// and signalled to the event loop.
+class Win32SerialPort : public SerialPort
+{
+    Q_OBJECT
+public:
+    using Resolver = std::function<QString(int)>;
+    explicit Win32SerialPort(Resolver resolver = {}, QObject *parent = nullptr);
+    ~Win32SerialPort() override;
+
+    void setCommPort(int n) override { m_commPort = n; }
+    int commPort() const override { return m_commPort; }
+    void setSettings(const QString &settings) override { m_settings = settings; }
+    QString settings() const override { return m_settings; }
+    bool open(PortError *error) override;
+    void close() override;
+    bool isOpen() const override;
+    int inBufferCount() const override { return int(m_in.size()); }
+    QByteArray input(int max) override;
+    bool output(const QByteArray &bytes) override;
+
+private:
+    struct Io;
+    bool startRead();
+    void onReadDone();
+    void fail(const QString &reason);
+
+    Resolver m_resolver;
+    std::unique_ptr<Io> m_io;
+    QWinEventNotifier *m_notifier = nullptr;
+    QByteArray m_in;
+    int m_commPort = 1;
+    QString m_settings;
+};
+using SystemSerialPort = Win32SerialPort;
+#endif
 
 } // namespace platform

@@ -83,7 +83,7 @@ void frmOptions::build()
     auto icon = [](QWidget *parent, const QString &name) {
         auto *l = new QLabel(parent);
         l->setObjectName(name);
-        l->setPixmap(QIcon(QStringLiteral(":/icons/app.svg")).pixmap(32, 32));
+        l->setPixmap(programIcon(QStringLiteral("app")).pixmap(32, 32));
         moveTwips(l, QRect(120, 120, 480, 480));
     };
     auto fixedValue = [](QWidget *parent, const QString &name, const QString &text, QRect twips) {

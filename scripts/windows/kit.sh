@@ -44,17 +44,7 @@ if ! ls -d qt6-base-*/ >/dev/null 2>&1; then
 fi
 src=$(ls -d "$work"/qt6-base-*/ | head -1)
 
-cat >"$work/mingw.cmake" <<'TOOLCHAIN'
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-TOOLCHAIN
+toolchain=${QV475_MINGW_TOOLCHAIN:-$(cd "$(dirname "$0")" && pwd)/mingw.cmake}
 
 echo "kit: configuring qtbase for x86_64-w64-mingw32"
 rm -rf "$work/build"
@@ -63,7 +53,7 @@ cd "$work/build"
 # Tablet support needs wintab.h, which the Debian source lacks; OpenGL stays dynamic (the
 # Windows platform plugin does not build without it).
 cmake -S "$src" -B . -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$work/mingw.cmake" -DCMAKE_INSTALL_PREFIX="$kit" \
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$kit" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DBUILD_SHARED_LIBS=ON \
   -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_tabletevent=OFF \

@@ -15,7 +15,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
 
 using namespace basSubMain;
 using Icon = platform::MessageBox::Icon;
@@ -175,8 +177,12 @@ private slots:
 
     void readOnlyFolderFails()
     {
+#ifdef Q_OS_WIN
+        QSKIP("a read-only folder attribute does not keep files out on Windows");
+#else
         if (geteuid() == 0)
             QSKIP("running as root, which writes into read-only folders");
+#endif
         QFile::setPermissions(dir->path(), QFile::ReadOwner | QFile::ExeOwner);
         connectLink();
         w->mnuFileOpen_Click();

@@ -45,8 +45,7 @@ QString readText(const QString &path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return {};
-    QStringDecoder cp932("windows-31j");
-    return cp932(f.readAll());
+    return logging::fromCp932(f.readAll());
 }
 const std::array<QString, 4> kReadings = {QStringLiteral("12.3"), QStringLiteral("45.6"),
                                           QStringLiteral("7.8"), QStringLiteral("9.0")};
@@ -157,6 +156,9 @@ private slots:
 
     void deletedFileStopsOutputOnce()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows keeps a file that is being written from being deleted");
+#endif
         LogWriter log(&file, &clock);
         QSignalSpy failed(&log, &LogWriter::writeFailed);
         QString error;

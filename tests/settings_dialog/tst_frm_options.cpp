@@ -456,10 +456,10 @@ private slots:
         // Chosen, even the same name: the path goes in and Apply is enabled.
         files.answer = "/data/wind.csv";
         dlg->cmdDirFile->click();
-        QCOMPARE(dlg->txtFileName->text(), QStringLiteral("/data/wind.csv"));
+        QCOMPARE(dlg->txtFileName->text(), QDir::toNativeSeparators("/data/wind.csv"));
         QVERIFY(dlg->cmdApply->isEnabled());
         dlg->cmdOK->click();
-        QCOMPARE(dlg->settings().fName, QStringLiteral("/data/wind.csv"));
+        QCOMPARE(dlg->settings().fName, QDir::toNativeSeparators("/data/wind.csv"));
     }
 
     void closeBoxCancels()
