@@ -27,6 +27,7 @@
 #include <QCommandLineParser>
 #include <QDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QPointer>
 #include <QThread>
@@ -201,6 +202,16 @@ int main(int argc, char *argv[])
         args << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser check;
     options.addTo(check);
+    // Qt's own options for a window program (-platform, -style ...) are QApplication's:
+    // known here, so that they do not count as unknown.
+    check.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const char *name :
+         {"platform", "style", "stylesheet", "display", "geometry", "qwindowtitle"}) {
+        QCommandLineOption qt(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        qt.setFlags(QCommandLineOption::HiddenFromHelp);
+        check.addOption(qt);
+    }
+    check.addOption(QCommandLineOption(QStringLiteral("reverse")));
     const bool parses = check.parse(args);
     const bool guiless = !parses || check.isSet(QStringLiteral("help")) ||
                          check.isSet(QStringLiteral("help-all")) ||
@@ -221,6 +232,11 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     setNames();
+#ifdef Q_OS_WIN
+    // The IPA Gothic face that comes with the program, for a Windows without Japanese faces.
+    QFontDatabase::addApplicationFont(QCoreApplication::applicationDirPath() +
+                                      QStringLiteral("/fonts/ipagp.ttf"));
+#endif
     QApplication::setFont(basSubMain::japaneseFont(9));
     QCommandLineParser parser;
     options.addTo(parser);
@@ -229,7 +245,9 @@ int main(int argc, char *argv[])
     // The whole interface is Japanese, whatever the locale.
     QTranslator qtbase;
     if (qtbase.load(QStringLiteral("qtbase_ja"),
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        qtbase.load(QStringLiteral("qtbase_ja"),
+                    QCoreApplication::applicationDirPath() + QStringLiteral("/translations")))
         QApplication::installTranslator(&qtbase);
 
     RealServices real(parser.value(options.config));

@@ -106,11 +106,13 @@ bool Win32SerialPort::open(PortError *error)
         CloseHandle(h);
         return failWith(why);
     }
-    // A read returns as soon as at least one character has come.
+    // Reads return what has come, and a read with nothing waiting stays pending until a
+    // character arrives. (The "wait for one character" setting, MAXDWORD for both the
+    // interval and the multiplier, never completes on Wine's serial port.)
     COMMTIMEOUTS t{};
     t.ReadIntervalTimeout = MAXDWORD;
-    t.ReadTotalTimeoutMultiplier = MAXDWORD;
-    t.ReadTotalTimeoutConstant = MAXDWORD - 1;
+    t.ReadTotalTimeoutMultiplier = 0;
+    t.ReadTotalTimeoutConstant = 0;
     t.WriteTotalTimeoutConstant = 1000;
     SetCommTimeouts(h, &t);
     PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);

@@ -13,7 +13,7 @@ step() { echo "windows: $*"; }
 sudo_or() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 tools=(g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev ninja-build cmake zip nsis
-       qt6-base-dev qt6-base-dev-tools fonts-ipafont-gothic)
+       qt6-base-dev qt6-base-dev-tools fonts-ipafont-gothic xvfb imagemagick python3)
 missing=()
 for p in "${tools[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -44,23 +44,26 @@ step "program and tests cross-built in $build ($((SECONDS - t0)) s)"
 # faces are missing.
 export WINEPREFIX=${QV475_WINEPREFIX:-$HOME/.cache/qv475-wine}
 export WINEDEBUG=-all
-# Wine takes its locale from these (glibc need not have it, hence bash's own complaint
-# is silenced).
-{ export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8; } 2>/dev/null
+# Wine takes its locale from these (glibc need not have the locale: they are given to
+# Wine only). Every Wine command runs in it: a change of locale makes Wine write the
+# regional formats of the new one over those set here.
+jp=(env LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8)
+wine() { "${jp[@]}" /usr/bin/wine "$@"; }
+wineboot() { "${jp[@]}" /usr/bin/wineboot "$@"; }
 winpath() { echo "Z:${1//\//\\}"; }
 export WINEPATH="$(winpath "$kit/bin");$(winpath /usr/lib/gcc/x86_64-w64-mingw32/12-posix);$(winpath /usr/x86_64-w64-mingw32/lib)"
 export QT_PLUGIN_PATH=$(winpath "$kit/plugins")
-if [ ! -f "$WINEPREFIX/.qv475-ready" ]; then
+if [ ! -d "$WINEPREFIX/drive_c" ]; then
   wineboot -i >/dev/null 2>&1 || true
-  wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /d offscreen /f >/dev/null 2>&1
-  wine reg add 'HKCU\Environment' /v QT_QPA_FONTDIR /d "$(winpath /usr/share/fonts/opentype/ipafont-gothic)" /f >/dev/null 2>&1
-  wine reg add 'HKCU\Control Panel\International' /v sShortDate /d yyyy/MM/dd /f >/dev/null 2>&1
-  wineserver -w
-  touch "$WINEPREFIX/.qv475-ready"
   step "Wine prefix made: $WINEPREFIX"
 else
   step "Wine prefix: reused $WINEPREFIX"
 fi
+# A Japanese Windows writes dates as 2026/12/08 (Wine's own table has 2026/12/8).
+wine reg add 'HKCU\Control Panel\International' /v sShortDate /d yyyy/MM/dd /f >/dev/null 2>&1
+wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /d offscreen /f >/dev/null 2>&1
+wine reg add 'HKCU\Environment' /v QT_QPA_FONTDIR /d "$(winpath /usr/share/fonts/opentype/ipafont-gothic)" /f >/dev/null 2>&1
+"${jp[@]}" wineserver -w
 
 t0=$SECONDS
 logs="$build/wine-logs"
@@ -72,7 +75,7 @@ for exe in "$build"/tests/tst_*.exe; do
   name=$(basename "$exe" .exe)
   # Wine does not hand a console program's standard output to a pipe: the results go
   # to a file.
-  if timeout 600 wine "$exe" -o "$(winpath "$logs/$name.txt"),txt" >/dev/null 2>&1; then
+  if timeout 600 "${jp[@]}" wine "$exe" -o "$(winpath "$logs/$name.txt"),txt" >/dev/null 2>&1; then
     passed=$((passed + 1))
   else
     failed=$((failed + 1))
@@ -101,6 +104,61 @@ cp /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$stage/"
 cp /usr/share/qt6/translations/qtbase_ja.qm "$stage/translations/" 2>/dev/null || true
 cp /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf "$stage/fonts/"
 cp /usr/share/doc/fonts-ipafont-gothic/copyright "$stage/fonts/IPA_Font_License.txt" 2>/dev/null || true
+
+# One end-to-end run: COM1 is a pseudo-terminal where a meter (scripts/windows/meter.py)
+# answers; qv475.exe runs under Xvfb with Windows' own platform and --log. The meter must
+# receive exactly "D" + CR, and the CSV file must hold the header in code page 932 and
+# rows one second apart. The window is photographed for the README.
+t0=$SECONDS
+e2e="$build/e2e"
+rm -rf "$e2e"
+mkdir -p "$e2e"
+display=:${QV475_WINDOWS_DISPLAY:-97}
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+# Every Wine process from here on (its desktop among them) draws on that display.
+export DISPLAY=$display
+python3 scripts/windows/meter.py "$e2e/received" 40 >"$e2e/device" &
+meter=$!
+trap 'kill $xvfb $meter 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+for _ in $(seq 50); do [ -s "$e2e/device" ] && break; sleep 0.1; done
+device=$(head -1 "$e2e/device")
+wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$device" /f >/dev/null 2>&1
+# The window on Windows' own platform (the tests' offscreen one is set in the prefix).
+wine reg delete 'HKCU\Environment' /v QT_QPA_PLATFORM /f >/dev/null 2>&1
+"${jp[@]}" wineserver -k 2>/dev/null || true
+"${jp[@]}" wineserver -w
+cp /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+appdata=$("${jp[@]}" winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')")
+mkdir -p "$appdata/QV475_XP"
+printf '[Settings]\r\nPort=1\r\nComSt=9600,n,8,1\r\nfName=%s\r\nfOut=31\r\nfTime=1\r\n' \
+  "$(winpath "$e2e/wind.csv")" >"$appdata/QV475_XP/QV475_XP.ini"
+"${jp[@]}" wine "$stage/qv475.exe" --log >/dev/null 2>&1 &
+disown
+sleep "${QV475_WINDOWS_E2E_SECONDS:-12}"
+import -display "$display" -window root "$e2e/main.png" 2>/dev/null || true
+wineserver -k 2>/dev/null || true
+sleep 1
+e2e_fail() { echo "FAIL: end-to-end under Wine: $*"; exit 1; }
+[ "$(od -An -c "$e2e/received" | tr -d ' \n')" = 'D\r' ] ||
+  e2e_fail "the meter received $(od -An -c "$e2e/received" | tr -s ' ') instead of D CR"
+csv=$(ls "$e2e"/wind*.csv 2>/dev/null | head -1)
+[ -n "$csv" ] || e2e_fail "no CSV file"
+python3 - "$csv" <<'PY' || e2e_fail "the CSV file's bytes"
+import sys, datetime
+data = open(sys.argv[1], "rb").read()
+lines = data.split(b"\r\n")
+assert lines[0] == "年月日,時刻,瞬間風速,瞬間最大風速,平均風速,平均最大風速".encode("cp932"), lines[0]
+rows = [l for l in lines[1:] if l]
+assert len(rows) >= 3, rows
+times = [datetime.datetime.strptime(r.split(b",")[1].decode(), "%H:%M:%S") for r in rows]
+assert all((b - a).seconds == 1 for a, b in zip(times, times[1:])), times
+assert all(r.endswith(b",45.6,56.7,12.3,23.4") for r in rows), rows
+PY
+step "end to end under Wine: the meter got D CR; $(($(wc -l <"$csv") - 1)) rows one second apart in $(basename "$csv") ($((SECONDS - t0)) s)"
+convert "$e2e/main.png" -trim +repage docs/images/windows-main.png 2>/dev/null || true
+
+
 mkdir -p dist
 rm -f "dist/qv475-$version-windows.zip"
 (cd "$build/stage" && zip -qr "$root/dist/qv475-$version-windows.zip" "qv475-$version")

@@ -3,6 +3,8 @@
 // levels are 0, 1 or 2, and the result does not depend on the batching.
 #include "link/frame_decoder.h"
 
+#include <QList>
+
 #include <cstdint>
 #include <cstdlib>
 
