@@ -128,22 +128,16 @@ bool Win32SerialPort::open(PortError *error)
 
 bool Win32SerialPort::startRead()
 {
-    for (;;) {
-        ResetEvent(m_io->read.hEvent);
-        DWORD got = 0;
-        if (ReadFile(m_io->handle, m_io->buffer, sizeof(m_io->buffer), &got, &m_io->read)) {
-            // Finished at once: the event is set too, so the notifier comes back for it.
-            m_io->reading = true;
-            m_notifier->setEnabled(true);
-            return true;
-        }
-        if (GetLastError() == ERROR_IO_PENDING) {
-            m_io->reading = true;
-            m_notifier->setEnabled(true);
-            return true;
-        }
+    ResetEvent(m_io->read.hEvent);
+    DWORD got = 0;
+    // Finished at once or pending: either way the event is set when it is done, and the
+    // notifier comes back for it.
+    if (!ReadFile(m_io->handle, m_io->buffer, sizeof(m_io->buffer), &got, &m_io->read) &&
+        GetLastError() != ERROR_IO_PENDING)
         return false;
-    }
+    m_io->reading = true;
+    m_notifier->setEnabled(true);
+    return true;
 }
 
 void Win32SerialPort::onReadDone()
