@@ -12,7 +12,7 @@ root=$PWD
 step() { echo "windows: $*"; }
 sudo_or() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
-tools=(g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev ninja-build cmake zip nsis
+tools=(g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev ninja-build cmake zip nsis locales
        qt6-base-dev qt6-base-dev-tools fonts-ipafont-gothic xvfb imagemagick python3)
 missing=()
 for p in "${tools[@]}"; do
@@ -24,6 +24,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive sudo_or apt-get install -y -qq "${missing[@]}" >/dev/null
 else
   step "tools: reused (MinGW-w64, Wine, NSIS)"
+fi
+
+# Wine names Unix files in the code set of the locale it runs in: without a Japanese
+# UTF-8 locale, files with Japanese names (the Start-menu entry) cannot be made.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+  sudo_or localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+  step "locale ja_JP.UTF-8 generated"
 fi
 
 t0=$SECONDS
@@ -44,8 +51,7 @@ step "program and tests cross-built in $build ($((SECONDS - t0)) s)"
 # faces are missing.
 export WINEPREFIX=${QV475_WINEPREFIX:-$HOME/.cache/qv475-wine}
 export WINEDEBUG=-all
-# Wine takes its locale from these (glibc need not have the locale: they are given to
-# Wine only). Every Wine command runs in it: a change of locale makes Wine write the
+# Wine takes its locale from these (they are given to Wine only). Every Wine command runs in it: a change of locale makes Wine write the
 # regional formats of the new one over those set here.
 jp=(env LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8)
 wine() { "${jp[@]}" /usr/bin/wine "$@"; }
@@ -172,16 +178,16 @@ makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" \
   { tail -20 "$build/nsis.log"; exit 1; }
 wine "dist/qv475-$version-setup.exe" /S >/dev/null 2>&1
 "${jp[@]}" wineserver -w
-installed=$("${jp[@]}" winepath -u 'C:\users\root\AppData\Local\Programs\QV475' 2>/dev/null)
-# The Start-menu entry is not looked for: Wine's shell writes no shortcut files here (the
-# installer's registry entries show that the section ran to its end).
-[ -f "$installed/qv475.exe" ] && [ -f "$installed/uninstall.exe" ] &&
+user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
+installed="$user_dir/AppData/Local/Programs/QV475"
+entry="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/QV-475簡易ソフト.lnk"
+[ -f "$installed/qv475.exe" ] && [ -f "$installed/uninstall.exe" ] && [ -f "$entry" ] &&
   grep -q 'Uninstall\\\\QV475_XP' "$WINEPREFIX/user.reg" ||
-  { echo "FAIL: the installer left no program, uninstaller or entry in the installed programs"; exit 1; }
+  { echo "FAIL: the installer left no program, uninstaller, Start-menu entry or entry in the installed programs"; exit 1; }
 wine "$installed/uninstall.exe" /S >/dev/null 2>&1
 "${jp[@]}" wineserver -w
 sleep 1
-[ ! -e "$installed/qv475.exe" ] || { echo "FAIL: the uninstaller left the program"; exit 1; }
+[ ! -e "$installed/qv475.exe" ] && [ ! -e "$entry" ] || { echo "FAIL: the uninstaller left the program or its Start-menu entry"; exit 1; }
 grep -q 'Uninstall\\\\QV475_XP' "$WINEPREFIX/user.reg" && { echo "FAIL: the uninstaller left its entry"; exit 1; }
 step "installer: dist/qv475-$version-setup.exe (installed per user under Wine and uninstalled)"
 step "all: $((passed + 1)) passed, 0 failed ($passed test programs under Wine and the end-to-end run)"

@@ -27,18 +27,27 @@ cd "$work"
 if ! ls -d qt6-base-*/ >/dev/null 2>&1; then
   added=""
   if ! apt-get source --print-uris qt6-base >/dev/null 2>&1; then
-    added=/etc/apt/sources.list.d/qv475-deb-src.sources
-    for f in /etc/apt/sources.list.d/*.sources; do
-      [ "$f" = "$added" ] && continue
+    deb822=$(for f in /etc/apt/sources.list.d/*.sources; do
+      [ -f "$f" ] || continue
       sed -n '/^Types: deb$/,/^$/p' "$f" | sed 's/^Types: deb$/Types: deb-src/'
       echo
-    done | sudo_or tee "$added" >/dev/null
+    done)
+    # The one-line format, as debootstrap writes it.
+    oneline=$(sed -n 's/^deb \(.*\)/deb-src \1/p' /etc/apt/sources.list 2>/dev/null || true)
+    if [ -n "${deb822//[[:space:]]/}" ]; then
+      added+=" /etc/apt/sources.list.d/qv475-deb-src.sources"
+      echo "$deb822" | sudo_or tee /etc/apt/sources.list.d/qv475-deb-src.sources >/dev/null
+    fi
+    if [ -n "$oneline" ]; then
+      added+=" /etc/apt/sources.list.d/qv475-deb-src.list"
+      echo "$oneline" | sudo_or tee /etc/apt/sources.list.d/qv475-deb-src.list >/dev/null
+    fi
     sudo_or apt-get update -qq
   fi
   echo "kit: fetching Debian's qt6-base source"
   apt-get source -qq qt6-base >/dev/null
   if [ -n "$added" ]; then
-    sudo_or rm -f "$added"
+    sudo_or rm -f $added
     sudo_or apt-get update -qq
   fi
 fi
