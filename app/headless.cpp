@@ -18,7 +18,7 @@ constexpr quint64 kRejectedWorthSaying = 10;
 
 Logger::Logger(const Services &services, std::function<void(const QString &)> say, QObject *parent)
     : QObject(parent), m_svc(services), m_say(std::move(say)),
-      m_session({services.port, services.clock})
+      m_session({services.port, services.clock, services.latchFile})
 {
     using session::Session;
     connect(&m_session, &Session::linkBack, this,
@@ -59,6 +59,18 @@ Logger::Logger(const Services &services, std::function<void(const QString &)> sa
                      .arg(inMinute)
                      .arg(total));
     });
+    connect(&m_session, &Session::workChanged, this, [this](site::Work work, const QString &mean) {
+        line(QStringLiteral("work: %1 (mean %2 m/s over %3 min)")
+                 .arg(site::workName(work), mean)
+                 .arg(m_session.settings().site.minutes));
+    });
+    connect(&m_session, &Session::storm, this, [this](const QString &reading) {
+        line(QStringLiteral("storm: instantaneous %1 m/s; inspection needed until acknowledged")
+                 .arg(reading));
+    });
+    connect(&m_session, &Session::latchNotKept, this, [this](QString error) {
+        line(QStringLiteral("storm latch not kept: ") + error.replace(QLatin1Char('\n'), QStringLiteral(": ")));
+    });
     connect(m_svc.timer, &platform::Timer::timeout, this, [this] {
         if (!m_ended)
             m_session.tick();
@@ -88,7 +100,7 @@ void Logger::start()
     m_session.setSettings(settings);
     m_session.reset();
     m_session.setOutputs(
-        session::makeOutputs(*m_svc.settings, {m_svc.file, m_svc.clock, m_svc.mqttClient}));
+        session::makeOutputs(*m_svc.settings, {m_svc.file, m_svc.clock, m_svc.mqttClient, {}}));
     if (m_ended) // an output that could not start ended the work
         return;
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 namespace platform {
+class StateFile;
 class SettingsStore;
 class SerialPort;
 class Timer;
@@ -40,6 +41,8 @@ struct Services {
     platform::FileOutput *file = nullptr;
     // Made when the settings name a broker.
     std::function<std::unique_ptr<platform::MqttClient>()> mqttClient;
+    // Where the storm latch is kept; none: not kept.
+    platform::StateFile *latchFile = nullptr;
 };
 
 class Logger : public QObject

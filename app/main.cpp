@@ -19,6 +19,7 @@
 #include "platform/registry.h"
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
+#include "platform/state_file.h"
 #include "platform/termination.h"
 #include "platform/timer.h"
 #include "settings_dialog/frm_options.h"
@@ -58,6 +59,9 @@ struct RealServices {
     platform::QtLauncher launcher;
     platform::SystemSoundPlayer sound;
     platform::SystemNotifier notifier;
+    // The storm latch beside the settings file.
+    platform::StateFile latchFile{
+        platform::StateFile::beside(settings.location(), QStringLiteral("QV475_XP_site.ini"))};
 
     static std::unique_ptr<platform::MqttClient> mqttClient()
     {
@@ -70,8 +74,8 @@ struct RealServices {
     }
     platform::Services services()
     {
-        return {&settings, &messageBox, &clock,    &port,      &timer,
-                &file,     &sound,      &notifier, &mqttClient};
+        return {&settings, &messageBox, &clock,    &port,       &timer,
+                &file,     &sound,      &notifier, &mqttClient, &latchFile};
     }
 };
 
@@ -155,7 +159,8 @@ int runHeadless(QCoreApplication &app, const QString &configFile)
     }
     RealServices real(configFile);
     headless::Services services{&real.settings, &real.port, &real.timer,
-                                &real.clock,    &real.file, &RealServices::mqttClient};
+                                &real.clock,    &real.file, &RealServices::mqttClient,
+                                &real.latchFile};
     headless::Logger logger(services, say);
     QObject::connect(&logger, &headless::Logger::finished, &app, &QCoreApplication::exit);
     platform::TerminationSignals termination;

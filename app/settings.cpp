@@ -3,6 +3,8 @@
 #include "app/globals.h"
 #include "platform/settings_store.h"
 
+#include <QRegularExpression>
+
 namespace basSubMain {
 
 namespace {
@@ -15,7 +17,66 @@ qint16 loadInt(const platform::SettingsStore &store, const QString &key, qint16 
             return *v;
     return fallback;
 }
+
+const QString kSiteGroup = QStringLiteral("Site");
+const char *const kSiteKeys[6] = {"Enabled", "Minutes", "Caution", "Stop", "Storm", "HoldMinutes"};
+
+SiteSettings readSite(const platform::SettingsStore &store)
+{
+    SiteSettings s;
+    auto key = [&](int i) { return store.text(kSiteGroup, QString::fromLatin1(kSiteKeys[i])); };
+    s.enabled = key(0).value_or(QString()).trimmed() == QStringLiteral("1");
+    auto minutes = [&](int i, int fallback, int low, int high) {
+        const auto v = parseInt16(key(i).value_or(QString()).trimmed());
+        return v && *v >= low && *v <= high ? int(*v) : fallback;
+    };
+    auto speed = [&](int i, int fallback) {
+        return parseSpeed(key(i).value_or(QString()).trimmed()).value_or(fallback);
+    };
+    s.minutes = minutes(1, s.minutes, SiteSettings::kMinMinutes, SiteSettings::kMaxMinutes);
+    s.caution = speed(2, s.caution);
+    s.stop = speed(3, s.stop);
+    s.storm = speed(4, s.storm);
+    s.holdMinutes = minutes(5, s.holdMinutes, 0, SiteSettings::kMaxHoldMinutes);
+    return s;
+}
+
+void writeSite(const SiteSettings &s, platform::SettingsStore &store)
+{
+    if (!s.enabled && !store.text(kSiteGroup, QString::fromLatin1(kSiteKeys[0])))
+        return;
+    const QString values[6] = {s.enabled ? QStringLiteral("1") : QStringLiteral("0"),
+                               QString::number(s.minutes), speedText(s.caution),
+                               speedText(s.stop), speedText(s.storm),
+                               QString::number(s.holdMinutes)};
+    for (int i = 0; i < 6; ++i)
+        store.setText(kSiteGroup, QString::fromLatin1(kSiteKeys[i]), values[i]);
+}
 } // namespace
+
+std::optional<int> parseSpeed(const QString &text)
+{
+    static const QRegularExpression re(QStringLiteral("^([0-9]{1,3})(?:\\.([0-9]))?$"));
+    const auto m = re.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const int tenths = m.captured(1).toInt() * 10 + (m.captured(2).isEmpty() ? 0 : m.captured(2).toInt());
+    if (tenths < SiteSettings::kMinSpeed || tenths > SiteSettings::kMaxSpeed)
+        return std::nullopt;
+    return tenths;
+}
+
+QString siteSettingsError(const SiteSettings &site)
+{
+    if (site.caution >= site.stop || site.stop >= site.storm)
+        return QStringLiteral("注意 < 作業中止 < 暴風 の順に大きな値を設定してください。");
+    return {};
+}
+
+QString speedText(int tenths)
+{
+    return QStringLiteral("%1.%2").arg(tenths / 10).arg(tenths % 10);
+}
 
 std::optional<qint16> parseInt16(const QString &text)
 {
@@ -51,6 +112,7 @@ Settings readSettings(const platform::SettingsStore &store)
     s.fTime = loadInt(store, QStringLiteral("fTime"), s.fTime);
     s.reconnect = store.text(kGroup, QStringLiteral("Reconnect")) == QStringLiteral("1");
     s.sound = store.text(kGroup, QStringLiteral("Sound")) != QStringLiteral("0");
+    s.site = readSite(store);
     return s;
 }
 
@@ -68,6 +130,7 @@ void writeSettings(const Settings &s, platform::SettingsStore &store)
     if (!s.sound || store.text(kGroup, QStringLiteral("Sound")))
         store.setText(kGroup, QStringLiteral("Sound"),
                       s.sound ? QStringLiteral("1") : QStringLiteral("0"));
+    writeSite(s.site, store);
 }
 
 void mirrorSettings(const Settings &s)

@@ -12,6 +12,28 @@ class SettingsStore;
 
 namespace basSubMain {
 
+// The group [Site]: the site's work rule on the rolling mean of the instantaneous wind.
+// Off, and never written, unless switched on. Speeds in 0.1 m/s.
+struct SiteSettings {
+    bool enabled = false;
+    int minutes = 10;    // the mean's window, 1 to 60
+    int caution = 80;    // mean at or above: caution
+    int stop = 100;      // mean at or above: work stops
+    int storm = 300;     // instantaneous at or above: storm, inspection needed
+    int holdMinutes = 10; // the mean below a threshold this long leaves its state, 0 to 60
+    bool operator==(const SiteSettings &) const = default;
+    static constexpr int kMinMinutes = 1, kMaxMinutes = 60, kMaxHoldMinutes = 60;
+    static constexpr int kMinSpeed = 1, kMaxSpeed = 9999;
+};
+
+// Why the site's settings cannot be used (for the dialog), or empty: the thresholds must
+// rise from caution to stop to storm.
+QString siteSettingsError(const SiteSettings &site);
+
+// "12.5" (a decimal with at most one place, 0.1 to 999.9) in 0.1 m/s; nothing otherwise.
+std::optional<int> parseSpeed(const QString &text);
+QString speedText(int tenths);
+
 struct Settings {
     qint16 port = 1;
     QString comSt = QStringLiteral("9600,n,8,1");
@@ -22,18 +44,20 @@ struct Settings {
     bool reconnect = false;
     // Sound the alarm; on unless switched off.
     bool sound = true;
+    SiteSettings site;
     bool operator==(const Settings &) const = default;
 };
 
 // Decimal text to a 16-bit integer: optional sign, digits, no blanks; nothing otherwise.
 std::optional<qint16> parseInt16(const QString &text);
 
-// Reads Port, ComSt, fName, fOut, fTime, Reconnect and Sound; an absent key, or an
-// integer key that is not a 16-bit decimal number, gives that key's default.
+// Reads Port, ComSt, fName, fOut, fTime, Reconnect and Sound, and the group [Site]; an
+// absent key, or a key that is not a number in its range, gives that key's default.
 Settings readSettings(const platform::SettingsStore &store);
 // Writes Port, ComSt, fName, fOut and fTime, integers as plain decimal text, and Reconnect
 // and Sound ("1" or "0") when they differ from their defaults or the store has them
-// already, so that a file that never had them keeps the keys it had.
+// already, so that a file that never had them keeps the keys it had; [Site] likewise,
+// when it is switched on or the store has it.
 void writeSettings(const Settings &settings, platform::SettingsStore &store);
 // The process-wide variables set from the value.
 void mirrorSettings(const Settings &settings);

@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "display/figure_font.h"
 #include "display/frm_trend.h"
+#include "display/trend_chart.h"
 #include "display/status_texts.h"
 #include "logging/csv_format.h"
 #include "platform/alerts.h"
@@ -16,6 +17,7 @@
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
 #include "platform/timer.h"
+#include "site/wind_rule.h"
 #include "session/outputs.h"
 
 #include <QAction>
@@ -87,7 +89,7 @@ constexpr ButtonDef kButtons[11] = {
 
 frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *parent)
     : QMainWindow(parent), m_svc(services), m_windows(std::move(windows)),
-      m_session({services.port, services.clock})
+      m_session({services.port, services.clock, services.latchFile})
 {
     initResources();
     setObjectName(QStringLiteral("frmMain"));
@@ -134,9 +136,24 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     connect(&m_session, &Session::stalled, this, &frmMain::onLogStalled);
     connect(&m_session, &Session::stallEnded, this, &frmMain::onLogStallEnded);
     connect(&m_session, &Session::outputStatus, this, &frmMain::setMqttStatus);
+    connect(&m_session, &Session::workChanged, this, [this](site::Work work, const QString &mean) {
+        notify(QStringLiteral("作業判定: %1 (%2分平均 %3 m/s)")
+                   .arg(site::caption(work, false))
+                   .arg(m_session.settings().site.minutes)
+                   .arg(mean));
+    });
+    connect(&m_session, &Session::storm, this, [this](const QString &reading) {
+        notify(QStringLiteral("暴風 %1 m/s: 点検要").arg(reading));
+    });
+    connect(&m_session, &Session::latchNotKept, this, [this](const QString &error) {
+        m_svc.messageBox->show(this,
+                               QStringLiteral("点検要の状態を保存できませんでした。\n") + error,
+                               kTitle, platform::MessageBox::Icon::Exclamation,
+                               platform::MessageBox::Buttons::Ok);
+    });
     m_session.setSettings(basSubMain::LoadSettings(*m_svc.settings));
     m_session.setOutputs(
-        session::makeOutputs(*m_svc.settings, {m_svc.file, m_svc.clock, m_svc.mqttClient}));
+        session::makeOutputs(*m_svc.settings, {m_svc.file, m_svc.clock, m_svc.mqttClient, {}}));
     Form_Load();
 }
 
@@ -224,6 +241,10 @@ void frmMain::buildMenus()
         ->setCheckable(true);
     addItem(view, QStringLiteral("mnuViewAck"), QStringLiteral("警報確認(&Q)"), Qt::Key_Escape,
             &frmMain::mnuViewAck_Click);
+    // Enabled only while a storm's inspection is not yet acknowledged.
+    addItem(view, QStringLiteral("mnuViewInspect"), QStringLiteral("点検確認(&I)..."), {},
+            &frmMain::mnuViewInspect_Click)
+        ->setEnabled(false);
 
     // View mode and window size each carry one exclusive mark.
     for (const auto &names : {QStringList{"mnuViewMalti", "mnuViewPeak", "mnuViewAve"},
@@ -353,6 +374,14 @@ void frmMain::buildReadingArea()
         pal.setColor(QPalette::WindowText, QColor(176, 0, 0));
         m_linkBanner->setPalette(pal);
     }
+    // The site's rule, where it is seen from a distance: the state in words on its
+    // colour, the mean and the gust. Shown only while [Site] is switched on.
+    m_siteStrip = new QLabel(m_area);
+    m_siteStrip->setObjectName(QStringLiteral("lblSite"));
+    m_siteStrip->setAlignment(Qt::AlignCenter);
+    m_siteStrip->setAutoFillBackground(true);
+    m_siteStrip->setMargin(0);
+    m_siteStrip->hide();
     m_area->installEventFilter(this);
     // Design geometry: the small multi layout with the design font sizes.
     const LabelPlace design[12] = {
@@ -462,6 +491,83 @@ void frmMain::showSnapshot(const session::Snapshot &s)
     setFiguresLive(s.receiving);
     if (rejectedChanged)
         updateLinkToolTip();
+    showSite(s.site);
+}
+
+int frmMain::siteStripPx() const
+{
+    return qRound(twipsToPixelsY(this, m_large ? kSiteStripLarge : kSiteStripSmall));
+}
+
+void frmMain::showSite(const session::SiteState &site)
+{
+    m_menu[QStringLiteral("mnuViewInspect")]->setEnabled(site.on && site.latched);
+    // Switched on or off: the window grows or shrinks by the strip.
+    if (m_siteStrip->isHidden() == site.on)
+        relayout();
+    if (!site.on)
+        return;
+    const QString none = QStringLiteral("---");
+    const QString text =
+        QStringLiteral("%1  %2分平均 %3  最大瞬間 %4 m/s")
+            .arg(site::caption(site.work, site.latched))
+            .arg(m_session.settings().site.minutes)
+            .arg(site.stats.valid ? basSubMain::speedText(site.stats.meanTenths) : none,
+                 site.stats.gustTenths >= 0 ? basSubMain::speedText(site.stats.gustTenths) : none);
+    // Storm (latched) purple, stop red, caution yellow, normal green.
+    const QColor back = site.latched                      ? QColor(112, 0, 160)
+                        : site.work == site::Work::Stop    ? QColor(220, 0, 0)
+                        : site.work == site::Work::Caution ? QColor(255, 220, 0)
+                                                           : QColor(0, 140, 60);
+    const QColor ink = site.work == site::Work::Caution && !site.latched ? Qt::black : Qt::white;
+    QPalette pal = m_siteStrip->palette();
+    if (pal.color(QPalette::Window) != back || pal.color(QPalette::WindowText) != ink) {
+        pal.setColor(QPalette::Window, back);
+        pal.setColor(QPalette::WindowText, ink);
+        m_siteStrip->setPalette(pal);
+    }
+    if (m_siteStrip->text() != text) {
+        m_siteStrip->setText(text);
+        placeSiteStrip();
+    }
+}
+
+void frmMain::placeSiteStrip()
+{
+    const int h = siteStripPx();
+    m_siteStrip->setGeometry(0, m_area->height() - h, m_area->width(), h);
+    // The largest bold face whose whole text fits the strip, with a margin either side.
+    QFont f = japaneseFont(9);
+    f.setBold(true);
+    const QRect box = m_siteStrip->contentsRect();
+    int px = qMax(8, box.height() * 3 / 4);
+    for (; px > 8; --px) {
+        f.setPixelSize(px);
+        const QFontMetrics fm(f);
+        if (fm.horizontalAdvance(m_siteStrip->text()) <= box.width() - 12 && fm.height() <= box.height())
+            break;
+    }
+    f.setPixelSize(px);
+    m_siteStrip->setFont(f);
+}
+
+void frmMain::relayout()
+{
+    if (m_menu[QStringLiteral("mnuViewMin")]->isChecked())
+        mnuViewMin_Click();
+    else
+        mnuViewMax_Click();
+}
+
+void frmMain::mnuViewInspect_Click()
+{
+    if (!m_session.snapshot().site.latched)
+        return;
+    const auto answer = m_svc.messageBox->show(
+        this, QStringLiteral("暴風後の点検が終わったことを記録し、点検要を解除します。よろしいですか?"),
+        kTitle, platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::YesNo);
+    if (answer == platform::MessageBox::Answer::Yes)
+        m_session.acknowledgeInspection();
 }
 
 void frmMain::updateLinkBanner()
@@ -492,7 +598,8 @@ void frmMain::placeLinkBanner()
     for (QLabel *l : m_label)
         if (!l->isHidden())
             top = qMax(top, l->geometry().bottom() + 1);
-    const QRect strip(0, top, m_area->width(), qMax(0, m_area->height() - top));
+    const int bottom = m_area->height() - (m_siteStrip->isHidden() ? 0 : siteStripPx());
+    const QRect strip(0, top, m_area->width(), qMax(0, bottom - top));
     m_linkBanner->setGeometry(strip);
     // The state in words as large as the strip allows, the time of the last frame at
     // half that size after it, all on one line.
@@ -675,6 +782,31 @@ void frmMain::mnuViewTrend_Click()
 {
     if (!m_trend) {
         m_trend = new frmTrend(m_session.history(), m_svc.clock, this);
+        m_trend->setSiteSource([this](qint64 from, qint64 to) {
+            TrendChart::Site site;
+            const basSubMain::SiteSettings &rule = m_session.settings().site;
+            if (!rule.enabled)
+                return site;
+            site.meanName = QStringLiteral("%1分平均").arg(rule.minutes);
+            // Pieces cut where the mean is not valid.
+            QList<QPointF> piece;
+            for (const session::MeanPoint &m : m_session.meanHistory()) {
+                if (m.ms < from || m.ms > to)
+                    continue;
+                if (m.tenths < 0) {
+                    if (!piece.isEmpty())
+                        site.mean << std::exchange(piece, {});
+                    continue;
+                }
+                piece << QPointF(double(m.ms), m.tenths / 10.0);
+            }
+            if (!piece.isEmpty())
+                site.mean << piece;
+            site.thresholds = {{site::caption(site::Work::Caution, false), rule.caution / 10.0},
+                               {site::caption(site::Work::Stop, false), rule.stop / 10.0},
+                               {QStringLiteral("暴風"), rule.storm / 10.0}};
+            return site;
+        });
         // Beside the main window, so that the figures stay in view.
         const QRect frame = frameGeometry();
         const QSize extra = frame.size() - geometry().size();
@@ -796,6 +928,13 @@ constexpr LabelPlace kSingleLarge[3] = {
 constexpr LabelPlace kSingleSmall[3] = {
     {240, 600, 1350, 345, 14}, {5760, 3120, 735, 435, 22}, {360, 960, 5295, 2625, 120}};
 constexpr double kLargeW = 15765, kLargeH = 9360, kSmallW = 6780, kSmallH = 4935;
+
+// The window's height, with the site's strip when it is shown.
+double withStrip(bool on, bool large)
+{
+    const int strip = large ? frmMain::kSiteStripLarge : frmMain::kSiteStripSmall;
+    return (large ? kLargeH : kSmallH) + (on ? strip : 0);
+}
 } // namespace
 
 // Every layout hides all twelve labels first, so no intermediate state is drawn, moves
@@ -807,8 +946,13 @@ void frmMain::layoutMulti(const LabelPlace (&table)[12], bool large)
         place(m_label[i], table[i]);
     for (size_t i = 0; i < 4; ++i)
         place(m_lblPeak[i], table[8 + i]);
-    CenterForm(this, large ? kLargeW : kSmallW, large ? kLargeH : kSmallH);
+    m_large = large;
+    const bool site = m_session.snapshot().site.on;
+    CenterForm(this, large ? kLargeW : kSmallW, withStrip(site, large));
     ShowAllReadings(true);
+    m_siteStrip->setVisible(site);
+    if (site)
+        placeSiteStrip();
     placeLinkBanner();
 }
 
@@ -819,11 +963,16 @@ void frmMain::layoutSingle(int figure, const LabelPlace (&table)[3], bool large)
     place(m_label[size_t(figure)], table[0]);
     place(m_label[size_t(figure + 4)], table[1]);
     place(m_lblPeak[size_t(figure)], table[2]);
-    CenterForm(this, large ? kLargeW : kSmallW, large ? kLargeH : kSmallH);
+    m_large = large;
+    const bool site = m_session.snapshot().site.on;
+    CenterForm(this, large ? kLargeW : kSmallW, withStrip(site, large));
     if (figure == 0)
         ShowPeakOnly();
     else
         ShowAveOnly();
+    m_siteStrip->setVisible(site);
+    if (site)
+        placeSiteStrip();
     placeLinkBanner();
 }
 

@@ -92,6 +92,7 @@ public:
     void mnuViewTrend_Click();
     void mnuViewSound_Click();
     void mnuViewAck_Click();
+    void mnuViewInspect_Click();
 
     // File output.
     void mnuFileOpen_Click();
@@ -126,6 +127,11 @@ public:
     // standard error instead of in a box.
     void endWithoutAsking();
 
+    // The strip of the site's rule under the figures (shown while [Site] is on), and its
+    // height in twips in the large and the small layouts: the window grows by it.
+    QLabel *siteStrip() const { return m_siteStrip; }
+    static constexpr int kSiteStripLarge = 1440, kSiteStripSmall = 720;
+
     // The broker's state, in a panel of its own that appears only when one is configured.
     void setMqttStatus(const QString &text);
 
@@ -150,6 +156,10 @@ private:
     void updateLinkToolTip();
     void updateLinkBanner();
     void placeLinkBanner();
+    void placeSiteStrip();
+    void showSite(const session::SiteState &site);
+    void relayout();
+    int siteStripPx() const;
     void buildMenus();
     void buildToolBar();
     void buildStatusBar();
@@ -192,6 +202,8 @@ private:
     frmTrend *m_trend = nullptr;
     QString m_portReason;
     QLabel *m_linkBanner = nullptr;
+    QLabel *m_siteStrip = nullptr;
+    bool m_large = true;
     QString m_linkBannerText;
     int m_linkBannerWordPx = 0;
     bool m_unloaded = false;

@@ -1,7 +1,6 @@
 #include "display/frm_trend.h"
 
 #include "app/geometry.h"
-#include "display/trend_chart.h"
 #include "link/trend_data.h"
 #include "platform/clock.h"
 
@@ -74,6 +73,7 @@ void frmTrend::refresh()
     m_timer->setInterval(int(bucketMs));
     const qint64 to = m_clock->now().toMSecsSinceEpoch();
     const qint64 from = to - qint64(minutes) * 60000;
+    m_chart->setSite(m_site ? m_site(from, to) : TrendChart::Site());
     m_chart->setData(meterlink::trendBuckets(m_history.range(from, to), bucketMs), bucketMs, from,
                      to);
 }

@@ -4,13 +4,15 @@
 // 3 s) while shown.
 #pragma once
 
+#include "display/trend_chart.h"
 #include "link/reading_history.h"
+
+#include <functional>
 
 #include <QWidget>
 
 class QComboBox;
 class QTimer;
-class TrendChart;
 
 namespace platform {
 class Clock;
@@ -28,6 +30,13 @@ public:
     int rangeMinutes() const;
     void setRangeMinutes(int minutes);
     TrendChart *chart() const { return m_chart; }
+    // The site's mean and thresholds for [fromMs, toMs] (none while [Site] is off).
+    using SiteSource = std::function<TrendChart::Site(qint64 fromMs, qint64 toMs)>;
+    void setSiteSource(SiteSource source)
+    {
+        m_site = std::move(source);
+        refresh();
+    }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -39,4 +48,5 @@ private:
     QComboBox *m_range = nullptr;
     TrendChart *m_chart = nullptr;
     QTimer *m_timer = nullptr;
+    SiteSource m_site;
 };

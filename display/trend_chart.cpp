@@ -48,6 +48,9 @@ void TrendChart::setData(const QList<meterlink::Bucket> &buckets, qint64 bucketM
     for (const meterlink::Bucket &b : buckets)
         for (double v : b.value)
             highest = std::max(highest, v);
+    // The lines a decision is read against stay in view (the storm's only when reached).
+    for (qsizetype k = 0; k < m_site.thresholds.size() && k < 2; ++k)
+        highest = std::max(highest, m_site.thresholds[k].second);
     m_scale = meterlink::valueScale(highest);
     for (int i = 0; i < 4; ++i) {
         auto &pieces = m_segments[size_t(i)];
@@ -167,9 +170,36 @@ void TrendChart::paintEvent(QPaintEvent *)
                 p.drawPath(path);
         }
     }
+    // The site's thresholds, dashed, named at the right; the mean, thick, over all.
+    const QColor kMeanColour(0, 130, 60);
+    for (const auto &[name, value] : m_site.thresholds) {
+        if (value > m_scale.top)
+            continue;
+        p.setPen(QPen(QColor(90, 90, 90), 1, Qt::DashLine));
+        p.drawLine(QPointF(plot.left(), y(value)), QPointF(plot.right(), y(value)));
+        p.setPen(QColor(60, 60, 60));
+        const QString label = QStringLiteral("%1 %2").arg(name).arg(value, 0, 'f', 1);
+        p.drawText(QPointF(plot.right() - fm.horizontalAdvance(label) - 4, y(value) - 3), label);
+    }
+    p.setPen(QPen(kMeanColour, 3.0));
+    for (const QList<QPointF> &piece : m_site.mean) {
+        QPolygonF line;
+        for (const QPointF &pt : piece)
+            line << QPointF(x(pt.x()), y(pt.y()));
+        p.drawPolyline(line);
+    }
     p.restore();
     p.setPen(QPen(QColor(120, 120, 120), 1));
     p.drawRect(plot);
+    if (!m_site.meanName.isEmpty()) {
+        // The mean's name in the top right corner, above the plot.
+        const qreal w = fm.horizontalAdvance(m_site.meanName);
+        p.setPen(QPen(kMeanColour, 3.0));
+        p.drawLine(QPointF(plot.right() - w - 34, plot.top() - fm.height() / 2.0 - 3),
+                   QPointF(plot.right() - w - 12, plot.top() - fm.height() / 2.0 - 3));
+        p.setPen(QColor(30, 30, 30));
+        p.drawText(QPointF(plot.right() - w, plot.top() - 6 - fm.descent()), m_site.meanName);
+    }
 
     // The legend: the four lines in the first row, the four bands in the second.
     const QStringList names = legendNames();

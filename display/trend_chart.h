@@ -10,12 +10,24 @@
 #include <QPointF>
 #include <QWidget>
 #include <array>
+#include <utility>
 
 class TrendChart : public QWidget
 {
     Q_OBJECT
 public:
     explicit TrendChart(QWidget *parent = nullptr);
+
+    // The site's rule, drawn while [Site] is on: the rolling mean (pieces cut where it is
+    // not valid) and the thresholds as level lines.
+    struct Site {
+        QString meanName;
+        QList<QList<QPointF>> mean;
+        QList<std::pair<QString, double>> thresholds; // name, m/s
+    };
+    // Before setData: the caution and stop lines count for the value axis.
+    void setSite(const Site &site) { m_site = site; }
+    const Site &site() const { return m_site; }
 
     // What to draw: the buckets of [fromMs, toMs] and their bucket length.
     void setData(const QList<meterlink::Bucket> &buckets, qint64 bucketMs, qint64 fromMs,
@@ -45,6 +57,7 @@ private:
     std::array<QList<QList<QPointF>>, 4> m_segments;
     std::array<QList<meterlink::Period>, 4> m_bands;
     meterlink::AxisScale m_scale{10, 1};
+    Site m_site;
     qint64 m_from = 0;
     qint64 m_to = 1;
 };

@@ -37,12 +37,18 @@ void BackgroundWriter::push(Job job)
 
 void BackgroundWriter::write(quint64 generation, QByteArray bytes, qint64 queuedAtMs, bool header)
 {
-    push({header ? Job::Header : Job::Line, generation, std::move(bytes), queuedAtMs});
+    push({header ? Job::Header : Job::Line, generation, std::move(bytes), queuedAtMs, {}});
+}
+
+void BackgroundWriter::open(quint64 generation, const QString &path, QByteArray header,
+                            qint64 queuedAtMs)
+{
+    push({Job::Open, generation, std::move(header), queuedAtMs, path});
 }
 
 void BackgroundWriter::close(quint64 generation)
 {
-    push({Job::Close, generation, {}, 0});
+    push({Job::Close, generation, {}, 0, {}});
 }
 
 bool BackgroundWriter::waitIdle(int ms)
@@ -96,8 +102,12 @@ void BackgroundWriter::run(std::shared_ptr<Shared> s, platform::FileOutput *file
         // The file is touched by this thread alone while jobs are queued.
         QString reason;
         bool ok = true;
+        bool empty = false;
         if (job.kind == Job::Close)
             file->close();
+        else if (job.kind == Job::Open)
+            ok = dropped || (file->append(job.path, &empty, &reason) &&
+                             (!empty || job.bytes.isEmpty() || file->write(job.bytes, &reason)));
         else if (!dropped && !(ok = file->write(job.bytes, &reason)) && job.kind == Job::Header)
             file->discard(); // a file without its header is of no use to anyone
 

@@ -35,6 +35,9 @@ public:
     // Queues a line of the current file; header: the file's first line (if it fails,
     // the empty file is removed again).
     void write(quint64 generation, QByteArray bytes, qint64 queuedAtMs, bool header = false);
+    // Queues the opening of path to add lines at its end (created when missing), with
+    // header as its first line when it is empty; lines of generation follow.
+    void open(quint64 generation, const QString &path, QByteArray header, qint64 queuedAtMs);
     // Queues the close of the file, after its lines.
     void close(quint64 generation);
     // Waits up to ms for every queued line and close; true when all are done.
@@ -49,10 +52,11 @@ public:
 
 private:
     struct Job {
-        enum Kind { Header, Line, Close } kind;
+        enum Kind { Header, Line, Close, Open } kind;
         quint64 generation;
         QByteArray bytes;
         qint64 queuedAtMs;
+        QString path; // of Open
     };
     struct Shared {
         std::mutex mutex;

@@ -20,14 +20,23 @@ bool LocalFileOutput::exists(const QString &path) const
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
 }
 
-bool LocalFileOutput::create(const QString &path, QString *error)
+namespace {
+// The open file's descriptor, or -1 with errno set.
+int openFile(const QString &path, int flags)
 {
-    close();
     const QByteArray name = QFile::encodeName(path);
     int fd;
     do {
-        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        fd = ::open(name.constData(), flags | O_WRONLY | O_CLOEXEC | O_NOCTTY, 0666);
     } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+} // namespace
+
+bool LocalFileOutput::create(const QString &path, QString *error)
+{
+    close();
+    const int fd = openFile(path, O_CREAT | O_EXCL);
     if (fd < 0) {
         if (error)
             *error = describeFileError(errno);
@@ -41,6 +50,35 @@ bool LocalFileOutput::create(const QString &path, QString *error)
     m_fd = fd;
     m_path = path;
     m_size = 0;
+    return true;
+}
+
+bool LocalFileOutput::append(const QString &path, bool *empty, QString *error)
+{
+    close();
+    const int fd = openFile(path, O_CREAT);
+    if (fd < 0) {
+        if (error)
+            *error = describeFileError(errno);
+        return false;
+    }
+    struct stat st;
+    int err = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EISDIR;
+    // Lines go at the end.
+    if (err == 0 && ::lseek(fd, 0, SEEK_END) < 0)
+        err = errno;
+    if (err != 0) {
+        ::close(fd);
+        if (error)
+            *error = describeFileError(err);
+        return false;
+    }
+    m_inode = st.st_ino;
+    m_device = st.st_dev;
+    m_fd = fd;
+    m_path = path;
+    m_size = st.st_size;
+    *empty = st.st_size == 0;
     return true;
 }
 

@@ -14,6 +14,9 @@ public:
     virtual bool exists(const QString &path) const = 0;
     // Creates a new file; fails if the path exists.
     virtual bool create(const QString &path, QString *error) = 0;
+    // Opens a file to add lines at its end, creating it when it is missing; *empty says
+    // whether it holds nothing yet (a header is due).
+    virtual bool append(const QString &path, bool *empty, QString *error) = 0;
     // Writes and syncs to the disk; on failure the file keeps what was written before
     // this call.
     virtual bool write(const QByteArray &bytes, QString *error) = 0;
@@ -30,6 +33,7 @@ public:
     ~LocalFileOutput() override;
     bool exists(const QString &path) const override;
     bool create(const QString &path, QString *error) override;
+    bool append(const QString &path, bool *empty, QString *error) override;
     bool write(const QByteArray &bytes, QString *error) override;
     void close() override;
     void discard() override;

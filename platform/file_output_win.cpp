@@ -64,6 +64,30 @@ bool LocalFileOutput::create(const QString &path, QString *error)
     return true;
 }
 
+bool LocalFileOutput::append(const QString &path, bool *empty, QString *error)
+{
+    close();
+    HANDLE h = CreateFileW(native(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER size{};
+    const LARGE_INTEGER zero{};
+    // Lines go at the end.
+    if (h == INVALID_HANDLE_VALUE || !GetFileSizeEx(h, &size) ||
+        !SetFilePointerEx(h, zero, nullptr, FILE_END)) {
+        const DWORD e = GetLastError();
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+        if (error)
+            *error = describeFileError(toErrno(e));
+        return false;
+    }
+    m_handle = h;
+    m_path = path;
+    m_size = size.QuadPart;
+    *empty = m_size == 0;
+    return true;
+}
+
 bool LocalFileOutput::write(const QByteArray &bytes, QString *error)
 {
     if (!m_handle) {

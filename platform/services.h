@@ -15,6 +15,7 @@ class FileOutput;
 class SoundPlayer;
 class Notifier;
 class MqttClient;
+class StateFile;
 
 struct Services {
     SettingsStore *settings = nullptr;
@@ -28,6 +29,8 @@ struct Services {
     Notifier *notifier = nullptr;
     // A broker's client, made when the settings name a broker; none when left out.
     std::function<std::unique_ptr<MqttClient>()> mqttClient;
+    // Where the storm latch of the site's rule is kept over a restart; none: not kept.
+    StateFile *latchFile = nullptr;
 };
 
 } // namespace platform

@@ -64,11 +64,42 @@ QByteArray stateJson(const Snapshot &s, const QDateTime &localTime)
     o.insert(QStringLiteral("instant_alarm"), s.alarms[0]);
     o.insert(QStringLiteral("average_alarm"), s.alarms[1]);
     o.insert(QStringLiteral("link"), s.link);
+    if (s.site) {
+        o.insert(QStringLiteral("mean"), s.mean ? QJsonValue(*s.mean) : QJsonValue());
+        o.insert(QStringLiteral("gust"), s.gust ? QJsonValue(*s.gust) : QJsonValue());
+        o.insert(QStringLiteral("work"), s.work);
+        o.insert(QStringLiteral("storm"), s.storm);
+    }
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
+namespace {
+// The site's entities: component, object, name.
+struct SiteEntity {
+    const char *component, *object;
+    const char16_t *name;
+};
+constexpr SiteEntity kSiteEntities[] = {
+    {"sensor", "mean", u"平均風速(判定)"},
+    {"sensor", "gust", u"最大瞬間風速"},
+    {"sensor", "work", u"作業判定"},
+    {"binary_sensor", "stop_work", u"作業中止"},
+    {"binary_sensor", "inspection", u"点検要"},
+};
+} // namespace
+
+QStringList siteDiscoveryTopics(const MqttSettings &settings)
+{
+    QStringList topics;
+    for (const auto &e : kSiteEntities)
+        topics << QStringLiteral("homeassistant/%1/%2/%3/config")
+                      .arg(QString::fromLatin1(e.component), nodeId(settings.topic),
+                           QString::fromLatin1(e.object));
+    return topics;
+}
+
 QList<std::pair<QString, QByteArray>> discoveryRecords(const MqttSettings &settings,
-                                                       const QString &version)
+                                                       const QString &version, bool site)
 {
     const QString node = nodeId(settings.topic);
     QJsonObject device;
@@ -76,41 +107,83 @@ QList<std::pair<QString, QByteArray>> discoveryRecords(const MqttSettings &setti
     device.insert(QStringLiteral("name"), QStringLiteral("QV-475 ") + settings.topic);
     device.insert(QStringLiteral("model"), QStringLiteral("QV-475"));
     device.insert(QStringLiteral("sw_version"), version);
+    QJsonObject origin;
+    origin.insert(QStringLiteral("name"), QStringLiteral("qv475"));
+    origin.insert(QStringLiteral("sw_version"), version);
     auto record = [&](const QString &object, const QString &name, const QString &value) {
         QJsonObject o;
         o.insert(QStringLiteral("name"), name);
         o.insert(QStringLiteral("unique_id"), node + QLatin1Char('_') + object);
         o.insert(QStringLiteral("object_id"), node + QLatin1Char('_') + object);
         o.insert(QStringLiteral("state_topic"), settings.topic + QStringLiteral("/state"));
-        o.insert(QStringLiteral("value_template"),
-                 QStringLiteral("{{ value_json.%1 }}").arg(value));
+        o.insert(QStringLiteral("value_template"), value);
         o.insert(QStringLiteral("availability_topic"), settings.topic + QStringLiteral("/status"));
         o.insert(QStringLiteral("payload_available"), QStringLiteral("online"));
         o.insert(QStringLiteral("payload_not_available"), QStringLiteral("offline"));
-        o.insert(QStringLiteral("state_class"), QStringLiteral("measurement"));
+        // A logger that stalls shows as unavailable: the state comes at least once a minute.
+        o.insert(QStringLiteral("expire_after"), kExpireAfter);
         o.insert(QStringLiteral("device"), device);
+        o.insert(QStringLiteral("origin"), origin);
         return o;
     };
+    auto field = [](const char *name) { return QStringLiteral("{{ value_json.%1 }}").arg(QLatin1String(name)); };
+    auto onWhen = [](const QString &condition) {
+        return QStringLiteral("{{ 'ON' if %1 else 'OFF' }}").arg(condition);
+    };
     QList<std::pair<QString, QByteArray>> out;
-    const QString base = QStringLiteral("homeassistant/sensor/") + node + QLatin1Char('/');
-    for (int i = 0; i < 4; ++i) {
-        const QString object = QString::fromLatin1(kObjects[i]);
-        QJsonObject o = record(object, QString::fromUtf16(kNames[i]), object);
+    auto add = [&](const char *component, const QString &object, const QJsonObject &o) {
+        out.append({QStringLiteral("homeassistant/%1/%2/%3/config")
+                        .arg(QLatin1String(component), node, object),
+                    QJsonDocument(o).toJson(QJsonDocument::Compact)});
+    };
+    auto windSensor = [&](const QString &object, const QString &name, const char *value) {
+        QJsonObject o = record(object, name, field(value));
         o.insert(QStringLiteral("device_class"), QStringLiteral("wind_speed"));
         o.insert(QStringLiteral("unit_of_measurement"), QStringLiteral("m/s"));
-        out.append({base + object + QStringLiteral("/config"),
-                    QJsonDocument(o).toJson(QJsonDocument::Compact)});
-    }
+        o.insert(QStringLiteral("state_class"), QStringLiteral("measurement"));
+        add("sensor", object, o);
+    };
+    for (int i = 0; i < 4; ++i)
+        windSensor(QString::fromLatin1(kObjects[i]), QString::fromUtf16(kNames[i]), kObjects[i]);
     const struct {
         const char *object;
         const char16_t *name;
     } alarms[] = {{"instant_alarm", u"瞬間風速警報"}, {"average_alarm", u"平均風速警報"}};
     for (const auto &a : alarms) {
         const QString object = QString::fromLatin1(a.object);
-        QJsonObject o = record(object, QString::fromUtf16(a.name), object);
+        QJsonObject o = record(object, QString::fromUtf16(a.name), field(a.object));
+        o.insert(QStringLiteral("state_class"), QStringLiteral("measurement"));
         o.insert(QStringLiteral("icon"), QStringLiteral("mdi:alarm-light"));
-        out.append({base + object + QStringLiteral("/config"),
-                    QJsonDocument(o).toJson(QJsonDocument::Compact)});
+        add("sensor", object, o);
+    }
+    {
+        QJsonObject o = record(QStringLiteral("link"), QStringLiteral("風速計との通信"),
+                               onWhen(QStringLiteral("value_json.link == 'live'")));
+        o.insert(QStringLiteral("device_class"), QStringLiteral("connectivity"));
+        add("binary_sensor", QStringLiteral("link"), o);
+    }
+    if (!site)
+        return out;
+    const auto &e = kSiteEntities;
+    windSensor(QString::fromLatin1(e[0].object), QString::fromUtf16(e[0].name), "mean");
+    windSensor(QString::fromLatin1(e[1].object), QString::fromUtf16(e[1].name), "gust");
+    {
+        QJsonObject o = record(QString::fromLatin1(e[2].object), QString::fromUtf16(e[2].name),
+                               field("work"));
+        o.insert(QStringLiteral("device_class"), QStringLiteral("enum"));
+        o.insert(QStringLiteral("options"), QJsonArray{QStringLiteral("normal"),
+                                                        QStringLiteral("caution"),
+                                                        QStringLiteral("stop")});
+        add("sensor", QString::fromLatin1(e[2].object), o);
+    }
+    const QString conditions[2] = {QStringLiteral("value_json.work == 'stop'"),
+                                   QStringLiteral("value_json.storm")};
+    for (int i = 0; i < 2; ++i) {
+        const SiteEntity &b = e[3 + i];
+        QJsonObject o = record(QString::fromLatin1(b.object), QString::fromUtf16(b.name),
+                               onWhen(conditions[i]));
+        o.insert(QStringLiteral("device_class"), QStringLiteral("problem"));
+        add("binary_sensor", QString::fromLatin1(b.object), o);
     }
     return out;
 }
@@ -123,9 +196,7 @@ Publisher::Publisher(platform::MqttClient *client, platform::Clock *clock, MqttS
     connect(m_client, &platform::MqttClient::connected, this, [this] {
         say(QStringLiteral("MQTT: connected to %1:%2").arg(m_settings.host).arg(m_settings.port));
         m_client->publish(m_settings.topic + QStringLiteral("/status"), "online", true);
-        for (const auto &[topic, json] :
-             discoveryRecords(m_settings, QCoreApplication::applicationVersion()))
-            m_client->publish(topic, json, true);
+        publishDiscovery();
         publishState(m_source());
     });
     connect(m_client, &platform::MqttClient::connectFailed, this, [this](const QString &reason) {
@@ -160,6 +231,23 @@ void Publisher::start()
     o.willTopic = m_settings.topic + QStringLiteral("/status");
     o.willPayload = "offline";
     m_client->start(o);
+}
+
+void Publisher::publishDiscovery()
+{
+    // Entities of a rule switched off are removed (an empty retained record).
+    if (!m_site)
+        for (const QString &topic : siteDiscoveryTopics(m_settings))
+            m_client->publish(topic, QByteArray(), true);
+    for (const auto &[topic, json] :
+         discoveryRecords(m_settings, QCoreApplication::applicationVersion(), m_site))
+        m_client->publish(topic, json, true);
+}
+
+void Publisher::setSite(bool on)
+{
+    if (std::exchange(m_site, on) != on && m_client->isConnected())
+        publishDiscovery();
 }
 
 void Publisher::tick()

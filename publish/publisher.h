@@ -38,14 +38,24 @@ struct Snapshot {
     std::array<QString, 4> readings; // "#0.0" texts, m/s
     std::array<int, 2> alarms{};     // levels of the instantaneous and the average figure
     QString link;                    // "live", "reconnecting" or "stopped"
+    // The site's rule, while [Site] is switched on.
+    bool site = false;
+    std::optional<double> mean, gust; // m/s; no mean while it is not valid
+    QString work;                     // "normal", "caution" or "stop"
+    bool storm = false;               // latched until the inspection is acknowledged
     bool operator==(const Snapshot &) const = default;
 };
 
 // The JSON of <topic>/state.
 QByteArray stateJson(const Snapshot &s, const QDateTime &localTime);
-// Discovery records: topic and retained JSON, four sensors and two alarm levels.
+// Discovery records: topic and retained JSON, four sensors, two alarm levels and the
+// link; with site, the mean, the gust, the work state, "stop work" and the inspection
+// latch too. Each expires when no state came for kExpireAfter seconds.
 QList<std::pair<QString, QByteArray>> discoveryRecords(const MqttSettings &settings,
-                                                       const QString &version);
+                                                       const QString &version, bool site = false);
+// The discovery topics of the site's entities (emptied when the rule is switched off).
+QStringList siteDiscoveryTopics(const MqttSettings &settings);
+constexpr int kExpireAfter = 180;
 // The node id of the discovery topics: the topic with every other character than
 // letters, digits and "_" turned into "_".
 QString nodeId(const QString &topic);
@@ -58,6 +68,8 @@ public:
               std::function<Snapshot()> source, QObject *parent = nullptr);
 
     void start();
+    // The site's entities are announced (or removed) at once when connected.
+    void setSite(bool on);
     // Called once a second: publishes when the snapshot changed, or a minute passed.
     void tick();
     // "offline", then a clean disconnect.
@@ -69,6 +81,7 @@ signals:
 
 private:
     void publishState(const Snapshot &s);
+    void publishDiscovery();
     void say(const QString &text);
 
     platform::MqttClient *m_client;
@@ -78,6 +91,7 @@ private:
     std::optional<Snapshot> m_last;
     qint64 m_lastAt = 0; // epoch seconds of the last state published
     QString m_lastStatus;
+    bool m_site = false;
 };
 
 } // namespace publish

@@ -6,12 +6,23 @@
 #include "app/settings.h"
 #include "link/frame_decoder.h"
 #include "link/meter_link.h"
+#include "site/wind_rule.h"
 
 #include <QObject>
 #include <QString>
 #include <array>
 
 namespace session {
+
+// The site's rule as it stands ([Site] switched on; otherwise on is false and the rest
+// stays at its defaults).
+struct SiteState {
+    bool on = false;
+    site::Stats stats; // the rolling mean and gust, once a second
+    site::Work work = site::Work::Normal;
+    bool latched = false; // a storm's inspection is not yet acknowledged
+    bool operator==(const SiteState &) const = default;
+};
 
 struct Snapshot {
     meterlink::Readings readings; // the figures' "#0.0" texts
@@ -20,6 +31,7 @@ struct Snapshot {
     bool receiving = false; // whole frames come: the readings are measured now
     qint64 frameSecond = 0; // the second (since the epoch) of the last whole frame; 0 before it
     quint64 rejected = 0;   // frames that were not whole since the start
+    SiteState site;
     bool operator==(const Snapshot &) const = default;
 };
 
@@ -31,6 +43,13 @@ struct Event {
         FileStarted, // detail: the file's path
         FileStopped, //
         WriteFailed, // detail: the reason
+        // The site's rule ([Site] switched on):
+        Caution,      // normal to caution
+        StopBegins,   // work stops
+        StopEnds,     // stop to caution or normal
+        Normal,       // back to normal
+        Storm,        // the instantaneous wind reached the storm threshold; latched
+        Acknowledged, // a person acknowledged the inspection
     };
     Kind kind;
     qint64 ms = 0; // when, milliseconds since the epoch
@@ -54,6 +73,8 @@ public:
     virtual bool start(const basSubMain::Settings &settings, QString *error) = 0;
     virtual void stop() = 0;
     virtual bool running() const = 0;
+    // The settings value changed (the settings dialog).
+    virtual void settingsChanged(const basSubMain::Settings &) {}
     // Every 100 ms tick, first within it (a row that is due is written here).
     virtual void tick(const Snapshot &) {}
     // The snapshot changed.

@@ -1,6 +1,10 @@
 #include "session/outputs.h"
 
 #include "platform/clock.h"
+#include "platform/file_output.h"
+#include "platform/settings_store.h"
+#include "platform/state_file.h"
+#include "session/event_log.h"
 #include "platform/mqtt_client.h"
 #include "publish/publisher.h"
 
@@ -48,6 +52,16 @@ MqttOutput::MqttOutput(std::unique_ptr<platform::MqttClient> client, platform::C
             p.readings = m_last.readings;
         p.alarms = m_last.levels;
         p.link = meterlink::linkStateName(m_last.link);
+        const SiteState &site = m_last.site;
+        if (site.on) {
+            p.site = true;
+            if (site.stats.valid)
+                p.mean = site.stats.meanTenths / 10.0;
+            if (site.stats.gustTenths >= 0)
+                p.gust = site.stats.gustTenths / 10.0;
+            p.work = site::workName(site.work);
+            p.storm = site.latched;
+        }
         return p;
     });
     connect(m_publisher.get(), &publish::Publisher::statusChanged, this, &Output::statusChanged);
@@ -55,9 +69,10 @@ MqttOutput::MqttOutput(std::unique_ptr<platform::MqttClient> client, platform::C
 
 MqttOutput::~MqttOutput() = default;
 
-bool MqttOutput::start(const basSubMain::Settings &, QString *)
+bool MqttOutput::start(const basSubMain::Settings &settings, QString *)
 {
     m_running = true;
+    m_publisher->setSite(settings.site.enabled);
     emit statusChanged(QStringLiteral("MQTT: publishing to %1 under %2").arg(m_where, m_topic));
     m_publisher->start();
     return true;
@@ -68,6 +83,11 @@ void MqttOutput::stop()
     if (!std::exchange(m_running, false))
         return;
     m_publisher->stop();
+}
+
+void MqttOutput::settingsChanged(const basSubMain::Settings &settings)
+{
+    m_publisher->setSite(settings.site.enabled);
 }
 
 void MqttOutput::tick(const Snapshot &s)
@@ -86,6 +106,11 @@ std::vector<std::unique_ptr<Output>> makeOutputs(const platform::SettingsStore &
 {
     std::vector<std::unique_ptr<Output>> outputs;
     outputs.push_back(std::make_unique<CsvLog>(services.file, services.clock));
+    auto files = services.files;
+    if (!files)
+        files = [] { return std::make_unique<platform::LocalFileOutput>(); };
+    outputs.push_back(std::make_unique<EventLog>(
+        files, services.clock, platform::StateFile::beside(store.location(), QStringLiteral("wind"))));
     if (const auto mqtt = publish::loadMqttSettings(store); mqtt && services.mqttClient)
         if (auto client = services.mqttClient())
             outputs.push_back(

@@ -1,5 +1,6 @@
 // The outputs of the meter session, and the one factory that builds them from the
-// settings: the CSV log always, the MQTT publisher when [Mqtt] names a host.
+// settings: the CSV log and the site's records always (the records write only while
+// [Site] is switched on), the MQTT publisher when [Mqtt] names a host.
 #pragma once
 
 #include "logging/log_writer.h"
@@ -56,9 +57,10 @@ public:
                const publish::MqttSettings &settings, QObject *parent = nullptr);
     ~MqttOutput() override;
     Runs runs() const override { return Runs::WithSession; }
-    bool start(const basSubMain::Settings &, QString *) override;
+    bool start(const basSubMain::Settings &settings, QString *) override;
     void stop() override;
     bool running() const override { return m_running; }
+    void settingsChanged(const basSubMain::Settings &settings) override;
     void tick(const Snapshot &s) override;
     QString where() const override { return m_where; }
 
@@ -78,6 +80,8 @@ struct OutputServices {
     platform::Clock *clock = nullptr;
     // Made only when the settings name a broker (the MQTT library is loaded then).
     std::function<std::unique_ptr<platform::MqttClient>()> mqttClient;
+    // The files of the site's records (real files when none).
+    std::function<std::unique_ptr<platform::FileOutput>()> files;
 };
 
 std::vector<std::unique_ptr<Output>> makeOutputs(const platform::SettingsStore &store,

@@ -5,6 +5,7 @@
 #include "logging/log_writer.h"
 #include "platform/clock.h"
 #include "platform/serial_port.h"
+#include "platform/state_file.h"
 
 #include <QDeadlineTimer>
 
@@ -49,6 +50,27 @@ void Session::setSettings(const basSubMain::Settings &settings)
     basSubMain::mirrorSettings(settings);
     m_link.setReconnectEnabled(settings.reconnect);
     m_sounder.setEnabled(settings.sound);
+    for (const auto &o : m_outputs)
+        o->settingsChanged(settings);
+    const basSubMain::SiteSettings &site = settings.site;
+    m_mean.setWindow(qint64(site.minutes) * 60000);
+    m_rule.setThresholds({site.caution, site.stop, site.storm, qint64(site.holdMinutes) * 60000});
+    if (site.enabled && !m_latchLoaded && m_svc.latchFile) {
+        // A storm latched before a restart still needs its inspection.
+        m_latchLoaded = true;
+        if (const auto text = m_svc.latchFile->read())
+            m_latch = site::parseLatch(*text);
+        m_rule.restoreLatch(m_latch.latchedMs);
+    }
+    if (site.enabled != m_snap.site.on) {
+        m_rule.resetWork();
+        m_snap.site = {};
+        m_snap.site.on = site.enabled;
+        m_snap.site.latched = site.enabled && m_rule.latched();
+        m_siteSecond = -1;
+        m_meanHistory.clear();
+        publishIfChanged();
+    }
 }
 
 void Session::setSoundEnabled(bool on)
@@ -117,6 +139,7 @@ void Session::tick()
     // shown; then the figures; then the watchdog.
     for (const auto &o : m_outputs)
         o->tick(m_snap);
+    updateSite();
     publishIfChanged();
     const meterlink::Blink phase = m_link.tick();
     publishIfChanged();
@@ -176,6 +199,9 @@ void Session::onFrame(const meterlink::Frame &frame)
     m_snap.levels = frame.levels;
     m_snap.frameSecond = ms / 1000;
     m_history.append(ms, m_snap.readings, {qint8(frame.levels[0]), qint8(frame.levels[1])});
+    m_mean.frame(ms, frame.tenths[0]);
+    if (m_snap.site.on)
+        applyChanges(m_rule.frame(ms, frame.tenths[0]));
     const auto sound = m_sounder.onLevels(frame.levels, ms);
     if (sound != meterlink::AlarmSounder::Sound::None)
         emit soundDue(sound == meterlink::AlarmSounder::Sound::Level2 ? 2 : 1);
@@ -196,6 +222,7 @@ void Session::onLinkState(LinkState state)
         // The trend breaks its lines here, and no alarm sounds for figures that are no
         // longer measured.
         m_history.appendGap(m_svc.clock->epochMilliseconds());
+        m_mean.gap(m_svc.clock->epochMilliseconds());
         m_sounder.clearLevels();
         m_notifiedLevels = {};
     }
@@ -294,13 +321,96 @@ void Session::onOutputFailed(Output *output, const QString &reason, const QStrin
 bool Session::end(int ms)
 {
     stopFileOutput();
-    // The rows still queued go to the disk first, within a bound: a disk that never
-    // answers must not keep the program from ending.
-    const bool done = flush(ms);
+    // What the outputs write as they stop (the day's summary) is queued with the rest;
+    // then it all goes to the disk, within a bound: a disk that never answers must not
+    // keep the program from ending.
     for (const auto &o : m_outputs)
         o->stop();
+    const bool done = flush(ms);
     m_link.closePort();
     return done;
+}
+
+// ---- the site's rule
+
+void Session::updateSite()
+{
+    if (!m_snap.site.on)
+        return;
+    const qint64 ms = m_svc.clock->epochMilliseconds();
+    if (ms / 1000 == m_siteSecond)
+        return;
+    m_siteSecond = ms / 1000;
+    m_snap.site.stats = m_mean.at(ms);
+    m_meanHistory.push_back({ms, m_snap.site.stats.meanTenths});
+    while (m_meanHistory.size() > 3700 || m_meanHistory.front().ms < ms - 3600 * 1000)
+        m_meanHistory.pop_front();
+    applyChanges(m_rule.update(ms, m_snap.site.stats));
+}
+
+void Session::applyChanges(const QList<site::Change> &changes)
+{
+    using site::Change;
+    if (changes.isEmpty())
+        return;
+    const site::Work before = m_snap.site.work;
+    // The values at this moment (a storm's frame is in the gust).
+    m_snap.site.stats = m_mean.at(m_svc.clock->epochMilliseconds());
+    m_snap.site.work = m_rule.work();
+    m_snap.site.latched = m_rule.latched();
+    int sound = 0;
+    for (const Change c : changes) {
+        switch (c) {
+        case Change::Caution:
+            dispatch(Event::Kind::Caution);
+            sound = qMax(sound, 1);
+            break;
+        case Change::StopBegins:
+            dispatch(Event::Kind::StopBegins);
+            sound = 2;
+            break;
+        case Change::StopEnds: dispatch(Event::Kind::StopEnds); break;
+        case Change::Normal:
+            dispatch(Event::Kind::Normal);
+            sound = qMax(sound, 1);
+            break;
+        case Change::Storm:
+            m_latch.latchedMs = m_rule.latchedMs();
+            keepLatch();
+            dispatch(Event::Kind::Storm, m_snap.readings[0]);
+            emit storm(m_snap.readings[0]);
+            sound = 2;
+            break;
+        case Change::Acknowledged:
+            m_latch = {0, m_svc.clock->epochMilliseconds()};
+            keepLatch();
+            dispatch(Event::Kind::Acknowledged);
+            emit inspectionAcknowledged();
+            break;
+        }
+    }
+    if (m_snap.site.work != before) {
+        const auto &st = m_snap.site.stats;
+        emit workChanged(m_snap.site.work,
+                         st.valid ? basSubMain::speedText(st.meanTenths) : QStringLiteral("---"));
+    }
+    if (sound && m_settings.sound)
+        emit soundDue(sound);
+}
+
+void Session::keepLatch()
+{
+    QString error;
+    if (m_svc.latchFile && !m_svc.latchFile->write(site::formatLatch(m_latch), &error))
+        emit latchNotKept(error);
+}
+
+bool Session::acknowledgeInspection()
+{
+    const QList<site::Change> changes = m_rule.acknowledge();
+    applyChanges(changes);
+    publishIfChanged();
+    return !changes.isEmpty();
 }
 
 // ---- what others are told

@@ -14,12 +14,14 @@
 #include "session/output.h"
 
 #include <QObject>
+#include <deque>
 #include <memory>
 #include <vector>
 
 namespace platform {
 class SerialPort;
 class Clock;
+class StateFile;
 struct PortError;
 } // namespace platform
 
@@ -28,6 +30,14 @@ namespace session {
 struct Services {
     platform::SerialPort *port = nullptr;
     platform::Clock *clock = nullptr;
+    // Where the storm latch is kept over a restart; none: not kept.
+    platform::StateFile *latchFile = nullptr;
+};
+
+// The rolling mean at one second, for the trend (-1: not valid).
+struct MeanPoint {
+    qint64 ms;
+    int tenths;
 };
 
 // Why file output did not start.
@@ -103,6 +113,13 @@ public:
     // ---- the alarm
     void acknowledge() { m_sounder.acknowledge(); }
 
+    // ---- the site's rule
+    // The inspection after a storm was done: the latch opens and the time is recorded.
+    // False when no latch held.
+    bool acknowledgeInspection();
+    // The mean once a second over the last hour, oldest first.
+    const std::deque<MeanPoint> &meanHistory() const { return m_meanHistory; }
+
     // The end: file output stopped, every output stopped after waiting up to ms for what
     // it has queued, the port closed. False when the bound ran out; rowsWaiting() and
     // filePath() then say what was not written.
@@ -135,6 +152,12 @@ signals:
     void outputStatus(const QString &text);
     // Once a minute when frames were not whole in it: how many, and since the start.
     void rejectedFrames(quint64 inLastMinute, quint64 total);
+    // The site's rule: the work state changed; a storm latched (the instantaneous
+    // reading's text); the inspection acknowledged; the latch could not be kept.
+    void workChanged(site::Work work, const QString &mean);
+    void storm(const QString &reading);
+    void inspectionAcknowledged();
+    void latchNotKept(const QString &error);
 
 private:
     void onFrame(const meterlink::Frame &frame);
@@ -143,7 +166,9 @@ private:
     void dispatch(Event::Kind kind, const QString &detail = {}, int figure = -1, int level = 0);
     void publishIfChanged();
     void mirror();
-    bool anyFileOutputRunning() const;
+    void updateSite();
+    void applyChanges(const QList<site::Change> &changes);
+    void keepLatch();
 
     Services m_svc;
     basSubMain::Settings m_settings;
@@ -159,6 +184,12 @@ private:
     bool m_fileOutput = false;
     int m_minuteTicks = 0;
     quint64 m_rejectedSaid = 0;
+    site::RollingMean m_mean;
+    site::WorkRule m_rule;
+    site::LatchRecord m_latch;
+    bool m_latchLoaded = false;
+    qint64 m_siteSecond = -1;
+    std::deque<MeanPoint> m_meanHistory;
 };
 
 } // namespace session

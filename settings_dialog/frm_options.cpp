@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -104,6 +105,7 @@ void frmOptions::build()
     tbsOptions->setObjectName(QStringLiteral("tbsOptions"));
     tbsOptions->addTab(new QWidget, QStringLiteral("通信設定"));
     tbsOptions->addTab(new QWidget, QStringLiteral("出力設定"));
+    tbsOptions->addTab(new QWidget, QStringLiteral("現場設定"));
     moveTwips(tbsOptions, QRect(120, 120, 5895, 4245));
 
     auto *page0 = new QWidget(this);
@@ -112,7 +114,11 @@ void frmOptions::build()
     auto *page1 = new QWidget(this);
     page1->setObjectName(QStringLiteral("picOptions(1)"));
     moveTwips(page1, QRect(6120, 480, 5685, 3795));
-    picOptions = {page0, page1};
+    auto *page2 = new QWidget(this);
+    page2->setObjectName(QStringLiteral("picOptions(2)"));
+    moveTwips(page2, QRect(-20000, 480, 5685, 3795));
+    picOptions = {page0, page1, page2};
+    buildSitePage(page2);
 
     // Communication page.
     icon(page0, QStringLiteral("imgIcon(0)"));
@@ -219,9 +225,11 @@ void frmOptions::build()
         w->installEventFilter(this);
 
     // Tab order over both pages, the buttons, then the tab strip.
-    const QList<QWidget *> order = {cmbPort,    cmbSpeed,   chkReconnect, txtFileName, cmdDirFile,
-                                    cmbTime,    chkFile[0], chkFile[1],   chkFile[2],  chkFile[3],
-                                    chkFile[4], cmdOK,      cmdCancel,    cmdApply,    tbsOptions};
+    const QList<QWidget *> order = {
+        cmbPort,    cmbSpeed,   chkReconnect, txtFileName,    cmdDirFile, cmbTime,
+        chkFile[0], chkFile[1], chkFile[2],   chkFile[3],     chkFile[4], chkSite,
+        spnSiteMinutes, spnCaution, spnStop,  spnStorm,       spnHold,    cmdOK,
+        cmdCancel,  cmdApply,   tbsOptions};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -249,6 +257,7 @@ void frmOptions::Form_Load()
     setWindowTitle(QStringLiteral("設定操作"));
     LoadCommPage();
     LoadOutputPage();
+    LoadSitePage();
     cmdApply->setEnabled(false);
     // Only the page in view takes the focus: the other one, placed beside it, would take
     // what is typed unseen.
@@ -316,6 +325,110 @@ void frmOptions::LoadOutputPage()
             c->setChecked(true);
 }
 
+// ---- the site page
+
+void frmOptions::buildSitePage(QWidget *page)
+{
+    auto caption = [page](const QString &name, const QString &text, int top) {
+        auto *l = new QLabel(text, page);
+        l->setObjectName(name);
+        moveTwips(l, QRect(360, top + 60, 1935, 255));
+        if (l->sizeHint().width() > l->width())
+            l->resize(l->sizeHint().width(), l->height());
+    };
+    auto *intro = new QLabel(
+        QStringLiteral("  10分間平均風速による作業中止の判定と、暴風後の点検要を表示します。"), page);
+    intro->setObjectName(QStringLiteral("lblMessage(6)"));
+    intro->setWordWrap(true);
+    moveTwips(intro, QRect(240, 120, 5205, 495));
+    chkSite = makeControl<QCheckBox>(page, QStringLiteral("chkSite"), QRect(360, 720, 3375, 255),
+                                     QStringLiteral("作業判定を使う"));
+    const struct {
+        const char *name;
+        const char16_t *text;
+    } rows[5] = {{"lblSite(0)", u"平均時間 (分)："},
+                 {"lblSite(1)", u"注意 (m/s)："},
+                 {"lblSite(2)", u"作業中止 (m/s)："},
+                 {"lblSite(3)", u"暴風 (m/s)："},
+                 {"lblSite(4)", u"解除まで (分)："}};
+    for (int i = 0; i < 5; ++i)
+        caption(QString::fromLatin1(rows[i].name), QString::fromUtf16(rows[i].text), 1080 + i * 420);
+    auto minutes = [page](const QString &name, int top, int low, int high) {
+        auto *b = makeControl<QSpinBox>(page, name, QRect(2400, top, 1215, 300));
+        b->setRange(low, high);
+        return b;
+    };
+    auto speed = [page](const QString &name, int top) {
+        auto *b = makeControl<QDoubleSpinBox>(page, name, QRect(2400, top, 1215, 300));
+        b->setDecimals(1);
+        b->setSingleStep(0.5);
+        b->setRange(basSubMain::SiteSettings::kMinSpeed / 10.0,
+                    basSubMain::SiteSettings::kMaxSpeed / 10.0);
+        return b;
+    };
+    using basSubMain::SiteSettings;
+    spnSiteMinutes = minutes(QStringLiteral("spnSiteMinutes"), 1080, SiteSettings::kMinMinutes,
+                             SiteSettings::kMaxMinutes);
+    spnCaution = speed(QStringLiteral("spnCaution"), 1500);
+    spnStop = speed(QStringLiteral("spnStop"), 1920);
+    spnStorm = speed(QStringLiteral("spnStorm"), 2340);
+    spnHold = minutes(QStringLiteral("spnHold"), 2760, 0, SiteSettings::kMaxHoldMinutes);
+    lblSiteError = new QLabel(page);
+    lblSiteError->setObjectName(QStringLiteral("lblSiteError"));
+    lblSiteError->setWordWrap(true);
+    QPalette pal = lblSiteError->palette();
+    pal.setColor(QPalette::WindowText, QColor(176, 0, 0));
+    lblSiteError->setPalette(pal);
+    moveTwips(lblSiteError, QRect(360, 3180, 5085, 495));
+
+    connect(chkSite, &QCheckBox::toggled, this, &frmOptions::siteChanged);
+    for (QSpinBox *b : {spnSiteMinutes, spnHold})
+        connect(b, &QSpinBox::valueChanged, this, &frmOptions::siteChanged);
+    for (QDoubleSpinBox *b : {spnCaution, spnStop, spnStorm})
+        connect(b, &QDoubleSpinBox::valueChanged, this, &frmOptions::siteChanged);
+}
+
+void frmOptions::LoadSitePage()
+{
+    const basSubMain::SiteSettings &s = m_settings.site;
+    const QSignalBlocker blocks[] = {QSignalBlocker(chkSite), QSignalBlocker(spnSiteMinutes),
+                                     QSignalBlocker(spnCaution), QSignalBlocker(spnStop),
+                                     QSignalBlocker(spnStorm), QSignalBlocker(spnHold)};
+    chkSite->setChecked(s.enabled);
+    spnSiteMinutes->setValue(s.minutes);
+    spnCaution->setValue(s.caution / 10.0);
+    spnStop->setValue(s.stop / 10.0);
+    spnStorm->setValue(s.storm / 10.0);
+    spnHold->setValue(s.holdMinutes);
+    siteChanged();
+}
+
+basSubMain::SiteSettings frmOptions::siteFromPage() const
+{
+    basSubMain::SiteSettings s;
+    s.enabled = chkSite->isChecked();
+    s.minutes = spnSiteMinutes->value();
+    s.caution = qRound(spnCaution->value() * 10);
+    s.stop = qRound(spnStop->value() * 10);
+    s.storm = qRound(spnStorm->value() * 10);
+    s.holdMinutes = spnHold->value();
+    return s;
+}
+
+void frmOptions::siteChanged()
+{
+    const basSubMain::SiteSettings s = siteFromPage();
+    // The values are edited while the rule is on; thresholds out of order cannot be kept.
+    for (QWidget *w : std::initializer_list<QWidget *>{spnSiteMinutes, spnCaution, spnStop,
+                                                        spnStorm, spnHold})
+        w->setEnabled(s.enabled);
+    const QString error = s.enabled ? basSubMain::siteSettingsError(s) : QString();
+    lblSiteError->setText(error);
+    cmdOK->setEnabled(error.isEmpty() && mColumnMask != 0);
+    if (m_loaded)
+        cmdApply->setEnabled(error.isEmpty() && s != m_settings.site);
+}
+
 // ---- page switching, buttons --------------------------------------------------------
 
 void frmOptions::tbsOptions_Click()
@@ -327,8 +440,8 @@ void frmOptions::tbsOptions_Click()
             g.moveLeft(240);
             moveTwips(page, g);
             page->setEnabled(true);
-            (i == 0 ? static_cast<QWidget *>(cmbPort) : txtFileName)
-                ->setFocus(Qt::OtherFocusReason);
+            const std::array<QWidget *, 3> first = {cmbPort, txtFileName, chkSite};
+            first[size_t(i)]->setFocus(Qt::OtherFocusReason);
         } else {
             g.moveLeft(-20000);
             moveTwips(page, g);
@@ -348,6 +461,10 @@ void frmOptions::cmdApply_Click()
     m_settings.fName = txtFileName->text();
     m_settings.fOut = mColumnMask;
     m_settings.fTime = qint16(cmbTime->currentIndex() + 1);
+    // Thresholds out of order are not taken (OK is disabled while they are shown).
+    const basSubMain::SiteSettings site = siteFromPage();
+    if (!site.enabled || basSubMain::siteSettingsError(site).isEmpty())
+        m_settings.site = site;
 }
 
 void frmOptions::cmdOK_Click()
@@ -369,7 +486,7 @@ void frmOptions::chkFile_Click()
             mask = qint16(mask + kMaskOf[i]);
     mColumnMask = mask;
     if (mask != 0) {
-        cmdOK->setEnabled(true);
+        cmdOK->setEnabled(lblSiteError->text().isEmpty());
         if (mask != m_settings.fOut)
             cmdApply->setEnabled(true);
     } else {

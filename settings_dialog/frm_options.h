@@ -1,5 +1,5 @@
-// The settings dialog: the communication page (port, speed) and the file-output page
-// (file name, interval, columns), with OK, Cancel and Apply.
+// The settings dialog: the communication page (port, speed), the file-output page (file
+// name, interval, columns) and the site page (the work rule), with OK, Cancel and Apply.
 #pragma once
 
 #include "app/settings.h"
@@ -13,6 +13,8 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
+class QDoubleSpinBox;
 class QTabWidget;
 
 namespace platform {
@@ -33,6 +35,7 @@ public:
     void Form_Load();
     void LoadCommPage();
     void LoadOutputPage();
+    void LoadSitePage();
     void tbsOptions_Click();
     void cmdApply_Click();
     void cmdOK_Click();
@@ -57,7 +60,15 @@ public:
     QPushButton *cmdCancel = nullptr;
     QPushButton *cmdApply = nullptr;
     QTabWidget *tbsOptions = nullptr;
-    std::array<QWidget *, 2> picOptions{};
+    std::array<QWidget *, 3> picOptions{};
+    // The site page: the rule on or off, the mean's window, the thresholds, the hold.
+    QCheckBox *chkSite = nullptr;
+    QSpinBox *spnSiteMinutes = nullptr;
+    QDoubleSpinBox *spnCaution = nullptr;
+    QDoubleSpinBox *spnStop = nullptr;
+    QDoubleSpinBox *spnStorm = nullptr;
+    QSpinBox *spnHold = nullptr;
+    QLabel *lblSiteError = nullptr;
     // chkFile(1), (2), (4), (8), (16) in that order.
     std::array<QCheckBox *, 5> chkFile{};
     QCheckBox *chkFileOf(int index) const;
@@ -68,6 +79,9 @@ protected:
 
 private:
     void build();
+    void buildSitePage(QWidget *page);
+    basSubMain::SiteSettings siteFromPage() const;
+    void siteChanged();
     void moveFocus(QWidget *target);
 
     basSubMain::Settings m_settings;

@@ -16,7 +16,7 @@ namespace {
 // The value the process-wide variables hold, as the tests set them.
 Settings fromGlobals()
 {
-    return {gPort, gComSt, gFName, gFOut, gFTime, gReconnect, gSound};
+    return {gPort, gComSt, gFName, gFOut, gFTime, gReconnect, gSound, {}};
 }
 } // namespace
 

@@ -36,7 +36,10 @@ private slots:
         mqtt.up = false;
         mqtt.stopped = false;
         clock.current = QDateTime(QDate(2026, 12, 7), QTime(9, 0, 0), Qt::OffsetFromUTC, 9 * 3600);
-        snapshot = {{"12.3", "15.0", "8.1", "9.9"}, {1, 0}, "live"};
+        snapshot = {};
+        snapshot.readings = {"12.3", "15.0", "8.1", "9.9"};
+        snapshot.alarms = {1, 0};
+        snapshot.link = "live";
         settings = {};
         settings.host = "127.0.0.1";
         settings.topic = "site/crane1";
@@ -52,13 +55,23 @@ private slots:
         QCOMPARE(mqtt.sent.first().topic, QStringLiteral("site/crane1/status"));
         QCOMPARE(mqtt.sent.first().payload, QByteArray("online"));
         QVERIFY(mqtt.sent.first().retain);
-        int configs = 0;
+        // Six sensors and the link; the site's entities (switched off) are removed.
+        QStringList configs, removed;
         for (const auto &s : mqtt.sent)
-            if (s.topic.startsWith("homeassistant/sensor/site_crane1/")) {
+            if (s.topic.startsWith("homeassistant/")) {
                 QVERIFY(s.retain);
-                ++configs;
+                if (s.payload.isEmpty()) {
+                    removed << s.topic;
+                    continue;
+                }
+                configs << s.topic;
+                const QJsonObject c = QJsonDocument::fromJson(s.payload).object();
+                QCOMPARE(c["expire_after"].toInt(), publish::kExpireAfter);
+                QCOMPARE(c["origin"]["name"].toString(), QStringLiteral("qv475"));
             }
-        QCOMPARE(configs, 6);
+        QCOMPARE(configs.size(), 7);
+        QVERIFY(configs.contains("homeassistant/binary_sensor/site_crane1/link/config"));
+        QCOMPARE(removed, publish::siteDiscoveryTopics(settings));
         QCOMPARE(mqtt.count("site/crane1/state"), 1);
         const QJsonObject o = QJsonDocument::fromJson(mqtt.sent.last().payload).object();
         QCOMPARE(o["time"].toString(), QStringLiteral("2026-12-07T09:00:00+09:00"));

@@ -7,7 +7,9 @@
 #include "logging/csv_format.h"
 #include "platform/file_output.h"
 #include "session/outputs.h"
+#include "session/event_log.h"
 #include "session/session.h"
+#include "platform/state_file.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -87,7 +89,7 @@ class TstSession : public QObject
         s = std::make_unique<Session>(session::Services{&port, &clock});
         s->setSettings(v);
         s->reset();
-        s->setOutputs(session::makeOutputs(store, {&file, &clock, std::move(mqtt)}));
+        s->setOutputs(session::makeOutputs(store, {&file, &clock, std::move(mqtt), {}}));
     }
     // 100 ms pass; the meter's bytes (if any) arrive, then the tick.
     void step(const QByteArray &bytes = {}, int n = 1)
@@ -453,6 +455,75 @@ private slots:
         QVERIFY(state().value("instant").isNull());
         s->end(1000);
         QVERIFY(mqtt->stopped);
+    }
+
+    // The site's rule over a day's end: a minute's mean, 5.0 m/s for two minutes, then
+    // 12.0 (caution, then stop), a storm at 23:59:00 (12.3 the highest mean once its
+    // second is in it), midnight, and the end at 0:04:00. The event log
+    // of the first day and the summary of both days, byte for byte; the storm's latch is
+    // kept over a restart and opened by the acknowledgement, which the next day's file
+    // records.
+    void siteRecordsAcrossMidnight()
+    {
+        Settings v = logging();
+        v.site = {true, 1, 80, 100, 300, 1};
+        platform::StateFile latch(dir->filePath("QV475_XP_site.ini"));
+        auto start = [&] {
+            s = std::make_unique<Session>(session::Services{&port, &clock, &latch});
+            s->setSettings(v);
+            s->reset();
+            s->setOutputs(session::makeOutputs(store, {&file, &clock, {}, {}}));
+            QCOMPARE(s->begin(true, false, nullptr), session::Begun::Connected);
+        };
+        // A frame a second, nine silent ticks between.
+        auto seconds = [&](int n, const char *instant) {
+            for (int i = 0; i < n; ++i) {
+                step(frame(instant));
+                step({}, 9);
+            }
+        };
+        clock.current = QDateTime(QDate(2026, 12, 8), QTime(23, 50, 0));
+        start();
+        QSignalSpy works(s.get(), &Session::workChanged);
+        seconds(120, "0050");
+        seconds(420, "0120");
+        seconds(1, "0310");
+        QVERIFY(s->snapshot().site.latched);
+        seconds(299, "0120");
+        QCOMPARE(s->snapshot().site.work, site::Work::Stop);
+        QCOMPARE(works.size(), 2);
+        QVERIFY(s->end(5000));
+        s.reset();
+
+        auto read = [&](const QString &name) {
+            QFile f(dir->filePath(name));
+            return f.open(QIODevice::ReadOnly) ? logging::fromCp932(f.readAll()) : QString();
+        };
+        QCOMPARE(read("wind_events_20261208.csv"),
+                 QStringLiteral("年月日,時刻,事象,平均風速,最大瞬間風速,瞬間風速\r\n"
+                                "2026/12/08,23:52:26,注意,8.0,12.0,12.0\r\n"
+                                "2026/12/08,23:52:43,作業中止,10.0,12.0,12.0\r\n"
+                                "2026/12/08,23:59:00,暴風 点検要,12.0,31.0,31.0\r\n"));
+        QVERIFY(!QFile::exists(dir->filePath("wind_events_20261209.csv")));
+        QCOMPARE(read("wind_summary.csv"),
+                 QStringLiteral("年月日,開始時刻,終了時刻,最大瞬間風速,最大瞬間風速時刻,"
+                                "最大平均風速,最大平均風速時刻,注意(分),作業中止(分),"
+                                "通信なし(分),暴風(回),データ率(%)\r\n"
+                                "2026/12/08,23:50:00,24:00:00,31.0,23:59:00,12.3,23:59:02,"
+                                "0,7,0,1,100\r\n"
+                                "2026/12/09,0:00:00,0:04:00,12.0,0:00:00,12.3,0:00:00,0,4,0,0,"
+                                "100\r\n"));
+
+        // After a restart the latch still holds; acknowledging opens it, once.
+        start();
+        QVERIFY(s->snapshot().site.latched);
+        QVERIFY(s->acknowledgeInspection());
+        QVERIFY(!s->acknowledgeInspection());
+        QVERIFY(!s->snapshot().site.latched);
+        QVERIFY(s->end(5000));
+        s.reset();
+        QVERIFY(read("wind_events_20261209.csv").endsWith(QStringLiteral(",点検確認,,,\r\n")));
+        QVERIFY(latch.read()->startsWith("Acknowledged=2026-12-09T00:04:00"));
     }
 };
 

@@ -407,7 +407,8 @@ private slots:
         QCOMPARE(dlg->tbsOptions->currentIndex(), 1);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->txtFileName));
         press(Qt::CTRL | Qt::Key_PageDown);
-        QCOMPARE(dlg->tbsOptions->currentIndex(), 0);
+        QCOMPARE(dlg->tbsOptions->currentIndex(), 2);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->chkSite));
         press(Qt::CTRL | Qt::Key_PageUp);
         QCOMPARE(dlg->tbsOptions->currentIndex(), 1);
         press(Qt::Key_Tab);

@@ -221,7 +221,7 @@ struct World {
 
     platform::Services services()
     {
-        return {&settings, &messageBox, &clock, &port, &timer, file, &sound, &notifier, {}};
+        return {&settings, &messageBox, &clock, &port, &timer, file, &sound, &notifier, {}, nullptr};
     }
 };
 

@@ -1,0 +1,296 @@
+#include "session/event_log.h"
+
+#include "logging/background_writer.h"
+#include "logging/csv_format.h"
+#include "platform/clock.h"
+#include "platform/file_output.h"
+
+#include <QLocale>
+
+namespace session {
+
+namespace {
+// Rows that wait this long for the disk are reported, as the data rows are.
+constexpr qint64 kStallReportMs = 60000;
+
+QString eventCaption(Event::Kind kind)
+{
+    using K = Event::Kind;
+    switch (kind) {
+    case K::LinkLost: return QStringLiteral("通信途絶");
+    case K::LinkBack: return QStringLiteral("通信回復");
+    case K::FileStarted: return QStringLiteral("ﾌｧｲﾙ出力開始");
+    case K::FileStopped: return QStringLiteral("ﾌｧｲﾙ出力停止");
+    case K::Caution: return QStringLiteral("注意");
+    case K::StopBegins: return QStringLiteral("作業中止");
+    case K::StopEnds: return QStringLiteral("作業中止解除");
+    case K::Normal: return QStringLiteral("通常");
+    case K::Storm: return QStringLiteral("暴風 点検要");
+    case K::Acknowledged: return QStringLiteral("点検確認");
+    case K::AlarmRose:
+    case K::WriteFailed: break;
+    }
+    return {};
+}
+
+QString speed(int tenths)
+{
+    return tenths < 0 ? QString() : basSubMain::speedText(tenths);
+}
+
+QString dateText(const QDateTime &t)
+{
+    const QLocale loc = QLocale::system();
+    return loc.toString(t.date(), logging::rowDateFormat(loc));
+}
+
+QString timeText(const QDateTime &t)
+{
+    const QLocale loc = QLocale::system();
+    return loc.toString(t.time(), logging::rowTimeFormat(loc));
+}
+} // namespace
+
+// One file of lines on a writer of its own.
+struct EventLog::File {
+    explicit File(std::unique_ptr<platform::FileOutput> out)
+        : output(std::move(out)), writer(output.get())
+    {}
+    std::unique_ptr<platform::FileOutput> output;
+    logging::BackgroundWriter writer;
+    quint64 generation = 0;
+    QString path;
+    bool open = false;
+    bool stallReported = false;
+
+    void start(const QString &name, const QString &header, qint64 ms)
+    {
+        stop();
+        path = name;
+        open = true;
+        writer.open(++generation, name, logging::toCp932(header), ms);
+    }
+    void line(const QString &text, qint64 ms)
+    {
+        writer.write(generation, logging::toCp932(text), ms);
+    }
+    void stop()
+    {
+        if (std::exchange(open, false))
+            writer.close(generation);
+    }
+};
+
+EventLog::EventLog(FileFactory makeFile, platform::Clock *clock, QString fallbackBase,
+                   QObject *parent)
+    : Output(parent), m_makeFile(std::move(makeFile)), m_clock(clock),
+      m_fallbackBase(std::move(fallbackBase))
+{}
+
+EventLog::~EventLog()
+{
+    stop();
+}
+
+QString EventLog::eventFileName(const QString &base, const QDate &day)
+{
+    return base + QStringLiteral("_events_") + day.toString(QStringLiteral("yyyyMMdd")) +
+           QStringLiteral(".csv");
+}
+
+QString EventLog::summaryFileName(const QString &base)
+{
+    return base + QStringLiteral("_summary.csv");
+}
+
+QString EventLog::eventHeader()
+{
+    return QStringLiteral("年月日,時刻,事象,平均風速,最大瞬間風速,瞬間風速\r\n");
+}
+
+QString EventLog::summaryHeader()
+{
+    return QStringLiteral("年月日,開始時刻,終了時刻,最大瞬間風速,最大瞬間風速時刻,最大平均風速,"
+                          "最大平均風速時刻,注意(分),作業中止(分),通信なし(分),暴風(回),"
+                          "データ率(%)\r\n");
+}
+
+bool EventLog::start(const basSubMain::Settings &settings, QString *)
+{
+    if (!settings.site.enabled)
+        return true;
+    // Beside the data log: its base name; without one, beside the settings.
+    m_base = logging::logBaseName(settings.fName).value_or(m_fallbackBase);
+    if (!m_events) {
+        m_events = std::make_unique<File>(m_makeFile());
+        m_summary = std::make_unique<File>(m_makeFile());
+    }
+    m_running = true;
+    m_day = {};
+    m_lastSecond = -1;
+    m_eventDay = {};
+    return true;
+}
+
+void EventLog::stop()
+{
+    if (!std::exchange(m_running, false))
+        return;
+    if (m_day.date.isValid())
+        writeSummary(m_clock->epochMilliseconds(), false);
+    m_events->stop();
+    m_eventDay = {};
+}
+
+void EventLog::settingsChanged(const basSubMain::Settings &settings)
+{
+    const QString base = logging::logBaseName(settings.fName).value_or(m_fallbackBase);
+    if (settings.site.enabled == m_running && base == m_base)
+        return;
+    stop();
+    QString error;
+    start(settings, &error);
+}
+
+void EventLog::tick(const Snapshot &s)
+{
+    if (!m_running)
+        return;
+    const qint64 second = m_clock->epochSeconds();
+    if (second == m_lastSecond)
+        return;
+    if (m_events) {
+        check(*m_events);
+        check(*m_summary);
+    }
+    const QDateTime now = m_clock->now();
+    if (m_day.date.isValid() && now.date() != m_day.date) {
+        // The day ends at midnight; the next one begins there.
+        const QDateTime midnight(now.date(), QTime(0, 0));
+        writeSummary(midnight.toMSecsSinceEpoch(), true);
+        m_day = {};
+        m_day.date = now.date();
+        m_day.fromMs = midnight.toMSecsSinceEpoch();
+    } else if (!m_day.date.isValid()) {
+        m_day.date = now.date();
+        m_day.fromMs = now.toMSecsSinceEpoch();
+    }
+    // The seconds since the last tick (a busy machine may skip one), at most a few.
+    const qint64 elapsed = m_lastSecond < 0 ? 1 : qBound(qint64(0), second - m_lastSecond, qint64(5));
+    m_lastSecond = second;
+    m_day.seconds += elapsed;
+    if (s.receiving)
+        m_day.receiving += elapsed;
+    if (s.site.work == site::Work::Caution)
+        m_day.caution += elapsed;
+    else if (s.site.work == site::Work::Stop)
+        m_day.stop += elapsed;
+    const site::Stats &st = s.site.stats;
+    // The window's gust holds the frames between ticks; a gust of yesterday still in the
+    // window is not today's, and the last frame's reading is today's from midnight on.
+    if (st.gustTenths > m_day.maxGust && st.gustMs >= m_day.fromMs) {
+        m_day.maxGust = st.gustTenths;
+        m_day.maxGustMs = st.gustMs;
+    }
+    const int instant = qRound(s.readings[0].toDouble() * 10);
+    if (s.receiving && instant > m_day.maxGust && s.frameSecond * 1000 >= m_day.fromMs) {
+        m_day.maxGust = instant;
+        m_day.maxGustMs = s.frameSecond * 1000;
+    }
+    if (st.valid && st.meanTenths > m_day.maxMean) {
+        m_day.maxMean = st.meanTenths;
+        m_day.maxMeanMs = now.toMSecsSinceEpoch();
+    }
+}
+
+void EventLog::event(const Event &e)
+{
+    if (!m_running)
+        return;
+    const QString what = eventCaption(e.kind);
+    if (what.isEmpty())
+        return;
+    if (e.kind == Event::Kind::Storm)
+        ++m_day.storms;
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(e.ms);
+    if (t.date() != m_eventDay) {
+        m_eventDay = t.date();
+        m_eventPath = eventFileName(m_base, t.date());
+        m_events->start(m_eventPath, eventHeader(), e.ms);
+    }
+    const site::Stats &st = e.at.site.stats;
+    const QString row = QStringList{dateText(t), timeText(t), what, speed(st.meanTenths),
+                                    speed(st.gustTenths),
+                                    e.at.receiving ? e.at.readings[0] : QString()}
+                            .join(QLatin1Char(',')) +
+                        QStringLiteral("\r\n");
+    m_events->line(row, e.ms);
+}
+
+void EventLog::writeSummary(qint64 toMs, bool midnight)
+{
+    const Day &d = m_day;
+    auto at = [](int tenths, qint64 ms) {
+        return tenths < 0 ? QString() : timeText(QDateTime::fromMSecsSinceEpoch(ms));
+    };
+    auto minutes = [](qint64 seconds) { return QString::number((seconds + 30) / 60); };
+    const QDateTime from = QDateTime::fromMSecsSinceEpoch(d.fromMs);
+    const QString to = midnight ? QStringLiteral("24:00:00")
+                                : timeText(QDateTime::fromMSecsSinceEpoch(toMs));
+    const QString row =
+        QStringList{dateText(from),
+                    timeText(from),
+                    to,
+                    speed(d.maxGust),
+                    at(d.maxGust, d.maxGustMs),
+                    speed(d.maxMean),
+                    at(d.maxMean, d.maxMeanMs),
+                    minutes(d.caution),
+                    minutes(d.stop),
+                    minutes(d.seconds - d.receiving),
+                    QString::number(d.storms),
+                    QString::number(d.seconds ? (d.receiving * 100 + d.seconds / 2) / d.seconds : 0)}
+            .join(QLatin1Char(',')) +
+        QStringLiteral("\r\n");
+    m_summary->start(summaryFileName(m_base), summaryHeader(), toMs);
+    m_summary->line(row, toMs);
+    m_summary->stop();
+}
+
+void EventLog::check(File &f)
+{
+    if (const auto failure = f.writer.takeFailure()) {
+        if (failure->generation == f.generation)
+            f.open = false; // its remaining lines are dropped; the next day starts anew
+        emit failed(failure->reason, f.path);
+        // The event file is opened again at the next event.
+        if (&f == m_events.get())
+            m_eventDay = {};
+    }
+    const qint64 oldest = f.writer.oldestQueuedMs();
+    if (oldest == 0 && f.stallReported) {
+        f.stallReported = false;
+        emit stallEnded();
+    } else if (oldest != 0 && !f.stallReported &&
+               m_clock->epochMilliseconds() - oldest > kStallReportMs) {
+        f.stallReported = true;
+        emit stalled(f.writer.waiting());
+    }
+}
+
+bool EventLog::flush(int ms)
+{
+    if (!m_events)
+        return true;
+    const bool done = m_events->writer.waitIdle(ms) && m_summary->writer.waitIdle(ms);
+    check(*m_events);
+    check(*m_summary);
+    return done;
+}
+
+qsizetype EventLog::waiting() const
+{
+    return m_events ? m_events->writer.waiting() + m_summary->writer.waiting() : 0;
+}
+
+} // namespace session

@@ -1,0 +1,78 @@
+// The site's records, an output of the session while [Site] is switched on: the event
+// log, one CSV file a day beside the data log (<base>_events_YYYYMMDD.csv, a row per
+// change of the work state, storm, acknowledgement, link lost and back, file output
+// started and stopped), and the daily summary (<base>_summary.csv, a row per day at
+// midnight and when the output stops). Code page 932, CR LF, a header in each new file;
+// written and synced by background writers, so a slow disk delays the rows only.
+#pragma once
+
+#include "session/output.h"
+
+#include <QDate>
+#include <functional>
+#include <memory>
+
+namespace platform {
+class FileOutput;
+class Clock;
+} // namespace platform
+
+namespace logging {
+class BackgroundWriter;
+}
+
+namespace session {
+
+class EventLog : public Output
+{
+    Q_OBJECT
+public:
+    using FileFactory = std::function<std::unique_ptr<platform::FileOutput>()>;
+    // fallbackBase: the files' base when the settings name no CSV file.
+    EventLog(FileFactory makeFile, platform::Clock *clock, QString fallbackBase,
+             QObject *parent = nullptr);
+    ~EventLog() override;
+
+    Runs runs() const override { return Runs::WithSession; }
+    bool start(const basSubMain::Settings &settings, QString *error) override;
+    // The summary of the day so far is written first.
+    void stop() override;
+    bool running() const override { return m_running; }
+    void settingsChanged(const basSubMain::Settings &settings) override;
+    void tick(const Snapshot &s) override;
+    void event(const Event &e) override;
+    bool flush(int ms) override;
+    qsizetype waiting() const override;
+    QString where() const override { return m_eventPath; }
+
+    static QString eventFileName(const QString &base, const QDate &day);
+    static QString summaryFileName(const QString &base);
+    static QString eventHeader();
+    static QString summaryHeader();
+
+private:
+    struct Day {
+        QDate date;
+        qint64 fromMs = 0;
+        qint64 seconds = 0, receiving = 0, caution = 0, stop = 0;
+        int storms = 0;
+        int maxGust = -1, maxMean = -1;
+        qint64 maxGustMs = 0, maxMeanMs = 0;
+    };
+    struct File;
+    void writeSummary(qint64 toMs, bool midnight);
+    void check(File &f);
+
+    FileFactory m_makeFile;
+    platform::Clock *m_clock;
+    QString m_fallbackBase;
+    QString m_base;
+    bool m_running = false;
+    std::unique_ptr<File> m_events, m_summary;
+    QDate m_eventDay;
+    QString m_eventPath;
+    Day m_day;
+    qint64 m_lastSecond = -1;
+};
+
+} // namespace session

@@ -1,0 +1,174 @@
+// The rolling mean and the work rule, fed with timed frames as the session feeds them.
+#include "site/wind_rule.h"
+
+#include <QTest>
+
+using namespace site;
+
+namespace {
+// One step of a script: at ms, a frame of tenths (-1: the link goes down; -2: evaluate).
+struct Step {
+    qint64 ms;
+    int tenths;
+};
+using Script = QList<Step>;
+constexpr int kDown = -1;
+
+// Frames every `every` ms from `from` to `to` (exclusive) of one value.
+Script frames(qint64 from, qint64 to, qint64 every, int tenths)
+{
+    Script s;
+    for (qint64 t = from; t < to; t += every)
+        s << Step{t, tenths};
+    return s;
+}
+
+Stats run(const Script &script, qint64 window, qint64 at)
+{
+    RollingMean m(window);
+    for (const Step &s : script)
+        if (s.tenths == kDown)
+            m.gap(s.ms);
+        else
+            m.frame(s.ms, s.tenths);
+    return m.at(at);
+}
+} // namespace
+
+class TstWindRule : public QObject
+{
+    Q_OBJECT
+private slots:
+    void rollingMean_data()
+    {
+        QTest::addColumn<Script>("script");
+        QTest::addColumn<qint64>("window");
+        QTest::addColumn<qint64>("at");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("mean");
+        QTest::addColumn<int>("gust");
+        const qint64 min10 = 600000;
+        QTest::newRow("constant wind, 10 frames a second")
+            << frames(0, min10, 100, 52) << min10 << min10 << true << 52 << 52;
+        // 5 minutes at 4.0 then 5 minutes at 12.0: the mean is the middle.
+        QTest::newRow("a step") << frames(0, 300000, 1000, 40) + frames(300000, min10, 1000, 120)
+                                << min10 << min10 << true << 80 << 120;
+        // The window has moved on: only the step's value is left in it.
+        QTest::newRow("a step, 10 minutes later")
+            << frames(0, 300000, 1000, 40) + frames(300000, 2 * min10, 1000, 120) << min10 << 2 * min10
+            << true << 120 << 120;
+        // Frames 0.5 s apart at 2.0, then 1.5 s apart at 10.0, half the time each: time
+        // weighs, not the count of frames.
+        QTest::newRow("uneven spacing") << frames(0, 300000, 500, 20) + frames(300000, min10, 1500, 100)
+                                        << min10 << min10 << true << 60 << 100;
+        // 30 % of the window without frames (the meter silent, the watchdog's 2 s
+        // covered): not a number.
+        QTest::newRow("a 30 % gap") << frames(0, 420000, 1000, 90) << min10 << qint64(420000 + 180000)
+                                    << false << -1 << 90;
+        // A reconnect of 30 s in the middle: 5 % missing, still valid; the mean over the
+        // time that frames cover.
+        QTest::newRow("a reconnect in the middle")
+            << frames(0, 300000, 1000, 60) + Script{{300000, kDown}} +
+                   frames(330000, min10, 1000, 60)
+            << min10 << min10 << true << 60 << 60;
+        // The program has run 8 minutes of 10: not valid however steady the wind.
+        QTest::newRow("a program start") << frames(0, 480000, 1000, 70) << min10 << qint64(480000)
+                                         << false << -1 << 70;
+        // The last frame holds no more than 2 s: a meter silent since is missing time.
+        QTest::newRow("held at most 2 s") << frames(0, 60000, 1000, 30) << qint64(60000) << qint64(70000) << false
+                                          << -1 << 30;
+        QTest::newRow("nothing") << Script{} << min10 << min10 << false << -1 << -1;
+    }
+    void rollingMean()
+    {
+        QFETCH(Script, script);
+        QFETCH(qint64, window);
+        QFETCH(qint64, at);
+        QFETCH(bool, valid);
+        QFETCH(int, mean);
+        QFETCH(int, gust);
+        const Stats s = run(script, window, at);
+        QCOMPARE(s.valid, valid);
+        QCOMPARE(s.meanTenths, mean);
+        QCOMPARE(s.gustTenths, gust);
+    }
+
+    void workRule_data()
+    {
+        // Each row: the means (0.1 m/s, once a minute; -1 not valid), and the state after
+        // each, with the changes said. Caution 8.0, stop 10.0, hold 10 minutes.
+        QTest::addColumn<QList<int>>("means");
+        QTest::addColumn<QString>("states");
+        QTest::addColumn<QString>("changes");
+        QTest::newRow("rises at once, caution then stop")
+            << QList<int>{50, 85, 105} << "normal caution stop" << "caution,stopbegins";
+        QTest::newRow("straight to stop") << QList<int>{50, 120} << "normal stop" << "stopbegins";
+        // Below stop for 9 minutes: still stop; the 10th: caution (the mean is 9.0).
+        QTest::newRow("stop holds for 10 minutes")
+            << QList<int>{120, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90}
+            << "stop stop stop stop stop stop stop stop stop stop stop caution" << "stopbegins,stopends";
+        // A rise above stop in the hold starts it again.
+        QTest::newRow("the hold restarts")
+            << QList<int>{120, 90, 90, 90, 90, 90, 110, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90}
+            << "stop stop stop stop stop stop stop stop stop stop stop stop stop stop stop stop stop caution"
+            << "stopbegins,stopends";
+        // Below caution for the hold from stop: stop ends and normal follows together.
+        QTest::newRow("stop to normal")
+            << QList<int>{120, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30}
+            << "stop stop stop stop stop stop stop stop stop stop stop normal" << "stopbegins,stopends,normal";
+        // Means that are not valid change nothing, and the hold starts after them.
+        QTest::newRow("not valid keeps the state")
+            << QList<int>{120, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 30}
+            << "stop stop stop stop stop stop stop stop stop stop stop stop stop" << "stopbegins";
+    }
+    void workRule()
+    {
+        QFETCH(QList<int>, means);
+        QFETCH(QString, states);
+        QFETCH(QString, changes);
+        WorkRule rule;
+        rule.setThresholds({80, 100, 300, 600000});
+        QStringList seen, said;
+        const char *names[] = {"caution", "stopbegins", "stopends", "normal", "storm", "acknowledged"};
+        for (qsizetype i = 0; i < means.size(); ++i) {
+            Stats s;
+            s.valid = means[i] >= 0;
+            s.meanTenths = means[i];
+            for (Change c : rule.update(qint64(i) * 60000, s))
+                said << names[int(c)];
+            seen << workName(rule.work());
+        }
+        QCOMPARE(seen.join(' '), states);
+        QCOMPARE(said.join(','), changes);
+    }
+
+    void stormLatch()
+    {
+        // A storm latches at once and stays through calm; a gust over the threshold within
+        // the hold is the same storm, one after a calm of the hold's length a new one.
+        WorkRule rule;
+        rule.setThresholds({80, 100, 300, 600000});
+        QVERIFY(rule.frame(1000, 299).isEmpty());
+        QCOMPARE(rule.frame(2000, 310), QList<Change>{Change::Storm});
+        QVERIFY(rule.latched());
+        QVERIFY(rule.frame(60000, 320).isEmpty());
+        QCOMPARE(rule.frame(60000 + 600000, 305), QList<Change>{Change::Storm});
+        QCOMPARE(rule.latchedMs(), qint64(2000));
+        // Kept over a restart in the state file, with the acknowledgement's time.
+        const LatchRecord kept{rule.latchedMs(), 0};
+        QCOMPARE(parseLatch(formatLatch(kept)), kept);
+        WorkRule restarted;
+        restarted.restoreLatch(parseLatch(formatLatch(kept)).latchedMs);
+        QVERIFY(restarted.latched());
+        QCOMPARE(restarted.acknowledge(), QList<Change>{Change::Acknowledged});
+        QVERIFY(!restarted.latched());
+        QVERIFY(restarted.acknowledge().isEmpty());
+        const LatchRecord acknowledged{0, 1765000000123};
+        QCOMPARE(parseLatch(formatLatch(acknowledged)), acknowledged);
+        // A file that is not ours, or damaged, holds no latch.
+        QCOMPARE(parseLatch("Latched=yesterday\nx"), LatchRecord{});
+    }
+};
+
+QTEST_GUILESS_MAIN(TstWindRule)
+#include "tst_wind_rule.moc"
