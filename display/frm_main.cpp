@@ -379,6 +379,7 @@ void frmMain::buildReadingArea()
     m_siteStrip = new QLabel(m_area);
     m_siteStrip->setObjectName(QStringLiteral("lblSite"));
     m_siteStrip->setAlignment(Qt::AlignCenter);
+    m_siteStrip->setTextFormat(Qt::RichText);
     m_siteStrip->setAutoFillBackground(true);
     m_siteStrip->setMargin(0);
     m_siteStrip->hide();
@@ -526,8 +527,8 @@ void frmMain::showSite(const session::SiteState &site)
         pal.setColor(QPalette::WindowText, ink);
         m_siteStrip->setPalette(pal);
     }
-    if (m_siteStrip->text() != text) {
-        m_siteStrip->setText(text);
+    if (m_siteText != text) {
+        m_siteText = text;
         placeSiteStrip();
     }
 }
@@ -536,23 +537,45 @@ void frmMain::placeSiteStrip()
 {
     const int h = siteStripPx();
     m_siteStrip->setGeometry(0, m_area->height() - h, m_area->width(), h);
-    // The largest bold face whose whole text fits the strip, with a margin either side.
-    QFont f = japaneseFont(9);
-    f.setBold(true);
+    // The state in the largest bold face that lets the whole line fit, the mean and the
+    // gust at 60 % of it after it.
+    const qsizetype cut = m_siteText.indexOf(QStringLiteral("  "));
+    const QString word = m_siteText.left(cut);
+    const QString rest = cut < 0 ? QString() : m_siteText.mid(cut + 2);
+    QFont big = japaneseFont(9), small = japaneseFont(9);
+    big.setBold(true);
     const QRect box = m_siteStrip->contentsRect();
-    int px = qMax(8, box.height() * 3 / 4);
+    int px = qMax(8, box.height() * 4 / 5);
     for (; px > 8; --px) {
-        f.setPixelSize(px);
-        const QFontMetrics fm(f);
-        if (fm.horizontalAdvance(m_siteStrip->text()) <= box.width() - 12 && fm.height() <= box.height())
+        big.setPixelSize(px);
+        small.setPixelSize(qMax(8, px * 3 / 5));
+        const int width = QFontMetrics(big).horizontalAdvance(word + QLatin1Char(' ')) +
+                          QFontMetrics(small).horizontalAdvance(rest);
+        if (width <= box.width() - 12 && QFontMetrics(big).height() <= box.height())
             break;
     }
-    f.setPixelSize(px);
-    m_siteStrip->setFont(f);
+    m_siteCaptionPx = px;
+    m_siteStrip->setText(QStringLiteral("<b style=\"font-size:%1px\">%2</b> "
+                                        "<span style=\"font-size:%3px\">%4</span>")
+                             .arg(px)
+                             .arg(word.toHtmlEscaped())
+                             .arg(qMax(8, px * 3 / 5))
+                             .arg(rest.toHtmlEscaped()));
 }
 
 void frmMain::relayout()
 {
+    const bool site = m_session.snapshot().site.on;
+    if (!m_formLoaded) {
+        // Before the first layout: the design geometry, with the strip below it.
+        m_large = false;
+        CenterForm(this, 6780, 4935 + (site ? kSiteStripSmall : 0));
+        m_siteStrip->setVisible(site);
+        if (site)
+            placeSiteStrip();
+        placeLinkBanner();
+        return;
+    }
     if (m_menu[QStringLiteral("mnuViewMin")]->isChecked())
         mnuViewMin_Click();
     else
@@ -649,13 +672,15 @@ QString frmMain::StatusText(int panel) const
 
 void frmMain::Form_Load()
 {
-    CenterForm(this, 6780, 4935);
+    // The site's strip, when it is on, adds its height below the design layout.
+    CenterForm(this, 6780, 4935 + (m_session.snapshot().site.on ? kSiteStripSmall : 0));
     setWindowTitle(kTitle);
     ResetDisplay();
     m_svc.timer->setInterval(100);
     m_svc.timer->setEnabled(true);
     m_menu[QStringLiteral("mnuViewMalti")]->setChecked(true);
     m_menu[QStringLiteral("mnuViewMin")]->setChecked(true);
+    m_formLoaded = true;
 }
 
 bool frmMain::Form_QueryUnload()

@@ -130,6 +130,9 @@ public:
     // The strip of the site's rule under the figures (shown while [Site] is on), and its
     // height in twips in the large and the small layouts: the window grows by it.
     QLabel *siteStrip() const { return m_siteStrip; }
+    // Its text ("state  mean  gust") and the pixel size of the state's word.
+    QString siteStripText() const { return m_siteText; }
+    int siteStripCaptionPx() const { return m_siteCaptionPx; }
     static constexpr int kSiteStripLarge = 1440, kSiteStripSmall = 720;
 
     // The broker's state, in a panel of its own that appears only when one is configured.
@@ -203,7 +206,10 @@ private:
     QString m_portReason;
     QLabel *m_linkBanner = nullptr;
     QLabel *m_siteStrip = nullptr;
-    bool m_large = true;
+    QString m_siteText;
+    int m_siteCaptionPx = 0;
+    bool m_large = false;
+    bool m_formLoaded = false;
     QString m_linkBannerText;
     int m_linkBannerWordPx = 0;
     bool m_unloaded = false;

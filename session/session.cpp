@@ -60,13 +60,16 @@ void Session::setSettings(const basSubMain::Settings &settings)
         m_latchLoaded = true;
         if (const auto text = m_svc.latchFile->read())
             m_latch = site::parseLatch(*text);
-        m_rule.restoreLatch(m_latch.latchedMs);
+        m_rule.restore(m_latch.latchedMs, m_latch.work);
     }
     if (site.enabled != m_snap.site.on) {
-        m_rule.resetWork();
+        // Switched off, the rule forgets its state; switched on, it starts from what was kept.
+        if (!site.enabled)
+            m_rule.resetWork();
         m_snap.site = {};
         m_snap.site.on = site.enabled;
         m_snap.site.latched = site.enabled && m_rule.latched();
+        m_snap.site.work = site.enabled ? m_rule.work() : site::Work::Normal;
         m_siteSecond = -1;
         m_meanHistory.clear();
         publishIfChanged();
@@ -382,7 +385,7 @@ void Session::applyChanges(const QList<site::Change> &changes)
             sound = 2;
             break;
         case Change::Acknowledged:
-            m_latch = {0, m_svc.clock->epochMilliseconds()};
+            m_latch = {0, m_svc.clock->epochMilliseconds(), m_rule.work()};
             keepLatch();
             dispatch(Event::Kind::Acknowledged);
             emit inspectionAcknowledged();
@@ -390,6 +393,8 @@ void Session::applyChanges(const QList<site::Change> &changes)
         }
     }
     if (m_snap.site.work != before) {
+        m_latch.work = m_snap.site.work;
+        keepLatch();
         const auto &st = m_snap.site.stats;
         emit workChanged(m_snap.site.work,
                          st.valid ? basSubMain::speedText(st.meanTenths) : QStringLiteral("---"));

@@ -214,6 +214,7 @@ QByteArray formatLatch(const LatchRecord &record)
     };
     line("Latched", record.latchedMs);
     line("Acknowledged", record.acknowledgedMs);
+    out += "Work=" + workName(record.work).toLatin1() + '\n';
     return out;
 }
 
@@ -225,6 +226,12 @@ LatchRecord parseLatch(const QByteArray &text)
         const qsizetype eq = l.indexOf('=');
         if (eq < 0)
             continue;
+        if (l.left(eq) == "Work") {
+            for (Work w : {Work::Caution, Work::Stop})
+                if (l.mid(eq + 1) == workName(w).toLatin1())
+                    r.work = w;
+            continue;
+        }
         const QDateTime t = QDateTime::fromString(QString::fromLatin1(l.mid(eq + 1)), Qt::ISODateWithMs);
         const qint64 ms = t.isValid() ? t.toMSecsSinceEpoch() : 0;
         if (l.left(eq) == "Latched")

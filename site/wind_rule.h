@@ -92,8 +92,12 @@ public:
     QList<Change> update(qint64 ms, const Stats &stats);
     // The inspection was done: the latch opens (a storm still blowing latches it again).
     QList<Change> acknowledge();
-    // The latch as kept over a restart (0: open).
-    void restoreLatch(qint64 latchedMs) { m_latchedMs = latchedMs; }
+    // The latch and the work state as kept over a restart (0: open); the hold starts anew.
+    void restore(qint64 latchedMs, Work work)
+    {
+        m_latchedMs = latchedMs;
+        m_work = work;
+    }
     // The link stopped or the rule was switched off: normal, with no hold running.
     void resetWork();
 
@@ -106,10 +110,13 @@ private:
 };
 
 // The latch as kept in its state file over a restart, and the last acknowledgement:
-// "Latched=" and "Acknowledged=" lines with ISO 8601 local times (absent: none).
+// "Latched=" and "Acknowledged=" lines with ISO 8601 local times (absent: none), and
+// "Work=" with the state's name.
 struct LatchRecord {
     qint64 latchedMs = 0;
     qint64 acknowledgedMs = 0;
+    // The work state too, so that a restart is not taken for a calm ("Work=").
+    Work work = Work::Normal;
     bool operator==(const LatchRecord &) const = default;
 };
 QByteArray formatLatch(const LatchRecord &record);

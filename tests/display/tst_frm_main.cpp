@@ -4,6 +4,7 @@
 #include "display/frm_main.h"
 #include "display/status_texts.h"
 #include "fakes.h"
+#include "platform/state_file.h"
 #include "settings_dialog/frm_options.h"
 #include "settings_globals.h"
 
@@ -909,6 +910,82 @@ private slots:
         w->mnuViewToolbar_Click();
         QVERIFY(w->menuItem("mnuViewToolbar")->isChecked());
         QVERIFY(!w->toolBar()->isHidden());
+    }
+
+    void siteStripFitsEveryLayout_data()
+    {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<bool>("large");
+        for (const char *view : {"mnuViewMalti", "mnuViewPeak", "mnuViewAve"})
+            for (bool large : {false, true})
+                QTest::addRow("%s %s", view, large ? "large" : "small") << view << large;
+    }
+    // With [Site] on, the strip's longest text (stop kept over a restart, a 60-minute
+    // mean, a gust of 999.8) fits whole under the figures, and the window is taller by
+    // the strip and nothing else.
+    void siteStripFitsEveryLayout()
+    {
+        QFETCH(QString, view);
+        QFETCH(bool, large);
+        QTemporaryDir dir;
+        platform::StateFile kept(dir.filePath("site.ini"));
+        QVERIFY(kept.write("Work=stop\n", nullptr));
+        platform::Services services = world->services();
+        services.latchFile = &kept;
+        w = std::make_unique<frmMain>(services, frmMain::Windows{});
+        Settings on = settingsFromGlobals();
+        on.site = {true, 60, 80, 100, 9999, 10};
+        w->session().setSettings(on);
+        w->show();
+        w->menuItem(large ? "mnuViewMax" : "mnuViewMin")->trigger();
+        w->menuItem(view)->trigger();
+        w->mnuFileCom_Click();
+        world->port.receive(frame("9998", "0000", "0000", "0000", '0', '0'));
+        world->clock.current = world->clock.current.addSecs(1);
+        tick();
+        QLabel *strip = w->siteStrip();
+        QVERIFY(strip->isVisible());
+        const QString text = QStringLiteral("作業中止  60分平均 ---  最大瞬間 999.8 m/s");
+        QCOMPARE(w->siteStripText(), text);
+        // The whole line fits the strip: the state's word, and the rest at 60 % of it.
+        const QRect inside = strip->contentsRect();
+        QFont word = japaneseFont(9), rest = japaneseFont(9);
+        word.setBold(true);
+        word.setPixelSize(w->siteStripCaptionPx());
+        rest.setPixelSize(w->siteStripCaptionPx() * 3 / 5);
+        const int width = QFontMetrics(word).horizontalAdvance(QStringLiteral("作業中止 ")) +
+                          QFontMetrics(rest).horizontalAdvance(text.mid(6));
+        QVERIFY2(width <= inside.width() && QFontMetrics(word).height() <= inside.height(),
+                 qPrintable(QStringLiteral("%1 x %2 in %3 x %4")
+                                .arg(width)
+                                .arg(QFontMetrics(word).height())
+                                .arg(inside.width())
+                                .arg(inside.height())));
+        // The state readable from three metres: at least 30 px (60 in the large window).
+        QVERIFY2(w->siteStripCaptionPx() >= (large ? 60 : 30),
+                 qPrintable(QString::number(w->siteStripCaptionPx())));
+        // Drawn: white ink on the stop's red, clear of both ends, as wide as the line.
+        const QImage img = strip->grab().toImage();
+        int first = -1, last = -1;
+        for (int x = 0; x < img.width(); ++x)
+            for (int y = 0; y < img.height(); ++y)
+                if (qGray(img.pixel(x, y)) > 200) {
+                    if (first < 0)
+                        first = x;
+                    last = x;
+                    break;
+                }
+        QVERIFY2(first > 0 && last < img.width() - 1 && last - first + 1 >= width * 9 / 10,
+                 qPrintable(QStringLiteral("ink %1 to %2 of %3").arg(first).arg(last).arg(width)));
+        QCOMPARE(img.pixelColor(2, 2), QColor(220, 0, 0));
+        for (QLabel *l : w->findChildren<QLabel *>())
+            if (l != strip && l->isVisible() && l->parent() == strip->parent())
+                QVERIFY2(!l->geometry().intersects(strip->geometry()), qPrintable(l->objectName()));
+        QCOMPARE(w->property("twipsHeight").toDouble(),
+                 (large ? 9480.0 : 5055.0) +
+                     (large ? frmMain::kSiteStripLarge : frmMain::kSiteStripSmall));
+        QCOMPARE(twips(w->lblPeak(view == "mnuViewAve" ? 2 : 0)).top(),
+                 view == "mnuViewMalti" ? (large ? 1080 : 960) : (large ? 1440 : 960));
     }
 
     void layouts_data()

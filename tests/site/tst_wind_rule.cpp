@@ -155,15 +155,16 @@ private slots:
         QCOMPARE(rule.frame(60000 + 600000, 305), QList<Change>{Change::Storm});
         QCOMPARE(rule.latchedMs(), qint64(2000));
         // Kept over a restart in the state file, with the acknowledgement's time.
-        const LatchRecord kept{rule.latchedMs(), 0};
+        const LatchRecord kept{rule.latchedMs(), 0, Work::Stop};
         QCOMPARE(parseLatch(formatLatch(kept)), kept);
         WorkRule restarted;
-        restarted.restoreLatch(parseLatch(formatLatch(kept)).latchedMs);
+        restarted.restore(kept.latchedMs, kept.work);
         QVERIFY(restarted.latched());
+        QCOMPARE(restarted.work(), Work::Stop);
         QCOMPARE(restarted.acknowledge(), QList<Change>{Change::Acknowledged});
         QVERIFY(!restarted.latched());
         QVERIFY(restarted.acknowledge().isEmpty());
-        const LatchRecord acknowledged{0, 1765000000123};
+        const LatchRecord acknowledged{0, 1765000000123, Work::Normal};
         QCOMPARE(parseLatch(formatLatch(acknowledged)), acknowledged);
         // A file that is not ours, or damaged, holds no latch.
         QCOMPARE(parseLatch("Latched=yesterday\nx"), LatchRecord{});
