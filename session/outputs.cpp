@@ -73,6 +73,8 @@ bool MqttOutput::start(const basSubMain::Settings &settings, QString *)
 {
     m_running = true;
     m_publisher->setSite(settings.site.enabled);
+    // A state published before the first tick says the rule is on.
+    m_last.site.on = settings.site.enabled;
     emit statusChanged(QStringLiteral("MQTT: publishing to %1 under %2").arg(m_where, m_topic));
     m_publisher->start();
     return true;

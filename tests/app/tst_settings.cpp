@@ -327,6 +327,47 @@ private slots:
                  std::optional<QString>(key == "Sound" ? "0" : "1"));
     }
 
+    // [Site]: what a hand-edited group gives, and that a file without it stays without.
+    void siteGroup_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QList<int>>("read"); // enabled, minutes, caution, stop, storm, hold
+        QTest::addColumn<bool>("written");
+        const QList<int> defaults{0, 10, 80, 100, 300, 10};
+        QTest::newRow("no group") << QByteArray("[Settings]\nPort=1\n") << defaults << false;
+        QTest::newRow("on, defaults") << QByteArray("[Site]\nEnabled=1\n")
+                                      << QList<int>{1, 10, 80, 100, 300, 10} << true;
+        QTest::newRow("all set")
+            << QByteArray("[Site]\nEnabled=1\nMinutes=3\nCaution=7.5\nStop=12\nStorm=25.0\n"
+                          "HoldMinutes=0\n")
+            << QList<int>{1, 3, 75, 120, 250, 0} << true;
+        QTest::newRow("out of range and garbage")
+            << QByteArray("[Site]\nEnabled=yes\nMinutes=61\nCaution=-3\nStop=1.25\nStorm=abc\n"
+                          "HoldMinutes=99\n")
+            << defaults << true;
+        QTest::newRow("off but present")
+            << QByteArray("[Site]\nEnabled=0\nMinutes=5\n") << QList<int>{0, 5, 80, 100, 300, 10}
+            << true;
+    }
+    void siteGroup()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QList<int>, read);
+        QFETCH(bool, written);
+        writeIni(ini);
+        platform::IniSettingsStore store(iniPath());
+        const basSubMain::SiteSettings s = readSettings(store).site;
+        QCOMPARE((QList<int>{s.enabled, s.minutes, s.caution, s.stop, s.storm, s.holdMinutes}), read);
+        Settings all = readSettings(store);
+        writeSettings(all, store);
+        QVERIFY(store.sync());
+        platform::IniSettingsStore again(iniPath());
+        QCOMPARE(again.text("Site", "Enabled").has_value(), written);
+        QCOMPARE(readSettings(again).site, s);
+        if (written)
+            QCOMPARE(again.text("Site", "Caution"), std::optional<QString>(speedText(s.caution)));
+    }
+
     void onlyTheProgramsOwnFileIsRead()
     {
         // Decoys in every place QSettings would fall back to: the user's organisation file,

@@ -252,6 +252,73 @@ private slots:
         QVERIFY(on("site/crane1/status").last().retained);
     }
 
+    // The site's rule with a minute's mean: 5 m/s, then 12 m/s until the mean says stop,
+    // then a burst of 31 m/s, then silence. The broker receives the work state, the
+    // latched storm (still latched at the end), the site's entities with expire_after,
+    // and the link going off.
+    void siteStatesReachTheBroker()
+    {
+        startBroker();
+        startSubscriber();
+        startLogger(mqttGroup() + "[Site]\nEnabled=1\nMinutes=1\n");
+        meterRuns(10000, 50);
+        meterRuns(47000, 120, false);
+        meterRuns(1000, 310, false);
+        // Silent: the watchdog's 2 s, then the state that says so.
+        QTRY_VERIFY_WITH_TIMEOUT(!on("site/crane1/state").isEmpty() &&
+                                     QJsonDocument::fromJson(on("site/crane1/state").last().payload)
+                                             .object()["link"]
+                                             .toString() != "live",
+                                 8000);
+        QStringList works;
+        bool stormSeen = false;
+        for (const Message &m : on("site/crane1/state")) {
+            const QJsonObject o = QJsonDocument::fromJson(m.payload).object();
+            if (works.isEmpty() || works.last() != o["work"].toString())
+                works << o["work"].toString();
+            stormSeen = stormSeen || o["storm"].toBool();
+        }
+        QVERIFY2(works.first() == "normal" && works.contains("stop"), qPrintable(works.join(',')));
+        QVERIFY(stormSeen);
+        const QJsonObject last = QJsonDocument::fromJson(on("site/crane1/state").last().payload).object();
+        QCOMPARE(last["storm"].toBool(), true);
+        QCOMPARE(last["work"].toString(), QStringLiteral("stop"));
+        QVERIFY(last["mean"].isDouble() || last["mean"].isNull());
+        QCOMPARE(last["gust"].toDouble(), 31.2);
+        // Discovery, as a client subscribing now is handed it: the site's five entities
+        // and the link, retained, expiring.
+        sub.kill();
+        sub.waitForFinished();
+        subOut.clear();
+        startSubscriber();
+        QTRY_VERIFY_WITH_TIMEOUT(!on("site/crane1/status").isEmpty(), 3000);
+        const QString base = "homeassistant/%1/site_crane1/%2/config";
+        const struct {
+            const char *component, *object, *deviceClass;
+        } expected[] = {{"sensor", "mean", "wind_speed"},       {"sensor", "gust", "wind_speed"},
+                        {"sensor", "work", "enum"},             {"binary_sensor", "stop_work", "problem"},
+                        {"binary_sensor", "inspection", "problem"}, {"binary_sensor", "link", "connectivity"}};
+        for (const auto &e : expected) {
+            const QList<Message> got = on(base.arg(e.component, e.object));
+            QVERIFY2(!got.isEmpty(), e.object);
+            QVERIFY(got.last().retained);
+            const QJsonObject o = QJsonDocument::fromJson(got.last().payload).object();
+            QCOMPARE(o["device_class"].toString(), QString::fromLatin1(e.deviceClass));
+            QVERIFY(o["expire_after"].toInt() > 60);
+            QCOMPARE(o["origin"].toObject()["name"].toString(), QStringLiteral("qv475"));
+        }
+        const QJsonObject link = QJsonDocument::fromJson(
+            on(base.arg("binary_sensor", "link")).last().payload).object();
+        QCOMPARE(link["value_template"].toString(),
+                 QStringLiteral("{{ 'ON' if value_json.link == 'live' else 'OFF' }}"));
+        app.terminate();
+        QVERIFY(app.waitForFinished(5000));
+        // The latch is kept beside the settings for the next start.
+        QFile latch(dir->filePath("QV475_XP_site.ini"));
+        QVERIFY(latch.open(QIODevice::ReadOnly));
+        QVERIFY(latch.readAll().startsWith("Latched="));
+    }
+
     void cleanEndPublishesOffline()
     {
         startBroker();

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QSpinBox>
 #include <QtTest>
 
 using namespace basSubMain;
@@ -461,6 +462,32 @@ private slots:
         QVERIFY(dlg->cmdApply->isEnabled());
         dlg->cmdOK->click();
         QCOMPARE(dlg->settings().fName, QDir::toNativeSeparators("/data/wind.csv"));
+    }
+
+    // The site page: its values from the settings, editable only while on, thresholds
+    // that do not rise from caution to stop to storm refused, OK bringing the rest back.
+    void sitePage()
+    {
+        open();
+        dlg->tbsOptions->setCurrentIndex(2);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->chkSite));
+        QVERIFY(!dlg->chkSite->isChecked());
+        QVERIFY(!dlg->spnStop->isEnabled());
+        dlg->chkSite->click();
+        QVERIFY(dlg->spnStop->isEnabled());
+        QVERIFY(dlg->cmdApply->isEnabled());
+        QCOMPARE(dlg->spnStop->value(), 10.0);
+        dlg->spnStop->setValue(7.0); // below caution
+        QVERIFY(!dlg->cmdOK->isEnabled());
+        QVERIFY(!dlg->cmdApply->isEnabled());
+        QVERIFY(!dlg->lblSiteError->text().isEmpty());
+        dlg->spnStop->setValue(12.5);
+        dlg->spnSiteMinutes->setValue(3);
+        QVERIFY(dlg->cmdOK->isEnabled());
+        QVERIFY(dlg->lblSiteError->text().isEmpty());
+        dlg->cmdOK->click();
+        const basSubMain::SiteSettings site = dlg->settings().site;
+        QCOMPARE(site, (basSubMain::SiteSettings{true, 3, 80, 125, 300, 10}));
     }
 
     void closeBoxCancels()
