@@ -2,6 +2,8 @@
 #include "link/frame_decoder.h"
 #include "logging/due_rule.h"
 
+#include "site/wind_rule.h"
+
 #include <benchmark/benchmark.h>
 #include <random>
 
@@ -49,5 +51,25 @@ static void BM_DueRuleSameSecond(benchmark::State &state)
         benchmark::DoNotOptimize(rule.onTick(t, 600));
 }
 BENCHMARK(BM_DueRuleSameSecond);
+
+// The site's rolling mean at 10 frames a second with a full window (60 minutes) of
+// changing values: a frame taken, and the mean and gust asked once a second.
+static void BM_RollingMeanFrame(benchmark::State &state)
+{
+    site::RollingMean mean(qint64(state.range(0)) * 60000);
+    qint64 ms = 0;
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> wind(0, 300);
+    for (int i = 0; i < state.range(0) * 600; ++i, ms += 100)
+        mean.frame(ms, wind(rng));
+    int n = 0;
+    for (auto _ : state) {
+        mean.frame(ms, wind(rng));
+        if (++n % 10 == 0)
+            benchmark::DoNotOptimize(mean.at(ms));
+        ms += 100;
+    }
+}
+BENCHMARK(BM_RollingMeanFrame)->Arg(10)->Arg(60)->ArgName("minutes");
 
 BENCHMARK_MAIN();
