@@ -69,7 +69,8 @@ Logger::Logger(const Services &services, std::function<void(const QString &)> sa
                  .arg(reading));
     });
     connect(&m_session, &Session::latchNotKept, this, [this](QString error) {
-        line(QStringLiteral("storm latch not kept: ") + error.replace(QLatin1Char('\n'), QStringLiteral(": ")));
+        line(QStringLiteral("storm latch not kept: ") +
+             error.replace(QLatin1Char('\n'), QStringLiteral(": ")));
     });
     connect(m_svc.timer, &platform::Timer::timeout, this, [this] {
         if (!m_ended)

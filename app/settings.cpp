@@ -46,8 +46,10 @@ void writeSite(const SiteSettings &s, platform::SettingsStore &store)
     if (!s.enabled && !store.text(kSiteGroup, QString::fromLatin1(kSiteKeys[0])))
         return;
     const QString values[6] = {s.enabled ? QStringLiteral("1") : QStringLiteral("0"),
-                               QString::number(s.minutes), speedText(s.caution),
-                               speedText(s.stop), speedText(s.storm),
+                               QString::number(s.minutes),
+                               speedText(s.caution),
+                               speedText(s.stop),
+                               speedText(s.storm),
                                QString::number(s.holdMinutes)};
     for (int i = 0; i < 6; ++i)
         store.setText(kSiteGroup, QString::fromLatin1(kSiteKeys[i]), values[i]);
@@ -60,7 +62,8 @@ std::optional<int> parseSpeed(const QString &text)
     const auto m = re.match(text);
     if (!m.hasMatch())
         return std::nullopt;
-    const int tenths = m.captured(1).toInt() * 10 + (m.captured(2).isEmpty() ? 0 : m.captured(2).toInt());
+    const int tenths =
+        m.captured(1).toInt() * 10 + (m.captured(2).isEmpty() ? 0 : m.captured(2).toInt());
     if (tenths < SiteSettings::kMinSpeed || tenths > SiteSettings::kMaxSpeed)
         return std::nullopt;
     return tenths;

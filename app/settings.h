@@ -16,10 +16,10 @@ namespace basSubMain {
 // Off, and never written, unless switched on. Speeds in 0.1 m/s.
 struct SiteSettings {
     bool enabled = false;
-    int minutes = 10;    // the mean's window, 1 to 60
-    int caution = 80;    // mean at or above: caution
-    int stop = 100;      // mean at or above: work stops
-    int storm = 300;     // instantaneous at or above: storm, inspection needed
+    int minutes = 10;     // the mean's window, 1 to 60
+    int caution = 80;     // mean at or above: caution
+    int stop = 100;       // mean at or above: work stops
+    int storm = 300;      // instantaneous at or above: storm, inspection needed
     int holdMinutes = 10; // the mean below a threshold this long leaves its state, 0 to 60
     bool operator==(const SiteSettings &) const = default;
     static constexpr int kMinMinutes = 1, kMaxMinutes = 60, kMaxHoldMinutes = 60;

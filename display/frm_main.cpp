@@ -7,8 +7,8 @@
 #include "app/settings.h"
 #include "display/figure_font.h"
 #include "display/frm_trend.h"
-#include "display/trend_chart.h"
 #include "display/status_texts.h"
+#include "display/trend_chart.h"
 #include "logging/csv_format.h"
 #include "platform/alerts.h"
 #include "platform/clock.h"
@@ -17,8 +17,8 @@
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
 #include "platform/timer.h"
-#include "site/wind_rule.h"
 #include "session/outputs.h"
+#include "site/wind_rule.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -146,10 +146,9 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
         notify(QStringLiteral("暴風 %1 m/s: 点検要").arg(reading));
     });
     connect(&m_session, &Session::latchNotKept, this, [this](const QString &error) {
-        m_svc.messageBox->show(this,
-                               QStringLiteral("点検要の状態を保存できませんでした。\n") + error,
-                               kTitle, platform::MessageBox::Icon::Exclamation,
-                               platform::MessageBox::Buttons::Ok);
+        m_svc.messageBox->show(
+            this, QStringLiteral("点検要の状態を保存できませんでした。\n") + error, kTitle,
+            platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::Ok);
     });
     m_session.setSettings(basSubMain::LoadSettings(*m_svc.settings));
     m_session.setOutputs(
@@ -516,7 +515,7 @@ void frmMain::showSite(const session::SiteState &site)
             .arg(site.stats.valid ? basSubMain::speedText(site.stats.meanTenths) : none,
                  site.stats.gustTenths >= 0 ? basSubMain::speedText(site.stats.gustTenths) : none);
     // Storm (latched) purple, stop red, caution yellow, normal green.
-    const QColor back = site.latched                      ? QColor(112, 0, 160)
+    const QColor back = site.latched                       ? QColor(112, 0, 160)
                         : site.work == site::Work::Stop    ? QColor(220, 0, 0)
                         : site.work == site::Work::Caution ? QColor(255, 220, 0)
                                                            : QColor(0, 140, 60);
@@ -587,7 +586,8 @@ void frmMain::mnuViewInspect_Click()
     if (!m_session.snapshot().site.latched)
         return;
     const auto answer = m_svc.messageBox->show(
-        this, QStringLiteral("暴風後の点検が終わったことを記録し、点検要を解除します。よろしいですか?"),
+        this,
+        QStringLiteral("暴風後の点検が終わったことを記録し、点検要を解除します。よろしいですか?"),
         kTitle, platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::YesNo);
     if (answer == platform::MessageBox::Answer::Yes)
         m_session.acknowledgeInspection();

@@ -126,7 +126,9 @@ QList<std::pair<QString, QByteArray>> discoveryRecords(const MqttSettings &setti
         o.insert(QStringLiteral("origin"), origin);
         return o;
     };
-    auto field = [](const char *name) { return QStringLiteral("{{ value_json.%1 }}").arg(QLatin1String(name)); };
+    auto field = [](const char *name) {
+        return QStringLiteral("{{ value_json.%1 }}").arg(QLatin1String(name));
+    };
     auto onWhen = [](const QString &condition) {
         return QStringLiteral("{{ 'ON' if %1 else 'OFF' }}").arg(condition);
     };
@@ -168,12 +170,12 @@ QList<std::pair<QString, QByteArray>> discoveryRecords(const MqttSettings &setti
     windSensor(QString::fromLatin1(e[0].object), QString::fromUtf16(e[0].name), "mean");
     windSensor(QString::fromLatin1(e[1].object), QString::fromUtf16(e[1].name), "gust");
     {
-        QJsonObject o = record(QString::fromLatin1(e[2].object), QString::fromUtf16(e[2].name),
-                               field("work"));
+        QJsonObject o =
+            record(QString::fromLatin1(e[2].object), QString::fromUtf16(e[2].name), field("work"));
         o.insert(QStringLiteral("device_class"), QStringLiteral("enum"));
-        o.insert(QStringLiteral("options"), QJsonArray{QStringLiteral("normal"),
-                                                        QStringLiteral("caution"),
-                                                        QStringLiteral("stop")});
+        o.insert(QStringLiteral("options"),
+                 QJsonArray{QStringLiteral("normal"), QStringLiteral("caution"),
+                            QStringLiteral("stop")});
         add("sensor", QString::fromLatin1(e[2].object), o);
     }
     const QString conditions[2] = {QStringLiteral("value_json.work == 'stop'"),

@@ -176,7 +176,8 @@ void EventLog::tick(const Snapshot &s)
         m_day.fromMs = now.toMSecsSinceEpoch();
     }
     // The seconds since the last tick (a busy machine may skip one), at most a few.
-    const qint64 elapsed = m_lastSecond < 0 ? 1 : qBound(qint64(0), second - m_lastSecond, qint64(5));
+    const qint64 elapsed =
+        m_lastSecond < 0 ? 1 : qBound(qint64(0), second - m_lastSecond, qint64(5));
     m_lastSecond = second;
     m_day.seconds += elapsed;
     if (s.receiving)
@@ -219,7 +220,10 @@ void EventLog::event(const Event &e)
         m_events->start(m_eventPath, eventHeader(), e.ms);
     }
     const site::Stats &st = e.at.site.stats;
-    const QString row = QStringList{dateText(t), timeText(t), what, speed(st.meanTenths),
+    const QString row = QStringList{dateText(t),
+                                    timeText(t),
+                                    what,
+                                    speed(st.meanTenths),
                                     speed(st.gustTenths),
                                     e.at.receiving ? e.at.readings[0] : QString()}
                             .join(QLatin1Char(',')) +
@@ -235,21 +239,22 @@ void EventLog::writeSummary(qint64 toMs, bool midnight)
     };
     auto minutes = [](qint64 seconds) { return QString::number((seconds + 30) / 60); };
     const QDateTime from = QDateTime::fromMSecsSinceEpoch(d.fromMs);
-    const QString to = midnight ? QStringLiteral("24:00:00")
-                                : timeText(QDateTime::fromMSecsSinceEpoch(toMs));
+    const QString to =
+        midnight ? QStringLiteral("24:00:00") : timeText(QDateTime::fromMSecsSinceEpoch(toMs));
     const QString row =
-        QStringList{dateText(from),
-                    timeText(from),
-                    to,
-                    speed(d.maxGust),
-                    at(d.maxGust, d.maxGustMs),
-                    speed(d.maxMean),
-                    at(d.maxMean, d.maxMeanMs),
-                    minutes(d.caution),
-                    minutes(d.stop),
-                    minutes(d.seconds - d.receiving),
-                    QString::number(d.storms),
-                    QString::number(d.seconds ? (d.receiving * 100 + d.seconds / 2) / d.seconds : 0)}
+        QStringList{
+            dateText(from),
+            timeText(from),
+            to,
+            speed(d.maxGust),
+            at(d.maxGust, d.maxGustMs),
+            speed(d.maxMean),
+            at(d.maxMean, d.maxMeanMs),
+            minutes(d.caution),
+            minutes(d.stop),
+            minutes(d.seconds - d.receiving),
+            QString::number(d.storms),
+            QString::number(d.seconds ? (d.receiving * 100 + d.seconds / 2) / d.seconds : 0)}
             .join(QLatin1Char(',')) +
         QStringLiteral("\r\n");
     m_summary->start(summaryFileName(m_base), summaryHeader(), toMs);

@@ -2,11 +2,11 @@
 
 #include "platform/clock.h"
 #include "platform/file_output.h"
+#include "platform/mqtt_client.h"
 #include "platform/settings_store.h"
 #include "platform/state_file.h"
-#include "session/event_log.h"
-#include "platform/mqtt_client.h"
 #include "publish/publisher.h"
+#include "session/event_log.h"
 
 namespace session {
 
@@ -112,7 +112,8 @@ std::vector<std::unique_ptr<Output>> makeOutputs(const platform::SettingsStore &
     if (!files)
         files = [] { return std::make_unique<platform::LocalFileOutput>(); };
     outputs.push_back(std::make_unique<EventLog>(
-        files, services.clock, platform::StateFile::beside(store.location(), QStringLiteral("wind"))));
+        files, services.clock,
+        platform::StateFile::beside(store.location(), QStringLiteral("wind"))));
     if (const auto mqtt = publish::loadMqttSettings(store); mqtt && services.mqttClient)
         if (auto client = services.mqttClient())
             outputs.push_back(

@@ -226,10 +226,9 @@ void frmOptions::build()
 
     // Tab order over both pages, the buttons, then the tab strip.
     const QList<QWidget *> order = {
-        cmbPort,    cmbSpeed,   chkReconnect, txtFileName,    cmdDirFile, cmbTime,
-        chkFile[0], chkFile[1], chkFile[2],   chkFile[3],     chkFile[4], chkSite,
-        spnSiteMinutes, spnCaution, spnStop,  spnStorm,       spnHold,    cmdOK,
-        cmdCancel,  cmdApply,   tbsOptions};
+        cmbPort,    cmbSpeed,   chkReconnect, txtFileName, cmdDirFile, cmbTime,        chkFile[0],
+        chkFile[1], chkFile[2], chkFile[3],   chkFile[4],  chkSite,    spnSiteMinutes, spnCaution,
+        spnStop,    spnStorm,   spnHold,      cmdOK,       cmdCancel,  cmdApply,       tbsOptions};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -337,7 +336,8 @@ void frmOptions::buildSitePage(QWidget *page)
             l->resize(l->sizeHint().width(), l->height());
     };
     auto *intro = new QLabel(
-        QStringLiteral("  10分間平均風速による作業中止の判定と、暴風後の点検要を表示します。"), page);
+        QStringLiteral("  10分間平均風速による作業中止の判定と、暴風後の点検要を表示します。"),
+        page);
     intro->setObjectName(QStringLiteral("lblMessage(6)"));
     intro->setWordWrap(true);
     moveTwips(intro, QRect(240, 120, 5205, 495));
@@ -352,7 +352,8 @@ void frmOptions::buildSitePage(QWidget *page)
                  {"lblSite(3)", u"暴風 (m/s)："},
                  {"lblSite(4)", u"解除まで (分)："}};
     for (int i = 0; i < 5; ++i)
-        caption(QString::fromLatin1(rows[i].name), QString::fromUtf16(rows[i].text), 1080 + i * 420);
+        caption(QString::fromLatin1(rows[i].name), QString::fromUtf16(rows[i].text),
+                1080 + i * 420);
     auto minutes = [page](const QString &name, int top, int low, int high) {
         auto *b = makeControl<QSpinBox>(page, name, QRect(2400, top, 1215, 300));
         b->setRange(low, high);
@@ -391,9 +392,9 @@ void frmOptions::buildSitePage(QWidget *page)
 void frmOptions::LoadSitePage()
 {
     const basSubMain::SiteSettings &s = m_settings.site;
-    const QSignalBlocker blocks[] = {QSignalBlocker(chkSite), QSignalBlocker(spnSiteMinutes),
+    const QSignalBlocker blocks[] = {QSignalBlocker(chkSite),    QSignalBlocker(spnSiteMinutes),
                                      QSignalBlocker(spnCaution), QSignalBlocker(spnStop),
-                                     QSignalBlocker(spnStorm), QSignalBlocker(spnHold)};
+                                     QSignalBlocker(spnStorm),   QSignalBlocker(spnHold)};
     chkSite->setChecked(s.enabled);
     spnSiteMinutes->setValue(s.minutes);
     spnCaution->setValue(s.caution / 10.0);
@@ -419,8 +420,8 @@ void frmOptions::siteChanged()
 {
     const basSubMain::SiteSettings s = siteFromPage();
     // The values are edited while the rule is on; thresholds out of order cannot be kept.
-    for (QWidget *w : std::initializer_list<QWidget *>{spnSiteMinutes, spnCaution, spnStop,
-                                                        spnStorm, spnHold})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{spnSiteMinutes, spnCaution, spnStop, spnStorm, spnHold})
         w->setEnabled(s.enabled);
     const QString error = s.enabled ? basSubMain::siteSettingsError(s) : QString();
     lblSiteError->setText(error);

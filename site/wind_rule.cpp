@@ -206,8 +206,8 @@ QByteArray formatLatch(const LatchRecord &record)
     auto line = [&out](const char *key, qint64 ms) {
         if (ms)
             out += QByteArray(key) + '=' +
-                   QDateTime::fromMSecsSinceEpoch(ms).toOffsetFromUtc(
-                       QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc())
+                   QDateTime::fromMSecsSinceEpoch(ms)
+                       .toOffsetFromUtc(QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc())
                        .toString(Qt::ISODateWithMs)
                        .toLatin1() +
                    '\n';
@@ -232,7 +232,8 @@ LatchRecord parseLatch(const QByteArray &text)
                     r.work = w;
             continue;
         }
-        const QDateTime t = QDateTime::fromString(QString::fromLatin1(l.mid(eq + 1)), Qt::ISODateWithMs);
+        const QDateTime t =
+            QDateTime::fromString(QString::fromLatin1(l.mid(eq + 1)), Qt::ISODateWithMs);
         const qint64 ms = t.isValid() ? t.toMSecsSinceEpoch() : 0;
         if (l.left(eq) == "Latched")
             r.latchedMs = ms;

@@ -22,10 +22,10 @@ QString caption(Work work, bool latched);
 
 // What the window of the mean holds at one moment.
 struct Stats {
-    bool valid = false;    // frames cover at least 90 % of the window
-    int meanTenths = -1;   // the mean in 0.1 m/s, rounded; -1 while not valid
-    int gustTenths = -1;   // the highest instantaneous value in the window; -1 for none
-    qint64 gustMs = 0;     // the frame it came with
+    bool valid = false;  // frames cover at least 90 % of the window
+    int meanTenths = -1; // the mean in 0.1 m/s, rounded; -1 while not valid
+    int gustTenths = -1; // the highest instantaneous value in the window; -1 for none
+    qint64 gustMs = 0;   // the frame it came with
     int coveragePermille = 0;
     bool operator==(const Stats &) const = default;
 };

@@ -335,8 +335,8 @@ private slots:
         QTest::addColumn<bool>("written");
         const QList<int> defaults{0, 10, 80, 100, 300, 10};
         QTest::newRow("no group") << QByteArray("[Settings]\nPort=1\n") << defaults << false;
-        QTest::newRow("on, defaults") << QByteArray("[Site]\nEnabled=1\n")
-                                      << QList<int>{1, 10, 80, 100, 300, 10} << true;
+        QTest::newRow("on, defaults")
+            << QByteArray("[Site]\nEnabled=1\n") << QList<int>{1, 10, 80, 100, 300, 10} << true;
         QTest::newRow("all set")
             << QByteArray("[Site]\nEnabled=1\nMinutes=3\nCaution=7.5\nStop=12\nStorm=25.0\n"
                           "HoldMinutes=0\n")
@@ -345,9 +345,8 @@ private slots:
             << QByteArray("[Site]\nEnabled=yes\nMinutes=61\nCaution=-3\nStop=1.25\nStorm=abc\n"
                           "HoldMinutes=99\n")
             << defaults << true;
-        QTest::newRow("off but present")
-            << QByteArray("[Site]\nEnabled=0\nMinutes=5\n") << QList<int>{0, 5, 80, 100, 300, 10}
-            << true;
+        QTest::newRow("off but present") << QByteArray("[Site]\nEnabled=0\nMinutes=5\n")
+                                         << QList<int>{0, 5, 80, 100, 300, 10} << true;
     }
     void siteGroup()
     {
@@ -357,7 +356,8 @@ private slots:
         writeIni(ini);
         platform::IniSettingsStore store(iniPath());
         const basSubMain::SiteSettings s = readSettings(store).site;
-        QCOMPARE((QList<int>{s.enabled, s.minutes, s.caution, s.stop, s.storm, s.holdMinutes}), read);
+        QCOMPARE((QList<int>{s.enabled, s.minutes, s.caution, s.stop, s.storm, s.holdMinutes}),
+                 read);
         Settings all = readSettings(store);
         writeSettings(all, store);
         QVERIFY(store.sync());

@@ -231,7 +231,8 @@ private slots:
                               "mnuViewMin", "mnuViewMax", "mnuViewBar2", "mnuViewMalti",
                               "mnuViewPeak", "mnuViewAve",
                               // The trend and the alarm sound come after the original items.
-                              "mnuViewBar3", "mnuViewTrend", "mnuViewSound", "mnuViewAck", "mnuViewInspect"}));
+                              "mnuViewBar3", "mnuViewTrend", "mnuViewSound", "mnuViewAck",
+                              "mnuViewInspect"}));
         QCOMPARE(w->menuItem("mnuViewTrend")->text(), QStringLiteral("ﾄﾚﾝﾄﾞ表示(&G)"));
         QCOMPARE(w->menuItem("mnuViewTrend")->shortcut(), QKeySequence(Qt::Key_F9));
         QCOMPARE(w->menuItem("mnuViewSound")->text(), QStringLiteral("警報音(&A)"));

@@ -280,7 +280,8 @@ private slots:
         }
         QVERIFY2(works.first() == "normal" && works.contains("stop"), qPrintable(works.join(',')));
         QVERIFY(stormSeen);
-        const QJsonObject last = QJsonDocument::fromJson(on("site/crane1/state").last().payload).object();
+        const QJsonObject last =
+            QJsonDocument::fromJson(on("site/crane1/state").last().payload).object();
         QCOMPARE(last["storm"].toBool(), true);
         QCOMPARE(last["work"].toString(), QStringLiteral("stop"));
         QVERIFY(last["mean"].isDouble() || last["mean"].isNull());
@@ -295,9 +296,12 @@ private slots:
         const QString base = "homeassistant/%1/site_crane1/%2/config";
         const struct {
             const char *component, *object, *deviceClass;
-        } expected[] = {{"sensor", "mean", "wind_speed"},       {"sensor", "gust", "wind_speed"},
-                        {"sensor", "work", "enum"},             {"binary_sensor", "stop_work", "problem"},
-                        {"binary_sensor", "inspection", "problem"}, {"binary_sensor", "link", "connectivity"}};
+        } expected[] = {{"sensor", "mean", "wind_speed"},
+                        {"sensor", "gust", "wind_speed"},
+                        {"sensor", "work", "enum"},
+                        {"binary_sensor", "stop_work", "problem"},
+                        {"binary_sensor", "inspection", "problem"},
+                        {"binary_sensor", "link", "connectivity"}};
         for (const auto &e : expected) {
             const QList<Message> got = on(base.arg(e.component, e.object));
             QVERIFY2(!got.isEmpty(), e.object);
@@ -307,8 +311,8 @@ private slots:
             QVERIFY(o["expire_after"].toInt() > 60);
             QCOMPARE(o["origin"].toObject()["name"].toString(), QStringLiteral("qv475"));
         }
-        const QJsonObject link = QJsonDocument::fromJson(
-            on(base.arg("binary_sensor", "link")).last().payload).object();
+        const QJsonObject link =
+            QJsonDocument::fromJson(on(base.arg("binary_sensor", "link")).last().payload).object();
         QCOMPARE(link["value_template"].toString(),
                  QStringLiteral("{{ 'ON' if value_json.link == 'live' else 'OFF' }}"));
         app.terminate();

@@ -6,10 +6,10 @@
 #include "fakes.h"
 #include "logging/csv_format.h"
 #include "platform/file_output.h"
-#include "session/outputs.h"
-#include "session/event_log.h"
-#include "session/session.h"
 #include "platform/state_file.h"
+#include "session/event_log.h"
+#include "session/outputs.h"
+#include "session/session.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -10,8 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QtTest>
 
 using namespace basSubMain;

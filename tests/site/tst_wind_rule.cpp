@@ -55,16 +55,17 @@ private slots:
                                 << min10 << min10 << true << 80 << 120;
         // The window has moved on: only the step's value is left in it.
         QTest::newRow("a step, 10 minutes later")
-            << frames(0, 300000, 1000, 40) + frames(300000, 2 * min10, 1000, 120) << min10 << 2 * min10
-            << true << 120 << 120;
+            << frames(0, 300000, 1000, 40) + frames(300000, 2 * min10, 1000, 120) << min10
+            << 2 * min10 << true << 120 << 120;
         // Frames 0.5 s apart at 2.0, then 1.5 s apart at 10.0, half the time each: time
         // weighs, not the count of frames.
-        QTest::newRow("uneven spacing") << frames(0, 300000, 500, 20) + frames(300000, min10, 1500, 100)
-                                        << min10 << min10 << true << 60 << 100;
+        QTest::newRow("uneven spacing")
+            << frames(0, 300000, 500, 20) + frames(300000, min10, 1500, 100) << min10 << min10
+            << true << 60 << 100;
         // 30 % of the window without frames (the meter silent, the watchdog's 2 s
         // covered): not a number.
-        QTest::newRow("a 30 % gap") << frames(0, 420000, 1000, 90) << min10 << qint64(420000 + 180000)
-                                    << false << -1 << 90;
+        QTest::newRow("a 30 % gap")
+            << frames(0, 420000, 1000, 90) << min10 << qint64(420000 + 180000) << false << -1 << 90;
         // A reconnect of 30 s in the middle: 5 % missing, still valid; the mean over the
         // time that frames cover.
         QTest::newRow("a reconnect in the middle")
@@ -72,11 +73,11 @@ private slots:
                    frames(330000, min10, 1000, 60)
             << min10 << min10 << true << 60 << 60;
         // The program has run 8 minutes of 10: not valid however steady the wind.
-        QTest::newRow("a program start") << frames(0, 480000, 1000, 70) << min10 << qint64(480000)
-                                         << false << -1 << 70;
+        QTest::newRow("a program start")
+            << frames(0, 480000, 1000, 70) << min10 << qint64(480000) << false << -1 << 70;
         // The last frame holds no more than 2 s: a meter silent since is missing time.
-        QTest::newRow("held at most 2 s") << frames(0, 60000, 1000, 30) << qint64(60000) << qint64(70000) << false
-                                          << -1 << 30;
+        QTest::newRow("held at most 2 s")
+            << frames(0, 60000, 1000, 30) << qint64(60000) << qint64(70000) << false << -1 << 30;
         QTest::newRow("nothing") << Script{} << min10 << min10 << false << -1 << -1;
     }
     void rollingMean()
@@ -101,25 +102,31 @@ private slots:
         QTest::addColumn<QString>("states");
         QTest::addColumn<QString>("changes");
         QTest::newRow("rises at once, caution then stop")
-            << QList<int>{50, 85, 105} << "normal caution stop" << "caution,stopbegins";
-        QTest::newRow("straight to stop") << QList<int>{50, 120} << "normal stop" << "stopbegins";
+            << QList<int>{50, 85, 105} << "normal caution stop"
+            << "caution,stopbegins";
+        QTest::newRow("straight to stop") << QList<int>{50, 120} << "normal stop"
+                                          << "stopbegins";
         // Below stop for 9 minutes: still stop; the 10th: caution (the mean is 9.0).
         QTest::newRow("stop holds for 10 minutes")
             << QList<int>{120, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90}
-            << "stop stop stop stop stop stop stop stop stop stop stop caution" << "stopbegins,stopends";
+            << "stop stop stop stop stop stop stop stop stop stop stop caution"
+            << "stopbegins,stopends";
         // A rise above stop in the hold starts it again.
         QTest::newRow("the hold restarts")
             << QList<int>{120, 90, 90, 90, 90, 90, 110, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90}
-            << "stop stop stop stop stop stop stop stop stop stop stop stop stop stop stop stop stop caution"
+            << "stop stop stop stop stop stop stop stop stop stop stop stop stop stop stop stop "
+               "stop caution"
             << "stopbegins,stopends";
         // Below caution for the hold from stop: stop ends and normal follows together.
         QTest::newRow("stop to normal")
             << QList<int>{120, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30}
-            << "stop stop stop stop stop stop stop stop stop stop stop normal" << "stopbegins,stopends,normal";
+            << "stop stop stop stop stop stop stop stop stop stop stop normal"
+            << "stopbegins,stopends,normal";
         // Means that are not valid change nothing, and the hold starts after them.
         QTest::newRow("not valid keeps the state")
             << QList<int>{120, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 30}
-            << "stop stop stop stop stop stop stop stop stop stop stop stop stop" << "stopbegins";
+            << "stop stop stop stop stop stop stop stop stop stop stop stop stop"
+            << "stopbegins";
     }
     void workRule()
     {
@@ -129,7 +136,8 @@ private slots:
         WorkRule rule;
         rule.setThresholds({80, 100, 300, 600000});
         QStringList seen, said;
-        const char *names[] = {"caution", "stopbegins", "stopends", "normal", "storm", "acknowledged"};
+        const char *names[] = {"caution", "stopbegins", "stopends",
+                               "normal",  "storm",      "acknowledged"};
         for (qsizetype i = 0; i < means.size(); ++i) {
             Stats s;
             s.valid = means[i] >= 0;

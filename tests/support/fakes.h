@@ -221,7 +221,8 @@ struct World {
 
     platform::Services services()
     {
-        return {&settings, &messageBox, &clock, &port, &timer, file, &sound, &notifier, {}, nullptr};
+        return {&settings, &messageBox, &clock,    &port, &timer,
+                file,      &sound,      &notifier, {},    nullptr};
     }
 };
 
