@@ -85,6 +85,35 @@ constexpr ButtonDef kButtons[11] = {
     {u"問い合わせ", u"問い合わせ", "Web"},
 };
 
+// Sets a label to "word  rest" on one line: the word bold in the largest pixel size that
+// lets the whole line fit its box, the rest at percent of that size. Returns the size.
+int setWordAndRest(QLabel *label, const QString &text, int percent)
+{
+    const qsizetype cut = text.indexOf(QStringLiteral("  "));
+    const QString word = text.left(cut);
+    const QString rest = cut < 0 ? QString() : text.mid(cut + 2);
+    QFont big = basSubMain::japaneseFont(9), small = basSubMain::japaneseFont(9);
+    big.setBold(true);
+    const QRect box = label->contentsRect();
+    auto restPx = [percent](int px) { return qMax(8, px * percent / 100); };
+    int px = qMax(8, box.height() * 4 / 5);
+    for (; px > 8; --px) {
+        big.setPixelSize(px);
+        small.setPixelSize(restPx(px));
+        const int width = QFontMetrics(big).horizontalAdvance(word + QLatin1Char(' ')) +
+                          QFontMetrics(small).horizontalAdvance(rest);
+        if (width <= box.width() - 12 && QFontMetrics(big).height() <= box.height())
+            break;
+    }
+    label->setText(QStringLiteral("<b style=\"font-size:%1px\">%2</b> "
+                                  "<span style=\"font-size:%3px\">%4</span>")
+                       .arg(px)
+                       .arg(word.toHtmlEscaped())
+                       .arg(restPx(px))
+                       .arg(rest.toHtmlEscaped()));
+    return px;
+}
+
 } // namespace
 
 frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *parent)
@@ -538,28 +567,7 @@ void frmMain::placeSiteStrip()
     m_siteStrip->setGeometry(0, m_area->height() - h, m_area->width(), h);
     // The state in the largest bold face that lets the whole line fit, the mean and the
     // gust at 60 % of it after it.
-    const qsizetype cut = m_siteText.indexOf(QStringLiteral("  "));
-    const QString word = m_siteText.left(cut);
-    const QString rest = cut < 0 ? QString() : m_siteText.mid(cut + 2);
-    QFont big = japaneseFont(9), small = japaneseFont(9);
-    big.setBold(true);
-    const QRect box = m_siteStrip->contentsRect();
-    int px = qMax(8, box.height() * 4 / 5);
-    for (; px > 8; --px) {
-        big.setPixelSize(px);
-        small.setPixelSize(qMax(8, px * 3 / 5));
-        const int width = QFontMetrics(big).horizontalAdvance(word + QLatin1Char(' ')) +
-                          QFontMetrics(small).horizontalAdvance(rest);
-        if (width <= box.width() - 12 && QFontMetrics(big).height() <= box.height())
-            break;
-    }
-    m_siteCaptionPx = px;
-    m_siteStrip->setText(QStringLiteral("<b style=\"font-size:%1px\">%2</b> "
-                                        "<span style=\"font-size:%3px\">%4</span>")
-                             .arg(px)
-                             .arg(word.toHtmlEscaped())
-                             .arg(qMax(8, px * 3 / 5))
-                             .arg(rest.toHtmlEscaped()));
+    m_siteCaptionPx = setWordAndRest(m_siteStrip, m_siteText, 60);
 }
 
 void frmMain::relayout()
@@ -626,27 +634,7 @@ void frmMain::placeLinkBanner()
     m_linkBanner->setGeometry(strip);
     // The state in words as large as the strip allows, the time of the last frame at
     // half that size after it, all on one line.
-    const qsizetype cut = m_linkBannerText.indexOf(QStringLiteral("  "));
-    const QString word = m_linkBannerText.left(cut);
-    const QString rest = cut < 0 ? QString() : m_linkBannerText.mid(cut + 2);
-    QFont big = japaneseFont(9), small = japaneseFont(9);
-    big.setBold(true);
-    int px = qMax(8, strip.height() * 4 / 5);
-    for (; px > 8; --px) {
-        big.setPixelSize(px);
-        small.setPixelSize(qMax(8, px / 2));
-        const int width = QFontMetrics(big).horizontalAdvance(word + QLatin1Char(' ')) +
-                          QFontMetrics(small).horizontalAdvance(rest);
-        if (width <= strip.width() - 12 && QFontMetrics(big).height() <= strip.height())
-            break;
-    }
-    m_linkBannerWordPx = px;
-    m_linkBanner->setText(QStringLiteral("<b style=\"font-size:%1px\">%2</b> "
-                                         "<span style=\"font-size:%3px\">%4</span>")
-                              .arg(px)
-                              .arg(word.toHtmlEscaped())
-                              .arg(qMax(8, px / 2))
-                              .arg(rest.toHtmlEscaped()));
+    m_linkBannerWordPx = setWordAndRest(m_linkBanner, m_linkBannerText, 50);
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
