@@ -59,9 +59,9 @@ struct RealServices {
     platform::QtLauncher launcher;
     platform::SystemSoundPlayer sound;
     platform::SystemNotifier notifier;
-    // The storm latch beside the settings file.
-    platform::StateFile latchFile{
-        platform::StateFile::beside(settings.location(), QStringLiteral("QV475_XP_site.ini"))};
+    // The storm latch beside the settings file, named after it (one per meter's file).
+    platform::StateFile latchFile{platform::StateFile::beside(
+        settings.location(), QFileInfo(settings.location()).completeBaseName() + "_site.ini")};
 
     static std::unique_ptr<platform::MqttClient> mqttClient()
     {

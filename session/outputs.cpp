@@ -8,6 +8,8 @@
 #include "publish/publisher.h"
 #include "session/event_log.h"
 
+#include <QFileInfo>
+
 namespace session {
 
 CsvLog::CsvLog(platform::FileOutput *file, platform::Clock *clock, QObject *parent)

@@ -318,7 +318,7 @@ private slots:
         app.terminate();
         QVERIFY(app.waitForFinished(5000));
         // The latch is kept beside the settings for the next start.
-        QFile latch(dir->filePath("QV475_XP_site.ini"));
+        QFile latch(dir->filePath("qv475_site.ini"));
         QVERIFY(latch.open(QIODevice::ReadOnly));
         QVERIFY(latch.readAll().startsWith("Latched="));
     }
