@@ -28,8 +28,10 @@ Logger::Logger(const Services &services, std::function<void(const QString &)> sa
     });
     connect(&m_session, &Session::portFailed, this,
             [this](const QString &reason) { line(QStringLiteral("port failed: ") + reason); });
-    connect(&m_session, &Session::fileStarted, this,
-            [this](const QString &path) { line(QStringLiteral("file opened: ") + path); });
+    connect(&m_session, &Session::fileStarted, this, [this](const QString &path) {
+        m_dataFiles << path;
+        line(QStringLiteral("file opened: ") + path);
+    });
     connect(
         &m_session, &Session::fileStartFailed, this,
         [this](session::StartResult why, QString error) {
@@ -43,10 +45,16 @@ Logger::Logger(const Services &services, std::function<void(const QString &)> sa
                 fail(kFileStartFailed, QStringLiteral("file output failed: ") +
                                            error.replace(QLatin1Char('\n'), QStringLiteral(": ")));
         });
-    connect(&m_session, &Session::writeFailed, this,
-            [this](const QString &reason, const QString &path) {
-                fail(kWriteFailed, QStringLiteral("write failed: %1: %2").arg(path, reason));
-            });
+    connect(
+        &m_session, &Session::writeFailed, this,
+        [this](const QString &reason, const QString &path) {
+            // The site's records failing leave the data rows going.
+            if (path != m_session.filePath()) {
+                line(QStringLiteral("write failed: %1: %2; the data rows go on").arg(path, reason));
+                return;
+            }
+            fail(kWriteFailed, QStringLiteral("write failed: %1: %2").arg(path, reason));
+        });
     connect(&m_session, &Session::stalled, this, [this](qsizetype rows) {
         line(QStringLiteral("disk stalled: %1 rows have waited over a minute").arg(rows));
     });

@@ -7,6 +7,7 @@
 #include "session/session.h"
 
 #include <QObject>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -73,6 +74,8 @@ private:
     Services m_svc;
     std::function<void(const QString &)> m_say;
     session::Session m_session;
+    // The CSV logs opened (a failure of another file leaves the work going).
+    QStringList m_dataFiles;
     QString m_lastLine;
     bool m_ended = false;
 };
