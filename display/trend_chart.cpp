@@ -177,9 +177,13 @@ void TrendChart::paintEvent(QPaintEvent *)
             continue;
         p.setPen(QPen(QColor(90, 90, 90), 1, Qt::DashLine));
         p.drawLine(QPointF(plot.left(), y(value)), QPointF(plot.right(), y(value)));
-        p.setPen(QColor(60, 60, 60));
+        // Named at the left, on white, so that the lines of the readings do not hide it.
         const QString label = QStringLiteral("%1 %2").arg(name).arg(value, 0, 'f', 1);
-        p.drawText(QPointF(plot.right() - fm.horizontalAdvance(label) - 4, y(value) - 3), label);
+        const QRectF box(plot.left() + 4, y(value) - fm.height() - 1,
+                         fm.horizontalAdvance(label) + 4, fm.height());
+        p.fillRect(box, QColor(255, 255, 255, 220));
+        p.setPen(QColor(60, 60, 60));
+        p.drawText(box, Qt::AlignCenter, label);
     }
     p.setPen(QPen(kMeanColour, 3.0));
     for (const QList<QPointF> &piece : m_site.mean) {
