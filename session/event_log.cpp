@@ -4,6 +4,7 @@
 #include "logging/csv_format.h"
 #include "platform/clock.h"
 #include "platform/file_output.h"
+#include "site/wind_rule.h"
 
 #include <QLocale>
 
@@ -21,12 +22,12 @@ QString eventCaption(Event::Kind kind)
     case K::LinkBack: return QStringLiteral("通信回復");
     case K::FileStarted: return QStringLiteral("ﾌｧｲﾙ出力開始");
     case K::FileStopped: return QStringLiteral("ﾌｧｲﾙ出力停止");
-    case K::Caution: return QStringLiteral("注意");
-    case K::StopBegins: return QStringLiteral("作業中止");
-    case K::StopEnds: return QStringLiteral("作業中止解除");
-    case K::Normal: return QStringLiteral("通常");
-    case K::Storm: return QStringLiteral("暴風 点検要");
-    case K::Acknowledged: return QStringLiteral("点検確認");
+    case K::Caution: return site::changeCaption(site::Change::Caution);
+    case K::StopBegins: return site::changeCaption(site::Change::StopBegins);
+    case K::StopEnds: return site::changeCaption(site::Change::StopEnds);
+    case K::Normal: return site::changeCaption(site::Change::Normal);
+    case K::Storm: return site::changeCaption(site::Change::Storm);
+    case K::Acknowledged: return site::changeCaption(site::Change::Acknowledged);
     case K::AlarmRose:
     case K::WriteFailed: break;
     }

@@ -27,6 +27,19 @@ QString caption(Work work, bool latched)
     return QStringLiteral("通常");
 }
 
+QString changeCaption(Change change)
+{
+    switch (change) {
+    case Change::Caution: return QStringLiteral("注意");
+    case Change::StopBegins: return QStringLiteral("作業中止");
+    case Change::StopEnds: return QStringLiteral("作業中止解除");
+    case Change::Normal: return QStringLiteral("通常");
+    case Change::Storm: return QStringLiteral("暴風 点検要");
+    case Change::Acknowledged: break;
+    }
+    return QStringLiteral("点検確認");
+}
+
 // ---- the rolling mean
 
 void RollingMean::push(const Piece &p)
@@ -53,7 +66,7 @@ void RollingMean::close(qint64 ms)
     if (!m_open)
         return;
     Piece p = *m_open;
-    p.end = std::min(ms, p.start + kHoldMs);
+    p.end = std::min(ms, p.start + m_hold);
     m_open.reset();
     push(p);
 }
@@ -110,12 +123,12 @@ Stats RollingMean::at(qint64 nowMs)
     }
     if (m_open) {
         const qint64 from = std::max(m_open->start, cutoff);
-        const qint64 to = std::min(nowMs, m_open->start + kHoldMs);
+        const qint64 to = std::min(nowMs, m_open->start + m_hold);
         if (to > from) {
             covered += to - from;
             weighted += (to - from) * m_open->tenths;
         }
-        if (m_open->start + kHoldMs > cutoff && m_open->tenths >= s.gustTenths) {
+        if (m_open->start + m_hold > cutoff && m_open->tenths >= s.gustTenths) {
             s.gustTenths = m_open->tenths;
             s.gustMs = m_open->start;
         }

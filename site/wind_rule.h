@@ -44,6 +44,9 @@ public:
     explicit RollingMean(qint64 windowMs = 600000) : m_window(windowMs) {}
     void setWindow(qint64 windowMs) { m_window = windowMs; }
     qint64 window() const { return m_window; }
+    // How long one value holds at most: the rows of a log a second or more apart hold
+    // for twice their spacing, as frames hold for the watchdog's silence.
+    void setHold(qint64 holdMs) { m_hold = holdMs; }
 
     void frame(qint64 ms, int tenths);
     // The link went down: the last value holds no further.
@@ -61,6 +64,7 @@ private:
     void push(const Piece &p);
 
     qint64 m_window;
+    qint64 m_hold = kHoldMs;
     std::deque<Piece> m_pieces;  // closed, oldest first
     std::deque<Piece> m_highest; // of m_pieces, values falling: the window's gust first
     std::optional<Piece> m_open; // the last frame, its end not yet known
@@ -70,6 +74,8 @@ private:
 
 // What changed at one step of the rule.
 enum class Change { Caution, StopBegins, StopEnds, Normal, Storm, Acknowledged };
+// The change as the event log names it: 注意, 作業中止, 作業中止解除, 通常, 暴風 点検要, 点検確認.
+QString changeCaption(Change change);
 
 struct Thresholds {
     int caution = 80, stop = 100, storm = 300; // 0.1 m/s

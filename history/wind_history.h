@@ -1,0 +1,109 @@
+// Past logs as one record: the rows of several files in time order, the site's rule run
+// over them (the rolling mean, the work state, storms), the event logs beside them, and
+// the figures of any span. QtCore only: the files' bytes come through a reader.
+#pragma once
+
+#include "app/settings.h"
+#include "history/log_reader.h"
+#include "link/trend_data.h"
+
+#include <QPointF>
+#include <atomic>
+#include <functional>
+
+namespace history {
+
+// The file's bytes and last change, or false and *error for the user.
+using FileReader =
+    std::function<bool(const QString &path, QByteArray *bytes, QDateTime *modified, QString *error)>;
+
+struct Period {
+    qint64 startMs = 0;
+    qint64 endMs = 0; // where the record ends while it still holds: see open
+    bool open = false;
+    bool operator==(const Period &) const = default;
+};
+
+// A threshold and the time the wind was at or above it.
+struct Level {
+    QString name; // "平均風速 10.0 m/s 以上"
+    int tenths = 0;
+    bool onMean = false;
+    qint64 ms = 0;
+};
+
+struct Figures {
+    qint64 fromMs = 0, toMs = 0; // the span, within the record
+    int maxInstant = -1;         // 0.1 m/s, -1 for none
+    qint64 maxInstantMs = 0;
+    int maxMean = -1;
+    qint64 maxMeanMs = 0;
+    QList<Level> levels;
+    QList<Period> stops;
+    QList<qint64> storms;
+    qint64 missingMs = 0;
+};
+
+class WindHistory
+{
+public:
+    // The rule's settings: the site's when [Site] is on; otherwise its defaults for the
+    // stops, and 10 and 30 m/s of the instantaneous wind for the time above.
+    explicit WindHistory(const basSubMain::SiteSettings &site = {});
+
+    // Reads the files (data logs and event logs, any order) and the event logs beside the
+    // data logs for the days they cover. progress(done, total) in bytes, from this thread;
+    // cancelled stops it. False and *error at the first file that is not one of ours.
+    bool load(const QStringList &paths, const FileReader &read, QString *error,
+              const std::function<void(qint64, qint64)> &progress = {},
+              const std::atomic_bool *cancelled = nullptr);
+
+    const std::vector<Row> &rows() const { return m_rows; }
+    const QList<EventRow> &events() const { return m_events; }
+    const QList<FileInfo> &files() const { return m_files; }
+    int mask() const { return m_mask; }
+    qint64 intervalMs() const { return m_interval; }
+    const basSubMain::SiteSettings &site() const { return m_site; }
+    bool empty() const { return m_rows.empty(); }
+    qint64 firstMs() const { return m_rows.empty() ? 0 : m_rows.front().ms; }
+    qint64 lastMs() const { return m_rows.empty() ? 0 : m_rows.back().ms; }
+    // The local days that hold rows, in order.
+    QList<QDate> days() const;
+
+    // The figures of [fromMs, toMs], cut to the record.
+    Figures figures(qint64 fromMs, qint64 toMs) const;
+    // The events of [fromMs, toMs]: the event logs' rows; where there are none, the
+    // changes the rule gives on the rows (marked by computed).
+    QList<EventRow> eventsIn(qint64 fromMs, qint64 toMs, bool *computed = nullptr) const;
+
+    // What the chart draws of [fromMs, toMs]: one bucket per bucketMs (the highest of each
+    // reading; a reading without a column is 0), lines cut at gap rows and at silences
+    // of more than twice the spacing; and the mean, cut where it is not valid.
+    QList<meterlink::Bucket> buckets(qint64 fromMs, qint64 toMs, qint64 bucketMs) const;
+    QList<QList<QPointF>> meanLine(qint64 fromMs, qint64 toMs, qint64 bucketMs) const;
+
+    // The rows of [fromMs, toMs] as one CSV log of the program's own format (the columns
+    // of all files), code page 932, CR LF.
+    QByteArray exportCsv(qint64 fromMs, qint64 toMs) const;
+
+    // The instantaneous wind's column: the instantaneous, else the instantaneous maximum.
+    int windColumn() const;
+
+private:
+    void runRule();
+    size_t lowerBound(qint64 ms) const;
+    qint64 covered(size_t i) const; // how long row i holds
+
+    basSubMain::SiteSettings m_site;
+    std::vector<Row> m_rows;
+    std::vector<qint16> m_mean; // per row, the rolling mean in 0.1 m/s, -1 while not valid
+    QList<Period> m_stops;
+    QList<qint64> m_storms;
+    QList<EventRow> m_ruleEvents;
+    QList<EventRow> m_events;
+    QList<FileInfo> m_files;
+    int m_mask = 0;
+    qint64 m_interval = 1000;
+};
+
+} // namespace history

@@ -1,0 +1,233 @@
+// Past logs read back: the files the program writes (and the ones it must refuse), and the
+// figures of a day built with known answers.
+#include "history/wind_history.h"
+#include "logging/csv_format.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace history;
+
+namespace {
+const QDate kDay(2026, 12, 8);
+
+qint64 at(int h, int m, int s)
+{
+    return QDateTime(kDay, QTime(h, m, s)).toMSecsSinceEpoch();
+}
+
+// One row as the program writes it under the C locale.
+QString row(int mask, qint64 ms, const std::array<QString, 4> &values)
+{
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(ms);
+    return logging::rowLine(mask, t.toString(QStringLiteral("yyyy/MM/dd")),
+                            t.toString(QStringLiteral("H:mm:ss")), values);
+}
+
+const std::array<QString, 4> kValues{QStringLiteral("3.4"), QStringLiteral("5.6"),
+                                     QStringLiteral("2.1"), QStringLiteral("4.0")};
+
+QList<Row> rowsOf(const std::vector<Row> &rows)
+{
+    return QList<Row>(rows.begin(), rows.end());
+}
+
+// Reads files of the given names and bytes from a temporary folder.
+struct Folder {
+    QTemporaryDir dir;
+    QString put(const QString &name, const QByteArray &bytes)
+    {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return f.fileName();
+    }
+    static bool read(const QString &path, QByteArray *bytes, QDateTime *modified, QString *error)
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) {
+            *error = f.errorString();
+            return false;
+        }
+        *bytes = f.readAll();
+        *modified = QFileInfo(path).lastModified();
+        return true;
+    }
+};
+} // namespace
+
+class TstWindHistory : public QObject
+{
+    Q_OBJECT
+private slots:
+    void readsWhatTheProgramWrites_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<Row>>("rows");
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("warnings");
+        const QString h31 = logging::headerLine(31);
+        auto full = [](qint64 ms) { return Row{ms, {34, 56, 21, 40}, false, 0}; };
+        for (int mask : {1 | 2, 1 | 4 | 16, 1 | 8, 31}) {
+            Row r{at(9, 0, 0), {-1, -1, -1, -1}, false, 0};
+            for (int i = 0; i < 4; ++i)
+                if (mask & (2 << i))
+                    r.tenths[size_t(i)] = full(0).tenths[size_t(i)];
+            QTest::addRow("mask %d", mask)
+                << logging::toCp932(logging::headerLine(mask) + row(mask, at(9, 0, 0), kValues))
+                << QList<Row>{r} << mask << 0;
+        }
+        QTest::newRow("a gap row between two")
+            << logging::toCp932(h31 + row(31, at(9, 0, 0), kValues) + row(31, at(9, 0, 1), {}) +
+                                row(31, at(9, 0, 2), kValues))
+            << QList<Row>{full(at(9, 0, 0)), Row{at(9, 0, 1), {-1, -1, -1, -1}, true, 0},
+                          full(at(9, 0, 2))}
+            << 31 << 0;
+        // A power cut: the last line is cut short (its number reads, but has no line end),
+        // and the file's end is zero bytes.
+        QTest::newRow("a cut last line and zero bytes")
+            << logging::toCp932(h31 + row(31, at(9, 0, 0), kValues) + "2026/12/08,9:00:01,3.")
+                       + QByteArray(512, '\0')
+            << QList<Row>{full(at(9, 0, 0))} << 31 << 2;
+        QTest::newRow("UTF-8 with its mark, saved by a spreadsheet")
+            << QByteArray("\xEF\xBB\xBF") + (h31 + row(31, at(9, 0, 0), kValues)).toUtf8()
+            << QList<Row>{full(at(9, 0, 0))} << 31 << 1;
+        QTest::newRow("line feeds only, trailing commas dropped")
+            << logging::toCp932(QStringLiteral("年月日,時刻,瞬間風速\n2026/12/08,9:00:00,3.4\n"))
+            << QList<Row>{Row{at(9, 0, 0), {34, -1, -1, -1}, false, 0}} << 3 << 0;
+    }
+    void readsWhatTheProgramWrites()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<Row>, rows);
+        QFETCH(int, mask);
+        QFETCH(int, warnings);
+        std::vector<Row> read;
+        QList<EventRow> events;
+        FileInfo info;
+        QString error;
+        QVERIFY2(readFile(QStringLiteral("/d/wind2612080900.csv"), bytes, {}, &info, &read,
+                          &events, &error),
+                 qPrintable(error));
+        QCOMPARE(rowsOf(read), rows);
+        QCOMPARE(info.mask, mask);
+        QCOMPARE(info.warnings.size(), warnings);
+    }
+
+    // Without the date column the rows are spread from the name's stamp to the last change.
+    void withoutDatesFromTheName()
+    {
+        std::vector<Row> rows;
+        QList<EventRow> events;
+        FileInfo info;
+        QString error;
+        const QByteArray bytes =
+            logging::toCp932(logging::headerLine(2) + "3.4,\r\n5.0,\r\n,\r\n");
+        QVERIFY(readFile(QStringLiteral("/d/wind2612080900_2.csv"), bytes,
+                         QDateTime::fromMSecsSinceEpoch(at(9, 3, 0)), &info, &rows, &events,
+                         &error));
+        QVERIFY(info.timesEstimated);
+        QCOMPARE(rows.size(), size_t(3));
+        QCOMPARE(rows[0].ms, at(9, 1, 0));
+        QCOMPARE(rows[2].ms, at(9, 3, 0));
+        QVERIFY(rows[2].gap);
+        QVERIFY(!readFile(QStringLiteral("/d/wind.csv"), bytes, {}, &info, &rows, &events,
+                          &error));
+    }
+
+    void refusedNamingTheLine_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("line");
+        const QString h = logging::headerLine(31);
+        QTest::newRow("another program's file")
+            << QByteArray("Date,Time,Speed\r\n2026-12-08,09:00,3.4\r\n") << "1 行目";
+        QTest::newRow("a column too many")
+            << logging::toCp932(h + row(31, at(9, 0, 0), kValues) + "2026/12/08,9:00:01,1,2,3,4,5\r\n")
+            << "3 行目";
+        QTest::newRow("not a speed")
+            << logging::toCp932(h + "2026/12/08,9:00:01,1.0,abc,3.0,4.0\r\n") << "2 行目";
+        QTest::newRow("not a date")
+            << logging::toCp932(h + "2026/13/40,9:00:01,1.0,2.0,3.0,4.0\r\n") << "2 行目";
+        QTest::newRow("empty") << QByteArray() << "空";
+    }
+    void refusedNamingTheLine()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, line);
+        std::vector<Row> rows;
+        QList<EventRow> events;
+        FileInfo info;
+        QString error;
+        QVERIFY(!readFile(QStringLiteral("/d/x.csv"), bytes, {}, &info, &rows, &events, &error));
+        QVERIFY2(error.contains(line), qPrintable(error));
+        QVERIFY2(error.contains(QStringLiteral("x.csv")), qPrintable(error));
+    }
+
+    // 9:00 to 11:00 at one row a second, 5 m/s with a step to 12 m/s from 10:00 for 25
+    // minutes, a hole of five minutes at 10:45 and one frame of 31 m/s at 10:55; two starts
+    // of output (two files) and the day's event log beside them.
+    void figuresOfAKnownDay()
+    {
+        Folder folder;
+        QString first = logging::headerLine(31), second = first;
+        for (qint64 t = at(9, 0, 0); t < at(11, 0, 0); t += 1000) {
+            if (t >= at(10, 45, 0) && t < at(10, 50, 0))
+                continue;
+            const bool step = t >= at(10, 0, 0) && t < at(10, 25, 0);
+            const QString v = t == at(10, 55, 0) ? QStringLiteral("31.0")
+                              : step             ? QStringLiteral("12.0")
+                                                 : QStringLiteral("5.0");
+            (t < at(10, 45, 0) ? first : second) += row(31, t, {v, v, v, v});
+        }
+        const QString a = folder.put(QStringLiteral("wind2612080900.csv"), logging::toCp932(first));
+        const QString b = folder.put(QStringLiteral("wind2612081050.csv"), logging::toCp932(second));
+        folder.put(QStringLiteral("wind_events_20261208.csv"),
+                   logging::toCp932(QStringLiteral("年月日,時刻,事象,平均風速,最大瞬間風速,瞬間風速\r\n"
+                                                   "2026/12/08,10:07:05,作業中止,10.0,12.0,12.0\r\n")));
+        basSubMain::SiteSettings site;
+        site.enabled = true;
+        WindHistory h(site);
+        QString error;
+        QVERIFY2(h.load({b, a}, &Folder::read, &error), qPrintable(error));
+        QCOMPARE(h.files().size(), 3);
+        QCOMPARE(h.rows().front().ms, at(9, 0, 0));
+        QCOMPARE(h.intervalMs(), 1000);
+
+        const Figures f = h.figures(at(0, 0, 0), at(23, 59, 59));
+        QCOMPARE(f.fromMs, at(9, 0, 0));
+        QCOMPARE(f.maxInstant, 310);
+        QCOMPARE(f.maxInstantMs, at(10, 55, 0));
+        // The mean rounds to 12.0 once 596 of the window's 600 s are at 12 m/s.
+        QCOMPARE(f.maxMean, 120);
+        QCOMPARE(f.maxMeanMs, at(10, 9, 56));
+        // The mean rounds to 10.0 once 425 of the window's 600 s are at 12 m/s (10:07:05);
+        // it falls below 176 s after the step (10:27:56) and the stop ends after the hold.
+        QCOMPARE(f.stops, (QList<Period>{{at(10, 7, 5), at(10, 37, 56), false}}));
+        QCOMPARE(f.levels.size(), 3);
+        QCOMPARE(f.levels[1].ms, at(10, 27, 56) - at(10, 7, 5)); // mean at or above 10.0
+        QCOMPARE(f.levels[2].ms, 1000);                          // 31 m/s for one frame
+        QCOMPARE(f.storms, QList<qint64>{at(10, 55, 0)});
+        // The last row before the hole holds for 2 s.
+        QCOMPARE(f.missingMs, 299000);
+        // The event log beside the files is the day's record of events.
+        bool computed = true;
+        const QList<EventRow> events = h.eventsIn(at(0, 0, 0), at(23, 59, 59), &computed);
+        QVERIFY(!computed);
+        QCOMPARE(events.size(), 1);
+        QCOMPARE(events[0].what, QStringLiteral("作業中止"));
+
+        // The chart's lines break at the hole; the export is the program's own format.
+        const QList<meterlink::Bucket> buckets = h.buckets(at(10, 40, 0), at(10, 55, 0), 60000);
+        QCOMPARE(std::count_if(buckets.begin(), buckets.end(),
+                               [](const meterlink::Bucket &x) { return x.breakBefore; }),
+                 1);
+        QCOMPARE(h.exportCsv(at(10, 0, 0), at(10, 0, 1)),
+                 logging::toCp932(logging::headerLine(31) +
+                                  row(31, at(10, 0, 0), {"12.0", "12.0", "12.0", "12.0"}) +
+                                  row(31, at(10, 0, 1), {"12.0", "12.0", "12.0", "12.0"})));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstWindHistory)
+#include "tst_wind_history.moc"
