@@ -4,6 +4,8 @@
 #include "app/globals.h"
 #include "app/headless.h"
 #include "app/settings.h"
+#include "display/day_report.h"
+#include "display/frm_history.h"
 #include "display/frm_main.h"
 #include "info/frm_about.h"
 #include "info/frm_browser.h"
@@ -22,6 +24,7 @@
 #include "platform/state_file.h"
 #include "platform/termination.h"
 #include "platform/timer.h"
+#include "platform/whole_file.h"
 #include "settings_dialog/frm_options.h"
 
 #include <QApplication>
@@ -79,6 +82,69 @@ struct RealServices {
     }
 };
 
+// The exit codes of --report besides 0 (written), 1 (bad options) and 2 (settings).
+constexpr int kReportInputRefused = 6, kReportWriteFailed = 7;
+
+frmHistory::Services historyServices(RealServices &real)
+{
+    return {&real.fileDialog, &real.messageBox, &platform::readWholeFile, &platform::replaceFile,
+            basSubMain::readSettings(real.settings)};
+}
+
+// A history window of its own, closed with its last use.
+frmHistory *showHistory(RealServices &real, const QStringList &paths)
+{
+    auto *window = new frmHistory(historyServices(real));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    if (paths.isEmpty())
+        window->mnuHistOpen_Click();
+    else
+        window->open(paths);
+    return window;
+}
+
+// The daily report without a window: the lines on standard error say what happened.
+int runReport(const QStringList &files, const QString &out, const QString &configFile)
+{
+    auto say = [](const QString &text) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    };
+    if (files.isEmpty() || out.isEmpty()) {
+        say(QStringLiteral("--report needs one or more log files and --out REPORT.pdf"));
+        return headless::kBadOptions;
+    }
+    if (!configFile.isEmpty() && !QFileInfo(configFile).isReadable()) {
+        say(QStringLiteral("cannot read the settings file %1").arg(configFile));
+        return headless::kSettingsUnreadable;
+    }
+    const auto store = makeSettings(configFile);
+    const basSubMain::Settings settings = basSubMain::readSettings(*store);
+    history::WindHistory record(settings.site);
+    QString error;
+    if (!record.load(files, &platform::readWholeFile, &error)) {
+        say(error);
+        return kReportInputRefused;
+    }
+    if (record.empty()) {
+        say(QStringLiteral("the files hold no rows"));
+        return kReportInputRefused;
+    }
+    for (const history::FileInfo &f : record.files())
+        for (const QString &w : f.warnings)
+            say(f.path + QStringLiteral(": ") + w);
+    const QByteArray pdf = report::dayReport(record, {settings.site.name, settings.port});
+    if (!platform::replaceFile(out, pdf, &error)) {
+        say(QStringLiteral("cannot write the report: ") + error);
+        return kReportWriteFailed;
+    }
+    say(QStringLiteral("%1: %2 day(s), %3 rows")
+            .arg(out)
+            .arg(record.days().size())
+            .arg(record.rows().size()));
+    return 0;
+}
+
 // Creates the main window (which loads the settings) and shows it.
 frmMain *Main(RealServices &real)
 {
@@ -98,6 +164,7 @@ frmMain *Main(RealServices &real)
         frmAbout dialog(&real.registry, &real.launcher, &real.messageBox, owner);
         dialog.exec();
     };
+    windows.history = [&real](QWidget *) { showHistory(real, {}); };
     windows.web = [](QWidget *owner) {
         if (platform::endRequested())
             return;
@@ -120,6 +187,14 @@ struct StartOptions {
     QCommandLineOption headless{
         QStringLiteral("headless"),
         QStringLiteral("ｳｨﾝﾄﾞｳなしで記録します: 接続、自動再接続、最初のﾃﾞｰﾀからﾌｧｲﾙ出力。")};
+    QCommandLineOption open{QStringLiteral("open"),
+                            QStringLiteral("記録ﾌｧｲﾙ (FILE...) を記録表示のｳｨﾝﾄﾞｳで開きます。")};
+    QCommandLineOption report{
+        QStringLiteral("report"),
+        QStringLiteral(
+            "記録ﾌｧｲﾙ (FILE...) の日報を PDF にします (--out に書きます。ｳｨﾝﾄﾞｳなし)。")};
+    QCommandLineOption out{QStringLiteral("out"), QStringLiteral("--report の PDF ﾌｧｲﾙ。"),
+                           QStringLiteral("REPORT.pdf")};
     QCommandLineOption config{QStringLiteral("config"),
                               QStringLiteral("設定ﾌｧｲﾙ (既定: ~/.config/QV475_XP/QV475_XP.ini)。"),
                               QStringLiteral("FILE")};
@@ -133,7 +208,13 @@ struct StartOptions {
         parser.addOption(connect);
         parser.addOption(log);
         parser.addOption(headless);
+        parser.addOption(open);
+        parser.addOption(report);
+        parser.addOption(out);
         parser.addOption(config);
+        parser.addPositionalArgument(QStringLiteral("FILE"),
+                                     QStringLiteral("--open と --report の記録ﾌｧｲﾙ。"),
+                                     QStringLiteral("[FILE...]"));
     }
 };
 
@@ -235,6 +316,12 @@ int main(int argc, char *argv[])
         return runHeadless(app, parser.value(options.config));
     }
 
+    const bool reportOnly = parses && check.isSet(options.report);
+#ifndef Q_OS_WIN
+    // The report is drawn without a display, wherever it runs.
+    if (reportOnly && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     QApplication app(argc, argv);
     setNames();
 #ifdef Q_OS_WIN
@@ -246,6 +333,9 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     options.addTo(parser);
     parser.process(app);
+    if (reportOnly)
+        return runReport(parser.positionalArguments(), parser.value(options.out),
+                         parser.value(options.config));
 
     // The whole interface is Japanese, whatever the locale.
     QTranslator qtbase;
@@ -256,6 +346,11 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qtbase);
 
     RealServices real(parser.value(options.config));
+    if (parser.isSet(options.open)) {
+        // Past logs only: no meter, no main window; the program ends with the window.
+        showHistory(real, parser.positionalArguments());
+        return app.exec();
+    }
     frmMain *window = Main(real);
     QObject::connect(window, &frmMain::ended, &app, &QCoreApplication::quit);
     // A logout, `systemctl stop` or Ctrl+C ends the program as its exit command does.

@@ -19,6 +19,7 @@ qint16 loadInt(const platform::SettingsStore &store, const QString &key, qint16 
 }
 
 const QString kSiteGroup = QStringLiteral("Site");
+const QString kSiteName = QStringLiteral("Name");
 const char *const kSiteKeys[6] = {"Enabled", "Minutes", "Caution", "Stop", "Storm", "HoldMinutes"};
 
 SiteSettings readSite(const platform::SettingsStore &store)
@@ -38,11 +39,15 @@ SiteSettings readSite(const platform::SettingsStore &store)
     s.stop = speed(3, s.stop);
     s.storm = speed(4, s.storm);
     s.holdMinutes = minutes(5, s.holdMinutes, 0, SiteSettings::kMaxHoldMinutes);
+    s.name = store.text(kSiteGroup, kSiteName).value_or(QString()).trimmed();
     return s;
 }
 
 void writeSite(const SiteSettings &s, platform::SettingsStore &store)
 {
+    // The site's name is the reports' whether the rule is on or not.
+    if (!s.name.isEmpty() || store.text(kSiteGroup, kSiteName))
+        store.setText(kSiteGroup, kSiteName, s.name);
     if (!s.enabled && !store.text(kSiteGroup, QString::fromLatin1(kSiteKeys[0])))
         return;
     const QString values[6] = {s.enabled ? QStringLiteral("1") : QStringLiteral("0"),

@@ -21,6 +21,7 @@ struct SiteSettings {
     int stop = 100;       // mean at or above: work stops
     int storm = 300;      // instantaneous at or above: storm, inspection needed
     int holdMinutes = 10; // the mean below a threshold this long leaves its state, 0 to 60
+    QString name;         // the site's name in the reports' titles (Name=), none by default
     bool operator==(const SiteSettings &) const = default;
     static constexpr int kMinMinutes = 1, kMaxMinutes = 60, kMaxHoldMinutes = 60;
     static constexpr int kMinSpeed = 1, kMaxSpeed = 9999;
@@ -51,7 +52,8 @@ struct Settings {
 // Decimal text to a 16-bit integer: optional sign, digits, no blanks; nothing otherwise.
 std::optional<qint16> parseInt16(const QString &text);
 
-// Reads Port, ComSt, fName, fOut, fTime, Reconnect and Sound, and the group [Site]; an
+// Reads Port, ComSt, fName, fOut, fTime, Reconnect and Sound, and the group [Site] (its Name
+// as well, read and written whether the rule is on or not); an
 // absent key, or a key that is not a number in its range, gives that key's default.
 Settings readSettings(const platform::SettingsStore &store);
 // Writes Port, ComSt, fName, fOut and fTime, integers as plain decimal text, and Reconnect

@@ -226,6 +226,8 @@ void frmMain::buildMenus()
             &frmMain::mnuFileOpen_Click);
     addItem(file, QStringLiteral("mnuFileClose"), QStringLiteral("ﾌｧｲﾙ出力停止(&C)"), {},
             &frmMain::mnuFileClose_Click);
+    addItem(file, QStringLiteral("mnuFileHistory"), QStringLiteral("記録を開く(&R)..."), {},
+            &frmMain::mnuFileHistory_Click);
     separator(file, QStringLiteral("mnuFileBar0"));
     addItem(file, QStringLiteral("mnuFileCom"), QStringLiteral("接続(&M)"), Qt::Key_F5,
             &frmMain::mnuFileCom_Click);
@@ -843,6 +845,12 @@ void frmMain::mnuViewSound_Click()
 void frmMain::mnuViewAck_Click()
 {
     m_session.acknowledge();
+}
+
+void frmMain::mnuFileHistory_Click()
+{
+    if (m_windows.history)
+        m_windows.history(this);
 }
 
 void frmMain::mnuFileExit_Click()

@@ -39,6 +39,7 @@ public:
         SettingsEditor options;
         WindowOpener about;
         WindowOpener web;
+        WindowOpener history; // past logs
     };
 
     explicit frmMain(const platform::Services &services, Windows windows = {},
@@ -97,6 +98,7 @@ public:
     // File output.
     void mnuFileOpen_Click();
     void mnuFileClose_Click();
+    void mnuFileHistory_Click();
 
     // Controls, for the tests and the program's other windows.
     QLabel *lblPeak(int i) const { return m_lblPeak[size_t(i)]; }

@@ -71,24 +71,40 @@ void TrendChart::setData(const QList<meterlink::Bucket> &buckets, qint64 bucketM
 QStringList TrendChart::legendNames() const
 {
     QStringList names;
-    for (const char16_t *c : kCaptions)
-        names << QString::fromUtf16(c);
-    for (int figure : {0, 1})
-        for (int level : {1, 2})
-            names << bandName(figure, level);
+    for (int i = 0; i < 4; ++i)
+        if (m_lines[size_t(i)])
+            names << QString::fromUtf16(kCaptions[i]);
+    if (m_showBands)
+        for (int figure : {0, 1})
+            for (int level : {1, 2})
+                names << bandName(figure, level);
     return names;
 }
 
 QList<qint64> TrendChart::timeTicks() const
 {
-    // Every minute over ten minutes, every ten over an hour: whole minutes of the clock.
+    // Every minute over ten minutes, every ten over an hour, and over longer spans the
+    // first of 30 minutes to a week that gives at most 12 ticks: whole times of the clock.
     const qint64 span = m_to - m_from;
-    const qint64 step = span <= 15 * 60000 ? 60000 : 10 * 60000;
+    constexpr qint64 minute = 60000, hour = 60 * minute, day = 24 * hour;
+    qint64 step = span <= 15 * minute ? minute : 10 * minute;
+    for (qint64 s : {30 * minute, hour, 3 * hour, 6 * hour, 12 * hour, day, 2 * day, 7 * day})
+        if (span / step > 12)
+            step = s;
     const qint64 offset = QDateTime::fromMSecsSinceEpoch(m_from).offsetFromUtc() * 1000LL;
     QList<qint64> ticks;
     for (qint64 t = ((m_from + offset + step - 1) / step) * step - offset; t <= m_to; t += step)
         ticks << t;
     return ticks;
+}
+
+QString TrendChart::tickLabel(qint64 ms) const
+{
+    // Over more than a day, midnight is named by its date.
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(ms);
+    if (m_to - m_from > 24 * 3600000LL && t.time() == QTime(0, 0))
+        return t.toString(QStringLiteral("M/d"));
+    return t.toString(QStringLiteral("H:mm"));
 }
 
 QRectF TrendChart::plotRect() const
@@ -131,7 +147,7 @@ void TrendChart::paintEvent(QPaintEvent *)
         p.setPen(QPen(QColor(225, 225, 225), 1));
         p.drawLine(QPointF(at, plot.top()), QPointF(at, plot.bottom()));
         p.setPen(QColor(60, 60, 60));
-        const QString label = QDateTime::fromMSecsSinceEpoch(t).toString(QStringLiteral("H:mm"));
+        const QString label = tickLabel(t);
         const qreal w = fm.horizontalAdvance(label);
         p.drawText(QPointF(qBound(0.0, at - w / 2, width() - w), plot.bottom() + fm.ascent() + 4),
                    label);
@@ -143,7 +159,8 @@ void TrendChart::paintEvent(QPaintEvent *)
     // the lower half.
     for (int figure : {0, 1})
         for (int level : {1, 2})
-            for (const meterlink::Period &period : band(figure, level)) {
+            for (const meterlink::Period &period :
+                 m_showBands ? band(figure, level) : QList<meterlink::Period>()) {
                 const qreal top = figure == 0 ? plot.top() : plot.center().y();
                 const QRectF r(QPointF(x(double(period.startMs)), top),
                                QPointF(x(double(period.endMs)), top + plot.height() / 2));
@@ -154,6 +171,8 @@ void TrendChart::paintEvent(QPaintEvent *)
                 }
             }
     for (int i = 0; i < 4; ++i) {
+        if (!m_lines[size_t(i)])
+            continue;
         p.setPen(QPen(kLineColours[i], i % 2 ? 1.2 : 2.0));
         for (const QList<QPointF> &piece : m_segments[size_t(i)]) {
             QPainterPath path;
@@ -205,17 +224,24 @@ void TrendChart::paintEvent(QPaintEvent *)
         p.drawText(QPointF(plot.right() - w, plot.top() - 6 - fm.descent()), m_site.meanName);
     }
 
-    // The legend: the four lines in the first row, the four bands in the second.
-    const QStringList names = legendNames();
+    // The legend: the lines in the first row, the bands in the second.
     const qreal rowHeight = fm.height() + 4;
     const qreal top0 = plot.bottom() + fm.height() + 10;
     for (int row = 0; row < kLegendRows; ++row) {
-        qreal total = 0;
+        QList<int> entries; // lines 0 to 3, bands 4 to 7
         for (int k = 0; k < 4; ++k)
-            total += 28 + fm.horizontalAdvance(names[row * 4 + k]) + 16;
+            if (row == 0 ? m_lines[size_t(k)] : m_showBands)
+                entries << row * 4 + k;
+        QStringList names;
+        for (int e : entries)
+            names << (e < 4 ? QString::fromUtf16(kCaptions[e]) : bandName((e - 4) / 2, e % 2 + 1));
+        qreal total = 0;
+        for (const QString &name : names)
+            total += 28 + fm.horizontalAdvance(name) + 16;
         qreal at = qMax(0.0, (width() - total) / 2);
         const qreal top = top0 + row * rowHeight;
-        for (int k = 0; k < 4; ++k) {
+        for (qsizetype n = 0; n < entries.size(); ++n) {
+            const int k = entries[n] % 4;
             const QRectF swatch(at, top + 3, 22, fm.height() - 6);
             if (row == 0) {
                 p.setPen(QPen(kLineColours[k], k % 2 ? 1.2 : 2.0));
@@ -228,8 +254,8 @@ void TrendChart::paintEvent(QPaintEvent *)
                 p.drawRect(swatch);
             }
             p.setPen(QColor(30, 30, 30));
-            p.drawText(QPointF(at + 28, top + fm.ascent()), names[row * 4 + k]);
-            at += 28 + fm.horizontalAdvance(names[row * 4 + k]) + 16;
+            p.drawText(QPointF(at + 28, top + fm.ascent()), names[n]);
+            at += 28 + fm.horizontalAdvance(names[n]) + 16;
         }
     }
 }

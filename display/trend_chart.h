@@ -29,6 +29,14 @@ public:
     void setSite(const Site &site) { m_site = site; }
     const Site &site() const { return m_site; }
 
+    // Which of the four lines (and their legend entries) are drawn, and whether the alarm
+    // bands are (a log has no alarm levels); all of them unless told.
+    void setShown(const std::array<bool, 4> &lines, bool bands)
+    {
+        m_lines = lines;
+        m_showBands = bands;
+    }
+
     // What to draw: the buckets of [fromMs, toMs] and their bucket length.
     void setData(const QList<meterlink::Bucket> &buckets, qint64 bucketMs, qint64 fromMs,
                  qint64 toMs);
@@ -43,8 +51,9 @@ public:
     }
     meterlink::AxisScale valueScale() const { return m_scale; }
     QStringList legendNames() const;
-    // The time axis's labelled ticks.
+    // The time axis's labelled ticks, and a tick's label.
     QList<qint64> timeTicks() const;
+    QString tickLabel(qint64 ms) const;
 
     QSize sizeHint() const override { return {640, 360}; }
 
@@ -58,6 +67,8 @@ private:
     std::array<QList<meterlink::Period>, 4> m_bands;
     meterlink::AxisScale m_scale{10, 1};
     Site m_site;
+    std::array<bool, 4> m_lines{true, true, true, true};
+    bool m_showBands = true;
     qint64 m_from = 0;
     qint64 m_to = 1;
 };

@@ -72,7 +72,8 @@ int splitFields(QByteArrayView line, QByteArrayView *out, int max)
 
 QString shown(QByteArrayView line)
 {
-    QString text = logging::fromCp932(line.first(std::min<qsizetype>(60, line.size())).toByteArray());
+    QString text =
+        logging::fromCp932(line.first(std::min<qsizetype>(60, line.size())).toByteArray());
     return line.size() > 60 ? text + QStringLiteral("…") : text;
 }
 
@@ -237,7 +238,7 @@ QStringList eventFilesFor(const QString &logPath, const QList<QDate> &days)
 
 bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &modified,
               FileInfo *info, std::vector<Row> *rows, QList<EventRow> *events, QString *error,
-              const std::function<void(qint64)> &progress)
+              const std::function<bool(qint64)> &progress)
 {
     *info = FileInfo{};
     info->path = path;
@@ -290,9 +291,9 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
     }
     bool isEvents = !mask && trimCommas(header) == kEventHeader;
     if (!mask && !isEvents) {
-        *error = lineError(path, 1,
-                           QStringLiteral("見出しの行がこのｿﾌﾄの記録の形ではありません: %1")
-                               .arg(shown(line)));
+        *error = lineError(
+            path, 1,
+            QStringLiteral("見出しの行がこのｿﾌﾄの記録の形ではありません: %1").arg(shown(line)));
         return false;
     }
     RowClock clock;
@@ -307,11 +308,15 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
             const std::optional<qint64> ms = n >= 3 ? clock.at(f[0], f[1]) : std::nullopt;
             if (!ms || n > 6) {
                 if (!whole) {
-                    info->warnings << QStringLiteral("最後の行 (%1 行目) は途中で切れているため読みませんでした。").arg(lineNo);
+                    info->warnings
+                        << QStringLiteral(
+                               "最後の行 (%1 行目) は途中で切れているため読みませんでした。")
+                               .arg(lineNo);
                     break;
                 }
-                *error = lineError(path, lineNo,
-                                   QStringLiteral("事象の行の形ではありません: %1").arg(shown(line)));
+                *error =
+                    lineError(path, lineNo,
+                              QStringLiteral("事象の行の形ではありません: %1").arg(shown(line)));
                 return false;
             }
             EventRow e;
@@ -340,7 +345,10 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
     qint64 nextProgress = 1 << 20;
     while (nextLine(&line, &whole)) {
         if (progress && pos >= nextProgress) {
-            progress(pos);
+            if (!progress(pos)) {
+                *error = QStringLiteral("読み込みを取り消しました。");
+                return false;
+            }
             nextProgress = pos + (1 << 20);
         }
         if (line.isEmpty())
@@ -351,7 +359,9 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
             --n;
         auto bad = [&](const QString &why) {
             if (!whole) {
-                info->warnings << QStringLiteral("最後の行 (%1 行目) は途中で切れているため読みませんでした。").arg(lineNo);
+                info->warnings << QStringLiteral(
+                                      "最後の行 (%1 行目) は途中で切れているため読みませんでした。")
+                                      .arg(lineNo);
                 return true;
             }
             *error = lineError(path, lineNo, why);
@@ -415,7 +425,8 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
         // last change.
         const std::optional<NameStamp> stamp = nameStamp(path);
         if (!stamp) {
-            *error = QStringLiteral("「%1」には日付と時刻の列がなく、ﾌｧｲﾙ名からも開始時刻がわかりません。")
+            *error = QStringLiteral(
+                         "「%1」には日付と時刻の列がなく、ﾌｧｲﾙ名からも開始時刻がわかりません。")
                          .arg(QFileInfo(path).fileName());
             rows->resize(first);
             return false;
@@ -427,7 +438,8 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
         for (qint64 i = 0; i < count; ++i)
             (*rows)[size_t(first + size_t(i))].ms = start + (i + 1) * step;
         info->timesEstimated = true;
-        info->warnings << QStringLiteral("日付と時刻の列がないため、時刻はﾌｧｲﾙ名と更新日時から推定しました。");
+        info->warnings << QStringLiteral(
+            "日付と時刻の列がないため、時刻はﾌｧｲﾙ名と更新日時から推定しました。");
     }
     info->intervalMs = commonSpacing(*rows, first);
     return true;

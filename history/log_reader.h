@@ -38,10 +38,10 @@ enum class Kind { Data, Events };
 struct FileInfo {
     QString path;
     Kind kind = Kind::Data;
-    int mask = 0;              // the data log's columns (bits 0 to 4)
-    qint64 intervalMs = 1000;  // the most common spacing of its rows
+    int mask = 0;                // the data log's columns (bits 0 to 4)
+    qint64 intervalMs = 1000;    // the most common spacing of its rows
     bool timesEstimated = false; // no date column: spread from the name's stamp to mtime
-    QStringList warnings;      // read, with something left out (a cut last line ...)
+    QStringList warnings;        // read, with something left out (a cut last line ...)
 };
 
 // Turns the date and time texts of rows into milliseconds since the epoch, fast: each
@@ -65,11 +65,12 @@ private:
 };
 
 // Reads one file. modified: the file's last change, for a log without a date column.
-// progress (may be empty) is given the bytes read so far now and then. False and *error
+// progress (may be empty) is given the bytes read so far now and then, and stops the
+// reading when it returns false. False and *error
 // (Japanese, naming the file and the line) when it is not one of the program's files.
 bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &modified,
               FileInfo *info, std::vector<Row> *rows, QList<EventRow> *events, QString *error,
-              const std::function<void(qint64)> &progress = {});
+              const std::function<bool(qint64)> &progress = {});
 
 // The stamp of a log's name (base + "YYMMDDHHNN" [+ "_N"] + ".csv"): its base and time.
 struct NameStamp {

@@ -18,6 +18,60 @@ QString tenthsText(int tenths)
 
 } // namespace
 
+QString timeOf(qint64 ms, const QDate &day)
+{
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(ms);
+    const QString time = t.toString(QStringLiteral("H:mm:ss"));
+    return t.date() == day ? time : t.toString(QStringLiteral("M/d ")) + time;
+}
+
+QString ruleLine(const basSubMain::SiteSettings &site)
+{
+    return QStringLiteral("平均 %1 分、注意 %2 m/s、作業中止 %3 m/s、暴風 %4 m/s、解除まで %5 分%6")
+        .arg(site.minutes)
+        .arg(tenthsText(site.caution), tenthsText(site.stop), tenthsText(site.storm))
+        .arg(site.holdMinutes)
+        .arg(site.enabled ? QString() : QStringLiteral(" (既定値)"));
+}
+
+QList<std::pair<QString, QString>>
+figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate &day)
+{
+    QList<std::pair<QString, QString>> out;
+    auto speedAt = [&](int tenths, qint64 ms) {
+        return tenths < 0 ? QStringLiteral("---")
+                          : QStringLiteral("%1 m/s (%2)").arg(tenthsText(tenths), timeOf(ms, day));
+    };
+    // Whole minutes; a moment above a threshold is not written as none.
+    auto minutes = [](qint64 ms) {
+        return ms > 0 && ms < 30000 ? QStringLiteral("1 分未満")
+                                    : QStringLiteral("%1 分").arg(qRound(ms / 60000.0));
+    };
+    out.append({QStringLiteral("最大瞬間風速"), speedAt(f.maxInstant, f.maxInstantMs)});
+    out.append({QStringLiteral("最大平均風速 (%1分平均)").arg(site.minutes),
+                speedAt(f.maxMean, f.maxMeanMs)});
+    for (const Level &l : f.levels)
+        out.append({l.name, minutes(l.ms)});
+    if (f.stops.isEmpty())
+        out.append({QStringLiteral("作業中止"), QStringLiteral("なし")});
+    for (const Period &p : f.stops)
+        out.append({QStringLiteral("作業中止"),
+                    QStringLiteral("%1 〜 %2%3 (%4)")
+                        .arg(timeOf(p.startMs, day), timeOf(p.endMs, day),
+                             p.open ? QStringLiteral(" 記録終了時も継続") : QString(),
+                             minutes(p.endMs - p.startMs))});
+    QStringList storms;
+    for (qint64 ms : f.storms)
+        storms << timeOf(ms, day);
+    out.append({QStringLiteral("暴風"), storms.isEmpty()
+                                            ? QStringLiteral("なし")
+                                            : QStringLiteral("%1 回 (%2)")
+                                                  .arg(storms.size())
+                                                  .arg(storms.join(QStringLiteral("、")))});
+    out.append({QStringLiteral("データなし"), minutes(f.missingMs)});
+    return out;
+}
+
 WindHistory::WindHistory(const basSubMain::SiteSettings &site) : m_site(site) {}
 
 int WindHistory::windColumn() const
@@ -56,12 +110,12 @@ bool WindHistory::load(const QStringList &paths, const FileReader &read, QString
     auto readOne = [&](const Input &in, QString *why) {
         FileInfo info;
         const size_t before = m_rows.size();
-        const bool ok = readFile(
-            in.path, in.bytes, in.modified, &info, &m_rows, &m_events, why,
-            [&](qint64 at) {
-                if (progress)
-                    progress(done + at, total);
-            });
+        const bool ok = readFile(in.path, in.bytes, in.modified, &info, &m_rows, &m_events, why,
+                                 [&](qint64 at) {
+                                     if (progress)
+                                         progress(done + at, total);
+                                     return !(cancelled && cancelled->load());
+                                 });
         if (!ok)
             return false;
         for (size_t i = before; i < m_rows.size(); ++i)

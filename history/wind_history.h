@@ -14,8 +14,8 @@
 namespace history {
 
 // The file's bytes and last change, or false and *error for the user.
-using FileReader =
-    std::function<bool(const QString &path, QByteArray *bytes, QDateTime *modified, QString *error)>;
+using FileReader = std::function<bool(const QString &path, QByteArray *bytes, QDateTime *modified,
+                                      QString *error)>;
 
 struct Period {
     qint64 startMs = 0;
@@ -43,6 +43,14 @@ struct Figures {
     QList<qint64> storms;
     qint64 missingMs = 0;
 };
+
+// The figures as a person reads them, label and value: the window and the report show
+// these lines. Times are H:mm:ss, with the date ("12/7 23:50:00") when not of day.
+QList<std::pair<QString, QString>>
+figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate &day);
+QString timeOf(qint64 ms, const QDate &day);
+// The rule's settings in one line: 平均 10 分、注意 8.0 m/s ...
+QString ruleLine(const basSubMain::SiteSettings &site);
 
 class WindHistory
 {

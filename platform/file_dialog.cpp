@@ -20,4 +20,30 @@ std::optional<QString> QtFileDialog::getOpenFileName(QWidget *parent, const QStr
     return dialog.selectedFiles().first();
 }
 
+std::optional<QStringList> QtFileDialog::getOpenFileNames(QWidget *parent, const QString &title,
+                                                          const QStringList &filters,
+                                                          const QString &initialFolder)
+{
+    QFileDialog dialog(parent, title, initialFolder);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles();
+}
+
+std::optional<QString> QtFileDialog::getSaveFileName(QWidget *parent, const QString &title,
+                                                     const QStringList &filters,
+                                                     const QString &suggested)
+{
+    QFileDialog dialog(parent, title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(filters);
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
 } // namespace platform

@@ -17,6 +17,18 @@ public:
     virtual std::optional<QString> getOpenFileName(QWidget *parent, const QString &title,
                                                    const QStringList &filters,
                                                    const QString &initialFolder) = 0;
+    // Several existing files; nothing when cancelled.
+    virtual std::optional<QStringList> getOpenFileNames(QWidget *, const QString &,
+                                                        const QStringList &, const QString &)
+    {
+        return std::nullopt;
+    }
+    // A file to write, the suggested name given; nothing when cancelled.
+    virtual std::optional<QString> getSaveFileName(QWidget *, const QString &, const QStringList &,
+                                                   const QString &)
+    {
+        return std::nullopt;
+    }
 };
 
 class QtFileDialog : public FileDialog
@@ -25,6 +37,12 @@ public:
     std::optional<QString> getOpenFileName(QWidget *parent, const QString &title,
                                            const QStringList &filters,
                                            const QString &initialFolder) override;
+    std::optional<QStringList> getOpenFileNames(QWidget *parent, const QString &title,
+                                                const QStringList &filters,
+                                                const QString &initialFolder) override;
+    std::optional<QString> getSaveFileName(QWidget *parent, const QString &title,
+                                           const QStringList &filters,
+                                           const QString &suggested) override;
 };
 
 } // namespace platform

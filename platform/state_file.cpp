@@ -1,9 +1,10 @@
 #include "platform/state_file.h"
 
+#include "platform/whole_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace platform {
 
@@ -18,14 +19,7 @@ std::optional<QByteArray> StateFile::read() const
 
 bool StateFile::write(const QByteArray &bytes, QString *error)
 {
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-        if (error)
-            *error = f.errorString() + QLatin1Char('\n') + m_path;
-        return false;
-    }
-    return true;
+    return replaceFile(m_path, bytes, error);
 }
 
 QString StateFile::beside(const QString &settingsPath, const QString &name)

@@ -42,13 +42,15 @@ else
   packages+=("${build[@]}")
   # The tests: a real X server and window manager, clang-format, the sanitizer and fuzzer
   # runtime, Google Benchmark, the validators of the desktop entry, metainfo and manual pages, and
-  # Debian's MQTT broker with its command-line clients.
+  # Debian's MQTT broker with its command-line clients, and poppler's tools that read the
+  # reports' PDF back.
   packages+=(
     xvfb xauth xdotool openbox x11-utils
     clang clang-format libclang-rt-14-dev
     libbenchmark-dev
     desktop-file-utils appstream man-db
     mosquitto mosquitto-clients
+    poppler-utils
   )
 fi
 case "$mode" in

@@ -347,6 +347,9 @@ private slots:
             << defaults << true;
         QTest::newRow("off but present") << QByteArray("[Site]\nEnabled=0\nMinutes=5\n")
                                          << QList<int>{0, 5, 80, 100, 300, 10} << true;
+        // The reports' site name, kept with the rule off and never switching it on.
+        QTest::newRow("a name only") << QByteArray("[Site]\nName=第2工区 東棟\n") << defaults
+                                     << false;
     }
     void siteGroup()
     {
@@ -366,6 +369,7 @@ private slots:
         QCOMPARE(readSettings(again).site, s);
         if (written)
             QCOMPARE(again.text("Site", "Caution"), std::optional<QString>(speedText(s.caution)));
+        QCOMPARE(s.name.isEmpty(), !ini.contains("Name="));
     }
 
     void onlyTheProgramsOwnFileIsRead()

@@ -86,8 +86,8 @@ private slots:
         // A power cut: the last line is cut short (its number reads, but has no line end),
         // and the file's end is zero bytes.
         QTest::newRow("a cut last line and zero bytes")
-            << logging::toCp932(h31 + row(31, at(9, 0, 0), kValues) + "2026/12/08,9:00:01,3.")
-                       + QByteArray(512, '\0')
+            << logging::toCp932(h31 + row(31, at(9, 0, 0), kValues) + "2026/12/08,9:00:01,3.") +
+                   QByteArray(512, '\0')
             << QList<Row>{full(at(9, 0, 0))} << 31 << 2;
         QTest::newRow("UTF-8 with its mark, saved by a spreadsheet")
             << QByteArray("\xEF\xBB\xBF") + (h31 + row(31, at(9, 0, 0), kValues)).toUtf8()
@@ -106,8 +106,8 @@ private slots:
         QList<EventRow> events;
         FileInfo info;
         QString error;
-        QVERIFY2(readFile(QStringLiteral("/d/wind2612080900.csv"), bytes, {}, &info, &read,
-                          &events, &error),
+        QVERIFY2(readFile(QStringLiteral("/d/wind2612080900.csv"), bytes, {}, &info, &read, &events,
+                          &error),
                  qPrintable(error));
         QCOMPARE(rowsOf(read), rows);
         QCOMPARE(info.mask, mask);
@@ -121,8 +121,7 @@ private slots:
         QList<EventRow> events;
         FileInfo info;
         QString error;
-        const QByteArray bytes =
-            logging::toCp932(logging::headerLine(2) + "3.4,\r\n5.0,\r\n,\r\n");
+        const QByteArray bytes = logging::toCp932(logging::headerLine(2) + "3.4,\r\n5.0,\r\n,\r\n");
         QVERIFY(readFile(QStringLiteral("/d/wind2612080900_2.csv"), bytes,
                          QDateTime::fromMSecsSinceEpoch(at(9, 3, 0)), &info, &rows, &events,
                          &error));
@@ -131,8 +130,7 @@ private slots:
         QCOMPARE(rows[0].ms, at(9, 1, 0));
         QCOMPARE(rows[2].ms, at(9, 3, 0));
         QVERIFY(rows[2].gap);
-        QVERIFY(!readFile(QStringLiteral("/d/wind.csv"), bytes, {}, &info, &rows, &events,
-                          &error));
+        QVERIFY(!readFile(QStringLiteral("/d/wind.csv"), bytes, {}, &info, &rows, &events, &error));
     }
 
     void refusedNamingTheLine_data()
@@ -142,9 +140,9 @@ private slots:
         const QString h = logging::headerLine(31);
         QTest::newRow("another program's file")
             << QByteArray("Date,Time,Speed\r\n2026-12-08,09:00,3.4\r\n") << "1 行目";
-        QTest::newRow("a column too many")
-            << logging::toCp932(h + row(31, at(9, 0, 0), kValues) + "2026/12/08,9:00:01,1,2,3,4,5\r\n")
-            << "3 行目";
+        QTest::newRow("a column too many") << logging::toCp932(h + row(31, at(9, 0, 0), kValues) +
+                                                               "2026/12/08,9:00:01,1,2,3,4,5\r\n")
+                                           << "3 行目";
         QTest::newRow("not a speed")
             << logging::toCp932(h + "2026/12/08,9:00:01,1.0,abc,3.0,4.0\r\n") << "2 行目";
         QTest::newRow("not a date")
@@ -181,10 +179,12 @@ private slots:
             (t < at(10, 45, 0) ? first : second) += row(31, t, {v, v, v, v});
         }
         const QString a = folder.put(QStringLiteral("wind2612080900.csv"), logging::toCp932(first));
-        const QString b = folder.put(QStringLiteral("wind2612081050.csv"), logging::toCp932(second));
-        folder.put(QStringLiteral("wind_events_20261208.csv"),
-                   logging::toCp932(QStringLiteral("年月日,時刻,事象,平均風速,最大瞬間風速,瞬間風速\r\n"
-                                                   "2026/12/08,10:07:05,作業中止,10.0,12.0,12.0\r\n")));
+        const QString b =
+            folder.put(QStringLiteral("wind2612081050.csv"), logging::toCp932(second));
+        folder.put(
+            QStringLiteral("wind_events_20261208.csv"),
+            logging::toCp932(QStringLiteral("年月日,時刻,事象,平均風速,最大瞬間風速,瞬間風速\r\n"
+                                            "2026/12/08,10:07:05,作業中止,10.0,12.0,12.0\r\n")));
         basSubMain::SiteSettings site;
         site.enabled = true;
         WindHistory h(site);

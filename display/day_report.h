@@ -1,0 +1,33 @@
+// The daily report: one A4 page per day of a record (more when the day's events run
+// over), in Japanese, as PDF with the Japanese face embedded and its text kept as text:
+// the title with the date, the site and the meter's port, the day's chart with the
+// thresholds, the day's figures, the table of events and a line for the signature.
+#pragma once
+
+#include "history/wind_history.h"
+
+#include <QByteArray>
+
+class TrendChart;
+
+namespace report {
+
+struct Title {
+    QString siteName; // none: "(未設定)"
+    int port = 1;     // the meter's COM port number
+};
+
+// The chart of [fromMs, toMs] of the record: its columns' lines, the rule's mean and its
+// thresholds, one bucket for every pixel or so of width.
+void fillChart(TrendChart *chart, const history::WindHistory &record, qint64 fromMs, qint64 toMs,
+               int width);
+
+// The PDF's bytes of the given days (all of the record's when none); empty when the record
+// holds no rows.
+QByteArray dayReport(const history::WindHistory &record, const Title &title,
+                     QList<QDate> days = {});
+
+// The day's local midnight and the next one.
+std::pair<qint64, qint64> dayBounds(const QDate &day);
+
+} // namespace report
