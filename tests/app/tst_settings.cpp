@@ -348,8 +348,8 @@ private slots:
         QTest::newRow("off but present") << QByteArray("[Site]\nEnabled=0\nMinutes=5\n")
                                          << QList<int>{0, 5, 80, 100, 300, 10} << true;
         // The reports' site name, kept with the rule off and never switching it on.
-        QTest::newRow("a name only") << QByteArray("[Site]\nName=第2工区 東棟\n") << defaults
-                                     << false;
+        QTest::newRow("a name only")
+            << QByteArray("[Site]\nName=第2工区 東棟\n") << defaults << false;
     }
     void siteGroup()
     {

@@ -77,6 +77,7 @@ class TstFrmMain : public QObject
     std::unique_ptr<fakes::World> world;
     std::unique_ptr<frmMain> w;
     int optionsOpened = 0;
+    int historyOpened = 0;
 
     void make()
     {
@@ -85,6 +86,7 @@ class TstFrmMain : public QObject
             ++optionsOpened;
             return current;
         };
+        windows.history = [this](QWidget *) { ++historyOpened; };
         w = std::make_unique<frmMain>(world->services(), windows);
     }
     // The variables the test set, handed to the window as its settings.
@@ -224,8 +226,12 @@ private slots:
             return n;
         };
         QCOMPARE(names(w->menuItem("mnuFile")->menu()),
-                 (QStringList{"mnuFileOpen", "mnuFileClose", "mnuFileBar0", "mnuFileCom",
-                              "mnuFileStop", "mnuFileBar1", "mnuFileExit"}));
+                 (QStringList{"mnuFileOpen", "mnuFileClose", "mnuFileHistory", "mnuFileBar0",
+                              "mnuFileCom", "mnuFileStop", "mnuFileBar1", "mnuFileExit"}));
+        // Past logs, beside the log's own commands: it opens the history window.
+        QCOMPARE(w->menuItem("mnuFileHistory")->text(), QStringLiteral("記録を開く(&R)..."));
+        w->menuItem("mnuFileHistory")->trigger();
+        QCOMPARE(historyOpened, 1);
         QCOMPARE(names(w->menuItem("mnuView")->menu()),
                  (QStringList{"mnuViewToolbar", "mnuViewBar0", "mnuViewOptions", "mnuViewBar1",
                               "mnuViewMin", "mnuViewMax", "mnuViewBar2", "mnuViewMalti",
@@ -935,7 +941,7 @@ private slots:
         services.latchFile = &kept;
         w = std::make_unique<frmMain>(services, frmMain::Windows{});
         Settings on = settingsFromGlobals();
-        on.site = {true, 60, 80, 100, 9999, 10};
+        on.site = {true, 60, 80, 100, 9999, 10, {}};
         w->session().setSettings(on);
         w->show();
         w->menuItem(large ? "mnuViewMax" : "mnuViewMin")->trigger();

@@ -1,7 +1,9 @@
 // Past logs read back: the files the program writes (and the ones it must refuse), and the
 // figures of a day built with known answers.
 #include "history/wind_history.h"
+#include "known_day.h"
 #include "logging/csv_format.h"
+#include "platform/whole_file.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -9,12 +11,7 @@
 using namespace history;
 
 namespace {
-const QDate kDay(2026, 12, 8);
-
-qint64 at(int h, int m, int s)
-{
-    return QDateTime(kDay, QTime(h, m, s)).toMSecsSinceEpoch();
-}
+using knownday::at;
 
 // One row as the program writes it under the C locale.
 QString row(int mask, qint64 ms, const std::array<QString, 4> &values)
@@ -32,28 +29,6 @@ QList<Row> rowsOf(const std::vector<Row> &rows)
     return QList<Row>(rows.begin(), rows.end());
 }
 
-// Reads files of the given names and bytes from a temporary folder.
-struct Folder {
-    QTemporaryDir dir;
-    QString put(const QString &name, const QByteArray &bytes)
-    {
-        QFile f(dir.filePath(name));
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        return f.fileName();
-    }
-    static bool read(const QString &path, QByteArray *bytes, QDateTime *modified, QString *error)
-    {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) {
-            *error = f.errorString();
-            return false;
-        }
-        *bytes = f.readAll();
-        *modified = QFileInfo(path).lastModified();
-        return true;
-    }
-};
 } // namespace
 
 class TstWindHistory : public QObject
@@ -162,34 +137,18 @@ private slots:
         QVERIFY2(error.contains(QStringLiteral("x.csv")), qPrintable(error));
     }
 
-    // 9:00 to 11:00 at one row a second, 5 m/s with a step to 12 m/s from 10:00 for 25
-    // minutes, a hole of five minutes at 10:45 and one frame of 31 m/s at 10:55; two starts
-    // of output (two files) and the day's event log beside them.
+    // The known day from 9:00 to 11:00, in two files around its hole, with its event log.
     void figuresOfAKnownDay()
     {
-        Folder folder;
-        QString first = logging::headerLine(31), second = first;
-        for (qint64 t = at(9, 0, 0); t < at(11, 0, 0); t += 1000) {
-            if (t >= at(10, 45, 0) && t < at(10, 50, 0))
-                continue;
-            const bool step = t >= at(10, 0, 0) && t < at(10, 25, 0);
-            const QString v = t == at(10, 55, 0) ? QStringLiteral("31.0")
-                              : step             ? QStringLiteral("12.0")
-                                                 : QStringLiteral("5.0");
-            (t < at(10, 45, 0) ? first : second) += row(31, t, {v, v, v, v});
-        }
-        const QString a = folder.put(QStringLiteral("wind2612080900.csv"), logging::toCp932(first));
-        const QString b =
-            folder.put(QStringLiteral("wind2612081050.csv"), logging::toCp932(second));
-        folder.put(
-            QStringLiteral("wind_events_20261208.csv"),
-            logging::toCp932(QStringLiteral("年月日,時刻,事象,平均風速,最大瞬間風速,瞬間風速\r\n"
-                                            "2026/12/08,10:07:05,作業中止,10.0,12.0,12.0\r\n")));
+        QTemporaryDir folder;
+        const QStringList files = knownday::write(folder.path(), at(9, 0, 0), at(11, 0, 0), true);
+        knownday::writeEvents(folder.path());
+        const QString a = files[0], b = files[1];
         basSubMain::SiteSettings site;
         site.enabled = true;
         WindHistory h(site);
         QString error;
-        QVERIFY2(h.load({b, a}, &Folder::read, &error), qPrintable(error));
+        QVERIFY2(h.load({b, a}, &platform::readWholeFile, &error), qPrintable(error));
         QCOMPARE(h.files().size(), 3);
         QCOMPARE(h.rows().front().ms, at(9, 0, 0));
         QCOMPARE(h.intervalMs(), 1000);
@@ -214,7 +173,7 @@ private slots:
         bool computed = true;
         const QList<EventRow> events = h.eventsIn(at(0, 0, 0), at(23, 59, 59), &computed);
         QVERIFY(!computed);
-        QCOMPARE(events.size(), 1);
+        QCOMPARE(events.size(), 2);
         QCOMPARE(events[0].what, QStringLiteral("作業中止"));
 
         // The chart's lines break at the hole; the export is the program's own format.

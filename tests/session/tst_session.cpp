@@ -466,7 +466,7 @@ private slots:
     void siteRecordsAcrossMidnight()
     {
         Settings v = logging();
-        v.site = {true, 1, 80, 100, 300, 1};
+        v.site = {true, 1, 80, 100, 300, 1, {}};
         platform::StateFile latch(dir->filePath("QV475_XP_site.ini"));
         auto start = [&] {
             s = std::make_unique<Session>(session::Services{&port, &clock, &latch});

@@ -487,7 +487,7 @@ private slots:
         QVERIFY(dlg->lblSiteError->text().isEmpty());
         dlg->cmdOK->click();
         const basSubMain::SiteSettings site = dlg->settings().site;
-        QCOMPARE(site, (basSubMain::SiteSettings{true, 3, 80, 125, 300, 10}));
+        QCOMPARE(site, (basSubMain::SiteSettings{true, 3, 80, 125, 300, 10, {}}));
     }
 
     void closeBoxCancels()

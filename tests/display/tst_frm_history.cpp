@@ -1,0 +1,167 @@
+// The history window offscreen: a whole day of one-second rows loads in the helper thread,
+// the chart draws it, the figures beside it are the day's and fit their box, and the
+// commands reach the files.
+#include "display/frm_history.h"
+#include "display/trend_chart.h"
+#include "fakes.h"
+#include "known_day.h"
+#include "platform/file_dialog.h"
+#include "platform/whole_file.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using knownday::at;
+
+namespace {
+struct FileDialog : platform::FileDialog {
+    QString answer;
+    std::optional<QString> getOpenFileName(QWidget *, const QString &, const QStringList &,
+                                           const QString &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QString> getSaveFileName(QWidget *, const QString &, const QStringList &,
+                                           const QString &) override
+    {
+        return answer;
+    }
+};
+} // namespace
+
+class TstFrmHistory : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir dir;
+    fakes::MessageBox boxes;
+    FileDialog dialog;
+    QMap<QString, QByteArray> written;
+    std::unique_ptr<frmHistory> w;
+    QString dayFile;
+
+    void make()
+    {
+        frmHistory::Services s;
+        s.fileDialog = &dialog;
+        s.messageBox = &boxes;
+        s.read = &platform::readWholeFile;
+        s.write = [this](const QString &path, const QByteArray &bytes, QString *) {
+            written[path] = bytes;
+            return true;
+        };
+        s.settings.site.enabled = true;
+        w = std::make_unique<frmHistory>(s);
+        w->show();
+    }
+    bool load(const QStringList &paths)
+    {
+        QSignalSpy loaded(w.get(), &frmHistory::loaded);
+        w->open(paths);
+        // The window is still answering while the helper thread reads.
+        if (!w->loading() || !w->findChild<QProgressBar *>("prgLoad")->isVisible())
+            return false;
+        return loaded.wait(20000) && loaded.first().first().toBool();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        dayFile = knownday::write(dir.path(), at(0, 0, 0), at(23, 59, 59) + 1000, false).first();
+    }
+    void init()
+    {
+        boxes.shown.clear();
+        written.clear();
+        make();
+    }
+
+    void aDayOfOneSecondRows()
+    {
+        QVERIFY(load({dayFile}));
+        QCOMPARE(w->record().rows().size(), size_t(86400));
+        QVERIFY(!w->findChild<QProgressBar *>("prgLoad")->isVisible());
+        QVERIFY(boxes.shown.isEmpty());
+        // The whole day is shown, its hours on the axis and the step and the storm drawn.
+        QCOMPARE(w->spanFrom(), at(0, 0, 0));
+        QCOMPARE(w->spanTo(), at(23, 59, 59));
+        TrendChart *chart = w->chart();
+        QCOMPARE(chart->tickLabel(chart->timeTicks().value(1)), QStringLiteral("3:00"));
+        double highest = 0, first = 1e18, last = 0;
+        for (const QList<QPointF> &piece : chart->segments(0))
+            for (const QPointF &p : piece) {
+                highest = std::max(highest, p.y());
+                first = std::min(first, p.x());
+                last = std::max(last, p.x());
+            }
+        QCOMPARE(highest, 31.0);
+        QVERIFY(first < double(at(0, 10, 0)) && last > double(at(23, 50, 0)));
+        QVERIFY(!chart->site().mean.isEmpty());
+
+        // The figures beside the chart: the day's, each line whole within its box.
+        auto *figures = w->findChild<QLabel *>("lblFigures");
+        for (const QString &want :
+             {QStringLiteral("31.0 m/s (10:55:00)"), QStringLiteral("12.0 m/s (10:09:56)"),
+              QStringLiteral("10:07:05 〜 10:37:56 (31 分)"), QStringLiteral("1 回 (10:55:00)")})
+            QVERIFY2(figures->text().contains(want), qPrintable(figures->text()));
+        QVERIFY2(figures->sizeHint().width() <= figures->contentsRect().width(),
+                 qPrintable(QString::number(figures->sizeHint().width())));
+        // What the window shows is drawn: the picture holds the instantaneous line's blue.
+        const QImage picture = w->grab().toImage();
+        bool blue = false;
+        for (int y = 0; y < picture.height() && !blue; y += 2)
+            for (int x = 0; x < picture.width() && !blue; ++x)
+                blue = picture.pixelColor(x, y) == QColor(0, 90, 200);
+        QVERIFY(blue);
+    }
+
+    void zoomPanAndExport()
+    {
+        QVERIFY(load({dayFile}));
+        w->setSpan(at(10, 0, 0), at(10, 1, 0));
+        QCOMPARE(w->spanTo() - w->spanFrom(), 60000);
+        w->zoom(2.0, at(10, 0, 30));
+        QCOMPARE(w->spanFrom(), at(9, 59, 30));
+        // Dragging the chart to the left moves on in time.
+        TrendChart *chart = w->chart();
+        const QPoint middle = chart->rect().center();
+        QTest::mousePress(chart, Qt::LeftButton, {}, middle);
+        QTest::mouseMove(chart, middle - QPoint(chart->width() / 4, 0));
+        QTest::mouseRelease(chart, Qt::LeftButton, {}, middle - QPoint(chart->width() / 4, 0));
+        QVERIFY(w->spanFrom() > at(9, 59, 30));
+        // Never beyond the record.
+        w->pan(-1e6);
+        QCOMPARE(w->spanFrom(), at(0, 0, 0));
+
+        // The span as one CSV of the program's own format: the rows as the log has them.
+        w->setSpan(at(10, 0, 0), at(10, 1, 0));
+        dialog.answer = dir.filePath(QStringLiteral("span.csv"));
+        w->mnuHistExport_Click();
+        QString expected = logging::headerLine(31);
+        for (qint64 t = at(10, 0, 0); t <= at(10, 1, 0); t += 1000)
+            expected += knownday::row(t, QStringLiteral("12.0"));
+        QCOMPARE(written.value(dialog.answer), logging::toCp932(expected));
+        dialog.answer = dir.filePath(QStringLiteral("day.pdf"));
+        w->mnuHistReport_Click();
+        QVERIFY(written.value(dialog.answer).startsWith("%PDF"));
+    }
+
+    void anotherProgramsFileIsRefused()
+    {
+        const QString path = knownday::put(dir.path(), QStringLiteral("other.csv"),
+                                           QStringLiteral("Date,Time,Speed\r\n"));
+        QSignalSpy loaded(w.get(), &frmHistory::loaded);
+        w->open({path});
+        QVERIFY(loaded.wait(10000));
+        QCOMPARE(loaded.first().first().toBool(), false);
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY(boxes.shown[0].text.contains(QStringLiteral("other.csv")));
+        QVERIFY(boxes.shown[0].text.contains(QStringLiteral("1 行目")));
+        QVERIFY(!w->findChild<QWidget *>("cmdZoomIn")->isEnabled());
+    }
+};
+
+QTEST_MAIN(TstFrmHistory)
+#include "tst_frm_history.moc"

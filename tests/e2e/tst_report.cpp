@@ -1,0 +1,112 @@
+// The daily report as a person receives it: `qv475 --report` run without a display on the
+// known day, and the PDF read back with poppler's tools (the text that can be searched and
+// copied, and the fonts embedded in it).
+#include "known_day.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+struct Run {
+    int code = -1;
+    QString err;
+};
+Run run(const QString &program, const QStringList &args, QByteArray *out = nullptr)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // No display: the report must not need one.
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    if (!p.waitForFinished(60000))
+        return {};
+    if (out)
+        *out = p.readAllStandardOutput();
+    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
+}
+} // namespace
+
+class TstReport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void knownDay()
+    {
+        QTemporaryDir dir;
+        const QStringList files =
+            knownday::write(dir.path(), knownday::at(9, 0, 0), knownday::at(11, 0, 0), true);
+        knownday::writeEvents(dir.path());
+        // The settings file is UTF-8, as the program writes it.
+        const QString ini = dir.filePath(QStringLiteral("site.ini"));
+        QFile settings(ini);
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write(QStringLiteral("[Settings]\nPort=3\n[Site]\nName=第2工区 東棟\n").toUtf8());
+        settings.close();
+        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+        const Run r =
+            run(QStringLiteral(QV475_EXE),
+                QStringList{QStringLiteral("--report")} + files +
+                    QStringList{QStringLiteral("--out"), pdf, QStringLiteral("--config"), ini});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+
+        QByteArray text;
+        QCOMPARE(run(QStringLiteral("pdftotext"),
+                     {QStringLiteral("-layout"), pdf, QStringLiteral("-")}, &text)
+                     .code,
+                 0);
+        const QString page = QString::fromUtf8(text);
+        for (const QString &want :
+             {QStringLiteral("2026/12/08"), QStringLiteral("第2工区 東棟"), QStringLiteral("COM3"),
+              // the highest gust with its time, the stop period, the event rows
+              QStringLiteral("31.0 m/s (10:55:00)"), QStringLiteral("10:07:05 〜 10:37:56 (31 分)"),
+              QStringLiteral("10:37:56"), QStringLiteral("作業中止解除"), QStringLiteral("署名")})
+            QVERIFY2(page.contains(want), qPrintable(want + QStringLiteral(" not in:\n") + page));
+        QCOMPARE(page.count(QLatin1Char('\f')), 1); // one page for the day
+
+        QByteArray fonts;
+        QCOMPARE(run(QStringLiteral("pdffonts"), {pdf}, &fonts).code, 0);
+        // name, type, encoding, then emb (yes) for the Japanese face.
+        const QList<QByteArray> lines = fonts.split('\n');
+        QVERIFY2(std::any_of(lines.begin(), lines.end(),
+                             [](const QByteArray &l) {
+                                 const QList<QByteArray> f = l.simplified().split(' ');
+                                 return l.startsWith("IPA") && f.size() > 5 &&
+                                        f[f.size() - 5] == "yes";
+                             }),
+                 fonts.constData());
+    }
+
+    void refused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("another program's file")
+            << QByteArray("Date,Time,Speed\r\n") << 6 << QStringLiteral("1 行目");
+        QTest::newRow("a header only")
+            << logging::toCp932(logging::headerLine(31)) << 6 << QStringLiteral("no rows");
+    }
+    void refused()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, code);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        QFile f(dir.filePath(QStringLiteral("x.csv")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        const QString pdf = dir.filePath(QStringLiteral("r.pdf"));
+        const Run r = run(QStringLiteral(QV475_EXE),
+                          {QStringLiteral("--report"), f.fileName(), QStringLiteral("--out"), pdf});
+        QCOMPARE(r.code, code);
+        QVERIFY2(r.err.contains(said), qPrintable(r.err));
+        QVERIFY(!QFile::exists(pdf));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstReport)
+#include "tst_report.moc"
