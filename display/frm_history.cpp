@@ -259,10 +259,15 @@ void frmHistory::refresh()
     for (const auto &[label, value] : history::figureLines(f, m_record->site(), day))
         html += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
                     .arg(label.toHtmlEscaped(), value.toHtmlEscaped());
-    m_lblFigures->setText(html + QStringLiteral("</table>"));
+    bool computed = false;
+    const QList<history::EventRow> events = m_record->eventsIn(m_from, m_to, &computed);
+    // Where no event log lies beside the files, the events are the rule's on the rows.
+    m_lblFigures->setText(html + QStringLiteral("</table><br><b>事象</b> %1")
+                                     .arg(computed ? QStringLiteral("(記録の風速から算出)")
+                                                   : QStringLiteral("(事象記録より)")));
     m_lstEvents->clear();
     QList<QTreeWidgetItem *> items;
-    for (const history::EventRow &e : m_record->eventsIn(m_from, m_to))
+    for (const history::EventRow &e : events)
         items << new QTreeWidgetItem(
             QStringList{history::timeOf(e.ms, day), e.what, e.mean, e.gust, e.instant});
     m_lstEvents->addTopLevelItems(items);

@@ -92,28 +92,17 @@ bool WindHistory::load(const QStringList &paths, const FileReader &read, QString
         QByteArray bytes;
         QDateTime modified;
     };
-    QList<Input> inputs;
-    qint64 total = 0;
-    QSet<QString> seen;
-    for (const QString &path : paths) {
-        const QString key = QFileInfo(path).absoluteFilePath();
-        if (seen.contains(key))
-            continue;
-        seen.insert(key);
-        Input in{path, {}, {}};
-        if (!read(path, &in.bytes, &in.modified, error))
-            return false;
-        total += in.bytes.size();
-        inputs.append(std::move(in));
-    }
+    // One file in memory at a time; progress counts files, and the bytes of the one read.
+    const qint64 total = qint64(paths.size()) * 1000;
     qint64 done = 0;
     auto readOne = [&](const Input &in, QString *why) {
         FileInfo info;
         const size_t before = m_rows.size();
+        const qint64 size = std::max<qint64>(1, in.bytes.size());
         const bool ok = readFile(in.path, in.bytes, in.modified, &info, &m_rows, &m_events, why,
                                  [&](qint64 at) {
                                      if (progress)
-                                         progress(done + at, total);
+                                         progress(done + at * 1000 / size, total);
                                      return !(cancelled && cancelled->load());
                                  });
         if (!ok)
@@ -122,21 +111,27 @@ bool WindHistory::load(const QStringList &paths, const FileReader &read, QString
             m_rows[i].holdMs = qint32(2 * info.intervalMs);
         m_mask |= info.mask;
         m_files.append(info);
-        done += in.bytes.size();
-        if (progress)
-            progress(done, total);
         return true;
     };
+    QSet<QString> seen;
     QStringList dataPaths;
-    for (const Input &in : inputs) {
+    for (const QString &path : paths) {
+        const QString key = QFileInfo(path).absoluteFilePath();
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
         if (cancelled && cancelled->load()) {
             *error = QStringLiteral("読み込みを取り消しました。");
             return false;
         }
-        if (!readOne(in, error))
+        Input in{path, {}, {}};
+        if (!read(path, &in.bytes, &in.modified, error) || !readOne(in, error))
             return false;
         if (m_files.last().kind == Kind::Data)
             dataPaths << in.path;
+        done += 1000;
+        if (progress)
+            progress(done, total);
     }
     std::stable_sort(m_rows.begin(), m_rows.end(),
                      [](const Row &a, const Row &b) { return a.ms < b.ms; });

@@ -2,7 +2,8 @@
 # Runs the real program under Xvfb against the meter simulator and saves pictures into
 # docs/images/: the main window small and large in each view (two-digit readings with
 # both alarm colours), the figures of a stopped link, both pages of the settings dialog,
-# and the version dialog with its history shown.
+# the version dialog with its history shown, the trend, the history window on a sample
+# day and the first page of its report.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --extra
@@ -66,3 +67,17 @@ sleep "${TREND_SECONDS:-150}"
 qv_key F9
 sleep 2.5
 shot 'ﾄﾚﾝﾄﾞ表示' trend
+
+# The history window on a sample day, and the first page of that day's report.
+sample=$(mktemp -d -t qv475-sample.XXXXXX)
+scripts/sample-day.sh "$sample"
+QT_QPA_PLATFORM=xcb "$qv_build/app/qv475" --config "$sample/site.ini" \
+  --open "$sample"/wind*.csv >/dev/null 2>&1 &
+qv_pids+=($!)
+sleep 2
+shot '記録表示' history-window
+"$qv_build/app/qv475" --config "$sample/site.ini" --report "$sample"/wind*.csv \
+  --out "$sample/report.pdf"
+pdftoppm -r 70 -png -singlefile "$sample/report.pdf" "$out/report-page"
+echo "$out/report-page.png"
+rm -rf "$sample"
