@@ -103,6 +103,8 @@ frmHistory::frmHistory(Services services, QWidget *parent)
     m_lblFigures->setTextFormat(Qt::RichText);
     m_lblFigures->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_lblFigures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The figures whole; the events' list takes what height is left.
+    m_lblFigures->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     m_lstEvents = new QTreeWidget(this);
     m_lstEvents->setObjectName(QStringLiteral("lstEvents"));
     m_lstEvents->setRootIsDecorated(false);

@@ -3,7 +3,6 @@
 #include "logging/csv_format.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTimeZone>
 #include <algorithm>
 #include <map>
@@ -211,15 +210,29 @@ std::optional<qint64> RowClock::at(QByteArrayView date, QByteArrayView time)
 
 std::optional<NameStamp> nameStamp(const QString &path)
 {
-    static const QRegularExpression re(QStringLiteral("^(.*)(\\d{10})(_\\d+)?\\.csv$"));
-    const QRegularExpressionMatch m = re.match(path);
-    if (!m.hasMatch())
+    // base + ten digits [+ "_" digits] + ".csv", read by hand: a regular expression run in
+    // the reading thread left the program hanging at its end under Wine.
+    if (!path.endsWith(QLatin1String(".csv")))
         return std::nullopt;
-    const QDateTime start =
-        QDateTime::fromString(QStringLiteral("20") + m.captured(2), QStringLiteral("yyyyMMddHHmm"));
+    qsizetype end = path.size() - 4;
+    auto isDigit = [&](qsizetype i) { return path[i] >= u'0' && path[i] <= u'9'; };
+    qsizetype i = end;
+    while (i > 0 && isDigit(i - 1))
+        --i;
+    if (i > 0 && path[i - 1] == u'_' && i < end && end - i < 10) {
+        end = i - 1; // "_N": a second log of the same minute
+        i = end;
+        while (i > 0 && isDigit(i - 1))
+            --i;
+    }
+    if (end - i < 10)
+        return std::nullopt;
+    const qsizetype at = end - 10;
+    const QDateTime start = QDateTime::fromString(QStringLiteral("20") + path.mid(at, 10),
+                                                  QStringLiteral("yyyyMMddHHmm"));
     if (!start.isValid())
         return std::nullopt;
-    return NameStamp{m.captured(1), start};
+    return NameStamp{path.left(at), start};
 }
 
 QStringList eventFilesFor(const QString &logPath, const QList<QDate> &days)
