@@ -158,6 +158,8 @@ void frmHistory::open(const QStringList &paths)
     m_job->record = std::make_unique<history::WindHistory>(m_svc.settings.site);
     m_prgLoad->setValue(0);
     m_prgLoad->show();
+    // One load at a time.
+    findChild<QAction *>(QStringLiteral("mnuHistOpen"))->setEnabled(false);
     m_lblStatus->setText(QStringLiteral("読み込み中: %1").arg(QFileInfo(paths.first()).fileName()));
     std::shared_ptr<Job> job = m_job;
     const history::FileReader read = m_svc.read;
@@ -179,6 +181,7 @@ void frmHistory::finishLoad()
 {
     m_progressTimer->stop();
     m_prgLoad->hide();
+    findChild<QAction *>(QStringLiteral("mnuHistOpen"))->setEnabled(true);
     m_thread->wait();
     delete std::exchange(m_thread, nullptr);
     const std::shared_ptr<Job> job = std::exchange(m_job, nullptr);
@@ -364,17 +367,11 @@ void frmHistory::mnuHistReport_Click()
         if (to > m_from && from <= m_to)
             days << d;
     }
-    const QByteArray pdf =
-        report::dayReport(*m_record, {m_svc.settings.site.name, m_svc.settings.port}, days);
-    QString error;
-    if (!m_svc.write(*path, pdf, &error)) {
-        m_svc.messageBox->show(this, QStringLiteral("日報を保存できません。\n") + error, kTitle,
-                               platform::MessageBox::Icon::Exclamation,
-                               platform::MessageBox::Buttons::Ok);
-        return;
-    }
-    m_lblStatus->setText(
-        QStringLiteral("日報を保存しました: %1 (%2 日)").arg(*path).arg(days.size()));
+    if (save(*path,
+             report::dayReport(*m_record, {m_svc.settings.site.name, m_svc.settings.port}, days),
+             QStringLiteral("日報を保存できません。")))
+        m_lblStatus->setText(
+            QStringLiteral("日報を保存しました: %1 (%2 日)").arg(*path).arg(days.size()));
 }
 
 void frmHistory::mnuHistExport_Click()
@@ -382,14 +379,17 @@ void frmHistory::mnuHistExport_Click()
     const std::optional<QString> path = m_svc.fileDialog->getSaveFileName(
         this, QStringLiteral("CSV に書き出し"), {QStringLiteral("記録ﾌｧｲﾙ (*.csv)")},
         suggested(QStringLiteral("_export.csv")));
-    if (!path)
-        return;
+    if (path && save(*path, m_record->exportCsv(m_from, m_to), QStringLiteral("書き出せません。")))
+        m_lblStatus->setText(QStringLiteral("書き出しました: %1").arg(*path));
+}
+
+bool frmHistory::save(const QString &path, const QByteArray &bytes, const QString &failed)
+{
     QString error;
-    if (!m_svc.write(*path, m_record->exportCsv(m_from, m_to), &error)) {
-        m_svc.messageBox->show(this, QStringLiteral("書き出せません。\n") + error, kTitle,
-                               platform::MessageBox::Icon::Exclamation,
-                               platform::MessageBox::Buttons::Ok);
-        return;
-    }
-    m_lblStatus->setText(QStringLiteral("書き出しました: %1").arg(*path));
+    if (m_svc.write(path, bytes, &error))
+        return true;
+    m_svc.messageBox->show(this, failed + QLatin1Char('\n') + error, kTitle,
+                           platform::MessageBox::Icon::Exclamation,
+                           platform::MessageBox::Buttons::Ok);
+    return false;
 }

@@ -70,6 +70,8 @@ private:
     void finishLoad();
     void refresh();
     QString suggested(const QString &ext) const;
+    // Writes the file; false after a message box that says why.
+    bool save(const QString &path, const QByteArray &bytes, const QString &failed);
 
     Services m_svc;
     std::unique_ptr<history::WindHistory> m_record;

@@ -8,6 +8,7 @@
 #include "platform/file_dialog.h"
 #include "platform/whole_file.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -61,7 +62,8 @@ class TstFrmHistory : public QObject
         QSignalSpy loaded(w.get(), &frmHistory::loaded);
         w->open(paths);
         // The window is still answering while the helper thread reads.
-        if (!w->loading() || !w->findChild<QProgressBar *>("prgLoad")->isVisible())
+        if (!w->loading() || !w->findChild<QProgressBar *>("prgLoad")->isVisible() ||
+            w->findChild<QAction *>("mnuHistOpen")->isEnabled())
             return false;
         return loaded.wait(20000) && loaded.first().first().toBool();
     }
