@@ -76,6 +76,17 @@ Logger::Logger(const Services &services, std::function<void(const QString &)> sa
         line(QStringLiteral("storm: instantaneous %1 m/s; inspection needed until acknowledged")
                  .arg(reading));
     });
+    connect(&m_session, &Session::stateUnreadable, this,
+            [this](const QString &path, const QString &keptAs) {
+                line(QStringLiteral("state file cannot be read: %1; the latch is taken as held "
+                                    "(inspection needed)%2")
+                         .arg(path, keptAs.isEmpty() ? QString()
+                                                     : QStringLiteral("; kept as ") + keptAs));
+            });
+    connect(&m_session, &Session::inspectionAcknowledged, this, [this] {
+        const site::Inspection &i = m_session.snapshot().site.inspection;
+        line(QStringLiteral("inspection acknowledged by %1: %2").arg(i.by, i.result));
+    });
     connect(&m_session, &Session::latchNotKept, this, [this](QString error) {
         line(QStringLiteral("storm latch not kept: ") +
              error.replace(QLatin1Char('\n'), QStringLiteral(": ")));
@@ -103,6 +114,10 @@ void Logger::start()
         fail(kSettingsUnreadable,
              QStringLiteral("ComSt=%1 in the settings: not a line setting such as 9600,n,8,1")
                  .arg(settings.comSt));
+        return;
+    }
+    if (const QString error = basSubMain::siteFileError(*m_svc.settings); !error.isEmpty()) {
+        fail(kSettingsUnreadable, error);
         return;
     }
     settings.reconnect = true;

@@ -5,6 +5,7 @@
 #include "app/headless.h"
 #include "app/settings.h"
 #include "display/day_report.h"
+#include "display/dlg_inspection.h"
 #include "display/frm_history.h"
 #include "display/frm_main.h"
 #include "info/frm_about.h"
@@ -13,6 +14,7 @@
 #include "platform/browser_view.h"
 #include "platform/clock.h"
 #include "platform/com_ports.h"
+#include "platform/command_channel.h"
 #include "platform/file_dialog.h"
 #include "platform/file_output.h"
 #include "platform/launcher.h"
@@ -32,6 +34,8 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLibraryInfo>
 #include <QPointer>
 #include <QThread>
@@ -84,6 +88,56 @@ struct RealServices {
 
 // The exit codes of --report besides 0 (written), 1 (bad options) and 2 (settings).
 constexpr int kReportInputRefused = 6, kReportWriteFailed = 7;
+// The exit codes of --acknowledge besides 0 (recorded) and 1 (no name, bad options).
+constexpr int kAckNoProgram = 8, kAckRefused = 9;
+
+// The channel where --acknowledge reaches the program running with this settings file.
+std::unique_ptr<platform::CommandServer> listenForCommands(session::Session &session,
+                                                           const QString &settingsPath,
+                                                           const std::function<void(QString)> &say)
+{
+    auto server = std::make_unique<platform::CommandServer>(
+        [&session](const QByteArray &request) { return session::answerCommand(session, request); });
+    QString error;
+    if (!server->listen(platform::channelName(settingsPath), &error))
+        say(QStringLiteral("acknowledgements from the command line not taken: ") + error);
+    return server;
+}
+
+// qv475 --acknowledge NAME: hands the signed inspection to the running program.
+int runAcknowledge(const QString &by, const QString &result, const QString &configFile)
+{
+    auto say = [](const QString &text) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    };
+    if (site::cleanField(by).isEmpty()) {
+        say(QStringLiteral("--acknowledge needs the inspector's name"));
+        return headless::kBadOptions;
+    }
+    const auto store = makeSettings(configFile);
+    const QString name = platform::channelName(store->location());
+    QJsonObject ack{{QStringLiteral("by"), by}};
+    if (!result.isEmpty())
+        ack.insert(QStringLiteral("result"), result);
+    const QByteArray request = QJsonDocument(QJsonObject{{QStringLiteral("acknowledge"), ack}})
+                                   .toJson(QJsonDocument::Compact);
+    QString error;
+    const auto answer = platform::sendCommand(name, request, 10000, &error);
+    if (!answer) {
+        say(QStringLiteral("no program of %1 answers: %2").arg(store->location(), error));
+        return kAckNoProgram;
+    }
+    const QJsonObject o = QJsonDocument::fromJson(*answer).object();
+    if (!o.value(QStringLiteral("ok")).toBool()) {
+        say(QStringLiteral("refused: ") + o.value(QStringLiteral("error")).toString());
+        return kAckRefused;
+    }
+    say(QStringLiteral("inspection recorded: %1%2")
+            .arg(site::cleanField(by), o.value(QStringLiteral("written")).toBool()
+                                           ? QString()
+                                           : QStringLiteral(" (the disk has not answered yet)")));
+    return 0;
+}
 
 frmHistory::Services historyServices(RealServices &real)
 {
@@ -165,6 +219,14 @@ frmMain *Main(RealServices &real)
         dialog.exec();
     };
     windows.history = [&real](QWidget *) { showHistory(real, {}); };
+    windows.inspect = [](QWidget *owner, const QString &what) -> std::optional<site::Inspection> {
+        if (platform::endRequested())
+            return std::nullopt;
+        dlgInspection dialog(what, owner);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return site::Inspection{dialog.inspector(), dialog.result(), 0};
+    };
     windows.web = [](QWidget *owner) {
         if (platform::endRequested())
             return;
@@ -195,6 +257,13 @@ struct StartOptions {
             "記録ﾌｧｲﾙ (FILE...) の日報を PDF にします (--out に書きます。ｳｨﾝﾄﾞｳなし)。")};
     QCommandLineOption out{QStringLiteral("out"), QStringLiteral("--report の PDF ﾌｧｲﾙ。"),
                            QStringLiteral("REPORT.pdf")};
+    QCommandLineOption acknowledge{
+        QStringLiteral("acknowledge"),
+        QStringLiteral("動作中のﾌﾟﾛｸﾞﾗﾑ (同じ設定ﾌｧｲﾙ) に点検確認を記録します。NAME は点検者。"),
+        QStringLiteral("NAME")};
+    QCommandLineOption result{QStringLiteral("result"),
+                              QStringLiteral("--acknowledge の点検結果 (既定: 異常なし)。"),
+                              QStringLiteral("TEXT")};
     QCommandLineOption config{QStringLiteral("config"),
                               QStringLiteral("設定ﾌｧｲﾙ (既定: ~/.config/QV475_XP/QV475_XP.ini)。"),
                               QStringLiteral("FILE")};
@@ -211,6 +280,8 @@ struct StartOptions {
         parser.addOption(open);
         parser.addOption(report);
         parser.addOption(out);
+        parser.addOption(acknowledge);
+        parser.addOption(result);
         parser.addOption(config);
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("--open と --report の記録ﾌｧｲﾙ。"),
@@ -247,6 +318,7 @@ int runHeadless(QCoreApplication &app, const QString &configFile)
     platform::TerminationSignals termination;
     QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, &logger,
                      &headless::Logger::end);
+    const auto commands = listenForCommands(logger.session(), real.settings.location(), stamped);
     stamped(QStringLiteral("qv475 %1 --headless, settings %2")
                 .arg(QCoreApplication::applicationVersion(), real.settings.location()));
     QTimer::singleShot(0, &logger, &headless::Logger::start);
@@ -301,7 +373,8 @@ int main(int argc, char *argv[])
     const bool parses = check.parse(args);
     const bool guiless = !parses || check.isSet(QStringLiteral("help")) ||
                          check.isSet(QStringLiteral("help-all")) ||
-                         check.isSet(QStringLiteral("version")) || check.isSet(options.headless);
+                         check.isSet(QStringLiteral("version")) || check.isSet(options.headless) ||
+                         check.isSet(options.acknowledge);
     if (guiless) {
         QCoreApplication app(argc, argv);
         setNames();
@@ -313,6 +386,9 @@ int main(int argc, char *argv[])
             return headless::kBadOptions;
         }
         parser.process(app); // --help and --version print and end here
+        if (parser.isSet(options.acknowledge))
+            return runAcknowledge(parser.value(options.acknowledge), parser.value(options.result),
+                                  parser.value(options.config));
         return runHeadless(app, parser.value(options.config));
     }
 
@@ -361,7 +437,12 @@ int main(int argc, char *argv[])
     // comes meanwhile can close it.
     const bool connectAtStart = parser.isSet(options.connect) || parser.isSet(options.log);
     const bool logAtFirstFrame = parser.isSet(options.log);
+    const auto commands =
+        listenForCommands(window->session(), real.settings.location(),
+                          [](const QString &text) { qWarning("%s", qPrintable(text)); });
     QTimer::singleShot(0, window, [window, connectAtStart, logAtFirstFrame] {
+        if (!platform::endRequested())
+            window->checkSiteSettings();
         if (!platform::endRequested())
             window->setStartOptions(connectAtStart, logAtFirstFrame);
     });

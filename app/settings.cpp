@@ -21,6 +21,7 @@ qint16 loadInt(const platform::SettingsStore &store, const QString &key, qint16 
 const QString kSiteGroup = QStringLiteral("Site");
 const QString kSiteName = QStringLiteral("Name");
 const char *const kSiteKeys[6] = {"Enabled", "Minutes", "Caution", "Stop", "Storm", "HoldMinutes"};
+const QString kScaffold = QStringLiteral("ScaffoldInspection");
 
 SiteSettings readSite(const platform::SettingsStore &store)
 {
@@ -40,6 +41,8 @@ SiteSettings readSite(const platform::SettingsStore &store)
     s.storm = speed(4, s.storm);
     s.holdMinutes = minutes(5, s.holdMinutes, 0, SiteSettings::kMaxHoldMinutes);
     s.name = store.text(kSiteGroup, kSiteName).value_or(QString()).trimmed();
+    s.scaffold =
+        store.text(kSiteGroup, kScaffold).value_or(QString()).trimmed() == QStringLiteral("1");
     return s;
 }
 
@@ -58,6 +61,9 @@ void writeSite(const SiteSettings &s, platform::SettingsStore &store)
                                QString::number(s.holdMinutes)};
     for (int i = 0; i < 6; ++i)
         store.setText(kSiteGroup, QString::fromLatin1(kSiteKeys[i]), values[i]);
+    if (s.scaffold || store.text(kSiteGroup, kScaffold))
+        store.setText(kSiteGroup, kScaffold,
+                      s.scaffold ? QStringLiteral("1") : QStringLiteral("0"));
 }
 } // namespace
 
@@ -78,6 +84,40 @@ QString siteSettingsError(const SiteSettings &site)
 {
     if (site.caution >= site.stop || site.stop >= site.storm)
         return QStringLiteral("注意 < 作業中止 < 暴風 の順に大きな値を設定してください。");
+    return {};
+}
+
+QString siteFileError(const platform::SettingsStore &store)
+{
+    const SiteSettings s = readSite(store);
+    if (!s.enabled)
+        return {};
+    auto key = [&](int i) { return store.text(kSiteGroup, QString::fromLatin1(kSiteKeys[i])); };
+    auto bad = [&](int i, const QString &why) {
+        return QStringLiteral("[Site] %1=%2: %3")
+            .arg(QLatin1String(kSiteKeys[i]), key(i).value_or(QString()).trimmed(), why);
+    };
+    const struct {
+        int low, high;
+    } minuteRange[6] = {{}, {SiteSettings::kMinMinutes, SiteSettings::kMaxMinutes},
+                        {}, {},
+                        {}, {0, SiteSettings::kMaxHoldMinutes}};
+    for (int i : {1, 5}) {
+        if (!key(i))
+            continue;
+        const auto v = parseInt16(key(i)->trimmed());
+        if (!v || *v < minuteRange[i].low || *v > minuteRange[i].high)
+            return bad(i, QStringLiteral("%1 から %2 までの分数を指定してください。")
+                              .arg(minuteRange[i].low)
+                              .arg(minuteRange[i].high));
+    }
+    for (int i : {2, 3, 4})
+        if (key(i) && !parseSpeed(key(i)->trimmed()))
+            return bad(i, QStringLiteral("0.1 から 999.9 までの風速 (m/s) を指定してください。"));
+    if (s.caution >= s.stop)
+        return bad(2, siteSettingsError(s));
+    if (s.stop >= s.storm)
+        return bad(3, siteSettingsError(s));
     return {};
 }
 

@@ -16,12 +16,13 @@ namespace basSubMain {
 // Off, and never written, unless switched on. Speeds in 0.1 m/s.
 struct SiteSettings {
     bool enabled = false;
-    int minutes = 10;     // the mean's window, 1 to 60
-    int caution = 80;     // mean at or above: caution
-    int stop = 100;       // mean at or above: work stops
-    int storm = 300;      // instantaneous at or above: storm, inspection needed
-    int holdMinutes = 10; // the mean below a threshold this long leaves its state, 0 to 60
-    QString name;         // the site's name in the reports' titles (Name=), none by default
+    int minutes = 10;      // the mean's window, 1 to 60
+    int caution = 80;      // mean at or above: caution
+    int stop = 100;        // mean at or above: work stops
+    int storm = 300;       // instantaneous strictly above: storm, inspection needed
+    int holdMinutes = 10;  // the mean below a threshold this long leaves its state, 0 to 60
+    QString name;          // the site's name in the reports' titles (Name=), none by default
+    bool scaffold = false; // ScaffoldInspection=1: a stop latches the scaffolds' inspection
     bool operator==(const SiteSettings &) const = default;
     static constexpr int kMinMinutes = 1, kMaxMinutes = 60, kMaxHoldMinutes = 60;
     static constexpr int kMinSpeed = 1, kMaxSpeed = 9999;
@@ -30,6 +31,10 @@ struct SiteSettings {
 // Why the site's settings cannot be used (for the dialog), or empty: the thresholds must
 // rise from caution to stop to storm.
 QString siteSettingsError(const SiteSettings &site);
+// Why the group [Site] of a settings file cannot be used, naming the key ("Stop=abc ..."),
+// or empty: a key of the rule that is there but not a value in its range, or thresholds
+// out of order. Empty while the rule is off.
+QString siteFileError(const platform::SettingsStore &store);
 
 // "12.5" (a decimal with at most one place, 0.1 to 999.9) in 0.1 m/s; nothing otherwise.
 std::optional<int> parseSpeed(const QString &text);

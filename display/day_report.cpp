@@ -38,6 +38,8 @@ void fillChart(TrendChart *chart, const history::WindHistory &record, qint64 fro
     site.thresholds = {{site::caption(site::Work::Caution, false), rule.caution / 10.0},
                        {site::caption(site::Work::Stop, false), rule.stop / 10.0},
                        {QStringLiteral("暴風"), rule.storm / 10.0}};
+    for (const history::Period &p : record.figures(fromMs, toMs).stops)
+        site.stops.append({p.startMs, p.endMs});
     chart->setSite(site);
     chart->setData(record.buckets(fromMs, toMs, bucketMs), bucketMs, fromMs, toMs);
 }
@@ -161,14 +163,15 @@ QByteArray dayReport(const history::WindHistory &record, const Title &title, QLi
         const QList<history::EventRow> events = record.eventsIn(dayFrom, dayTo - 1, &computed);
         const QString eventsTitle = computed ? QStringLiteral("事象 (記録の風速から算出)")
                                              : QStringLiteral("事象 (事象記録より)");
-        const qreal columns[5] = {3, 28, 80, 108, 140};
+        const qreal columns[5] = {3, 25, 105, 128, 152};
         auto header = [&] {
             page.skip(page.text(eventsTitle, 12, true) + page.mm(1));
-            const char16_t *names[5] = {u"時刻", u"事象", u"平均風速", u"最大瞬間風速",
-                                        u"瞬間風速"};
+            const QString names[5] = {QStringLiteral("時刻"), QStringLiteral("事象"),
+                                      QStringLiteral("%1分平均").arg(record.site().minutes),
+                                      QStringLiteral("最大瞬間風速"), QStringLiteral("瞬間風速")};
             qreal h = 0;
             for (int c = 0; c < 5; ++c)
-                h = page.text(QString::fromUtf16(names[c]), 9, true, page.mm(columns[c]));
+                h = page.text(names[c], 9, true, page.mm(columns[c]));
             page.skip(h);
         };
         // The signature's lines stay at the foot of the day's first page; events that do
@@ -198,8 +201,8 @@ QByteArray dayReport(const history::WindHistory &record, const Title &title, QLi
                 page.newPage();
                 header();
             }
-            const QString cells[5] = {history::timeOf(e.ms, day), e.what, e.mean, e.gust,
-                                      e.instant};
+            const QString cells[5] = {history::timeOf(e.ms, day), history::eventText(e), e.mean,
+                                      e.gust, e.instant};
             qreal h = 0;
             for (int c = 0; c < 5; ++c)
                 h = page.text(cells[c], 9, false, page.mm(columns[c]));

@@ -109,7 +109,7 @@ frmHistory::frmHistory(Services services, QWidget *parent)
     m_lstEvents->setObjectName(QStringLiteral("lstEvents"));
     m_lstEvents->setRootIsDecorated(false);
     m_lstEvents->setHeaderLabels({QStringLiteral("時刻"), QStringLiteral("事象"),
-                                  QStringLiteral("平均"), QStringLiteral("最大瞬間"),
+                                  QStringLiteral("判定平均"), QStringLiteral("最大瞬間"),
                                   QStringLiteral("瞬間")});
     m_lstEvents->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     auto *side = new QVBoxLayout;
@@ -273,8 +273,8 @@ void frmHistory::refresh()
     m_lstEvents->clear();
     QList<QTreeWidgetItem *> items;
     for (const history::EventRow &e : events)
-        items << new QTreeWidgetItem(
-            QStringList{history::timeOf(e.ms, day), e.what, e.mean, e.gust, e.instant});
+        items << new QTreeWidgetItem(QStringList{history::timeOf(e.ms, day), history::eventText(e),
+                                                 e.mean, e.gust, e.instant});
     m_lstEvents->addTopLevelItems(items);
 }
 

@@ -174,6 +174,19 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     connect(&m_session, &Session::storm, this, [this](const QString &reading) {
         notify(QStringLiteral("暴風 %1 m/s: 点検要").arg(reading));
     });
+    connect(
+        &m_session, &Session::stateUnreadable, this,
+        [this](const QString &path, const QString &keptAs) {
+            m_svc.messageBox->show(
+                this,
+                QStringLiteral("状態ﾌｧｲﾙを読めません。点検要として扱います。\n%1%2")
+                    .arg(
+                        path,
+                        keptAs.isEmpty()
+                            ? QString()
+                            : QStringLiteral("\n読めなかったﾌｧｲﾙは %1 に残しました。").arg(keptAs)),
+                kTitle, platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::Ok);
+        });
     connect(&m_session, &Session::latchNotKept, this, [this](const QString &error) {
         m_svc.messageBox->show(
             this, QStringLiteral("点検要の状態を保存できませんでした。\n") + error, kTitle,
@@ -530,27 +543,79 @@ int frmMain::siteStripPx() const
     return qRound(twipsToPixelsY(this, m_large ? kSiteStripLarge : kSiteStripSmall));
 }
 
+namespace {
+QString clockText(qint64 ms)
+{
+    return QDateTime::fromMSecsSinceEpoch(ms).time().toString(QStringLiteral("H:mm"));
+}
+// Whole minutes, rounded up: "あと 1分" until the moment itself.
+qint64 minutesLeft(qint64 ms)
+{
+    return qMax<qint64>(1, (ms + 59999) / 60000);
+}
+} // namespace
+
+QString siteStripLine(const session::SiteState &site, int minutes, qint64 nowMs)
+{
+    const QString none = QStringLiteral("---");
+    const bool scaffold = site.scaffoldMs != 0;
+    QStringList parts;
+    // The latch first, with its cause; the work state underneath it is never hidden.
+    if (site.latched) {
+        parts << site::caption(site.work, true);
+        if (site.stateUnreadable)
+            parts << QStringLiteral("状態ﾌｧｲﾙを読めません");
+        else if (site.storm.tenths >= 0)
+            parts << QStringLiteral("暴風 %1 m/s (%2)")
+                         .arg(basSubMain::speedText(site.storm.tenths), clockText(site.storm.ms));
+        if (scaffold)
+            parts << site::changeCaption(site::Change::Scaffold);
+        parts << site::caption(site.work);
+    } else if (scaffold) {
+        parts << site::changeCaption(site::Change::Scaffold) << site::caption(site.work);
+    } else {
+        parts << site::caption(site.work);
+    }
+    if (site.work == site::Work::Undecided && site.stats.missingMs > 0)
+        parts << QStringLiteral("あと %1分").arg(minutesLeft(site.stats.missingMs));
+    parts << QStringLiteral("%1分平均 %2")
+                 .arg(minutes)
+                 .arg(site.stats.valid ? basSubMain::speedText(site.stats.meanTenths) : none);
+    parts << QStringLiteral("最大瞬間 %1 m/s")
+                 .arg(site.stats.gustTenths >= 0 ? basSubMain::speedText(site.stats.gustTenths)
+                                                 : none);
+    if (site.releaseMs > 0)
+        parts << QStringLiteral("解除まで あと %1分 (%2)")
+                     .arg(minutesLeft(site.releaseMs - nowMs))
+                     .arg(clockText(site.releaseMs));
+    return parts.join(QStringLiteral("  "));
+}
+
 void frmMain::showSite(const session::SiteState &site)
 {
-    m_menu[QStringLiteral("mnuViewInspect")]->setEnabled(site.on && site.latched);
+    m_menu[QStringLiteral("mnuViewInspect")]->setEnabled(site.on &&
+                                                         (site.latched || site.scaffoldMs));
+    // Beside the rule's mean, the meter's own average is named as the meter's.
+    const QString average = site.on ? QStringLiteral("平均風速(計器)") : QStringLiteral("平均風速");
+    if (m_label[2]->text() != average) {
+        m_label[2]->setText(average);
+        relayout();
+    }
     // Switched on or off: the window grows or shrinks by the strip.
     if (m_siteStrip->isHidden() == site.on)
         relayout();
     if (!site.on)
         return;
-    const QString none = QStringLiteral("---");
     const QString text =
-        QStringLiteral("%1  %2分平均 %3  最大瞬間 %4 m/s")
-            .arg(site::caption(site.work, site.latched))
-            .arg(m_session.settings().site.minutes)
-            .arg(site.stats.valid ? basSubMain::speedText(site.stats.meanTenths) : none,
-                 site.stats.gustTenths >= 0 ? basSubMain::speedText(site.stats.gustTenths) : none);
-    // Storm (latched) purple, stop red, caution yellow, normal green.
-    const QColor back = site.latched                       ? QColor(112, 0, 160)
-                        : site.work == site::Work::Stop    ? QColor(220, 0, 0)
-                        : site.work == site::Work::Caution ? QColor(255, 220, 0)
-                                                           : QColor(0, 140, 60);
-    const QColor ink = site.work == site::Work::Caution && !site.latched ? Qt::black : Qt::white;
+        siteStripLine(site, m_session.settings().site.minutes, m_svc.clock->epochMilliseconds());
+    // Latched purple, stop red, caution yellow, normal green, undecided grey.
+    const bool latch = site.latched || site.scaffoldMs;
+    const QColor back = latch                                ? QColor(112, 0, 160)
+                        : site.work == site::Work::Stop      ? QColor(220, 0, 0)
+                        : site.work == site::Work::Caution   ? QColor(255, 220, 0)
+                        : site.work == site::Work::Undecided ? QColor(96, 96, 96)
+                                                             : QColor(0, 140, 60);
+    const QColor ink = site.work == site::Work::Caution && !latch ? Qt::black : Qt::white;
     QPalette pal = m_siteStrip->palette();
     if (pal.color(QPalette::Window) != back || pal.color(QPalette::WindowText) != ink) {
         pal.setColor(QPalette::Window, back);
@@ -593,14 +658,52 @@ void frmMain::relayout()
 
 void frmMain::mnuViewInspect_Click()
 {
-    if (!m_session.snapshot().site.latched)
+    const session::SiteState &site = m_session.snapshot().site;
+    if (!(site.latched || site.scaffoldMs) || !m_windows.inspect)
         return;
-    const auto answer = m_svc.messageBox->show(
+    QString what;
+    if (site.latched && site.stateUnreadable)
+        what = QStringLiteral("点検要: 状態ﾌｧｲﾙを読めません。");
+    else if (site.latched)
+        what = QStringLiteral("暴風 %1 m/s (%2) の後の点検です。")
+                   .arg(basSubMain::speedText(qMax(0, site.storm.tenths)),
+                        QDateTime::fromMSecsSinceEpoch(site.storm.ms)
+                            .toString(QStringLiteral("M/d H:mm")));
+    else
+        what = QStringLiteral("作業中止の後の足場の点検です。");
+    const auto inspection = m_windows.inspect(this, what);
+    if (!inspection)
+        return;
+    // A wind still above the caution threshold is said before anything is recorded.
+    const basSubMain::SiteSettings &rule = m_session.settings().site;
+    const auto instant = basSubMain::parseSpeed(m_session.snapshot().readings[0]);
+    if (m_session.snapshot().receiving && instant && *instant >= rule.caution) {
+        const auto answer = m_svc.messageBox->show(
+            this,
+            QStringLiteral("瞬間風速が %1 m/s で、注意の基準 %2 m/s 以上です。\n"
+                           "風が強いまま点検確認を記録しますか?")
+                .arg(basSubMain::speedText(*instant), basSubMain::speedText(rule.caution)),
+            kTitle, platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::NoYes);
+        if (answer != platform::MessageBox::Answer::Yes)
+            return;
+    }
+    m_session.acknowledgeInspection(inspection->by, inspection->result);
+}
+
+bool frmMain::checkSiteSettings()
+{
+    const QString error = basSubMain::siteFileError(*m_svc.settings);
+    if (error.isEmpty())
+        return false;
+    m_svc.messageBox->show(
         this,
-        QStringLiteral("暴風後の点検が終わったことを記録し、点検要を解除します。よろしいですか?"),
-        kTitle, platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::YesNo);
-    if (answer == platform::MessageBox::Answer::Yes)
-        m_session.acknowledgeInspection();
+        QStringLiteral("設定ﾌｧｲﾙの現場設定を使えません。\n%1\n"
+                       "直すまで、判定には既定の基準 (注意 8.0、作業中止 10.0、暴風 30.0 m/s) を"
+                       "使います。")
+            .arg(error),
+        kTitle, platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::Ok);
+    mnuViewOptions_Click();
+    return true;
 }
 
 void frmMain::updateLinkBanner()
@@ -817,6 +920,26 @@ void frmMain::mnuViewTrend_Click()
             }
             if (!piece.isEmpty())
                 site.mean << piece;
+            // The stop's and the latch's periods, second by second.
+            auto periods = [&](auto holds) {
+                QList<std::pair<qint64, qint64>> out;
+                bool open = false;
+                for (const session::MeanPoint &m : m_session.meanHistory()) {
+                    if (m.ms < from || m.ms > to)
+                        continue;
+                    if (holds(m)) {
+                        if (open)
+                            out.last().second = m.ms + 1000;
+                        else
+                            out.append({m.ms, m.ms + 1000});
+                    }
+                    open = holds(m);
+                }
+                return out;
+            };
+            site.stops =
+                periods([](const session::MeanPoint &m) { return m.work == site::Work::Stop; });
+            site.storms = periods([](const session::MeanPoint &m) { return m.latched; });
             site.thresholds = {{site::caption(site::Work::Caution, false), rule.caution / 10.0},
                                {site::caption(site::Work::Stop, false), rule.stop / 10.0},
                                {QStringLiteral("暴風"), rule.storm / 10.0}};

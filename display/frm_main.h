@@ -9,6 +9,7 @@
 #include <QMap>
 #include <array>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -26,6 +27,11 @@ struct LabelPlace {
 // The background of a figure: white, or the alarm level's yellow or red.
 enum class AlarmColour { White, Yellow, Red };
 
+// The site strip's line: the state's word (the latch first, with its cause, then the
+// work state under it), what an undecided state waits for, the mean and the gust, and
+// until when a running hold lasts.
+QString siteStripLine(const session::SiteState &site, int minutes, qint64 nowMs);
+
 class frmMain : public QMainWindow
 {
     Q_OBJECT
@@ -35,11 +41,16 @@ public:
     // The settings dialog: given a copy of the settings, it hands back what it applied.
     using SettingsEditor =
         std::function<basSubMain::Settings(QWidget *owner, const basSubMain::Settings &current)>;
+    // The signed acknowledgement of an inspection: given the latch's cause in words, the
+    // inspector and the result, or nothing when cancelled.
+    using Inspector =
+        std::function<std::optional<site::Inspection>(QWidget *owner, const QString &what)>;
     struct Windows {
         SettingsEditor options;
         WindowOpener about;
         WindowOpener web;
         WindowOpener history; // past logs
+        Inspector inspect;
     };
 
     explicit frmMain(const platform::Services &services, Windows windows = {},
@@ -48,6 +59,9 @@ public:
 
     // Life cycle.
     void Form_Load();
+    // [Site] in the settings file cannot be used as it stands: said in a box, and the
+    // settings dialog opened where it is mended. False when the file is fine.
+    bool checkSiteSettings();
     bool Form_QueryUnload(); // true when the close is cancelled
     void Form_Unload();
     void mnuFileExit_Click();

@@ -68,12 +68,20 @@ void TrendChart::setData(const QList<meterlink::Bucket> &buckets, qint64 bucketM
     update();
 }
 
+QString TrendChart::caption(int reading) const
+{
+    // Beside the rule's mean, the meter's own average is named as the meter's.
+    if (reading == 2 && !m_site.meanName.isEmpty())
+        return QStringLiteral("平均風速(計器)");
+    return QString::fromUtf16(kCaptions[reading]);
+}
+
 QStringList TrendChart::legendNames() const
 {
     QStringList names;
     for (int i = 0; i < 4; ++i)
         if (m_lines[size_t(i)])
-            names << QString::fromUtf16(kCaptions[i]);
+            names << caption(i);
     if (m_showBands)
         for (int figure : {0, 1})
             for (int level : {1, 2})
@@ -211,6 +219,34 @@ void TrendChart::paintEvent(QPaintEvent *)
             line << QPointF(x(pt.x()), y(pt.y()));
         p.drawPolyline(line);
     }
+    // The stop (red) and the storm's latch (purple) as bars along the top, named once.
+    const qreal bar = qMax<qreal>(6, fm.height() / 2.0);
+    const struct {
+        const QList<std::pair<qint64, qint64>> &periods;
+        QColor colour;
+        const char16_t *name;
+    } bars[2] = {{m_site.stops, QColor(220, 0, 0), u"作業中止"},
+                 {m_site.storms, QColor(112, 0, 160), u"点検要"}};
+    for (int k = 0; k < 2; ++k) {
+        const qreal top = plot.top() + k * bar;
+        for (const auto &[from, to] : bars[k].periods) {
+            const qreal left = qMax(plot.left(), x(double(from)));
+            const qreal right = qMin(plot.right(), x(double(to)));
+            if (right < left)
+                continue;
+            p.fillRect(QRectF(left, top, qMax<qreal>(2, right - left), bar), bars[k].colour);
+            const QString name = QString::fromUtf16(bars[k].name);
+            if (right - left > fm.horizontalAdvance(name) + 4) {
+                p.setPen(Qt::white);
+                QFont small = p.font();
+                small.setPixelSize(qMax(6, int(bar) - 1));
+                p.save();
+                p.setFont(small);
+                p.drawText(QRectF(left, top, right - left, bar), Qt::AlignCenter, name);
+                p.restore();
+            }
+        }
+    }
     p.restore();
     p.setPen(QPen(QColor(120, 120, 120), 1));
     p.drawRect(plot);
@@ -234,7 +270,7 @@ void TrendChart::paintEvent(QPaintEvent *)
                 entries << row * 4 + k;
         QStringList names;
         for (int e : entries)
-            names << (e < 4 ? QString::fromUtf16(kCaptions[e]) : bandName((e - 4) / 2, e % 2 + 1));
+            names << (e < 4 ? caption(e) : bandName((e - 4) / 2, e % 2 + 1));
         qreal total = 0;
         for (const QString &name : names)
             total += 28 + fm.horizontalAdvance(name) + 16;

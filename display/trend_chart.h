@@ -20,10 +20,14 @@ public:
 
     // The site's rule, drawn while [Site] is on: the rolling mean (pieces cut where it is
     // not valid) and the thresholds as level lines.
+    // With a mean named, the meter's own average is named 平均風速(計器) apart from it.
     struct Site {
         QString meanName;
         QList<QList<QPointF>> mean;
         QList<std::pair<QString, double>> thresholds; // name, m/s
+        // The periods of the work stop and of the storm latch (ms), drawn as bars along
+        // the top of the plot.
+        QList<std::pair<qint64, qint64>> stops, storms;
     };
     // Before setData: the caution and stop lines count for the value axis.
     void setSite(const Site &site) { m_site = site; }
@@ -51,6 +55,8 @@ public:
     }
     meterlink::AxisScale valueScale() const { return m_scale; }
     QStringList legendNames() const;
+    // A reading's name in the legend.
+    QString caption(int reading) const;
     // The time axis's labelled ticks, and a tick's label.
     QList<qint64> timeTicks() const;
     QString tickLabel(qint64 ms) const;

@@ -13,6 +13,23 @@ namespace {
 
 const QString kEventHeader = QStringLiteral("年月日,時刻,事象,平均風速,最大瞬間風速,瞬間風速");
 
+// The event log's header: as earlier versions wrote it, or with the rule's mean named by
+// its window ("10分平均") and the detail column.
+bool isEventHeader(const QString &line)
+{
+    if (line == kEventHeader)
+        return true;
+    const QStringList f = line.split(QLatin1Char(','));
+    if (f.size() != 7 || f[0] != QStringLiteral("年月日") || f[1] != QStringLiteral("時刻") ||
+        f[2] != QStringLiteral("事象") || f[4] != QStringLiteral("最大瞬間風速") ||
+        f[5] != QStringLiteral("瞬間風速") || f[6] != QStringLiteral("詳細") ||
+        !f[3].endsWith(QStringLiteral("分平均")))
+        return false;
+    bool ok = false;
+    const int minutes = f[3].chopped(3).toInt(&ok);
+    return ok && minutes >= 1 && minutes <= 60;
+}
+
 // The line without its trailing commas, the way a spreadsheet may save it.
 QString trimCommas(QString line)
 {
@@ -293,16 +310,16 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
     QString header = logging::fromCp932(line.toByteArray());
     std::optional<int> mask = headerMask(header);
     const QByteArrayView bom("\xEF\xBB\xBF");
-    if (!mask && header != kEventHeader) {
+    if (!mask && !isEventHeader(trimCommas(header))) {
         const QByteArrayView u8 = line.startsWith(bom) ? line.sliced(3) : line;
         const QString asUtf8 = QString::fromUtf8(u8);
-        if (headerMask(asUtf8) || trimCommas(asUtf8) == kEventHeader) {
+        if (headerMask(asUtf8) || isEventHeader(trimCommas(asUtf8))) {
             header = asUtf8;
             mask = headerMask(asUtf8);
             info->warnings << QStringLiteral("UTF-8 で保存されたﾌｧｲﾙとして読みました。");
         }
     }
-    bool isEvents = !mask && trimCommas(header) == kEventHeader;
+    bool isEvents = !mask && isEventHeader(trimCommas(header));
     if (!mask && !isEvents) {
         *error = lineError(
             path, 1,
@@ -317,9 +334,9 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
         while (nextLine(&line, &whole)) {
             if (line.isEmpty())
                 continue;
-            const int n = splitFields(line, f.data(), 6);
+            const int n = splitFields(line, f.data(), 7);
             const std::optional<qint64> ms = n >= 3 ? clock.at(f[0], f[1]) : std::nullopt;
-            if (!ms || n > 6) {
+            if (!ms || n > 7) {
                 if (!whole) {
                     info->warnings
                         << QStringLiteral(
@@ -341,6 +358,8 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
                 e.gust = QString::fromLatin1(f[4]);
             if (n > 5)
                 e.instant = QString::fromLatin1(f[5]);
+            if (n > 6)
+                e.detail = logging::fromCp932(f[6].toByteArray());
             events->append(e);
         }
         return true;

@@ -29,6 +29,7 @@ struct EventRow {
     qint64 ms = 0;
     QString what;
     QString mean, gust, instant; // as written, empty for none
+    QString detail;              // an acknowledgement's inspector and result
     bool operator==(const EventRow &) const = default;
 };
 

@@ -25,9 +25,23 @@ QString timeOf(qint64 ms, const QDate &day)
     return t.date() == day ? time : t.toString(QStringLiteral("M/d ")) + time;
 }
 
+QString eventText(const EventRow &e)
+{
+    if (e.detail.isEmpty())
+        return e.what;
+    QStringList parts;
+    for (const QString &field : e.detail.split(QLatin1Char(';'))) {
+        const qsizetype eq = field.indexOf(QLatin1Char('='));
+        parts << (eq < 0 ? field : field.mid(eq + 1));
+    }
+    return QStringLiteral("%1 (%2)").arg(e.what, parts.join(QStringLiteral("、")));
+}
+
 QString ruleLine(const basSubMain::SiteSettings &site)
 {
-    return QStringLiteral("平均 %1 分、注意 %2 m/s、作業中止 %3 m/s、暴風 %4 m/s、解除まで %5 分%6")
+    return QStringLiteral(
+               "平均 %1 分、注意 %2 m/s 以上、作業中止 %3 m/s 以上、暴風 %4 m/s をこえる、"
+               "解除まで %5 分%6")
         .arg(site.minutes)
         .arg(tenthsText(site.caution), tenthsText(site.stop), tenthsText(site.storm))
         .arg(site.holdMinutes)
@@ -48,8 +62,7 @@ figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate 
                                     : QStringLiteral("%1 分").arg(qRound(ms / 60000.0));
     };
     out.append({QStringLiteral("最大瞬間風速"), speedAt(f.maxInstant, f.maxInstantMs)});
-    out.append({QStringLiteral("最大平均風速 (%1分平均)").arg(site.minutes),
-                speedAt(f.maxMean, f.maxMeanMs)});
+    out.append({QStringLiteral("最大%1分平均").arg(site.minutes), speedAt(f.maxMean, f.maxMeanMs)});
     for (const Level &l : f.levels)
         out.append({l.name, minutes(l.ms)});
     if (f.stops.isEmpty())
@@ -201,8 +214,12 @@ void WindHistory::runRule()
         const Row &r = m_rows[i];
         const int wind = r.tenths[size_t(column)];
         auto note = [&](const QString &what, const site::Stats &st) {
-            m_ruleEvents.append({r.ms, what, tenthsText(st.meanTenths), tenthsText(st.gustTenths),
-                                 tenthsText(wind)});
+            m_ruleEvents.append({r.ms,
+                                 what,
+                                 tenthsText(st.meanTenths),
+                                 tenthsText(st.gustTenths),
+                                 tenthsText(wind),
+                                 {}});
         };
         if (r.gap || wind < 0) {
             mean.gap(r.ms);
@@ -260,16 +277,14 @@ Figures WindHistory::figures(qint64 fromMs, qint64 toMs) const
     if (f.toMs < f.fromMs)
         f.toMs = f.fromMs;
     if (m_site.enabled) {
-        f.levels = {{QStringLiteral("平均風速 %1 m/s 以上").arg(tenthsText(m_site.caution)),
-                     m_site.caution, true, 0},
-                    {QStringLiteral("平均風速 %1 m/s 以上").arg(tenthsText(m_site.stop)),
-                     m_site.stop, true, 0},
-                    {QStringLiteral("瞬間風速 %1 m/s 以上").arg(tenthsText(m_site.storm)),
-                     m_site.storm, false, 0}};
+        const QString mean = QStringLiteral("%1分平均 %2 m/s 以上").arg(m_site.minutes);
+        f.levels = {{mean.arg(tenthsText(m_site.caution)), m_site.caution, true, false, 0},
+                    {mean.arg(tenthsText(m_site.stop)), m_site.stop, true, false, 0},
+                    {QStringLiteral("瞬間風速 %1 m/s をこえる").arg(tenthsText(m_site.storm)),
+                     m_site.storm, false, true, 0}};
     } else {
-        for (int t : {100, 300})
-            f.levels.append(
-                {QStringLiteral("瞬間風速 %1 m/s 以上").arg(tenthsText(t)), t, false, 0});
+        f.levels = {{QStringLiteral("瞬間風速 10.0 m/s 以上"), 100, false, false, 0},
+                    {QStringLiteral("瞬間風速 30.0 m/s をこえる"), 300, false, true, 0}};
     }
     const int column = windColumn();
     qint64 coveredMs = 0;
@@ -293,9 +308,11 @@ Figures WindHistory::figures(qint64 fromMs, qint64 toMs) const
             f.maxMean = m_mean[i];
             f.maxMeanMs = r.ms;
         }
-        for (Level &l : f.levels)
-            if ((l.onMean ? m_mean[i] : wind) >= l.tenths)
+        for (Level &l : f.levels) {
+            const int v = l.onMean ? m_mean[i] : wind;
+            if (l.strict ? v > l.tenths : v >= l.tenths)
                 l.ms += d;
+        }
     }
     f.missingMs = std::max<qint64>(0, (f.toMs - f.fromMs) - coveredMs);
     for (const Period &p : m_stops)

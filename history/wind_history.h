@@ -29,6 +29,7 @@ struct Level {
     QString name; // "平均風速 10.0 m/s 以上"
     int tenths = 0;
     bool onMean = false;
+    bool strict = false; // counted strictly above tenths (the storm's "をこえる")
     qint64 ms = 0;
 };
 
@@ -49,6 +50,9 @@ struct Figures {
 QList<std::pair<QString, QString>>
 figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate &day);
 QString timeOf(qint64 ms, const QDate &day);
+// An event as a person reads it: its name, and an acknowledgement's inspector and result
+// ("点検確認 (山田 太郎、異常なし)").
+QString eventText(const EventRow &e);
 // The rule's settings in one line: 平均 10 分、注意 8.0 m/s ...
 QString ruleLine(const basSubMain::SiteSettings &site);
 

@@ -1,7 +1,9 @@
 #include "logging/background_writer.h"
 
 #include "platform/file_output.h"
+#include "platform/whole_file.h"
 
+#include <QFileInfo>
 #include <chrono>
 
 namespace logging {
@@ -37,18 +39,18 @@ void BackgroundWriter::push(Job job)
 
 void BackgroundWriter::write(quint64 generation, QByteArray bytes, qint64 queuedAtMs, bool header)
 {
-    push({header ? Job::Header : Job::Line, generation, std::move(bytes), queuedAtMs, {}});
+    push({header ? Job::Header : Job::Line, generation, std::move(bytes), queuedAtMs, {}, {}, {}});
 }
 
 void BackgroundWriter::open(quint64 generation, const QString &path, QByteArray header,
                             qint64 queuedAtMs)
 {
-    push({Job::Open, generation, std::move(header), queuedAtMs, path});
+    push({Job::Open, generation, std::move(header), queuedAtMs, path, {}, {}});
 }
 
 void BackgroundWriter::close(quint64 generation)
 {
-    push({Job::Close, generation, {}, 0, {}});
+    push({Job::Close, generation, {}, 0, {}, {}, {}});
 }
 
 bool BackgroundWriter::waitIdle(int ms)
@@ -85,6 +87,41 @@ std::optional<BackgroundWriter::Failure> BackgroundWriter::takeFailure()
     return std::exchange(m_s->failure, std::nullopt);
 }
 
+void BackgroundWriter::replaceLine(quint64 generation, const QString &path, QByteArray header,
+                                   QByteArray key, QByteArray line, qint64 queuedAtMs)
+{
+    push({Job::Replace, generation, std::move(line), queuedAtMs, path, std::move(header),
+          std::move(key)});
+}
+
+bool BackgroundWriter::replaceLineIn(const Job &job, QString *reason)
+{
+    QByteArray old;
+    QDateTime modified;
+    if (QFileInfo::exists(job.path) && !platform::readWholeFile(job.path, &old, &modified, reason))
+        return false;
+    if (old.isEmpty())
+        old = job.header;
+    QByteArray out;
+    out.reserve(old.size() + job.bytes.size());
+    bool replaced = false;
+    for (qsizetype at = 0; at < old.size();) {
+        qsizetype end = old.indexOf('\n', at);
+        end = end < 0 ? old.size() : end + 1;
+        const QByteArrayView line(old.constData() + at, end - at);
+        if (!replaced && line.startsWith(job.key)) {
+            out += job.bytes;
+            replaced = true;
+        } else {
+            out += line;
+        }
+        at = end;
+    }
+    if (!replaced)
+        out += job.bytes;
+    return platform::replaceFile(job.path, out, reason);
+}
+
 void BackgroundWriter::run(std::shared_ptr<Shared> s, platform::FileOutput *file)
 {
     std::unique_lock lock(s->mutex);
@@ -105,6 +142,8 @@ void BackgroundWriter::run(std::shared_ptr<Shared> s, platform::FileOutput *file
         bool empty = false;
         if (job.kind == Job::Close)
             file->close();
+        else if (job.kind == Job::Replace)
+            ok = dropped || replaceLineIn(job, &reason);
         else if (job.kind == Job::Open)
             ok = dropped || (file->append(job.path, &empty, &reason) &&
                              (!empty || job.bytes.isEmpty() || file->write(job.bytes, &reason)));

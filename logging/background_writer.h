@@ -38,6 +38,11 @@ public:
     // Queues the opening of path to add lines at its end (created when missing), with
     // header as its first line when it is empty; lines of generation follow.
     void open(quint64 generation, const QString &path, QByteArray header, qint64 queuedAtMs);
+    // Queues the replacement of the line that starts with key in the whole file at path
+    // by line (added at its end when there is none; the file made with header when it is
+    // missing). The file is replaced whole, never left half written.
+    void replaceLine(quint64 generation, const QString &path, QByteArray header, QByteArray key,
+                     QByteArray line, qint64 queuedAtMs);
     // Queues the close of the file, after its lines.
     void close(quint64 generation);
     // Waits up to ms for every queued line and close; true when all are done.
@@ -52,11 +57,12 @@ public:
 
 private:
     struct Job {
-        enum Kind { Header, Line, Close, Open } kind;
+        enum Kind { Header, Line, Close, Open, Replace } kind;
         quint64 generation;
         QByteArray bytes;
         qint64 queuedAtMs;
-        QString path; // of Open
+        QString path;           // of Open and Replace
+        QByteArray header, key; // of Replace
     };
     struct Shared {
         std::mutex mutex;
@@ -69,6 +75,7 @@ private:
         std::optional<Failure> failure;
     };
     static void run(std::shared_ptr<Shared> s, platform::FileOutput *file);
+    static bool replaceLineIn(const Job &job, QString *reason);
     void push(Job job);
 
     std::shared_ptr<Shared> m_s;

@@ -56,7 +56,9 @@ bool LocalFileOutput::create(const QString &path, QString *error)
 bool LocalFileOutput::append(const QString &path, bool *empty, QString *error)
 {
     close();
-    const int fd = openFile(path, O_CREAT);
+    // Every write goes at the end as one piece, so that two programs adding lines to one
+    // file never cut into each other's lines.
+    const int fd = openFile(path, O_CREAT | O_APPEND);
     if (fd < 0) {
         if (error)
             *error = describeFileError(errno);
@@ -100,16 +102,25 @@ bool LocalFileOutput::write(const QByteArray &bytes, QString *error)
     if (st.st_ino != m_inode || st.st_dev != m_device)
         return fail(ENOENT);
 
+    // Where this line begins: the end of the file, which another program appending to
+    // the same file may have moved.
+    const off_t start = ::fstat(m_fd, &st) == 0 ? st.st_size : m_size;
     const char *p = bytes.constData();
     qsizetype left = bytes.size();
+    // Keeps the file to its last whole line, unless someone else has written after it.
+    auto cut = [&] {
+        struct stat now;
+        if (::fstat(m_fd, &now) == 0 && now.st_size == start + (bytes.size() - left))
+            [[maybe_unused]]
+            const int r = ::ftruncate(m_fd, start);
+    };
     while (left > 0) {
         const ssize_t n = ::write(m_fd, p, size_t(left));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             const int err = errno;
-            // Keep the file to its last whole line.
-            [[maybe_unused]] const int r = ::ftruncate(m_fd, m_size);
+            cut();
             return fail(err);
         }
         p += n;
@@ -118,10 +129,10 @@ bool LocalFileOutput::write(const QByteArray &bytes, QString *error)
     // A row counts as written once it is on the disk: a power cut must not take it.
     if (::fdatasync(m_fd) != 0 && errno != EINVAL && errno != EROFS) {
         const int err = errno;
-        [[maybe_unused]] const int r = ::ftruncate(m_fd, m_size);
+        cut();
         return fail(err);
     }
-    m_size += bytes.size();
+    m_size = start + bytes.size();
     return true;
 }
 

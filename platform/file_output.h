@@ -47,6 +47,7 @@ private:
     void *m_handle = nullptr;
     QString m_path;
     long long m_size = 0;
+    bool m_appending = false; // opened to add at the end, shared with other programs
 #else
     bool isOpen() const override
     {

@@ -61,19 +61,20 @@ bool LocalFileOutput::create(const QString &path, QString *error)
     m_handle = h;
     m_path = path;
     m_size = 0;
+    m_appending = false;
     return true;
 }
 
 bool LocalFileOutput::append(const QString &path, bool *empty, QString *error)
 {
     close();
-    HANDLE h = CreateFileW(native(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Append access only: every write goes at the end as one piece, so that two programs
+    // adding lines to one file (two loggers sharing a folder) never cut into each other's.
+    HANDLE h = CreateFileW(
+        native(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     LARGE_INTEGER size{};
-    const LARGE_INTEGER zero{};
-    // Lines go at the end.
-    if (h == INVALID_HANDLE_VALUE || !GetFileSizeEx(h, &size) ||
-        !SetFilePointerEx(h, zero, nullptr, FILE_END)) {
+    if (h == INVALID_HANDLE_VALUE || !GetFileSizeEx(h, &size)) {
         const DWORD e = GetLastError();
         if (h != INVALID_HANDLE_VALUE)
             CloseHandle(h);
@@ -84,6 +85,7 @@ bool LocalFileOutput::append(const QString &path, bool *empty, QString *error)
     m_handle = h;
     m_path = path;
     m_size = size.QuadPart;
+    m_appending = true;
     *empty = m_size == 0;
     return true;
 }
@@ -97,11 +99,14 @@ bool LocalFileOutput::write(const QByteArray &bytes, QString *error)
     }
     HANDLE h = static_cast<HANDLE>(m_handle);
     auto fail = [&](DWORD e) {
-        // The file keeps the whole lines written before.
-        LARGE_INTEGER at;
-        at.QuadPart = m_size;
-        SetFilePointerEx(h, at, nullptr, FILE_BEGIN);
-        SetEndOfFile(h);
+        // The file keeps the whole lines written before (a shared file is not cut: its
+        // end may hold another program's lines).
+        if (!m_appending) {
+            LARGE_INTEGER at;
+            at.QuadPart = m_size;
+            SetFilePointerEx(h, at, nullptr, FILE_BEGIN);
+            SetEndOfFile(h);
+        }
         if (error)
             *error = describeFileError(toErrno(e));
         return false;

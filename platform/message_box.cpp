@@ -11,7 +11,7 @@ MessageBox::Answer QtMessageBox::show(QWidget *parent, const QString &text, cons
 {
     // While the program ends, nobody is asked: the answer is the one that changes nothing.
     if (endRequested())
-        return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
     QMessageBox box(parent);
     box.setWindowTitle(title);
     box.setText(text);
@@ -20,9 +20,9 @@ MessageBox::Answer QtMessageBox::show(QWidget *parent, const QString &text, cons
     case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
     case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
     }
-    if (buttons == Buttons::YesNo) {
+    if (buttons != Buttons::Ok) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);

@@ -11,7 +11,9 @@ class MessageBox
 {
 public:
     enum class Icon { None, Exclamation, Critical };
-    enum class Buttons { Ok, YesNo };
+    // YesNo: Yes is the default button; NoYes: the same buttons, No the default (for a
+    // question whose careless answer must not be yes).
+    enum class Buttons { Ok, YesNo, NoYes };
     enum class Answer { Ok, Yes, No };
 
     virtual ~MessageBox() = default;

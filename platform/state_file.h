@@ -13,8 +13,16 @@ class StateFile
 public:
     explicit StateFile(QString path) : m_path(std::move(path)) {}
     const QString &path() const { return m_path; }
-    // Nothing when the file is missing or cannot be read.
-    std::optional<QByteArray> read() const;
+    enum class Status { Read, Missing, Unreadable };
+    struct Read {
+        Status status = Status::Missing;
+        QByteArray bytes;
+    };
+    // Unreadable: not a regular file, over 64 KiB, or an error in reading it.
+    Read read() const;
+    // Moves a damaged file aside as <path>.bad (replacing an older one); the new name, or
+    // empty when it could not be moved.
+    QString keepAside() const;
     // False and *error (for the user) when it could not be replaced.
     bool write(const QByteArray &bytes, QString *error);
 

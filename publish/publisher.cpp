@@ -69,6 +69,15 @@ QByteArray stateJson(const Snapshot &s, const QDateTime &localTime)
         o.insert(QStringLiteral("gust"), s.gust ? QJsonValue(*s.gust) : QJsonValue());
         o.insert(QStringLiteral("work"), s.work);
         o.insert(QStringLiteral("storm"), s.storm);
+        o.insert(QStringLiteral("scaffold"), s.scaffold);
+        QJsonValue inspection;
+        if (s.inspectedMs)
+            inspection =
+                QJsonObject{{QStringLiteral("by"), s.inspectedBy},
+                            {QStringLiteral("result"), s.inspectionResult},
+                            {QStringLiteral("time"),
+                             platform::isoStamp(QDateTime::fromMSecsSinceEpoch(s.inspectedMs))}};
+        o.insert(QStringLiteral("inspection"), inspection);
     }
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
@@ -175,15 +184,18 @@ QList<std::pair<QString, QByteArray>> discoveryRecords(const MqttSettings &setti
         o.insert(QStringLiteral("device_class"), QStringLiteral("enum"));
         o.insert(QStringLiteral("options"),
                  QJsonArray{QStringLiteral("normal"), QStringLiteral("caution"),
-                            QStringLiteral("stop")});
+                            QStringLiteral("stop"), QStringLiteral("undecided")});
         add("sensor", QString::fromLatin1(e[2].object), o);
     }
-    const QString conditions[2] = {QStringLiteral("value_json.work == 'stop'"),
-                                   QStringLiteral("value_json.storm")};
+    // While undecided, whether work stops is not known: "None" makes the state unknown.
+    const QString templates[2] = {
+        QStringLiteral("{{ 'ON' if value_json.work == 'stop' else ('None' if value_json.work "
+                       "== 'undecided' else 'OFF') }}"),
+        onWhen(QStringLiteral("value_json.storm"))};
     for (int i = 0; i < 2; ++i) {
         const SiteEntity &b = e[3 + i];
-        QJsonObject o = record(QString::fromLatin1(b.object), QString::fromUtf16(b.name),
-                               onWhen(conditions[i]));
+        QJsonObject o =
+            record(QString::fromLatin1(b.object), QString::fromUtf16(b.name), templates[i]);
         o.insert(QStringLiteral("device_class"), QStringLiteral("problem"));
         add("binary_sensor", QString::fromLatin1(b.object), o);
     }

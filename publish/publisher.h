@@ -41,8 +41,12 @@ struct Snapshot {
     // The site's rule, while [Site] is switched on.
     bool site = false;
     std::optional<double> mean, gust; // m/s; no mean while it is not valid
-    QString work;                     // "normal", "caution" or "stop"
+    QString work;                     // "normal", "caution", "stop" or "undecided"
     bool storm = false;               // latched until the inspection is acknowledged
+    bool scaffold = false;            // the scaffolds' inspection latched by a stop
+    // The last acknowledgement: who, the result, when (ms 0: none).
+    QString inspectedBy, inspectionResult;
+    qint64 inspectedMs = 0;
     bool operator==(const Snapshot &) const = default;
 };
 

@@ -28,6 +28,8 @@ QString eventCaption(Event::Kind kind)
     case K::Normal: return site::changeCaption(site::Change::Normal);
     case K::Storm: return site::changeCaption(site::Change::Storm);
     case K::Acknowledged: return site::changeCaption(site::Change::Acknowledged);
+    case K::Undecided: return site::changeCaption(site::Change::Undecided);
+    case K::Scaffold: return site::changeCaption(site::Change::Scaffold);
     case K::AlarmRose:
     case K::WriteFailed: break;
     }
@@ -104,16 +106,18 @@ QString EventLog::summaryFileName(const QString &base)
     return base + QStringLiteral("_summary.csv");
 }
 
-QString EventLog::eventHeader()
+QString EventLog::eventHeader(int minutes)
 {
-    return QStringLiteral("年月日,時刻,事象,平均風速,最大瞬間風速,瞬間風速\r\n");
+    // The rule's mean is named by its window, apart from the meter's own 平均風速.
+    return QStringLiteral("年月日,時刻,事象,%1分平均,最大瞬間風速,瞬間風速,詳細\r\n").arg(minutes);
 }
 
-QString EventLog::summaryHeader()
+QString EventLog::summaryHeader(int minutes)
 {
-    return QStringLiteral("年月日,開始時刻,終了時刻,最大瞬間風速,最大瞬間風速時刻,最大平均風速,"
-                          "最大平均風速時刻,注意(分),作業中止(分),通信なし(分),暴風(回),"
-                          "データ率(%)\r\n");
+    return QStringLiteral("年月日,開始時刻,終了時刻,最大瞬間風速,最大瞬間風速時刻,最大%1分平均,"
+                          "最大%1分平均時刻,注意(分),作業中止(分),通信なし(分),暴風(回),"
+                          "データ率(%),判定中(分),点検\r\n")
+        .arg(minutes);
 }
 
 bool EventLog::start(const basSubMain::Settings &settings, QString *)
@@ -126,6 +130,7 @@ bool EventLog::start(const basSubMain::Settings &settings, QString *)
         m_events = std::make_unique<File>(m_makeFile());
         m_summary = std::make_unique<File>(m_makeFile());
     }
+    m_minutes = settings.site.minutes;
     m_running = true;
     m_day = {};
     m_lastSecond = -1;
@@ -138,7 +143,7 @@ void EventLog::stop()
     if (!std::exchange(m_running, false))
         return;
     if (m_day.date.isValid())
-        writeSummary(m_clock->epochMilliseconds(), false);
+        writeSummary(m_clock->epochMilliseconds());
     m_events->stop();
     m_eventDay = {};
 }
@@ -165,17 +170,22 @@ void EventLog::tick(const Snapshot &s)
         check(*m_summary);
     }
     const QDateTime now = m_clock->now();
+    const qint64 nowMs = now.toMSecsSinceEpoch();
     if (m_day.date.isValid() && now.date() != m_day.date) {
-        // The day ends at midnight; the next one begins there.
+        // The day ends at midnight and the next one begins there; a clock set to another
+        // day ends it where its last second was, and the day it was set to goes on from
+        // now (a day already written in this run is taken up again, its row amended).
         const QDateTime midnight(now.date(), QTime(0, 0));
-        writeSummary(midnight.toMSecsSinceEpoch(), true);
-        m_day = {};
-        m_day.date = now.date();
-        m_day.fromMs = midnight.toMSecsSinceEpoch();
+        const bool nextDay = now.date() == m_day.date.addDays(1) &&
+                             nowMs - midnight.toMSecsSinceEpoch() < 6000 &&
+                             midnight.toMSecsSinceEpoch() - m_day.lastMs < 6000;
+        writeSummary(nextDay ? midnight.toMSecsSinceEpoch() : m_day.lastMs);
+        m_lastSecond = -1;
+        startDay(now.date(), nextDay ? midnight.toMSecsSinceEpoch() : nowMs);
     } else if (!m_day.date.isValid()) {
-        m_day.date = now.date();
-        m_day.fromMs = now.toMSecsSinceEpoch();
+        startDay(now.date(), nowMs);
     }
+    m_day.lastMs = nowMs;
     // The seconds since the last tick (a busy machine may skip one), at most a few.
     const qint64 elapsed =
         m_lastSecond < 0 ? 1 : qBound(qint64(0), second - m_lastSecond, qint64(5));
@@ -187,6 +197,8 @@ void EventLog::tick(const Snapshot &s)
         m_day.caution += elapsed;
     else if (s.site.work == site::Work::Stop)
         m_day.stop += elapsed;
+    else if (s.site.work == site::Work::Undecided)
+        m_day.undecided += elapsed;
     const site::Stats &st = s.site.stats;
     // The window's gust holds the frames between ticks; a gust of yesterday still in the
     // window is not today's, and the last frame's reading is today's from midnight on.
@@ -212,13 +224,17 @@ void EventLog::event(const Event &e)
     const QString what = eventCaption(e.kind);
     if (what.isEmpty())
         return;
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(e.ms);
     if (e.kind == Event::Kind::Storm)
         ++m_day.storms;
-    const QDateTime t = QDateTime::fromMSecsSinceEpoch(e.ms);
+    else if (e.kind == Event::Kind::Acknowledged)
+        m_day.inspections << QStringLiteral("%1 %2 %3")
+                                 .arg(timeText(t), e.at.site.inspection.by,
+                                      e.at.site.inspection.result);
     if (t.date() != m_eventDay) {
         m_eventDay = t.date();
         m_eventPath = eventFileName(m_base, t.date());
-        m_events->start(m_eventPath, eventHeader(), e.ms);
+        m_events->start(m_eventPath, eventHeader(m_minutes), e.ms);
     }
     const site::Stats &st = e.at.site.stats;
     const QString row = QStringList{dateText(t),
@@ -226,41 +242,65 @@ void EventLog::event(const Event &e)
                                     what,
                                     speed(st.meanTenths),
                                     speed(st.gustTenths),
-                                    e.at.receiving ? e.at.readings[0] : QString()}
+                                    e.at.receiving ? e.at.readings[0] : QString(),
+                                    e.kind == Event::Kind::Acknowledged ? e.detail : QString()}
                             .join(QLatin1Char(',')) +
                         QStringLiteral("\r\n");
     m_events->line(row, e.ms);
 }
 
-void EventLog::writeSummary(qint64 toMs, bool midnight)
+void EventLog::writeSummary(qint64 toMs)
 {
-    const Day &d = m_day;
+    Day &d = m_day;
+    // A day taken up again keeps the widest span it covered.
+    d.toMs = std::max(d.toMs, toMs);
+    const bool midnight = d.toMs >= QDateTime(d.date.addDays(1), QTime(0, 0)).toMSecsSinceEpoch();
     auto at = [](int tenths, qint64 ms) {
         return tenths < 0 ? QString() : timeText(QDateTime::fromMSecsSinceEpoch(ms));
     };
     auto minutes = [](qint64 seconds) { return QString::number((seconds + 30) / 60); };
     const QDateTime from = QDateTime::fromMSecsSinceEpoch(d.fromMs);
     const QString to =
-        midnight ? QStringLiteral("24:00:00") : timeText(QDateTime::fromMSecsSinceEpoch(toMs));
+        midnight ? QStringLiteral("24:00:00") : timeText(QDateTime::fromMSecsSinceEpoch(d.toMs));
     const QString row =
         QStringList{
-            dateText(from),
-            timeText(from),
-            to,
-            speed(d.maxGust),
-            at(d.maxGust, d.maxGustMs),
-            speed(d.maxMean),
-            at(d.maxMean, d.maxMeanMs),
-            minutes(d.caution),
-            minutes(d.stop),
-            minutes(d.seconds - d.receiving),
-            QString::number(d.storms),
-            QString::number(d.seconds ? (d.receiving * 100 + d.seconds / 2) / d.seconds : 0)}
+            dateText(from), timeText(from), to, speed(d.maxGust), at(d.maxGust, d.maxGustMs),
+            speed(d.maxMean), at(d.maxMean, d.maxMeanMs), minutes(d.caution), minutes(d.stop),
+            minutes(d.seconds - d.receiving), QString::number(d.storms),
+            QString::number(d.seconds ? (d.receiving * 100 + d.seconds / 2) / d.seconds : 0),
+            minutes(d.undecided),
+            // The inspections of the day, each with its time, inspector and result.
+            d.inspections.join(QStringLiteral(" / "))}
             .join(QLatin1Char(',')) +
         QStringLiteral("\r\n");
-    m_summary->start(summaryFileName(m_base), summaryHeader(), toMs);
-    m_summary->line(row, toMs);
-    m_summary->stop();
+    const QString path = summaryFileName(m_base);
+    if (const auto it = m_written.constFind(d.date); it != m_written.cend()) {
+        // This run wrote the day already (the clock was set back to it): its row, found
+        // by the start it was first written with, is amended, never repeated.
+        m_summary->writer.replaceLine(++m_summary->generation, path,
+                                      logging::toCp932(summaryHeader(m_minutes)),
+                                      logging::toCp932(it->key), logging::toCp932(row), toMs);
+        d.key = it->key;
+    } else {
+        m_summary->start(path, summaryHeader(m_minutes), toMs);
+        m_summary->line(row, toMs);
+        m_summary->stop();
+        d.key = dateText(from) + QLatin1Char(',') + timeText(from) + QLatin1Char(',');
+    }
+    m_written.insert(d.date, d);
+}
+
+void EventLog::startDay(const QDate &date, qint64 fromMs)
+{
+    // A day this run has written already goes on where it was.
+    if (const auto it = m_written.constFind(date); it != m_written.cend()) {
+        m_day = *it;
+        m_day.fromMs = std::min(m_day.fromMs, fromMs);
+        return;
+    }
+    m_day = {};
+    m_day.date = date;
+    m_day.fromMs = fromMs;
 }
 
 void EventLog::check(File &f)

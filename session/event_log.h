@@ -9,6 +9,8 @@
 #include "session/output.h"
 
 #include <QDate>
+#include <QMap>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -47,20 +49,25 @@ public:
 
     static QString eventFileName(const QString &base, const QDate &day);
     static QString summaryFileName(const QString &base);
-    static QString eventHeader();
-    static QString summaryHeader();
+    static QString eventHeader(int minutes = 10);
+    static QString summaryHeader(int minutes = 10);
 
 private:
     struct Day {
         QDate date;
         qint64 fromMs = 0;
-        qint64 seconds = 0, receiving = 0, caution = 0, stop = 0;
+        qint64 lastMs = 0; // the last second counted in it
+        qint64 toMs = 0;   // where its row ends
+        QString key;       // the start of its row as first written
+        qint64 seconds = 0, receiving = 0, caution = 0, stop = 0, undecided = 0;
+        QStringList inspections;
         int storms = 0;
         int maxGust = -1, maxMean = -1;
         qint64 maxGustMs = 0, maxMeanMs = 0;
     };
     struct File;
-    void writeSummary(qint64 toMs, bool midnight);
+    void writeSummary(qint64 toMs);
+    void startDay(const QDate &date, qint64 fromMs);
     void check(File &f);
 
     FileFactory m_makeFile;
@@ -72,6 +79,8 @@ private:
     QDate m_eventDay;
     QString m_eventPath;
     Day m_day;
+    QMap<QDate, Day> m_written; // the days this run has written a row for
+    int m_minutes = 10;
     qint64 m_lastSecond = -1;
 };
 

@@ -19,8 +19,14 @@ namespace session {
 struct SiteState {
     bool on = false;
     site::Stats stats; // the rolling mean and gust, once a second
-    site::Work work = site::Work::Normal;
-    bool latched = false; // a storm's inspection is not yet acknowledged
+    site::Work work = site::Work::Undecided;
+    bool latched = false;  // a storm's inspection is not yet acknowledged
+    site::Storm storm;     // the latched storm: since when, its highest gust and time
+    qint64 scaffoldMs = 0; // the scaffolds' inspection latched by a stop (0: none)
+    qint64 releaseMs = 0;  // when the running hold ends if the mean stays low (0: none)
+    // The state file could not be read: the latch is held for want of a basis.
+    bool stateUnreadable = false;
+    site::Inspection inspection; // the last acknowledgement (ms 0: none)
     bool operator==(const SiteState &) const = default;
 };
 
@@ -48,8 +54,10 @@ struct Event {
         StopBegins,   // work stops
         StopEnds,     // stop to caution or normal
         Normal,       // back to normal
-        Storm,        // the instantaneous wind reached the storm threshold; latched
-        Acknowledged, // a person acknowledged the inspection
+        Storm,        // the instantaneous wind exceeded the storm threshold; latched
+        Acknowledged, // a person acknowledged the inspection; detail: who and the result
+        Undecided,    // a verdict lost its basis (no valid mean)
+        Scaffold,     // a stop latched the scaffolds' inspection
     };
     Kind kind;
     qint64 ms = 0; // when, milliseconds since the epoch

@@ -63,6 +63,10 @@ MqttOutput::MqttOutput(std::unique_ptr<platform::MqttClient> client, platform::C
                 p.gust = site.stats.gustTenths / 10.0;
             p.work = site::workName(site.work);
             p.storm = site.latched;
+            p.scaffold = site.scaffoldMs != 0;
+            p.inspectedBy = site.inspection.by;
+            p.inspectionResult = site.inspection.result;
+            p.inspectedMs = site.inspection.ms;
         }
         return p;
     });
@@ -75,8 +79,6 @@ bool MqttOutput::start(const basSubMain::Settings &settings, QString *)
 {
     m_running = true;
     m_publisher->setSite(settings.site.enabled);
-    // A state published before the first tick says the rule is on.
-    m_last.site.on = settings.site.enabled;
     emit statusChanged(QStringLiteral("MQTT: publishing to %1 under %2").arg(m_where, m_topic));
     m_publisher->start();
     return true;
@@ -92,6 +94,13 @@ void MqttOutput::stop()
 void MqttOutput::settingsChanged(const basSubMain::Settings &settings)
 {
     m_publisher->setSite(settings.site.enabled);
+}
+
+void MqttOutput::snapshot(const Snapshot &s)
+{
+    // What a state published before the next tick carries: the kept stop and latch
+    // from the start on, never a default.
+    m_last = s;
 }
 
 void MqttOutput::tick(const Snapshot &s)

@@ -62,6 +62,7 @@ public:
     bool running() const override { return m_running; }
     void settingsChanged(const basSubMain::Settings &settings) override;
     void tick(const Snapshot &s) override;
+    void snapshot(const Snapshot &s) override;
     QString where() const override { return m_where; }
 
 private:

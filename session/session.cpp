@@ -8,10 +8,17 @@
 #include "platform/state_file.h"
 
 #include <QDeadlineTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace session {
 
 using meterlink::LinkState;
+
+QString inspectionDetail(const site::Inspection &inspection)
+{
+    return QStringLiteral("点検者=%1;結果=%2").arg(inspection.by, inspection.result);
+}
 
 Session::Session(const Services &services, QObject *parent)
     : QObject(parent), m_svc(services), m_link(services.port)
@@ -54,26 +61,67 @@ void Session::setSettings(const basSubMain::Settings &settings)
         o->settingsChanged(settings);
     const basSubMain::SiteSettings &site = settings.site;
     m_mean.setWindow(qint64(site.minutes) * 60000);
-    m_rule.setThresholds({site.caution, site.stop, site.storm, qint64(site.holdMinutes) * 60000});
-    if (site.enabled && !m_latchLoaded && m_svc.latchFile) {
-        // A storm latched before a restart still needs its inspection.
-        m_latchLoaded = true;
-        if (const auto text = m_svc.latchFile->read())
-            m_latch = site::parseLatch(*text);
-        m_rule.restore(m_latch.latchedMs, m_latch.work);
+    // Thresholds out of order are never used: the rule's defaults stand in for them while
+    // the host says so.
+    basSubMain::SiteSettings limits = site;
+    if (!basSubMain::siteSettingsError(site).isEmpty()) {
+        const basSubMain::SiteSettings defaults;
+        limits.caution = defaults.caution;
+        limits.stop = defaults.stop;
+        limits.storm = defaults.storm;
     }
+    m_rule.setThresholds({limits.caution, limits.stop, limits.storm,
+                          qint64(site.holdMinutes) * 60000, site.scaffold});
+    if (site.enabled && !m_latchLoaded)
+        loadLatch();
     if (site.enabled != m_snap.site.on) {
         // Switched off, the rule forgets its state; switched on, it starts from what was kept.
         if (!site.enabled)
             m_rule.resetWork();
+        const bool unreadable = m_snap.site.stateUnreadable;
         m_snap.site = {};
         m_snap.site.on = site.enabled;
-        m_snap.site.latched = site.enabled && m_rule.latched();
-        m_snap.site.work = site.enabled ? m_rule.work() : site::Work::Normal;
+        if (site.enabled) {
+            m_snap.site.work = m_rule.work();
+            m_snap.site.latched = m_rule.latched();
+            m_snap.site.storm = m_rule.storm();
+            m_snap.site.scaffoldMs = m_rule.scaffoldMs();
+            m_snap.site.inspection = m_latch.inspection;
+            m_snap.site.stateUnreadable = unreadable && m_rule.latched();
+        }
         m_siteSecond = -1;
         m_meanHistory.clear();
         publishIfChanged();
     }
+}
+
+void Session::loadLatch()
+{
+    // A storm latched before a restart still needs its inspection, and a stop is still a
+    // stop: a restart is not a calm.
+    m_latchLoaded = true;
+    if (!m_svc.latchFile)
+        return;
+    const platform::StateFile::Read read = m_svc.latchFile->read();
+    std::optional<site::LatchRecord> kept;
+    if (read.status == platform::StateFile::Status::Missing)
+        kept = site::LatchRecord{};
+    else if (read.status == platform::StateFile::Status::Read)
+        kept = site::parseLatch(read.bytes);
+    if (!kept) {
+        // What cannot be read is no basis for a calm: the latch is held until a person
+        // inspects, and the damaged file is kept for whoever looks into it.
+        const QString keptAs = m_svc.latchFile->keepAside();
+        m_latch = {};
+        m_latch.storm = {m_svc.clock->epochMilliseconds(), -1, m_svc.clock->epochMilliseconds()};
+        m_snap.site.stateUnreadable = true;
+        m_rule.restore(m_latch.storm, 0, site::Work::Undecided);
+        keepLatch();
+        emit stateUnreadable(m_svc.latchFile->path(), keptAs);
+        return;
+    }
+    m_latch = *kept;
+    m_rule.restore(m_latch.storm, m_latch.scaffoldMs, m_latch.work);
 }
 
 void Session::setSoundEnabled(bool on)
@@ -98,6 +146,9 @@ void Session::setOutputs(std::vector<std::unique_ptr<Output>> outputs)
         QString error;
         if (output->runs() == Output::Runs::WithSession && !output->start(m_settings, &error))
             emit outputStatus(error);
+        // What it says first is the state as it stands (a kept stop or latch), never a
+        // default.
+        output->snapshot(m_snap);
     }
 }
 
@@ -203,8 +254,14 @@ void Session::onFrame(const meterlink::Frame &frame)
     m_snap.frameSecond = ms / 1000;
     m_history.append(ms, m_snap.readings, {qint8(frame.levels[0]), qint8(frame.levels[1])});
     m_mean.frame(ms, frame.tenths[0]);
-    if (m_snap.site.on)
+    if (m_snap.site.on) {
         applyChanges(m_rule.frame(ms, frame.tenths[0]));
+        // A latched storm's stronger gusts are kept with it.
+        if (m_rule.storm() != m_snap.site.storm) {
+            m_snap.site.storm = m_latch.storm = m_rule.storm();
+            keepLatch();
+        }
+    }
     const auto sound = m_sounder.onLevels(frame.levels, ms);
     if (sound != meterlink::AlarmSounder::Sound::None)
         emit soundDue(sound == meterlink::AlarmSounder::Sound::Level2 ? 2 : 1);
@@ -345,22 +402,30 @@ void Session::updateSite()
         return;
     m_siteSecond = ms / 1000;
     m_snap.site.stats = m_mean.at(ms);
-    m_meanHistory.push_back({ms, m_snap.site.stats.meanTenths});
+    applyChanges(m_rule.update(ms, m_snap.site.stats));
+    const auto release = m_rule.releaseAtMs();
+    m_snap.site.releaseMs = release ? *release : 0;
+    m_meanHistory.push_back(
+        {ms, m_snap.site.stats.meanTenths, m_snap.site.work, m_snap.site.latched});
     while (m_meanHistory.size() > 3700 || m_meanHistory.front().ms < ms - 3600 * 1000)
         m_meanHistory.pop_front();
-    applyChanges(m_rule.update(ms, m_snap.site.stats));
 }
 
 void Session::applyChanges(const QList<site::Change> &changes)
 {
     using site::Change;
-    if (changes.isEmpty())
+    // A first verdict at a start is no event, but the state is taken all the same.
+    if (changes.isEmpty() && m_rule.work() == m_snap.site.work)
         return;
     const site::Work before = m_snap.site.work;
     // The values at this moment (a storm's frame is in the gust).
     m_snap.site.stats = m_mean.at(m_svc.clock->epochMilliseconds());
     m_snap.site.work = m_rule.work();
     m_snap.site.latched = m_rule.latched();
+    m_snap.site.storm = m_rule.storm();
+    m_snap.site.scaffoldMs = m_rule.scaffoldMs();
+    const auto release = m_rule.releaseAtMs();
+    m_snap.site.releaseMs = release ? *release : 0;
     int sound = 0;
     for (const Change c : changes) {
         switch (c) {
@@ -378,20 +443,30 @@ void Session::applyChanges(const QList<site::Change> &changes)
             sound = qMax(sound, 1);
             break;
         case Change::Storm:
-            m_latch.latchedMs = m_rule.latchedMs();
+            m_latch.storm = m_rule.storm();
             keepLatch();
             dispatch(Event::Kind::Storm, m_snap.readings[0]);
             emit storm(m_snap.readings[0]);
             sound = 2;
             break;
-        case Change::Acknowledged:
-            m_latch = {0, m_svc.clock->epochMilliseconds(), m_rule.work()};
+        case Change::Scaffold:
+            m_latch.scaffoldMs = m_rule.scaffoldMs();
             keepLatch();
-            dispatch(Event::Kind::Acknowledged);
+            dispatch(Event::Kind::Scaffold);
+            break;
+        case Change::Undecided: dispatch(Event::Kind::Undecided); break;
+        case Change::Acknowledged:
+            m_latch.storm = {};
+            m_latch.scaffoldMs = 0;
+            m_latch.inspection = m_snap.site.inspection;
+            m_latch.work = m_rule.work();
+            keepLatch();
+            dispatch(Event::Kind::Acknowledged, inspectionDetail(m_snap.site.inspection));
             emit inspectionAcknowledged();
             break;
         }
     }
+
     if (m_snap.site.work != before) {
         m_latch.work = m_snap.site.work;
         keepLatch();
@@ -410,12 +485,46 @@ void Session::keepLatch()
         emit latchNotKept(error);
 }
 
-bool Session::acknowledgeInspection()
+Acknowledgement Session::acknowledgeInspection(const QString &by, const QString &result)
 {
-    const QList<site::Change> changes = m_rule.acknowledge();
-    applyChanges(changes);
+    const QString name = site::cleanField(by);
+    if (name.isEmpty())
+        return Acknowledgement::NoName;
+    if (!m_snap.site.on || (!m_rule.latched() && !m_rule.scaffoldMs()))
+        return Acknowledgement::NothingLatched;
+    const QString res = site::cleanField(result);
+    m_snap.site.inspection = {name, res.isEmpty() ? QStringLiteral("異常なし") : res,
+                              m_svc.clock->epochMilliseconds()};
+    m_snap.site.stateUnreadable = false;
+    applyChanges(m_rule.acknowledge());
     publishIfChanged();
-    return !changes.isEmpty();
+    return Acknowledgement::Recorded;
+}
+
+QByteArray answerCommand(Session &session, const QByteArray &request)
+{
+    auto refuse = [](const char *code, const QString &text) {
+        QJsonObject o{{QStringLiteral("ok"), false},
+                      {QStringLiteral("code"), QString::fromLatin1(code)},
+                      {QStringLiteral("error"), text}};
+        return QJsonDocument(o).toJson(QJsonDocument::Compact);
+    };
+    const QJsonObject ack =
+        QJsonDocument::fromJson(request).object().value(QStringLiteral("acknowledge")).toObject();
+    if (ack.isEmpty())
+        return refuse("bad_request", QStringLiteral("unknown request"));
+    switch (session.acknowledgeInspection(ack.value(QStringLiteral("by")).toString(),
+                                          ack.value(QStringLiteral("result")).toString())) {
+    case Acknowledgement::NoName:
+        return refuse("no_name", QStringLiteral("the inspector's name is required"));
+    case Acknowledgement::NothingLatched:
+        return refuse("nothing_latched", QStringLiteral("no inspection is waiting"));
+    case Acknowledgement::Recorded: break;
+    }
+    // The answer says it is recorded once the event log has it on the disk.
+    const bool written = session.flush(3000);
+    QJsonObject o{{QStringLiteral("ok"), true}, {QStringLiteral("written"), written}};
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
 // ---- what others are told

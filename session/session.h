@@ -38,6 +38,15 @@ struct Services {
 struct MeanPoint {
     qint64 ms;
     int tenths;
+    site::Work work = site::Work::Undecided;
+    bool latched = false;
+};
+
+// What an acknowledgement of the inspection came to.
+enum class Acknowledgement {
+    Recorded,
+    NoName,         // the inspector's name is required
+    NothingLatched, // no inspection is waiting
 };
 
 // Why file output did not start.
@@ -57,6 +66,16 @@ enum class Begun {
     Reconnecting, // the port could not be opened; attempts every 3 s
     PortFailed,   // the port could not be opened and reconnecting is off
 };
+
+// The event log's detail of an acknowledgement: "点検者=NAME;結果=RESULT".
+QString inspectionDetail(const site::Inspection &inspection);
+
+class Session;
+// A request handed over the command channel, and its answer (one line of JSON each):
+// {"acknowledge":{"by":NAME,"result":TEXT}} records an inspection and answers once it is
+// on the disk: {"ok":true}, or {"ok":false,"code":"no_name"|"nothing_latched"|"bad_request",
+// "error":TEXT}.
+QByteArray answerCommand(Session &session, const QByteArray &request);
 
 class Session : public QObject
 {
@@ -114,9 +133,9 @@ public:
     void acknowledge() { m_sounder.acknowledge(); }
 
     // ---- the site's rule
-    // The inspection after a storm was done: the latch opens and the time is recorded.
-    // False when no latch held.
-    bool acknowledgeInspection();
+    // The inspection after a storm (or a stop, for the scaffolds) was done: the latches
+    // open, and who, the result and the time are recorded.
+    Acknowledgement acknowledgeInspection(const QString &by, const QString &result);
     // The mean once a second over the last hour, oldest first.
     const std::deque<MeanPoint> &meanHistory() const { return m_meanHistory; }
 
@@ -158,6 +177,9 @@ signals:
     void storm(const QString &reading);
     void inspectionAcknowledged();
     void latchNotKept(const QString &error);
+    // The latch's state file could not be read: the latch is taken as held; the damaged
+    // file was kept as keptAs (empty when it could not be moved).
+    void stateUnreadable(const QString &path, const QString &keptAs);
 
 private:
     void onFrame(const meterlink::Frame &frame);
@@ -169,6 +191,7 @@ private:
     void updateSite();
     void applyChanges(const QList<site::Change> &changes);
     void keepLatch();
+    void loadLatch();
 
     Services m_svc;
     basSubMain::Settings m_settings;

@@ -258,6 +258,9 @@ void frmOptions::Form_Load()
     LoadOutputPage();
     LoadSitePage();
     cmdApply->setEnabled(false);
+    // Thresholds from the file that cannot be used are shown first, where they are mended.
+    if (!lblSiteError->text().isEmpty())
+        tbsOptions->setCurrentIndex(2);
     // Only the page in view takes the focus: the other one, placed beside it, would take
     // what is typed unseen.
     for (int i = 0; i < int(picOptions.size()); ++i)
@@ -336,11 +339,13 @@ void frmOptions::buildSitePage(QWidget *page)
             l->resize(l->sizeHint().width(), l->height());
     };
     auto *intro = new QLabel(
-        QStringLiteral("  10分間平均風速による作業中止の判定と、暴風後の点検要を表示します。"),
+        QStringLiteral("  10分間平均風速による作業中止と、瞬間風速が暴風の値をこえた後の点検要を"
+                       "判定します。規則の基準は 10 m/s 以上で中止、30 m/s をこえる風の後に点検。"
+                       "小さい値は現場独自のより厳しい基準です。"),
         page);
     intro->setObjectName(QStringLiteral("lblMessage(6)"));
     intro->setWordWrap(true);
-    moveTwips(intro, QRect(240, 120, 5205, 495));
+    moveTwips(intro, QRect(240, 60, 5205, 660));
     chkSite = makeControl<QCheckBox>(page, QStringLiteral("chkSite"), QRect(360, 720, 3375, 255),
                                      QStringLiteral("作業判定を使う"));
     const struct {
@@ -349,7 +354,7 @@ void frmOptions::buildSitePage(QWidget *page)
     } rows[5] = {{"lblSite(0)", u"平均時間 (分)："},
                  {"lblSite(1)", u"注意 (m/s)："},
                  {"lblSite(2)", u"作業中止 (m/s)："},
-                 {"lblSite(3)", u"暴風 (m/s)："},
+                 {"lblSite(3)", u"暴風 (m/s をこえる)："},
                  {"lblSite(4)", u"解除まで (分)："}};
     for (int i = 0; i < 5; ++i)
         caption(QString::fromLatin1(rows[i].name), QString::fromUtf16(rows[i].text),
@@ -380,7 +385,11 @@ void frmOptions::buildSitePage(QWidget *page)
     QPalette pal = lblSiteError->palette();
     pal.setColor(QPalette::WindowText, QColor(176, 0, 0));
     lblSiteError->setPalette(pal);
-    moveTwips(lblSiteError, QRect(360, 3180, 5085, 495));
+    moveTwips(lblSiteError, QRect(360, 3450, 5085, 330));
+    chkScaffold =
+        makeControl<QCheckBox>(page, QStringLiteral("chkScaffold"), QRect(360, 3150, 5085, 255),
+                               QStringLiteral("作業中止の後に足場点検を求める"));
+    connect(chkScaffold, &QCheckBox::toggled, this, &frmOptions::siteChanged);
 
     connect(chkSite, &QCheckBox::toggled, this, &frmOptions::siteChanged);
     for (QSpinBox *b : {spnSiteMinutes, spnHold})
@@ -395,7 +404,9 @@ void frmOptions::LoadSitePage()
     const QSignalBlocker blocks[] = {QSignalBlocker(chkSite),    QSignalBlocker(spnSiteMinutes),
                                      QSignalBlocker(spnCaution), QSignalBlocker(spnStop),
                                      QSignalBlocker(spnStorm),   QSignalBlocker(spnHold)};
+    const QSignalBlocker scaffold(chkScaffold);
     chkSite->setChecked(s.enabled);
+    chkScaffold->setChecked(s.scaffold);
     spnSiteMinutes->setValue(s.minutes);
     spnCaution->setValue(s.caution / 10.0);
     spnStop->setValue(s.stop / 10.0);
@@ -406,8 +417,10 @@ void frmOptions::LoadSitePage()
 
 basSubMain::SiteSettings frmOptions::siteFromPage() const
 {
-    basSubMain::SiteSettings s;
+    // The name and what the page does not show stay as they were.
+    basSubMain::SiteSettings s = m_settings.site;
     s.enabled = chkSite->isChecked();
+    s.scaffold = chkScaffold->isChecked();
     s.minutes = spnSiteMinutes->value();
     s.caution = qRound(spnCaution->value() * 10);
     s.stop = qRound(spnStop->value() * 10);
@@ -420,8 +433,8 @@ void frmOptions::siteChanged()
 {
     const basSubMain::SiteSettings s = siteFromPage();
     // The values are edited while the rule is on; thresholds out of order cannot be kept.
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{spnSiteMinutes, spnCaution, spnStop, spnStorm, spnHold})
+    for (QWidget *w : std::initializer_list<QWidget *>{spnSiteMinutes, spnCaution, spnStop,
+                                                       spnStorm, spnHold, chkScaffold})
         w->setEnabled(s.enabled);
     const QString error = s.enabled ? basSubMain::siteSettingsError(s) : QString();
     lblSiteError->setText(error);

@@ -63,6 +63,7 @@ public:
     std::array<QWidget *, 3> picOptions{};
     // The site page: the rule on or off, the mean's window, the thresholds, the hold.
     QCheckBox *chkSite = nullptr;
+    QCheckBox *chkScaffold = nullptr;
     QSpinBox *spnSiteMinutes = nullptr;
     QDoubleSpinBox *spnCaution = nullptr;
     QDoubleSpinBox *spnStop = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <algorithm>
+#include <cmath>
 
 namespace site {
 
@@ -10,6 +11,7 @@ QString workName(Work work)
     switch (work) {
     case Work::Caution: return QStringLiteral("caution");
     case Work::Stop: return QStringLiteral("stop");
+    case Work::Undecided: return QStringLiteral("undecided");
     case Work::Normal: break;
     }
     return QStringLiteral("normal");
@@ -22,6 +24,7 @@ QString caption(Work work, bool latched)
     switch (work) {
     case Work::Caution: return QStringLiteral("注意");
     case Work::Stop: return QStringLiteral("作業中止");
+    case Work::Undecided: return QStringLiteral("判定中");
     case Work::Normal: break;
     }
     return QStringLiteral("通常");
@@ -32,12 +35,41 @@ QString changeCaption(Change change)
     switch (change) {
     case Change::Caution: return QStringLiteral("注意");
     case Change::StopBegins: return QStringLiteral("作業中止");
-    case Change::StopEnds: return QStringLiteral("作業中止解除");
+    // Only that the rule's condition is met: resuming work is a person's decision.
+    case Change::StopEnds: return QStringLiteral("作業中止基準を下回る");
     case Change::Normal: return QStringLiteral("通常");
     case Change::Storm: return QStringLiteral("暴風 点検要");
+    case Change::Undecided: return QStringLiteral("判定中");
+    case Change::Scaffold: return QStringLiteral("足場点検要");
     case Change::Acknowledged: break;
     }
     return QStringLiteral("点検確認");
+}
+
+QString inspectionResult(bool fault, const QString &note)
+{
+    if (!fault)
+        return QStringLiteral("異常なし");
+    const QString n = cleanField(note);
+    return n.isEmpty() ? QStringLiteral("異常あり") : QStringLiteral("異常あり: ") + n;
+}
+
+QString cleanField(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char(','))
+            out += QChar(0xFF0C);
+        else if (c == QLatin1Char('"'))
+            out += QChar(0xFF02);
+        else if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+                 c == QChar::ParagraphSeparator)
+            out += QLatin1Char(' ');
+        else
+            out += c;
+    }
+    return out.simplified().left(60);
 }
 
 // ---- the rolling mean
@@ -135,6 +167,8 @@ Stats RollingMean::at(qint64 nowMs)
     }
     s.coveragePermille = m_window > 0 ? int(covered * 1000 / m_window) : 0;
     s.valid = covered > 0 && s.coveragePermille >= kValidPermille;
+    if (!s.valid)
+        s.missingMs = std::max<qint64>(1, (m_window * kValidPermille + 999) / 1000 - covered);
     if (s.valid)
         s.meanTenths = int((weighted + covered / 2) / covered);
     return s;
@@ -144,16 +178,28 @@ Stats RollingMean::at(qint64 nowMs)
 
 QList<Change> WorkRule::frame(qint64 ms, int tenths)
 {
-    if (tenths < m_t.storm)
+    // The rules ask for an inspection after a wind that exceeds the threshold.
+    if (tenths <= m_t.storm)
         return {};
     // A storm that follows a calm of the hold's length is a new storm, latched or not.
     const bool storm = !latched() || ms - m_lastStormMs >= m_t.holdMs;
     m_lastStormMs = ms;
+    if (!latched())
+        m_storm = {ms, tenths, ms};
+    else if (tenths > m_storm.tenths)
+        m_storm.tenths = tenths, m_storm.ms = ms;
     if (!storm)
         return {};
-    if (!latched())
-        m_latchedMs = ms;
     return {Change::Storm};
+}
+
+std::optional<qint64> WorkRule::releaseAtMs() const
+{
+    if (m_work == Work::Stop && m_belowStop)
+        return *m_belowStop + m_t.holdMs;
+    if (m_work == Work::Caution && m_belowCaution)
+        return *m_belowCaution + m_t.holdMs;
+    return std::nullopt;
 }
 
 QList<Change> WorkRule::update(qint64 ms, const Stats &stats)
@@ -161,7 +207,12 @@ QList<Change> WorkRule::update(qint64 ms, const Stats &stats)
     if (!stats.valid) {
         m_belowStop.reset();
         m_belowCaution.reset();
-        return {};
+        // A stop or caution stays (the stricter state); a normal has lost its basis.
+        if (m_work != Work::Normal)
+            return {};
+        m_work = Work::Undecided;
+        m_undecidedAtStart = false;
+        return {Change::Undecided};
     }
     const int mean = stats.meanTenths;
     auto below = [&](std::optional<qint64> &since, int threshold) {
@@ -174,10 +225,12 @@ QList<Change> WorkRule::update(qint64 ms, const Stats &stats)
     };
     const bool leaveStop = below(m_belowStop, m_t.stop);
     const bool leaveCaution = below(m_belowCaution, m_t.caution);
+    const bool undecided = m_work == Work::Undecided;
     Work next;
     if (mean >= m_t.stop || (m_work == Work::Stop && !leaveStop))
         next = Work::Stop;
-    else if (mean >= m_t.caution || (m_work != Work::Normal && !leaveCaution))
+    else if (mean >= m_t.caution || (m_work == Work::Caution && !leaveCaution) ||
+             (m_work == Work::Stop && !leaveCaution))
         next = Work::Caution;
     else
         next = Work::Normal;
@@ -186,73 +239,142 @@ QList<Change> WorkRule::update(qint64 ms, const Stats &stats)
         return changes;
     if (m_work == Work::Stop)
         changes << Change::StopEnds;
-    if (next == Work::Stop)
+    if (next == Work::Stop) {
         changes << Change::StopBegins;
-    else if (next == Work::Caution && m_work == Work::Normal)
+        if (m_t.scaffold && !m_scaffoldMs) {
+            m_scaffoldMs = ms;
+            changes << Change::Scaffold;
+        }
+    } else if (next == Work::Caution && (m_work == Work::Normal || undecided))
         changes << Change::Caution;
-    else if (next == Work::Normal)
+    else if (next == Work::Normal && !(undecided && m_undecidedAtStart))
         changes << Change::Normal;
     m_work = next;
+    m_undecidedAtStart = false;
     return changes;
 }
 
 QList<Change> WorkRule::acknowledge()
 {
-    if (!latched())
+    if (!latched() && !m_scaffoldMs)
         return {};
-    m_latchedMs = 0;
+    m_storm = {};
+    m_scaffoldMs = 0;
     return {Change::Acknowledged};
+}
+
+void WorkRule::restore(const Storm &storm, qint64 scaffoldMs, Work work)
+{
+    m_storm = storm;
+    m_lastStormMs = storm.ms;
+    m_scaffoldMs = scaffoldMs;
+    m_work = work == Work::Normal ? Work::Undecided : work;
+    // A kept stop or caution that ends here is an event; a kept normal confirmed is not.
+    m_undecidedAtStart = true;
+    m_belowStop.reset();
+    m_belowCaution.reset();
 }
 
 void WorkRule::resetWork()
 {
-    m_work = Work::Normal;
+    m_work = Work::Undecided;
+    m_undecidedAtStart = true;
     m_belowStop.reset();
     m_belowCaution.reset();
 }
 
 // ---- the latch's state file
 
+namespace {
+QByteArray timeText(qint64 ms)
+{
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(ms);
+    return t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODateWithMs).toLatin1();
+}
+} // namespace
+
 QByteArray formatLatch(const LatchRecord &record)
 {
     QByteArray out;
-    auto line = [&out](const char *key, qint64 ms) {
+    auto time = [&out](const char *key, qint64 ms) {
         if (ms)
-            out += QByteArray(key) + '=' +
-                   QDateTime::fromMSecsSinceEpoch(ms)
-                       .toOffsetFromUtc(QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc())
-                       .toString(Qt::ISODateWithMs)
-                       .toLatin1() +
-                   '\n';
+            out += QByteArray(key) + '=' + timeText(ms) + '\n';
     };
-    line("Latched", record.latchedMs);
-    line("Acknowledged", record.acknowledgedMs);
+    time("Latched", record.storm.latchedMs);
+    if (record.storm.latchedMs && record.storm.tenths >= 0) {
+        out += "Gust=" + QString::number(record.storm.tenths / 10.0, 'f', 1).toLatin1() + '\n';
+        time("GustAt", record.storm.ms);
+    }
+    time("Scaffold", record.scaffoldMs);
+    time("Acknowledged", record.inspection.ms);
+    if (record.inspection.ms) {
+        out += "Inspector=" + cleanField(record.inspection.by).toUtf8() + '\n';
+        out += "Result=" + cleanField(record.inspection.result).toUtf8() + '\n';
+    }
+    // Last, so that a file cut short is seen as such.
     out += "Work=" + workName(record.work).toLatin1() + '\n';
     return out;
 }
 
-LatchRecord parseLatch(const QByteArray &text)
+std::optional<LatchRecord> parseLatch(const QByteArray &text)
 {
+    if (text.contains('\0'))
+        return std::nullopt;
     LatchRecord r;
+    bool work = false;
     for (const QByteArray &raw : text.split('\n')) {
         const QByteArray l = raw.trimmed();
+        if (l.isEmpty())
+            continue;
+        if (work) // nothing follows the work state
+            return std::nullopt;
         const qsizetype eq = l.indexOf('=');
         if (eq < 0)
-            continue;
-        if (l.left(eq) == "Work") {
-            for (Work w : {Work::Caution, Work::Stop})
-                if (l.mid(eq + 1) == workName(w).toLatin1())
-                    r.work = w;
+            return std::nullopt;
+        const QByteArray key = l.left(eq), value = l.mid(eq + 1);
+        if (key == "Work") {
+            bool known = false;
+            for (Work w : {Work::Normal, Work::Caution, Work::Stop, Work::Undecided})
+                if (value == workName(w).toLatin1())
+                    r.work = w, known = true;
+            if (!known)
+                return std::nullopt;
+            work = true;
             continue;
         }
-        const QDateTime t =
-            QDateTime::fromString(QString::fromLatin1(l.mid(eq + 1)), Qt::ISODateWithMs);
-        const qint64 ms = t.isValid() ? t.toMSecsSinceEpoch() : 0;
-        if (l.left(eq) == "Latched")
-            r.latchedMs = ms;
-        else if (l.left(eq) == "Acknowledged")
-            r.acknowledgedMs = ms;
+        if (key == "Inspector" || key == "Result") {
+            (key == "Inspector" ? r.inspection.by : r.inspection.result) = QString::fromUtf8(value);
+            continue;
+        }
+        if (key == "Gust") {
+            bool ok = false;
+            const double v = value.toDouble(&ok);
+            if (!ok || v < 0 || v > 999.9)
+                return std::nullopt;
+            r.storm.tenths = int(std::lround(v * 10));
+            continue;
+        }
+        const QDateTime t = QDateTime::fromString(QString::fromLatin1(value), Qt::ISODateWithMs);
+        if (!t.isValid())
+            return std::nullopt;
+        const qint64 ms = t.toMSecsSinceEpoch();
+        if (key == "Latched")
+            r.storm.latchedMs = ms;
+        else if (key == "GustAt")
+            r.storm.ms = ms;
+        else if (key == "Scaffold")
+            r.scaffoldMs = ms;
+        else if (key == "Acknowledged")
+            r.inspection.ms = ms;
+        else
+            return std::nullopt;
     }
+    if (!work)
+        return std::nullopt;
+    if (r.storm.latchedMs == 0)
+        r.storm = {};
+    else if (r.storm.ms == 0)
+        r.storm.ms = r.storm.latchedMs;
     return r;
 }
 

@@ -13,12 +13,13 @@
 
 namespace site {
 
-enum class Work { Normal, Caution, Stop };
+// Undecided: no valid mean and no stop or caution holding, so no verdict can be given.
+enum class Work { Normal, Caution, Stop, Undecided };
 
-// "normal", "caution", "stop": the names a broker receives.
+// "normal", "caution", "stop", "undecided": the names a broker receives.
 QString workName(Work work);
-// The captions a person reads: 通常, 注意, 作業中止; 点検要 while the latch holds.
-QString caption(Work work, bool latched);
+// The captions a person reads: 通常, 注意, 作業中止, 判定中; 点検要 while the latch holds.
+QString caption(Work work, bool latched = false);
 
 // What the window of the mean holds at one moment.
 struct Stats {
@@ -27,6 +28,7 @@ struct Stats {
     int gustTenths = -1; // the highest instantaneous value in the window; -1 for none
     qint64 gustMs = 0;   // the frame it came with
     int coveragePermille = 0;
+    qint64 missingMs = 0; // more covered time the window needs to be valid; 0 when valid
     bool operator==(const Stats &) const = default;
 };
 
@@ -73,13 +75,47 @@ private:
 };
 
 // What changed at one step of the rule.
-enum class Change { Caution, StopBegins, StopEnds, Normal, Storm, Acknowledged };
-// The change as the event log names it: 注意, 作業中止, 作業中止解除, 通常, 暴風 点検要, 点検確認.
+enum class Change {
+    Caution,
+    StopBegins,
+    StopEnds,
+    Normal,
+    Storm,
+    Acknowledged,
+    Undecided, // a verdict given before can no longer be held up (no valid mean)
+    Scaffold,  // a stop latched the scaffolds' inspection
+};
+// The change as the event log names it: 注意, 作業中止, 作業中止基準を下回る, 通常, 暴風 点検要,
+// 点検確認, 判定中, 足場点検要.
 QString changeCaption(Change change);
+// The caption earlier versions wrote for StopEnds, still read back from their logs.
+inline constexpr char16_t kOldStopEndsCaption[] = u"作業中止解除";
 
 struct Thresholds {
-    int caution = 80, stop = 100, storm = 300; // 0.1 m/s
+    int caution = 80, stop = 100, storm = 300; // 0.1 m/s; a storm is strictly above storm
     qint64 holdMs = 600000;
+    bool scaffold = false; // a stop latches the scaffolds' inspection too
+};
+
+// Who acknowledged an inspection, with what result ("異常なし", or "異常あり: note").
+struct Inspection {
+    QString by;
+    QString result;
+    qint64 ms = 0;
+    bool operator==(const Inspection &) const = default;
+};
+// The result of a person's answer: "異常なし", or "異常あり" with the note after ": ".
+QString inspectionResult(bool fault, const QString &note);
+// A name or note as one line of a CSV field: controls and line ends to blanks, commas
+// and quotes to their full-width forms, blanks trimmed, at most 60 characters.
+QString cleanField(const QString &text);
+
+// The latch as it stands: since when, and the highest instantaneous wind since then.
+struct Storm {
+    qint64 latchedMs = 0; // 0: open
+    int tenths = -1;      // -1: not known (a state file that could not be read)
+    qint64 ms = 0;
+    bool operator==(const Storm &) const = default;
 };
 
 class WorkRule
@@ -87,8 +123,13 @@ class WorkRule
 public:
     void setThresholds(const Thresholds &t) { m_t = t; }
     Work work() const { return m_work; }
-    bool latched() const { return m_latchedMs != 0; }
-    qint64 latchedMs() const { return m_latchedMs; }
+    bool latched() const { return m_storm.latchedMs != 0; }
+    qint64 latchedMs() const { return m_storm.latchedMs; }
+    const Storm &storm() const { return m_storm; }
+    // The scaffolds' inspection latched by a stop (0: open).
+    qint64 scaffoldMs() const { return m_scaffoldMs; }
+    // When a running hold lets the state fall, if the mean stays below its threshold.
+    std::optional<qint64> releaseAtMs() const;
 
     // A whole frame's instantaneous value: a storm latches at once.
     QList<Change> frame(qint64 ms, int tenths);
@@ -96,37 +137,41 @@ public:
     // needs the mean below the threshold for the hold. A mean that is not valid changes
     // nothing and restarts the hold.
     QList<Change> update(qint64 ms, const Stats &stats);
-    // The inspection was done: the latch opens (a storm still blowing latches it again).
+    // The inspection was done: both latches open (a storm still blowing latches again).
     QList<Change> acknowledge();
-    // The latch and the work state as kept over a restart (0: open); the hold starts anew.
-    void restore(qint64 latchedMs, Work work)
-    {
-        m_latchedMs = latchedMs;
-        m_work = work;
-    }
-    // The link stopped or the rule was switched off: normal, with no hold running.
+    // The latches and the work state as kept over a restart; the hold starts anew. A
+    // kept normal is no verdict now: it is undecided until the mean is valid again.
+    void restore(const Storm &storm, qint64 scaffoldMs, Work work);
+    // The rule was switched off: undecided, with no hold running.
     void resetWork();
 
 private:
     Thresholds m_t;
-    Work m_work = Work::Normal;
+    Work m_work = Work::Undecided;
+    // Undecided since the start, not after a verdict: leaving it for normal is no event.
+    bool m_undecidedAtStart = true;
     std::optional<qint64> m_belowStop, m_belowCaution;
-    qint64 m_latchedMs = 0;
+    Storm m_storm;
+    qint64 m_scaffoldMs = 0;
     qint64 m_lastStormMs = 0;
 };
 
 // The latch as kept in its state file over a restart, and the last acknowledgement:
-// "Latched=" and "Acknowledged=" lines with ISO 8601 local times (absent: none), and
-// "Work=" with the state's name.
+// "Latched=", "Scaffold=" and "Acknowledged=" lines with ISO 8601 local times (absent:
+// none), the storm's gust ("Gust=31.4", "GustAt="), the inspector and result
+// ("Inspector=", "Result=", UTF-8), and "Work=" with the state's name, always last.
 struct LatchRecord {
-    qint64 latchedMs = 0;
-    qint64 acknowledgedMs = 0;
+    Storm storm;
+    qint64 scaffoldMs = 0;
+    Inspection inspection; // the last acknowledgement (ms 0: none)
     // The work state too, so that a restart is not taken for a calm ("Work=").
-    Work work = Work::Normal;
+    Work work = Work::Undecided;
     bool operator==(const LatchRecord &) const = default;
 };
 QByteArray formatLatch(const LatchRecord &record);
-// Unknown lines are ignored; a time that does not read is none.
-LatchRecord parseLatch(const QByteArray &text);
+// Nothing when the text is not one that formatLatch writes: cut short (no "Work=" line),
+// a time or a speed that does not read, a NUL, a line without "=" or a key it never
+// writes. Such a file counts as a held latch, never as a calm.
+std::optional<LatchRecord> parseLatch(const QByteArray &text);
 
 } // namespace site

@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 using logging::LogWriter;
 
@@ -203,6 +204,39 @@ private slots:
         for (int i = 1; i < lines.size(); ++i)
             QCOMPARE(QTime::fromString(lines[i].section(',', 1, 1), "H:mm:ss"),
                      QTime(9, 12, 2).addSecs(i - 1));
+    }
+
+    // Two programs adding lines to one file at once (two loggers sharing a folder and an
+    // event log): every line is whole, none cut into another.
+    void twoWritersOneFileKeepLinesWhole()
+    {
+        const QString path = dir.filePath("wind_events_20261208.csv");
+        constexpr int kLines = 400;
+        auto writer = [&](char c) {
+            platform::LocalFileOutput out;
+            bool empty = false;
+            QString error;
+            if (!out.append(path, &empty, &error))
+                return false;
+            for (int i = 0; i < kLines; ++i)
+                if (!out.write(QByteArray(90, c) + "\r\n", &error))
+                    return false;
+            return true;
+        };
+        bool a = false, b = false;
+        std::thread first([&] { a = writer('a'); });
+        std::thread second([&] { b = writer('b'); });
+        first.join();
+        second.join();
+        QVERIFY(a && b);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QCOMPARE(lines.size(), 2 * kLines + 1);
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+            QVERIFY2(lines[i] == QByteArray(90, 'a') + '\r' ||
+                         lines[i] == QByteArray(90, 'b') + '\r',
+                     qPrintable(QStringLiteral("line %1").arg(i + 1)));
     }
 };
 

@@ -19,10 +19,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using basSubMain::Settings;
 using meterlink::LinkState;
 using session::Session;
 using session::StartResult;
+using site::parseLatch;
 
 namespace {
 QByteArray frame(const char *instant, char level0 = '0', char level1 = '0')
@@ -491,7 +494,8 @@ private slots:
         QVERIFY(s->snapshot().site.latched);
         seconds(299, "0120");
         QCOMPARE(s->snapshot().site.work, site::Work::Stop);
-        QCOMPARE(works.size(), 2);
+        // The first verdict (normal), caution, stop.
+        QCOMPARE(works.size(), 3);
         QVERIFY(s->end(5000));
         s.reset();
 
@@ -500,30 +504,211 @@ private slots:
             return f.open(QIODevice::ReadOnly) ? logging::fromCp932(f.readAll()) : QString();
         };
         QCOMPARE(read("wind_events_20261208.csv"),
-                 QStringLiteral("年月日,時刻,事象,平均風速,最大瞬間風速,瞬間風速\r\n"
-                                "2026/12/08,23:52:26,注意,8.0,12.0,12.0\r\n"
-                                "2026/12/08,23:52:43,作業中止,10.0,12.0,12.0\r\n"
-                                "2026/12/08,23:59:00,暴風 点検要,12.0,31.0,31.0\r\n"));
+                 QStringLiteral("年月日,時刻,事象,1分平均,最大瞬間風速,瞬間風速,詳細\r\n"
+                                "2026/12/08,23:52:26,注意,8.0,12.0,12.0,\r\n"
+                                "2026/12/08,23:52:43,作業中止,10.0,12.0,12.0,\r\n"
+                                "2026/12/08,23:59:00,暴風 点検要,12.0,31.0,31.0,\r\n"));
         QVERIFY(!QFile::exists(dir->filePath("wind_events_20261209.csv")));
-        QCOMPARE(read("wind_summary.csv"),
-                 QStringLiteral("年月日,開始時刻,終了時刻,最大瞬間風速,最大瞬間風速時刻,"
-                                "最大平均風速,最大平均風速時刻,注意(分),作業中止(分),"
-                                "通信なし(分),暴風(回),データ率(%)\r\n"
-                                "2026/12/08,23:50:00,24:00:00,31.0,23:59:00,12.3,23:59:02,"
-                                "0,7,0,1,100\r\n"
-                                "2026/12/09,0:00:00,0:04:00,12.0,0:00:00,12.3,0:00:00,0,4,0,0,"
-                                "100\r\n"));
+        const QString summary = read("wind_summary.csv");
+        QVERIFY2(summary ==
+                     QStringLiteral("年月日,開始時刻,終了時刻,最大瞬間風速,最大瞬間風速時刻,"
+                                    "最大1分平均,最大1分平均時刻,注意(分),作業中止(分),"
+                                    "通信なし(分),暴風(回),データ率(%),判定中(分),点検\r\n"
+                                    "2026/12/08,23:50:00,24:00:00,31.0,23:59:00,12.3,23:59:02,"
+                                    "0,7,0,1,100,1,\r\n"
+                                    "2026/12/09,0:00:00,0:04:00,12.0,0:00:00,12.3,0:00:00,0,4,0,0,"
+                                    "100,0,\r\n"),
+                 qPrintable(summary));
 
         // After a restart the latch still holds; acknowledging opens it, once.
         start();
         QVERIFY(s->snapshot().site.latched);
-        QVERIFY(s->acknowledgeInspection());
-        QVERIFY(!s->acknowledgeInspection());
+        QCOMPARE(s->acknowledgeInspection(u" "_s, {}), session::Acknowledgement::NoName);
+        QVERIFY(s->snapshot().site.latched);
+        QCOMPARE(s->acknowledgeInspection(u"山田 太郎"_s, u"異常あり: 手すり, 緩み"_s),
+                 session::Acknowledgement::Recorded);
+        QCOMPARE(s->acknowledgeInspection(u"山田 太郎"_s, {}),
+                 session::Acknowledgement::NothingLatched);
         QVERIFY(!s->snapshot().site.latched);
         QVERIFY(s->end(5000));
         s.reset();
-        QVERIFY(read("wind_events_20261209.csv").endsWith(QStringLiteral(",点検確認,,,\r\n")));
-        QVERIFY(latch.read()->startsWith("Acknowledged=2026-12-09T00:04:00"));
+        QVERIFY2(read("wind_events_20261209.csv")
+                     .endsWith(u",点検確認,,,,点検者=山田 太郎;結果=異常あり: 手すり， 緩み\r\n"_s),
+                 qPrintable(read("wind_events_20261209.csv")));
+        const QString kept = QString::fromUtf8(latch.read().bytes);
+        QVERIFY2(kept.startsWith(u"Acknowledged=2026-12-09T00:04:00"_s) &&
+                     kept.endsWith(u"\nInspector=山田 太郎\nResult=異常あり: 手すり， 緩み\n"
+                                   "Work=stop\n"_s),
+                 qPrintable(kept));
+    }
+
+    void keptStateFromTheStart_data()
+    {
+        QTest::addColumn<QByteArray>("kept");
+        QTest::addColumn<QString>("work");
+        QTest::addColumn<bool>("storm");
+        QTest::newRow("nothing kept") << QByteArray() << "undecided" << false;
+        QTest::newRow("a kept normal is no verdict")
+            << QByteArray("Work=normal\n") << "undecided" << false;
+        QTest::newRow("a kept stop and latch")
+            << QByteArray("Latched=2026-12-08T08:48:18.000+09:00\nGust=31.4\n"
+                          "GustAt=2026-12-08T08:48:18.000+09:00\nWork=stop\n")
+            << "stop" << true;
+    }
+    // What the broker and the snapshot say first after a start is the kept state, never a
+    // default: a restart is not a calm, and no verdict is given without a valid mean.
+    void keptStateFromTheStart()
+    {
+        QFETCH(QByteArray, kept);
+        QFETCH(QString, work);
+        QFETCH(bool, storm);
+        platform::StateFile latch(dir->filePath("site.ini"));
+        if (!kept.isEmpty())
+            QVERIFY(latch.write(kept, nullptr));
+        store.values["Mqtt/Host"] = "broker.local";
+        store.values["Mqtt/Topic"] = "site/wind";
+        fakes::MqttClient *mqtt = nullptr;
+        Settings v;
+        v.site.enabled = true;
+        s = std::make_unique<Session>(session::Services{&port, &clock, &latch});
+        s->setSettings(v);
+        s->reset();
+        s->setOutputs(session::makeOutputs(store, {&file,
+                                                   &clock,
+                                                   [&mqtt] {
+                                                       auto c =
+                                                           std::make_unique<fakes::MqttClient>();
+                                                       mqtt = c.get();
+                                                       return c;
+                                                   },
+                                                   {}}));
+        QCOMPARE(site::workName(s->snapshot().site.work), work);
+        QCOMPARE(s->snapshot().site.latched, storm);
+        mqtt->comeUp();
+        QCOMPARE(mqtt->count("site/wind/state"), 1);
+        const auto it = std::find_if(mqtt->sent.begin(), mqtt->sent.end(),
+                                     [](const auto &m) { return m.topic == "site/wind/state"; });
+        const QJsonObject first = QJsonDocument::fromJson(it->payload).object();
+        QCOMPARE(first.value("work").toString(), work);
+        QCOMPARE(first.value("storm").toBool(), storm);
+        QVERIFY(first.value("mean").isNull());
+        // Home Assistant's stop sensor is unknown, not off, while undecided.
+        const auto discovery =
+            std::find_if(mqtt->sent.begin(), mqtt->sent.end(),
+                         [](const auto &m) { return m.topic.endsWith("/stop_work/config"); });
+        QVERIFY(discovery != mqtt->sent.end());
+        QVERIFY(QJsonDocument::fromJson(discovery->payload)
+                    .object()
+                    .value("value_template")
+                    .toString()
+                    .contains("'None' if value_json.work == 'undecided'"));
+    }
+
+    void unreadableStateFile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("directory");
+        QTest::newRow("cut short") << QByteArray("Latched=2026-12-08T08:4") << false;
+        QTest::newRow("NUL bytes") << QByteArray(64, '\0') << false;
+        QTest::newRow("over 64 KiB") << QByteArray(70000, 'x') << false;
+        QTest::newRow("a directory") << QByteArray() << true;
+    }
+    // A state file that cannot be read holds the latch (never a calm), is said once and
+    // kept aside as .bad; the new state is written in its place.
+    void unreadableStateFile()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, directory);
+        const QString path = dir->filePath("site.ini");
+        if (directory) {
+            QVERIFY(QDir().mkpath(path + "/inside"));
+        } else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        }
+        platform::StateFile latch(path);
+        s = std::make_unique<Session>(session::Services{&port, &clock, &latch});
+        QSignalSpy said(s.get(), &Session::stateUnreadable);
+        Settings v;
+        v.site.enabled = true;
+        s->setSettings(v);
+        s->setSettings(v);
+        QCOMPARE(said.size(), 1);
+        QCOMPARE(said[0][1].toString(), path + ".bad");
+        QVERIFY(s->snapshot().site.latched);
+        QVERIFY(s->snapshot().site.stateUnreadable);
+        QCOMPARE(QFileInfo(path + ".bad").isDir(), directory);
+        QVERIFY(parseLatch(latch.read().bytes).value().storm.latchedMs != 0);
+        // The inspection opens it like any latch.
+        QCOMPARE(s->acknowledgeInspection(u"検査 一郎"_s, {}), session::Acknowledgement::Recorded);
+        QVERIFY(!s->snapshot().site.stateUnreadable);
+    }
+
+    // A clock set back across midnight and forward by two days: one summary row a day,
+    // each spanning the time it covered; the day taken up again is amended, not repeated.
+    void summaryOverClockJumps()
+    {
+        Settings v = logging();
+        v.site = {true, 1, 80, 100, 300, 1, {}};
+        clock.current = QDateTime(QDate(2026, 12, 8), QTime(23, 59, 30));
+        make(v);
+        QCOMPARE(s->begin(true, false, nullptr), session::Begun::Connected);
+        auto seconds = [&](int n) {
+            for (int i = 0; i < n; ++i) {
+                step(frame("0050"));
+                step({}, 9);
+            }
+        };
+        seconds(60); // 23:59:30 to 0:00:30, across midnight
+        clock.current = QDateTime(QDate(2026, 12, 8), QTime(22, 0, 0));
+        seconds(30); // back on the 8th
+        clock.current = QDateTime(QDate(2026, 12, 10), QTime(12, 0, 0));
+        seconds(30); // two days on
+        QVERIFY(s->end(5000));
+        s.reset();
+        QFile f(dir->filePath("wind_summary.csv"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QStringList rows = logging::fromCp932(f.readAll()).split("\r\n", Qt::SkipEmptyParts);
+        rows.removeFirst();
+        QStringList spans;
+        for (const QString &row : rows)
+            spans << row.section(',', 0, 2);
+        QCOMPARE(spans, (QStringList{"2026/12/08,22:00:00,24:00:00", "2026/12/09,0:00:00,0:00:30",
+                                     "2026/12/10,12:00:00,12:00:30"}));
+    }
+
+    // The command channel's requests: an acknowledgement answered once it is recorded,
+    // and the refusals with their codes.
+    void commandAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<bool>("latched");
+        QTest::addColumn<QString>("code");
+        const QByteArray ack = R"({"acknowledge":{"by":"山田","result":"異常なし"}})";
+        QTest::newRow("recorded") << ack << true << "";
+        QTest::newRow("nothing latched") << ack << false << "nothing_latched";
+        QTest::newRow("no name") << QByteArray(R"({"acknowledge":{"by":" "}})") << true
+                                 << "no_name";
+        QTest::newRow("not JSON") << QByteArray("hello") << true << "bad_request";
+    }
+    void commandAnswers()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(bool, latched);
+        QFETCH(QString, code);
+        platform::StateFile latch(dir->filePath("site.ini"));
+        if (latched)
+            QVERIFY(latch.write("Latched=2026-12-08T08:48:18.000+09:00\nWork=stop\n", nullptr));
+        s = std::make_unique<Session>(session::Services{&port, &clock, &latch});
+        Settings v;
+        v.site.enabled = true;
+        s->setSettings(v);
+        const QJsonObject answer =
+            QJsonDocument::fromJson(session::answerCommand(*s, request)).object();
+        QCOMPARE(answer.value("ok").toBool(), code.isEmpty());
+        QCOMPARE(answer.value("code").toString(), code);
+        QCOMPARE(s->snapshot().site.latched, latched && !code.isEmpty());
     }
 };
 

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace site;
 
 namespace {
@@ -101,43 +103,62 @@ private slots:
         QTest::addColumn<QList<int>>("means");
         QTest::addColumn<QString>("states");
         QTest::addColumn<QString>("changes");
+        QTest::addColumn<bool>("scaffold");
+        // No verdict before the first valid mean; the first verdict at a start is no
+        // event unless it is a caution or a stop.
+        QTest::newRow("undecided until the mean is valid")
+            << QList<int>{-1, -1, 50} << "undecided undecided normal"
+            << "" << false;
+        QTest::newRow("normal loses its basis, and finds it again")
+            << QList<int>{50, -1, -1, 50} << "normal undecided undecided normal"
+            << "undecided,normal" << false;
+        QTest::newRow("undecided to caution") << QList<int>{-1, 85} << "undecided caution"
+                                              << "caution" << false;
+        // A caution or a stop is the stricter state: a gap does not undo it.
+        QTest::newRow("caution holds through a gap")
+            << QList<int>{85, -1, -1} << "caution caution caution"
+            << "caution" << false;
+        QTest::newRow("scaffold inspection latched by a stop")
+            << QList<int>{50, 120} << "normal stop"
+            << "stopbegins,scaffold" << true;
         QTest::newRow("rises at once, caution then stop")
             << QList<int>{50, 85, 105} << "normal caution stop"
-            << "caution,stopbegins";
+            << "caution,stopbegins" << false;
         QTest::newRow("straight to stop") << QList<int>{50, 120} << "normal stop"
-                                          << "stopbegins";
+                                          << "stopbegins" << false;
         // Below stop for 9 minutes: still stop; the 10th: caution (the mean is 9.0).
         QTest::newRow("stop holds for 10 minutes")
             << QList<int>{120, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90}
             << "stop stop stop stop stop stop stop stop stop stop stop caution"
-            << "stopbegins,stopends";
+            << "stopbegins,stopends" << false;
         // A rise above stop in the hold starts it again.
         QTest::newRow("the hold restarts")
             << QList<int>{120, 90, 90, 90, 90, 90, 110, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90}
             << "stop stop stop stop stop stop stop stop stop stop stop stop stop stop stop stop "
                "stop caution"
-            << "stopbegins,stopends";
+            << "stopbegins,stopends" << false;
         // Below caution for the hold from stop: stop ends and normal follows together.
         QTest::newRow("stop to normal")
             << QList<int>{120, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30}
             << "stop stop stop stop stop stop stop stop stop stop stop normal"
-            << "stopbegins,stopends,normal";
+            << "stopbegins,stopends,normal" << false;
         // Means that are not valid change nothing, and the hold starts after them.
         QTest::newRow("not valid keeps the state")
             << QList<int>{120, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 30}
             << "stop stop stop stop stop stop stop stop stop stop stop stop stop"
-            << "stopbegins";
+            << "stopbegins" << false;
     }
     void workRule()
     {
         QFETCH(QList<int>, means);
         QFETCH(QString, states);
         QFETCH(QString, changes);
+        QFETCH(bool, scaffold);
         WorkRule rule;
-        rule.setThresholds({80, 100, 300, 600000});
+        rule.setThresholds({80, 100, 300, 600000, scaffold});
         QStringList seen, said;
-        const char *names[] = {"caution", "stopbegins", "stopends",
-                               "normal",  "storm",      "acknowledged"};
+        const char *names[] = {"caution", "stopbegins",   "stopends",  "normal",
+                               "storm",   "acknowledged", "undecided", "scaffold"};
         for (qsizetype i = 0; i < means.size(); ++i) {
             Stats s;
             s.valid = means[i] >= 0;
@@ -150,32 +171,105 @@ private slots:
         QCOMPARE(said.join(','), changes);
     }
 
-    void stormLatch()
+    void holdCountdown()
     {
-        // A storm latches at once and stays through calm; a gust over the threshold within
-        // the hold is the same storm, one after a calm of the hold's length a new one.
+        // The stop falls when the mean has stayed below it for the hold: the countdown
+        // runs from the first mean below, and restarts with a gap.
         WorkRule rule;
         rule.setThresholds({80, 100, 300, 600000});
-        QVERIFY(rule.frame(1000, 299).isEmpty());
-        QCOMPARE(rule.frame(2000, 310), QList<Change>{Change::Storm});
+        auto mean = [](int tenths) {
+            Stats s;
+            s.valid = tenths >= 0;
+            s.meanTenths = tenths;
+            return s;
+        };
+        rule.update(0, mean(120));
+        QCOMPARE(rule.releaseAtMs(), std::nullopt);
+        rule.update(60000, mean(90));
+        QCOMPARE(rule.releaseAtMs(), std::optional<qint64>(660000));
+        rule.update(120000, mean(-1));
+        QCOMPARE(rule.releaseAtMs(), std::nullopt);
+        rule.update(180000, mean(90));
+        QCOMPARE(rule.releaseAtMs(), std::optional<qint64>(780000));
+    }
+
+    void stormLatch()
+    {
+        // A storm is a wind that exceeds the threshold: 30.0 does not latch, 30.1 does. It
+        // stays through calm; a gust over the threshold within the hold is the same storm,
+        // one after a calm of the hold's length a new one. The latch keeps its highest gust.
+        WorkRule rule;
+        rule.setThresholds({80, 100, 300, 600000});
+        QVERIFY(rule.frame(1000, 300).isEmpty());
+        QVERIFY(!rule.latched());
+        QCOMPARE(rule.frame(2000, 301), QList<Change>{Change::Storm});
         QVERIFY(rule.latched());
         QVERIFY(rule.frame(60000, 320).isEmpty());
         QCOMPARE(rule.frame(60000 + 600000, 305), QList<Change>{Change::Storm});
-        QCOMPARE(rule.latchedMs(), qint64(2000));
-        // Kept over a restart in the state file, with the acknowledgement's time.
-        const LatchRecord kept{rule.latchedMs(), 0, Work::Stop};
+        QCOMPARE(rule.storm(), (Storm{2000, 320, 60000}));
+        // Kept over a restart in the state file: a kept stop stays a stop; a kept normal
+        // is no verdict until the mean is valid again.
+        const LatchRecord kept{rule.storm(), 0, {}, Work::Stop};
         QCOMPARE(parseLatch(formatLatch(kept)), kept);
         WorkRule restarted;
-        restarted.restore(kept.latchedMs, kept.work);
+        restarted.restore(kept.storm, 0, kept.work);
         QVERIFY(restarted.latched());
         QCOMPARE(restarted.work(), Work::Stop);
+        restarted.restore(kept.storm, 0, Work::Normal);
+        QCOMPARE(restarted.work(), Work::Undecided);
         QCOMPARE(restarted.acknowledge(), QList<Change>{Change::Acknowledged});
         QVERIFY(!restarted.latched());
         QVERIFY(restarted.acknowledge().isEmpty());
-        const LatchRecord acknowledged{0, 1765000000123, Work::Normal};
-        QCOMPARE(parseLatch(formatLatch(acknowledged)), acknowledged);
-        // A file that is not ours, or damaged, holds no latch.
-        QCOMPARE(parseLatch("Latched=yesterday\nx"), LatchRecord{});
+        // The acknowledgement, signed, and the scaffolds' latch round-trip too.
+        const LatchRecord signedOff{{},
+                                    1765000000456,
+                                    {u"山田 太郎"_qs, u"異常あり: 手すり"_qs, 1765000000123},
+                                    Work::Caution};
+        QCOMPARE(parseLatch(formatLatch(signedOff)), signedOff);
+    }
+
+    void damagedStateFile_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("readable");
+        const QByteArray latched = "Latched=2026-12-08T08:48:18.000+09:00\n";
+        QTest::newRow("as an earlier version wrote it")
+            << latched + "Acknowledged=2026-12-07T10:00:00.000+09:00\nWork=stop\n"
+            << true;
+        QTest::newRow("nothing latched") << QByteArray("Work=normal\n") << true;
+        QTest::newRow("cut before the work state") << latched << false;
+        QTest::newRow("cut inside a line") << QByteArray("Latched=2026-12-08T08:4") << false;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("a NUL") << latched + QByteArray("Work=stop\n\0", 11) << false;
+        QTest::newRow("zeros of a power cut") << QByteArray(512, '\0') << false;
+        QTest::newRow("a time that does not read") << "Latched=yesterday\nWork=stop\n"_ba << false;
+        QTest::newRow("a key never written") << latched + "Colour=red\nWork=stop\n" << false;
+        QTest::newRow("an unknown work state") << latched + "Work=calm\n" << false;
+        QTest::newRow("a gust that is not a speed") << latched + "Gust=abc\nWork=stop\n" << false;
+    }
+    void damagedStateFile()
+    {
+        // A damaged file is never a calm: it does not read, and the session holds the latch.
+        QFETCH(QByteArray, text);
+        QFETCH(bool, readable);
+        QCOMPARE(parseLatch(text).has_value(), readable);
+    }
+
+    void cleanField_data()
+    {
+        QTest::addColumn<QString>("in");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("a name") << u" 山田  太郎 "_qs << u"山田 太郎"_qs;
+        QTest::newRow("a comma and a quote") << u"a,b\"c"_qs << u"a，b＂c"_qs;
+        QTest::newRow("line ends and controls") << u"a\r\nb\tc\x01"_qs << u"a b c"_qs;
+        QTest::newRow("blank") << u" \t "_qs << QString();
+    }
+    void cleanField()
+    {
+        // What goes into one CSV field and one line of the state file.
+        QFETCH(QString, in);
+        QFETCH(QString, out);
+        QCOMPARE(site::cleanField(in), out);
     }
 };
 

@@ -1,0 +1,86 @@
+#include "display/dlg_inspection.h"
+
+#include "site/wind_rule.h"
+
+#include <QButtonGroup>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+dlgInspection::dlgInspection(const QString &what, QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("dlgInspection"));
+    setWindowTitle(QStringLiteral("点検確認"));
+    auto *intro =
+        new QLabel(what + QStringLiteral("\n点検を行った人の名前と結果を記録します。"
+                                         "作業を再開するかどうかは、記録した人が判断します。"),
+                   this);
+    intro->setObjectName(QStringLiteral("lblInspectionIntro"));
+    intro->setWordWrap(true);
+    txtInspector = new QLineEdit(this);
+    txtInspector->setObjectName(QStringLiteral("txtInspector"));
+    txtInspector->setMaxLength(60);
+    optNoFault = new QRadioButton(QStringLiteral("異常なし"), this);
+    optNoFault->setObjectName(QStringLiteral("optNoFault"));
+    optFault = new QRadioButton(QStringLiteral("異常あり"), this);
+    optFault->setObjectName(QStringLiteral("optFault"));
+    auto *group = new QButtonGroup(this);
+    group->addButton(optNoFault);
+    group->addButton(optFault);
+    txtNote = new QLineEdit(this);
+    txtNote->setObjectName(QStringLiteral("txtNote"));
+    txtNote->setMaxLength(60);
+    txtNote->setPlaceholderText(QStringLiteral("異常の内容"));
+    cmdOK = new QPushButton(QStringLiteral("記録"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setAutoDefault(false);
+    cmdCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setDefault(true);
+
+    auto *results = new QHBoxLayout;
+    results->addWidget(optNoFault);
+    results->addWidget(optFault);
+    results->addWidget(txtNote, 1);
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("点検者:"), txtInspector);
+    form->addRow(QStringLiteral("結果:"), results);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto *all = new QVBoxLayout(this);
+    all->addWidget(intro);
+    all->addLayout(form);
+    all->addLayout(buttons);
+    resize(480, sizeHint().height());
+
+    connect(txtInspector, &QLineEdit::textChanged, this, &dlgInspection::update);
+    connect(txtNote, &QLineEdit::textChanged, this, &dlgInspection::update);
+    connect(optNoFault, &QRadioButton::toggled, this, &dlgInspection::update);
+    connect(optFault, &QRadioButton::toggled, this, &dlgInspection::update);
+    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    update();
+}
+
+void dlgInspection::update()
+{
+    txtNote->setEnabled(optFault->isChecked());
+    cmdOK->setEnabled(!site::cleanField(txtInspector->text()).isEmpty() &&
+                      (optNoFault->isChecked() || optFault->isChecked()));
+}
+
+QString dlgInspection::inspector() const
+{
+    return site::cleanField(txtInspector->text());
+}
+
+QString dlgInspection::result() const
+{
+    return site::inspectionResult(optFault->isChecked(), txtNote->text());
+}

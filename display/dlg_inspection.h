@@ -1,0 +1,30 @@
+// The acknowledgement of an inspection, signed: the inspector's name (required) and the
+// result (異常なし, or 異常あり with a note). Nothing is chosen beforehand and the default
+// button cancels, so that a key pressed by mistake records nothing.
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QRadioButton;
+class QPushButton;
+class QLabel;
+
+class dlgInspection : public QDialog
+{
+    Q_OBJECT
+public:
+    // what: the latch's cause in words, shown above the fields.
+    explicit dlgInspection(const QString &what, QWidget *parent = nullptr);
+    QString inspector() const;
+    // "異常なし", or "異常あり" with ": note".
+    QString result() const;
+
+private:
+    void update();
+
+    QLineEdit *txtInspector;
+    QRadioButton *optNoFault, *optFault;
+    QLineEdit *txtNote;
+    QPushButton *cmdOK, *cmdCancel;
+};
