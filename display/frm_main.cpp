@@ -110,7 +110,8 @@ int setWordAndRest(QLabel *label, const QString &text, int percent)
                        .arg(px)
                        .arg(word.toHtmlEscaped())
                        .arg(restPx(px))
-                       .arg(rest.toHtmlEscaped()));
+                       .arg(rest.toHtmlEscaped().replace(QStringLiteral("  "),
+                                                         QStringLiteral("&nbsp;&nbsp;"))));
     return px;
 }
 
@@ -415,6 +416,7 @@ void frmMain::buildReadingArea()
     {
         QPalette pal = m_linkBanner->palette();
         pal.setColor(QPalette::WindowText, QColor(176, 0, 0));
+        pal.setColor(QPalette::Window, QColor(255, 255, 255, 235));
         m_linkBanner->setPalette(pal);
     }
     // The site's rule, where it is seen from a distance: the state in words on its
@@ -599,6 +601,10 @@ void frmMain::showSite(const session::SiteState &site)
     const QString average = site.on ? QStringLiteral("平均風速(計器)") : QStringLiteral("平均風速");
     if (m_label[2]->text() != average) {
         m_label[2]->setText(average);
+        // The longer caption grows its label, as a wider face does.
+        const QFontMetrics fm(m_label[2]->font());
+        m_label[2]->resize(qMax(m_label[2]->width(), fm.horizontalAdvance(average) + 2),
+                           m_label[2]->height());
         relayout();
     }
     // Switched on or off: the window grows or shrinks by the strip.
@@ -630,8 +636,9 @@ void frmMain::showSite(const session::SiteState &site)
 
 void frmMain::placeSiteStrip()
 {
-    const int h = siteStripPx();
-    m_siteStrip->setGeometry(0, m_area->height() - h, m_area->width(), h);
+    const int h = qMin(siteStripPx(), m_area->height());
+    // Never above the reading area (an area not yet laid out has no height).
+    m_siteStrip->setGeometry(0, qMax(0, m_area->height() - h), m_area->width(), h);
     // The state in the largest bold face that lets the whole line fit, the mean and the
     // gust at 60 % of it after it.
     m_siteCaptionPx = setWordAndRest(m_siteStrip, m_siteText, 60);
@@ -735,8 +742,17 @@ void frmMain::placeLinkBanner()
         if (!l->isHidden())
             top = qMax(top, l->geometry().bottom() + 1);
     const int bottom = m_area->height() - (m_siteStrip->isHidden() ? 0 : siteStripPx());
+    // The large window leaves little under its figures: the words take at least the
+    // height they have in the small one, over the lower edge of the stale figures and
+    // their units, on a light ground of their own.
+    const int least = m_large ? qRound(twipsToPixelsY(this, kLinkBannerLeastLarge)) : 0;
+    const bool over = bottom - top < least;
+    if (over)
+        top = qMax(0, bottom - least);
+    m_linkBanner->setAutoFillBackground(over);
     const QRect strip(0, top, m_area->width(), qMax(0, bottom - top));
     m_linkBanner->setGeometry(strip);
+    m_linkBanner->raise();
     // The state in words as large as the strip allows, the time of the last frame at
     // half that size after it, all on one line.
     m_linkBannerWordPx = setWordAndRest(m_linkBanner, m_linkBannerText, 50);

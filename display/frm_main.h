@@ -150,6 +150,8 @@ public:
     QString siteStripText() const { return m_siteText; }
     int siteStripCaptionPx() const { return m_siteCaptionPx; }
     static constexpr int kSiteStripLarge = 1440, kSiteStripSmall = 720;
+    // The least height of the link's words in the large window (twips).
+    static constexpr int kLinkBannerLeastLarge = 1260;
 
     // The broker's state, in a panel of its own that appears only when one is configured.
     void setMqttStatus(const QString &text);

@@ -372,6 +372,36 @@ private slots:
         QCOMPARE(s.name.isEmpty(), !ini.contains("Name="));
     }
 
+    // [Site] as a hand may write it: what cannot be used is named by its key, never taken
+    // silently; with the rule off nothing is checked.
+    void siteFileErrorNamesTheKey_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("error"); // its start; empty: none
+        QTest::newRow("out of order")
+            << QByteArray("[Site]\nEnabled=1\nCaution=20\nStop=10\nStorm=7.5\n")
+            << "[Site] Caution=20: ";
+        QTest::newRow("stop above storm")
+            << QByteArray("[Site]\nEnabled=1\nStop=30\nStorm=25\n") << "[Site] Stop=30: ";
+        QTest::newRow("not a speed")
+            << QByteArray("[Site]\nEnabled=1\nStop=abc\n") << "[Site] Stop=abc: ";
+        QTest::newRow("minutes out of range")
+            << QByteArray("[Site]\nEnabled=1\nMinutes=61\n") << "[Site] Minutes=61: ";
+        QTest::newRow("off") << QByteArray("[Site]\nEnabled=0\nCaution=20\nStop=10\n") << "";
+        QTest::newRow("scaffold inspection")
+            << QByteArray("[Site]\nEnabled=1\nScaffoldInspection=1\n") << "";
+    }
+    void siteFileErrorNamesTheKey()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, error);
+        writeIni(ini);
+        platform::IniSettingsStore store(iniPath());
+        const QString said = basSubMain::siteFileError(store);
+        QVERIFY2(error.isEmpty() ? said.isEmpty() : said.startsWith(error), qPrintable(said));
+        QCOMPARE(readSettings(store).site.scaffold, ini.contains("ScaffoldInspection=1"));
+    }
+
     void onlyTheProgramsOwnFileIsRead()
     {
         // Decoys in every place QSettings would fall back to: the user's organisation file,

@@ -1,6 +1,7 @@
 // The main window driven through its commands with a fake port, timer, clock and boxes.
 #include "app/geometry.h"
 #include "app/globals.h"
+#include "display/dlg_inspection.h"
 #include "display/frm_main.h"
 #include "display/status_texts.h"
 #include "fakes.h"
@@ -12,15 +13,19 @@
 #include <QActionGroup>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
 #include <random>
+
+using namespace Qt::StringLiterals;
 
 using namespace basSubMain;
 using Icon = platform::MessageBox::Icon;
@@ -70,6 +75,8 @@ int inkWidthOf(const QString &text, const QFont &font, const QColor &colour)
     return last - first + 1;
 }
 } // namespace
+
+Q_DECLARE_METATYPE(session::SiteState)
 
 class TstFrmMain : public QObject
 {
@@ -673,16 +680,23 @@ private slots:
     {
         QTest::addColumn<QString>("view");
         QTest::addColumn<bool>("large");
-        for (const char *view : {"mnuViewMalti", "mnuViewPeak", "mnuViewAve"})
-            for (bool large : {false, true})
-                QTest::addRow("%s %s", view, large ? "large" : "small") << view << large;
+        QTest::addColumn<bool>("site");
+        for (bool site : {false, true})
+            for (const char *view : {"mnuViewMalti", "mnuViewPeak", "mnuViewAve"})
+                for (bool large : {false, true})
+                    QTest::addRow("%s %s%s", view, large ? "large" : "small",
+                                  site ? " with the site strip" : "")
+                        << view << large << site;
     }
     void staleStateInLargeWords()
     {
         QFETCH(QString, view);
         QFETCH(bool, large);
+        QFETCH(bool, site);
         gReconnect = true;
-        apply();
+        Settings settings = settingsFromGlobals();
+        settings.site.enabled = site;
+        w->session().setSettings(settings);
         w->ResetDisplay();
         w->show();
         w->menuItem(large ? "mnuViewMax" : "mnuViewMin")->trigger();
@@ -713,12 +727,20 @@ private slots:
                                 .arg(QFontMetrics(word).height())
                                 .arg(inside.width())
                                 .arg(inside.height())));
+        // Within the reading area, above the site strip; only the large window's stale
+        // figures and their units may lie under it.
+        QVERIFY(banner->parentWidget()->rect().contains(banner->geometry()));
+        const QStringList under{"lblPeak(0)", "lblPeak(1)", "lblPeak(2)", "lblPeak(3)",
+                                "Label5",     "Label6",     "Label7",     "Label8"};
         for (QLabel *l : w->findChildren<QLabel *>())
-            if (l != banner && l->isVisible() && l->parent() == banner->parent())
+            if (l != banner && l->isVisible() && l->parent() == banner->parent() &&
+                !(large && under.contains(l->objectName())))
                 QVERIFY2(!l->geometry().intersects(banner->geometry()),
                          qPrintable(l->objectName()));
-        // Large enough to read from a few metres: at least 30 px (8 mm at 96 dpi).
-        QVERIFY2(w->linkBannerWordPx() >= 30, qPrintable(QString::number(w->linkBannerWordPx())));
+        // Large enough to read from a few metres: at least 30 px (8 mm at 96 dpi), and in
+        // the large window at least as large as in the small one.
+        QVERIFY2(w->linkBannerWordPx() >= (large ? 42 : 30),
+                 qPrintable(QString::number(w->linkBannerWordPx())));
         // And drawn: dark red ink in the strip.
         const QImage img = banner->grab().toImage();
         int red = 0;
@@ -993,6 +1015,136 @@ private slots:
                      (large ? frmMain::kSiteStripLarge : frmMain::kSiteStripSmall));
         QCOMPARE(twips(w->lblPeak(view == "mnuViewAve" ? 2 : 0)).top(),
                  view == "mnuViewMalti" ? (large ? 1080 : 960) : (large ? 1440 : 960));
+    }
+
+    void siteStripSaysWhy_data()
+    {
+        QTest::addColumn<session::SiteState>("site");
+        QTest::addColumn<QString>("line");
+        const qint64 now = QDateTime(QDate(2026, 12, 8), QTime(8, 55, 0)).toMSecsSinceEpoch();
+        const qint64 storm = QDateTime(QDate(2026, 12, 8), QTime(8, 48, 18)).toMSecsSinceEpoch();
+        session::SiteState s;
+        s.on = true;
+        s.stats.missingMs = 5 * 60000 + 1;
+        s.stats.gustTenths = 71;
+        QTest::newRow("undecided, with what it waits for")
+            << s << u"判定中  あと 6分  10分平均 ---  最大瞬間 7.1 m/s"_s;
+        s.stats = {true, 87, 120, now, 1000, 0};
+        s.work = site::Work::Stop;
+        s.releaseMs = now + 7 * 60000;
+        QTest::newRow("a stop in its hold")
+            << s << u"作業中止  10分平均 8.7  最大瞬間 12.0 m/s  解除まで あと 7分 (9:02)"_s;
+        s.releaseMs = 0;
+        s.latched = true;
+        s.storm = {storm, 314, storm};
+        QTest::newRow("latched over a stop")
+            << s << u"点検要  暴風 31.4 m/s (8:48)  作業中止  10分平均 8.7  最大瞬間 12.0 m/s"_s;
+        s.stateUnreadable = true;
+        s.storm = {now, -1, now};
+        s.work = site::Work::Undecided;
+        s.stats.valid = false;
+        s.stats.meanTenths = -1;
+        s.stats.missingMs = 60000;
+        QTest::newRow("a state file that cannot be read")
+            << s
+            << u"点検要  状態ﾌｧｲﾙを読めません  判定中  あと 1分  10分平均 ---  最大瞬間 12.0 m/s"_s;
+        session::SiteState scaffold;
+        scaffold.on = true;
+        scaffold.work = site::Work::Normal;
+        scaffold.scaffoldMs = storm;
+        scaffold.stats = {true, 30, 50, now, 1000, 0};
+        QTest::newRow("the scaffolds' latch")
+            << scaffold << u"足場点検要  通常  10分平均 3.0  最大瞬間 5.0 m/s"_s;
+    }
+    // The strip never gives a verdict without saying what it rests on.
+    void siteStripSaysWhy()
+    {
+        QFETCH(session::SiteState, site);
+        QFETCH(QString, line);
+        const qint64 now = QDateTime(QDate(2026, 12, 8), QTime(8, 55, 0)).toMSecsSinceEpoch();
+        QCOMPARE(siteStripLine(site, 10, now), line);
+    }
+
+    // The inspection is signed: cancelled or unsigned records nothing; a wind still above
+    // the caution threshold asks first, with No as the default; the meter's own average
+    // is named apart from the rule's mean while the rule is on.
+    void inspectionIsSigned()
+    {
+        QTemporaryDir dir;
+        platform::StateFile kept(dir.filePath("site.ini"));
+        QVERIFY(kept.write("Latched=2026-12-08T08:48:18.000+09:00\nGust=31.4\n"
+                           "GustAt=2026-12-08T08:48:18.000+09:00\nWork=stop\n",
+                           nullptr));
+        platform::Services services = world->services();
+        services.latchFile = &kept;
+        std::optional<site::Inspection> answer;
+        QString asked;
+        frmMain::Windows windows;
+        windows.inspect = [&](QWidget *, const QString &what) {
+            asked = what;
+            return answer;
+        };
+        w = std::make_unique<frmMain>(services, windows);
+        Settings on = settingsFromGlobals();
+        on.site.enabled = true;
+        w->session().setSettings(on);
+        auto *average = w->findChild<QLabel *>("Label3");
+        QCOMPARE(average->text(), u"平均風速(計器)"_s);
+        QVERIFY(QFontMetrics(average->font()).horizontalAdvance(average->text()) <=
+                average->width());
+        QVERIFY(w->menuItem("mnuViewInspect")->isEnabled());
+        w->menuItem("mnuViewInspect")->trigger();
+        QVERIFY(asked.startsWith(u"暴風 31.4 m/s"_s));
+        QVERIFY(w->session().snapshot().site.latched); // cancelled
+        answer = site::Inspection{u"山田 太郎"_s, u"異常なし"_s, 0};
+        w->mnuFileCom_Click();
+        world->port.receive(frame("0120", "0000", "0000", "0000", '0', '0'));
+        tick();
+        w->menuItem("mnuViewInspect")->trigger(); // 12.0 m/s: asked, and No is the answer
+        QCOMPARE(world->messageBox.shown.last().buttons, platform::MessageBox::Buttons::NoYes);
+        QVERIFY(w->session().snapshot().site.latched);
+        world->messageBox.answers = {platform::MessageBox::Answer::Yes};
+        w->menuItem("mnuViewInspect")->trigger();
+        QVERIFY(!w->session().snapshot().site.latched);
+        QCOMPARE(w->session().snapshot().site.inspection.by, u"山田 太郎"_s);
+        QVERIFY(!w->menuItem("mnuViewInspect")->isEnabled());
+        on.site.enabled = false;
+        w->session().setSettings(on);
+        QCOMPARE(w->findChild<QLabel *>("Label3")->text(), u"平均風速"_s);
+    }
+
+    // The signing dialog: nothing chosen beforehand, the default button cancels, and
+    // recording needs a name and a result.
+    void inspectionDialog()
+    {
+        dlgInspection d(u"暴風 31.4 m/s"_s);
+        auto *ok = d.findChild<QPushButton *>("cmdOK");
+        auto *cancel = d.findChild<QPushButton *>("cmdCancel");
+        auto *name = d.findChild<QLineEdit *>("txtInspector");
+        QVERIFY(cancel->isDefault() && !ok->isDefault());
+        QVERIFY(!ok->isEnabled());
+        name->setText(u"  山田 太郎 "_s);
+        QVERIFY(!ok->isEnabled()); // no result chosen
+        d.findChild<QRadioButton *>("optFault")->setChecked(true);
+        QVERIFY(ok->isEnabled());
+        d.findChild<QLineEdit *>("txtNote")->setText(u"手すり, 緩み"_s);
+        QCOMPARE(d.inspector(), u"山田 太郎"_s);
+        QCOMPARE(d.result(), u"異常あり: 手すり， 緩み"_s);
+        name->setText(u" "_s);
+        QVERIFY(!ok->isEnabled());
+    }
+
+    // Thresholds out of order in the file: said in a box, and the settings dialog opens.
+    void siteSettingsOutOfOrderAreSaid()
+    {
+        world->settings.values["Site/Enabled"] = "1";
+        world->settings.values["Site/Caution"] = "20";
+        world->settings.values["Site/Stop"] = "10";
+        QVERIFY(w->checkSiteSettings());
+        QCOMPARE(optionsOpened, 1);
+        QVERIFY(world->messageBox.shown.last().text.contains(u"[Site] Caution=20"_s));
+        world->settings.values["Site/Caution"] = "8";
+        QVERIFY(!w->checkSiteSettings());
     }
 
     void layouts_data()

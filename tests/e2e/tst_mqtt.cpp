@@ -486,6 +486,10 @@ private slots:
         // Settings that can never work end at once, naming the key; no "link lost".
         QTest::newRow("port 0") << QByteArray("Port=0\nfName=/tmp/wind.csv\n") << 2;
         QTest::newRow("bad ComSt") << QByteArray("ComSt=fast\nfName=/tmp/wind.csv\n") << 2;
+        QTest::newRow("site thresholds out of order")
+            << QByteArray("fName=/tmp/wind.csv\n[Site]\nEnabled=1\nCaution=20\nStop=10\n"
+                          "Storm=7.5\n")
+            << 2;
     }
     void exitCodesForWhatStopsTheWork()
     {

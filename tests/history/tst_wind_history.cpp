@@ -91,6 +91,37 @@ private slots:
         QCOMPARE(info.warnings.size(), warnings);
     }
 
+    // The event log as this version writes it (the rule's mean named by its window, the
+    // detail of a signed inspection), and as earlier versions wrote it.
+    void readsEventLogsOfEveryVersion_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown"); // the last event as a person reads it
+        QTest::newRow("this version")
+            << u"年月日,時刻,事象,10分平均,最大瞬間風速,瞬間風速,詳細\r\n"
+               "2026/12/08,8:48:18,暴風 点検要,11.8,31.4,31.4,\r\n"
+               "2026/12/08,9:30:02,点検確認,6.0,9.0,5.0,点検者=山田 太郎;結果=異常なし\r\n"_qs
+            << u"点検確認 (山田 太郎、異常なし)"_qs;
+        QTest::newRow("an earlier version")
+            << u"年月日,時刻,事象,平均風速,最大瞬間風速,瞬間風速\r\n"
+               "2026/12/08,10:37:56,作業中止解除,9.9,12.0,5.0\r\n"_qs
+            << u"作業中止解除"_qs;
+    }
+    void readsEventLogsOfEveryVersion()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        std::vector<Row> rows;
+        QList<EventRow> events;
+        FileInfo info;
+        QString error;
+        QVERIFY2(readFile(u"/d/wind_events_20261208.csv"_qs, logging::toCp932(text), {}, &info,
+                          &rows, &events, &error),
+                 qPrintable(error));
+        QCOMPARE(info.kind, Kind::Events);
+        QCOMPARE(eventText(events.last()), shown);
+    }
+
     // Without the date column the rows are spread from the name's stamp to the last change.
     void withoutDatesFromTheName()
     {

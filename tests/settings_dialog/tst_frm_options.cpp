@@ -485,9 +485,27 @@ private slots:
         dlg->spnSiteMinutes->setValue(3);
         QVERIFY(dlg->cmdOK->isEnabled());
         QVERIFY(dlg->lblSiteError->text().isEmpty());
+        dlg->chkScaffold->click();
         dlg->cmdOK->click();
         const basSubMain::SiteSettings site = dlg->settings().site;
-        QCOMPARE(site, (basSubMain::SiteSettings{true, 3, 80, 125, 300, 10, {}}));
+        QCOMPARE(site, (basSubMain::SiteSettings{true, 3, 80, 125, 300, 10, {}, true}));
+    }
+
+    // Thresholds from the file that cannot be used: the dialog opens on the site page,
+    // which says why, and keeps the site's name.
+    void sitePageFirstWhenTheFileIsWrong()
+    {
+        Settings bad = settingsFromGlobals();
+        bad.site = {true, 10, 200, 100, 75, 10, QStringLiteral("東棟")};
+        dlg = std::make_unique<frmOptions>(bad, &files, [](int n) { return QString::number(n); });
+        QCOMPARE(dlg->tbsOptions->currentIndex(), 2);
+        QVERIFY(!dlg->lblSiteError->text().isEmpty());
+        dlg->spnCaution->setValue(8.0);
+        dlg->spnStop->setValue(10.0);
+        dlg->spnStorm->setValue(30.0);
+        dlg->cmdOK->click();
+        QCOMPARE(dlg->settings().site.name, QStringLiteral("東棟"));
+        QCOMPARE(dlg->settings().site.storm, 300);
     }
 
     void closeBoxCancels()

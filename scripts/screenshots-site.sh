@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Pictures of the site strip for the README, from the real program under Xvfb against the
+# meter simulator: undecided after a start (with what it waits for), a stop in its hold
+# (with its countdown), and a storm latched over a stop (kept over a restart).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh --extra
+export QV_BUILD_DIR=${QV_BUILD_DIR:-$PWD/build}
+[ -x "$QV_BUILD_DIR/app/qv475" ] || scripts/build.sh
+out=$PWD/docs/images
+
+# site_shot NAME SECONDS STATE SITE SIMULATOR-OPTIONS...: a session of its own, the state
+# file STATE (may be empty) and the [Site] lines SITE, a picture after SECONDS.
+site_shot() {
+  local name=$1 wait=$2 state=$3 site=$4
+  shift 4
+  (
+    source scripts/lib/session.sh
+    qv_session_start 10 1 "$@"
+    printf '%b' "$site" >>"$qv_home/QV475_XP/QV475_XP.ini"
+    [ -z "$state" ] || printf '%b' "$state" >"$qv_home/QV475_XP/QV475_XP_site.ini"
+    qv_app_start >/dev/null
+    sleep 1
+    qv_key F5
+    sleep "$wait"
+    import -window "$(qv_find_window 'QV-475')" "$out/$name.png"
+    echo "$out/$name.png"
+  )
+}
+
+site_shot site-undecided 4 '' '[Site]\nEnabled=1\n' --fixed 4.5,6.0,4.0,5.0,0,0
+site_shot site-hold 62 'Work=stop\n' '[Site]\nEnabled=1\nMinutes=1\nHoldMinutes=10\n' \
+  --fixed 7.5,9.0,7.0,8.0,0,0
+latched="Latched=$(date -d '-25 min' +%Y-%m-%dT%H:%M:%S).000$(date +%:z)"
+site_shot site-latched 4 "$latched\nGust=31.4\nGustAt=${latched#Latched=}\nWork=stop\n" \
+  '[Site]\nEnabled=1\nMinutes=1\n' --fixed 12.3,14.0,11.5,13.0,1,1
