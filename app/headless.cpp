@@ -38,6 +38,9 @@ Logger::Logger(const Services &services, std::function<void(const QString &)> sa
             const auto &s = m_session.settings();
             if (why == session::StartResult::NoFileName)
                 fail(kNoFileName, QStringLiteral("no output file name (fName) in the settings"));
+            else if (why == session::StartResult::BadFileName)
+                fail(kNoFileName,
+                     QStringLiteral("fName in the settings holds a control character: ") + error);
             else if (why == session::StartResult::NoColumns)
                 fail(kNoFileName,
                      QStringLiteral("no column to log (fOut=%1) in the settings").arg(s.fOut));
@@ -83,6 +86,13 @@ Logger::Logger(const Services &services, std::function<void(const QString &)> sa
                          .arg(path, keptAs.isEmpty() ? QString()
                                                      : QStringLiteral("; kept as ") + keptAs));
             });
+    connect(&m_session, &Session::paused, this, [this](qint64 fromMs, qint64 toMs) {
+        line(QStringLiteral("paused: no tick from %1 to %2 (%3 s, a suspend or a stalled "
+                            "process); nothing was measured or written in that time")
+                 .arg(platform::isoStamp(QDateTime::fromMSecsSinceEpoch(fromMs)),
+                      platform::isoStamp(QDateTime::fromMSecsSinceEpoch(toMs)))
+                 .arg((toMs - fromMs) / 1000));
+    });
     connect(&m_session, &Session::inspectionAcknowledged, this, [this] {
         const site::Inspection &i = m_session.snapshot().site.inspection;
         line(QStringLiteral("inspection acknowledged by %1: %2").arg(i.by, i.result));

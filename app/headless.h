@@ -29,7 +29,8 @@ enum ExitCode {
     kBadOptions = 1,         // an unknown option (the command-line parser's own)
     kSettingsUnreadable = 2, // --config names a file that cannot be read, or Port or ComSt
                              // in it can never work
-    kNoFileName = 3,         // no output file name, or no column, in the settings
+    kNoFileName = 3,         // no output file name (or one with a control character), or no
+                             // column, in the settings
     kFileStartFailed = 4,    // the CSV file could not be created or its header written
     kWriteFailed = 5,        // a row could not be written (disk full, file removed)
 };

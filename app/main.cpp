@@ -10,6 +10,7 @@
 #include "display/frm_main.h"
 #include "info/frm_about.h"
 #include "info/frm_browser.h"
+#include "logging/background_writer.h"
 #include "platform/alerts.h"
 #include "platform/browser_view.h"
 #include "platform/clock.h"
@@ -42,6 +43,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -295,6 +297,16 @@ void setNames()
     QCoreApplication::setApplicationVersion(QStringLiteral(QV_VERSION));
 }
 
+// A writer still stuck in a frozen disk after the end's bound holds the file it writes
+// to: the program ends here, before that is freed under it.
+void endLeavingStuckWriters(int rc)
+{
+    if (logging::BackgroundWriter::stuckWriters() == 0)
+        return;
+    std::fflush(stderr);
+    std::_Exit(rc);
+}
+
 // The logger without windows: lines on standard error, the exit code says why it ended.
 int runHeadless(QCoreApplication &app, const QString &configFile)
 {
@@ -310,19 +322,25 @@ int runHeadless(QCoreApplication &app, const QString &configFile)
         return headless::kSettingsUnreadable;
     }
     RealServices real(configFile);
-    headless::Services services{&real.settings, &real.port, &real.timer,
-                                &real.clock,    &real.file, &RealServices::mqttClient,
-                                &real.latchFile};
-    headless::Logger logger(services, say);
-    QObject::connect(&logger, &headless::Logger::finished, &app, &QCoreApplication::exit);
-    platform::TerminationSignals termination;
-    QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, &logger,
-                     &headless::Logger::end);
-    const auto commands = listenForCommands(logger.session(), real.settings.location(), stamped);
-    stamped(QStringLiteral("qv475 %1 --headless, settings %2")
-                .arg(QCoreApplication::applicationVersion(), real.settings.location()));
-    QTimer::singleShot(0, &logger, &headless::Logger::start);
-    return app.exec();
+    int rc;
+    {
+        headless::Services services{&real.settings, &real.port, &real.timer,
+                                    &real.clock,    &real.file, &RealServices::mqttClient,
+                                    &real.latchFile};
+        headless::Logger logger(services, say);
+        QObject::connect(&logger, &headless::Logger::finished, &app, &QCoreApplication::exit);
+        platform::TerminationSignals termination;
+        QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, &logger,
+                         &headless::Logger::end);
+        const auto commands =
+            listenForCommands(logger.session(), real.settings.location(), stamped);
+        stamped(QStringLiteral("qv475 %1 --headless, settings %2")
+                    .arg(QCoreApplication::applicationVersion(), real.settings.location()));
+        QTimer::singleShot(0, &logger, &headless::Logger::start);
+        rc = app.exec();
+    }
+    endLeavingStuckWriters(rc);
+    return rc;
 }
 
 // A termination signal ends the window once no box or dialog is open: each is closed
@@ -446,5 +464,7 @@ int main(int argc, char *argv[])
         if (!platform::endRequested())
             window->setStartOptions(connectAtStart, logAtFirstFrame);
     });
-    return app.exec();
+    const int rc = app.exec();
+    endLeavingStuckWriters(rc);
+    return rc;
 }

@@ -40,6 +40,10 @@ void frmMain::onFileStartFailed(session::StartResult why, const QString &error)
         warn(QStringLiteral("出力ﾌｧｲﾙ名が指定されていません。"));
         mnuViewOptions_Click();
         break;
+    case session::StartResult::BadFileName:
+        warn(error);
+        mnuViewOptions_Click();
+        break;
     case session::StartResult::NoColumns:
         // The settings are where the columns are chosen.
         warn(error);

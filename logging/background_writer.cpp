@@ -4,17 +4,61 @@
 #include "platform/whole_file.h"
 
 #include <QFileInfo>
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 
 namespace logging {
 
 BackgroundWriter::BackgroundWriter(platform::FileOutput *file)
-    : m_s(std::make_shared<Shared>()), m_thread(&BackgroundWriter::run, m_s, file)
+    : m_s(std::make_shared<Shared>()), m_thread(&BackgroundWriter::run, m_s, file, nullptr)
 {}
+
+BackgroundWriter::BackgroundWriter(std::shared_ptr<platform::FileOutput> file)
+    : m_s(std::make_shared<Shared>()), m_thread(&BackgroundWriter::run, m_s, file.get(), file)
+{}
+
+namespace {
+// Steady-clock milliseconds of the program's end deadline; 0 while none is set.
+std::atomic<qint64> g_endDeadline{0};
+std::atomic<int> g_stuck{0};
+
+qint64 steadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+} // namespace
+
+void BackgroundWriter::setEndDeadline(int msFromNow)
+{
+    g_endDeadline = steadyMs() + msFromNow;
+}
+
+int BackgroundWriter::stuckWriters()
+{
+    return g_stuck;
+}
+
+void BackgroundWriter::noteUnfinishedEnd()
+{
+    ++g_stuck;
+}
 
 BackgroundWriter::~BackgroundWriter()
 {
-    const bool drained = waitIdle(kFinishBoundMs);
+    finish();
+}
+
+bool BackgroundWriter::finish()
+{
+    if (!m_thread.joinable())
+        return !m_stuck;
+    const qint64 deadline = g_endDeadline;
+    const int bound = deadline ? int(std::clamp<qint64>(deadline - steadyMs(), 0, kFinishBoundMs))
+                               : kFinishBoundMs;
+    const bool drained = waitIdle(bound);
     {
         std::lock_guard lock(m_s->mutex);
         m_s->quit = true;
@@ -22,10 +66,14 @@ BackgroundWriter::~BackgroundWriter()
     m_s->wake.notify_all();
     // A thread blocked in a write that never returns cannot be joined; it holds its own
     // share of the queue and ends with the process.
-    if (drained)
+    if (drained) {
         m_thread.join();
-    else
-        m_thread.detach();
+        return true;
+    }
+    m_thread.detach();
+    m_stuck = true;
+    ++g_stuck;
+    return false;
 }
 
 void BackgroundWriter::push(Job job)
@@ -109,7 +157,7 @@ bool BackgroundWriter::replaceLineIn(const Job &job, QString *reason)
         qsizetype end = old.indexOf('\n', at);
         end = end < 0 ? old.size() : end + 1;
         const QByteArrayView line(old.constData() + at, end - at);
-        if (!replaced && line.startsWith(job.key)) {
+        if (!replaced && !job.key.isEmpty() && line.startsWith(job.key)) {
             out += job.bytes;
             replaced = true;
         } else {
@@ -122,8 +170,10 @@ bool BackgroundWriter::replaceLineIn(const Job &job, QString *reason)
     return platform::replaceFile(job.path, out, reason);
 }
 
-void BackgroundWriter::run(std::shared_ptr<Shared> s, platform::FileOutput *file)
+void BackgroundWriter::run(std::shared_ptr<Shared> s, platform::FileOutput *file,
+                           [[maybe_unused]] std::shared_ptr<platform::FileOutput> owned)
 {
+    // owned, when given, keeps the file output alive for as long as this thread runs.
     std::unique_lock lock(s->mutex);
     for (;;) {
         s->wake.wait(lock, [&] { return s->quit || !s->jobs.empty(); });

@@ -28,9 +28,25 @@ public:
     };
 
     explicit BackgroundWriter(platform::FileOutput *file);
-    // Waits up to the bound of finish() for the queued lines; a thread still stuck in
-    // the disk after that is left to end with the process.
+    // The writer's thread shares the file output: one left stuck in the disk keeps it
+    // until it returns, whoever else has let it go.
+    explicit BackgroundWriter(std::shared_ptr<platform::FileOutput> file);
+    // Waits for the queued lines up to kFinishBoundMs, or up to the program's end
+    // deadline when one is set; a thread still stuck in the disk after that is left to
+    // end with the process (see stuckWriters).
     ~BackgroundWriter();
+    // Waits as the destructor does; false when the thread is stuck and has been left.
+    // A file output given by pointer must then outlive the process's end.
+    bool finish();
+
+    // The end of the program: every writer waits at most until then, together rather
+    // than one bound after another.
+    static void setEndDeadline(int msFromNow);
+    // Writers left stuck in the disk: the program must then end without destroying what
+    // they write to (std::_Exit), so that none wakes on freed memory.
+    static int stuckWriters();
+    // The end's bound ran out with lines still queued: counted as a stuck writer.
+    static void noteUnfinishedEnd();
 
     // Queues a line of the current file; header: the file's first line (if it fails,
     // the empty file is removed again).
@@ -39,8 +55,9 @@ public:
     // header as its first line when it is empty; lines of generation follow.
     void open(quint64 generation, const QString &path, QByteArray header, qint64 queuedAtMs);
     // Queues the replacement of the line that starts with key in the whole file at path
-    // by line (added at its end when there is none; the file made with header when it is
-    // missing). The file is replaced whole, never left half written.
+    // by line (added at its end when there is none, or key is empty; the file made with
+    // header when it is missing). The file is replaced whole, never left half written
+    // or empty.
     void replaceLine(quint64 generation, const QString &path, QByteArray header, QByteArray key,
                      QByteArray line, qint64 queuedAtMs);
     // Queues the close of the file, after its lines.
@@ -74,12 +91,14 @@ private:
         quint64 failedGeneration = 0; // its remaining lines are dropped
         std::optional<Failure> failure;
     };
-    static void run(std::shared_ptr<Shared> s, platform::FileOutput *file);
+    static void run(std::shared_ptr<Shared> s, platform::FileOutput *file,
+                    std::shared_ptr<platform::FileOutput> owned);
     static bool replaceLineIn(const Job &job, QString *reason);
     void push(Job job);
 
     std::shared_ptr<Shared> m_s;
     std::thread m_thread;
+    bool m_stuck = false;
 };
 
 } // namespace logging

@@ -28,8 +28,11 @@ QString freeLogFileName(const QString &base, const QString &stamp,
                         const std::function<bool(const QString &)> &exists)
 {
     QString name = base + stamp + QLatin1String(".csv");
-    for (int n = 2; exists(name); ++n)
+    for (int n = 2; exists(name); ++n) {
+        if (n > kMaxLogNames)
+            return {};
         name = base + stamp + QLatin1Char('_') + QString::number(n) + QLatin1String(".csv");
+    }
     return name;
 }
 

@@ -20,9 +20,11 @@ std::optional<QString> logBaseName(const QString &fName);
 QString logStamp(const QDateTime &when);
 
 // base + stamp + ".csv"; when that exists, base + stamp + "_2.csv", "_3", ... the first free
-// name, so that an earlier log is never overwritten.
+// name, so that an earlier log is never overwritten. Empty when kMaxLogNames names of
+// that minute are all taken (a name that always "exists" must not stall the program).
 QString freeLogFileName(const QString &base, const QString &stamp,
                         const std::function<bool(const QString &)> &exists);
+constexpr int kMaxLogNames = 1000;
 
 // True when the mask selects at least one column (bits 0 to 4); a log of no columns
 // would be a file of empty lines.

@@ -48,6 +48,12 @@ bool LogWriter::start(const QString &fName, int mask, QString *error)
     // An existing log of the same minute is kept; the new one takes the next free name.
     const QString name =
         freeLogFileName(*base, stamp, [this](const QString &path) { return m_file->exists(path); });
+    if (name.isEmpty()) {
+        *error = QStringLiteral("同じ分の記録ﾌｧｲﾙが %1 個あり、新しいﾌｧｲﾙ名を作れません。\n%2")
+                     .arg(kMaxLogNames)
+                     .arg(*base + stamp + QStringLiteral(".csv"));
+        return false;
+    }
     QString why;
     if (!m_file->create(name, &why)) {
         *error = why + QLatin1Char('\n') + name;

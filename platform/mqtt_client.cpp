@@ -4,6 +4,11 @@
 #include <QMetaObject>
 #include <QPointer>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
 #include <mosquitto.h>
 
 namespace platform {
@@ -65,87 +70,159 @@ const Library *mosquitto()
 }
 } // namespace
 
-MosquittoClient::MosquittoClient(QObject *parent) : MqttClient(parent) {}
+int retryDelaySeconds(int attempt)
+{
+    return std::min(60, attempt * attempt);
+}
+
+// What the client and its helper thread share: the library's handle, and the client
+// while it lives (the helper posts to it only under the lock).
+struct MosquittoClient::Shared {
+    std::mutex mutex;
+    std::condition_variable wake;
+    struct mosquitto *mosq = nullptr;
+    MosquittoClient *owner = nullptr;
+    bool stopping = false;
+    bool loopStarted = false;
+    bool helperDone = true;
+};
+
+namespace {
+QString errnoText(int rc)
+{
+    return QString::fromUtf8(rc == MOSQ_ERR_ERRNO ? strerror(errno) : mosquitto()->strerror(rc));
+}
+} // namespace
+
+MosquittoClient::MosquittoClient(QObject *parent)
+    : MqttClient(parent), m_shared(std::make_shared<Shared>())
+{
+    m_shared->owner = this;
+}
 
 MosquittoClient::~MosquittoClient()
 {
     stop();
-    if (m_mosq)
-        mosquitto()->destroy(m_mosq);
+    std::unique_lock lock(m_shared->mutex);
+    m_shared->owner = nullptr;
+    if (m_shared->helperDone) {
+        lock.unlock();
+        if (m_starter.joinable())
+            m_starter.join();
+        if (m_shared->mosq)
+            mosquitto()->destroy(m_shared->mosq);
+        m_shared->mosq = nullptr;
+    } else if (m_starter.joinable()) {
+        // Still in the system (a connect that never answers): it destroys the handle
+        // itself when it returns.
+        m_starter.detach();
+    }
 }
 
 void MosquittoClient::start(const Options &options)
 {
-    if (m_mosq)
+    if (m_shared->mosq)
         return;
     if (!mosquitto()) {
         emit connectFailed(QStringLiteral("the MQTT library (libmosquitto.so.1) is not installed"));
         return;
     }
-    m_mosq = mosquitto()->new_(
+    struct mosquitto *mosq = mosquitto()->new_(
         options.clientId.isEmpty() ? nullptr : options.clientId.toUtf8().constData(), true, this);
-    if (!m_mosq) {
+    if (!mosq) {
         emit connectFailed(QStringLiteral("cannot create an MQTT client"));
         return;
     }
-    mosquitto()->int_option(m_mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
-    mosquitto()->connect_callback_set(m_mosq, &MosquittoClient::onConnect);
-    mosquitto()->disconnect_callback_set(m_mosq, &MosquittoClient::onDisconnect);
-    // Retries after 1, 4, 9, 16 ... seconds (libmosquitto squares the count), never more
-    // than 60 s apart.
-    mosquitto()->reconnect_delay_set(m_mosq, 1, 60, true);
+    m_shared->mosq = mosq;
+    mosquitto()->int_option(mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    mosquitto()->connect_callback_set(mosq, &MosquittoClient::onConnect);
+    mosquitto()->disconnect_callback_set(mosq, &MosquittoClient::onDisconnect);
+    // After a connection was made, libmosquitto retries after 1, 4, 9, 16 ... seconds
+    // (it squares the count), never more than 60 s apart.
+    mosquitto()->reconnect_delay_set(mosq, 1, 60, true);
     if (!options.user.isEmpty())
         mosquitto()->username_pw_set(
-            m_mosq, options.user.toUtf8().constData(),
+            mosq, options.user.toUtf8().constData(),
             options.password.isEmpty() ? nullptr : options.password.toUtf8().constData());
     if (options.tls) {
-        mosquitto()->int_option(m_mosq, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+        const int rc = mosquitto()->int_option(mosq, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+        if (rc != MOSQ_ERR_SUCCESS)
+            emit connectFailed(QStringLiteral("TLS cannot be set up: ") + errnoText(rc));
     }
     if (!options.willTopic.isEmpty())
-        mosquitto()->will_set(m_mosq, options.willTopic.toUtf8().constData(),
+        mosquitto()->will_set(mosq, options.willTopic.toUtf8().constData(),
                               int(options.willPayload.size()), options.willPayload.constData(), 1,
                               true);
-    // The helper connects (resolving the name may take long), then starts the network
-    // thread, which reconnects on its own after any failure, at most 60 s apart.
+    // The helper tries on the retry schedule until a connection is made (whatever failed:
+    // the name, the connection), then starts the network thread, which reconnects on
+    // its own after any later failure.
     const QByteArray host = options.host.toUtf8();
     const int port = options.port;
-    m_starter = std::thread([this, host, port] {
-        const int rc = mosquitto()->connect_async(m_mosq, host.constData(), port, 30);
-        if (rc != MOSQ_ERR_SUCCESS) {
-            const QString reason =
-                QStringLiteral("%1:%2: %3")
-                    .arg(QString::fromUtf8(host))
-                    .arg(port)
-                    .arg(QString::fromUtf8(rc == MOSQ_ERR_ERRNO ? strerror(errno)
-                                                                : mosquitto()->strerror(rc)));
-            QMetaObject::invokeMethod(
-                this, [this, reason] { emit connectFailed(reason); }, Qt::QueuedConnection);
+    m_shared->helperDone = false;
+    m_starter = std::thread([shared = m_shared, host, port] {
+        for (int attempt = 1;; ++attempt) {
+            const int rc = mosquitto()->connect_async(shared->mosq, host.constData(), port, 30);
+            std::unique_lock lock(shared->mutex);
+            if (shared->stopping)
+                break;
+            if (rc == MOSQ_ERR_SUCCESS) {
+                shared->loopStarted = mosquitto()->loop_start(shared->mosq) == MOSQ_ERR_SUCCESS;
+                break;
+            }
+            const QString reason = errnoText(rc);
+            if (shared->owner)
+                QMetaObject::invokeMethod(
+                    shared->owner,
+                    [owner = shared->owner, reason] { emit owner->connectFailed(reason); },
+                    Qt::QueuedConnection);
+            shared->wake.wait_for(lock, std::chrono::seconds(retryDelaySeconds(attempt)),
+                                  [&] { return shared->stopping; });
+            if (shared->stopping)
+                break;
         }
-        if (!m_stopping && mosquitto()->loop_start(m_mosq) == MOSQ_ERR_SUCCESS)
-            m_loopStarted = true;
+        std::lock_guard lock(shared->mutex);
+        shared->helperDone = true;
+        shared->wake.notify_all();
+        // The client is gone and did not wait for this thread: the handle is ours to end.
+        if (!shared->owner && shared->mosq && !shared->loopStarted) {
+            mosquitto()->destroy(shared->mosq);
+            shared->mosq = nullptr;
+        }
     });
 }
 
 void MosquittoClient::publish(const QString &topic, const QByteArray &payload, bool retain)
 {
-    if (!m_mosq || !m_connected)
+    if (!m_shared->mosq || !m_connected)
         return;
-    mosquitto()->publish(m_mosq, nullptr, topic.toUtf8().constData(), int(payload.size()),
-                         payload.constData(), 1, retain);
+    const int rc = mosquitto()->publish(m_shared->mosq, nullptr, topic.toUtf8().constData(),
+                                        int(payload.size()), payload.constData(), 1, retain);
+    if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_NO_CONN)
+        emit publishFailed(errnoText(rc));
 }
 
 void MosquittoClient::stop()
 {
-    m_stopping = true;
+    std::unique_lock lock(m_shared->mutex);
+    // Stopped already, with the helper left in the system: nothing to wait for twice.
+    if (std::exchange(m_shared->stopping, true) && !m_shared->helperDone)
+        return;
+    m_shared->wake.notify_all();
+    // The helper may be in a connect that never answers: it is waited for within a bound.
+    if (!m_shared->wake.wait_for(lock, std::chrono::milliseconds(kStopBoundMs),
+                                 [this] { return m_shared->helperDone; }))
+        return;
+    const bool loop = std::exchange(m_shared->loopStarted, false);
+    lock.unlock();
     if (m_starter.joinable())
         m_starter.join();
-    if (!m_loopStarted)
+    if (!loop)
         return;
-    m_loopStarted = false;
     // Connected: the disconnect goes out after every message queued before it, then the
     // thread ends. Not connected: the thread may be waiting to retry; it is cancelled.
-    const bool connected = mosquitto()->disconnect(m_mosq) == MOSQ_ERR_SUCCESS;
-    mosquitto()->loop_stop(m_mosq, !connected);
+    const bool connected =
+        m_connected && mosquitto()->disconnect(m_shared->mosq) == MOSQ_ERR_SUCCESS;
+    mosquitto()->loop_stop(m_shared->mosq, !connected);
     m_connected = false;
 }
 
@@ -171,11 +248,14 @@ void MosquittoClient::onDisconnect(struct mosquitto *, void *self, int rc)
     const QString reason = rc == 0 ? QString() : QString::fromUtf8(mosquitto()->strerror(rc));
     QMetaObject::invokeMethod(
         client,
-        [client, reason] {
+        [client, reason, rc] {
             const bool was = client->m_connected;
             client->m_connected = false;
             if (was)
                 emit client->disconnected(reason);
+            // A reconnect or its TLS that failed; a refused login was said by its answer.
+            else if (!reason.isEmpty() && rc != MOSQ_ERR_CONN_REFUSED)
+                emit client->connectFailed(reason);
         },
         Qt::QueuedConnection);
 }

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <memory>
 #include <thread>
 
 struct mosquitto;
@@ -39,15 +40,24 @@ public:
 
 signals:
     void connected();
-    // The broker refused the login, or could not be reached; a retry follows.
+    // The broker refused the login, or could not be reached (the name, the connection,
+    // TLS); a retry follows. The reason in words, without the address.
     void connectFailed(const QString &reason);
     void disconnected(const QString &reason);
+    // A message was refused before it went out (a topic too long or not valid UTF-8).
+    void publishFailed(const QString &reason);
 };
 
+// The retry schedule of a connection that failed: 1, 4, 9, 16 ... seconds after the
+// attempt-th failure, never more than 60 s apart.
+int retryDelaySeconds(int attempt);
+
 #ifndef Q_OS_WIN
-// libmosquitto with its network thread; the first connect (and so the host name's
-// resolution) runs in a helper thread, so that a slow name server holds up nothing. The
-// callbacks come back as queued signals.
+// libmosquitto with its network thread. Until the first connection is made, a helper
+// thread tries on the retry schedule (the name's resolution and a connect that never
+// answers hold up nothing else); then libmosquitto's own thread reconnects. The
+// callbacks come back as queued signals. The end waits at most kStopBoundMs for the
+// helper; one still stuck in the system is left to end by itself, owning what it uses.
 class MosquittoClient : public MqttClient
 {
     Q_OBJECT
@@ -60,14 +70,16 @@ public:
     void stop() override;
     bool isConnected() const override { return m_connected; }
 
+    static constexpr int kStopBoundMs = 2000;
+
+    struct Shared;
+
 private:
     static void onConnect(struct mosquitto *, void *self, int rc);
     static void onDisconnect(struct mosquitto *, void *self, int rc);
 
-    struct mosquitto *m_mosq = nullptr;
+    std::shared_ptr<Shared> m_shared;
     std::thread m_starter;
-    std::atomic<bool> m_loopStarted{false};
-    std::atomic<bool> m_stopping{false};
     bool m_connected = false;
 };
 

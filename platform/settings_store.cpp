@@ -40,13 +40,20 @@ QString IniSettingsStore::decodeValue(const QString &raw)
         if (c == QLatin1Char('"'))
             return raw; // a quote inside: not one quoted value, so read as written
         if (c == QLatin1Char('\\') && i + 1 < raw.size() - 1) {
-            c = raw[++i];
-            if (c == QLatin1Char('n'))
+            // Only the escapes a save writes; any other backslash is kept, so that a
+            // quoted Windows path reads as it was typed.
+            const QChar next = raw[i + 1];
+            if (next == QLatin1Char('n'))
                 c = QLatin1Char('\n');
-            else if (c == QLatin1Char('r'))
+            else if (next == QLatin1Char('r'))
                 c = QLatin1Char('\r');
-            else if (c == QLatin1Char('t'))
+            else if (next == QLatin1Char('t'))
                 c = QLatin1Char('\t');
+            else if (next == QLatin1Char('"') || next == QLatin1Char('\\'))
+                c = next;
+            else
+                --i; // kept as written
+            ++i;
         }
         out += c;
     }
@@ -83,24 +90,25 @@ void IniSettingsStore::load()
     QFile f(m_path);
     if (!f.open(QIODevice::ReadOnly))
         return; // no file yet: nothing to keep
-    const QByteArray bytes = f.readAll();
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (utf8.hasError())
-        m_clean = false;
-    if (text.startsWith(QChar(0xfeff)))
-        text.remove(0, 1);
-    m_crlf = text.contains(QStringLiteral("\r\n"));
-    QStringList lines = text.split(QLatin1Char('\n'));
+    QByteArray bytes = f.readAll();
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        m_bom = bytes.left(3);
+        bytes.remove(0, 3);
+    }
+    m_crlf = bytes.contains("\r\n");
+    QList<QByteArray> lines = bytes.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     QString group;
-    bool hasSettings = false, hasContent = false;
-    for (QString raw : lines) {
+    for (const QByteArray &rawLine : std::as_const(lines)) {
+        // Each line on its own: one in another encoding (a password typed in Latin-1) is
+        // read as well as it can be and written back as it was.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString raw = utf8(rawLine);
         if (raw.endsWith(QLatin1Char('\r')))
             raw.chop(1);
         const QString t = raw.trimmed();
-        Line line{Line::Other, raw, {}, {}, {}};
+        Line line{Line::Other, raw, rawLine, {}, {}, {}};
         if (t.isEmpty()) {
             line.kind = Line::Blank;
         } else if (t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('#'))) {
@@ -108,7 +116,6 @@ void IniSettingsStore::load()
         } else if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
             line.kind = Line::Group;
             line.name = group = t.mid(1, t.size() - 2).trimmed();
-            hasSettings = hasSettings || group == QStringLiteral("Settings");
         } else if (const qsizetype eq = t.indexOf(QLatin1Char('=')); eq > 0 && !group.isEmpty()) {
             line.kind = Line::Key;
             line.name = t.left(eq).trimmed();
@@ -117,12 +124,8 @@ void IniSettingsStore::load()
         } else {
             m_clean = false; // neither a group, a key nor a comment
         }
-        hasContent = hasContent || line.kind == Line::Group || line.kind == Line::Key ||
-                     line.kind == Line::Other;
         m_lines.append(line);
     }
-    if (hasContent && !hasSettings)
-        m_clean = false;
 }
 
 qsizetype IniSettingsStore::findKey(const QString &group, const QString &key) const
@@ -150,6 +153,7 @@ void IniSettingsStore::setText(const QString &group, const QString &key, const Q
             return; // the line stays as it was written
 
         m_lines[i].text = lineText;
+        m_lines[i].raw.clear();
         m_lines[i].value = value;
         m_dirty = true;
         return;
@@ -162,11 +166,12 @@ void IniSettingsStore::setText(const QString &group, const QString &key, const Q
             at = i + 1;
     if (at < 0) {
         if (!m_lines.isEmpty() && m_lines.last().kind != Line::Blank)
-            m_lines.append({Line::Blank, QString(), {}, {}, {}});
-        m_lines.append({Line::Group, QLatin1Char('[') + group + QLatin1Char(']'), group, {}, {}});
+            m_lines.append({Line::Blank, QString(), {}, {}, {}, {}});
+        m_lines.append(
+            {Line::Group, QLatin1Char('[') + group + QLatin1Char(']'), {}, group, {}, {}});
         at = m_lines.size();
     }
-    m_lines.insert(at, {Line::Key, lineText, key, value, group});
+    m_lines.insert(at, {Line::Key, lineText, {}, key, value, group});
     m_dirty = true;
 }
 
@@ -185,15 +190,16 @@ bool IniSettingsStore::sync()
             return false;
         m_backup = backup;
     }
-    QString out;
-    const QString eol = m_crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    // Lines read are written back as their bytes; the lines set or added as UTF-8.
+    QByteArray out = m_bom;
+    const QByteArray eol = m_crlf ? "\r\n" : "\n";
     for (const Line &line : std::as_const(m_lines)) {
         if (line.kind == Line::Other)
             continue; // what was not INI stays in the copy only
-        out += line.text + eol;
+        out += line.raw.isNull() ? line.text.toUtf8() + eol : line.raw + '\n';
     }
     QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(out.toUtf8()) < 0 || !f.commit())
+    if (!f.open(QIODevice::WriteOnly) || f.write(out) < 0 || !f.commit())
         return false;
     m_lines.removeIf([](const Line &l) { return l.kind == Line::Other; });
     m_clean = true;

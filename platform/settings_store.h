@@ -24,11 +24,11 @@ public:
 };
 
 // The INI file $XDG_CONFIG_HOME/QV475_XP/QV475_XP.ini (or an explicit file), edited line
-// by line: a save changes the lines of the keys it sets and keeps every other line
-// (comments, other groups, keys it does not know) as it was. Values are read as written,
-// a ";" or "=" inside them included; a value in double quotes is unquoted (\" and \\),
-// as QSettings writes them. Values that need it are written quoted, so that the file
-// reads back the same.
+// by line: a save changes the lines of the keys it sets and writes every other line
+// (comments, other groups, keys it does not know, in any encoding) back byte for byte. Values are
+// read as written, a ";" or "=" inside them included; a value in double quotes is unquoted (\" and
+// \\), as QSettings writes them. Values that need it are written quoted, so that the file reads
+// back the same.
 class IniSettingsStore : public SettingsStore
 {
 public:
@@ -40,8 +40,8 @@ public:
     bool sync() override;
     QString location() const override { return m_path; }
     QString backupMade() const override { return m_backup; }
-    // False when the file held lines that are not INI, was not UTF-8, or had content
-    // but no [Settings] group; its first save then keeps it as <file>.bak.
+    // False when the file held lines that are not INI; its first save then keeps it as
+    // <file>.bak (those lines are not written back).
     bool readCleanly() const { return m_clean; }
 
     // The value as it is written after "key=".
@@ -51,10 +51,11 @@ public:
 private:
     struct Line {
         enum Kind { Other, Blank, Comment, Group, Key } kind;
-        QString text;  // the line as read (or written)
-        QString name;  // group or key
-        QString value; // decoded value of a key
-        QString group; // the group a key line is in
+        QString text;   // the line as read (or written)
+        QByteArray raw; // the bytes as read, without the line feed; written back unless set
+        QString name;   // group or key
+        QString value;  // decoded value of a key
+        QString group;  // the group a key line is in
     };
     void load();
     qsizetype findKey(const QString &group, const QString &key) const;
@@ -64,6 +65,7 @@ private:
     bool m_clean = true;
     bool m_dirty = false;
     bool m_crlf = false;
+    QByteArray m_bom; // a byte order mark the file began with, kept
     QString m_backup;
 };
 

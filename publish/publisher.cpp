@@ -4,6 +4,7 @@
 #include "platform/settings_store.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSysInfo>
@@ -30,11 +31,12 @@ std::optional<MqttSettings> loadMqttSettings(const platform::SettingsStore &stor
     if (ok && port > 0 && port < 65536)
         s.port = port;
     s.topic = store.text(kGroup, QStringLiteral("Topic")).value_or(QString()).trimmed();
-    // A topic must not end in "/" (the subtopics are appended) nor hold wildcards.
+    // A topic must not end in "/" (the subtopics are appended).
     while (s.topic.endsWith(QLatin1Char('/')))
         s.topic.chop(1);
-    if (s.topic.isEmpty() || s.topic.contains(QLatin1Char('#')) ||
-        s.topic.contains(QLatin1Char('+')))
+    if (!s.topic.isEmpty())
+        s.topicProblem = topicProblem(s.topic);
+    if (s.topic.isEmpty() || !s.topicProblem.isEmpty())
         s.topic = QStringLiteral("qv475/") + QSysInfo::machineHostName();
     s.user = store.text(kGroup, QStringLiteral("User")).value_or(QString());
     s.password = store.text(kGroup, QStringLiteral("Password")).value_or(QString());
@@ -43,13 +45,35 @@ std::optional<MqttSettings> loadMqttSettings(const platform::SettingsStore &stor
     return s;
 }
 
-QString nodeId(const QString &topic)
+QString legacyNodeId(const QString &topic)
 {
     QString id = topic;
     for (QChar &c : id)
         if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('_'))
             c = QLatin1Char('_');
     return id;
+}
+
+QString nodeId(const QString &topic)
+{
+    return legacyNodeId(topic) + QLatin1Char('_') +
+           QString::fromLatin1(QCryptographicHash::hash(topic.toUtf8(), QCryptographicHash::Sha256)
+                                   .toHex()
+                                   .left(8));
+}
+
+QString topicProblem(const QString &topic)
+{
+    if (topic.contains(QLatin1Char('#')) || topic.contains(QLatin1Char('+')))
+        return QStringLiteral("wildcards (+ or #) cannot be published to");
+    if (topic.startsWith(QLatin1Char('/')) || topic.contains(QStringLiteral("//")))
+        return QStringLiteral("an empty level");
+    if (topic.contains(QChar(0)))
+        return QStringLiteral("a NUL character");
+    // The longest subtopic's name is added; MQTT allows 65,535 bytes.
+    if (topic.toUtf8().size() + 64 > 65535)
+        return QStringLiteral("longer than MQTT allows");
+    return {};
 }
 
 QByteArray stateJson(const Snapshot &s, const QDateTime &localTime)
@@ -104,6 +128,25 @@ QStringList siteDiscoveryTopics(const MqttSettings &settings)
         topics << QStringLiteral("homeassistant/%1/%2/%3/config")
                       .arg(QString::fromLatin1(e.component), nodeId(settings.topic),
                            QString::fromLatin1(e.object));
+    return topics;
+}
+
+// Every discovery topic this program published under a node id: the readings, alarms and
+// link, and the site's entities.
+static QStringList discoveryTopics(const QString &node)
+{
+    QStringList topics;
+    auto add = [&](const char *component, const QString &object) {
+        topics << QStringLiteral("homeassistant/%1/%2/%3/config")
+                      .arg(QLatin1String(component), node, object);
+    };
+    for (const char *o : kObjects)
+        add("sensor", QString::fromLatin1(o));
+    add("sensor", QStringLiteral("instant_alarm"));
+    add("sensor", QStringLiteral("average_alarm"));
+    add("binary_sensor", QStringLiteral("link"));
+    for (const auto &e : kSiteEntities)
+        add(e.component, QString::fromLatin1(e.object));
     return topics;
 }
 
@@ -213,6 +256,9 @@ Publisher::Publisher(platform::MqttClient *client, platform::Clock *clock, MqttS
         publishDiscovery();
         publishState(m_source());
     });
+    connect(m_client, &platform::MqttClient::publishFailed, this, [this](const QString &reason) {
+        say(QStringLiteral("MQTT: a message was refused: %1").arg(reason));
+    });
     connect(m_client, &platform::MqttClient::connectFailed, this, [this](const QString &reason) {
         say(QStringLiteral("MQTT: %1:%2: %3, retrying")
                 .arg(m_settings.host)
@@ -249,6 +295,10 @@ void Publisher::start()
 
 void Publisher::publishDiscovery()
 {
+    // The records of earlier versions, under the id without the hash, are removed once.
+    if (!std::exchange(m_legacyRemoved, true))
+        for (const QString &topic : discoveryTopics(legacyNodeId(m_settings.topic)))
+            m_client->publish(topic, QByteArray(), true);
     // Entities of a rule switched off are removed (an empty retained record).
     if (!m_site)
         for (const QString &topic : siteDiscoveryTopics(m_settings))

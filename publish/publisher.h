@@ -29,6 +29,8 @@ struct MqttSettings {
     QString user;
     QString password;
     bool tls = false;
+    // Why the topic in the file could not be used (the default is used instead), or empty.
+    QString topicProblem;
 };
 // Nothing when the group names no host.
 std::optional<MqttSettings> loadMqttSettings(const platform::SettingsStore &store);
@@ -60,9 +62,15 @@ QList<std::pair<QString, QByteArray>> discoveryRecords(const MqttSettings &setti
 // The discovery topics of the site's entities (emptied when the rule is switched off).
 QStringList siteDiscoveryTopics(const MqttSettings &settings);
 constexpr int kExpireAfter = 180;
-// The node id of the discovery topics: the topic with every other character than
-// letters, digits and "_" turned into "_".
+// The node id of the discovery topics: the topic with every other character than ASCII
+// letters, digits and "_" turned into "_", and the first 8 hex digits of the topic's
+// SHA-256, so that "a/b", "a_b" and "東棟/crane" never share an id.
 QString nodeId(const QString &topic);
+// The id earlier versions used (without the hash): their retained records are removed.
+QString legacyNodeId(const QString &topic);
+// Why a topic cannot be published under (wildcards, an empty level, too long for MQTT
+// with the subtopics), or empty.
+QString topicProblem(const QString &topic);
 
 class Publisher : public QObject
 {
@@ -96,6 +104,7 @@ private:
     qint64 m_lastAt = 0; // epoch seconds of the last state published
     QString m_lastStatus;
     bool m_site = false;
+    bool m_legacyRemoved = false;
 };
 
 } // namespace publish

@@ -30,6 +30,7 @@ QString eventCaption(Event::Kind kind)
     case K::Acknowledged: return site::changeCaption(site::Change::Acknowledged);
     case K::Undecided: return site::changeCaption(site::Change::Undecided);
     case K::Scaffold: return site::changeCaption(site::Change::Scaffold);
+    case K::Paused: return QStringLiteral("記録中断");
     case K::AlarmRose:
     case K::WriteFailed: break;
     }
@@ -57,9 +58,10 @@ QString timeText(const QDateTime &t)
 // One file of lines on a writer of its own.
 struct EventLog::File {
     explicit File(std::unique_ptr<platform::FileOutput> out)
-        : output(std::move(out)), writer(output.get())
+        : output(std::move(out)), writer(output)
     {}
-    std::unique_ptr<platform::FileOutput> output;
+    // Shared with the writer's thread, which keeps it while stuck in a disk.
+    std::shared_ptr<platform::FileOutput> output;
     logging::BackgroundWriter writer;
     quint64 generation = 0;
     QString path;
@@ -237,15 +239,18 @@ void EventLog::event(const Event &e)
         m_events->start(m_eventPath, eventHeader(m_minutes), e.ms);
     }
     const site::Stats &st = e.at.site.stats;
-    const QString row = QStringList{dateText(t),
-                                    timeText(t),
-                                    what,
-                                    speed(st.meanTenths),
-                                    speed(st.gustTenths),
-                                    e.at.receiving ? e.at.readings[0] : QString(),
-                                    e.kind == Event::Kind::Acknowledged ? e.detail : QString()}
-                            .join(QLatin1Char(',')) +
-                        QStringLiteral("\r\n");
+    const QString row =
+        QStringList{dateText(t),
+                    timeText(t),
+                    what,
+                    speed(st.meanTenths),
+                    speed(st.gustTenths),
+                    e.at.receiving ? e.at.readings[0] : QString(),
+                    e.kind == Event::Kind::Acknowledged || e.kind == Event::Kind::Paused
+                        ? e.detail
+                        : QString()}
+            .join(QLatin1Char(',')) +
+        QStringLiteral("\r\n");
     m_events->line(row, e.ms);
 }
 
@@ -282,9 +287,12 @@ void EventLog::writeSummary(qint64 toMs)
                                       logging::toCp932(it->key), logging::toCp932(row), toMs);
         d.key = it->key;
     } else {
-        m_summary->start(path, summaryHeader(m_minutes), toMs);
-        m_summary->line(row, toMs);
-        m_summary->stop();
+        m_summary->path = path;
+        // Added by replacing the file whole, so that a disk that stalls or a power cut
+        // leaves the summary as it was, never empty or cut.
+        m_summary->writer.replaceLine(++m_summary->generation, path,
+                                      logging::toCp932(summaryHeader(m_minutes)), {},
+                                      logging::toCp932(row), toMs);
         d.key = dateText(from) + QLatin1Char(',') + timeText(from) + QLatin1Char(',');
     }
     m_written.insert(d.date, d);

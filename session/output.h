@@ -58,6 +58,7 @@ struct Event {
         Acknowledged, // a person acknowledged the inspection; detail: who and the result
         Undecided,    // a verdict lost its basis (no valid mean)
         Scaffold,     // a stop latched the scaffolds' inspection
+        Paused,       // no tick ran for a while (a suspend, a stalled process); detail: the span
     };
     Kind kind;
     qint64 ms = 0; // when, milliseconds since the epoch

@@ -29,6 +29,14 @@ bool CsvLog::start(const basSubMain::Settings &settings, QString *error)
     return m_log.start(settings.fName, settings.fOut, error);
 }
 
+void CsvLog::settingsChanged(const basSubMain::Settings &settings)
+{
+    // The due points follow the configured interval whether or not a file is written, so
+    // that starting output does not restart it.
+    m_interval = settings.fTime;
+    m_mask = settings.fOut;
+}
+
 void CsvLog::tick(const Snapshot &s)
 {
     // While the link is being re-established the rows keep their times with nothing
@@ -45,7 +53,7 @@ MqttOutput::MqttOutput(std::unique_ptr<platform::MqttClient> client, platform::C
                        const publish::MqttSettings &settings, QObject *parent)
     : Output(parent), m_client(std::move(client)), m_clock(clock),
       m_where(QStringLiteral("%1:%2").arg(settings.host).arg(settings.port)),
-      m_topic(settings.topic)
+      m_topic(settings.topic), m_topicProblem(settings.topicProblem)
 {
     m_publisher = std::make_unique<publish::Publisher>(m_client.get(), clock, settings, [this] {
         publish::Snapshot p;
@@ -79,6 +87,9 @@ bool MqttOutput::start(const basSubMain::Settings &settings, QString *)
 {
     m_running = true;
     m_publisher->setSite(settings.site.enabled);
+    if (!m_topicProblem.isEmpty())
+        emit statusChanged(QStringLiteral("MQTT: the topic in the settings cannot be used (%1)")
+                               .arg(m_topicProblem));
     emit statusChanged(QStringLiteral("MQTT: publishing to %1 under %2").arg(m_where, m_topic));
     m_publisher->start();
     return true;

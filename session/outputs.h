@@ -35,6 +35,8 @@ public:
     bool start(const basSubMain::Settings &settings, QString *error) override;
     void stop() override { m_log.stop(); }
     bool running() const override { return m_log.isOpen(); }
+    // The interval and columns count from the start of the program, not of the file.
+    void settingsChanged(const basSubMain::Settings &settings) override;
     void tick(const Snapshot &s) override;
     void reset(const QDateTime &now) override;
     bool flush(int ms) override { return m_log.flush(ms); }
@@ -72,6 +74,7 @@ private:
     Snapshot m_last;
     QString m_where;
     QString m_topic;
+    QString m_topicProblem;
     qint64 m_second = -1;
     bool m_running = false;
 };

@@ -1,12 +1,14 @@
 #include "session/session.h"
 
 #include "app/globals.h"
+#include "logging/background_writer.h"
 #include "logging/csv_format.h"
 #include "logging/log_writer.h"
 #include "platform/clock.h"
 #include "platform/serial_port.h"
 #include "platform/state_file.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -143,6 +145,7 @@ void Session::setOutputs(std::vector<std::unique_ptr<Output>> outputs)
                 });
         connect(output, &Output::stalled, this, [this] { emit stalled(rowsWaiting()); });
         connect(output, &Output::stallEnded, this, &Session::stallEnded);
+        output->settingsChanged(m_settings);
         QString error;
         if (output->runs() == Output::Runs::WithSession && !output->start(m_settings, &error))
             emit outputStatus(error);
@@ -189,6 +192,17 @@ void Session::onComm()
 
 void Session::tick()
 {
+    const qint64 nowMs = m_svc.clock->epochMilliseconds();
+    if (m_lastTickMs && nowMs - m_lastTickMs > kPauseMs) {
+        // A suspend or a stalled process: said, and kept in the event log with its span.
+        const auto clock = [](qint64 ms) {
+            return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("H:mm:ss"));
+        };
+        dispatch(Event::Kind::Paused,
+                 QStringLiteral("自=%1;至=%2").arg(clock(m_lastTickMs), clock(nowMs)));
+        emit paused(m_lastTickMs, nowMs);
+    }
+    m_lastTickMs = nowMs;
     // The row that is due, with the readings as they stand before this tick's frames are
     // shown; then the figures; then the watchdog.
     for (const auto &o : m_outputs)
@@ -299,6 +313,14 @@ StartResult Session::startFileOutput(QString *error)
 {
     if (m_settings.fName.isEmpty())
         return StartResult::NoFileName;
+    // A control character cannot be part of a file's name: the system would cut the name
+    // at a NUL, and the search for a free name would never end.
+    for (const QChar c : m_settings.fName)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f) {
+            *error = QStringLiteral("出力ﾌｧｲﾙ名 (fName) に制御文字 (U+%1) があります。")
+                         .arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            return StartResult::BadFileName;
+        }
     // No column chosen: a file of empty lines would be written.
     if (!logging::hasColumns(m_settings.fOut)) {
         *error = logging::kNoColumnsText;
@@ -380,13 +402,19 @@ void Session::onOutputFailed(Output *output, const QString &reason, const QStrin
 
 bool Session::end(int ms)
 {
+    // One bound for the whole end, shared by every output and writer rather than added
+    // up one after another.
+    const QDeadlineTimer deadline(ms);
+    logging::BackgroundWriter::setEndDeadline(ms);
     stopFileOutput();
     // What the outputs write as they stop (the day's summary) is queued with the rest;
     // then it all goes to the disk, within a bound: a disk that never answers must not
     // keep the program from ending.
     for (const auto &o : m_outputs)
         o->stop();
-    const bool done = flush(ms);
+    const bool done = flush(int(qMax<qint64>(0, deadline.remainingTime())));
+    if (!done)
+        logging::BackgroundWriter::noteUnfinishedEnd();
     m_link.closePort();
     return done;
 }

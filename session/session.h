@@ -54,6 +54,8 @@ enum class StartResult {
     Started,
     Running,      // it runs already
     NoFileName,   // the settings name no file
+    BadFileName,  // the name holds a control character (a NUL cuts it short); *error says
+                  // which
     NoColumns,    // the settings select no column
     NotConnected, // no live link is watched
     Failed,       // an output could not start (the file could not be created)
@@ -81,6 +83,8 @@ class Session : public QObject
 {
     Q_OBJECT
 public:
+    // A gap between two ticks longer than this is a pause of the program, not a slow tick.
+    static constexpr qint64 kPauseMs = 5000;
     Session(const Services &services, QObject *parent = nullptr);
     ~Session() override;
 
@@ -180,6 +184,9 @@ signals:
     // The latch's state file could not be read: the latch is taken as held; the damaged
     // file was kept as keptAs (empty when it could not be moved).
     void stateUnreadable(const QString &path, const QString &keptAs);
+    // No tick ran from fromMs to toMs (a suspend, SIGSTOP, a stalled process): nothing
+    // was measured or written in that time.
+    void paused(qint64 fromMs, qint64 toMs);
 
 private:
     void onFrame(const meterlink::Frame &frame);
@@ -212,6 +219,7 @@ private:
     site::LatchRecord m_latch;
     bool m_latchLoaded = false;
     qint64 m_siteSecond = -1;
+    qint64 m_lastTickMs = 0;
     std::deque<MeanPoint> m_meanHistory;
 };
 

@@ -52,6 +52,12 @@ private slots:
               << "/a/log1312040905_2.csv";
         QCOMPARE(freeLogFileName("/a/log", "1312040905", exists),
                  QStringLiteral("/a/log1312040905_3.csv"));
+        // A name that always "exists" ends the search at its bound.
+        int asked = 0;
+        QCOMPARE(
+            freeLogFileName("/a/log", "1312040905", [&](const QString &) { return ++asked > 0; }),
+            QString());
+        QCOMPARE(asked, kMaxLogNames);
     }
 
     void header_data()

@@ -8,6 +8,8 @@
 #include <QSysInfo>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 using Values = QMap<QString, QString>;
 
 class TstPublisher : public QObject
@@ -70,7 +72,13 @@ private slots:
                 QCOMPARE(c["origin"]["name"].toString(), QStringLiteral("qv475"));
             }
         QCOMPARE(configs.size(), 7);
-        QVERIFY(configs.contains("homeassistant/binary_sensor/site_crane1/link/config"));
+        const QString node = publish::nodeId("site/crane1");
+        QVERIFY(configs.contains("homeassistant/binary_sensor/" + node + "/link/config"));
+        // Earlier versions' records, under the id without the hash, are removed: all 12.
+        QCOMPARE(std::count_if(removed.begin(), removed.end(),
+                               [](const QString &t) { return t.contains("/site_crane1/"); }),
+                 12);
+        removed.removeIf([](const QString &t) { return t.contains("/site_crane1/"); });
         QCOMPARE(removed, publish::siteDiscoveryTopics(settings));
         QCOMPARE(mqtt.count("site/crane1/state"), 1);
         const QJsonObject o = QJsonDocument::fromJson(mqtt.sent.last().payload).object();
@@ -150,9 +158,39 @@ private slots:
         QTEST(s->tls, "tls");
     }
 
-    void nodeIdIsSafe()
+    // Node ids: safe characters, stable, and apart for every topic, however alike.
+    void nodeIdsKeepMetersApart()
     {
-        QCOMPARE(publish::nodeId("qv475/crane-1.site"), QStringLiteral("qv475_crane_1_site"));
+        const QStringList topics{"a/b",           "a_b",          u"東棟/crane"_s,
+                                 u"西棟/crane"_s, "site1/crane3", "site1_crane3"};
+        QSet<QString> ids;
+        for (const QString &t : topics) {
+            const QString id = publish::nodeId(t);
+            QVERIFY2(!ids.contains(id), qPrintable(t));
+            ids << id;
+            for (QChar c : id)
+                QVERIFY((c.isLetterOrNumber() && c.unicode() < 128) || c == '_');
+        }
+        QVERIFY(publish::nodeId("qv475/crane-1.site").startsWith("qv475_crane_1_site_"));
+        QCOMPARE(publish::nodeId("a/b"), publish::nodeId(QStringLiteral("a/b")));
+    }
+
+    void topicProblems_data()
+    {
+        QTest::addColumn<QString>("topic");
+        QTest::addColumn<bool>("usable");
+        QTest::newRow("plain") << "site/crane1" << true;
+        QTest::newRow("Japanese") << u"現場/東棟"_s << true;
+        QTest::newRow("a wildcard") << "site/+/x" << false;
+        QTest::newRow("an empty level") << "site//crane" << false;
+        QTest::newRow("a leading slash") << "/site" << false;
+        QTest::newRow("70,000 characters") << QString(70000, 'x') << false;
+    }
+    void topicProblems()
+    {
+        QFETCH(QString, topic);
+        QFETCH(bool, usable);
+        QCOMPARE(publish::topicProblem(topic).isEmpty(), usable);
     }
 };
 

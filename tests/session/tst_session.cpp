@@ -18,6 +18,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <condition_variable>
+#include <mutex>
 
 using namespace Qt::StringLiterals;
 
@@ -48,6 +50,42 @@ public:
     }
     int writes = 0;
     int failAt = -1;
+};
+
+// A disk that can be frozen: writes wait while the gate is shut.
+struct Gate {
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool isOpen = true;
+    void shut()
+    {
+        std::lock_guard l(mutex);
+        isOpen = false;
+    }
+    void open()
+    {
+        {
+            std::lock_guard l(mutex);
+            isOpen = true;
+        }
+        cv.notify_all();
+    }
+};
+class GatedFile : public platform::LocalFileOutput
+{
+public:
+    explicit GatedFile(std::shared_ptr<Gate> gate) : m_gate(std::move(gate)) {}
+    bool write(const QByteArray &bytes, QString *error) override
+    {
+        {
+            std::unique_lock l(m_gate->mutex);
+            m_gate->cv.wait(l, [this] { return m_gate->isOpen; });
+        }
+        return LocalFileOutput::write(bytes, error);
+    }
+
+private:
+    std::shared_ptr<Gate> m_gate;
 };
 
 // An output that writes down when the session calls it.
@@ -594,8 +632,9 @@ private slots:
         QVERIFY(first.value("mean").isNull());
         // Home Assistant's stop sensor is unknown, not off, while undecided.
         const auto discovery =
-            std::find_if(mqtt->sent.begin(), mqtt->sent.end(),
-                         [](const auto &m) { return m.topic.endsWith("/stop_work/config"); });
+            std::find_if(mqtt->sent.begin(), mqtt->sent.end(), [](const auto &m) {
+                return m.topic.endsWith("/stop_work/config") && !m.payload.isEmpty();
+            });
         QVERIFY(discovery != mqtt->sent.end());
         QVERIFY(QJsonDocument::fromJson(discovery->payload)
                     .object()
@@ -709,6 +748,98 @@ private slots:
         QCOMPARE(answer.value("ok").toBool(), code.isEmpty());
         QCOMPARE(answer.value("code").toString(), code);
         QCOMPARE(s->snapshot().site.latched, latched && !code.isEmpty());
+    }
+
+    void duePointsFromTheProgramsStart_data()
+    {
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<int>("startAfter"); // seconds after 9:05:37 that output starts
+        QTest::addColumn<QString>("firstRow");
+        // 7 s: every 7th second handled since the program's first tick (9:05:37 is the
+        // first): 9:05:43, 9:05:50, 9:05:57, the next after output starts at 9:05:52.5
+        // (a restart of the interval there would give 9:05:53).
+        QTest::newRow("7 s") << 7 << 15 << "9:05:57";
+        // 45 s: 9:06:21 is the 45th second handled; output starts at 9:06:00.5.
+        QTest::newRow("45 s") << 45 << 23 << "9:06:21";
+        // 10 s: on the clock's tens, whenever output starts.
+        QTest::newRow("10 s") << 10 << 15 << "9:06:00";
+    }
+    // The due rule counts with the configured interval from the program's start, before
+    // any output: starting output does not restart the interval.
+    void duePointsFromTheProgramsStart()
+    {
+        QFETCH(int, interval);
+        QFETCH(int, startAfter);
+        QFETCH(QString, firstRow);
+        Settings v = logging();
+        v.fTime = qint16(interval);
+        make(v);
+        QCOMPARE(s->begin(true, false, nullptr), session::Begun::Connected);
+        for (int i = 0; i < startAfter * 10 + 5; ++i)
+            step(frame("0123"));
+        QString error;
+        QCOMPARE(s->startFileOutput(&error), StartResult::Started);
+        for (int i = 0; i < 50 * 10; ++i)
+            step(frame("0123"));
+        const QStringList lines =
+            QString::fromLatin1(fileBytes()).split("\r\n", Qt::SkipEmptyParts);
+        QVERIFY(lines.size() >= 2);
+        QCOMPARE(lines[1].section(',', 1, 1), firstRow);
+    }
+
+    // A pause of the program (a suspend, SIGSTOP): said, and in the event log with its span.
+    void aPauseIsMarked()
+    {
+        Settings v = logging();
+        v.site.enabled = true;
+        clock.current = QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0));
+        make(v);
+        QSignalSpy paused(s.get(), &Session::paused);
+        step({}, 10);
+        clock.current = clock.current.addSecs(10);
+        step({}, 10);
+        QCOMPARE(paused.size(), 1);
+        QCOMPARE(paused[0][1].toLongLong() - paused[0][0].toLongLong(), 10100);
+        QVERIFY(s->end(5000));
+        s.reset();
+        QFile f(dir->filePath("wind_events_20261208.csv"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(logging::fromCp932(f.readAll())
+                    .contains(u"2026/12/08,9:00:11,記録中断,,,,自=9:00:01;至=9:00:11\r\n"_s));
+    }
+
+    // A disk frozen at the end: the end keeps its one bound (not one per writer), and a
+    // writer that wakes after it writes into what it still owns; the event log and the
+    // summary are whole.
+    void aFrozenDiskCannotStretchTheEnd()
+    {
+        Settings v = logging();
+        v.site.enabled = true;
+        clock.current = QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0));
+        auto gate = std::make_shared<Gate>();
+        s = std::make_unique<Session>(session::Services{&port, &clock});
+        s->setSettings(v);
+        s->reset();
+        s->setOutputs(session::makeOutputs(
+            store, {&file, &clock, {}, [gate] { return std::make_unique<GatedFile>(gate); }}));
+        step({}, 10);
+        gate->shut();
+        clock.current = clock.current.addSecs(10); // a pause: an event row to write
+        step({}, 10);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!s->end(1000));
+        s.reset();
+        QVERIFY2(t.elapsed() < 4000, qPrintable(QString::number(t.elapsed())));
+        gate->open();
+        auto events = [&] {
+            QFile f(dir->filePath("wind_events_20261208.csv"));
+            return f.open(QIODevice::ReadOnly) ? logging::fromCp932(f.readAll()) : QString();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(events().endsWith(u"至=9:00:11\r\n"_s), 5000);
+        QFile summary(dir->filePath("wind_summary.csv"));
+        QVERIFY(summary.open(QIODevice::ReadOnly));
+        QCOMPARE(summary.readAll().count("\r\n"), 2);
     }
 };
 
