@@ -170,6 +170,18 @@ int runReport(const QStringList &files, const QString &out, const QString &confi
         say(QStringLiteral("--report needs one or more log files and --out REPORT.pdf"));
         return headless::kBadOptions;
     }
+    // The report never takes the place of what it is made from, nor of a folder or a
+    // device.
+    for (const QString &input : files)
+        if (platform::sameFile(input, out)) {
+            say(QStringLiteral("--out %1 is one of the logs; the report would replace it")
+                    .arg(out));
+            return headless::kBadOptions;
+        }
+    if (const QFileInfo target(out); (target.exists() || target.isSymLink()) && !target.isFile()) {
+        say(QStringLiteral("--out %1 is not a regular file (a folder, a device)").arg(out));
+        return headless::kBadOptions;
+    }
     if (!configFile.isEmpty() && !QFileInfo(configFile).isReadable()) {
         say(QStringLiteral("cannot read the settings file %1").arg(configFile));
         return headless::kSettingsUnreadable;

@@ -95,9 +95,18 @@ QString errnoText(int rc)
 } // namespace
 
 MosquittoClient::MosquittoClient(QObject *parent)
-    : MqttClient(parent), m_shared(std::make_shared<Shared>())
+    : MqttClient(parent), m_shared(std::make_shared<Shared>()), m_answerTimer(new QTimer(this))
 {
     m_shared->owner = this;
+    m_answerTimer->setInterval(15000);
+    connect(m_answerTimer, &QTimer::timeout, this, [this] {
+        if (m_connected)
+            return;
+        emit connectFailed(m_tls ? QStringLiteral("no answer from the broker in 15 s; TLS is "
+                                                  "on: is its port a TLS listener?")
+                                 : QStringLiteral("no answer from the broker in 15 s"));
+    });
+    connect(this, &MqttClient::connected, m_answerTimer, &QTimer::stop);
 }
 
 MosquittoClient::~MosquittoClient()
@@ -134,6 +143,7 @@ void MosquittoClient::start(const Options &options)
         return;
     }
     m_shared->mosq = mosq;
+    m_tls = options.tls;
     mosquitto()->int_option(mosq, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     mosquitto()->connect_callback_set(mosq, &MosquittoClient::onConnect);
     mosquitto()->disconnect_callback_set(mosq, &MosquittoClient::onDisconnect);
@@ -167,6 +177,11 @@ void MosquittoClient::start(const Options &options)
                 break;
             if (rc == MOSQ_ERR_SUCCESS) {
                 shared->loopStarted = mosquitto()->loop_start(shared->mosq) == MOSQ_ERR_SUCCESS;
+                // Reached: the broker's answer is now awaited within a bound.
+                if (shared->owner)
+                    QMetaObject::invokeMethod(
+                        shared->owner, [owner = shared->owner] { owner->m_answerTimer->start(); },
+                        Qt::QueuedConnection);
                 break;
             }
             const QString reason = errnoText(rc);
@@ -203,6 +218,7 @@ void MosquittoClient::publish(const QString &topic, const QByteArray &payload, b
 
 void MosquittoClient::stop()
 {
+    m_answerTimer->stop();
     std::unique_lock lock(m_shared->mutex);
     // Stopped already, with the helper left in the system: nothing to wait for twice.
     if (std::exchange(m_shared->stopping, true) && !m_shared->helperDone)

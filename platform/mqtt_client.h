@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -81,6 +82,10 @@ private:
     std::shared_ptr<Shared> m_shared;
     std::thread m_starter;
     bool m_connected = false;
+    // A connection that never completes (TLS asked of a plain listener, a broker that
+    // says nothing) is said after this long, as a failure is.
+    QTimer *m_answerTimer = nullptr;
+    bool m_tls = false;
 };
 
 #endif

@@ -396,6 +396,15 @@ private slots:
                  qPrintable(said));
     }
 
+    // TLS asked of a broker that speaks plain MQTT: the failure is said, not silence.
+    void tlsThatCannotBeSetUpIsSaid()
+    {
+        startBroker();
+        startLogger(mqttGroup("Tls=1\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(QString::fromUtf8(appErr).contains(", retrying"), 20000);
+        QVERIFY(!QString::fromUtf8(appErr).contains("MQTT: connected"));
+    }
+
     // A broker's address that takes no connection (a listener whose queue is full): the
     // end still comes within its bound.
     void deadBrokerDoesNotHoldTheEnd()

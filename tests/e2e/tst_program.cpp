@@ -531,7 +531,8 @@ private slots:
             << QByteArray("[Settings]\nPort=99999999999\nfOut=70000\nfTime=-99999999\nComSt=") +
                    QByteArray(100000, '9') + "\n"
             << false << false;
-        QTest::newRow("no settings group") << QByteArray("[Other]\nx=1\n") << false << true;
+        // Only other groups (as a file of only [Ports] is): a clean file, kept as it is.
+        QTest::newRow("no settings group") << QByteArray("[Other]\nx=1\n") << false << false;
         QTest::newRow("unwritable (a folder in its place)") << QByteArray() << true << false;
     }
     void damagedSettingsFiles()

@@ -3,9 +3,14 @@
 // copied, and the fonts embedded in it).
 #include "known_day.h"
 
+#include <QDir>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 struct Run {
@@ -105,6 +110,68 @@ private slots:
         QCOMPARE(r.code, code);
         QVERIFY2(r.err.contains(said), qPrintable(r.err));
         QVERIFY(!QFile::exists(pdf));
+    }
+
+    void harmless_data()
+    {
+        QTest::addColumn<QString>("input"); // "LOG": the known day's log
+        QTest::addColumn<QString>("out");   // "LOG": the same log; "PDF": a new file
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("/dev/zero") << "/dev/zero"
+                                   << "PDF" << 6 << u"通常のﾌｧｲﾙではありません"_s;
+        QTest::newRow("a FIFO") << "FIFO"
+                                << "PDF" << 6 << u"通常のﾌｧｲﾙではありません"_s;
+        QTest::newRow("a folder") << "DIR"
+                                  << "PDF" << 6 << u"通常のﾌｧｲﾙではありません"_s;
+        QTest::newRow("over the bound") << "BIG"
+                                        << "PDF" << 6 << u"256 MiB まで"_s;
+        QTest::newRow("--out is the log") << "LOG"
+                                          << "LOG" << 1 << "is one of the logs";
+        QTest::newRow("--out is a device") << "LOG"
+                                           << "/dev/null" << 1 << "not a regular file";
+        QTest::newRow("--out is a folder") << "LOG"
+                                           << "DIR" << 1 << "not a regular file";
+    }
+    // Past logs and the report never harm the program or a file: refused at once, with
+    // what was refused named; the log and the device stay as they were.
+    void harmless()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, out);
+        QFETCH(int, code);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        const QString log =
+            knownday::write(dir.path(), knownday::at(9, 0, 0), knownday::at(9, 10, 0), true)
+                .first();
+        QMap<QString, QString> paths{{"LOG", log},
+                                     {"FIFO", dir.filePath("pipe.csv")},
+                                     {"DIR", dir.filePath("folder")},
+                                     {"BIG", dir.filePath("big.csv")},
+                                     {"PDF", dir.filePath("r.pdf")}};
+        QVERIFY(::mkfifo(QFile::encodeName(paths["FIFO"]).constData(), 0600) == 0);
+        QVERIFY(QDir().mkpath(paths["DIR"]));
+        {
+            QFile big(paths["BIG"]);
+            QVERIFY(big.open(QIODevice::WriteOnly));
+            QVERIFY(big.resize((256LL << 20) + 1)); // sparse: no disk is spent
+        }
+        const QByteArray before = [&] {
+            QFile f(log);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        const Run r =
+            run(QStringLiteral(QV475_EXE), {QStringLiteral("--report"), paths.value(input, input),
+                                            QStringLiteral("--out"), paths.value(out, out)});
+        QCOMPARE(r.code, code);
+        QVERIFY2(r.err.contains(said), qPrintable(r.err));
+        QFile f(log);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+        QVERIFY(QFileInfo(QStringLiteral("/dev/null")).exists() &&
+                !QFileInfo(QStringLiteral("/dev/null")).isFile());
+        QVERIFY(!QFile::exists(paths["PDF"]));
     }
 };
 

@@ -755,14 +755,18 @@ private slots:
         QTest::addColumn<int>("interval");
         QTest::addColumn<int>("startAfter"); // seconds after 9:05:37 that output starts
         QTest::addColumn<QString>("firstRow");
+        QTest::addColumn<int>("before"); // the interval of the first 10 s (0: the same)
         // 7 s: every 7th second handled since the program's first tick (9:05:37 is the
         // first): 9:05:43, 9:05:50, 9:05:57, the next after output starts at 9:05:52.5
         // (a restart of the interval there would give 9:05:53).
-        QTest::newRow("7 s") << 7 << 15 << "9:05:57";
+        QTest::newRow("7 s") << 7 << 15 << "9:05:57" << 0;
         // 45 s: 9:06:21 is the 45th second handled; output starts at 9:06:00.5.
-        QTest::newRow("45 s") << 45 << 23 << "9:06:21";
+        QTest::newRow("45 s") << 45 << 23 << "9:06:21" << 0;
+        // Changed from 45 to 7 s in the dialog at 9:05:47 (11 seconds counted): due at
+        // once (9:05:48), then 9:05:55, the first after output starts at 9:05:52.5.
+        QTest::newRow("changed to 7 s") << 7 << 15 << "9:05:55" << 45;
         // 10 s: on the clock's tens, whenever output starts.
-        QTest::newRow("10 s") << 10 << 15 << "9:06:00";
+        QTest::newRow("10 s") << 10 << 15 << "9:06:00" << 0;
     }
     // The due rule counts with the configured interval from the program's start, before
     // any output: starting output does not restart the interval.
@@ -771,12 +775,18 @@ private slots:
         QFETCH(int, interval);
         QFETCH(int, startAfter);
         QFETCH(QString, firstRow);
+        QFETCH(int, before);
         Settings v = logging();
-        v.fTime = qint16(interval);
+        v.fTime = qint16(before ? before : interval);
         make(v);
         QCOMPARE(s->begin(true, false, nullptr), session::Begun::Connected);
-        for (int i = 0; i < startAfter * 10 + 5; ++i)
+        for (int i = 0; i < startAfter * 10 + 5; ++i) {
+            if (i == 100) {
+                v.fTime = qint16(interval);
+                s->setSettings(v);
+            }
             step(frame("0123"));
+        }
         QString error;
         QCOMPARE(s->startFileOutput(&error), StartResult::Started);
         for (int i = 0; i < 50 * 10; ++i)
