@@ -138,6 +138,9 @@ RowClock::RowClock(const QLocale &locale)
 
 std::optional<QDate> RowClock::parseDate(QByteArrayView date) const
 {
+    // A date begins with its first number: "-2026/12/08" is not one.
+    if (date.isEmpty() || date[0] < '0' || date[0] > '9')
+        return std::nullopt;
     std::array<int, 3> n{};
     std::array<int, 3> digits{};
     int k = -1;
@@ -399,15 +402,17 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
             *error = lineError(path, lineNo, why);
             return false;
         };
-        if (n != want) {
-            // A second header: the output was started again into the same file.
-            const std::optional<int> again = headerMask(logging::fromCp932(line.toByteArray()));
-            if (again) {
+        // A second header: the output was started again into the same file, or two logs
+        // were joined (a header repeated as it was). Headers begin with a Japanese word.
+        if (!line.isEmpty() && uchar(line[0]) >= 0x80) {
+            if (const auto again = headerMask(logging::fromCp932(line.toByteArray()))) {
                 info->mask |= *again;
                 *mask = *again;
                 want = columnsOf(*again);
                 continue;
             }
+        }
+        if (n != want) {
             if (bad(QStringLiteral("列の数が見出しと合いません (%1 列、見出しは %2 列): %3")
                         .arg(n)
                         .arg(want)

@@ -19,13 +19,15 @@ constexpr double kOuterWidth = 5985;
 constexpr double kOuterHeight = 2985;
 
 const QString kRule = QStringLiteral(" ") + QString(57, QLatin1Char('-'));
+constexpr quint32 kKeyRead = 0x20019; // KEY_READ
 } // namespace
 
 bool GetKeyValue(platform::Registry &registry, quintptr root, const QString &keyName,
                  const QString &valueName, QString &value)
 {
     platform::Registry::Key key = 0;
-    if (registry.openKey(root, keyName, 0x2003F, &key) != platform::Registry::kSuccess) {
+    // Read access (KEY_READ) is all it needs; a normal user is refused more.
+    if (registry.openKey(root, keyName, kKeyRead, &key) != platform::Registry::kSuccess) {
         value.clear();
         return false;
     }

@@ -69,6 +69,11 @@ private slots:
         QTest::newRow("UTF-8 with its mark, saved by a spreadsheet")
             << QByteArray("\xEF\xBB\xBF") + (h31 + row(31, at(9, 0, 0), kValues)).toUtf8()
             << QList<Row>{full(at(9, 0, 0))} << 31 << 1;
+        // Two logs joined with cat: the header repeated as it was.
+        QTest::newRow("a repeated header")
+            << logging::toCp932(h31 + row(31, at(9, 0, 0), kValues) + h31 +
+                                row(31, at(9, 0, 2), kValues))
+            << QList<Row>{full(at(9, 0, 0)), full(at(9, 0, 2))} << 31 << 0;
         QTest::newRow("line feeds only, trailing commas dropped")
             << logging::toCp932(QStringLiteral("年月日,時刻,瞬間風速\n2026/12/08,9:00:00,3.4\n"))
             << QList<Row>{Row{at(9, 0, 0), {34, -1, -1, -1}, false, 0}} << 3 << 0;
@@ -155,6 +160,8 @@ private slots:
             << logging::toCp932(h + "2026/12/08,9:00:01,1.0,abc,3.0,4.0\r\n") << "2 行目";
         QTest::newRow("not a date")
             << logging::toCp932(h + "2026/13/40,9:00:01,1.0,2.0,3.0,4.0\r\n") << "2 行目";
+        QTest::newRow("a date with a sign")
+            << logging::toCp932(h + "-2026/12/08,9:00:01,1.0,2.0,3.0,4.0\r\n") << "2 行目";
         QTest::newRow("empty") << QByteArray() << "空";
     }
     void refusedNamingTheLine()
