@@ -110,8 +110,7 @@ int setWordAndRest(QLabel *label, const QString &text, int percent)
                        .arg(px)
                        .arg(word.toHtmlEscaped())
                        .arg(restPx(px))
-                       .arg(rest.toHtmlEscaped().replace(QStringLiteral("  "),
-                                                         QStringLiteral("&nbsp;&nbsp;"))));
+                       .arg(rest.toHtmlEscaped()));
     return px;
 }
 
