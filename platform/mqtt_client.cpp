@@ -70,11 +70,6 @@ const Library *mosquitto()
 }
 } // namespace
 
-int retryDelaySeconds(int attempt)
-{
-    return std::min(60, attempt * attempt);
-}
-
 // What the client and its helper thread share: the library's handle, and the client
 // while it lives (the helper posts to it only under the lock).
 struct MosquittoClient::Shared {
@@ -88,6 +83,13 @@ struct MosquittoClient::Shared {
 };
 
 namespace {
+// The retry schedule of a first connection that failed: 1, 4, 9, 16 ... seconds after
+// the attempt-th failure, never more than 60 s apart (libmosquitto's after a connection).
+int retryDelaySeconds(int attempt)
+{
+    return std::min(60, attempt * attempt);
+}
+
 QString errnoText(int rc)
 {
     return QString::fromUtf8(rc == MOSQ_ERR_ERRNO ? strerror(errno) : mosquitto()->strerror(rc));

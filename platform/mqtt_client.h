@@ -49,10 +49,6 @@ signals:
     void publishFailed(const QString &reason);
 };
 
-// The retry schedule of a connection that failed: 1, 4, 9, 16 ... seconds after the
-// attempt-th failure, never more than 60 s apart.
-int retryDelaySeconds(int attempt);
-
 #ifndef Q_OS_WIN
 // libmosquitto with its network thread. Until the first connection is made, a helper
 // thread tries on the retry schedule (the name's resolution and a connect that never

@@ -1127,24 +1127,9 @@ private slots:
         QVERIFY(!ok->isEnabled()); // no result chosen
         d.findChild<QRadioButton *>("optFault")->setChecked(true);
         QVERIFY(ok->isEnabled());
-        d.findChild<QLineEdit *>("txtNote")->setText(u"手すり, 緩み"_s);
         QCOMPARE(d.inspector(), u"山田 太郎"_s);
-        QCOMPARE(d.result(), u"異常あり: 手すり， 緩み"_s);
         name->setText(u" "_s);
         QVERIFY(!ok->isEnabled());
-    }
-
-    // Thresholds out of order in the file: said in a box, and the settings dialog opens.
-    void siteSettingsOutOfOrderAreSaid()
-    {
-        world->settings.values["Site/Enabled"] = "1";
-        world->settings.values["Site/Caution"] = "20";
-        world->settings.values["Site/Stop"] = "10";
-        QVERIFY(w->checkSiteSettings());
-        QCOMPARE(optionsOpened, 1);
-        QVERIFY(world->messageBox.shown.last().text.contains(u"[Site] Caution=20"_s));
-        world->settings.values["Site/Caution"] = "8";
-        QVERIFY(!w->checkSiteSettings());
     }
 
     void layouts_data()

@@ -9,37 +9,11 @@
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 using logging::LogWriter;
 
 namespace {
-// A disk that stalls: writes wait while the gate is shut.
-class GatedFile : public platform::LocalFileOutput
-{
-public:
-    bool write(const QByteArray &bytes, QString *error) override
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_open; });
-        return LocalFileOutput::write(bytes, error);
-    }
-    void setOpen(bool open)
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_open = open;
-        }
-        m_changed.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_open = true;
-};
 
 QString readText(const QString &path)
 {
@@ -176,7 +150,7 @@ private slots:
 
     void stalledDiskDelaysRowsButLosesNone()
     {
-        GatedFile gated;
+        fakes::GatedFile gated;
         LogWriter log(&gated, &clock);
         QSignalSpy stalled(&log, &LogWriter::stalled);
         QSignalSpy ended(&log, &LogWriter::stallEnded);

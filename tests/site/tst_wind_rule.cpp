@@ -238,13 +238,10 @@ private slots:
             << true;
         QTest::newRow("nothing latched") << QByteArray("Work=normal\n") << true;
         QTest::newRow("cut before the work state") << latched << false;
-        QTest::newRow("cut inside a line") << QByteArray("Latched=2026-12-08T08:4") << false;
         QTest::newRow("empty") << QByteArray() << false;
         QTest::newRow("a NUL") << latched + QByteArray("Work=stop\n\0", 11) << false;
-        QTest::newRow("zeros of a power cut") << QByteArray(512, '\0') << false;
         QTest::newRow("a time that does not read") << "Latched=yesterday\nWork=stop\n"_ba << false;
         QTest::newRow("a key never written") << latched + "Colour=red\nWork=stop\n" << false;
-        QTest::newRow("an unknown work state") << latched + "Work=calm\n" << false;
         QTest::newRow("a gust that is not a speed") << latched + "Gust=abc\nWork=stop\n" << false;
     }
     void damagedStateFile()
@@ -253,23 +250,6 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(bool, readable);
         QCOMPARE(parseLatch(text).has_value(), readable);
-    }
-
-    void cleanField_data()
-    {
-        QTest::addColumn<QString>("in");
-        QTest::addColumn<QString>("out");
-        QTest::newRow("a name") << u" 山田  太郎 "_qs << u"山田 太郎"_qs;
-        QTest::newRow("a comma and a quote") << u"a,b\"c"_qs << u"a，b＂c"_qs;
-        QTest::newRow("line ends and controls") << u"a\r\nb\tc\x01"_qs << u"a b c"_qs;
-        QTest::newRow("blank") << u" \t "_qs << QString();
-    }
-    void cleanField()
-    {
-        // What goes into one CSV field and one line of the state file.
-        QFETCH(QString, in);
-        QFETCH(QString, out);
-        QCOMPARE(site::cleanField(in), out);
     }
 };
 

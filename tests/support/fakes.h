@@ -18,9 +18,41 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 namespace fakes {
+
+// A disk that stalls: the writes of every file on one gate wait while it is shut.
+class GatedFile : public platform::LocalFileOutput
+{
+public:
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool open = true;
+    };
+    explicit GatedFile(std::shared_ptr<Gate> gate = std::make_shared<Gate>())
+        : gate(std::move(gate))
+    {}
+    bool write(const QByteArray &bytes, QString *error) override
+    {
+        {
+            std::unique_lock lock(gate->mutex);
+            gate->changed.wait(lock, [this] { return gate->open; });
+        }
+        return LocalFileOutput::write(bytes, error);
+    }
+    void setOpen(bool open)
+    {
+        {
+            std::lock_guard lock(gate->mutex);
+            gate->open = open;
+        }
+        gate->changed.notify_all();
+    }
+    std::shared_ptr<Gate> gate;
+};
 
 struct Box {
     QString text, title;
