@@ -43,6 +43,14 @@ SiteSettings readSite(const platform::SettingsStore &store)
     s.name = store.text(kSiteGroup, kSiteName).value_or(QString()).trimmed();
     s.scaffold =
         store.text(kSiteGroup, kScaffold).value_or(QString()).trimmed() == QStringLiteral("1");
+    // Shown only: one line each, as a report's field takes it.
+    auto identity = [&](const char *name) {
+        return site::cleanField(
+            store.text(kSiteGroup, QString::fromLatin1(name)).value_or(QString()));
+    };
+    s.position = identity("Position");
+    s.height = identity("Height");
+    s.serial = identity("Serial");
     return s;
 }
 
@@ -203,6 +211,23 @@ void SaveSettings(platform::SettingsStore &store, const Settings &settings)
 {
     mirrorSettings(settings);
     writeSettings(settings, store);
+}
+
+} // namespace basSubMain
+
+namespace basSubMain {
+
+site::Thresholds ruleThresholds(const SiteSettings &site)
+{
+    SiteSettings limits = site;
+    if (!siteSettingsError(site).isEmpty()) {
+        const SiteSettings defaults;
+        limits.caution = defaults.caution;
+        limits.stop = defaults.stop;
+        limits.storm = defaults.storm;
+    }
+    return {limits.caution, limits.stop, limits.storm, qint64(site.holdMinutes) * 60000,
+            site.scaffold};
 }
 
 } // namespace basSubMain

@@ -3,6 +3,8 @@
 // variables of the same names mirror the value.
 #pragma once
 
+#include "site/wind_rule.h"
+
 #include <QString>
 #include <optional>
 
@@ -23,6 +25,10 @@ struct SiteSettings {
     int holdMinutes = 10;  // the mean below a threshold this long leaves its state, 0 to 60
     QString name;          // the site's name in the reports' titles (Name=), none by default
     bool scaffold = false; // ScaffoldInspection=1: a stop latches the scaffolds' inspection
+    // The meter's identity on the day report, as the file gives them (none by default):
+    // where the anemometer stands (Position=), its height (Height=, "25 m") and the
+    // meter's serial number (Serial=).
+    QString position = {}, height = {}, serial = {};
     bool operator==(const SiteSettings &) const = default;
     static constexpr int kMinMinutes = 1, kMaxMinutes = 60, kMaxHoldMinutes = 60;
     static constexpr int kMinSpeed = 1, kMaxSpeed = 9999;
@@ -31,6 +37,11 @@ struct SiteSettings {
 // Why the site's settings cannot be used (for the dialog), or empty: the thresholds must
 // rise from caution to stop to storm.
 QString siteSettingsError(const SiteSettings &site);
+// The rule's thresholds and hold from the site's settings, for the live rule and the rule
+// over past rows alike: thresholds out of order are never used, the rule's defaults stand
+// in for them.
+site::Thresholds ruleThresholds(const SiteSettings &site);
+
 // Why the group [Site] of a settings file cannot be used, naming the key ("Stop=abc ..."),
 // or empty: a key of the rule that is there but not a value in its range, or thresholds
 // out of order. Empty while the rule is off.

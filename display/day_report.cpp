@@ -88,14 +88,32 @@ private:
 
 } // namespace
 
-QByteArray dayReport(const history::WindHistory &record, const Title &title, QList<QDate> days)
+namespace {
+
+// The boxes a site stamps or signs in, right-aligned at the top of a day's page.
+void approvalBoxes(QPainter &p, const Pages &page, qreal top)
 {
-    if (record.empty())
-        return {};
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&buffer);
+    const QStringList names{QStringLiteral("作成"), QStringLiteral("確認"), QStringLiteral("承認")};
+    const qreal w = page.mm(20), head = page.mm(5), h = page.mm(18);
+    const qreal right = page.area().width();
+    p.save();
+    p.setPen(QPen(Qt::black, page.mm(0.25)));
+    p.setFont(basSubMain::japaneseFont(8));
+    for (int i = 0; i < names.size(); ++i) {
+        const QRectF box(right - (names.size() - i) * w, top, w, h);
+        p.drawRect(box);
+        p.drawLine(box.topLeft() + QPointF(0, head), box.topRight() + QPointF(0, head));
+        p.drawText(QRectF(box.left(), box.top(), w, head), Qt::AlignCenter, names[i]);
+    }
+    p.restore();
+}
+
+// The report drawn onto device; total: the pages of the whole report, for the page
+// numbers ("1 / 3"). Returns the pages it took.
+int drawReport(QIODevice *device, const history::WindHistory &record, const Title &title,
+               const QList<QDate> &days, int total)
+{
+    QPdfWriter writer(device);
     writer.setResolution(300);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
@@ -106,21 +124,38 @@ QByteArray dayReport(const history::WindHistory &record, const Title &title, QLi
     Pages page(writer, p);
     const qreal width = page.area().width();
     const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    const basSubMain::SiteSettings &site = record.site();
+    int pages = 0;
+    // The foot of every page: its number and what made it.
+    auto foot = [&] {
+        ++pages;
+        p.setPen(Qt::black);
+        p.setFont(basSubMain::japaneseFont(8));
+        const qreal y = page.area().bottom() - page.mm(2);
+        p.drawText(QRectF(0, y - page.mm(4), width, page.mm(5)), Qt::AlignHCenter | Qt::AlignBottom,
+                   QStringLiteral("%1 / %2").arg(pages).arg(std::max(total, pages)));
+        p.setFont(basSubMain::japaneseFont(7));
+        p.drawText(QPointF(0, y), QStringLiteral("QV-475簡易ソフト %1 で作成")
+                                      .arg(QCoreApplication::applicationVersion()));
+    };
+    auto nextPage = [&] {
+        foot();
+        page.newPage();
+    };
 
     // The chart is drawn by the trend's own widget at a screen size, scaled onto the page.
     TrendChart chart;
     chart.setFont(basSubMain::japaneseFont(9));
     chart.resize(1000, 430);
 
-    if (days.isEmpty())
-        days = record.days();
     for (qsizetype d = 0; d < days.size(); ++d) {
         const QDate day = days[d];
         if (d > 0)
-            page.newPage();
+            nextPage();
         const auto [dayFrom, dayTo] = dayBounds(day);
         const history::Figures f = record.figures(dayFrom, dayTo - 1);
 
+        approvalBoxes(p, page, page.y());
         page.skip(page.text(QStringLiteral("風速記録 日報"), 18, true));
         page.skip(page.mm(2));
         page.skip(page.text(japanese.toString(day, QStringLiteral("yyyy年M月d日 (ddd)")) +
@@ -128,12 +163,20 @@ QByteArray dayReport(const history::WindHistory &record, const Title &title, QLi
                             12, true));
         page.skip(page.mm(1));
         page.skip(page.text(
-            QStringLiteral("現場: %1    風速計: COM%2    記録: %3 〜 %4")
-                .arg(title.siteName.isEmpty() ? QStringLiteral("(未設定)") : title.siteName)
-                .arg(title.port)
-                .arg(history::timeOf(f.fromMs, day), history::timeOf(f.toMs, day)),
+            QStringLiteral("現場: %1    記録: %2 〜 %3")
+                .arg(title.siteName.isEmpty() ? QStringLiteral("(未設定)") : title.siteName,
+                     history::timeOf(f.fromMs, day), history::timeOf(f.toMs, day)),
             10));
-        page.skip(page.mm(3));
+        // Which meter, and where it stands, as far as the settings say.
+        QStringList meter{QStringLiteral("風速計: QV-475 COM%1").arg(title.port)};
+        if (!site.serial.isEmpty())
+            meter << QStringLiteral("製造番号 %1").arg(site.serial);
+        if (!site.position.isEmpty())
+            meter << QStringLiteral("設置場所 %1").arg(site.position);
+        if (!site.height.isEmpty())
+            meter << QStringLiteral("高さ %1").arg(site.height);
+        page.skip(page.text(meter.join(QStringLiteral("    ")), 10));
+        page.skip(std::max(page.mm(3), page.mm(20) - page.y()));
 
         // The chart over the day's whole hours that hold the record.
         constexpr qint64 hour = 3600000;
@@ -148,16 +191,22 @@ QByteArray dayReport(const history::WindHistory &record, const Title &title, QLi
         p.scale(scale, scale);
         chart.render(&p, QPoint(), QRegion(), QWidget::DrawChildren);
         p.restore();
-        page.skip(chart.height() * scale + page.mm(4));
+        page.skip(chart.height() * scale + page.mm(3));
 
-        page.skip(page.text(QStringLiteral("この日の数字"), 12, true) + page.mm(1));
-        for (const auto &[label, value] : history::figureLines(f, record.site(), day)) {
-            page.text(label, 10, false, page.mm(3));
-            page.skip(page.text(value, 10, false, page.mm(62)));
+        page.skip(page.text(QStringLiteral("判定の基準"), 11, true) + page.mm(0.5));
+        for (const QString &line : history::criteriaLines(site))
+            page.skip(page.text(line, 9, false, page.mm(3)));
+        page.skip(page.text(QStringLiteral("判定の設定: ") + history::ruleLine(site), 8, false,
+                            page.mm(3)));
+        page.skip(page.mm(2));
+        page.skip(page.text(QStringLiteral("この日の数字"), 11, true) + page.mm(0.5));
+        for (const auto &[label, value] : history::figureLines(f, site, day)) {
+            if (page.left() < page.mm(12))
+                nextPage();
+            page.text(label, 9, false, page.mm(3));
+            page.skip(page.text(value, 9, false, page.mm(52)));
         }
-        page.skip(page.text(QStringLiteral("判定の基準: ") + history::ruleLine(record.site()), 8,
-                            false, page.mm(3)));
-        page.skip(page.mm(4));
+        page.skip(page.mm(3));
 
         bool computed = false;
         const QList<history::EventRow> events = record.eventsIn(dayFrom, dayTo - 1, &computed);
@@ -165,40 +214,23 @@ QByteArray dayReport(const history::WindHistory &record, const Title &title, QLi
                                              : QStringLiteral("事象 (事象記録より)");
         const qreal columns[5] = {3, 25, 105, 128, 152};
         auto header = [&] {
-            page.skip(page.text(eventsTitle, 12, true) + page.mm(1));
+            page.skip(page.text(eventsTitle, 11, true) + page.mm(1));
             const QString names[5] = {QStringLiteral("時刻"), QStringLiteral("事象"),
-                                      QStringLiteral("%1分平均").arg(record.site().minutes),
+                                      QStringLiteral("%1分平均").arg(site.minutes),
                                       QStringLiteral("最大瞬間風速"), QStringLiteral("瞬間風速")};
             qreal h = 0;
             for (int c = 0; c < 5; ++c)
                 h = page.text(names[c], 9, true, page.mm(columns[c]));
             page.skip(h);
         };
-        // The signature's lines stay at the foot of the day's first page; events that do
-        // not fit above them go on to pages of their own.
-        auto signature = [&] {
-            const qreal foot = page.area().bottom() - page.mm(14);
-            p.setPen(QPen(Qt::black, page.mm(0.3)));
-            p.setFont(basSubMain::japaneseFont(10));
-            p.drawText(QPointF(page.mm(3), foot), QStringLiteral("確認者 (責任者) 署名"));
-            p.drawLine(QPointF(page.mm(42), foot + page.mm(1)),
-                       QPointF(page.mm(120), foot + page.mm(1)));
-            p.drawText(QPointF(page.mm(126), foot), QStringLiteral("確認日"));
-            p.drawLine(QPointF(page.mm(140), foot + page.mm(1)), QPointF(width, foot + page.mm(1)));
-            p.setFont(basSubMain::japaneseFont(7));
-            p.drawText(QPointF(0, page.area().bottom() - page.mm(2)),
-                       QStringLiteral("QV-475簡易ソフト %1 で作成")
-                           .arg(QCoreApplication::applicationVersion()));
-        };
-        bool firstPage = true;
+        if (page.left() < page.mm(24))
+            nextPage();
         header();
         if (events.isEmpty())
             page.skip(page.text(QStringLiteral("なし"), 9, false, page.mm(3)));
         for (const history::EventRow &e : events) {
-            if (page.left() < (firstPage ? page.mm(22) : 0) + page.mm(6)) {
-                if (std::exchange(firstPage, false))
-                    signature();
-                page.newPage();
+            if (page.left() < page.mm(12)) {
+                nextPage();
                 header();
             }
             const QString cells[5] = {history::timeOf(e.ms, day), history::eventText(e), e.mean,
@@ -208,10 +240,28 @@ QByteArray dayReport(const history::WindHistory &record, const Title &title, QLi
                 h = page.text(cells[c], 9, false, page.mm(columns[c]));
             page.skip(h);
         }
-        if (firstPage)
-            signature();
     }
+    foot();
     p.end();
+    return pages;
+}
+
+} // namespace
+
+QByteArray dayReport(const history::WindHistory &record, const Title &title, QList<QDate> days)
+{
+    if (record.empty())
+        return {};
+    if (days.isEmpty())
+        days = record.days();
+    // Laid out once to count the pages, then drawn with their numbers.
+    QBuffer counting;
+    counting.open(QIODevice::WriteOnly);
+    const int total = drawReport(&counting, record, title, days, 0);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    drawReport(&buffer, record, title, days, total);
     return bytes;
 }
 

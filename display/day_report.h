@@ -1,7 +1,8 @@
 // The daily report: one A4 page per day of a record (more when the day's events run
 // over), in Japanese, as PDF with the Japanese face embedded and its text kept as text:
-// the title with the date, the site and the meter's port, the day's chart with the
-// thresholds, the day's figures, the table of events and a line for the signature.
+// the title with the date, boxes for 作成, 確認 and 承認, the site and the meter's identity,
+// the day's chart with the thresholds, the criteria, the day's figures (each storm with
+// its inspection), the table of events, and page numbers.
 #pragma once
 
 #include "history/wind_history.h"

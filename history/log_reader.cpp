@@ -30,6 +30,19 @@ bool isEventHeader(const QString &line)
     return ok && minutes >= 1 && minutes <= 60;
 }
 
+// The minutes of the rule's record whose header this is, or 0.
+int ruleHeaderMinutes(const QString &line)
+{
+    const qsizetype at = line.indexOf(QStringLiteral(",最大"), 40);
+    const QString prefix = logging::ruleRecordHeader(10).left(at);
+    if (at < 0 || !line.startsWith(prefix))
+        return 0;
+    for (int minutes = 1; minutes <= 60; ++minutes)
+        if (line == logging::ruleRecordHeader(minutes).chopped(2))
+            return minutes;
+    return 0;
+}
+
 // The line without its trailing commas, the way a spreadsheet may save it.
 QString trimCommas(QString line)
 {
@@ -264,15 +277,18 @@ QStringList eventFilesFor(const QString &logPath, const QList<QDate> &days)
     if (base.isEmpty())
         return out;
     for (const QDate &d : days)
-        out << base + QStringLiteral("_events_") + d.toString(QStringLiteral("yyyyMMdd")) +
-                   QStringLiteral(".csv");
+        for (const char *kind : {"_events_", "_rule_"})
+            out << base + QLatin1String(kind) + d.toString(QStringLiteral("yyyyMMdd")) +
+                       QStringLiteral(".csv");
     return out;
 }
 
 bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &modified,
-              FileInfo *info, std::vector<Row> *rows, QList<EventRow> *events, QString *error,
+              FileInfo *info, Contents *out, QString *error,
               const std::function<bool(qint64)> &progress)
 {
+    std::vector<Row> *rows = &out->rows;
+    QList<EventRow> *events = &out->events;
     *info = FileInfo{};
     info->path = path;
     // A power cut can leave the end of a file as zero bytes: they are no line.
@@ -313,24 +329,86 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
     QString header = logging::fromCp932(line.toByteArray());
     std::optional<int> mask = headerMask(header);
     const QByteArrayView bom("\xEF\xBB\xBF");
-    if (!mask && !isEventHeader(trimCommas(header))) {
+    auto known = [](const QString &h) {
+        return headerMask(h) || isEventHeader(trimCommas(h)) || ruleHeaderMinutes(h);
+    };
+    if (!known(header)) {
         const QByteArrayView u8 = line.startsWith(bom) ? line.sliced(3) : line;
         const QString asUtf8 = QString::fromUtf8(u8);
-        if (headerMask(asUtf8) || isEventHeader(trimCommas(asUtf8))) {
+        if (known(asUtf8)) {
             header = asUtf8;
             mask = headerMask(asUtf8);
             info->warnings << QStringLiteral("UTF-8 で保存されたﾌｧｲﾙとして読みました。");
         }
     }
-    bool isEvents = !mask && isEventHeader(trimCommas(header));
-    if (!mask && !isEvents) {
+    const bool isEvents = !mask && isEventHeader(trimCommas(header));
+    const bool isRule = !mask && !isEvents && ruleHeaderMinutes(header);
+    if (!mask && !isEvents && !isRule) {
         *error = lineError(
             path, 1,
             QStringLiteral("見出しの行がこのｿﾌﾄの記録の形ではありません: %1").arg(shown(line)));
         return false;
     }
     RowClock clock;
-    std::array<QByteArrayView, 8> f;
+    std::array<QByteArrayView, 13> f;
+    auto cutLast = [&] {
+        info->warnings << QStringLiteral(
+                              "最後の行 (%1 行目) は途中で切れているため読みませんでした。")
+                              .arg(lineNo);
+    };
+
+    if (isRule) {
+        info->kind = Kind::Rule;
+        while (nextLine(&line, &whole)) {
+            if (line.isEmpty())
+                continue;
+            const int n = splitFields(line, f.data(), 12);
+            RuleRow r;
+            bool ok = n == 12 && whole;
+            auto count = [&](QByteArrayView v, qint32 *to) {
+                bool good = false;
+                const int c = v.toInt(&good);
+                if (!good || c < 0 || c > 3600)
+                    ok = false;
+                *to = c;
+            };
+            auto speedAt = [&](QByteArrayView v, QByteArrayView time, qint16 *to, qint64 *ms) {
+                if (v.isEmpty())
+                    return;
+                const std::optional<qint16> t = parseTenths(v);
+                const std::optional<qint64> when = clock.at(f[0], time);
+                if (!t || !when)
+                    ok = false;
+                else
+                    *to = *t, *ms = *when;
+            };
+            if (ok) {
+                const std::optional<qint64> ms = clock.at(f[0], f[1]);
+                ok = ms.has_value() && (f[11] == "0" || f[11] == "1");
+                r.ms = ms.value_or(0);
+                count(f[2], &r.seconds);
+                count(f[3], &r.receiving);
+                count(f[4], &r.caution);
+                count(f[5], &r.stop);
+                count(f[6], &r.undecided);
+                speedAt(f[7], f[8], &r.gust, &r.gustMs);
+                speedAt(f[9], f[10], &r.mean, &r.meanMs);
+                r.latched = f[11] == "1";
+            }
+            if (!ok) {
+                if (!whole) {
+                    cutLast();
+                    break;
+                }
+                *error = lineError(
+                    path, lineNo,
+                    QStringLiteral("判定の記録の行の形ではありません: %1").arg(shown(line)));
+                return false;
+            }
+            out->rule.push_back(r);
+        }
+        return true;
+    }
 
     if (isEvents) {
         info->kind = Kind::Events;

@@ -1,6 +1,6 @@
 // Reading the program's own CSV logs back: the header in code page 932 (or UTF-8, when a
-// spreadsheet saved it so), any choice of columns, gap rows, and the event log of the
-// site's rule. A file that is none of these is refused with the line that is not.
+// spreadsheet saved it so), any choice of columns, gap rows, and the event log and the
+// record of the site's rule. A file that is none of these is refused with the line that is not.
 // QtCore only; the bytes come from the caller.
 #pragma once
 
@@ -33,7 +33,24 @@ struct EventRow {
     bool operator==(const EventRow &) const = default;
 };
 
-enum class Kind { Data, Events };
+// One row of the site rule's own record: up to ten seconds as the live rule counted them.
+struct RuleRow {
+    qint64 ms = 0; // its first second
+    qint32 seconds = 0, receiving = 0, caution = 0, stop = 0, undecided = 0;
+    qint16 gust = -1, mean = -1; // the highest in it, 0.1 m/s; -1 for none
+    qint64 gustMs = 0, meanMs = 0;
+    bool latched = false; // a storm's inspection was due at its end
+    bool operator==(const RuleRow &) const = default;
+};
+
+enum class Kind { Data, Events, Rule };
+
+// What the files held, appended to file by file.
+struct Contents {
+    std::vector<Row> rows;
+    QList<EventRow> events;
+    std::vector<RuleRow> rule;
+};
 
 // What one file held.
 struct FileInfo {
@@ -70,7 +87,7 @@ private:
 // reading when it returns false. False and *error
 // (Japanese, naming the file and the line) when it is not one of the program's files.
 bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &modified,
-              FileInfo *info, std::vector<Row> *rows, QList<EventRow> *events, QString *error,
+              FileInfo *info, Contents *out, QString *error,
               const std::function<bool(qint64)> &progress = {});
 
 // The stamp of a log's name (base + "YYMMDDHHNN" [+ "_N"] + ".csv"): its base and time.
@@ -80,7 +97,8 @@ struct NameStamp {
 };
 std::optional<NameStamp> nameStamp(const QString &path);
 
-// The event logs that may lie beside a data log for the days it covers.
+// The event logs and the rule's records that may lie beside a data log for the days it
+// covers.
 QStringList eventFilesFor(const QString &logPath, const QList<QDate> &days);
 
 } // namespace history

@@ -48,10 +48,47 @@ QString ruleLine(const basSubMain::SiteSettings &site)
         .arg(site.enabled ? QString() : QStringLiteral(" (既定値)"));
 }
 
+QStringList criteriaLines(const basSubMain::SiteSettings &site)
+{
+    // The rules' own words: work stops at a 10-minute mean of 10 m/s; after a wind whose
+    // instantaneous speed exceeds 30 m/s, an inspection before work goes on.
+    QStringList out{QStringLiteral("10分間の平均風速 10 m/s 以上で作業中止"),
+                    QStringLiteral("瞬間風速 30 m/s をこえる風の後に点検")};
+    const basSubMain::SiteSettings rules;
+    if (site.minutes != rules.minutes || site.stop != rules.stop)
+        out << QStringLiteral("この現場: %1分間の平均風速 %2 m/s 以上で作業中止")
+                   .arg(site.minutes)
+                   .arg(tenthsText(site.stop));
+    if (site.storm != rules.storm)
+        out << QStringLiteral("この現場: 瞬間風速 %1 m/s をこえる風の後に点検")
+                   .arg(tenthsText(site.storm));
+    return out;
+}
+
+namespace {
+
+// An acknowledgement as one line: its time, the inspector and the result.
+QString inspectionText(const EventRow &e, const QDate &day)
+{
+    QString by, result;
+    for (const QString &field : e.detail.split(QLatin1Char(';'))) {
+        if (field.startsWith(QStringLiteral("点検者=")))
+            by = field.mid(4);
+        else if (field.startsWith(QStringLiteral("結果=")))
+            result = field.mid(3);
+    }
+    return QStringLiteral("点検 %1 %2%3")
+        .arg(timeOf(e.ms, day), by.isEmpty() ? QStringLiteral("(氏名なし)") : by,
+             result.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(result));
+}
+
+} // namespace
+
 QList<std::pair<QString, QString>>
 figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate &day)
 {
     QList<std::pair<QString, QString>> out;
+    const QString interval = QString::number(f.intervalMs / 1000);
     auto speedAt = [&](int tenths, qint64 ms) {
         return tenths < 0 ? QStringLiteral("---")
                           : QStringLiteral("%1 m/s (%2)").arg(tenthsText(tenths), timeOf(ms, day));
@@ -61,27 +98,81 @@ figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate 
         return ms > 0 && ms < 30000 ? QStringLiteral("1 分未満")
                                     : QStringLiteral("%1 分").arg(qRound(ms / 60000.0));
     };
-    out.append({QStringLiteral("最大瞬間風速"), speedAt(f.maxInstant, f.maxInstantMs)});
-    out.append({QStringLiteral("最大%1分平均").arg(site.minutes), speedAt(f.maxMean, f.maxMeanMs)});
+    const QString notAvailable = QStringLiteral("記録間隔 %1 秒では算出できません").arg(interval);
+    switch (f.basis) {
+    case Basis::Live:
+        out.append({QStringLiteral("数字の出所"), QStringLiteral("現場の判定の記録 (10 秒ごと)")});
+        break;
+    case Basis::Rows:
+        out.append({QStringLiteral("数字の出所"),
+                    QStringLiteral("風速の記録値 (%1 秒ごと) から算出").arg(interval)});
+        break;
+    case Basis::Sampled:
+        out.append({QStringLiteral("数字の出所"),
+                    QStringLiteral("風速の記録値 (%1 秒ごと) のみ").arg(interval)});
+        break;
+    }
+    out.append({QStringLiteral("最大瞬間風速"),
+                speedAt(f.maxInstant, f.maxInstantMs) +
+                    (f.instantSampled && f.maxInstant >= 0
+                         ? QStringLiteral(" 記録値 (%1 秒ごと) の最大").arg(interval)
+                         : QString())});
+    const QString meanName = QStringLiteral("最大%1分平均").arg(site.minutes);
+    out.append(
+        {meanName, f.notAvailable.isEmpty() ? speedAt(f.maxMean, f.maxMeanMs) : f.notAvailable});
     for (const Level &l : f.levels)
         out.append({l.name, minutes(l.ms)});
+    if (f.basis == Basis::Sampled) {
+        out.append({QStringLiteral("注意・作業中止・判定中の時間"), notAvailable});
+    } else {
+        out.append({QStringLiteral("注意の時間"), minutes(f.cautionMs)});
+        out.append({QStringLiteral("作業中止の時間"), minutes(f.stopMs)});
+        out.append({QStringLiteral("判定中の時間"), minutes(f.undecidedMs)});
+    }
     if (f.stops.isEmpty())
-        out.append({QStringLiteral("作業中止"), QStringLiteral("なし")});
+        out.append({QStringLiteral("作業中止"),
+                    f.basis == Basis::Sampled && !f.eventsKnown
+                        ? QStringLiteral("記録間隔 %1 秒では判定できません").arg(interval)
+                        : QStringLiteral("なし")});
     for (const Period &p : f.stops)
         out.append({QStringLiteral("作業中止"),
                     QStringLiteral("%1 〜 %2%3 (%4)")
                         .arg(timeOf(p.startMs, day), timeOf(p.endMs, day),
-                             p.open ? QStringLiteral(" 記録終了時も継続") : QString(),
+                             p.open ? QStringLiteral(" 以降も継続") : QString(),
                              minutes(p.endMs - p.startMs))});
-    QStringList storms;
-    for (qint64 ms : f.storms)
-        storms << timeOf(ms, day);
-    out.append({QStringLiteral("暴風"), storms.isEmpty()
-                                            ? QStringLiteral("なし")
-                                            : QStringLiteral("%1 回 (%2)")
-                                                  .arg(storms.size())
-                                                  .arg(storms.join(QStringLiteral("、")))});
+    auto answer = [&](const StormLine &s) {
+        if (s.inspection)
+            return inspectionText(*s.inspection, day);
+        return f.eventsKnown ? QStringLiteral("点検未了") : QStringLiteral("点検の記録なし");
+    };
+    if (f.carried)
+        out.append({QStringLiteral("前日からの点検要"),
+                    QStringLiteral("%1 → %2").arg(
+                        f.carried->ms ? QStringLiteral("暴風 %1").arg(timeOf(f.carried->ms, day))
+                                      : QStringLiteral("暴風 (時刻は記録外)"),
+                        answer(*f.carried))});
+    if (f.storms.isEmpty()) {
+        const bool unknown = f.basis != Basis::Live && !f.eventsKnown && f.intervalMs > 1000;
+        out.append(
+            {QStringLiteral("暴風"),
+             unknown ? QStringLiteral("記録値 (%1 秒ごと) には見られません。その間は判定できません")
+                           .arg(interval)
+                     : QStringLiteral("なし")});
+    }
+    for (const StormLine &st : f.storms)
+        out.append(
+            {QStringLiteral("暴風"),
+             QStringLiteral("%1 %2 m/s%3 → %4")
+                 .arg(timeOf(st.ms, day), st.gust,
+                      f.stormsFromSamples ? QStringLiteral(" (記録値)") : QString(), answer(st))});
+    if (f.inspectionDue)
+        out.append({QStringLiteral("記録終了時"), QStringLiteral("点検未了")});
     out.append({QStringLiteral("データなし"), minutes(f.missingMs)});
+    const qint64 span = f.missingMs + f.receivingMs;
+    out.append({QStringLiteral("データ率"),
+                span > 0 ? QStringLiteral("%1 %").arg(
+                               QLocale::c().toString(f.receivingMs * 100.0 / span, 'f', 1))
+                         : QStringLiteral("---")});
     return out;
 }
 
@@ -98,6 +189,7 @@ bool WindHistory::load(const QStringList &paths, const FileReader &read, QString
 {
     m_rows.clear();
     m_events.clear();
+    m_rule.clear();
     m_files.clear();
     m_mask = 0;
     struct Input {
@@ -110,16 +202,22 @@ bool WindHistory::load(const QStringList &paths, const FileReader &read, QString
     qint64 done = 0;
     auto readOne = [&](const Input &in, QString *why) {
         FileInfo info;
-        const size_t before = m_rows.size();
         const qint64 size = std::max<qint64>(1, in.bytes.size());
-        const bool ok = readFile(in.path, in.bytes, in.modified, &info, &m_rows, &m_events, why,
-                                 [&](qint64 at) {
-                                     if (progress)
-                                         progress(done + at * 1000 / size, total);
-                                     return !(cancelled && cancelled->load());
-                                 });
-        if (!ok)
+        Contents c;
+        c.rows.swap(m_rows); // appended to where they are
+        const size_t before = c.rows.size();
+        const bool ok = readFile(in.path, in.bytes, in.modified, &info, &c, why, [&](qint64 at) {
+            if (progress)
+                progress(done + at * 1000 / size, total);
+            return !(cancelled && cancelled->load());
+        });
+        c.rows.swap(m_rows);
+        if (!ok) {
+            m_rows.resize(before);
             return false;
+        }
+        m_events += c.events;
+        m_rule.insert(m_rule.end(), c.rule.begin(), c.rule.end());
         for (size_t i = before; i < m_rows.size(); ++i)
             m_rows[i].holdMs = qint32(2 * info.intervalMs);
         m_mask |= info.mask;
@@ -158,9 +256,12 @@ bool WindHistory::load(const QStringList &paths, const FileReader &read, QString
                                       })
                          ->intervalMs;
 
-    // The event logs beside the data logs, for the days they cover; one that cannot be
-    // read is said, the data still shown.
-    const QList<QDate> covered = days();
+    // The event logs and the rule's records beside the data logs, for the days they cover
+    // and the days either side (a storm of the day before may be inspected on the day, or
+    // the next); one that cannot be read is said, the data still shown.
+    QList<QDate> covered = days();
+    if (!covered.isEmpty())
+        covered << covered.first().addDays(-1) << covered.last().addDays(1);
     for (const QString &path : dataPaths)
         for (const QString &events : eventFilesFor(path, covered)) {
             const QString key = QFileInfo(events).absoluteFilePath();
@@ -172,7 +273,7 @@ bool WindHistory::load(const QStringList &paths, const FileReader &read, QString
             if (!read(events, &in.bytes, &in.modified, &why) || !readOne(in, &why)) {
                 FileInfo info;
                 info.path = events;
-                info.kind = Kind::Events;
+                info.kind = events.contains(QStringLiteral("_rule_")) ? Kind::Rule : Kind::Events;
                 info.warnings << why;
                 m_files.append(info);
             }
@@ -180,6 +281,9 @@ bool WindHistory::load(const QStringList &paths, const FileReader &read, QString
     std::stable_sort(m_events.begin(), m_events.end(),
                      [](const EventRow &a, const EventRow &b) { return a.ms < b.ms; });
     m_events.erase(std::unique(m_events.begin(), m_events.end()), m_events.end());
+    std::stable_sort(m_rule.begin(), m_rule.end(),
+                     [](const RuleRow &a, const RuleRow &b) { return a.ms < b.ms; });
+    m_rule.erase(std::unique(m_rule.begin(), m_rule.end()), m_rule.end());
     runRule();
     return true;
 }
@@ -201,13 +305,15 @@ QList<QDate> WindHistory::days() const
 void WindHistory::runRule()
 {
     m_mean.assign(m_rows.size(), -1);
+    m_work.assign(m_rows.size(), site::Work::Undecided);
     m_stops.clear();
     m_storms.clear();
     m_ruleEvents.clear();
+    // The live rule's own units and thresholds, over the rows.
     site::RollingMean mean(qint64(m_site.minutes) * 60000);
     site::WorkRule rule;
-    rule.setThresholds(
-        {m_site.caution, m_site.stop, m_site.storm, qint64(m_site.holdMinutes) * 60000});
+    rule.setThresholds(basSubMain::ruleThresholds(m_site));
+    const bool meanSupported = supportsMean();
     const int column = windColumn();
     bool linked = false;
     for (size_t i = 0; i < m_rows.size(); ++i) {
@@ -222,6 +328,7 @@ void WindHistory::runRule()
                                  {}});
         };
         if (r.gap || wind < 0) {
+            m_work[i] = rule.work();
             mean.gap(r.ms);
             if (std::exchange(linked, false))
                 note(QStringLiteral("通信途絶"), site::Stats{});
@@ -233,8 +340,12 @@ void WindHistory::runRule()
         mean.frame(r.ms, wind);
         QList<site::Change> changes = rule.frame(r.ms, wind);
         const site::Stats st = mean.at(r.ms);
-        m_mean[i] = qint16(st.meanTenths);
-        changes += rule.update(r.ms, st);
+        // Rows too far apart give no mean: the rule decides nothing on them.
+        if (meanSupported) {
+            m_mean[i] = qint16(st.meanTenths);
+            changes += rule.update(r.ms, st);
+        }
+        m_work[i] = rule.work();
         for (site::Change c : changes) {
             note(site::changeCaption(c), st);
             if (c == site::Change::StopBegins)
@@ -242,11 +353,18 @@ void WindHistory::runRule()
             else if (c == site::Change::StopEnds && !m_stops.isEmpty())
                 m_stops.last() = {m_stops.last().startMs, r.ms, false};
             else if (c == site::Change::Storm)
-                m_storms.append(r.ms);
+                m_storms.append({r.ms, tenthsText(wind), {}});
         }
         if (!m_stops.isEmpty() && m_stops.last().open)
             m_stops.last().endMs = r.ms;
     }
+}
+
+bool WindHistory::supportsMean() const
+{
+    // The mean needs at least sixty samples in its window (one every ten seconds of a
+    // ten-minute window): fewer give a mean of chance.
+    return m_interval * 60 <= qint64(m_site.minutes) * 60000;
 }
 
 size_t WindHistory::lowerBound(qint64 ms) const
@@ -276,52 +394,199 @@ Figures WindHistory::figures(qint64 fromMs, qint64 toMs) const
     f.toMs = std::min(toMs, lastMs());
     if (f.toMs < f.fromMs)
         f.toMs = f.fromMs;
-    if (m_site.enabled) {
-        const QString mean = QStringLiteral("%1分平均 %2 m/s 以上").arg(m_site.minutes);
-        f.levels = {{mean.arg(tenthsText(m_site.caution)), m_site.caution, true, false, 0},
-                    {mean.arg(tenthsText(m_site.stop)), m_site.stop, true, false, 0},
-                    {QStringLiteral("瞬間風速 %1 m/s をこえる").arg(tenthsText(m_site.storm)),
-                     m_site.storm, false, true, 0}};
+    f.intervalMs = m_interval;
+    // The live rule's record, where it covers the span, is what was decided; the rows are
+    // samples of it.
+    const auto inSpan = [&](const RuleRow &r) { return r.ms >= fromMs && r.ms <= toMs; };
+    if (std::any_of(m_rule.begin(), m_rule.end(), inSpan)) {
+        f.basis = Basis::Live;
+        liveFigures(&f, fromMs, toMs);
     } else {
-        f.levels = {{QStringLiteral("瞬間風速 10.0 m/s 以上"), 100, false, false, 0},
-                    {QStringLiteral("瞬間風速 30.0 m/s をこえる"), 300, false, true, 0}};
+        f.basis = m_interval * 60 <= qint64(m_site.minutes) * 60000 ? Basis::Rows : Basis::Sampled;
+        rowFigures(&f);
     }
+    eventFigures(&f);
+    return f;
+}
+
+void WindHistory::liveFigures(Figures *f, qint64 fromMs, qint64 toMs) const
+{
+    constexpr qint64 rowMs = 10000;
+    qint64 first = -1, end = 0, seconds = 0;
+    for (const RuleRow &r : m_rule) {
+        if (r.ms < fromMs || r.ms > toMs)
+            continue;
+        // The first row's counted seconds end at its end, the last row's begin at its
+        // start: a program started or ended within a row is not missing data.
+        if (first < 0)
+            first = r.ms + rowMs - std::min<qint64>(rowMs, r.seconds * 1000LL);
+        end = r.ms + std::min<qint64>(rowMs, r.seconds * 1000LL);
+        seconds += r.seconds;
+        f->receivingMs += r.receiving * 1000LL;
+        f->cautionMs += r.caution * 1000LL;
+        f->stopMs += r.stop * 1000LL;
+        f->undecidedMs += r.undecided * 1000LL;
+        if (r.gust > f->maxInstant)
+            f->maxInstant = r.gust, f->maxInstantMs = r.gustMs;
+        // Without its event log, the record's gusts still show each storm.
+        if (r.gust > m_site.storm &&
+            (f->storms.isEmpty() ||
+             r.gustMs - f->storms.last().ms > qint64(m_site.holdMinutes) * 60000))
+            f->storms.append({r.gustMs, tenthsText(r.gust), {}});
+        if (r.mean > f->maxMean)
+            f->maxMean = r.mean, f->maxMeanMs = r.meanMs;
+    }
+    f->fromMs = first;
+    f->toMs = std::min(end, toMs);
+    // Time the rule did not count (the program not running) has no data either.
+    f->missingMs = std::max<qint64>(0, end - first - f->receivingMs);
+    // The latch at the span's start and end, as the rule held it.
+    auto firstIn = std::find_if(m_rule.begin(), m_rule.end(),
+                                [&](const RuleRow &r) { return r.ms >= fromMs; });
+    if (firstIn != m_rule.end() && firstIn->latched)
+        f->carried = StormLine{}; // its storm filled in from the events, where they hold it
+    auto lastIn = std::find_if(m_rule.rbegin(), m_rule.rend(),
+                               [&](const RuleRow &r) { return r.ms <= toMs; });
+    f->inspectionDue = lastIn != m_rule.rend() && lastIn->latched;
+}
+
+void WindHistory::rowFigures(Figures *f) const
+{
+    const bool sampled = f->basis == Basis::Sampled;
+    if (!m_site.enabled && !sampled)
+        f->levels = {{QStringLiteral("瞬間風速 10.0 m/s 以上"), 100, false, false, 0},
+                     {QStringLiteral("瞬間風速 30.0 m/s をこえる"), 300, false, true, 0}};
+    if (sampled)
+        f->notAvailable = QStringLiteral("記録間隔 %1 秒では算出できません").arg(m_interval / 1000);
+    // Rows further apart than the meter's frames are samples: the meter's own highest
+    // (瞬間最大風速), where the log has it, is the better of them.
+    f->instantSampled = m_interval > 1000;
     const int column = windColumn();
+    const int peakColumn = f->instantSampled && (m_mask & 4) ? 1 : column;
     qint64 coveredMs = 0;
-    size_t i = lowerBound(f.fromMs);
+    size_t i = lowerBound(f->fromMs);
     if (i > 0)
         --i; // the row before the span may hold into it
-    for (; i < m_rows.size() && m_rows[i].ms <= f.toMs; ++i) {
+    for (; i < m_rows.size() && m_rows[i].ms <= f->toMs; ++i) {
         const Row &r = m_rows[i];
-        const qint64 from = std::max(r.ms, f.fromMs);
-        const qint64 to = std::min(r.ms + covered(i), f.toMs);
+        const qint64 from = std::max(r.ms, f->fromMs);
+        const qint64 to = std::min(r.ms + covered(i), f->toMs);
         const qint64 d = std::max<qint64>(0, to - from);
         coveredMs += d;
-        if (r.ms < f.fromMs)
+        if (r.ms < f->fromMs)
             continue;
         const int wind = r.tenths[size_t(column)];
-        if (wind > f.maxInstant) {
-            f.maxInstant = wind;
-            f.maxInstantMs = r.ms;
+        const int peak = r.tenths[size_t(peakColumn)];
+        if (peak > f->maxInstant) {
+            f->maxInstant = peak;
+            f->maxInstantMs = r.ms;
         }
-        if (m_mean[i] > f.maxMean) {
-            f.maxMean = m_mean[i];
-            f.maxMeanMs = r.ms;
+        // Storms seen in samples are storms; what blew between them is not known.
+        if (f->instantSampled && peak > m_site.storm &&
+            (f->storms.isEmpty() ||
+             r.ms - f->storms.last().ms > qint64(m_site.holdMinutes) * 60000))
+            f->storms.append({r.ms, tenthsText(peak), {}});
+        if (sampled)
+            continue;
+        if (m_mean[i] > f->maxMean) {
+            f->maxMean = m_mean[i];
+            f->maxMeanMs = r.ms;
         }
-        for (Level &l : f.levels) {
-            const int v = l.onMean ? m_mean[i] : wind;
-            if (l.strict ? v > l.tenths : v >= l.tenths)
+        for (Level &l : f->levels)
+            if (l.strict ? wind > l.tenths : wind >= l.tenths)
                 l.ms += d;
-        }
+        if (d > 0)
+            switch (m_work[i]) {
+            case site::Work::Caution: f->cautionMs += d; break;
+            case site::Work::Stop: f->stopMs += d; break;
+            case site::Work::Undecided: f->undecidedMs += d; break;
+            case site::Work::Normal: break;
+            }
     }
-    f.missingMs = std::max<qint64>(0, (f.toMs - f.fromMs) - coveredMs);
+    f->receivingMs = coveredMs;
+    f->missingMs = std::max<qint64>(0, (f->toMs - f->fromMs) - coveredMs);
+    f->stormsFromSamples = f->instantSampled;
+    if (sampled)
+        return;
     for (const Period &p : m_stops)
-        if (p.endMs >= f.fromMs && p.startMs <= f.toMs)
-            f.stops.append(p);
-    for (qint64 s : m_storms)
-        if (s >= f.fromMs && s <= f.toMs)
-            f.storms.append(s);
-    return f;
+        if (p.endMs >= f->fromMs && p.startMs <= f->toMs)
+            f->stops.append(p);
+    if (!f->instantSampled)
+        for (const StormLine &st : m_storms)
+            if (st.ms >= f->fromMs && st.ms <= f->toMs)
+                f->storms.append(st);
+}
+
+void WindHistory::eventFigures(Figures *f) const
+{
+    // The event log, where there is one, gives each stop and storm its one time.
+    if (m_events.isEmpty())
+        return;
+    f->eventsKnown = true;
+    f->stops.clear();
+    f->storms.clear();
+    f->stormsFromSamples = false;
+    const QString stopBegins = site::changeCaption(site::Change::StopBegins),
+                  storm = site::changeCaption(site::Change::Storm),
+                  acknowledged = site::changeCaption(site::Change::Acknowledged);
+    const QStringList leaveStop{
+        site::changeCaption(site::Change::StopEnds), QString::fromUtf16(site::kOldStopEndsCaption),
+        site::changeCaption(site::Change::Normal), site::changeCaption(site::Change::Caution),
+        site::changeCaption(site::Change::Undecided)};
+    qint64 stopStart = -1; // the stop that runs, since when
+    QList<StormLine> open; // storms not yet answered by an acknowledgement
+    std::optional<StormLine> carried;
+    const bool latchedAtStart = f->carried.has_value();
+    f->carried.reset();
+    auto closeStop = [&](qint64 ms, bool stillOpen) {
+        if (stopStart >= 0 && ms >= f->fromMs && stopStart <= f->toMs)
+            f->stops.append({stopStart, ms, stillOpen});
+        stopStart = -1;
+    };
+    for (const EventRow &e : m_events) {
+        if (e.ms > f->toMs)
+            break;
+        if (e.ms >= f->fromMs && !carried && !open.isEmpty() && open.first().ms < f->fromMs)
+            carried = open.first(); // due since before the span
+        if (e.what == stopBegins) {
+            if (stopStart < 0)
+                stopStart = e.ms;
+        } else if (leaveStop.contains(e.what)) {
+            closeStop(e.ms, false);
+        } else if (e.what == storm) {
+            open.append({e.ms, e.gust, {}});
+        } else if (e.what == acknowledged) {
+            if (carried && !carried->inspection)
+                carried->inspection = e;
+            for (StormLine &st : open)
+                for (StormLine &shown : f->storms)
+                    if (shown.ms == st.ms)
+                        shown.inspection = e;
+            open.clear();
+            continue;
+        }
+        if (e.what == storm && e.ms >= f->fromMs)
+            f->storms.append(open.last());
+    }
+    if (!carried && !open.isEmpty() && open.first().ms < f->fromMs)
+        carried = open.first();
+    closeStop(f->toMs, true);
+    // Acknowledgements after the span answer its storms too: the sheet says when.
+    for (const EventRow &e : m_events) {
+        if (e.ms <= f->toMs || e.what != acknowledged)
+            continue;
+        for (StormLine &st : f->storms)
+            if (!st.inspection)
+                st.inspection = e;
+        if (carried && !carried->inspection)
+            carried->inspection = e;
+        break;
+    }
+    if (carried)
+        f->carried = carried;
+    else if (latchedAtStart)
+        f->carried = StormLine{}; // latched with no storm in the events (a damaged state file)
+    f->inspectionDue = f->inspectionDue || !open.isEmpty();
 }
 
 QList<EventRow> WindHistory::eventsIn(qint64 fromMs, qint64 toMs, bool *computed) const
@@ -373,12 +638,12 @@ QList<QList<QPointF>> WindHistory::meanLine(qint64 fromMs, qint64 toMs, qint64 b
     QList<QList<QPointF>> out;
     qint64 current = std::numeric_limits<qint64>::min();
     bool cut = true;
-    for (size_t i = lowerBound(fromMs); i < m_rows.size() && m_rows[i].ms <= toMs; ++i) {
-        if (m_mean[i] < 0) {
+    auto add = [&](qint64 ms, int mean) {
+        if (mean < 0) {
             cut = true;
-            continue;
+            return;
         }
-        const qint64 key = m_rows[i].ms / bucketMs;
+        const qint64 key = ms / bucketMs;
         if (cut)
             out.append(QList<QPointF>());
         if (cut || key != current)
@@ -386,8 +651,24 @@ QList<QList<QPointF>> WindHistory::meanLine(qint64 fromMs, qint64 toMs, qint64 b
         cut = false;
         current = key;
         QPointF &p = out.last().last();
-        p.setY(std::max(p.y(), m_mean[i] / 10.0));
+        p.setY(std::max(p.y(), mean / 10.0));
+    };
+    // The live rule's mean where its record covers the span, as decided; otherwise the
+    // rule's over the rows, where they are close enough to give one.
+    const auto first = std::lower_bound(m_rule.begin(), m_rule.end(), fromMs,
+                                        [](const RuleRow &r, qint64 t) { return r.ms < t; });
+    if (first != m_rule.end() && first->ms <= toMs) {
+        qint64 last = 0;
+        for (auto it = first; it != m_rule.end() && it->ms <= toMs; ++it) {
+            if (last && it->ms - last > 10000)
+                cut = true; // the program was not running
+            last = it->ms;
+            add(it->ms, it->mean);
+        }
+        return out;
     }
+    for (size_t i = lowerBound(fromMs); i < m_rows.size() && m_rows[i].ms <= toMs; ++i)
+        add(m_rows[i].ms, m_mean[i]);
     return out;
 }
 

@@ -6,10 +6,12 @@
 #include "app/settings.h"
 #include "history/log_reader.h"
 #include "link/trend_data.h"
+#include "site/wind_rule.h"
 
 #include <QPointF>
 #include <atomic>
 #include <functional>
+#include <optional>
 
 namespace history {
 
@@ -33,16 +35,41 @@ struct Level {
     qint64 ms = 0;
 };
 
+// A storm and the acknowledgement that answered it (none: the inspection is still due).
+struct StormLine {
+    qint64 ms = 0;
+    QString gust; // as the event log wrote it
+    std::optional<EventRow> inspection;
+    bool operator==(const StormLine &) const = default;
+};
+
+// Where a span's figures come from: the live rule's own record; the rule run over rows
+// close enough to give its mean; or rows too sparse for the mean.
+enum class Basis { Live, Rows, Sampled };
+
 struct Figures {
     qint64 fromMs = 0, toMs = 0; // the span, within the record
-    int maxInstant = -1;         // 0.1 m/s, -1 for none
+    Basis basis = Basis::Rows;
+    qint64 intervalMs = 1000; // the data rows' spacing
+    int maxInstant = -1;      // 0.1 m/s, -1 for none
     qint64 maxInstantMs = 0;
+    bool instantSampled = false; // the highest of sampled rows, not of every frame
     int maxMean = -1;
     qint64 maxMeanMs = 0;
-    QList<Level> levels;
+    QString notAvailable; // why the mean and the states cannot be given; empty when they can
+    // The time in each state of the rule (not for Sampled).
+    qint64 cautionMs = 0, stopMs = 0, undecidedMs = 0;
+    QList<Level> levels; // the time above thresholds, from rows (not for Live)
     QList<Period> stops;
-    QList<qint64> storms;
+    QList<StormLine> storms;
+    bool stormsFromSamples = false; // storms seen in sampled rows: there may be more
+    bool eventsKnown = false;       // the stops and storms are the event log's
+    // A storm before the span whose inspection was still due at its start; ms 0 when its
+    // time is not in the record.
+    std::optional<StormLine> carried;
+    bool inspectionDue = false; // still due at the span's end
     qint64 missingMs = 0;
+    qint64 receivingMs = 0;
 };
 
 // The figures as a person reads them, label and value: the window and the report show
@@ -55,6 +82,8 @@ QString timeOf(qint64 ms, const QDate &day);
 QString eventText(const EventRow &e);
 // The rule's settings in one line: 平均 10 分、注意 8.0 m/s ...
 QString ruleLine(const basSubMain::SiteSettings &site);
+// The rules' criteria in their own words, and the site's values where they differ.
+QStringList criteriaLines(const basSubMain::SiteSettings &site);
 
 class WindHistory
 {
@@ -71,6 +100,7 @@ public:
               const std::atomic_bool *cancelled = nullptr);
 
     const std::vector<Row> &rows() const { return m_rows; }
+    const std::vector<RuleRow> &ruleRows() const { return m_rule; }
     const QList<EventRow> &events() const { return m_events; }
     const QList<FileInfo> &files() const { return m_files; }
     int mask() const { return m_mask; }
@@ -103,14 +133,20 @@ public:
 
 private:
     void runRule();
+    void liveFigures(Figures *f, qint64 fromMs, qint64 toMs) const;
+    void rowFigures(Figures *f) const;
+    void eventFigures(Figures *f) const;
+    bool supportsMean() const;
     size_t lowerBound(qint64 ms) const;
     qint64 covered(size_t i) const; // how long row i holds
 
     basSubMain::SiteSettings m_site;
     std::vector<Row> m_rows;
-    std::vector<qint16> m_mean; // per row, the rolling mean in 0.1 m/s, -1 while not valid
+    std::vector<RuleRow> m_rule;    // the live rule's record, in time order
+    std::vector<qint16> m_mean;     // per row, the rolling mean in 0.1 m/s, -1 while not valid
+    std::vector<site::Work> m_work; // per row, the rule's state after it
     QList<Period> m_stops;
-    QList<qint64> m_storms;
+    QList<StormLine> m_storms;
     QList<EventRow> m_ruleEvents;
     QList<EventRow> m_events;
     QList<FileInfo> m_files;

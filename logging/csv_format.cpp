@@ -40,6 +40,13 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 }
 
+QString ruleRecordHeader(int minutes)
+{
+    return QStringLiteral("年月日,時刻,秒数,受信(秒),注意(秒),作業中止(秒),判定中(秒),"
+                          "最大瞬間風速,最大瞬間風速時刻,最大%1分平均,最大%1分平均時刻,点検要\r\n")
+        .arg(minutes);
+}
+
 QString headerLine(int mask)
 {
     QString line;

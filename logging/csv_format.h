@@ -36,6 +36,10 @@ inline bool hasColumns(int mask)
 // The header line of the selected columns (bits 0 to 4 of mask), ending in CR LF.
 QString headerLine(int mask);
 
+// The header of the site rule's own record (a row per ten seconds as the live rule counted
+// them), its mean named by its window, ending in CR LF.
+QString ruleRecordHeader(int minutes);
+
 // One data row of the selected columns, ending in CR LF.
 QString rowLine(int mask, const QString &date, const QString &time,
                 const std::array<QString, 4> &readings);

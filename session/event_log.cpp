@@ -122,6 +122,12 @@ QString EventLog::summaryHeader(int minutes)
         .arg(minutes);
 }
 
+QString EventLog::ruleFileName(const QString &base, const QDate &day)
+{
+    return base + QStringLiteral("_rule_") + day.toString(QStringLiteral("yyyyMMdd")) +
+           QStringLiteral(".csv");
+}
+
 bool EventLog::start(const basSubMain::Settings &settings, QString *)
 {
     if (!settings.site.enabled)
@@ -131,12 +137,15 @@ bool EventLog::start(const basSubMain::Settings &settings, QString *)
     if (!m_events) {
         m_events = std::make_unique<File>(m_makeFile());
         m_summary = std::make_unique<File>(m_makeFile());
+        m_rule = std::make_unique<File>(m_makeFile());
     }
     m_minutes = settings.site.minutes;
     m_running = true;
     m_day = {};
     m_lastSecond = -1;
     m_eventDay = {};
+    m_ruleDay = {};
+    m_rowStartMs = 0;
     return true;
 }
 
@@ -144,10 +153,13 @@ void EventLog::stop()
 {
     if (!std::exchange(m_running, false))
         return;
+    writeRuleRow();
     if (m_day.date.isValid())
         writeSummary(m_clock->epochMilliseconds());
     m_events->stop();
+    m_rule->stop();
     m_eventDay = {};
+    m_ruleDay = {};
 }
 
 void EventLog::settingsChanged(const basSubMain::Settings &settings)
@@ -170,6 +182,7 @@ void EventLog::tick(const Snapshot &s)
     if (m_events) {
         check(*m_events);
         check(*m_summary);
+        check(*m_rule);
     }
     const QDateTime now = m_clock->now();
     const qint64 nowMs = now.toMSecsSinceEpoch();
@@ -192,31 +205,89 @@ void EventLog::tick(const Snapshot &s)
     const qint64 elapsed =
         m_lastSecond < 0 ? 1 : qBound(qint64(0), second - m_lastSecond, qint64(5));
     m_lastSecond = second;
-    m_day.seconds += elapsed;
-    if (s.receiving)
-        m_day.receiving += elapsed;
-    if (s.site.work == site::Work::Caution)
-        m_day.caution += elapsed;
-    else if (s.site.work == site::Work::Stop)
-        m_day.stop += elapsed;
-    else if (s.site.work == site::Work::Undecided)
-        m_day.undecided += elapsed;
+    // The record's rows cover whole tens of seconds; a row ends when a second of the next
+    // one (or of another day) is counted.
+    const qint64 rowStart = second / kRuleRowSeconds * kRuleRowSeconds * 1000;
+    if (rowStart != m_rowStartMs) {
+        writeRuleRow();
+        m_rowStartMs = rowStart;
+    }
+    for (Counts *c : {&m_day.counts, &m_row}) {
+        c->seconds += elapsed;
+        if (s.receiving)
+            c->receiving += elapsed;
+        if (s.site.work == site::Work::Caution)
+            c->caution += elapsed;
+        else if (s.site.work == site::Work::Stop)
+            c->stop += elapsed;
+        else if (s.site.work == site::Work::Undecided)
+            c->undecided += elapsed;
+    }
+    m_rowLatched = s.site.latched;
     const site::Stats &st = s.site.stats;
-    // The window's gust holds the frames between ticks; a gust of yesterday still in the
-    // window is not today's, and the last frame's reading is today's from midnight on.
-    if (st.gustTenths > m_day.maxGust && st.gustMs >= m_day.fromMs) {
-        m_day.maxGust = st.gustTenths;
-        m_day.maxGustMs = st.gustMs;
+    // The window's gust holds the frames between ticks; one from before the day or the
+    // row is not theirs.
+    noteGust(st.gustTenths, st.gustMs);
+    snapshot(s);
+    if (st.valid)
+        noteMean(st.meanTenths, nowMs / 1000 * 1000);
+}
+
+void EventLog::snapshot(const Snapshot &s)
+{
+    // Every frame's reading, as it comes: the last frame's is the day's and the row's
+    // from their start on.
+    if (m_running && s.receiving && s.frameSecond > 0)
+        noteGust(qRound(s.readings[0].toDouble() * 10), s.frameSecond * 1000);
+}
+
+void EventLog::noteGust(int tenths, qint64 ms)
+{
+    if (m_day.date.isValid() && tenths > m_day.counts.maxGust && ms >= m_day.fromMs) {
+        m_day.counts.maxGust = tenths;
+        m_day.counts.maxGustMs = ms;
     }
-    const int instant = qRound(s.readings[0].toDouble() * 10);
-    if (s.receiving && instant > m_day.maxGust && s.frameSecond * 1000 >= m_day.fromMs) {
-        m_day.maxGust = instant;
-        m_day.maxGustMs = s.frameSecond * 1000;
+    if (m_rowStartMs && tenths > m_row.maxGust && ms >= m_rowStartMs &&
+        ms < m_rowStartMs + kRuleRowSeconds * 1000) {
+        m_row.maxGust = tenths;
+        m_row.maxGustMs = ms;
     }
-    if (st.valid && st.meanTenths > m_day.maxMean) {
-        m_day.maxMean = st.meanTenths;
-        m_day.maxMeanMs = now.toMSecsSinceEpoch();
+}
+
+void EventLog::noteMean(int tenths, qint64 ms)
+{
+    if (tenths > m_day.counts.maxMean) {
+        m_day.counts.maxMean = tenths;
+        m_day.counts.maxMeanMs = ms;
     }
+    if (tenths > m_row.maxMean) {
+        m_row.maxMean = tenths;
+        m_row.maxMeanMs = ms;
+    }
+}
+
+void EventLog::writeRuleRow()
+{
+    const Counts c = std::exchange(m_row, Counts{});
+    if (!m_rowStartMs || !c.seconds)
+        return;
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(m_rowStartMs);
+    if (t.date() != m_ruleDay) {
+        m_ruleDay = t.date();
+        m_rule->start(ruleFileName(m_base, m_ruleDay), logging::ruleRecordHeader(m_minutes),
+                      m_rowStartMs);
+    }
+    auto at = [](int tenths, qint64 ms) {
+        return tenths < 0 ? QString() : timeText(QDateTime::fromMSecsSinceEpoch(ms));
+    };
+    m_rule->line(QStringList{dateText(t), timeText(t), QString::number(c.seconds),
+                             QString::number(c.receiving), QString::number(c.caution),
+                             QString::number(c.stop), QString::number(c.undecided),
+                             speed(c.maxGust), at(c.maxGust, c.maxGustMs), speed(c.maxMean),
+                             at(c.maxMean, c.maxMeanMs), QString::number(m_rowLatched ? 1 : 0)}
+                         .join(QLatin1Char(',')) +
+                     QStringLiteral("\r\n"),
+                 m_rowStartMs);
 }
 
 void EventLog::event(const Event &e)
@@ -264,16 +335,17 @@ void EventLog::writeSummary(qint64 toMs)
         return tenths < 0 ? QString() : timeText(QDateTime::fromMSecsSinceEpoch(ms));
     };
     auto minutes = [](qint64 seconds) { return QString::number((seconds + 30) / 60); };
+    const Counts &c = d.counts;
     const QDateTime from = QDateTime::fromMSecsSinceEpoch(d.fromMs);
     const QString to =
         midnight ? QStringLiteral("24:00:00") : timeText(QDateTime::fromMSecsSinceEpoch(d.toMs));
     const QString row =
         QStringList{
-            dateText(from), timeText(from), to, speed(d.maxGust), at(d.maxGust, d.maxGustMs),
-            speed(d.maxMean), at(d.maxMean, d.maxMeanMs), minutes(d.caution), minutes(d.stop),
-            minutes(d.seconds - d.receiving), QString::number(d.storms),
-            QString::number(d.seconds ? (d.receiving * 100 + d.seconds / 2) / d.seconds : 0),
-            minutes(d.undecided),
+            dateText(from), timeText(from), to, speed(c.maxGust), at(c.maxGust, c.maxGustMs),
+            speed(c.maxMean), at(c.maxMean, c.maxMeanMs), minutes(c.caution), minutes(c.stop),
+            minutes(c.seconds - c.receiving), QString::number(d.storms),
+            QString::number(c.seconds ? (c.receiving * 100 + c.seconds / 2) / c.seconds : 0),
+            minutes(c.undecided),
             // The inspections of the day, each with its time, inspector and result.
             d.inspections.join(QStringLiteral(" / "))}
             .join(QLatin1Char(',')) +
@@ -336,15 +408,19 @@ bool EventLog::flush(int ms)
 {
     if (!m_events)
         return true;
-    const bool done = m_events->writer.waitIdle(ms) && m_summary->writer.waitIdle(ms);
+    const bool done = m_events->writer.waitIdle(ms) && m_summary->writer.waitIdle(ms) &&
+                      m_rule->writer.waitIdle(ms);
     check(*m_events);
     check(*m_summary);
+    check(*m_rule);
     return done;
 }
 
 qsizetype EventLog::waiting() const
 {
-    return m_events ? m_events->writer.waiting() + m_summary->writer.waiting() : 0;
+    return m_events
+               ? m_events->writer.waiting() + m_summary->writer.waiting() + m_rule->writer.waiting()
+               : 0;
 }
 
 } // namespace session

@@ -63,17 +63,8 @@ void Session::setSettings(const basSubMain::Settings &settings)
         o->settingsChanged(settings);
     const basSubMain::SiteSettings &site = settings.site;
     m_mean.setWindow(qint64(site.minutes) * 60000);
-    // Thresholds out of order are never used: the rule's defaults stand in for them while
-    // the host says so.
-    basSubMain::SiteSettings limits = site;
-    if (!basSubMain::siteSettingsError(site).isEmpty()) {
-        const basSubMain::SiteSettings defaults;
-        limits.caution = defaults.caution;
-        limits.stop = defaults.stop;
-        limits.storm = defaults.storm;
-    }
-    m_rule.setThresholds({limits.caution, limits.stop, limits.storm,
-                          qint64(site.holdMinutes) * 60000, site.scaffold});
+    // Thresholds out of order are never used while the host says so.
+    m_rule.setThresholds(basSubMain::ruleThresholds(site));
     if (site.enabled && !m_latchLoaded)
         loadLatch();
     if (site.enabled != m_snap.site.on) {

@@ -44,11 +44,20 @@ private slots:
         const QStringList files =
             knownday::write(dir.path(), knownday::at(9, 0, 0), knownday::at(11, 0, 0), true);
         knownday::writeEvents(dir.path());
+        // The storm inspected, and a second one that nobody inspected before the end.
+        QFile events(dir.filePath(QStringLiteral("wind_events_20261208.csv")));
+        QVERIFY(events.open(QIODevice::Append));
+        events.write(logging::toCp932(
+            u"2026/12/08,10:58:00,点検確認,5.0,31.0,5.0,点検者=山田 太郎;結果=異常なし\r\n"
+            "2026/12/08,10:59:30,暴風 点検要,5.0,32.5,32.5,\r\n"_s));
+        events.close();
         // The settings file is UTF-8, as the program writes it.
         const QString ini = dir.filePath(QStringLiteral("site.ini"));
         QFile settings(ini);
         QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write(QStringLiteral("[Settings]\nPort=3\n[Site]\nName=第2工区 東棟\n").toUtf8());
+        settings.write(QStringLiteral("[Settings]\nPort=3\n[Site]\nName=第2工区 東棟\n"
+                                      "Serial=QV0123\nPosition=東棟 屋上\nHeight=32 m\n")
+                           .toUtf8());
         settings.close();
         const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
         const Run r =
@@ -63,13 +72,22 @@ private slots:
                      .code,
                  0);
         const QString page = QString::fromUtf8(text);
+        const qsizetype pages = page.count(QLatin1Char('\f'));
         for (const QString &want :
-             {QStringLiteral("2026/12/08"), QStringLiteral("第2工区 東棟"), QStringLiteral("COM3"),
-              // the highest gust with its time, the stop period, the event rows
-              QStringLiteral("31.0 m/s (10:55:00)"), QStringLiteral("10:07:05 〜 10:37:56 (31 分)"),
-              QStringLiteral("10:37:56"), QStringLiteral("作業中止解除"), QStringLiteral("署名")})
+             {u"2026/12/08"_s, u"第2工区 東棟"_s, u"COM3"_s, u"製造番号 QV0123"_s,
+              u"設置場所 東棟 屋上"_s, u"高さ 32 m"_s,
+              // the approval boxes and the criteria in the rules' words
+              u"作成"_s, u"確認"_s, u"承認"_s, u"10分間の平均風速 10 m/s 以上で作業中止"_s,
+              u"瞬間風速 30 m/s をこえる風の後に点検"_s,
+              // the highest gust with its time, the stop period, each storm with its
+              // inspection or none, the event rows
+              u"31.0 m/s (10:55:00)"_s, u"10:07:05 〜 10:37:56 (31 分)"_s,
+              u"10:55:00 31.0 m/s → 点検 10:58:00 山田 太郎 (異常なし)"_s,
+              u"10:59:30 32.5 m/s → 点検未了"_s, u"作業中止解除"_s})
             QVERIFY2(page.contains(want), qPrintable(want + QStringLiteral(" not in:\n") + page));
-        QCOMPARE(page.count(QLatin1Char('\f')), 1); // one page for the day
+        // Every page numbered, of all (the text's blanks as pdftotext lays them out).
+        QVERIFY(pages >= 1);
+        QVERIFY2(QString(page).remove(u' ').contains(u"%1/%1"_s.arg(pages)), qPrintable(page));
 
         QByteArray fonts;
         QCOMPARE(run(QStringLiteral("pdffonts"), {pdf}, &fonts).code, 0);

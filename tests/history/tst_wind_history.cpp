@@ -84,14 +84,12 @@ private slots:
         QFETCH(QList<Row>, rows);
         QFETCH(int, mask);
         QFETCH(int, warnings);
-        std::vector<Row> read;
-        QList<EventRow> events;
+        Contents c;
         FileInfo info;
         QString error;
-        QVERIFY2(readFile(QStringLiteral("/d/wind2612080900.csv"), bytes, {}, &info, &read, &events,
-                          &error),
+        QVERIFY2(readFile(QStringLiteral("/d/wind2612080900.csv"), bytes, {}, &info, &c, &error),
                  qPrintable(error));
-        QCOMPARE(rowsOf(read), rows);
+        QCOMPARE(rowsOf(c.rows), rows);
         QCOMPARE(info.mask, mask);
         QCOMPARE(info.warnings.size(), warnings);
     }
@@ -116,34 +114,32 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QString, shown);
-        std::vector<Row> rows;
-        QList<EventRow> events;
+        Contents c;
         FileInfo info;
         QString error;
-        QVERIFY2(readFile(u"/d/wind_events_20261208.csv"_qs, logging::toCp932(text), {}, &info,
-                          &rows, &events, &error),
+        QVERIFY2(readFile(u"/d/wind_events_20261208.csv"_qs, logging::toCp932(text), {}, &info, &c,
+                          &error),
                  qPrintable(error));
         QCOMPARE(info.kind, Kind::Events);
-        QCOMPARE(eventText(events.last()), shown);
+        QCOMPARE(eventText(c.events.last()), shown);
     }
 
     // Without the date column the rows are spread from the name's stamp to the last change.
     void withoutDatesFromTheName()
     {
-        std::vector<Row> rows;
-        QList<EventRow> events;
+        Contents c;
+        const std::vector<Row> &rows = c.rows;
         FileInfo info;
         QString error;
         const QByteArray bytes = logging::toCp932(logging::headerLine(2) + "3.4,\r\n5.0,\r\n,\r\n");
         QVERIFY(readFile(QStringLiteral("/d/wind2612080900_2.csv"), bytes,
-                         QDateTime::fromMSecsSinceEpoch(at(9, 3, 0)), &info, &rows, &events,
-                         &error));
+                         QDateTime::fromMSecsSinceEpoch(at(9, 3, 0)), &info, &c, &error));
         QVERIFY(info.timesEstimated);
         QCOMPARE(rows.size(), size_t(3));
         QCOMPARE(rows[0].ms, at(9, 1, 0));
         QCOMPARE(rows[2].ms, at(9, 3, 0));
         QVERIFY(rows[2].gap);
-        QVERIFY(!readFile(QStringLiteral("/d/wind.csv"), bytes, {}, &info, &rows, &events, &error));
+        QVERIFY(!readFile(QStringLiteral("/d/wind.csv"), bytes, {}, &info, &c, &error));
     }
 
     void refusedNamingTheLine_data()
@@ -168,11 +164,10 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, line);
-        std::vector<Row> rows;
-        QList<EventRow> events;
+        Contents c;
         FileInfo info;
         QString error;
-        QVERIFY(!readFile(QStringLiteral("/d/x.csv"), bytes, {}, &info, &rows, &events, &error));
+        QVERIFY(!readFile(QStringLiteral("/d/x.csv"), bytes, {}, &info, &c, &error));
         QVERIFY2(error.contains(line), qPrintable(error));
         QVERIFY2(error.contains(QStringLiteral("x.csv")), qPrintable(error));
     }
@@ -202,18 +197,19 @@ private slots:
         QCOMPARE(f.maxMeanMs, at(10, 9, 56));
         // The mean rounds to 10.0 once 425 of the window's 600 s are at 12 m/s (10:07:05);
         // it falls below 176 s after the step (10:27:56) and the stop ends after the hold.
+        QCOMPARE(f.basis, Basis::Rows);
         QCOMPARE(f.stops, (QList<Period>{{at(10, 7, 5), at(10, 37, 56), false}}));
-        QCOMPARE(f.levels.size(), 3);
-        QCOMPARE(f.levels[1].ms, at(10, 27, 56) - at(10, 7, 5)); // mean at or above 10.0
-        QCOMPARE(f.levels[2].ms, 1000);                          // 31 m/s for one frame
-        QCOMPARE(f.storms, QList<qint64>{at(10, 55, 0)});
+        QCOMPARE(f.stopMs, at(10, 37, 56) - at(10, 7, 5));
+        // The storm as the event log has it; nobody acknowledged it.
+        QCOMPARE(f.storms, (QList<StormLine>{{at(10, 55, 0), u"31.0"_qs, {}}}));
+        QVERIFY(f.inspectionDue);
         // The last row before the hole holds for 2 s.
         QCOMPARE(f.missingMs, 299000);
         // The event log beside the files is the day's record of events.
         bool computed = true;
         const QList<EventRow> events = h.eventsIn(at(0, 0, 0), at(23, 59, 59), &computed);
         QVERIFY(!computed);
-        QCOMPARE(events.size(), 2);
+        QCOMPARE(events.size(), 3);
         QCOMPARE(events[0].what, QStringLiteral("作業中止"));
 
         // The chart's lines break at the hole; the export is the program's own format.
@@ -225,6 +221,59 @@ private slots:
                  logging::toCp932(logging::headerLine(31) +
                                   row(31, at(10, 0, 0), {"12.0", "12.0", "12.0", "12.0"}) +
                                   row(31, at(10, 0, 1), {"12.0", "12.0", "12.0", "12.0"})));
+    }
+
+    // Rows further apart than the mean can stand: the figures they cannot support are
+    // said to be not available, with the interval; the highest gust is the meter's own
+    // highest of the rows and is said to be sampled. Without an event log, a storm in the
+    // samples is at least one.
+    void sampledRowsSayWhatTheyCannot_data()
+    {
+        QTest::addColumn<int>("every");
+        QTest::addColumn<bool>("withEvents");
+        QTest::addColumn<QStringList>("lines");
+        const QString noMean = u"記録間隔 %1 秒では算出できません"_qs;
+        QTest::newRow("10 s: the mean from rows")
+            << 10 << false
+            << QStringList{u"数字の出所=風速の記録値 (10 秒ごと) から算出"_qs,
+                           u"最大瞬間風速=31.0 m/s (10:55:09) 記録値 (10 秒ごと) の最大"_qs,
+                           u"暴風=10:55:09 31.0 m/s (記録値) → 点検の記録なし"_qs};
+        QTest::newRow("60 s") << 60 << false
+                              << QStringList{
+                                     u"最大10分平均="_qs + noMean.arg(60),
+                                     u"注意・作業中止・判定中の時間="_qs + noMean.arg(60),
+                                     u"作業中止=記録間隔 60 秒では判定できません"_qs,
+                                     u"暴風=10:55:59 31.0 m/s (記録値) → 点検の記録なし"_qs};
+        QTest::newRow("600 s with the event log")
+            << 600 << true
+            << QStringList{u"数字の出所=風速の記録値 (600 秒ごと) のみ"_qs,
+                           u"最大10分平均="_qs + noMean.arg(600),
+                           u"最大瞬間風速=31.0 m/s (10:59:59) 記録値 (600 秒ごと) の最大"_qs,
+                           u"作業中止=10:07:05 〜 10:37:56 (31 分)"_qs,
+                           u"暴風=10:55:00 31.0 m/s → 点検未了"_qs,
+                           u"記録終了時=点検未了"_qs};
+    }
+    void sampledRowsSayWhatTheyCannot()
+    {
+        QFETCH(int, every);
+        QFETCH(bool, withEvents);
+        QFETCH(QStringList, lines);
+        QTemporaryDir folder;
+        const QStringList files =
+            knownday::write(folder.path(), at(9, 0, 0), at(11, 0, 0), false, every);
+        if (withEvents)
+            knownday::writeEvents(folder.path());
+        basSubMain::SiteSettings site;
+        site.enabled = true;
+        WindHistory h(site);
+        QString error;
+        QVERIFY2(h.load(files, &platform::readWholeFile, &error), qPrintable(error));
+        QStringList shown;
+        for (const auto &[label, value] :
+             figureLines(h.figures(at(0, 0, 0), at(23, 59, 59)), site, knownday::kDay))
+            shown << label + u'=' + value;
+        for (const QString &line : lines)
+            QVERIFY2(shown.contains(line), qPrintable(shown.join(u'\n')));
     }
 };
 

@@ -4,9 +4,12 @@
 // broker receive.
 #include "csv_rows.h"
 #include "fakes.h"
+#include "history/wind_history.h"
+#include "known_day.h"
 #include "logging/csv_format.h"
 #include "platform/file_output.h"
 #include "platform/state_file.h"
+#include "platform/whole_file.h"
 #include "session/event_log.h"
 #include "session/outputs.h"
 #include "session/session.h"
@@ -540,6 +543,68 @@ private slots:
                      kept.endsWith(u"\nInspector=山田 太郎\nResult=異常あり: 手すり， 緩み\n"
                                    "Work=stop\n"_s),
                  qPrintable(kept));
+    }
+
+    // The known day as the meter sends it, a frame a second from 9:50 to 10:58, logged at
+    // 1, 60 and 600 s: what the history and the report show of the day is the same for
+    // the three, and its times are the event log's, to the second.
+    void aDaysFiguresAreWhatWasDecided()
+    {
+        QStringList first;
+        for (int interval : {1, 60, 600}) {
+            dir = std::make_unique<QTemporaryDir>();
+            Settings v = logging();
+            v.fTime = qint16(interval);
+            v.site.enabled = true;
+            clock.current = QDateTime(knownday::kDay, QTime(9, 50, 0));
+            make(v);
+            QCOMPARE(s->begin(true, true, nullptr), session::Begun::Connected);
+            while (clock.current.toMSecsSinceEpoch() < knownday::at(10, 58, 0)) {
+                const qint64 ms = clock.current.toMSecsSinceEpoch();
+                const char *instant = ms == knownday::at(10, 55, 0) ? "0310"
+                                      : ms >= knownday::at(10, 0, 0) && ms < knownday::at(10, 25, 0)
+                                          ? "0120"
+                                          : "0050";
+                step(frame(instant));
+                step({}, 9);
+            }
+            // Acknowledged before the end: the sheet names who.
+            QCOMPARE(s->acknowledgeInspection(u"山田 太郎"_s, u"異常なし"_s),
+                     session::Acknowledgement::Recorded);
+            step({}, 10);
+            const QString log = s->filePath();
+            QVERIFY(s->end(5000));
+            s.reset();
+
+            history::WindHistory h(v.site);
+            QString error;
+            QVERIFY2(h.load({log}, &platform::readWholeFile, &error), qPrintable(error));
+            const history::Figures f = h.figures(knownday::at(0, 0, 0), knownday::at(23, 59, 59));
+            QCOMPARE(f.basis, history::Basis::Live);
+            QStringList shown;
+            for (const auto &[label, value] : history::figureLines(f, v.site, knownday::kDay))
+                shown << label + u'=' + value;
+            const QList<history::EventRow> events =
+                h.eventsIn(knownday::at(0, 0, 0), knownday::at(23, 59, 59));
+            auto timeOf = [&](const QString &what) {
+                for (const history::EventRow &e : events)
+                    if (e.what == what)
+                        return history::timeOf(e.ms, knownday::kDay);
+                return QString();
+            };
+            const QString stop = timeOf(u"作業中止"_s), storm = timeOf(u"暴風 点検要"_s);
+            QVERIFY(!stop.isEmpty() && !storm.isEmpty());
+            for (const QString &want :
+                 {u"最大瞬間風速=31.0 m/s (10:55:00)"_s, u"最大10分平均=12.0 m/s (10:09:57)"_s,
+                  u"作業中止=%1 〜 %2 (31 分)"_s.arg(stop, timeOf(u"作業中止基準を下回る"_s)),
+                  u"暴風=%1 31.0 m/s → 点検 %2 山田 太郎 (異常なし)"_s.arg(storm,
+                                                                           timeOf(u"点検確認"_s)),
+                  u"判定中の時間=9 分"_s, u"データなし=1 分未満"_s})
+                QVERIFY2(shown.contains(want), qPrintable(shown.join(u'\n')));
+            if (first.isEmpty())
+                first = shown;
+            QCOMPARE(shown, first);
+        }
     }
 
     void unreadableStateFile_data()

@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QStringList>
 
+using namespace Qt::StringLiterals;
+
 namespace knownday {
 
 inline const QDate kDay(2026, 12, 8);
@@ -36,11 +38,24 @@ inline QString put(const QString &folder, const QString &name, const QString &te
     return f.fileName();
 }
 
-// The data logs of [from, to): one file, or two around the hole.
-inline QStringList write(const QString &folder, qint64 from, qint64 to, bool hole)
+// The data logs of [from, to): one file, or two around the hole; a row every second or
+// every `every` seconds (the meter's highest of the rows between in its 瞬間最大風速).
+inline QStringList write(const QString &folder, qint64 from, qint64 to, bool hole, int every = 1)
 {
     QString first = logging::headerLine(31), second = first;
     for (qint64 t = from; t < to; t += 1000) {
+        if (every > 1) {
+            if ((t - from) / 1000 % every != every - 1)
+                continue;
+            const bool storm = t >= at(10, 55, 0) && t - every * 1000 < at(10, 55, 0);
+            const bool step = t >= at(10, 0, 0) && t < at(10, 25, 0);
+            const QString v = step ? QStringLiteral("12.0") : QStringLiteral("5.0");
+            first +=
+                logging::rowLine(31, QDateTime::fromMSecsSinceEpoch(t).toString(u"yyyy/MM/dd"_qs),
+                                 QDateTime::fromMSecsSinceEpoch(t).toString(u"H:mm:ss"_qs),
+                                 {v, storm ? QStringLiteral("31.0") : v, v, v});
+            continue;
+        }
         if (hole && t >= at(10, 45, 0) && t < at(10, 50, 0))
             continue;
         const bool step = t >= at(10, 0, 0) && t < at(10, 25, 0);
@@ -61,7 +76,8 @@ inline void writeEvents(const QString &folder)
     put(folder, QStringLiteral("wind_events_20261208.csv"),
         QStringLiteral("年月日,時刻,事象,平均風速,最大瞬間風速,瞬間風速\r\n"
                        "2026/12/08,10:07:05,作業中止,10.0,12.0,12.0\r\n"
-                       "2026/12/08,10:37:56,作業中止解除,9.9,12.0,5.0\r\n"));
+                       "2026/12/08,10:37:56,作業中止解除,9.9,12.0,5.0\r\n"
+                       "2026/12/08,10:55:00,暴風 点検要,5.0,31.0,31.0\r\n"));
 }
 
 } // namespace knownday
