@@ -15,7 +15,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 using knownday::at;
+using namespace Qt::StringLiterals;
 
 namespace {
 struct FileDialog : platform::FileDialog {
@@ -155,18 +160,48 @@ private slots:
         QVERIFY(written.value(dialog.answer).startsWith("%PDF"));
     }
 
-    void anotherProgramsFileIsRefused()
+    // What is not one of the program's logs is refused at once, naming it, and the window
+    // goes on: another program's file, a device that never ends, a FIFO nobody writes to
+    // (it would block a reader for ever), a folder.
+    void whatIsNotALogIsRefused_data()
     {
-        const QString path = knownday::put(dir.path(), QStringLiteral("other.csv"),
-                                           QStringLiteral("Date,Time,Speed\r\n"));
+        QTest::addColumn<QString>("path"); // "OTHER", "FIFO": made here
+        QTest::addColumn<QString>("said");
+        QTest::newRow("another program's file") << "OTHER" << u"1 行目"_s;
+#ifdef Q_OS_UNIX
+        QTest::newRow("/dev/zero") << "/dev/zero" << u"通常のﾌｧｲﾙではありません"_s;
+        QTest::newRow("a FIFO") << "FIFO" << u"通常のﾌｧｲﾙではありません"_s;
+#endif
+        QTest::newRow("a folder") << "FOLDER" << u"通常のﾌｧｲﾙではありません"_s;
+    }
+    void whatIsNotALogIsRefused()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, said);
+        if (path == u"OTHER"_s)
+            path = knownday::put(dir.path(), QStringLiteral("other.csv"),
+                                 QStringLiteral("Date,Time,Speed\r\n"));
+#ifdef Q_OS_UNIX
+        else if (path == u"FIFO"_s) {
+            path = dir.filePath(QStringLiteral("pipe.csv"));
+            QFile::remove(path);
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        }
+#endif
+        else if (path == u"FOLDER"_s)
+            path = dir.path();
         QSignalSpy loaded(w.get(), &frmHistory::loaded);
         w->open({path});
         QVERIFY(loaded.wait(10000));
         QCOMPARE(loaded.first().first().toBool(), false);
         QCOMPARE(boxes.shown.size(), 1);
-        QVERIFY(boxes.shown[0].text.contains(QStringLiteral("other.csv")));
-        QVERIFY(boxes.shown[0].text.contains(QStringLiteral("1 行目")));
+        QVERIFY2(boxes.shown[0].text.contains(QFileInfo(path).fileName()),
+                 qPrintable(boxes.shown[0].text));
+        QVERIFY2(boxes.shown[0].text.contains(said), qPrintable(boxes.shown[0].text));
         QVERIFY(!w->findChild<QWidget *>("cmdZoomIn")->isEnabled());
+        // Still the window it was: the next log opens.
+        boxes.shown.clear();
+        QVERIFY(load({dayFile}));
     }
 };
 
