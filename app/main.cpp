@@ -21,6 +21,7 @@
 #include "platform/launcher.h"
 #include "platform/message_box.h"
 #include "platform/mqtt_client.h"
+#include "platform/notify_sender.h"
 #include "platform/registry.h"
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
@@ -28,6 +29,9 @@
 #include "platform/termination.h"
 #include "platform/timer.h"
 #include "platform/whole_file.h"
+#include "publish/notify.h"
+#include "publish/publisher.h"
+#include "session/outputs.h"
 #include "settings_dialog/frm_options.h"
 
 #include <QApplication>
@@ -104,6 +108,50 @@ std::unique_ptr<platform::CommandServer> listenForCommands(session::Session &ses
     if (!server->listen(platform::channelName(settingsPath), &error))
         say(QStringLiteral("acknowledgements from the command line not taken: ") + error);
     return server;
+}
+
+// qv475 --notify-test: one test event through the web hook and the command of [Notify],
+// one try each; what was sent and what came back are printed. 0 only when every one
+// named succeeded; 1 without [Notify] (or with neither), 10 when one failed.
+constexpr int kNotifyFailed = 10;
+int runNotifyTest(QCoreApplication &app, const QString &configFile)
+{
+    auto say = [](const QString &text) {
+        std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
+        std::fflush(stdout);
+    };
+    const auto store = makeSettings(configFile);
+    auto settings = publish::loadNotifySettings(*store);
+    if (!settings || (settings->target.url.isEmpty() && settings->target.command.isEmpty())) {
+        std::fprintf(stderr, "%s has no [Notify] with Url= or Command=\n",
+                     qPrintable(store->location()));
+        return headless::kBadOptions;
+    }
+    for (const QString &problem : settings->problems)
+        say(QStringLiteral("settings: ") + problem);
+    if (const auto mqtt = publish::loadMqttSettings(*store))
+        settings->source = mqtt->topic;
+    platform::NotifySender notifier(settings->target);
+    notifier.setRetrying(false);
+    int expected = int(!settings->target.url.isEmpty()) + int(!settings->target.command.isEmpty());
+    bool allOk = true;
+    QObject::connect(
+        &notifier, &platform::NotifySender::tried, &app,
+        [&](const QString &, const QString &channel, bool ok, const QString &sent,
+            const QString &answer) {
+            say(QStringLiteral("%1: sent %2").arg(channel, sent));
+            say(QStringLiteral("%1: %2 (%3)")
+                    .arg(channel, ok ? QStringLiteral("ok") : QStringLiteral("FAILED"), answer));
+            allOk = allOk && ok;
+            if (--expected == 0)
+                app.quit();
+        });
+    session::Event e{session::Event::Kind::Test, QDateTime::currentMSecsSinceEpoch(), {}, {}};
+    const basSubMain::Settings main = basSubMain::readSettings(*store);
+    notifier.send(publish::delivery(
+        session::NotifyOutput::notice(e, main.site.name, settings->source), *settings));
+    app.exec();
+    return allOk ? 0 : kNotifyFailed;
 }
 
 // qv475 --acknowledge NAME: hands the signed inspection to the running program.
@@ -278,6 +326,9 @@ struct StartOptions {
     QCommandLineOption result{QStringLiteral("result"),
                               QStringLiteral("--acknowledge の点検結果 (既定: 異常なし)。"),
                               QStringLiteral("TEXT")};
+    QCommandLineOption notifyTest{
+        QStringLiteral("notify-test"),
+        QStringLiteral("[Notify] の通知先 (web hook とｺﾏﾝﾄﾞ) に試験の通知を 1 回送ります。")};
     QCommandLineOption config{QStringLiteral("config"),
                               QStringLiteral("設定ﾌｧｲﾙ (既定: ~/.config/QV475_XP/QV475_XP.ini)。"),
                               QStringLiteral("FILE")};
@@ -296,6 +347,7 @@ struct StartOptions {
         parser.addOption(out);
         parser.addOption(acknowledge);
         parser.addOption(result);
+        parser.addOption(notifyTest);
         parser.addOption(config);
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("--open と --report の記録ﾌｧｲﾙ。"),
@@ -404,7 +456,7 @@ int main(int argc, char *argv[])
     const bool guiless = !parses || check.isSet(QStringLiteral("help")) ||
                          check.isSet(QStringLiteral("help-all")) ||
                          check.isSet(QStringLiteral("version")) || check.isSet(options.headless) ||
-                         check.isSet(options.acknowledge);
+                         check.isSet(options.acknowledge) || check.isSet(options.notifyTest);
     if (guiless) {
         QCoreApplication app(argc, argv);
         setNames();
@@ -416,6 +468,8 @@ int main(int argc, char *argv[])
             return headless::kBadOptions;
         }
         parser.process(app); // --help and --version print and end here
+        if (parser.isSet(options.notifyTest))
+            return runNotifyTest(app, parser.value(options.config));
         if (parser.isSet(options.acknowledge))
             return runAcknowledge(parser.value(options.acknowledge), parser.value(options.result),
                                   parser.value(options.config));

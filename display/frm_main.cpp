@@ -17,6 +17,7 @@
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
 #include "platform/timer.h"
+#include "publish/notify.h"
 #include "session/outputs.h"
 #include "site/wind_rule.h"
 
@@ -284,6 +285,8 @@ void frmMain::buildMenus()
         ->setCheckable(true);
     addItem(view, QStringLiteral("mnuViewAck"), QStringLiteral("警報確認(&Q)"), Qt::Key_Escape,
             &frmMain::mnuViewAck_Click);
+    addItem(view, QStringLiteral("mnuViewNotifyTest"), QStringLiteral("通知テスト(&U)"), {},
+            &frmMain::mnuViewNotifyTest_Click);
     // Enabled only while a storm's inspection is not yet acknowledged.
     addItem(view, QStringLiteral("mnuViewInspect"), QStringLiteral("点検確認(&I)..."), {},
             &frmMain::mnuViewInspect_Click)
@@ -894,15 +897,36 @@ void frmMain::setStartOptions(bool connectAtStart, bool logAtFirstFrame)
 
 void frmMain::setMqttStatus(const QString &text)
 {
-    if (!m_mqttPanel) {
-        m_mqttPanel = new QLabel(statusBar());
-        m_mqttPanel->setObjectName(QStringLiteral("sbPanelMqtt"));
-        m_mqttPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        statusBar()->addWidget(m_mqttPanel);
+    // The notifications' lines in a panel of their own, the broker's in the other.
+    const bool notify = text.startsWith(QStringLiteral("Notify:"));
+    QLabel *&panel = notify ? m_notifyPanel : m_mqttPanel;
+    if (!panel) {
+        panel = new QLabel(statusBar());
+        panel->setObjectName(notify ? QStringLiteral("sbPanelNotify")
+                                    : QStringLiteral("sbPanelMqtt"));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        statusBar()->addWidget(panel);
     }
     // The full text as a tool tip; the panel shows its start.
-    m_mqttPanel->setToolTip(text);
-    m_mqttPanel->setText(text.section(QLatin1Char(','), 0, 0));
+    panel->setToolTip(text);
+    panel->setText(text.section(QLatin1Char(','), 0, 0));
+}
+
+void frmMain::mnuViewNotifyTest_Click()
+{
+    const auto notify = publish::loadNotifySettings(*m_svc.settings);
+    if (!notify || (notify->target.url.isEmpty() && notify->target.command.isEmpty())) {
+        m_svc.messageBox->show(this,
+                               QStringLiteral("設定ﾌｧｲﾙに通知先がありません。\n%1 の [Notify] に "
+                                              "Url= か Command= を書いてください。")
+                                   .arg(m_svc.settings->location()),
+                               kTitle, platform::MessageBox::Icon::Exclamation,
+                               platform::MessageBox::Buttons::Ok);
+        return;
+    }
+    // The answers come to the status bar's panel of the notifications.
+    setMqttStatus(QStringLiteral("Notify: sending a test"));
+    m_session.testNotifications();
 }
 
 void frmMain::notify(const QString &text)

@@ -107,6 +107,7 @@ public:
     void mnuViewTrend_Click();
     void mnuViewSound_Click();
     void mnuViewAck_Click();
+    void mnuViewNotifyTest_Click();
     void mnuViewInspect_Click();
 
     // File output.
@@ -208,6 +209,7 @@ private:
     std::array<QAction *, 11> m_buttons{};
     std::array<QLabel *, 5> m_panels{};
     QLabel *m_mqttPanel = nullptr;
+    QLabel *m_notifyPanel = nullptr;
     std::array<QLabel *, 4> m_lblPeak{};
     std::array<QLabel *, 8> m_label{};
     QMap<QString, QAction *> m_menu;

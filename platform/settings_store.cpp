@@ -1,5 +1,7 @@
 #include "platform/settings_store.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -143,6 +145,13 @@ std::optional<QString> IniSettingsStore::text(const QString &group, const QStrin
     if (i < 0)
         return std::nullopt;
     return m_lines[i].value;
+}
+
+bool IniSettingsStore::hasGroup(const QString &group) const
+{
+    return std::any_of(m_lines.begin(), m_lines.end(), [&](const auto &line) {
+        return line.kind == Line::Group && line.name == group;
+    });
 }
 
 void IniSettingsStore::setText(const QString &group, const QString &key, const QString &value)

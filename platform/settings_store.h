@@ -14,6 +14,8 @@ public:
     // The text the store holds for group/key, or nothing when the key is absent.
     virtual std::optional<QString> text(const QString &group, const QString &key) const = 0;
     virtual void setText(const QString &group, const QString &key, const QString &value) = 0;
+    // Whether the store has the group, with keys or without.
+    virtual bool hasGroup(const QString &group) const = 0;
     // Writes pending changes out; false when the store could not be written.
     virtual bool sync() = 0;
     // Where the store lives, for messages to the user.
@@ -37,6 +39,7 @@ public:
 
     std::optional<QString> text(const QString &group, const QString &key) const override;
     void setText(const QString &group, const QString &key, const QString &value) override;
+    bool hasGroup(const QString &group) const override;
     bool sync() override;
     QString location() const override { return m_path; }
     QString backupMade() const override { return m_backup; }

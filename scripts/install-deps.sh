@@ -42,8 +42,8 @@ else
   packages+=("${build[@]}")
   # The tests: a real X server and window manager, clang-format, the sanitizer and fuzzer
   # runtime, Google Benchmark, the validators of the desktop entry, metainfo and manual pages, and
-  # Debian's MQTT broker with its command-line clients, and poppler's tools that read the
-  # reports' PDF back.
+  # Debian's MQTT broker with its command-line clients, poppler's tools that read the
+  # reports' PDF back, and openssl for the web hook's own authority.
   packages+=(
     xvfb xauth xdotool openbox x11-utils
     clang clang-format libclang-rt-14-dev
@@ -51,6 +51,7 @@ else
     desktop-file-utils appstream man-db
     mosquitto mosquitto-clients
     poppler-utils
+    openssl
   )
 fi
 case "$mode" in

@@ -32,7 +32,9 @@ QString eventCaption(Event::Kind kind)
     case K::Scaffold: return site::changeCaption(site::Change::Scaffold);
     case K::Paused: return QStringLiteral("記録中断");
     case K::AlarmRose:
-    case K::WriteFailed: break;
+    case K::WriteFailed:
+    case K::Stalled:
+    case K::Test: break;
     }
     return {};
 }

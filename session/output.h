@@ -59,6 +59,8 @@ struct Event {
         Undecided,    // a verdict lost its basis (no valid mean)
         Scaffold,     // a stop latched the scaffolds' inspection
         Paused,       // no tick ran for a while (a suspend, a stalled process); detail: the span
+        Stalled,      // lines have waited for the disk over a minute
+        Test,         // the user asked for a test of the notifications
     };
     Kind kind;
     qint64 ms = 0; // when, milliseconds since the epoch

@@ -3,8 +3,10 @@
 #include "platform/clock.h"
 #include "platform/file_output.h"
 #include "platform/mqtt_client.h"
+#include "platform/notify_sender.h"
 #include "platform/settings_store.h"
 #include "platform/state_file.h"
+#include "publish/notify.h"
 #include "publish/publisher.h"
 #include "session/event_log.h"
 
@@ -125,6 +127,166 @@ void MqttOutput::tick(const Snapshot &s)
     m_publisher->tick();
 }
 
+namespace {
+// The event's code and text as sent; no code: not sent.
+std::pair<QString, QString> noticeName(Event::Kind kind)
+{
+    using K = Event::Kind;
+    auto rule = [](const char *code, site::Change c) {
+        return std::pair{QString::fromLatin1(code), site::changeCaption(c)};
+    };
+    switch (kind) {
+    case K::Caution: return rule("caution", site::Change::Caution);
+    case K::StopBegins: return rule("stop", site::Change::StopBegins);
+    case K::StopEnds: return rule("stop_end", site::Change::StopEnds);
+    case K::Normal: return rule("normal", site::Change::Normal);
+    case K::Undecided: return rule("undecided", site::Change::Undecided);
+    case K::Storm: return rule("storm", site::Change::Storm);
+    case K::Acknowledged: return rule("inspection", site::Change::Acknowledged);
+    case K::LinkLost: return {QStringLiteral("link_lost"), QStringLiteral("通信途絶")};
+    case K::LinkBack: return {QStringLiteral("link_back"), QStringLiteral("通信回復")};
+    case K::WriteFailed: return {QStringLiteral("write_failed"), QStringLiteral("書き込み失敗")};
+    case K::Stalled: return {QStringLiteral("stalled"), QStringLiteral("書き込み遅延")};
+    case K::Test: return {QStringLiteral("test"), QStringLiteral("通知テスト")};
+    case K::AlarmRose:
+    case K::FileStarted:
+    case K::FileStopped:
+    case K::Scaffold:
+    case K::Paused: break;
+    }
+    return {};
+}
+} // namespace
+
+NotifyOutput::NotifyOutput(const publish::NotifySettings &settings, platform::Clock *clock,
+                           QObject *parent)
+    : Output(parent), m_settings(std::make_unique<publish::NotifySettings>(settings)),
+      m_clock(clock)
+{}
+
+NotifyOutput::~NotifyOutput() = default;
+
+publish::Notice NotifyOutput::notice(const Event &e, const QString &site, const QString &source)
+{
+    publish::Notice n;
+    std::tie(n.code, n.text) = noticeName(e.kind);
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(e.ms);
+    n.time = t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODate);
+    n.site = site;
+    n.source = source;
+    const SiteState &st = e.at.site;
+    if (st.on) {
+        if (st.stats.valid)
+            n.mean = st.stats.meanTenths / 10.0;
+        if (st.stats.gustTenths >= 0)
+            n.gust = st.stats.gustTenths / 10.0;
+        n.work = site::workName(st.work);
+        n.storm = st.latched;
+    }
+    if (e.at.receiving)
+        n.instant = e.at.readings[0].toDouble();
+    n.detail = e.detail;
+    return n;
+}
+
+bool NotifyOutput::start(const basSubMain::Settings &settings, QString *)
+{
+    m_site = settings.site.name;
+    m_running = true;
+    if (!m_notifier) {
+        m_notifier = std::make_unique<platform::NotifySender>(m_settings->target);
+        connect(m_notifier.get(), &platform::NotifySender::line, this, &Output::statusChanged);
+        connect(m_notifier.get(), &platform::NotifySender::tried, this,
+                [this](const QString &code, const QString &channel, bool ok, const QString &,
+                       const QString &answer) {
+                    // A test's answer is said whatever it is; others only when they fail.
+                    if (code == QStringLiteral("test"))
+                        emit statusChanged(
+                            QStringLiteral("Notify: test by %1 %2 (%3)")
+                                .arg(channel,
+                                     ok ? QStringLiteral("sent") : QStringLiteral("failed"),
+                                     answer));
+                });
+        for (const QString &problem : m_settings->problems)
+            emit statusChanged(QStringLiteral("Notify: ") + problem);
+    }
+    return true;
+}
+
+void NotifyOutput::settingsChanged(const basSubMain::Settings &settings)
+{
+    m_site = settings.site.name;
+}
+
+void NotifyOutput::send(const Event &e)
+{
+    const publish::Notice n = notice(e, m_site, m_settings->source);
+    if (n.code.isEmpty() || !m_settings->events.contains(n.code) || !m_notifier)
+        return;
+    m_notifier->send(publish::delivery(n, *m_settings));
+}
+
+void NotifyOutput::event(const Event &e)
+{
+    if (!m_running)
+        return;
+    send(e);
+    // The repeats run from the event that began them.
+    if (e.kind == Event::Kind::StopBegins)
+        m_stopSentMs = e.ms;
+    else if (e.kind == Event::Kind::StopEnds)
+        m_stopSentMs = 0;
+    else if (e.kind == Event::Kind::Storm)
+        m_stormSentMs = e.ms;
+    else if (e.kind == Event::Kind::Acknowledged)
+        m_stormSentMs = 0;
+}
+
+void NotifyOutput::tick(const Snapshot &s)
+{
+    const qint64 second = m_clock->epochSeconds();
+    if (!m_running || second == m_second || m_settings->repeatMinutes <= 0 || !s.site.on)
+        return;
+    m_second = second;
+    const qint64 now = m_clock->epochMilliseconds();
+    const qint64 every = qint64(m_settings->repeatMinutes) * 60000;
+    // A stop or a latch kept over a restart repeats from the start.
+    auto repeat = [&](bool holds, qint64 &sentMs, Event::Kind kind) {
+        if (!holds) {
+            sentMs = 0;
+            return;
+        }
+        if (!sentMs)
+            sentMs = now;
+        if (now - sentMs < every)
+            return;
+        sentMs = now;
+        send(Event{kind, now, s, QStringLiteral("継続中"), -1, 0});
+    };
+    repeat(s.site.work == site::Work::Stop, m_stopSentMs, Event::Kind::StopBegins);
+    repeat(s.site.latched, m_stormSentMs, Event::Kind::Storm);
+}
+
+bool NotifyOutput::flush(int ms)
+{
+    return !m_notifier || m_notifier->waitIdle(ms);
+}
+
+qsizetype NotifyOutput::waiting() const
+{
+    return m_notifier ? m_notifier->waiting() : 0;
+}
+
+QString NotifyOutput::where() const
+{
+    QStringList out;
+    if (!m_settings->target.url.isEmpty())
+        out << platform::shownUrl(m_settings->target.url);
+    if (!m_settings->target.command.isEmpty())
+        out << m_settings->target.command;
+    return out.join(QStringLiteral(", "));
+}
+
 std::vector<std::unique_ptr<Output>> makeOutputs(const platform::SettingsStore &store,
                                                  const OutputServices &services)
 {
@@ -140,6 +302,12 @@ std::vector<std::unique_ptr<Output>> makeOutputs(const platform::SettingsStore &
         if (auto client = services.mqttClient())
             outputs.push_back(
                 std::make_unique<MqttOutput>(std::move(client), services.clock, *mqtt));
+    if (auto notify = publish::loadNotifySettings(store)) {
+        // The source is the broker's topic where there is one, as Home Assistant names it.
+        if (const auto mqtt = publish::loadMqttSettings(store))
+            notify->source = mqtt->topic;
+        outputs.push_back(std::make_unique<NotifyOutput>(*notify, services.clock));
+    }
     return outputs;
 }
 

@@ -1,6 +1,7 @@
 // The outputs of the meter session, and the one factory that builds them from the
 // settings: the CSV log and the site's records always (the records write only while
-// [Site] is switched on), the MQTT publisher when [Mqtt] names a host.
+// [Site] is switched on), the MQTT publisher when [Mqtt] names a host, the notifications
+// when there is a group [Notify].
 #pragma once
 
 #include "logging/log_writer.h"
@@ -11,6 +12,7 @@
 #include <vector>
 
 namespace platform {
+class NotifySender;
 class SettingsStore;
 class FileOutput;
 class Clock;
@@ -20,6 +22,8 @@ class MqttClient;
 namespace publish {
 class Publisher;
 struct MqttSettings;
+struct NotifySettings;
+struct Notice;
 } // namespace publish
 
 namespace session {
@@ -77,6 +81,42 @@ private:
     QString m_topicProblem;
     qint64 m_second = -1;
     bool m_running = false;
+};
+
+// The session's events to a web hook and a command ([Notify]), repeated while a stop
+// holds or a storm waits for its inspection (Repeat= minutes).
+class NotifyOutput : public Output
+{
+    Q_OBJECT
+public:
+    NotifyOutput(const publish::NotifySettings &settings, platform::Clock *clock,
+                 QObject *parent = nullptr);
+    ~NotifyOutput() override;
+    Runs runs() const override { return Runs::WithSession; }
+    bool start(const basSubMain::Settings &settings, QString *) override;
+    void stop() override { m_running = false; }
+    bool running() const override { return m_running; }
+    void settingsChanged(const basSubMain::Settings &settings) override;
+    void tick(const Snapshot &s) override;
+    void event(const Event &e) override;
+    bool flush(int ms) override;
+    qsizetype waiting() const override;
+    QString where() const override;
+
+    // The notice of an event as it is sent.
+    static publish::Notice notice(const Event &e, const QString &site, const QString &source);
+
+private:
+    void send(const Event &e);
+
+    std::unique_ptr<publish::NotifySettings> m_settings;
+    platform::Clock *m_clock;
+    std::unique_ptr<platform::NotifySender> m_notifier;
+    QString m_site;
+    bool m_running = false;
+    // When the repeated stop and storm were sent last (0: not repeating).
+    qint64 m_stopSentMs = 0, m_stormSentMs = 0;
+    qint64 m_second = -1;
 };
 
 struct OutputServices {

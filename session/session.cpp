@@ -134,7 +134,10 @@ void Session::setOutputs(std::vector<std::unique_ptr<Output>> outputs)
                 [this, output](const QString &reason, const QString &where) {
                     onOutputFailed(output, reason, where);
                 });
-        connect(output, &Output::stalled, this, [this] { emit stalled(rowsWaiting()); });
+        connect(output, &Output::stalled, this, [this] {
+            dispatch(Event::Kind::Stalled);
+            emit stalled(rowsWaiting());
+        });
         connect(output, &Output::stallEnded, this, &Session::stallEnded);
         output->settingsChanged(m_settings);
         QString error;

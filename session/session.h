@@ -140,6 +140,9 @@ public:
     // The inspection after a storm (or a stop, for the scaffolds) was done: the latches
     // open, and who, the result and the time are recorded.
     Acknowledgement acknowledgeInspection(const QString &by, const QString &result);
+    // A test event to every output: the notifications send it; the answers come as
+    // output status lines.
+    void testNotifications() { dispatch(Event::Kind::Test); }
     // The mean once a second over the last hour, oldest first.
     const std::deque<MeanPoint> &meanHistory() const { return m_meanHistory; }
 

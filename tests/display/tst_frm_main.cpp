@@ -245,7 +245,7 @@ private slots:
                               "mnuViewPeak", "mnuViewAve",
                               // The trend and the alarm sound come after the original items.
                               "mnuViewBar3", "mnuViewTrend", "mnuViewSound", "mnuViewAck",
-                              "mnuViewInspect"}));
+                              "mnuViewNotifyTest", "mnuViewInspect"}));
         QCOMPARE(w->menuItem("mnuViewTrend")->text(), QStringLiteral("ﾄﾚﾝﾄﾞ表示(&G)"));
         QCOMPARE(w->menuItem("mnuViewTrend")->shortcut(), QKeySequence(Qt::Key_F9));
         QCOMPARE(w->menuItem("mnuViewSound")->text(), QStringLiteral("警報音(&A)"));
@@ -254,6 +254,27 @@ private slots:
         QCOMPARE(w->menuItem("mnuViewAck")->shortcut(), QKeySequence(Qt::Key_Escape));
         QCOMPARE(names(w->menuItem("mnuHelp")->menu()),
                  (QStringList{"mnuHelpWeb", "mnuHelpBar0", "mnuHelpAbout"}));
+    }
+
+    // 表示 → 通知テスト: without a [Notify] it says where to write one; with one, the test
+    // goes out and its answer comes to the notifications' panel.
+    void notifyTestFromTheMenu()
+    {
+        w->menuItem("mnuViewNotifyTest")->trigger();
+        QCOMPARE(world->messageBox.shown.size(), 1);
+        QVERIFY(world->messageBox.shown[0].text.contains(QStringLiteral("[Notify]")));
+#ifdef Q_OS_UNIX
+        w.reset();
+        world->settings.values[QStringLiteral("Notify/Command")] = QStringLiteral("/bin/true");
+        make();
+        w->menuItem("mnuViewNotifyTest")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(w->findChild<QLabel *>("sbPanelNotify") &&
+                                     w->findChild<QLabel *>("sbPanelNotify")
+                                         ->toolTip()
+                                         .contains(QStringLiteral("test by command sent")),
+                                 10000);
+        QCOMPARE(world->messageBox.shown.size(), 1);
+#endif
     }
 
     void toolbarButtons()

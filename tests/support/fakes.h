@@ -117,6 +117,11 @@ public:
     {
         values[group + '/' + key] = value;
     }
+    bool hasGroup(const QString &group) const override
+    {
+        return std::any_of(values.keyBegin(), values.keyEnd(),
+                           [&](const QString &k) { return k.startsWith(group + '/'); });
+    }
     bool sync() override { return writable; }
     QString location() const override { return QStringLiteral("/fake/QV475_XP.ini"); }
     QMap<QString, QString> values;

@@ -1,0 +1,499 @@
+// Notifications as the people who act on them receive them: the bodies a web hook gets
+// (the program's JSON, a template), its headers, the order after a listener that was
+// down, the end with one that never answers, a command's argument and environment, a
+// command that hangs or is missing, the repeats of a stop, and --notify-test.
+#include "fakes.h"
+#include "platform/notify_sender.h"
+#include "publish/notify.h"
+#include "session/outputs.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSslKey>
+#include <QSslServer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using session::Event;
+
+namespace {
+
+// A web hook's server on a loopback port: each request's head and body, answered with the
+// status chosen (0: never answered).
+class Listener : public QObject
+{
+public:
+    struct Request {
+        QByteArray head, body;
+    };
+    QList<Request> requests;
+    int status = 200;
+
+    // Over TLS with the certificate and key given, else plain HTTP.
+    bool listen(quint16 port = 0, const QString &cert = {}, const QString &key = {})
+    {
+        if (!cert.isEmpty()) {
+            auto *tls = new QSslServer(this);
+            QSslConfiguration c = QSslConfiguration::defaultConfiguration();
+            c.setLocalCertificate(QSslCertificate::fromPath(cert).value(0));
+            QFile k(key);
+            if (!k.open(QIODevice::ReadOnly))
+                return false;
+            c.setPrivateKey(QSslKey(&k, QSsl::Ec));
+            tls->setSslConfiguration(c);
+            m_server = tls;
+        } else {
+            m_server = new QTcpServer(this);
+        }
+        connect(m_server, &QTcpServer::pendingConnectionAvailable, this, &Listener::accept);
+        return m_server->listen(QHostAddress::LocalHost, port);
+    }
+    quint16 port() const { return m_server->serverPort(); }
+    QString url() const
+    {
+        return u"%1://127.0.0.1:%2/hook/T0K3N"_s.arg(
+            qobject_cast<QSslServer *>(m_server) ? u"https"_s : u"http"_s, QString::number(port()));
+    }
+    QStringList bodies() const
+    {
+        QStringList out;
+        for (const Request &r : requests)
+            out << QString::fromUtf8(r.body);
+        return out;
+    }
+
+private:
+    void accept()
+    {
+        while (QTcpSocket *s = m_server->nextPendingConnection()) {
+            connect(s, &QTcpSocket::readyRead, this, [this, s] { read(s); });
+            connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+        }
+    }
+    void read(QTcpSocket *s)
+    {
+        QByteArray &buffer = m_buffers[s];
+        buffer += s->readAll();
+        const qsizetype end = buffer.indexOf("\r\n\r\n");
+        if (end < 0)
+            return;
+        const QByteArray head = buffer.left(end);
+        qsizetype length = 0;
+        for (const QByteArray &line : head.split('\n'))
+            if (line.toLower().startsWith("content-length:"))
+                length = line.mid(15).trimmed().toLongLong();
+        if (buffer.size() < end + 4 + length)
+            return;
+        requests.append({head, buffer.mid(end + 4, length)});
+        buffer.remove(0, end + 4 + length);
+        if (status)
+            s->write(QByteArray("HTTP/1.1 ") + QByteArray::number(status) +
+                     " X\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
+    }
+    QTcpServer *m_server = nullptr;
+    QHash<QTcpSocket *, QByteArray> m_buffers;
+};
+
+Event makeEvent(Event::Kind kind, const QDateTime &t, int mean, int gust, const char *instant,
+                site::Work work, bool latched, const QString &detail = {})
+{
+    session::Snapshot s;
+    s.receiving = true;
+    s.readings[0] = QString::fromLatin1(instant);
+    s.site.on = true;
+    s.site.stats.valid = mean >= 0;
+    s.site.stats.meanTenths = mean;
+    s.site.stats.gustTenths = gust;
+    s.site.work = work;
+    s.site.latched = latched;
+    return Event{kind, t.toMSecsSinceEpoch(), s, detail};
+}
+
+publish::NotifySettings settingsFor(const QString &url, const QString &command = {})
+{
+    publish::NotifySettings s;
+    s.target.url = url;
+    s.target.contentType = u"application/json"_s;
+    s.target.command = command;
+    s.events = publish::notifyCodes();
+    s.source = u"crane1"_s;
+    return s;
+}
+
+// A script that writes its argument and the notice's variables to a file per run.
+QString recorder(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(u"lamp.sh"_s);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write("#!/bin/sh\n"
+            "printf '%s|%s|%s|%s|%s|%s|%s\\n' \"$1\" \"$QV475_TEXT\" \"$QV475_TIME\" "
+            "\"$QV475_MEAN\" \"$QV475_WORK\" \"$QV475_STORM\" \"$QV475_SITE\" >> \"$0.out\"\n"
+            "[ \"$1\" != storm ] || { echo 'relay: no device' >&2; exit 3; }\n");
+    f.close();
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    return path;
+}
+} // namespace
+
+class TstNotify : public QObject
+{
+    Q_OBJECT
+    fakes::Clock clock;
+
+private slots:
+    void initTestCase() { qputenv("TZ", "Asia/Tokyo"); }
+
+    void settingsFromTheFile_data()
+    {
+        QTest::addColumn<QStringList>("lines"); // group/key=value
+        QTest::addColumn<bool>("on");
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<QStringList>("events");
+        const QStringList defaults = publish::defaultNotifyCodes() << u"test"_s;
+        QTest::newRow("no group: off")
+            << QStringList{u"Site/Name=x"_s} << false << QString() << QStringList();
+        QTest::newRow("a hook, the default events")
+            << QStringList{u"Notify/Url=https://example.org/h"_s} << true << QString() << defaults;
+        QTest::newRow("not http") << QStringList{u"Notify/Url=ftp://example.org/h"_s,
+                                                 u"Notify/Command=/bin/true"_s}
+                                  << true << u"Url= is not an http or https address"_s << defaults;
+        QTest::newRow("an event that is none")
+            << QStringList{u"Notify/Command=/bin/true"_s, u"Notify/Events=storm, Stop ,gale"_s}
+            << true << u"Events= names no event \"gale\""_s
+            << QStringList{u"storm"_s, u"stop"_s, u"test"_s};
+        QTest::newRow("a header without its name")
+            << QStringList{u"Notify/Command=/bin/true"_s, u"Notify/Header1=Bearer abc"_s} << true
+            << u"Header1= is not"_s << defaults;
+        QTest::newRow("neither hook nor command")
+            << QStringList{u"Notify/Repeat=5"_s} << true << u"names neither"_s << defaults;
+    }
+    void settingsFromTheFile()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(bool, on);
+        QFETCH(QString, problem);
+        QFETCH(QStringList, events);
+        fakes::SettingsStore store;
+        for (const QString &l : lines)
+            store.values[l.section(u'=', 0, 0)] = l.section(u'=', 1);
+        const auto s = publish::loadNotifySettings(store);
+        QCOMPARE(s.has_value(), on);
+        if (!on)
+            return;
+        QCOMPARE(s->events, events);
+        QVERIFY2(problem.isEmpty() ? s->problems.isEmpty()
+                                   : s->problems.join(u'\n').contains(problem),
+                 qPrintable(s->problems.join(u'\n')));
+    }
+
+    // A template: its placeholders filled once, escaped for JSON (quotes, a line end, the
+    // Japanese text as it is); as it is for plain text.
+    void templates_data()
+    {
+        QTest::addColumn<QString>("tmpl");
+        QTest::addColumn<bool>("json");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("a messaging API")
+            << u"{\"to\":\"U1\",\"messages\":[{\"type\":\"text\",\"text\":\"{site}: {text} {gust} m/s\"}]}"_s
+            << true
+            << u"{\"to\":\"U1\",\"messages\":[{\"type\":\"text\",\"text\":\"東棟 \\\"A\\\"\\n{text}: 暴風 点検要 31.4 m/s\"}]}"_s;
+        QTest::newRow("plain text for a push service")
+            << u"{text} {mean} ({work})"_s << false << u"暴風 点検要 11.8 (stop)"_s;
+    }
+    void templates()
+    {
+        QFETCH(QString, tmpl);
+        QFETCH(bool, json);
+        QFETCH(QString, body);
+        publish::Notice n;
+        n.code = u"storm"_s;
+        n.text = u"暴風 点検要"_s;
+        n.site = u"東棟 \"A\"\n{text}"_s; // a value holding a placeholder stays as it is
+        n.mean = 11.8;
+        n.gust = 31.4;
+        n.work = u"stop"_s;
+        QCOMPARE(QString::fromUtf8(publish::fillTemplate(tmpl, n, json)), body);
+    }
+
+    // A storm, a stop, the acknowledgement and a link loss, as the hook receives them,
+    // byte for byte; the token of the header reaches the server and no line.
+    void theHookReceivesEachEvent()
+    {
+        Listener hook;
+        QVERIFY(hook.listen());
+        publish::NotifySettings s = settingsFor(hook.url());
+        s.target.headers = {{"Authorization", "Bearer s3cr3t-t0ken"}};
+        session::NotifyOutput out(s, &clock);
+        QSignalSpy lines(&out, &session::Output::statusChanged);
+        basSubMain::Settings settings;
+        settings.site.name = u"第2工区 東棟"_s;
+        QString error;
+        QVERIFY(out.start(settings, &error));
+        const QDateTime t(QDate(2026, 12, 8), QTime(8, 45, 29));
+        out.event(makeEvent(Event::Kind::StopBegins, t, 100, 140, "12.0", site::Work::Stop, false));
+        out.event(makeEvent(Event::Kind::Storm, t.addSecs(169), 118, 314, "31.4", site::Work::Stop,
+                            true));
+        out.event(makeEvent(Event::Kind::Acknowledged, t.addSecs(1200), 62, 90, "5.0",
+                            site::Work::Caution, false, u"点検者=山田 太郎;結果=異常なし"_s));
+        session::Event lost = makeEvent(Event::Kind::LinkLost, t.addSecs(1300), -1, -1, "0.0",
+                                        site::Work::Undecided, false);
+        lost.at.receiving = false;
+        out.event(lost);
+        QTRY_COMPARE_WITH_TIMEOUT(hook.requests.size(), 4, 10000);
+        const QString common = u"\"site\":\"第2工区 東棟\",\"source\":\"crane1\","_s;
+        QCOMPARE(
+            hook.bodies(),
+            (QStringList{
+                u"{\"event\":\"stop\",\"text\":\"作業中止\",\"time\":\"2026-12-08T08:45:29+09:00\","_s +
+                    common +
+                    u"\"mean\":10.0,\"gust\":14.0,\"instant\":12.0,\"work\":\"stop\",\"storm\":false}"_s,
+                u"{\"event\":\"storm\",\"text\":\"暴風 点検要\",\"time\":\"2026-12-08T08:48:18+09:00\","_s +
+                    common +
+                    u"\"mean\":11.8,\"gust\":31.4,\"instant\":31.4,\"work\":\"stop\",\"storm\":true}"_s,
+                u"{\"event\":\"inspection\",\"text\":\"点検確認\",\"time\":\"2026-12-08T09:05:29+09:00\","_s +
+                    common +
+                    u"\"mean\":6.2,\"gust\":9.0,\"instant\":5.0,\"work\":\"caution\",\"storm\":"
+                    u"false,"
+                    "\"detail\":\"点検者=山田 太郎;結果=異常なし\"}"_s,
+                u"{\"event\":\"link_lost\",\"text\":\"通信途絶\",\"time\":\"2026-12-08T09:07:09+09:00\","_s +
+                    common +
+                    u"\"mean\":null,\"gust\":null,\"instant\":null,\"work\":\"undecided\",\"storm\":false}"_s}));
+        const QByteArray head = hook.requests[0].head;
+        QVERIFY2(head.startsWith("POST /hook/T0K3N HTTP/1.1") &&
+                     head.contains("Authorization: Bearer s3cr3t-t0ken") &&
+                     head.toLower().contains("content-type: application/json"),
+                 head.constData());
+        for (const QList<QVariant> &l : lines)
+            QVERIFY(!l.first().toString().contains(u"s3cr3t"_s));
+    }
+
+    // A hook over TLS with a site's own authority: trusted through CaFile only.
+    void aSitesOwnAuthority_data()
+    {
+        QTest::addColumn<bool>("trusted");
+        QTest::newRow("CaFile names it") << true;
+        QTest::newRow("without CaFile") << false;
+    }
+    void aSitesOwnAuthority()
+    {
+        QFETCH(bool, trusted);
+        QTemporaryDir dir;
+        auto openssl = [&](const QStringList &args) {
+            QProcess p;
+            p.setWorkingDirectory(dir.path());
+            p.start(u"openssl"_s, args);
+            return p.waitForFinished(30000) && p.exitCode() == 0;
+        };
+        const QStringList ec{u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s,
+                             u"ec_paramgen_curve:prime256v1"_s, u"-nodes"_s};
+        QVERIFY(openssl(QStringList{u"req"_s, u"-x509"_s} + ec +
+                        QStringList{u"-keyout"_s, u"ca.key"_s, u"-out"_s, u"ca.pem"_s, u"-days"_s,
+                                    u"2"_s, u"-subj"_s, u"/CN=Site CA"_s}));
+        QVERIFY(openssl(QStringList{u"req"_s} + ec +
+                        QStringList{u"-keyout"_s, u"srv.key"_s, u"-out"_s, u"srv.csr"_s, u"-subj"_s,
+                                    u"/CN=127.0.0.1"_s}));
+        QFile ext(dir.filePath(u"ext"_s));
+        QVERIFY(ext.open(QIODevice::WriteOnly));
+        ext.write("subjectAltName=IP:127.0.0.1\n");
+        ext.close();
+        QVERIFY(openssl({u"x509"_s, u"-req"_s, u"-in"_s, u"srv.csr"_s, u"-CA"_s, u"ca.pem"_s,
+                         u"-CAkey"_s, u"ca.key"_s, u"-CAcreateserial"_s, u"-out"_s, u"srv.pem"_s,
+                         u"-days"_s, u"2"_s, u"-extfile"_s, u"ext"_s}));
+        Listener hook;
+        QVERIFY(hook.listen(0, dir.filePath(u"srv.pem"_s), dir.filePath(u"srv.key"_s)));
+        publish::NotifySettings s = settingsFor(hook.url());
+        if (trusted)
+            s.target.caFile = dir.filePath(u"ca.pem"_s);
+        platform::NotifySender sender(s.target);
+        sender.setRetrying(false);
+        QSignalSpy tried(&sender, &platform::NotifySender::tried);
+        sender.send({u"test"_s, {}, "test", {}});
+        QTRY_COMPARE_WITH_TIMEOUT(tried.size(), 1, 10000);
+        QCOMPARE(tried[0][2].toBool(), trusted);
+        QCOMPARE(hook.requests.size(), trusted ? 1 : 0);
+    }
+
+    // A listener down at first: the notices wait and arrive in their order once it is up;
+    // the failure is said once, and its end.
+    void aListenerThatStartsLate()
+    {
+        QTcpServer probe; // a free port, where nothing listens yet
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        const QString url = u"http://127.0.0.1:%1/hook/T0K3N"_s.arg(port);
+        Listener late;
+        platform::NotifySender sender(settingsFor(url).target);
+        QSignalSpy lines(&sender, &platform::NotifySender::line);
+        for (const char *code : {"stop", "storm", "link_lost"})
+            sender.send({QString::fromLatin1(code), {}, code, {}});
+        QTRY_VERIFY_WITH_TIMEOUT(!lines.isEmpty(), 5000);
+        QVERIFY(late.listen(port));
+        QTRY_COMPARE_WITH_TIMEOUT(late.requests.size(), 3, 15000);
+        QCOMPARE(late.bodies(), (QStringList{u"stop"_s, u"storm"_s, u"link_lost"_s}));
+        QVERIFY(sender.waitIdle(1000));
+        QStringList said;
+        for (const QList<QVariant> &l : lines)
+            said << l.first().toString();
+        QCOMPARE(said.size(), 2);
+        QVERIFY2(said[0].contains(u"web hook failed"_s) && !said[0].contains(u"T0K3N"_s),
+                 qPrintable(said[0]));
+        QVERIFY2(said[1].contains(u"works again"_s), qPrintable(said[1]));
+    }
+
+    // A server that takes the request and never answers: the end is within its bound.
+    void anEndThatDoesNotWait()
+    {
+        Listener hook;
+        hook.status = 0;
+        QVERIFY(hook.listen());
+        QElapsedTimer t;
+        {
+            platform::NotifySender sender(settingsFor(hook.url()).target);
+            sender.send({u"stop"_s, {}, "stop", {}});
+            QTRY_COMPARE_WITH_TIMEOUT(hook.requests.size(), 1, 5000);
+            t.start();
+            QVERIFY(!sender.waitIdle(200));
+        }
+        QVERIFY2(t.elapsed() < platform::NotifySender::kStopBoundMs + 1000,
+                 qPrintable(QString::number(t.elapsed())));
+    }
+
+    // The command: its argument and the values in its environment; a failing one said
+    // with its exit code and last line of error output; one that hangs ended after the
+    // bound; one that is missing said.
+    void theCommand_data()
+    {
+        QTest::addColumn<QString>("command"); // "LAMP": the recording script
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("a lamp switched on") << "LAMP"
+                                            << "stop" << true << "exit code 0";
+        QTest::newRow("a relay that fails") << "LAMP"
+                                            << "storm" << false << "exit code 3: relay: no device";
+        QTest::newRow("one that hangs") << "HANG"
+                                        << "stop" << false << "ended after";
+        QTest::newRow("one that is missing") << "/nonexistent/lamp"
+                                             << "stop" << false << "cannot be run";
+    }
+    void theCommand()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, code);
+        QFETCH(bool, ok);
+        QFETCH(QString, answer);
+        QTemporaryDir dir;
+        const bool lamp = command == u"LAMP"_s;
+        if (lamp)
+            command = recorder(dir);
+        if (command == u"HANG"_s) {
+            command = dir.filePath(u"hang.sh"_s);
+            QFile f(command);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("#!/bin/sh\nexec sleep 30\n");
+            f.close();
+            f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+        }
+        publish::NotifySettings s = settingsFor({}, command);
+        s.target.commandBoundMs = 300;
+        platform::NotifySender sender(s.target);
+        sender.setRetrying(false);
+        QSignalSpy tried(&sender, &platform::NotifySender::tried);
+        publish::Notice n;
+        n.code = code;
+        n.text = u"作業中止"_s;
+        n.time = u"2026-12-08T08:45:29+09:00"_s;
+        n.mean = 10.0;
+        n.work = u"stop"_s;
+        n.site = u"東棟"_s;
+        sender.send(publish::delivery(n, s));
+        QTRY_COMPARE_WITH_TIMEOUT(tried.size(), 1, 10000);
+        QCOMPARE(tried[0][2].toBool(), ok);
+        QVERIFY2(tried[0][4].toString().contains(answer), qPrintable(tried[0][4].toString()));
+        if (lamp) {
+            QFile f(command + u".out"_s);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromUtf8(f.readAll()),
+                     code + u"|作業中止|2026-12-08T08:45:29+09:00|10.0|stop|0|東棟\n"_s);
+        }
+    }
+
+    // Repeat=1: a stop that lasts over two repeats is sent again each minute, with the
+    // values of then, until it ends; its end is sent once.
+    void aStopRepeatsUntilItEnds()
+    {
+        Listener hook;
+        QVERIFY(hook.listen());
+        publish::NotifySettings s = settingsFor(hook.url());
+        s.repeatMinutes = 1;
+        s.body = u"{event} {text} {mean}"_s;
+        s.target.contentType = u"text/plain"_s;
+        session::NotifyOutput out(s, &clock);
+        QString error;
+        QVERIFY(out.start({}, &error));
+        clock.current = QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0));
+        Event stop = makeEvent(Event::Kind::StopBegins, clock.current, 100, 120, "12.0",
+                               site::Work::Stop, false);
+        out.event(stop);
+        for (int second = 1; second <= 150; ++second) {
+            clock.current = clock.current.addSecs(1);
+            stop.at.site.stats.meanTenths = 100 + second / 60;
+            out.tick(stop.at);
+        }
+        Event end = makeEvent(Event::Kind::StopEnds, clock.current, 99, 120, "9.0",
+                              site::Work::Caution, false);
+        out.event(end);
+        for (int second = 1; second <= 120; ++second) {
+            clock.current = clock.current.addSecs(1);
+            out.tick(end.at);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(hook.requests.size(), 4, 10000);
+        QCOMPARE(hook.bodies(),
+                 (QStringList{u"stop 作業中止 10.0"_s, u"stop 作業中止 10.1"_s,
+                              u"stop 作業中止 10.2"_s, u"stop_end 作業中止基準を下回る 9.9"_s}));
+    }
+
+    // --notify-test: what was sent and what came back; 0 only when the hook answered.
+    void notifyTestFromTheCommandLine_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("code");
+        QTest::newRow("200") << 200 << 0;
+        QTest::newRow("500") << 500 << 10;
+    }
+    void notifyTestFromTheCommandLine()
+    {
+        QFETCH(int, status);
+        QFETCH(int, code);
+        Listener hook;
+        hook.status = status;
+        QVERIFY(hook.listen());
+        QTemporaryDir dir;
+        const QString ini = dir.filePath(u"crane1.ini"_s);
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write((u"[Site]\nName=東棟\n[Notify]\nUrl="_s + hook.url() +
+                 u"\nHeader1=Authorization: Bearer s3cr3t-t0ken\n"_s)
+                    .toUtf8());
+        f.close();
+        QProcess p;
+        p.start(QStringLiteral(QV475_EXE), {u"--notify-test"_s, u"--config"_s, ini});
+        QTRY_VERIFY_WITH_TIMEOUT(p.state() == QProcess::NotRunning, 20000);
+        const QString said = QString::fromUtf8(p.readAllStandardOutput());
+        QCOMPARE(p.exitCode(), code);
+        QVERIFY2(said.contains(u"\"event\":\"test\""_s) && said.contains(u"HTTP %1"_s.arg(status)),
+                 qPrintable(said));
+        QVERIFY2(!said.contains(u"s3cr3t"_s) && !said.contains(u"T0K3N"_s), qPrintable(said));
+        QCOMPARE(hook.requests.size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstNotify)
+#include "tst_notify.moc"
