@@ -77,9 +77,9 @@ QString inspectionText(const EventRow &e, const QDate &day)
         else if (field.startsWith(QStringLiteral("結果=")))
             result = field.mid(3);
     }
-    return QStringLiteral("点検 %1 %2%3")
-        .arg(timeOf(e.ms, day), by.isEmpty() ? QStringLiteral("(氏名なし)") : by,
-             result.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(result));
+    return QStringLiteral("%1 %2%3").arg(
+        timeOf(e.ms, day), by.isEmpty() ? QStringLiteral("(氏名なし)") : by,
+        result.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(result));
 }
 
 } // namespace
@@ -140,17 +140,19 @@ figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate 
                         .arg(timeOf(p.startMs, day), timeOf(p.endMs, day),
                              p.open ? QStringLiteral(" 以降も継続") : QString(),
                              minutes(p.endMs - p.startMs))});
+    // Each storm, and on a line of its own its inspection: who, when, with what result.
     auto answer = [&](const StormLine &s) {
         if (s.inspection)
             return inspectionText(*s.inspection, day);
         return f.eventsKnown ? QStringLiteral("点検未了") : QStringLiteral("点検の記録なし");
     };
-    if (f.carried)
+    const QString inspected = QStringLiteral("　点検");
+    if (f.carried) {
         out.append({QStringLiteral("前日からの点検要"),
-                    QStringLiteral("%1 → %2").arg(
-                        f.carried->ms ? QStringLiteral("暴風 %1").arg(timeOf(f.carried->ms, day))
-                                      : QStringLiteral("暴風 (時刻は記録外)"),
-                        answer(*f.carried))});
+                    f.carried->ms ? QStringLiteral("暴風 %1").arg(timeOf(f.carried->ms, day))
+                                  : QStringLiteral("暴風 (時刻は記録外)")});
+        out.append({inspected, answer(*f.carried)});
+    }
     if (f.storms.isEmpty()) {
         const bool unknown = f.basis != Basis::Live && !f.eventsKnown && f.intervalMs > 1000;
         out.append(
@@ -159,12 +161,13 @@ figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate 
                            .arg(interval)
                      : QStringLiteral("なし")});
     }
-    for (const StormLine &st : f.storms)
-        out.append(
-            {QStringLiteral("暴風"),
-             QStringLiteral("%1 %2 m/s%3 → %4")
-                 .arg(timeOf(st.ms, day), st.gust,
-                      f.stormsFromSamples ? QStringLiteral(" (記録値)") : QString(), answer(st))});
+    for (const StormLine &st : f.storms) {
+        out.append({QStringLiteral("暴風"),
+                    QStringLiteral("%1 %2 m/s%3")
+                        .arg(timeOf(st.ms, day), st.gust,
+                             f.stormsFromSamples ? QStringLiteral(" (記録値)") : QString())});
+        out.append({inspected, answer(st)});
+    }
     if (f.inspectionDue)
         out.append({QStringLiteral("記録終了時"), QStringLiteral("点検未了")});
     out.append({QStringLiteral("データなし"), minutes(f.missingMs)});

@@ -237,20 +237,20 @@ private slots:
             << 10 << false
             << QStringList{u"数字の出所=風速の記録値 (10 秒ごと) から算出"_qs,
                            u"最大瞬間風速=31.0 m/s (10:55:09) 記録値 (10 秒ごと) の最大"_qs,
-                           u"暴風=10:55:09 31.0 m/s (記録値) → 点検の記録なし"_qs};
+                           u"暴風=10:55:09 31.0 m/s (記録値)"_qs, u"　点検=点検の記録なし"_qs};
         QTest::newRow("60 s") << 60 << false
-                              << QStringList{
-                                     u"最大10分平均="_qs + noMean.arg(60),
-                                     u"注意・作業中止・判定中の時間="_qs + noMean.arg(60),
-                                     u"作業中止=記録間隔 60 秒では判定できません"_qs,
-                                     u"暴風=10:55:59 31.0 m/s (記録値) → 点検の記録なし"_qs};
+                              << QStringList{u"最大10分平均="_qs + noMean.arg(60),
+                                             u"注意・作業中止・判定中の時間="_qs + noMean.arg(60),
+                                             u"作業中止=記録間隔 60 秒では判定できません"_qs,
+                                             u"暴風=10:55:59 31.0 m/s (記録値)"_qs};
         QTest::newRow("600 s with the event log")
             << 600 << true
             << QStringList{u"数字の出所=風速の記録値 (600 秒ごと) のみ"_qs,
                            u"最大10分平均="_qs + noMean.arg(600),
                            u"最大瞬間風速=31.0 m/s (10:59:59) 記録値 (600 秒ごと) の最大"_qs,
                            u"作業中止=10:07:05 〜 10:37:56 (31 分)"_qs,
-                           u"暴風=10:55:00 31.0 m/s → 点検未了"_qs,
+                           u"暴風=10:55:00 31.0 m/s"_qs,
+                           u"　点検=点検未了"_qs,
                            u"記録終了時=点検未了"_qs};
     }
     void sampledRowsSayWhatTheyCannot()
