@@ -145,8 +145,18 @@ RowClock::RowClock(const QLocale &locale)
         for (int k = 0; k < 3; ++k)
             m_order[size_t(at[size_t(k)].second)] = k;
     }
-    m_am = locale.amText().toUtf8().toUpper();
-    m_pm = locale.pmText().toUtf8().toUpper();
+    // The locale's texts as the file holds them (code page 932, or UTF-8 when a spreadsheet
+    // saved it so), and the English and Japanese ones whatever the locale.
+    auto forms = [](const QString &t, const char *english, const char16_t *japanese) {
+        const QString bare = t.toUpper().remove(QLatin1Char('.')).remove(QLatin1Char(' '));
+        QList<QByteArray> out{bare.toUtf8(), logging::toCp932(bare), english,
+                              QString::fromUtf16(japanese).toUtf8(),
+                              logging::toCp932(QString::fromUtf16(japanese))};
+        out.removeAll(QByteArray());
+        return out;
+    };
+    m_am = forms(locale.amText(), "AM", u"午前");
+    m_pm = forms(locale.pmText(), "PM", u"午後");
 }
 
 std::optional<QDate> RowClock::parseDate(QByteArrayView date) const
@@ -204,7 +214,7 @@ std::optional<qint64> RowClock::at(QByteArrayView date, QByteArrayView time)
     std::array<int, 3> n{};
     int k = -1;
     bool inNumber = false;
-    qsizetype textAt = -1;
+    QByteArray text; // the AM/PM text, before or after the numbers, without blanks and dots
     for (qsizetype i = 0; i < time.size(); ++i) {
         const char c = time[i];
         if (c >= '0' && c <= '9') {
@@ -216,17 +226,17 @@ std::optional<qint64> RowClock::at(QByteArrayView date, QByteArrayView time)
                 return std::nullopt;
         } else {
             inNumber = false;
-            if (c != ':' && c != ' ' && textAt < 0)
-                textAt = i;
+            if (c != ':' && c != ' ' && c != '.')
+                text += c;
         }
     }
     if (k != 2)
         return std::nullopt;
     int h = n[0];
-    if (textAt >= 0) {
-        const QByteArray text = time.sliced(textAt).toByteArray().trimmed().toUpper();
-        const bool pm = text == m_pm || text == "PM" || text == "午後";
-        const bool am = text == m_am || text == "AM" || text == "午前";
+    if (!text.isEmpty()) {
+        text = text.toUpper();
+        const bool pm = m_pm.contains(text);
+        const bool am = m_am.contains(text);
         if (!pm && !am)
             return std::nullopt;
         if (h < 1 || h > 12)

@@ -79,7 +79,7 @@ private:
     qint64 m_midnightMs = 0, m_offsetAtMidnight = 0;
     bool m_evenDay = false; // no change of UTC offset in the day
     QDate m_date;
-    QByteArray m_am, m_pm;
+    QList<QByteArray> m_am, m_pm;
 };
 
 // Reads one file. modified: the file's last change, for a log without a date column.

@@ -124,6 +124,30 @@ private slots:
         QCOMPARE(eventText(c.events.last()), shown);
     }
 
+    // The rows this program writes in the user's short formats (in code page 932, as the
+    // file holds them) read back on that machine: month first with AM/PM, day first, year
+    // first, a 24-hour clock, AM/PM before the hour.
+    void rowsInTheUsersFormatsReadBack_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        for (const char *name : {"en_US", "en_GB", "de_DE", "ja_JP", "zh_CN", "fr_FR"})
+            QTest::newRow(name) << QLocale(QString::fromLatin1(name));
+    }
+    void rowsInTheUsersFormatsReadBack()
+    {
+        QFETCH(QLocale, locale);
+        RowClock clock(locale);
+        for (const QDateTime &t : {QDateTime(QDate(2026, 12, 9), QTime(1, 38, 54)),
+                                   QDateTime(QDate(2026, 1, 2), QTime(13, 5, 0)),
+                                   QDateTime(QDate(2026, 12, 31), QTime(0, 0, 0))}) {
+            const QByteArray date =
+                logging::toCp932(locale.toString(t.date(), logging::rowDateFormat(locale)));
+            const QByteArray time =
+                logging::toCp932(locale.toString(t.time(), logging::rowTimeFormat(locale)));
+            QCOMPARE(clock.at(date, time), std::optional<qint64>(t.toMSecsSinceEpoch()));
+        }
+    }
+
     // Without the date column the rows are spread from the name's stamp to the last change.
     void withoutDatesFromTheName()
     {
