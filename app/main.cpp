@@ -330,7 +330,8 @@ struct StartOptions {
         QStringLiteral("notify-test"),
         QStringLiteral("[Notify] の通知先 (web hook とｺﾏﾝﾄﾞ) に試験の通知を 1 回送ります。")};
     QCommandLineOption config{QStringLiteral("config"),
-                              QStringLiteral("設定ﾌｧｲﾙ (既定: ~/.config/QV475_XP/QV475_XP.ini)。"),
+                              QStringLiteral("設定ﾌｧｲﾙ (既定: %1)。")
+                                  .arg(platform::IniSettingsStore::defaultLocation()),
                               QStringLiteral("FILE")};
 
     void addTo(QCommandLineParser &parser) const
@@ -512,7 +513,10 @@ int main(int argc, char *argv[])
         return app.exec();
     }
     frmMain *window = Main(real);
-    QObject::connect(window, &frmMain::ended, &app, &QCoreApplication::quit);
+    QObject::connect(window, &frmMain::ended, &app, [&app] {
+        platform::endFinished();
+        app.quit();
+    });
     // A logout, `systemctl stop` or Ctrl+C ends the program as its exit command does.
     platform::TerminationSignals termination;
     QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, window,

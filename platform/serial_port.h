@@ -103,6 +103,9 @@ public:
     int inBufferCount() const override { return int(m_in.size()); }
     QByteArray input(int max) override;
     bool output(const QByteArray &bytes) override;
+    // The reads that completed since the port opened, with bytes or without: a handful a
+    // second while the meter is silent, never a busy loop.
+    quint64 readCompletions() const { return m_completions; }
 
 private:
     struct Io;
@@ -116,6 +119,7 @@ private:
     QByteArray m_in;
     int m_commPort = 1;
     QString m_settings;
+    quint64 m_completions = 0;
 };
 using SystemSerialPort = Win32SerialPort;
 #endif

@@ -106,18 +106,20 @@ bool Win32SerialPort::open(PortError *error)
         CloseHandle(h);
         return failWith(why);
     }
-    // Reads return what has come, and a read with nothing waiting stays pending until a
-    // character arrives. (The "wait for one character" setting, MAXDWORD for both the
-    // interval and the multiplier, never completes on Wine's serial port.)
+    // A read returns at once with what has come; with nothing waiting, it waits in the
+    // system for the first character and returns with it, or after a second with none
+    // (Microsoft's documented meaning of these three values). So a silent meter costs a
+    // completion a second, never a loop of empty reads.
     COMMTIMEOUTS t{};
     t.ReadIntervalTimeout = MAXDWORD;
-    t.ReadTotalTimeoutMultiplier = 0;
-    t.ReadTotalTimeoutConstant = 0;
+    t.ReadTotalTimeoutMultiplier = MAXDWORD;
+    t.ReadTotalTimeoutConstant = 1000;
     t.WriteTotalTimeoutConstant = 1000;
     SetCommTimeouts(h, &t);
     PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);
     m_io->handle = h;
     m_in.clear();
+    m_completions = 0;
     if (!startRead()) {
         const QString why = lastError();
         close();
@@ -145,6 +147,7 @@ void Win32SerialPort::onReadDone()
     if (!isOpen() || !m_io->reading)
         return;
     m_io->reading = false;
+    ++m_completions;
     DWORD got = 0;
     if (!GetOverlappedResult(m_io->handle, &m_io->read, &got, FALSE)) {
         if (GetLastError() == ERROR_IO_INCOMPLETE) {

@@ -1,5 +1,7 @@
 #include "platform/settings_store.h"
 
+#include "platform/cp932.h"
+
 #include <algorithm>
 
 #include <QDir>
@@ -25,6 +27,11 @@ QString defaultPath()
 IniSettingsStore::IniSettingsStore() : m_path(defaultPath())
 {
     load();
+}
+
+QString IniSettingsStore::defaultLocation()
+{
+    return QDir::toNativeSeparators(defaultPath());
 }
 
 IniSettingsStore::IniSettingsStore(const QString &fileName) : m_path(fileName)
@@ -105,8 +112,15 @@ void IniSettingsStore::load()
     for (const QByteArray &rawLine : std::as_const(lines)) {
         // Each line on its own: one in another encoding (a password typed in Latin-1) is
         // read as well as it can be and written back as it was.
+        // A line that is not UTF-8 is code page 932: what an editor on a Japanese
+        // Windows saves, and what the settings files of earlier versions were.
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         QString raw = utf8(rawLine);
+        if (utf8.hasError()) {
+            const QString sjis = fromCp932(rawLine);
+            if (toCp932(sjis) == rawLine) // cleanly code page 932, not some other encoding
+                raw = sjis;
+        }
         if (raw.endsWith(QLatin1Char('\r')))
             raw.chop(1);
         const QString t = raw.trimmed();

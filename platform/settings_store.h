@@ -36,6 +36,8 @@ class IniSettingsStore : public SettingsStore
 public:
     IniSettingsStore();
     explicit IniSettingsStore(const QString &fileName);
+    // Where the user's file lives on this system (the XDG folder, %APPDATA% on Windows).
+    static QString defaultLocation();
 
     std::optional<QString> text(const QString &group, const QString &key) const override;
     void setText(const QString &group, const QString &key, const QString &value) override;

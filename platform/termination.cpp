@@ -41,6 +41,8 @@ void setEndRequested(bool on)
     g_endRequested = on;
 }
 
+void endFinished() {}
+
 TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
 {
     if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)

@@ -1,8 +1,12 @@
 // Windows: Ctrl+C, Ctrl+Break, the console window closed, a logoff and a shutdown reach a
-// console program through its control handler; they are turned into the Qt signal on the
-// event loop, and the handler waits (the system allows a few seconds) while the end runs.
+// console program through its control handler, and a window program through the
+// end-session messages; they are turned into the Qt signal on the event loop, and the
+// handler waits (the system allows a few seconds) while the end runs.
 #include "platform/termination.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QMetaObject>
 #include <QPointer>
 
@@ -32,7 +36,53 @@ BOOL WINAPI onControl(DWORD type)
             Sleep(100);
     return TRUE;
 }
+// The end of the Windows session reaches a window program as WM_QUERYENDSESSION, then
+// WM_ENDSESSION, after which the system may end the process at any time. The first starts
+// the end without a question (no box: nobody is there); the second waits, running the
+// event loop, until the end has finished, within the few seconds Windows allows.
+class SessionEndFilter : public QAbstractNativeEventFilter
+{
+public:
+    bool nativeEventFilter(const QByteArray &type, void *message, qintptr *result) override
+    {
+        if (type != "windows_generic_MSG")
+            return false;
+        const MSG *msg = static_cast<const MSG *>(message);
+        if (msg->message == WM_QUERYENDSESSION) {
+            request(CTRL_LOGOFF_EVENT);
+            *result = TRUE; // the session may end: the program ends with it
+            return true;
+        }
+        if (msg->message == WM_ENDSESSION) {
+            if (msg->wParam) {
+                request(CTRL_LOGOFF_EVENT);
+                const QDeadlineTimer deadline(9000);
+                while (!g_ended && !deadline.hasExpired())
+                    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            }
+            *result = 0;
+            return true;
+        }
+        return false;
+    }
+    static void request(DWORD type)
+    {
+        if (g_received.exchange(true))
+            return;
+        g_endRequested = true;
+        if (TerminationSignals *self = g_self.data())
+            QMetaObject::invokeMethod(
+                self, [self, type] { emit self->terminationRequested(int(type)); },
+                Qt::QueuedConnection);
+    }
+};
+SessionEndFilter g_sessionEnd;
 } // namespace
+
+void endFinished()
+{
+    g_ended = true;
+}
 
 bool endRequested()
 {
@@ -48,11 +98,15 @@ TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
 {
     g_self = this;
     SetConsoleCtrlHandler(onControl, TRUE);
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->installNativeEventFilter(&g_sessionEnd);
 }
 
 TerminationSignals::~TerminationSignals()
 {
     g_ended = true;
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(&g_sessionEnd);
     SetConsoleCtrlHandler(onControl, FALSE);
     g_received = false;
     g_endRequested = false;

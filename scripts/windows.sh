@@ -34,7 +34,10 @@ if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
 fi
 
 t0=$SECONDS
-kit=$(QV475_MINGW_TOOLCHAIN="$root/scripts/windows/mingw.cmake" scripts/windows/kit.sh | tee /dev/stderr | tail -1)
+# The kit's progress to the log as it comes (a tee to /dev/stderr would reopen a
+# redirected log and cut it); its last line is the kit's folder.
+kit=$(QV475_MINGW_TOOLCHAIN="$root/scripts/windows/mingw.cmake" scripts/windows/kit.sh |
+  while IFS= read -r line; do echo "$line" >&2; last=$line; done; echo "$last")
 step "Qt kit: $kit ($((SECONDS - t0)) s)"
 
 build=${QV475_WINDOWS_BUILD:-$root/build-windows}
@@ -81,8 +84,10 @@ for exe in "$build"/tests/tst_*.exe; do
   name=$(basename "$exe" .exe)
   # Wine does not hand a console program's standard output to a pipe: the results go
   # to a file.
+  t1=$SECONDS
   if timeout 600 "${jp[@]}" wine "$exe" -o "$(winpath "$logs/$name.txt"),txt" >/dev/null 2>&1; then
     passed=$((passed + 1))
+    step "  $name: $(grep -o '^Totals: [0-9]* passed, [0-9]* failed, [0-9]* skipped' "$logs/$name.txt" | sed 's/^Totals: //') ($((SECONDS - t1)) s)"
   else
     failed=$((failed + 1))
     echo "FAIL: $name"
@@ -97,12 +102,15 @@ step "tests under Wine: $passed passed, $failed failed ($((SECONDS - t0)) s)"
 version=$(sed -n 's/^project(qv475 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 stage="$build/stage/qv475-$version"
 rm -rf "$build/stage"
-mkdir -p "$stage/platforms" "$stage/styles" "$stage/imageformats" "$stage/translations" "$stage/fonts"
+mkdir -p "$stage/platforms" "$stage/styles" "$stage/imageformats" "$stage/translations" \
+  "$stage/fonts" "$stage/tls" "$stage/licenses"
 cp "$build/app/qv475.exe" "$build/app/qv475c.exe" "$stage/"
 for dll in Qt6Core Qt6Gui Qt6Widgets Qt6Network; do cp "$kit/bin/$dll.dll" "$stage/"; done
 cp "$kit/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$kit"/plugins/styles/*.dll "$stage/styles/" 2>/dev/null || true
 cp "$kit"/plugins/imageformats/*.dll "$stage/imageformats/" 2>/dev/null || true
+# The web hook's https: Windows' own TLS (Schannel) through Qt's backend.
+cp "$kit"/plugins/tls/*.dll "$stage/tls/" 2>/dev/null || true
 for dll in libstdc++-6.dll libgcc_s_seh-1.dll; do
   cp "/usr/lib/gcc/x86_64-w64-mingw32/12-posix/$dll" "$stage/"
 done
@@ -110,6 +118,18 @@ cp /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$stage/"
 cp /usr/share/qt6/translations/qtbase_ja.qm "$stage/translations/" 2>/dev/null || true
 cp /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf "$stage/fonts/"
 cp /usr/share/doc/fonts-ipafont-gothic/copyright "$stage/fonts/IPA_Font_License.txt" 2>/dev/null || true
+# The licences of what is shipped: Qt (LGPL 3, which builds on the GPL 3), the MinGW-w64
+# runtime (GCC's runtime library exception; winpthreads), the IPA font; and the README.
+cp /usr/share/common-licenses/LGPL-3 "$stage/licenses/Qt-LGPL-3.txt"
+cp /usr/share/common-licenses/GPL-3 "$stage/licenses/GPL-3.txt"
+cp /usr/share/doc/libqt6core6/copyright "$stage/licenses/Qt-copyright.txt"
+cp /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/licenses/MinGW-GCC-runtime.txt"
+cp /usr/share/doc/mingw-w64-common/copyright "$stage/licenses/MinGW-w64-winpthreads.txt"
+cp /usr/share/doc/fonts-ipafont-gothic/copyright "$stage/licenses/IPA-Font.txt" 2>/dev/null || true
+printf '\xef\xbb\xbf' >"$stage/README-ja.txt"
+sed 's/$/\r/' packaging/windows/README-ja.txt >>"$stage/README-ja.txt"
+# Stripped: what a user downloads holds no debugging symbols.
+x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.exe "$stage"/*.dll "$stage"/*/*.dll
 
 # One end-to-end run: COM1 is a pseudo-terminal where a meter (scripts/windows/meter.py)
 # answers; qv475.exe runs under Xvfb with Windows' own platform and --log. The meter must
@@ -130,22 +150,42 @@ trap 'kill $xvfb $meter 2>/dev/null || true; wineserver -k 2>/dev/null || true' 
 for _ in $(seq 50); do [ -s "$e2e/device" ] && break; sleep 0.1; done
 device=$(head -1 "$e2e/device")
 wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$device" /f >/dev/null 2>&1
+# A second meter on COM2 for the Win32 read's own test: its completions a second.
+python3 scripts/windows/meter.py "$e2e/received2" 30 >"$e2e/device2" &
+meter2=$!
+for _ in $(seq 50); do [ -s "$e2e/device2" ] && break; sleep 0.1; done
+wine reg add 'HKLM\Software\Wine\Ports' /v COM2 /d "$(head -1 "$e2e/device2")" /f >/dev/null 2>&1
 # The window on Windows' own platform (the tests' offscreen one is set in the prefix).
 wine reg delete 'HKCU\Environment' /v QT_QPA_PLATFORM /f >/dev/null 2>&1
 "${jp[@]}" wineserver -k 2>/dev/null || true
 "${jp[@]}" wineserver -w
-cp /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+# The program as a user has it: from its folder, with no kit on the path and no font
+# added to the system (it brings its own).
+rm -f "$WINEPREFIX/drive_c/windows/Fonts/ipagp.ttf"
+QV475_TEST_COM=2 "${jp[@]}" wine "$build/tests/tst_serial_win.exe" \
+  -o "$(winpath "$logs/tst_serial_win-com.txt"),txt" >/dev/null 2>&1 ||
+  { grep -B2 -A4 'FAIL\|QINFO' "$logs/tst_serial_win-com.txt"; echo "FAIL: the Win32 serial read"; exit 1; }
+kill $meter2 2>/dev/null || true
+step "serial read: $(grep -o 'read completions:.*' "$logs/tst_serial_win-com.txt")"
 appdata=$("${jp[@]}" winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')")
 mkdir -p "$appdata/QV475_XP"
-printf '[Settings]\r\nPort=1\r\nComSt=9600,n,8,1\r\nfName=%s\r\nfOut=31\r\nfTime=1\r\n' \
+# Port=01: the end writes it back as 1, which shows that the settings were saved.
+printf '[Settings]\r\nPort=01\r\nComSt=9600,n,8,1\r\nfName=%s\r\nfOut=31\r\nfTime=1\r\n' \
   "$(winpath "$e2e/wind.csv")" >"$appdata/QV475_XP/QV475_XP.ini"
-"${jp[@]}" wine "$stage/qv475.exe" --log >/dev/null 2>&1 &
-disown
+(cd "$stage" && env -u WINEPATH -u QT_PLUGIN_PATH "${jp[@]}" /usr/bin/wine ./qv475.exe --log) >/dev/null 2>&1 &
+app=$!
 sleep "${QV475_WINDOWS_E2E_SECONDS:-12}"
 import -display "$display" -window root "$e2e/main.png" 2>/dev/null || true
+# The end of the Windows session: the program ends as 終了 does, without its question.
+"${jp[@]}" wine wineboot -e >/dev/null 2>&1 || true
+e2e_fail() { echo "FAIL: end-to-end under Wine: $*"; exit 1; }
+for _ in $(seq 150); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app" 2>/dev/null && { wineserver -k; e2e_fail "the end of the session did not end the program"; }
+wait "$app" && rc=0 || rc=$?
+[ "$rc" = 0 ] || e2e_fail "the end of the session ended the program with $rc"
+grep -q '^Port=1' "$appdata/QV475_XP/QV475_XP.ini" || e2e_fail "the settings were not saved at the end of the session"
 wineserver -k 2>/dev/null || true
 sleep 1
-e2e_fail() { echo "FAIL: end-to-end under Wine: $*"; exit 1; }
 [ "$(od -An -c "$e2e/received" | tr -d ' \n')" = 'D\r' ] ||
   e2e_fail "the meter received $(od -An -c "$e2e/received" | tr -s ' ') instead of D CR"
 csv=$(ls "$e2e"/wind*.csv 2>/dev/null | head -1)
@@ -160,12 +200,15 @@ assert len(rows) >= 3, rows
 times = [datetime.datetime.strptime(r.split(b",")[1].decode(), "%H:%M:%S") for r in rows]
 assert all((b - a).seconds == 1 for a, b in zip(times, times[1:])), times
 assert all(r.endswith(b",45.6,56.7,12.3,23.4") for r in rows), rows
+assert data.endswith(b"\r\n"), data[-40:]  # the last row whole
 PY
-step "end to end under Wine: the meter got D CR; $(($(wc -l <"$csv") - 1)) rows one second apart in $(basename "$csv") ($((SECONDS - t0)) s)"
-convert "$e2e/main.png" -trim +repage docs/images/windows-main.png 2>/dev/null || true
+step "end to end under Wine: the meter got D CR; $(($(wc -l <"$csv") - 1)) rows one second apart in $(basename "$csv"); the end of the session ended it with 0, settings saved ($((SECONDS - t0)) s)"
+# The README's picture only when asked for: a run rewrites no tracked file.
+convert "$e2e/main.png" -trim +repage "$build/windows-main.png" 2>/dev/null || true
+[ -z "${QV475_UPDATE_PICTURES:-}" ] || cp "$build/windows-main.png" docs/images/windows-main.png
 
 
-convert app/resources/windows/app.png -define icon:auto-resize=64,48,32,16 "$stage/qv475.ico"
+cp app/resources/windows/qv475.ico "$stage/qv475.ico"
 mkdir -p dist
 rm -f "dist/qv475-$version-windows.zip"
 (cd "$build/stage" && zip -qr "$root/dist/qv475-$version-windows.zip" "qv475-$version")
@@ -173,9 +216,23 @@ step "portable zip: dist/qv475-$version-windows.zip"
 
 # The installer, tried as a user would: installed silently into the Wine prefix (per
 # user, no administrator), started from where it went, then uninstalled.
-makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" \
+# The uninstaller's list: each file the installer writes, then its folders, deepest first.
+(cd "$stage" && {
+  find . -type f | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|'
+  find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|'
+}) >"$build/files.nsh"
+makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" -DFILES="$build/files.nsh" \
   -DOUT="$root/dist/qv475-$version-setup.exe" packaging/windows/qv475.nsi >"$build/nsis.log" 2>&1 ||
   { tail -20 "$build/nsis.log"; exit 1; }
+# A folder that holds someone else's file is refused, and keeps it.
+foreign="$WINEPREFIX/drive_c/foreign"
+rm -rf "$foreign"
+mkdir -p "$foreign"
+echo keep >"$foreign/notes.txt"
+wine "dist/qv475-$version-setup.exe" /S "/D=C:\\foreign" >/dev/null 2>&1 && refused=0 || refused=1
+"${jp[@]}" wineserver -w
+[ "$refused" = 1 ] && [ ! -e "$foreign/qv475.exe" ] && [ "$(cat "$foreign/notes.txt")" = keep ] ||
+  { echo "FAIL: the installer took a folder that held another file"; exit 1; }
 wine "dist/qv475-$version-setup.exe" /S >/dev/null 2>&1
 "${jp[@]}" wineserver -w
 user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
@@ -184,10 +241,17 @@ entry="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/QV-475簡
 [ -f "$installed/qv475.exe" ] && [ -f "$installed/uninstall.exe" ] && [ -f "$entry" ] &&
   grep -q 'Uninstall\\\\QV475_XP' "$WINEPREFIX/user.reg" ||
   { echo "FAIL: the installer left no program, uninstaller, Start-menu entry or entry in the installed programs"; exit 1; }
+# A record the user wrote into the program's folder (and one in Documents) outlive it.
+printf 'x\r\n' >"$installed/wind2612090131.csv"
 wine "$installed/uninstall.exe" /S >/dev/null 2>&1
 "${jp[@]}" wineserver -w
 sleep 1
-[ ! -e "$installed/qv475.exe" ] && [ ! -e "$entry" ] || { echo "FAIL: the uninstaller left the program or its Start-menu entry"; exit 1; }
+[ ! -e "$installed/qv475.exe" ] && [ ! -e "$entry" ] && [ ! -e "$installed/platforms" ] ||
+  { echo "FAIL: the uninstaller left the program or its Start-menu entry"; exit 1; }
+[ -f "$installed/wind2612090131.csv" ] || { echo "FAIL: the uninstaller deleted a record"; exit 1; }
+[ "$(ls -A "$installed")" = wind2612090131.csv ] ||
+  { echo "FAIL: the uninstaller left $(ls -A "$installed" | tr '\n' ' ')"; exit 1; }
+rm -rf "$installed"
 grep -q 'Uninstall\\\\QV475_XP' "$WINEPREFIX/user.reg" && { echo "FAIL: the uninstaller left its entry"; exit 1; }
-step "installer: dist/qv475-$version-setup.exe (installed per user under Wine and uninstalled)"
+step "installer: dist/qv475-$version-setup.exe (refused a folder with another file; installed per user under Wine; uninstalled, the record left in its folder kept)"
 step "all: $((passed + 1)) passed, 0 failed ($passed test programs under Wine and the end-to-end run)"

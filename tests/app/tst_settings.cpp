@@ -235,6 +235,18 @@ private slots:
         QVERIFY(!QFile::exists(iniPath() + ".bak"));
     }
 
+    // A file saved by an editor on a Japanese Windows is code page 932: its site name reads
+    // as written, and a line in some other encoding is still not taken for it.
+    void aFileInCodePage932()
+    {
+        writeIni(QByteArray("[Settings]\r\nPort=2\r\n[Site]\r\nName=\x91\xe6\x32\x8d\x48\x8b\xe6 "
+                            "\x93\x8c\x93\x8f\r\n[Mqtt]\r\nPassword=p\xe4ss\xff\r\n"));
+        platform::IniSettingsStore store(iniPath());
+        QCOMPARE(readSettings(store).site.name, QString::fromUtf8("第2工区 東棟"));
+        QCOMPARE(store.text(QStringLiteral("Mqtt"), QStringLiteral("Password")),
+                 std::optional<QString>(QString::fromUtf8("p\xef\xbf\xbdss\xef\xbf\xbd")));
+    }
+
     void fileNotReadCleanlyIsKeptBeforeTheSave_data()
     {
         QTest::addColumn<QByteArray>("ini");
