@@ -329,10 +329,10 @@ struct StartOptions {
     QCommandLineOption notifyTest{
         QStringLiteral("notify-test"),
         QStringLiteral("[Notify] の通知先 (web hook とｺﾏﾝﾄﾞ) に試験の通知を 1 回送ります。")};
-    QCommandLineOption config{QStringLiteral("config"),
-                              QStringLiteral("設定ﾌｧｲﾙ (既定: %1)。")
-                                  .arg(platform::IniSettingsStore::defaultLocation()),
-                              QStringLiteral("FILE")};
+    QCommandLineOption config{
+        QStringLiteral("config"),
+        QStringLiteral("設定ﾌｧｲﾙ (既定: %1)。").arg(platform::IniSettingsStore::defaultLocation()),
+        QStringLiteral("FILE")};
 
     void addTo(QCommandLineParser &parser) const
     {

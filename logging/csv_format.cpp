@@ -2,7 +2,6 @@
 
 #include "platform/cp932.h"
 
-
 namespace logging {
 
 std::optional<QString> logBaseName(const QString &fName)

@@ -32,11 +32,13 @@ private slots:
         QVERIFY(port.output("D\r"));
         const quint64 sending = countFor(3000);
         const QByteArray got = port.input(1 << 20);
-        qInfo("read completions: %llu in 3 s silent, %llu in 3 s at 10 frames a second (%lld bytes)",
-              silent, sending, qint64(got.size()));
+        qInfo(
+            "read completions: %llu in 3 s silent, %llu in 3 s at 10 frames a second (%lld bytes)",
+            silent, sending, qint64(got.size()));
         QVERIFY2(silent <= 15, qPrintable(QString::number(silent)));
         QVERIFY2(sending <= 150, qPrintable(QString::number(sending)));
-        QVERIFY(got.contains("\x02" "0456,0567,0123,0234,2,1\r"));
+        QVERIFY(got.contains("\x02"
+                             "0456,0567,0123,0234,2,1\r"));
         port.output("J\r");
     }
 };
