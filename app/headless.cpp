@@ -133,8 +133,8 @@ void Logger::start()
     settings.reconnect = true;
     m_session.setSettings(settings);
     m_session.reset();
-    m_session.setOutputs(
-        session::makeOutputs(*m_svc.settings, {m_svc.file, m_svc.clock, m_svc.mqttClient, {}}));
+    m_session.setOutputs(session::makeOutputs(
+        *m_svc.settings, {m_svc.file, m_svc.clock, m_svc.mqttClient, {}, m_svc.sleepInhibitor}));
     if (m_ended) // an output that could not start ended the work
         return;
 

@@ -45,6 +45,8 @@ struct Services {
     std::function<std::unique_ptr<platform::MqttClient>()> mqttClient;
     // Where the storm latch is kept; none: not kept.
     platform::StateFile *latchFile = nullptr;
+    // Keeps the system awake while file output runs; none: nothing is asked.
+    platform::SleepInhibitor *sleepInhibitor = nullptr;
 };
 
 class Logger : public QObject

@@ -25,6 +25,7 @@
 #include "platform/registry.h"
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
+#include "platform/sleep_inhibitor.h"
 #include "platform/state_file.h"
 #include "platform/termination.h"
 #include "platform/timer.h"
@@ -72,6 +73,7 @@ struct RealServices {
     platform::QtLauncher launcher;
     platform::SystemSoundPlayer sound;
     platform::SystemNotifier notifier;
+    platform::SystemSleepInhibitor sleepInhibitor;
     // The storm latch beside the settings file, named after it (one per meter's file).
     platform::StateFile latchFile{platform::StateFile::beside(
         settings.location(), QFileInfo(settings.location()).completeBaseName() + "_site.ini")};
@@ -87,8 +89,8 @@ struct RealServices {
     }
     platform::Services services()
     {
-        return {&settings, &messageBox, &clock,    &port,       &timer,
-                &file,     &sound,      &notifier, &mqttClient, &latchFile};
+        return {&settings, &messageBox, &clock,      &port,      &timer,         &file,
+                &sound,    &notifier,   &mqttClient, &latchFile, &sleepInhibitor};
     }
 };
 
@@ -389,9 +391,9 @@ int runHeadless(QCoreApplication &app, const QString &configFile)
     RealServices real(configFile);
     int rc;
     {
-        headless::Services services{&real.settings, &real.port, &real.timer,
-                                    &real.clock,    &real.file, &RealServices::mqttClient,
-                                    &real.latchFile};
+        headless::Services services{&real.settings,  &real.port,          &real.timer,
+                                    &real.clock,     &real.file,          &RealServices::mqttClient,
+                                    &real.latchFile, &real.sleepInhibitor};
         headless::Logger logger(services, say);
         QObject::connect(&logger, &headless::Logger::finished, &app, &QCoreApplication::exit);
         platform::TerminationSignals termination;

@@ -16,6 +16,7 @@ class SoundPlayer;
 class Notifier;
 class MqttClient;
 class StateFile;
+class SleepInhibitor;
 
 struct Services {
     SettingsStore *settings = nullptr;
@@ -31,6 +32,8 @@ struct Services {
     std::function<std::unique_ptr<MqttClient>()> mqttClient;
     // Where the storm latch of the site's rule is kept over a restart; none: not kept.
     StateFile *latchFile = nullptr;
+    // Keeps the system awake while file output runs; none: nothing is asked.
+    SleepInhibitor *sleepInhibitor = nullptr;
 };
 
 } // namespace platform

@@ -238,6 +238,10 @@ wine "dist/qv475-$version-setup.exe" /S >/dev/null 2>&1
 user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
 installed="$user_dir/AppData/Local/Programs/QV475"
 entry="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/QV-475簡易ソフト.lnk"
+startup="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Startup/QV-475簡易ソフト.lnk"
+# (A shortcut holds its arguments in UTF-16.)
+[ -f "$startup" ] && python3 -c 'import sys; sys.exit("--log".encode("utf-16-le") not in open(sys.argv[1], "rb").read())' "$startup" ||
+  { echo "FAIL: the installer made no Startup entry that starts logging"; exit 1; }
 [ -f "$installed/qv475.exe" ] && [ -f "$installed/uninstall.exe" ] && [ -f "$entry" ] &&
   grep -q 'Uninstall\\\\QV475_XP' "$WINEPREFIX/user.reg" ||
   { echo "FAIL: the installer left no program, uninstaller, Start-menu entry or entry in the installed programs"; exit 1; }
@@ -246,7 +250,8 @@ printf 'x\r\n' >"$installed/wind2612090131.csv"
 wine "$installed/uninstall.exe" /S >/dev/null 2>&1
 "${jp[@]}" wineserver -w
 sleep 1
-[ ! -e "$installed/qv475.exe" ] && [ ! -e "$entry" ] && [ ! -e "$installed/platforms" ] ||
+[ ! -e "$installed/qv475.exe" ] && [ ! -e "$entry" ] && [ ! -e "$startup" ] &&
+  [ ! -e "$installed/platforms" ] ||
   { echo "FAIL: the uninstaller left the program or its Start-menu entry"; exit 1; }
 [ -f "$installed/wind2612090131.csv" ] || { echo "FAIL: the uninstaller deleted a record"; exit 1; }
 [ "$(ls -A "$installed")" = wind2612090131.csv ] ||

@@ -5,6 +5,7 @@
 #include "platform/mqtt_client.h"
 #include "platform/notify_sender.h"
 #include "platform/settings_store.h"
+#include "platform/sleep_inhibitor.h"
 #include "platform/state_file.h"
 #include "publish/notify.h"
 #include "publish/publisher.h"
@@ -287,6 +288,22 @@ QString NotifyOutput::where() const
     return out.join(QStringLiteral(", "));
 }
 
+bool StayAwake::start(const basSubMain::Settings &, QString *)
+{
+    QString why;
+    m_running = true;
+    // Logging goes on without the lock; that the system may sleep is said once.
+    if (!m_inhibitor->acquire(&why) && !std::exchange(m_refusalSaid, true))
+        emit statusChanged(QStringLiteral("The system may sleep while logging: %1").arg(why));
+    return true;
+}
+
+void StayAwake::stop()
+{
+    if (std::exchange(m_running, false))
+        m_inhibitor->release();
+}
+
 std::vector<std::unique_ptr<Output>> makeOutputs(const platform::SettingsStore &store,
                                                  const OutputServices &services)
 {
@@ -302,6 +319,8 @@ std::vector<std::unique_ptr<Output>> makeOutputs(const platform::SettingsStore &
         if (auto client = services.mqttClient())
             outputs.push_back(
                 std::make_unique<MqttOutput>(std::move(client), services.clock, *mqtt));
+    if (services.sleepInhibitor)
+        outputs.push_back(std::make_unique<StayAwake>(services.sleepInhibitor));
     if (auto notify = publish::loadNotifySettings(store)) {
         // The source is the broker's topic where there is one, as Home Assistant names it.
         if (const auto mqtt = publish::loadMqttSettings(store))

@@ -13,6 +13,7 @@
 
 namespace platform {
 class NotifySender;
+class SleepInhibitor;
 class SettingsStore;
 class FileOutput;
 class Clock;
@@ -119,6 +120,28 @@ private:
     qint64 m_second = -1;
 };
 
+// Keeps the system awake while file output runs, so that a laptop that sleeps does not
+// stop the log; released when output stops.
+class StayAwake : public Output
+{
+    Q_OBJECT
+public:
+    explicit StayAwake(platform::SleepInhibitor *inhibitor, QObject *parent = nullptr)
+        : Output(parent), m_inhibitor(inhibitor)
+    {}
+    ~StayAwake() override { stop(); }
+    Runs runs() const override { return Runs::WithFileOutput; }
+    bool start(const basSubMain::Settings &, QString *) override;
+    void stop() override;
+    bool running() const override { return m_running; }
+    QString where() const override { return QStringLiteral("sleep lock"); }
+
+private:
+    platform::SleepInhibitor *m_inhibitor;
+    bool m_running = false;
+    bool m_refusalSaid = false;
+};
+
 struct OutputServices {
     platform::FileOutput *file = nullptr;
     platform::Clock *clock = nullptr;
@@ -126,6 +149,8 @@ struct OutputServices {
     std::function<std::unique_ptr<platform::MqttClient>()> mqttClient;
     // The files of the site's records (real files when none).
     std::function<std::unique_ptr<platform::FileOutput>()> files;
+    // Keeps the system awake while file output runs; none: nothing is asked.
+    platform::SleepInhibitor *sleepInhibitor = nullptr;
 };
 
 std::vector<std::unique_ptr<Output>> makeOutputs(const platform::SettingsStore &store,

@@ -18,6 +18,7 @@ SetCompressor /SOLID lzma
 
 !define MUI_ICON "${STAGE}\qv475.ico"
 !define MUI_UNICON "${STAGE}\qv475.ico"
+!insertmacro MUI_PAGE_COMPONENTS
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckFolder
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -65,7 +66,8 @@ Function CheckFolder
   ${EndIf}
 FunctionEnd
 
-Section "QV-475簡易ソフト"
+Section "QV-475簡易ソフト" SecProgram
+  SectionIn RO
   ; A silent install is refused the same way, with exit code 2.
   Call FolderIsForeign
   ${If} $0 == 1
@@ -89,10 +91,18 @@ Section "QV-475簡易ソフト"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+; Logging starts again after Windows restarts (an update at night, a power cut): the
+; program at logon, connecting and logging from the first frame.
+Section "ログオン時に起動して記録を開始" SecStartup
+  SetOutPath "$DOCUMENTS"
+  CreateShortcut "$SMSTARTUP\QV-475簡易ソフト.lnk" "$INSTDIR\qv475.exe" "--log"
+SectionEnd
+
 Section "Uninstall"
   ; The settings file and the CSV logs are the user's: they stay. Only what the installer
   ; wrote goes, and the folder only when nothing else is left in it.
   Delete "$SMPROGRAMS\QV-475簡易ソフト.lnk"
+  Delete "$SMSTARTUP\QV-475簡易ソフト.lnk"
   !include "${FILES}"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

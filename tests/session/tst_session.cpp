@@ -463,6 +463,34 @@ private slots:
         QVERIFY(mqtt->stopped);
     }
 
+    // The system is kept awake while file output runs and let sleep when it stops; a
+    // system that refuses is said once and the log goes on.
+    void staysAwakeWhileLogging_data()
+    {
+        QTest::addColumn<bool>("refuse");
+        QTest::newRow("held") << false;
+        QTest::newRow("refused") << true;
+    }
+    void staysAwakeWhileLogging()
+    {
+        QFETCH(bool, refuse);
+        fakes::SleepInhibitor awake;
+        awake.refuse = refuse;
+        make(logging());
+        s->setOutputs(session::makeOutputs(store, {&file, &clock, {}, {}, &awake}));
+        QCOMPARE(s->begin(true, false, nullptr), session::Begun::Connected);
+        QSignalSpy said(s.get(), &Session::outputStatus);
+        for (int round = 0; round < 2; ++round) {
+            QString error;
+            QCOMPARE(s->startFileOutput(&error), StartResult::Started);
+            QCOMPARE(awake.held, !refuse);
+            s->stopFileOutput();
+            QVERIFY(!awake.held);
+        }
+        QCOMPARE(awake.asked, 2);
+        QCOMPARE(said.size(), refuse ? 1 : 0);
+    }
+
     // The site's rule over a day's end: a minute's mean, 5.0 m/s for two minutes, then
     // 12.0 (caution, then stop), a storm at 23:59:00 (12.3 the highest mean once its
     // second is in it), midnight, and the end at 0:04:00. The event log

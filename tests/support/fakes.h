@@ -10,6 +10,7 @@
 #include "platform/serial_settings.h"
 #include "platform/services.h"
 #include "platform/settings_store.h"
+#include "platform/sleep_inhibitor.h"
 #include "platform/timer.h"
 
 #include <QList>
@@ -261,6 +262,25 @@ struct World {
         return {&settings, &messageBox, &clock,    &port, &timer,
                 file,      &sound,      &notifier, {},    nullptr};
     }
+};
+
+// A sleep lock that says whether it is held, and can be refused.
+class SleepInhibitor : public platform::SleepInhibitor
+{
+public:
+    bool acquire(QString *why) override
+    {
+        ++asked;
+        if (refuse) {
+            *why = QStringLiteral("refused");
+            return false;
+        }
+        return held = true;
+    }
+    void release() override { held = false; }
+    bool held = false;
+    bool refuse = false;
+    int asked = 0;
 };
 
 } // namespace fakes
