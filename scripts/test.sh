@@ -2,8 +2,17 @@
 # Installs what is missing, builds and runs every test: the suite, the same suite built
 # with AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target briefly, and the
 # Debian packages built with dpkg-buildpackage and checked by lintian.
+#   scripts/test.sh            everything (what CI runs)
+#   scripts/test.sh --quick    the format, the build and the tests that need no pseudo-
+#                              terminal, broker or package: a few minutes, while working
+#   scripts/test.sh --windows  everything, then the Windows lane (scripts/windows.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+mode=${1:-}
+case "$mode" in
+  ""|--quick|--windows) ;;
+  *) echo "usage: scripts/test.sh [--quick|--windows]" >&2; exit 1 ;;
+esac
 scripts/install-deps.sh --package
 export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1
 
@@ -22,6 +31,19 @@ run_ctest() {
 echo "== format"
 scripts/check-format.sh
 passed=$((passed + 1))
+
+if [ "$mode" = --quick ]; then
+  echo "== build and unit tests"
+  scripts/build.sh
+  out=$(mktemp)
+  (cd build && ctest --output-on-failure -j2 --timeout 300 \
+    -E 'tst_link_pty|tst_program|tst_mqtt|tst_report|install_|package_|window_manager') | tee "$out"
+  n=$(sed -nE 's/.*tests passed, 0 tests failed out of ([0-9]+).*/\1/p' "$out")
+  rm -f "$out"
+  [ -n "$n" ] || exit 1
+  echo "quick: $((passed + n)) passed, 0 failed (the full command runs the rest)"
+  exit 0
+fi
 
 echo "== build and test"
 scripts/build.sh
@@ -44,3 +66,7 @@ echo "lintian: both packages clean"
 passed=$((passed + 1))
 
 echo "all: $passed passed, 0 failed"
+if [ "$mode" = --windows ]; then
+  echo "== Windows: cross-built, tested under Wine, installed and uninstalled"
+  scripts/windows.sh
+fi
