@@ -161,6 +161,9 @@ void Logger::fail(ExitCode code, const QString &text)
     line(text);
     m_ended = true;
     m_svc.timer->setEnabled(false);
+    // A meter that is sending is told to stop, as a disconnect in the window tells it.
+    if (m_session.snapshot().link == meterlink::LinkState::Live)
+        m_session.sendCommand(QStringLiteral("J"));
     if (!m_session.end(logging::BackgroundWriter::kFinishBoundMs))
         line(QStringLiteral("disk does not answer: %1 rows not written to %2")
                  .arg(m_session.rowsWaiting())

@@ -104,6 +104,11 @@ private slots:
         QVERIFY(csv.contains(",,,"));   // gap rows while reconnecting
         QVERIFY(csv.contains(",9.0,")); // and the readings after
         QCOMPARE(csv, cli.csv());
+        // The logger's end tells the meter to stop sending, as the window's disconnect does.
+        logger.end();
+        QCOMPARE(cli.world.port.sent, QByteArray("D\rD\rJ\r"));
+        window.mnuFileStop_Click();
+        QCOMPARE(gui.world.port.sent, QByteArray("D\rD\rJ\r"));
     }
 };
 
