@@ -5,8 +5,11 @@
 #include <QNetworkReply>
 #include <QPointer>
 #include <QProcess>
+#include <QtNetwork/qtnetworkglobal.h>
+#if QT_CONFIG(ssl)
 #include <QSslCertificate>
 #include <QSslConfiguration>
+#endif
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -51,16 +54,8 @@ public:
             c->retry.setSingleShot(true);
             connect(&c->retry, &QTimer::timeout, this, [this, c] { next(*c); });
         }
-        if (!m_s.caFile.isEmpty()) {
-            const QList<QSslCertificate> own = QSslCertificate::fromPath(m_s.caFile);
-            if (own.isEmpty())
-                say(QStringLiteral("Notify: CaFile %1 holds no certificate that reads; only the "
-                                   "system's authorities are trusted")
-                        .arg(m_s.caFile));
-            m_ssl = QSslConfiguration::defaultConfiguration();
-            m_ssl.addCaCertificates(own);
-        }
     }
+
     ~Worker() override
     {
         if (m_reply) {
@@ -162,11 +157,31 @@ private:
         c.retry.start(retryDelayMs(++c.attempt));
     }
 
+    // A site's own authority, trusted beside the system's (said at the first post, when
+    // someone listens).
+    void loadAuthority()
+    {
+        if (m_s.caFile.isEmpty())
+            return;
+#if QT_CONFIG(ssl)
+        const QList<QSslCertificate> own = QSslCertificate::fromPath(m_s.caFile);
+        if (own.isEmpty())
+            say(QStringLiteral("Notify: CaFile %1 holds no certificate that reads; only the "
+                               "system's authorities are trusted")
+                    .arg(m_s.caFile));
+        m_ssl = QSslConfiguration::defaultConfiguration();
+        m_ssl.addCaCertificates(own);
+#else
+        say(QStringLiteral("Notify: this build has no TLS; CaFile %1 is not used").arg(m_s.caFile));
+#endif
+    }
+
     void post(const Delivery &n)
     {
         if (!m_net) {
             m_net = new QNetworkAccessManager(this);
             m_net->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+            loadAuthority();
         }
         QNetworkRequest request{QUrl(m_s.url)};
         request.setTransferTimeout(kRequestBoundMs);
@@ -174,8 +189,10 @@ private:
         request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("qv475"));
         for (const auto &[name, value] : m_s.headers)
             request.setRawHeader(name, value);
+#if QT_CONFIG(ssl)
         if (!m_s.caFile.isEmpty())
             request.setSslConfiguration(m_ssl);
+#endif
         const QByteArray body = n.body;
         m_reply = m_net->post(request, body);
         QNetworkReply *reply = m_reply;
@@ -248,7 +265,9 @@ private:
     QNetworkAccessManager *m_net = nullptr;
     QPointer<QNetworkReply> m_reply;
     QProcess *m_process = nullptr;
+#if QT_CONFIG(ssl)
     QSslConfiguration m_ssl;
+#endif
 };
 
 NotifySender::NotifySender(const NotifyTarget &settings, QObject *parent)

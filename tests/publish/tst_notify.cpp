@@ -39,6 +39,7 @@ public:
     bool listen(quint16 port = 0, const QString &cert = {}, const QString &key = {})
     {
         if (!cert.isEmpty()) {
+#if QT_CONFIG(ssl)
             auto *tls = new QSslServer(this);
             QSslConfiguration c = QSslConfiguration::defaultConfiguration();
             c.setLocalCertificate(QSslCertificate::fromPath(cert).value(0));
@@ -48,17 +49,28 @@ public:
             c.setPrivateKey(QSslKey(&k, QSsl::Ec));
             tls->setSslConfiguration(c);
             m_server = tls;
+#else
+            return false;
+#endif
         } else {
             m_server = new QTcpServer(this);
         }
         connect(m_server, &QTcpServer::pendingConnectionAvailable, this, &Listener::accept);
         return m_server->listen(QHostAddress::LocalHost, port);
     }
-    quint16 port() const { return m_server->serverPort(); }
+    quint16 port() const
+    {
+        return m_server->serverPort();
+    }
     QString url() const
     {
-        return u"%1://127.0.0.1:%2/hook/T0K3N"_s.arg(
-            qobject_cast<QSslServer *>(m_server) ? u"https"_s : u"http"_s, QString::number(port()));
+#if QT_CONFIG(ssl)
+        const bool tls = qobject_cast<QSslServer *>(m_server);
+#else
+        const bool tls = false;
+#endif
+        return u"%1://127.0.0.1:%2/hook/T0K3N"_s.arg(tls ? u"https"_s : u"http"_s,
+                                                     QString::number(port()));
     }
     QStringList bodies() const
     {
@@ -306,6 +318,9 @@ private slots:
     void aSitesOwnAuthority()
     {
         QFETCH(bool, trusted);
+#if !QT_CONFIG(ssl)
+        QSKIP("this build has no TLS");
+#endif
         if (QStandardPaths::findExecutable(u"openssl"_s).isEmpty())
             QSKIP("openssl is not on this machine (Windows): the authority cannot be made");
         QTemporaryDir dir;
