@@ -37,7 +37,7 @@ t0=$SECONDS
 # The kit's progress to the log as it comes (a tee to /dev/stderr would reopen a
 # redirected log and cut it); its last line is the kit's folder.
 kit=$(QV475_MINGW_TOOLCHAIN="$root/scripts/windows/mingw.cmake" scripts/windows/kit.sh |
-  while IFS= read -r line; do echo "$line" >&2; last=$line; done; echo "$last")
+  { last=; while IFS= read -r line; do echo "$line" >&2; last=$line; done; echo "$last"; })
 step "Qt kit: $kit ($((SECONDS - t0)) s)"
 
 build=${QV475_WINDOWS_BUILD:-$root/build-windows}
