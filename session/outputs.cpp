@@ -171,8 +171,14 @@ publish::Notice NotifyOutput::notice(const Event &e, const QString &site, const 
 {
     publish::Notice n;
     std::tie(n.code, n.text) = noticeName(e.kind);
+    // Local time with its offset always written out ("+09:00", "+00:00"; never "Z").
     const QDateTime t = QDateTime::fromMSecsSinceEpoch(e.ms);
-    n.time = t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODate);
+    const int offset = t.offsetFromUtc() / 60;
+    n.time = t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+             QStringLiteral("%1%2:%3")
+                 .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                 .arg(std::abs(offset) / 60, 2, 10, QLatin1Char('0'))
+                 .arg(std::abs(offset) % 60, 2, 10, QLatin1Char('0'));
     n.site = site;
     n.source = source;
     const SiteState &st = e.at.site;
