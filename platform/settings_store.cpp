@@ -117,8 +117,14 @@ void IniSettingsStore::load()
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         QString raw = utf8(rawLine);
         if (utf8.hasError()) {
+            // Cleanly code page 932, not some other encoding: it goes back to the same
+            // bytes, and no byte stood for a private or a replacement character (Windows
+            // maps the bytes code page 932 leaves unused to private ones).
             const QString sjis = fromCp932(rawLine);
-            if (toCp932(sjis) == rawLine) // cleanly code page 932, not some other encoding
+            const bool clean = std::none_of(sjis.begin(), sjis.end(), [](QChar c) {
+                return c.unicode() == 0xFFFD || (c.unicode() >= 0xE000 && c.unicode() <= 0xF8FF);
+            });
+            if (clean && toCp932(sjis) == rawLine)
                 raw = sjis;
         }
         if (raw.endsWith(QLatin1Char('\r')))
