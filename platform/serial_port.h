@@ -103,13 +103,14 @@ public:
     int inBufferCount() const override { return int(m_in.size()); }
     QByteArray input(int max) override;
     bool output(const QByteArray &bytes) override;
-    // The reads that completed since the port opened, with bytes or without: a handful a
-    // second while the meter is silent, never a busy loop.
+    // The waits and reads that completed since the port opened: none while the meter is
+    // silent, a few a frame while it sends, never a busy loop.
     quint64 readCompletions() const { return m_completions; }
 
 private:
     struct Io;
     bool startRead();
+    bool drain(QByteArray *into);
     void onReadDone();
     void fail(const QString &reason);
 

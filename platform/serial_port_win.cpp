@@ -23,17 +23,21 @@ QString lastError()
 // The port's handle and the reads and writes in flight.
 struct Win32SerialPort::Io {
     HANDLE handle = INVALID_HANDLE_VALUE;
+    OVERLAPPED wait{}; // the wait for a received character
     OVERLAPPED read{};
     OVERLAPPED write{};
+    DWORD events = 0;
     char buffer[4096];
-    bool reading = false;
+    bool reading = false; // a wait is in flight
     Io()
     {
+        wait.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         read.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         write.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     }
     ~Io()
     {
+        CloseHandle(wait.hEvent);
         CloseHandle(read.hEvent);
         CloseHandle(write.hEvent);
     }
@@ -42,7 +46,7 @@ struct Win32SerialPort::Io {
 Win32SerialPort::Win32SerialPort(Resolver resolver, QObject *parent)
     : SerialPort(parent), m_resolver(std::move(resolver)), m_io(std::make_unique<Io>())
 {
-    m_notifier = new QWinEventNotifier(m_io->read.hEvent, this);
+    m_notifier = new QWinEventNotifier(m_io->wait.hEvent, this);
     m_notifier->setEnabled(false);
     connect(m_notifier, &QWinEventNotifier::activated, this, &Win32SerialPort::onReadDone);
 }
@@ -106,16 +110,18 @@ bool Win32SerialPort::open(PortError *error)
         CloseHandle(h);
         return failWith(why);
     }
-    // A read returns at once with what has come; with nothing waiting, it waits in the
-    // system for the first character and returns with it, or after a second with none
-    // (Microsoft's documented meaning of these three values). So a silent meter costs a
-    // completion a second, never a loop of empty reads.
+    // The system waits for the first character (WaitCommEvent with EV_RXCHAR, signalled to
+    // the event loop); then reads return at once with what has come. So a silent meter
+    // costs nothing and a sending one a completion or so a frame, never a loop of empty
+    // reads. (Wine never completes a read that waits by its timeouts: MAXDWORD for the
+    // interval and the multiplier with a total constant.)
     COMMTIMEOUTS t{};
     t.ReadIntervalTimeout = MAXDWORD;
-    t.ReadTotalTimeoutMultiplier = MAXDWORD;
-    t.ReadTotalTimeoutConstant = 1000;
+    t.ReadTotalTimeoutMultiplier = 0;
+    t.ReadTotalTimeoutConstant = 0;
     t.WriteTotalTimeoutConstant = 1000;
     SetCommTimeouts(h, &t);
+    SetCommMask(h, EV_RXCHAR);
     PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);
     m_io->handle = h;
     m_in.clear();
@@ -130,15 +136,35 @@ bool Win32SerialPort::open(PortError *error)
 
 bool Win32SerialPort::startRead()
 {
-    ResetEvent(m_io->read.hEvent);
-    DWORD got = 0;
-    // Finished at once or pending: either way the event is set when it is done, and the
-    // notifier comes back for it.
-    if (!ReadFile(m_io->handle, m_io->buffer, sizeof(m_io->buffer), &got, &m_io->read) &&
+    ResetEvent(m_io->wait.hEvent);
+    m_io->events = 0;
+    // Pending, or done at once (its event is set then too): the notifier comes back for it.
+    if (!WaitCommEvent(m_io->handle, &m_io->events, &m_io->wait) &&
         GetLastError() != ERROR_IO_PENDING)
         return false;
     m_io->reading = true;
     m_notifier->setEnabled(true);
+    return true;
+}
+
+bool Win32SerialPort::drain(QByteArray *into)
+{
+    // What has come, read at once; a bounded number of reads, each with what is there.
+    for (int i = 0; i < 64; ++i) {
+        ResetEvent(m_io->read.hEvent);
+        DWORD got = 0;
+        ++m_completions;
+        if (!ReadFile(m_io->handle, m_io->buffer, sizeof(m_io->buffer), &got, &m_io->read)) {
+            if (GetLastError() != ERROR_IO_PENDING ||
+                !GetOverlappedResult(m_io->handle, &m_io->read, &got, TRUE))
+                return false;
+        }
+        if (got == 0)
+            return true;
+        into->append(m_io->buffer, qsizetype(got));
+        if (got < sizeof(m_io->buffer))
+            return true;
+    }
     return true;
 }
 
@@ -148,8 +174,8 @@ void Win32SerialPort::onReadDone()
         return;
     m_io->reading = false;
     ++m_completions;
-    DWORD got = 0;
-    if (!GetOverlappedResult(m_io->handle, &m_io->read, &got, FALSE)) {
+    DWORD unused = 0;
+    if (!GetOverlappedResult(m_io->handle, &m_io->wait, &unused, FALSE)) {
         if (GetLastError() == ERROR_IO_INCOMPLETE) {
             m_io->reading = true;
             return;
@@ -157,13 +183,20 @@ void Win32SerialPort::onReadDone()
         fail(lastError());
         return;
     }
-    if (got > 0)
-        m_in.append(m_io->buffer, qsizetype(got));
-    if (!startRead()) {
+    const qsizetype before = m_in.size();
+    if (!drain(&m_in) || !startRead()) {
         fail(lastError());
         return;
     }
-    if (got > 0)
+    // What came between the last read and the new wait is read now, not at the next
+    // character.
+    COMSTAT status{};
+    DWORD errors = 0;
+    if (ClearCommError(m_io->handle, &errors, &status) && status.cbInQue > 0 && !drain(&m_in)) {
+        fail(lastError());
+        return;
+    }
+    if (m_in.size() > before)
         emit comm();
 }
 
@@ -182,7 +215,7 @@ void Win32SerialPort::close()
     CancelIo(m_io->handle);
     if (m_io->reading) {
         DWORD got = 0;
-        GetOverlappedResult(m_io->handle, &m_io->read, &got, TRUE);
+        GetOverlappedResult(m_io->handle, &m_io->wait, &got, TRUE);
         m_io->reading = false;
     }
     CloseHandle(m_io->handle);
