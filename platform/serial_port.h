@@ -10,6 +10,7 @@
 
 class QSerialPort;
 class QWinEventNotifier;
+class QTimer;
 
 namespace platform {
 
@@ -103,20 +104,21 @@ public:
     int inBufferCount() const override { return int(m_in.size()); }
     QByteArray input(int max) override;
     bool output(const QByteArray &bytes) override;
-    // The waits and reads that completed since the port opened: none while the meter is
-    // silent, a few a frame while it sends, never a busy loop.
+    // The reads that completed since the port opened: about one a pause while the meter
+    // is silent, a few a frame while it sends, never a busy loop.
     quint64 readCompletions() const { return m_completions; }
+    static constexpr int kIdleReadMs = 20;
 
 private:
     struct Io;
     bool startRead();
-    bool drain(QByteArray *into);
     void onReadDone();
     void fail(const QString &reason);
 
     Resolver m_resolver;
     std::unique_ptr<Io> m_io;
     QWinEventNotifier *m_notifier = nullptr;
+    QTimer *m_idle = nullptr; // the pause after a read that found nothing
     QByteArray m_in;
     int m_commPort = 1;
     QString m_settings;

@@ -2,6 +2,7 @@
 
 #include "platform/serial_settings.h"
 
+#include <QTimer>
 #include <QWinEventNotifier>
 
 #include <windows.h>
@@ -23,21 +24,17 @@ QString lastError()
 // The port's handle and the reads and writes in flight.
 struct Win32SerialPort::Io {
     HANDLE handle = INVALID_HANDLE_VALUE;
-    OVERLAPPED wait{}; // the wait for a received character
     OVERLAPPED read{};
     OVERLAPPED write{};
-    DWORD events = 0;
     char buffer[4096];
-    bool reading = false; // a wait is in flight
+    bool reading = false;
     Io()
     {
-        wait.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         read.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         write.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     }
     ~Io()
     {
-        CloseHandle(wait.hEvent);
         CloseHandle(read.hEvent);
         CloseHandle(write.hEvent);
     }
@@ -46,9 +43,16 @@ struct Win32SerialPort::Io {
 Win32SerialPort::Win32SerialPort(Resolver resolver, QObject *parent)
     : SerialPort(parent), m_resolver(std::move(resolver)), m_io(std::make_unique<Io>())
 {
-    m_notifier = new QWinEventNotifier(m_io->wait.hEvent, this);
+    m_notifier = new QWinEventNotifier(m_io->read.hEvent, this);
     m_notifier->setEnabled(false);
     connect(m_notifier, &QWinEventNotifier::activated, this, &Win32SerialPort::onReadDone);
+    m_idle = new QTimer(this);
+    m_idle->setSingleShot(true);
+    m_idle->setInterval(kIdleReadMs);
+    connect(m_idle, &QTimer::timeout, this, [this] {
+        if (isOpen() && !m_io->reading && !startRead())
+            fail(lastError());
+    });
 }
 
 Win32SerialPort::~Win32SerialPort()
@@ -110,18 +114,17 @@ bool Win32SerialPort::open(PortError *error)
         CloseHandle(h);
         return failWith(why);
     }
-    // The system waits for the first character (WaitCommEvent with EV_RXCHAR, signalled to
-    // the event loop); then reads return at once with what has come. So a silent meter
-    // costs nothing and a sending one a completion or so a frame, never a loop of empty
-    // reads. (Wine never completes a read that waits by its timeouts: MAXDWORD for the
-    // interval and the multiplier with a total constant.)
+    // Reads return at once with what has come. A read that found nothing is issued again
+    // only after a short pause (kIdleReadMs), so a silent meter costs a few completions a
+    // tenth of a second, never a loop of empty reads. (Reads that wait in the system, by
+    // their timeouts or by WaitCommEvent, never complete or block writes on Wine's serial
+    // port; this way is right on Windows and Wine alike.)
     COMMTIMEOUTS t{};
     t.ReadIntervalTimeout = MAXDWORD;
     t.ReadTotalTimeoutMultiplier = 0;
     t.ReadTotalTimeoutConstant = 0;
     t.WriteTotalTimeoutConstant = 1000;
     SetCommTimeouts(h, &t);
-    SetCommMask(h, EV_RXCHAR);
     PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR);
     m_io->handle = h;
     m_in.clear();
@@ -136,35 +139,15 @@ bool Win32SerialPort::open(PortError *error)
 
 bool Win32SerialPort::startRead()
 {
-    ResetEvent(m_io->wait.hEvent);
-    m_io->events = 0;
-    // Pending, or done at once (its event is set then too): the notifier comes back for it.
-    if (!WaitCommEvent(m_io->handle, &m_io->events, &m_io->wait) &&
+    ResetEvent(m_io->read.hEvent);
+    DWORD got = 0;
+    // Finished at once or pending: either way the event is set when it is done, and the
+    // notifier comes back for it.
+    if (!ReadFile(m_io->handle, m_io->buffer, sizeof(m_io->buffer), &got, &m_io->read) &&
         GetLastError() != ERROR_IO_PENDING)
         return false;
     m_io->reading = true;
     m_notifier->setEnabled(true);
-    return true;
-}
-
-bool Win32SerialPort::drain(QByteArray *into)
-{
-    // What has come, read at once; a bounded number of reads, each with what is there.
-    for (int i = 0; i < 64; ++i) {
-        ResetEvent(m_io->read.hEvent);
-        DWORD got = 0;
-        ++m_completions;
-        if (!ReadFile(m_io->handle, m_io->buffer, sizeof(m_io->buffer), &got, &m_io->read)) {
-            if (GetLastError() != ERROR_IO_PENDING ||
-                !GetOverlappedResult(m_io->handle, &m_io->read, &got, TRUE))
-                return false;
-        }
-        if (got == 0)
-            return true;
-        into->append(m_io->buffer, qsizetype(got));
-        if (got < sizeof(m_io->buffer))
-            return true;
-    }
     return true;
 }
 
@@ -174,8 +157,8 @@ void Win32SerialPort::onReadDone()
         return;
     m_io->reading = false;
     ++m_completions;
-    DWORD unused = 0;
-    if (!GetOverlappedResult(m_io->handle, &m_io->wait, &unused, FALSE)) {
+    DWORD got = 0;
+    if (!GetOverlappedResult(m_io->handle, &m_io->read, &got, FALSE)) {
         if (GetLastError() == ERROR_IO_INCOMPLETE) {
             m_io->reading = true;
             return;
@@ -183,21 +166,17 @@ void Win32SerialPort::onReadDone()
         fail(lastError());
         return;
     }
-    const qsizetype before = m_in.size();
-    if (!drain(&m_in) || !startRead()) {
+    if (got == 0) {
+        // Nothing had come: the next read after a pause.
+        m_idle->start();
+        return;
+    }
+    m_in.append(m_io->buffer, qsizetype(got));
+    if (!startRead()) {
         fail(lastError());
         return;
     }
-    // What came between the last read and the new wait is read now, not at the next
-    // character.
-    COMSTAT status{};
-    DWORD errors = 0;
-    if (ClearCommError(m_io->handle, &errors, &status) && status.cbInQue > 0 && !drain(&m_in)) {
-        fail(lastError());
-        return;
-    }
-    if (m_in.size() > before)
-        emit comm();
+    emit comm();
 }
 
 void Win32SerialPort::fail(const QString &reason)
@@ -212,10 +191,11 @@ void Win32SerialPort::close()
     if (!isOpen())
         return;
     m_notifier->setEnabled(false);
+    m_idle->stop();
     CancelIo(m_io->handle);
     if (m_io->reading) {
         DWORD got = 0;
-        GetOverlappedResult(m_io->handle, &m_io->wait, &got, TRUE);
+        GetOverlappedResult(m_io->handle, &m_io->read, &got, TRUE);
         m_io->reading = false;
     }
     CloseHandle(m_io->handle);
