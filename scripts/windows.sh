@@ -181,8 +181,9 @@ import -display "$display" -window root "$e2e/main.png" 2>/dev/null || true
 e2e_fail() { echo "FAIL: end-to-end under Wine: $*"; exit 1; }
 for _ in $(seq 150); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app" 2>/dev/null && { wineserver -k; e2e_fail "the end of the session did not end the program"; }
-wait "$app" && rc=0 || rc=$?
-[ "$rc" = 0 ] || e2e_fail "the end of the session ended the program with $rc"
+# (Windows may end the process once WM_ENDSESSION is answered, and Wine does: its exit
+# code says nothing. What counts is that the end ran: the settings saved, the rows whole.)
+wait "$app" || true
 grep -q '^Port=1' "$appdata/QV475_XP/QV475_XP.ini" || e2e_fail "the settings were not saved at the end of the session"
 wineserver -k 2>/dev/null || true
 sleep 1
@@ -202,7 +203,7 @@ assert all((b - a).seconds == 1 for a, b in zip(times, times[1:])), times
 assert all(r.endswith(b",45.6,56.7,12.3,23.4") for r in rows), rows
 assert data.endswith(b"\r\n"), data[-40:]  # the last row whole
 PY
-step "end to end under Wine: the meter got D CR; $(($(wc -l <"$csv") - 1)) rows one second apart in $(basename "$csv"); the end of the session ended it with 0, settings saved ($((SECONDS - t0)) s)"
+step "end to end under Wine: the meter got D CR; $(($(wc -l <"$csv") - 1)) rows one second apart in $(basename "$csv"); the end of the session ended it as 終了 does, settings saved ($((SECONDS - t0)) s)"
 # The README's picture only when asked for: a run rewrites no tracked file.
 convert "$e2e/main.png" -trim +repage "$build/windows-main.png" 2>/dev/null || true
 [ -z "${QV475_UPDATE_PICTURES:-}" ] || cp "$build/windows-main.png" docs/images/windows-main.png
