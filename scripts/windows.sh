@@ -239,7 +239,8 @@ wine "dist/qv475-$version-setup.exe" /S >/dev/null 2>&1
 user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
 installed="$user_dir/AppData/Local/Programs/QV475"
 entry="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/QV-475簡易ソフト.lnk"
-startup="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Startup/QV-475簡易ソフト.lnk"
+# (Windows names the folder Startup, Wine StartUp; names are not case-sensitive there.)
+startup=$(ls -d "$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/"[Ss]tart[Uu]p 2>/dev/null | head -1)/QV-475簡易ソフト.lnk
 # (A shortcut holds its arguments in UTF-16.)
 [ -f "$startup" ] && python3 -c 'import sys; sys.exit("--log".encode("utf-16-le") not in open(sys.argv[1], "rb").read())' "$startup" ||
   { echo "FAIL: the installer made no Startup entry that starts logging"; exit 1; }
