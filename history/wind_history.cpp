@@ -98,7 +98,6 @@ figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate 
         return ms > 0 && ms < 30000 ? QStringLiteral("1 分未満")
                                     : QStringLiteral("%1 分").arg(qRound(ms / 60000.0));
     };
-    const QString notAvailable = QStringLiteral("記録間隔 %1 秒では算出できません").arg(interval);
     switch (f.basis) {
     case Basis::Live:
         out.append({QStringLiteral("数字の出所"), QStringLiteral("現場の判定の記録 (10 秒ごと)")});
@@ -123,7 +122,7 @@ figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate 
     for (const Level &l : f.levels)
         out.append({l.name, minutes(l.ms)});
     if (f.basis == Basis::Sampled) {
-        out.append({QStringLiteral("注意・作業中止・判定中の時間"), notAvailable});
+        out.append({QStringLiteral("注意・作業中止・判定中の時間"), f.notAvailable});
     } else {
         out.append({QStringLiteral("注意の時間"), minutes(f.cautionMs)});
         out.append({QStringLiteral("作業中止の時間"), minutes(f.stopMs)});
