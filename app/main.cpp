@@ -1,8 +1,9 @@
-// The program's entry: the command line, Qt's own texts in Japanese, the settings loaded,
+// The program's entry: the command line, the interface's language, the settings loaded,
 // the main window shown, and a clean end on a termination signal.
 #include "app/geometry.h"
 #include "app/globals.h"
 #include "app/headless.h"
+#include "app/language.h"
 #include "app/settings.h"
 #include "display/day_report.h"
 #include "display/dlg_inspection.h"
@@ -37,16 +38,15 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLibraryInfo>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
-#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 
@@ -306,40 +306,47 @@ frmMain *Main(RealServices &real)
 // The options the program takes; --help and --version come with the parser.
 struct StartOptions {
     QCommandLineOption connect{QStringLiteral("connect"),
-                               QStringLiteral("起動時に風速計と接続します。")};
+                               QCoreApplication::translate("main", "起動時に風速計と接続します。")};
     QCommandLineOption log{
         QStringLiteral("log"),
-        QStringLiteral("接続後の最初のﾃﾞｰﾀでﾌｧｲﾙ出力を開始します (--connect を含みます)。")};
+        QCoreApplication::translate(
+            "main", "接続後の最初のﾃﾞｰﾀでﾌｧｲﾙ出力を開始します (--connect を含みます)。")};
     QCommandLineOption headless{
         QStringLiteral("headless"),
-        QStringLiteral("ｳｨﾝﾄﾞｳなしで記録します: 接続、自動再接続、最初のﾃﾞｰﾀからﾌｧｲﾙ出力。")};
-    QCommandLineOption open{QStringLiteral("open"),
-                            QStringLiteral("記録ﾌｧｲﾙ (FILE...) を記録表示のｳｨﾝﾄﾞｳで開きます。")};
+        QCoreApplication::translate(
+            "main", "ｳｨﾝﾄﾞｳなしで記録します: 接続、自動再接続、最初のﾃﾞｰﾀからﾌｧｲﾙ出力。")};
+    QCommandLineOption open{
+        QStringLiteral("open"),
+        QCoreApplication::translate("main", "記録ﾌｧｲﾙ (FILE...) を記録表示のｳｨﾝﾄﾞｳで開きます。")};
     QCommandLineOption report{
         QStringLiteral("report"),
-        QStringLiteral(
-            "記録ﾌｧｲﾙ (FILE...) の日報を PDF にします (--out に書きます。ｳｨﾝﾄﾞｳなし)。")};
-    QCommandLineOption out{QStringLiteral("out"), QStringLiteral("--report の PDF ﾌｧｲﾙ。"),
+        QCoreApplication::translate(
+            "main", "記録ﾌｧｲﾙ (FILE...) の日報を PDF にします (--out に書きます。ｳｨﾝﾄﾞｳなし)。")};
+    QCommandLineOption out{QStringLiteral("out"),
+                           QCoreApplication::translate("main", "--report の PDF ﾌｧｲﾙ。"),
                            QStringLiteral("REPORT.pdf")};
     QCommandLineOption acknowledge{
         QStringLiteral("acknowledge"),
-        QStringLiteral("動作中のﾌﾟﾛｸﾞﾗﾑ (同じ設定ﾌｧｲﾙ) に点検確認を記録します。NAME は点検者。"),
+        QCoreApplication::translate(
+            "main", "動作中のﾌﾟﾛｸﾞﾗﾑ (同じ設定ﾌｧｲﾙ) に点検確認を記録します。NAME は点検者。"),
         QStringLiteral("NAME")};
-    QCommandLineOption result{QStringLiteral("result"),
-                              QStringLiteral("--acknowledge の点検結果 (既定: 異常なし)。"),
-                              QStringLiteral("TEXT")};
+    QCommandLineOption result{
+        QStringLiteral("result"),
+        QCoreApplication::translate("main", "--acknowledge の点検結果 (既定: 異常なし)。"),
+        QStringLiteral("TEXT")};
     QCommandLineOption notifyTest{
         QStringLiteral("notify-test"),
-        QStringLiteral("[Notify] の通知先 (web hook とｺﾏﾝﾄﾞ) に試験の通知を 1 回送ります。")};
-    QCommandLineOption config{
-        QStringLiteral("config"),
-        QStringLiteral("設定ﾌｧｲﾙ (既定: %1)。").arg(platform::IniSettingsStore::defaultLocation()),
-        QStringLiteral("FILE")};
+        QCoreApplication::translate(
+            "main", "[Notify] の通知先 (web hook とｺﾏﾝﾄﾞ) に試験の通知を 1 回送ります。")};
+    QCommandLineOption config{QStringLiteral("config"),
+                              QCoreApplication::translate("main", "設定ﾌｧｲﾙ (既定: %1)。")
+                                  .arg(platform::IniSettingsStore::defaultLocation()),
+                              QStringLiteral("FILE")};
 
     void addTo(QCommandLineParser &parser) const
     {
         parser.setApplicationDescription(
-            QStringLiteral("QV-475簡易ソフト: 風速計 QV-475 の表示と記録"));
+            QCoreApplication::translate("main", "QV-475簡易ソフト: 風速計 QV-475 の表示と記録"));
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOption(connect);
@@ -352,11 +359,19 @@ struct StartOptions {
         parser.addOption(result);
         parser.addOption(notifyTest);
         parser.addOption(config);
-        parser.addPositionalArgument(QStringLiteral("FILE"),
-                                     QStringLiteral("--open と --report の記録ﾌｧｲﾙ。"),
-                                     QStringLiteral("[FILE...]"));
+        parser.addPositionalArgument(
+            QStringLiteral("FILE"),
+            QCoreApplication::translate("main", "--open と --report の記録ﾌｧｲﾙ。"),
+            QStringLiteral("[FILE...]"));
     }
 };
+
+// The interface's language, from the settings file the program will use.
+void installLanguage(const QString &configFile)
+{
+    const auto settings = makeSettings(configFile);
+    language::install(language::chosen(*settings), language::bilingual(*settings));
+}
 
 void setNames()
 {
@@ -463,8 +478,10 @@ int main(int argc, char *argv[])
     if (guiless) {
         QCoreApplication app(argc, argv);
         setNames();
+        installLanguage(parses ? check.value(options.config) : QString());
         QCommandLineParser parser;
-        options.addTo(parser);
+        const StartOptions described; // the help's texts, in the language just installed
+        described.addTo(parser);
         if (!parser.parse(app.arguments())) {
             std::fprintf(stderr, "%s\n\n%s", qPrintable(parser.errorText()),
                          qPrintable(parser.helpText()));
@@ -493,20 +510,14 @@ int main(int argc, char *argv[])
                                       QStringLiteral("/fonts/ipagp.ttf"));
 #endif
     QApplication::setFont(basSubMain::japaneseFont(9));
+    installLanguage(parses ? check.value(options.config) : QString());
     QCommandLineParser parser;
-    options.addTo(parser);
+    const StartOptions described;
+    described.addTo(parser);
     parser.process(app);
     if (reportOnly)
         return runReport(parser.positionalArguments(), parser.value(options.out),
                          parser.value(options.config));
-
-    // The whole interface is Japanese, whatever the locale.
-    QTranslator qtbase;
-    if (qtbase.load(QStringLiteral("qtbase_ja"),
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
-        qtbase.load(QStringLiteral("qtbase_ja"),
-                    QCoreApplication::applicationDirPath() + QStringLiteral("/translations")))
-        QApplication::installTranslator(&qtbase);
 
     RealServices real(parser.value(options.config));
     if (parser.isSet(options.open)) {

@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "platform/settings_store.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace basSubMain {
@@ -91,7 +92,8 @@ std::optional<int> parseSpeed(const QString &text)
 QString siteSettingsError(const SiteSettings &site)
 {
     if (site.caution >= site.stop || site.stop >= site.storm)
-        return QStringLiteral("注意 < 作業中止 < 暴風 の順に大きな値を設定してください。");
+        return QCoreApplication::translate(
+            "settings", "注意 < 作業中止 < 暴風 の順に大きな値を設定してください。");
     return {};
 }
 
@@ -115,13 +117,15 @@ QString siteFileError(const platform::SettingsStore &store)
             continue;
         const auto v = parseInt16(key(i)->trimmed());
         if (!v || *v < minuteRange[i].low || *v > minuteRange[i].high)
-            return bad(i, QStringLiteral("%1 から %2 までの分数を指定してください。")
+            return bad(i, QCoreApplication::translate("settings",
+                                                      "%1 から %2 までの分数を指定してください。")
                               .arg(minuteRange[i].low)
                               .arg(minuteRange[i].high));
     }
     for (int i : {2, 3, 4})
         if (key(i) && !parseSpeed(key(i)->trimmed()))
-            return bad(i, QStringLiteral("0.1 から 999.9 までの風速 (m/s) を指定してください。"));
+            return bad(i, QCoreApplication::translate(
+                              "settings", "0.1 から 999.9 までの風速 (m/s) を指定してください。"));
     if (s.caution >= s.stop)
         return bad(2, siteSettingsError(s));
     if (s.stop >= s.storm)

@@ -1,6 +1,7 @@
 #include "display/day_report.h"
 
 #include "app/geometry.h"
+#include "app/language.h"
 #include "display/trend_chart.h"
 #include "site/wind_rule.h"
 
@@ -33,11 +34,11 @@ void fillChart(TrendChart *chart, const history::WindHistory &record, qint64 fro
     chart->setShown(lines, false);
     const basSubMain::SiteSettings &rule = record.site();
     TrendChart::Site site;
-    site.meanName = QStringLiteral("%1分平均").arg(rule.minutes);
+    site.meanName = QCoreApplication::translate("DayReport", "%1分平均").arg(rule.minutes);
     site.mean = record.meanLine(fromMs, toMs, bucketMs);
     site.thresholds = {{site::caption(site::Work::Caution, false), rule.caution / 10.0},
                        {site::caption(site::Work::Stop, false), rule.stop / 10.0},
-                       {QStringLiteral("暴風"), rule.storm / 10.0}};
+                       {QCoreApplication::translate("DayReport", "暴風"), rule.storm / 10.0}};
     for (const history::Period &p : record.figures(fromMs, toMs).stops)
         site.stops.append({p.startMs, p.endMs});
     chart->setSite(site);
@@ -93,7 +94,9 @@ namespace {
 // The boxes a site stamps or signs in, right-aligned at the top of a day's page.
 void approvalBoxes(QPainter &p, const Pages &page, qreal top)
 {
-    const QStringList names{QStringLiteral("作成"), QStringLiteral("確認"), QStringLiteral("承認")};
+    const QStringList names{QCoreApplication::translate("DayReport", "作成"),
+                            QCoreApplication::translate("DayReport", "確認"),
+                            QCoreApplication::translate("DayReport", "承認")};
     const qreal w = page.mm(20), head = page.mm(5), h = page.mm(18);
     const qreal right = page.area().width();
     p.save();
@@ -117,13 +120,16 @@ int drawReport(QIODevice *device, const history::WindHistory &record, const Titl
     writer.setResolution(300);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
-    writer.setTitle(QStringLiteral("風速記録 日報"));
-    writer.setCreator(
-        QStringLiteral("QV-475簡易ソフト %1").arg(QCoreApplication::applicationVersion()));
+    writer.setTitle(QCoreApplication::translate("DayReport", "風速記録 日報"));
+    writer.setCreator(QCoreApplication::translate("DayReport", "QV-475簡易ソフト %1")
+                          .arg(QCoreApplication::applicationVersion()));
     QPainter p(&writer);
     Pages page(writer, p);
     const qreal width = page.area().width();
-    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    // The day's name in the report's language.
+    const QLocale dayNames = language::current() == language::Language::English
+                                 ? QLocale(QLocale::English, QLocale::UnitedKingdom)
+                                 : QLocale(QLocale::Japanese, QLocale::Japan);
     const basSubMain::SiteSettings &site = record.site();
     int pages = 0;
     // The foot of every page: its number and what made it.
@@ -135,8 +141,9 @@ int drawReport(QIODevice *device, const history::WindHistory &record, const Titl
         p.drawText(QRectF(0, y - page.mm(4), width, page.mm(5)), Qt::AlignHCenter | Qt::AlignBottom,
                    QStringLiteral("%1 / %2").arg(pages).arg(std::max(total, pages)));
         p.setFont(basSubMain::japaneseFont(7));
-        p.drawText(QPointF(0, y), QStringLiteral("QV-475簡易ソフト %1 で作成")
-                                      .arg(QCoreApplication::applicationVersion()));
+        p.drawText(QPointF(0, y),
+                   QCoreApplication::translate("DayReport", "QV-475簡易ソフト %1 で作成")
+                       .arg(QCoreApplication::applicationVersion()));
     };
     auto nextPage = [&] {
         foot();
@@ -156,25 +163,28 @@ int drawReport(QIODevice *device, const history::WindHistory &record, const Titl
         const history::Figures f = record.figures(dayFrom, dayTo - 1);
 
         approvalBoxes(p, page, page.y());
-        page.skip(page.text(QStringLiteral("風速記録 日報"), 18, true));
+        page.skip(page.text(QCoreApplication::translate("DayReport", "風速記録 日報"), 18, true));
         page.skip(page.mm(2));
-        page.skip(page.text(japanese.toString(day, QStringLiteral("yyyy年M月d日 (ddd)")) +
-                                QStringLiteral("    ") + day.toString(QStringLiteral("yyyy/MM/dd")),
-                            12, true));
-        page.skip(page.mm(1));
         page.skip(page.text(
-            QStringLiteral("現場: %1    記録: %2 〜 %3")
-                .arg(title.siteName.isEmpty() ? QStringLiteral("(未設定)") : title.siteName,
-                     history::timeOf(f.fromMs, day), history::timeOf(f.toMs, day)),
-            10));
+            dayNames.toString(day, QCoreApplication::translate("DayReport", "yyyy年M月d日 (ddd)")) +
+                QStringLiteral("    ") + day.toString(QStringLiteral("yyyy/MM/dd")),
+            12, true));
+        page.skip(page.mm(1));
+        page.skip(page.text(QCoreApplication::translate("DayReport", "現場: %1    記録: %2 〜 %3")
+                                .arg(title.siteName.isEmpty()
+                                         ? QCoreApplication::translate("DayReport", "(未設定)")
+                                         : title.siteName,
+                                     history::timeOf(f.fromMs, day), history::timeOf(f.toMs, day)),
+                            10));
         // Which meter, and where it stands, as far as the settings say.
-        QStringList meter{QStringLiteral("風速計: QV-475 COM%1").arg(title.port)};
+        QStringList meter{
+            QCoreApplication::translate("DayReport", "風速計: QV-475 COM%1").arg(title.port)};
         if (!site.serial.isEmpty())
-            meter << QStringLiteral("製造番号 %1").arg(site.serial);
+            meter << QCoreApplication::translate("DayReport", "製造番号 %1").arg(site.serial);
         if (!site.position.isEmpty())
-            meter << QStringLiteral("設置場所 %1").arg(site.position);
+            meter << QCoreApplication::translate("DayReport", "設置場所 %1").arg(site.position);
         if (!site.height.isEmpty())
-            meter << QStringLiteral("高さ %1").arg(site.height);
+            meter << QCoreApplication::translate("DayReport", "高さ %1").arg(site.height);
         page.skip(page.text(meter.join(QStringLiteral("    ")), 10));
         page.skip(std::max(page.mm(3), page.mm(20) - page.y()));
 
@@ -193,13 +203,16 @@ int drawReport(QIODevice *device, const history::WindHistory &record, const Titl
         p.restore();
         page.skip(chart.height() * scale + page.mm(3));
 
-        page.skip(page.text(QStringLiteral("判定の基準"), 11, true) + page.mm(0.5));
+        page.skip(page.text(QCoreApplication::translate("DayReport", "判定の基準"), 11, true) +
+                  page.mm(0.5));
         for (const QString &line : history::criteriaLines(site))
             page.skip(page.text(line, 9, false, page.mm(3)));
-        page.skip(page.text(QStringLiteral("判定の設定: ") + history::ruleLine(site), 8, false,
-                            page.mm(3)));
+        page.skip(page.text(QCoreApplication::translate("DayReport", "判定の設定: ") +
+                                history::ruleLine(site),
+                            8, false, page.mm(3)));
         page.skip(page.mm(2));
-        page.skip(page.text(QStringLiteral("この日の数字"), 11, true) + page.mm(0.5));
+        page.skip(page.text(QCoreApplication::translate("DayReport", "この日の数字"), 11, true) +
+                  page.mm(0.5));
         for (const auto &[label, value] : history::figureLines(f, site, day)) {
             if (page.left() < page.mm(12))
                 nextPage();
@@ -210,14 +223,18 @@ int drawReport(QIODevice *device, const history::WindHistory &record, const Titl
 
         bool computed = false;
         const QList<history::EventRow> events = record.eventsIn(dayFrom, dayTo - 1, &computed);
-        const QString eventsTitle = computed ? QStringLiteral("事象 (記録の風速から算出)")
-                                             : QStringLiteral("事象 (事象記録より)");
+        const QString eventsTitle =
+            computed ? QCoreApplication::translate("DayReport", "事象 (記録の風速から算出)")
+                     : QCoreApplication::translate("DayReport", "事象 (事象記録より)");
         const qreal columns[5] = {3, 25, 105, 128, 152};
         auto header = [&] {
             page.skip(page.text(eventsTitle, 11, true) + page.mm(1));
-            const QString names[5] = {QStringLiteral("時刻"), QStringLiteral("事象"),
-                                      QStringLiteral("%1分平均").arg(site.minutes),
-                                      QStringLiteral("最大瞬間風速"), QStringLiteral("瞬間風速")};
+            const QString names[5] = {
+                QCoreApplication::translate("DayReport", "時刻"),
+                QCoreApplication::translate("DayReport", "事象"),
+                QCoreApplication::translate("DayReport", "%1分平均").arg(site.minutes),
+                QCoreApplication::translate("DayReport", "最大瞬間風速"),
+                QCoreApplication::translate("DayReport", "瞬間風速")};
             qreal h = 0;
             for (int c = 0; c < 5; ++c)
                 h = page.text(names[c], 9, true, page.mm(columns[c]));
@@ -227,7 +244,8 @@ int drawReport(QIODevice *device, const history::WindHistory &record, const Titl
             nextPage();
         header();
         if (events.isEmpty())
-            page.skip(page.text(QStringLiteral("なし"), 9, false, page.mm(3)));
+            page.skip(
+                page.text(QCoreApplication::translate("DayReport", "なし"), 9, false, page.mm(3)));
         for (const history::EventRow &e : events) {
             if (page.left() < page.mm(12)) {
                 nextPage();

@@ -3,6 +3,7 @@
 #include "site/wind_rule.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,19 +15,20 @@
 dlgInspection::dlgInspection(const QString &what, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("dlgInspection"));
-    setWindowTitle(QStringLiteral("点検確認"));
-    auto *intro =
-        new QLabel(what + QStringLiteral("\n点検を行った人の名前と結果を記録します。"
-                                         "作業を再開するかどうかは、記録した人が判断します。"),
-                   this);
+    setWindowTitle(QCoreApplication::translate("dlgInspection", "点検確認"));
+    auto *intro = new QLabel(
+        what + QCoreApplication::translate("dlgInspection",
+                                           "\n点検を行った人の名前と結果を記録します。"
+                                           "作業を再開するかどうかは、記録した人が判断します。"),
+        this);
     intro->setObjectName(QStringLiteral("lblInspectionIntro"));
     intro->setWordWrap(true);
     txtInspector = new QLineEdit(this);
     txtInspector->setObjectName(QStringLiteral("txtInspector"));
     txtInspector->setMaxLength(60);
-    optNoFault = new QRadioButton(QStringLiteral("異常なし"), this);
+    optNoFault = new QRadioButton(QCoreApplication::translate("dlgInspection", "異常なし"), this);
     optNoFault->setObjectName(QStringLiteral("optNoFault"));
-    optFault = new QRadioButton(QStringLiteral("異常あり"), this);
+    optFault = new QRadioButton(QCoreApplication::translate("dlgInspection", "異常あり"), this);
     optFault->setObjectName(QStringLiteral("optFault"));
     auto *group = new QButtonGroup(this);
     group->addButton(optNoFault);
@@ -34,11 +36,11 @@ dlgInspection::dlgInspection(const QString &what, QWidget *parent) : QDialog(par
     txtNote = new QLineEdit(this);
     txtNote->setObjectName(QStringLiteral("txtNote"));
     txtNote->setMaxLength(60);
-    txtNote->setPlaceholderText(QStringLiteral("異常の内容"));
-    cmdOK = new QPushButton(QStringLiteral("記録"), this);
+    txtNote->setPlaceholderText(QCoreApplication::translate("dlgInspection", "異常の内容"));
+    cmdOK = new QPushButton(QCoreApplication::translate("dlgInspection", "記録"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setAutoDefault(false);
-    cmdCancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    cmdCancel = new QPushButton(QCoreApplication::translate("dlgInspection", "ｷｬﾝｾﾙ"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setDefault(true);
 
@@ -47,8 +49,8 @@ dlgInspection::dlgInspection(const QString &what, QWidget *parent) : QDialog(par
     results->addWidget(optFault);
     results->addWidget(txtNote, 1);
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("点検者:"), txtInspector);
-    form->addRow(QStringLiteral("結果:"), results);
+    form->addRow(QCoreApplication::translate("dlgInspection", "点検者:"), txtInspector);
+    form->addRow(QCoreApplication::translate("dlgInspection", "結果:"), results);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cmdOK);

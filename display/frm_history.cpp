@@ -6,6 +6,7 @@
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,7 +22,10 @@
 #include <QWheelEvent>
 
 namespace {
-const QString kTitle = QStringLiteral("記録表示");
+QString title()
+{
+    return QCoreApplication::translate("frmHistory", "記録表示");
+}
 constexpr qint64 kMinSpanMs = 60000;
 } // namespace
 
@@ -39,11 +43,11 @@ frmHistory::frmHistory(Services services, QWidget *parent)
       m_record(std::make_unique<history::WindHistory>(m_svc.settings.site))
 {
     setObjectName(QStringLiteral("frmHistory"));
-    setWindowTitle(kTitle);
+    setWindowTitle(title());
     setAttribute(Qt::WA_QuitOnClose, false);
 
     auto *bar = new QMenuBar(this);
-    QMenu *file = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    QMenu *file = bar->addMenu(QCoreApplication::translate("frmHistory", "ﾌｧｲﾙ(&F)"));
     file->setObjectName(QStringLiteral("mnuHist"));
     auto item = [&](QMenu *menu, const char *name, const QString &text, QKeySequence key,
                     void (frmHistory::*slot)(), bool needsRecord) {
@@ -56,14 +60,15 @@ frmHistory::frmHistory(Services services, QWidget *parent)
         a->setEnabled(!needsRecord);
         return a;
     };
-    item(file, "mnuHistOpen", QStringLiteral("開く(&O)..."), QKeySequence::Open,
-         &frmHistory::mnuHistOpen_Click, false);
-    item(file, "mnuHistReport", QStringLiteral("日報 PDF(&R)..."),
+    item(file, "mnuHistOpen", QCoreApplication::translate("frmHistory", "開く(&O)..."),
+         QKeySequence::Open, &frmHistory::mnuHistOpen_Click, false);
+    item(file, "mnuHistReport", QCoreApplication::translate("frmHistory", "日報 PDF(&R)..."),
          QKeySequence(Qt::CTRL | Qt::Key_P), &frmHistory::mnuHistReport_Click, true);
-    item(file, "mnuHistExport", QStringLiteral("表示期間を CSV に書き出し(&E)..."), {},
+    item(file, "mnuHistExport",
+         QCoreApplication::translate("frmHistory", "表示期間を CSV に書き出し(&E)..."), {},
          &frmHistory::mnuHistExport_Click, true);
     file->addSeparator();
-    QAction *close = file->addAction(QStringLiteral("閉じる(&C)"));
+    QAction *close = file->addAction(QCoreApplication::translate("frmHistory", "閉じる(&C)"));
     close->setObjectName(QStringLiteral("mnuHistClose"));
     close->setShortcut(QKeySequence::Close);
     connect(close, &QAction::triggered, this, &QWidget::close);
@@ -77,11 +82,12 @@ frmHistory::frmHistory(Services services, QWidget *parent)
         return b;
     };
     auto *top = new QHBoxLayout;
+    top->addWidget(button("cmdZoomIn", QCoreApplication::translate("frmHistory", "拡大"),
+                          [this] { zoom(0.5, (m_from + m_to) / 2); }));
+    top->addWidget(button("cmdZoomOut", QCoreApplication::translate("frmHistory", "縮小"),
+                          [this] { zoom(2.0, (m_from + m_to) / 2); }));
     top->addWidget(
-        button("cmdZoomIn", QStringLiteral("拡大"), [this] { zoom(0.5, (m_from + m_to) / 2); }));
-    top->addWidget(
-        button("cmdZoomOut", QStringLiteral("縮小"), [this] { zoom(2.0, (m_from + m_to) / 2); }));
-    top->addWidget(button("cmdAll", QStringLiteral("全体"), [this] { showAll(); }));
+        button("cmdAll", QCoreApplication::translate("frmHistory", "全体"), [this] { showAll(); }));
     top->addWidget(button("cmdLeft", QStringLiteral("◀"), [this] { pan(-0.5); }));
     top->addWidget(button("cmdRight", QStringLiteral("▶"), [this] { pan(0.5); }));
     m_lblSpan = new QLabel(this);
@@ -108,9 +114,11 @@ frmHistory::frmHistory(Services services, QWidget *parent)
     m_lstEvents = new QTreeWidget(this);
     m_lstEvents->setObjectName(QStringLiteral("lstEvents"));
     m_lstEvents->setRootIsDecorated(false);
-    m_lstEvents->setHeaderLabels({QStringLiteral("時刻"), QStringLiteral("事象"),
-                                  QStringLiteral("判定平均"), QStringLiteral("最大瞬間"),
-                                  QStringLiteral("瞬間")});
+    m_lstEvents->setHeaderLabels({QCoreApplication::translate("frmHistory", "時刻"),
+                                  QCoreApplication::translate("frmHistory", "事象"),
+                                  QCoreApplication::translate("frmHistory", "判定平均"),
+                                  QCoreApplication::translate("frmHistory", "最大瞬間"),
+                                  QCoreApplication::translate("frmHistory", "瞬間")});
     m_lstEvents->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     auto *side = new QVBoxLayout;
     side->addWidget(m_lblFigures);
@@ -122,7 +130,8 @@ frmHistory::frmHistory(Services services, QWidget *parent)
     auto *middle = new QHBoxLayout;
     middle->addWidget(m_chart, 1);
     middle->addWidget(sideBox);
-    m_lblStatus = new QLabel(QStringLiteral("ﾌｧｲﾙ → 開く で記録を開きます。"), this);
+    m_lblStatus = new QLabel(
+        QCoreApplication::translate("frmHistory", "ﾌｧｲﾙ → 開く で記録を開きます。"), this);
     m_lblStatus->setObjectName(QStringLiteral("lblStatus"));
     auto *layout = new QVBoxLayout(this);
     layout->setMenuBar(bar);
@@ -160,7 +169,8 @@ void frmHistory::open(const QStringList &paths)
     m_prgLoad->show();
     // One load at a time.
     findChild<QAction *>(QStringLiteral("mnuHistOpen"))->setEnabled(false);
-    m_lblStatus->setText(QStringLiteral("読み込み中: %1").arg(QFileInfo(paths.first()).fileName()));
+    m_lblStatus->setText(QCoreApplication::translate("frmHistory", "読み込み中: %1")
+                             .arg(QFileInfo(paths.first()).fileName()));
     std::shared_ptr<Job> job = m_job;
     const history::FileReader read = m_svc.read;
     m_thread = QThread::create([job, paths, read] {
@@ -186,8 +196,8 @@ void frmHistory::finishLoad()
     delete std::exchange(m_thread, nullptr);
     const std::shared_ptr<Job> job = std::exchange(m_job, nullptr);
     if (!job->ok) {
-        m_lblStatus->setText(QStringLiteral("読み込めませんでした。"));
-        m_svc.messageBox->show(this, job->error, kTitle, platform::MessageBox::Icon::Exclamation,
+        m_lblStatus->setText(QCoreApplication::translate("frmHistory", "読み込めませんでした。"));
+        m_svc.messageBox->show(this, job->error, title(), platform::MessageBox::Icon::Exclamation,
                                platform::MessageBox::Buttons::Ok);
         emit loaded(false);
         return;
@@ -199,20 +209,20 @@ void frmHistory::finishLoad()
         for (const QString &w : f.warnings)
             warnings << QFileInfo(f.path).fileName() + QStringLiteral(": ") + w;
     }
-    m_lblStatus->setText(QStringLiteral("%1 行 (%2)")
+    m_lblStatus->setText(QCoreApplication::translate("frmHistory", "%1 行 (%2)")
                              .arg(m_record->rows().size())
-                             .arg(names.join(QStringLiteral("、"))));
-    setWindowTitle(kTitle + QStringLiteral(" - ") + names.value(0));
+                             .arg(names.join(QCoreApplication::translate("frmHistory", "、"))));
+    setWindowTitle(title() + QStringLiteral(" - ") + names.value(0));
     for (QWidget *w : m_needRecord)
         w->setEnabled(!m_record->empty());
     showAll();
     emit loaded(true);
     if (m_record->empty())
-        m_svc.messageBox->show(this, QStringLiteral("ﾌｧｲﾙに記録の行がありません。"), kTitle,
-                               platform::MessageBox::Icon::Exclamation,
-                               platform::MessageBox::Buttons::Ok);
+        m_svc.messageBox->show(
+            this, QCoreApplication::translate("frmHistory", "ﾌｧｲﾙに記録の行がありません。"),
+            title(), platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::Ok);
     else if (!warnings.isEmpty())
-        m_svc.messageBox->show(this, warnings.join(QLatin1Char('\n')), kTitle,
+        m_svc.messageBox->show(this, warnings.join(QLatin1Char('\n')), title(),
                                platform::MessageBox::Icon::None, platform::MessageBox::Buttons::Ok);
 }
 
@@ -256,20 +266,22 @@ void frmHistory::refresh()
     report::fillChart(m_chart, *m_record, m_from, m_to, m_chart->width());
     const QDate day = QDateTime::fromMSecsSinceEpoch(m_from).date();
     const QString dateFormat = QStringLiteral("yyyy/MM/dd H:mm:ss");
-    m_lblSpan->setText(QStringLiteral("%1 〜 %2")
+    m_lblSpan->setText(QCoreApplication::translate("frmHistory", "%1 〜 %2")
                            .arg(QDateTime::fromMSecsSinceEpoch(m_from).toString(dateFormat),
                                 QDateTime::fromMSecsSinceEpoch(m_to).toString(dateFormat)));
     const history::Figures f = m_record->figures(m_from, m_to);
-    QString html = QStringLiteral("<b>表示期間の数字</b><table cellspacing=2>");
+    QString html =
+        QCoreApplication::translate("frmHistory", "<b>表示期間の数字</b><table cellspacing=2>");
     for (const auto &[label, value] : history::figureLines(f, m_record->site(), day))
         html += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
                     .arg(label.toHtmlEscaped(), value.toHtmlEscaped());
     bool computed = false;
     const QList<history::EventRow> events = m_record->eventsIn(m_from, m_to, &computed);
     // Where no event log lies beside the files, the events are the rule's on the rows.
-    m_lblFigures->setText(html + QStringLiteral("</table><br><b>事象</b> %1")
-                                     .arg(computed ? QStringLiteral("(記録の風速から算出)")
-                                                   : QStringLiteral("(事象記録より)")));
+    m_lblFigures->setText(
+        html + QCoreApplication::translate("frmHistory", "</table><br><b>事象</b> %1")
+                   .arg(computed ? QCoreApplication::translate("frmHistory", "(記録の風速から算出)")
+                                 : QCoreApplication::translate("frmHistory", "(事象記録より)")));
     m_lstEvents->clear();
     QList<QTreeWidgetItem *> items;
     for (const history::EventRow &e : events)
@@ -336,8 +348,9 @@ void frmHistory::keyPressEvent(QKeyEvent *event)
 void frmHistory::mnuHistOpen_Click()
 {
     const std::optional<QStringList> paths = m_svc.fileDialog->getOpenFileNames(
-        this, QStringLiteral("記録を開く"),
-        {QStringLiteral("記録ﾌｧｲﾙ (*.csv)"), QStringLiteral("すべてのﾌｧｲﾙ (*)")},
+        this, QCoreApplication::translate("frmHistory", "記録を開く"),
+        {QCoreApplication::translate("frmHistory", "記録ﾌｧｲﾙ (*.csv)"),
+         QCoreApplication::translate("frmHistory", "すべてのﾌｧｲﾙ (*)")},
         QFileInfo(m_svc.settings.fName).absolutePath());
     if (paths)
         open(*paths);
@@ -357,8 +370,8 @@ QString frmHistory::suggested(const QString &ext) const
 void frmHistory::mnuHistReport_Click()
 {
     const std::optional<QString> path = m_svc.fileDialog->getSaveFileName(
-        this, QStringLiteral("日報 PDF の保存"), {QStringLiteral("PDF (*.pdf)")},
-        suggested(QStringLiteral("_report.pdf")));
+        this, QCoreApplication::translate("frmHistory", "日報 PDF の保存"),
+        {QStringLiteral("PDF (*.pdf)")}, suggested(QStringLiteral("_report.pdf")));
     if (!path)
         return;
     QList<QDate> days;
@@ -369,18 +382,23 @@ void frmHistory::mnuHistReport_Click()
     }
     if (save(*path,
              report::dayReport(*m_record, {m_svc.settings.site.name, m_svc.settings.port}, days),
-             QStringLiteral("日報を保存できません。")))
+             QCoreApplication::translate("frmHistory", "日報を保存できません。")))
         m_lblStatus->setText(
-            QStringLiteral("日報を保存しました: %1 (%2 日)").arg(*path).arg(days.size()));
+            QCoreApplication::translate("frmHistory", "日報を保存しました: %1 (%2 日)")
+                .arg(*path)
+                .arg(days.size()));
 }
 
 void frmHistory::mnuHistExport_Click()
 {
     const std::optional<QString> path = m_svc.fileDialog->getSaveFileName(
-        this, QStringLiteral("CSV に書き出し"), {QStringLiteral("記録ﾌｧｲﾙ (*.csv)")},
+        this, QCoreApplication::translate("frmHistory", "CSV に書き出し"),
+        {QCoreApplication::translate("frmHistory", "記録ﾌｧｲﾙ (*.csv)")},
         suggested(QStringLiteral("_export.csv")));
-    if (path && save(*path, m_record->exportCsv(m_from, m_to), QStringLiteral("書き出せません。")))
-        m_lblStatus->setText(QStringLiteral("書き出しました: %1").arg(*path));
+    if (path && save(*path, m_record->exportCsv(m_from, m_to),
+                     QCoreApplication::translate("frmHistory", "書き出せません。")))
+        m_lblStatus->setText(
+            QCoreApplication::translate("frmHistory", "書き出しました: %1").arg(*path));
 }
 
 bool frmHistory::save(const QString &path, const QByteArray &bytes, const QString &failed)
@@ -388,7 +406,7 @@ bool frmHistory::save(const QString &path, const QByteArray &bytes, const QStrin
     QString error;
     if (m_svc.write(path, bytes, &error))
         return true;
-    m_svc.messageBox->show(this, failed + QLatin1Char('\n') + error, kTitle,
+    m_svc.messageBox->show(this, failed + QLatin1Char('\n') + error, title(),
                            platform::MessageBox::Icon::Exclamation,
                            platform::MessageBox::Buttons::Ok);
     return false;

@@ -3,6 +3,7 @@
 
 #include "app/geometry.h"
 #include "app/globals.h"
+#include "app/language.h"
 #include "app/resources.h"
 #include "app/settings.h"
 #include "display/figure_font.h"
@@ -24,6 +25,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QLabel>
 #include <QLocale>
@@ -37,7 +39,10 @@ using namespace basSubMain;
 
 namespace {
 
-const QString kTitle = QStringLiteral("QV-475簡易ソフト");
+QString title()
+{
+    return QCoreApplication::translate("frmMain", "QV-475簡易ソフト");
+}
 
 QColor colourOf(AlarmColour c)
 {
@@ -68,22 +73,22 @@ constexpr int kFigurePad = 2;
 
 // Toolbar buttons: key, tool tip, image key; an empty key is a separator.
 struct ButtonDef {
-    const char16_t *key;
-    const char16_t *tip;
+    const char16_t *key; // the command, never shown (not translated)
+    const char *tip;
     const char *image;
 };
 constexpr ButtonDef kButtons[11] = {
-    {u"出力開始", u"ﾌｧｲﾙ出力開始", "Open"},
-    {u"出力停止", u"ﾌｧｲﾙ出力停止", "Close"},
+    {u"出力開始", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力開始"), "Open"},
+    {u"出力停止", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力停止"), "Close"},
     {nullptr, nullptr, nullptr},
-    {u"通信設定", u"通信設定", "Properties"},
-    {u"接続", u"接続", "Com"},
-    {u"切断", u"切断", "Stop"},
+    {u"通信設定", QT_TRANSLATE_NOOP("frmMain", "通信設定"), "Properties"},
+    {u"接続", QT_TRANSLATE_NOOP("frmMain", "接続"), "Com"},
+    {u"切断", QT_TRANSLATE_NOOP("frmMain", "切断"), "Stop"},
     {nullptr, nullptr, nullptr},
-    {u"縮小", u"縮小表示", "MIN"},
-    {u"拡大", u"拡大表示", "MAX"},
+    {u"縮小", QT_TRANSLATE_NOOP("frmMain", "縮小表示"), "MIN"},
+    {u"拡大", QT_TRANSLATE_NOOP("frmMain", "拡大表示"), "MAX"},
     {nullptr, nullptr, nullptr},
-    {u"問い合わせ", u"問い合わせ", "Web"},
+    {u"問い合わせ", QT_TRANSLATE_NOOP("frmMain", "問い合わせ"), "Web"},
 };
 
 // Sets a label to "word  rest" on one line: the word bold in the largest pixel size that
@@ -138,10 +143,12 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     connect(&m_session, &Session::snapshotChanged, this, &frmMain::showSnapshot);
     connect(&m_session, &Session::linkStateChanged, this, &frmMain::onLinkState);
     connect(&m_session, &Session::blink, this, &frmMain::onBlink);
-    connect(&m_session, &Session::linkLost, this,
-            [this] { notify(QStringLiteral("風速計からのﾃﾞｰﾀが途絶えました。")); });
-    connect(&m_session, &Session::linkBack, this,
-            [this] { notify(QStringLiteral("風速計との通信が回復しました。")); });
+    connect(&m_session, &Session::linkLost, this, [this] {
+        notify(QCoreApplication::translate("frmMain", "風速計からのﾃﾞｰﾀが途絶えました。"));
+    });
+    connect(&m_session, &Session::linkBack, this, [this] {
+        notify(QCoreApplication::translate("frmMain", "風速計との通信が回復しました。"));
+    });
     // A port that failed while open says why in the link's panel; the watchdog decides.
     connect(&m_session, &Session::portFailed, this, [this](const QString &reason) {
         m_portReason = reason;
@@ -149,11 +156,11 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     });
     connect(&m_session, &Session::alarmRose, this,
             [this](int figure, int level, const QString &reading) {
-                notify(
-                    QStringLiteral("%1 %2 m/s: 警報ﾚﾍﾞﾙ%3")
-                        .arg(figure == 0 ? QStringLiteral("瞬間風速") : QStringLiteral("平均風速"),
-                             reading)
-                        .arg(level));
+                notify(QCoreApplication::translate("frmMain", "%1 %2 m/s: 警報ﾚﾍﾞﾙ%3")
+                           .arg(figure == 0 ? QCoreApplication::translate("frmMain", "瞬間風速")
+                                            : QCoreApplication::translate("frmMain", "平均風速"),
+                                reading)
+                           .arg(level));
             });
     connect(&m_session, &Session::soundDue, this, [this](int level) {
         if (m_svc.sound)
@@ -167,31 +174,34 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     connect(&m_session, &Session::stallEnded, this, &frmMain::onLogStallEnded);
     connect(&m_session, &Session::outputStatus, this, &frmMain::setMqttStatus);
     connect(&m_session, &Session::workChanged, this, [this](site::Work work, const QString &mean) {
-        notify(QStringLiteral("作業判定: %1 (%2分平均 %3 m/s)")
-                   .arg(site::caption(work, false))
+        notify(QCoreApplication::translate("frmMain", "作業判定: %1 (%2分平均 %3 m/s)")
+                   .arg(language::stateWord(site::caption(work, false)))
                    .arg(m_session.settings().site.minutes)
                    .arg(mean));
     });
     connect(&m_session, &Session::storm, this, [this](const QString &reading) {
-        notify(QStringLiteral("暴風 %1 m/s: 点検要").arg(reading));
+        notify(QCoreApplication::translate("frmMain", "暴風 %1 m/s: 点検要").arg(reading));
     });
-    connect(
-        &m_session, &Session::stateUnreadable, this,
-        [this](const QString &path, const QString &keptAs) {
-            m_svc.messageBox->show(
-                this,
-                QStringLiteral("状態ﾌｧｲﾙを読めません。点検要として扱います。\n%1%2")
-                    .arg(
-                        path,
-                        keptAs.isEmpty()
-                            ? QString()
-                            : QStringLiteral("\n読めなかったﾌｧｲﾙは %1 に残しました。").arg(keptAs)),
-                kTitle, platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::Ok);
-        });
+    connect(&m_session, &Session::stateUnreadable, this,
+            [this](const QString &path, const QString &keptAs) {
+                m_svc.messageBox->show(
+                    this,
+                    QCoreApplication::translate(
+                        "frmMain", "状態ﾌｧｲﾙを読めません。点検要として扱います。\n%1%2")
+                        .arg(path, keptAs.isEmpty()
+                                       ? QString()
+                                       : QCoreApplication::translate(
+                                             "frmMain", "\n読めなかったﾌｧｲﾙは %1 に残しました。")
+                                             .arg(keptAs)),
+                    title(), platform::MessageBox::Icon::Exclamation,
+                    platform::MessageBox::Buttons::Ok);
+            });
     connect(&m_session, &Session::latchNotKept, this, [this](const QString &error) {
         m_svc.messageBox->show(
-            this, QStringLiteral("点検要の状態を保存できませんでした。\n") + error, kTitle,
-            platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::Ok);
+            this,
+            QCoreApplication::translate("frmMain", "点検要の状態を保存できませんでした。\n") +
+                error,
+            title(), platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::Ok);
     });
     m_session.setSettings(basSubMain::LoadSettings(*m_svc.settings));
     m_session.setOutputs(session::makeOutputs(
@@ -235,60 +245,76 @@ void frmMain::buildMenus()
         return m;
     };
 
-    QMenu *file = menu(QStringLiteral("mnuFile"), QStringLiteral("ﾌｧｲﾙ(&F)"));
-    addItem(file, QStringLiteral("mnuFileOpen"), QStringLiteral("ﾌｧｲﾙ出力開始(&O)..."), Qt::Key_F2,
+    QMenu *file =
+        menu(QStringLiteral("mnuFile"), QCoreApplication::translate("frmMain", "ﾌｧｲﾙ(&F)"));
+    addItem(file, QStringLiteral("mnuFileOpen"),
+            QCoreApplication::translate("frmMain", "ﾌｧｲﾙ出力開始(&O)..."), Qt::Key_F2,
             &frmMain::mnuFileOpen_Click);
-    addItem(file, QStringLiteral("mnuFileClose"), QStringLiteral("ﾌｧｲﾙ出力停止(&C)"), {},
+    addItem(file, QStringLiteral("mnuFileClose"),
+            QCoreApplication::translate("frmMain", "ﾌｧｲﾙ出力停止(&C)"), {},
             &frmMain::mnuFileClose_Click);
-    addItem(file, QStringLiteral("mnuFileHistory"), QStringLiteral("記録を開く(&R)..."), {},
+    addItem(file, QStringLiteral("mnuFileHistory"),
+            QCoreApplication::translate("frmMain", "記録を開く(&R)..."), {},
             &frmMain::mnuFileHistory_Click);
     separator(file, QStringLiteral("mnuFileBar0"));
-    addItem(file, QStringLiteral("mnuFileCom"), QStringLiteral("接続(&M)"), Qt::Key_F5,
-            &frmMain::mnuFileCom_Click);
-    addItem(file, QStringLiteral("mnuFileStop"), QStringLiteral("切断(&P)"), {},
-            &frmMain::mnuFileStop_Click);
+    addItem(file, QStringLiteral("mnuFileCom"), QCoreApplication::translate("frmMain", "接続(&M)"),
+            Qt::Key_F5, &frmMain::mnuFileCom_Click);
+    addItem(file, QStringLiteral("mnuFileStop"), QCoreApplication::translate("frmMain", "切断(&P)"),
+            {}, &frmMain::mnuFileStop_Click);
     separator(file, QStringLiteral("mnuFileBar1"));
-    addItem(file, QStringLiteral("mnuFileExit"), QStringLiteral("終了(&X)"), {},
-            &frmMain::mnuFileExit_Click);
+    addItem(file, QStringLiteral("mnuFileExit"), QCoreApplication::translate("frmMain", "終了(&X)"),
+            {}, &frmMain::mnuFileExit_Click);
 
-    QMenu *view = menu(QStringLiteral("mnuView"), QStringLiteral("表示(&V)"));
-    addItem(view, QStringLiteral("mnuViewToolbar"), QStringLiteral("ﾂｰﾙ ﾊﾞｰ(&T)"), {},
+    QMenu *view =
+        menu(QStringLiteral("mnuView"), QCoreApplication::translate("frmMain", "表示(&V)"));
+    addItem(view, QStringLiteral("mnuViewToolbar"),
+            QCoreApplication::translate("frmMain", "ﾂｰﾙ ﾊﾞｰ(&T)"), {},
             &frmMain::mnuViewToolbar_Click)
         ->setCheckable(true);
     m_menu[QStringLiteral("mnuViewToolbar")]->setChecked(true);
     separator(view, QStringLiteral("mnuViewBar0"));
-    addItem(view, QStringLiteral("mnuViewOptions"), QStringLiteral("通信設定(&S)..."), {},
+    addItem(view, QStringLiteral("mnuViewOptions"),
+            QCoreApplication::translate("frmMain", "通信設定(&S)..."), {},
             &frmMain::mnuViewOptions_Click);
     separator(view, QStringLiteral("mnuViewBar1"));
-    addItem(view, QStringLiteral("mnuViewMin"), QStringLiteral("画面縮小(&N)"), Qt::Key_F3,
+    addItem(view, QStringLiteral("mnuViewMin"),
+            QCoreApplication::translate("frmMain", "画面縮小(&N)"), Qt::Key_F3,
             &frmMain::mnuViewMin_Click)
         ->setCheckable(true);
-    addItem(view, QStringLiteral("mnuViewMax"), QStringLiteral("画面拡大(&L)"), Qt::Key_F4,
+    addItem(view, QStringLiteral("mnuViewMax"),
+            QCoreApplication::translate("frmMain", "画面拡大(&L)"), Qt::Key_F4,
             &frmMain::mnuViewMax_Click)
         ->setCheckable(true);
     separator(view, QStringLiteral("mnuViewBar2"));
-    addItem(view, QStringLiteral("mnuViewMalti"), QStringLiteral("ﾏﾙﾁ表示(&B)"), Qt::Key_F6,
+    addItem(view, QStringLiteral("mnuViewMalti"),
+            QCoreApplication::translate("frmMain", "ﾏﾙﾁ表示(&B)"), Qt::Key_F6,
             &frmMain::mnuViewMalti_Click)
         ->setCheckable(true);
-    addItem(view, QStringLiteral("mnuViewPeak"), QStringLiteral("瞬間風速値表示(&K)"), Qt::Key_F7,
+    addItem(view, QStringLiteral("mnuViewPeak"),
+            QCoreApplication::translate("frmMain", "瞬間風速値表示(&K)"), Qt::Key_F7,
             &frmMain::mnuViewPeak_Click)
         ->setCheckable(true);
-    addItem(view, QStringLiteral("mnuViewAve"), QStringLiteral("平均風速値表示(&E)"), Qt::Key_F8,
+    addItem(view, QStringLiteral("mnuViewAve"),
+            QCoreApplication::translate("frmMain", "平均風速値表示(&E)"), Qt::Key_F8,
             &frmMain::mnuViewAve_Click)
         ->setCheckable(true);
 
     separator(view, QStringLiteral("mnuViewBar3"));
-    addItem(view, QStringLiteral("mnuViewTrend"), QStringLiteral("ﾄﾚﾝﾄﾞ表示(&G)"), Qt::Key_F9,
+    addItem(view, QStringLiteral("mnuViewTrend"),
+            QCoreApplication::translate("frmMain", "ﾄﾚﾝﾄﾞ表示(&G)"), Qt::Key_F9,
             &frmMain::mnuViewTrend_Click);
-    addItem(view, QStringLiteral("mnuViewSound"), QStringLiteral("警報音(&A)"), {},
-            &frmMain::mnuViewSound_Click)
+    addItem(view, QStringLiteral("mnuViewSound"),
+            QCoreApplication::translate("frmMain", "警報音(&A)"), {}, &frmMain::mnuViewSound_Click)
         ->setCheckable(true);
-    addItem(view, QStringLiteral("mnuViewAck"), QStringLiteral("警報確認(&Q)"), Qt::Key_Escape,
+    addItem(view, QStringLiteral("mnuViewAck"),
+            QCoreApplication::translate("frmMain", "警報確認(&Q)"), Qt::Key_Escape,
             &frmMain::mnuViewAck_Click);
-    addItem(view, QStringLiteral("mnuViewNotifyTest"), QStringLiteral("通知テスト(&U)"), {},
+    addItem(view, QStringLiteral("mnuViewNotifyTest"),
+            QCoreApplication::translate("frmMain", "通知テスト(&U)"), {},
             &frmMain::mnuViewNotifyTest_Click);
     // Enabled only while a storm's inspection is not yet acknowledged.
-    addItem(view, QStringLiteral("mnuViewInspect"), QStringLiteral("点検確認(&I)..."), {},
+    addItem(view, QStringLiteral("mnuViewInspect"),
+            QCoreApplication::translate("frmMain", "点検確認(&I)..."), {},
             &frmMain::mnuViewInspect_Click)
         ->setEnabled(false);
 
@@ -300,11 +326,14 @@ void frmMain::buildMenus()
             group->addAction(m_menu[n]);
     }
 
-    QMenu *help = menu(QStringLiteral("mnuHelp"), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    addItem(help, QStringLiteral("mnuHelpWeb"), QStringLiteral("問い合わせ(&W)"), {},
+    QMenu *help =
+        menu(QStringLiteral("mnuHelp"), QCoreApplication::translate("frmMain", "ﾍﾙﾌﾟ(&H)"));
+    addItem(help, QStringLiteral("mnuHelpWeb"),
+            QCoreApplication::translate("frmMain", "問い合わせ(&W)"), {},
             &frmMain::mnuHelpWeb_Click);
     separator(help, QStringLiteral("mnuHelpBar0"));
-    addItem(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)"), {},
+    addItem(help, QStringLiteral("mnuHelpAbout"),
+            QCoreApplication::translate("frmMain", "ﾊﾞｰｼﾞｮﾝ情報(&A)"), {},
             &frmMain::mnuHelpAbout_Click);
 }
 
@@ -325,8 +354,8 @@ void frmMain::buildToolBar()
         } else {
             const QString key = QString::fromUtf16(d.key);
             a = m_toolBar->addAction(programIcon(QString::fromLatin1(d.image).toLower()),
-                                     QString::fromUtf16(d.tip));
-            a->setToolTip(QString::fromUtf16(d.tip));
+                                     QCoreApplication::translate("frmMain", d.tip));
+            a->setToolTip(QCoreApplication::translate("frmMain", d.tip));
             a->setData(key);
             a->setProperty("imageKey", QString::fromLatin1(d.image));
             connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
@@ -362,7 +391,7 @@ void frmMain::buildStatusBar()
             bar->addPermanentWidget(p);
         m_panels[size_t(i)] = p;
     }
-    m_panels[0]->setText(QStringLiteral("ｽﾃｰﾀｽ"));
+    m_panels[0]->setText(QCoreApplication::translate("frmMain", "ｽﾃｰﾀｽ"));
 
     // Panels 4 and 5 keep the date and the time of day current by themselves.
     auto refresh = [this] {
@@ -384,10 +413,16 @@ void frmMain::buildReadingArea()
     m_area->setObjectName(QStringLiteral("readingArea"));
     setCentralWidget(m_area);
 
-    static const char16_t *const captions[8] = {
-        u"瞬間風速", u"瞬間最大風速", u"平均風速", u"平均最大風速", u"m/s", u"m/s", u"m/s", u"m/s"};
+    static const char *const captions[8] = {QT_TRANSLATE_NOOP("frmMain", "瞬間風速"),
+                                            QT_TRANSLATE_NOOP("frmMain", "瞬間最大風速"),
+                                            QT_TRANSLATE_NOOP("frmMain", "平均風速"),
+                                            QT_TRANSLATE_NOOP("frmMain", "平均最大風速"),
+                                            "m/s",
+                                            "m/s",
+                                            "m/s",
+                                            "m/s"};
     for (int n = 1; n <= 8; ++n) {
-        auto *l = new QLabel(QString::fromUtf16(captions[n - 1]), m_area);
+        auto *l = new QLabel(QCoreApplication::translate("frmMain", captions[n - 1]), m_area);
         l->setObjectName(QStringLiteral("Label%1").arg(n));
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         m_label[size_t(n - 1)] = l;
@@ -498,7 +533,7 @@ void frmMain::updateLinkToolTip()
     if (!m_portReason.isEmpty())
         lines << m_portReason;
     if (m_shown.rejected)
-        lines << QStringLiteral("不完全なﾌﾚｰﾑ: %1").arg(m_shown.rejected);
+        lines << QCoreApplication::translate("frmMain", "不完全なﾌﾚｰﾑ: %1").arg(m_shown.rejected);
     m_panels[1]->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
@@ -514,12 +549,14 @@ void frmMain::setFiguresLive(bool live)
 
 QString frmMain::linkBannerText() const
 {
-    QString text = m_shown.link == meterlink::LinkState::Reconnecting ? QStringLiteral("再接続待ち")
-                   : m_shown.link == meterlink::LinkState::Live ? QStringLiteral("受信待ち")
-                                                                : QStringLiteral("通信停止中");
+    QString text = m_shown.link == meterlink::LinkState::Reconnecting
+                       ? QCoreApplication::translate("frmMain", "再接続待ち")
+                   : m_shown.link == meterlink::LinkState::Live
+                       ? QCoreApplication::translate("frmMain", "受信待ち")
+                       : QCoreApplication::translate("frmMain", "通信停止中");
     if (m_shown.frameSecond > 0)
         text +=
-            QStringLiteral("  最終受信 ") +
+            QCoreApplication::translate("frmMain", "  最終受信 ") +
             QLocale::system().toString(QDateTime::fromSecsSinceEpoch(m_shown.frameSecond).time(),
                                        logging::rowTimeFormat(QLocale::system()));
     return text;
@@ -566,30 +603,32 @@ QString siteStripLine(const session::SiteState &site, int minutes, qint64 nowMs)
     QStringList parts;
     // The latch first, with its cause; the work state underneath it is never hidden.
     if (site.latched) {
-        parts << site::caption(site.work, true);
+        parts << language::stateWord(site::caption(site.work, true));
         if (site.stateUnreadable)
-            parts << QStringLiteral("状態ﾌｧｲﾙを読めません");
+            parts << QCoreApplication::translate("frmMain", "状態ﾌｧｲﾙを読めません");
         else if (site.storm.tenths >= 0)
-            parts << QStringLiteral("暴風 %1 m/s (%2)")
+            parts << QCoreApplication::translate("frmMain", "暴風 %1 m/s (%2)")
                          .arg(basSubMain::speedText(site.storm.tenths), clockText(site.storm.ms));
         if (scaffold)
-            parts << site::changeCaption(site::Change::Scaffold);
-        parts << site::caption(site.work);
+            parts << language::stateWord(site::changeCaption(site::Change::Scaffold));
+        parts << language::stateWord(site::caption(site.work));
     } else if (scaffold) {
-        parts << site::changeCaption(site::Change::Scaffold) << site::caption(site.work);
+        parts << language::stateWord(site::changeCaption(site::Change::Scaffold))
+              << language::stateWord(site::caption(site.work));
     } else {
-        parts << site::caption(site.work);
+        parts << language::stateWord(site::caption(site.work));
     }
     if (site.work == site::Work::Undecided && site.stats.missingMs > 0)
-        parts << QStringLiteral("あと %1分").arg(minutesLeft(site.stats.missingMs));
-    parts << QStringLiteral("%1分平均 %2")
+        parts << QCoreApplication::translate("frmMain", "あと %1分")
+                     .arg(minutesLeft(site.stats.missingMs));
+    parts << QCoreApplication::translate("frmMain", "%1分平均 %2")
                  .arg(minutes)
                  .arg(site.stats.valid ? basSubMain::speedText(site.stats.meanTenths) : none);
-    parts << QStringLiteral("最大瞬間 %1 m/s")
+    parts << QCoreApplication::translate("frmMain", "最大瞬間 %1 m/s")
                  .arg(site.stats.gustTenths >= 0 ? basSubMain::speedText(site.stats.gustTenths)
                                                  : none);
     if (site.releaseMs > 0)
-        parts << QStringLiteral("解除まで あと %1分 (%2)")
+        parts << QCoreApplication::translate("frmMain", "解除まで あと %1分 (%2)")
                      .arg(minutesLeft(site.releaseMs - nowMs))
                      .arg(clockText(site.releaseMs));
     return parts.join(QStringLiteral("  "));
@@ -600,7 +639,8 @@ void frmMain::showSite(const session::SiteState &site)
     m_menu[QStringLiteral("mnuViewInspect")]->setEnabled(site.on &&
                                                          (site.latched || site.scaffoldMs));
     // Beside the rule's mean, the meter's own average is named as the meter's.
-    const QString average = site.on ? QStringLiteral("平均風速(計器)") : QStringLiteral("平均風速");
+    const QString average = site.on ? QCoreApplication::translate("frmMain", "平均風速(計器)")
+                                    : QCoreApplication::translate("frmMain", "平均風速");
     if (m_label[2]->text() != average) {
         m_label[2]->setText(average);
         // The longer caption grows its label, as a wider face does.
@@ -672,14 +712,14 @@ void frmMain::mnuViewInspect_Click()
         return;
     QString what;
     if (site.latched && site.stateUnreadable)
-        what = QStringLiteral("点検要: 状態ﾌｧｲﾙを読めません。");
+        what = QCoreApplication::translate("frmMain", "点検要: 状態ﾌｧｲﾙを読めません。");
     else if (site.latched)
-        what = QStringLiteral("暴風 %1 m/s (%2) の後の点検です。")
+        what = QCoreApplication::translate("frmMain", "暴風 %1 m/s (%2) の後の点検です。")
                    .arg(basSubMain::speedText(qMax(0, site.storm.tenths)),
                         QDateTime::fromMSecsSinceEpoch(site.storm.ms)
                             .toString(QStringLiteral("M/d H:mm")));
     else
-        what = QStringLiteral("作業中止の後の足場の点検です。");
+        what = QCoreApplication::translate("frmMain", "作業中止の後の足場の点検です。");
     const auto inspection = m_windows.inspect(this, what);
     if (!inspection)
         return;
@@ -689,10 +729,11 @@ void frmMain::mnuViewInspect_Click()
     if (m_session.snapshot().receiving && instant && *instant >= rule.caution) {
         const auto answer = m_svc.messageBox->show(
             this,
-            QStringLiteral("瞬間風速が %1 m/s で、注意の基準 %2 m/s 以上です。\n"
-                           "風が強いまま点検確認を記録しますか?")
+            QCoreApplication::translate("frmMain",
+                                        "瞬間風速が %1 m/s で、注意の基準 %2 m/s 以上です。\n"
+                                        "風が強いまま点検確認を記録しますか?")
                 .arg(basSubMain::speedText(*instant), basSubMain::speedText(rule.caution)),
-            kTitle, platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::NoYes);
+            title(), platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::NoYes);
         if (answer != platform::MessageBox::Answer::Yes)
             return;
     }
@@ -706,11 +747,12 @@ bool frmMain::checkSiteSettings()
         return false;
     m_svc.messageBox->show(
         this,
-        QStringLiteral("設定ﾌｧｲﾙの現場設定を使えません。\n%1\n"
+        QCoreApplication::translate(
+            "frmMain", "設定ﾌｧｲﾙの現場設定を使えません。\n%1\n"
                        "直すまで、判定には既定の基準 (注意 8.0、作業中止 10.0、暴風 30.0 m/s) を"
                        "使います。")
             .arg(error),
-        kTitle, platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::Ok);
+        title(), platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::Ok);
     mnuViewOptions_Click();
     return true;
 }
@@ -785,7 +827,7 @@ void frmMain::Form_Load()
 {
     // The site's strip, when it is on, adds its height below the design layout.
     CenterForm(this, 6780, 4935 + (m_session.snapshot().site.on ? kSiteStripSmall : 0));
-    setWindowTitle(kTitle);
+    setWindowTitle(title());
     ResetDisplay();
     m_svc.timer->setInterval(100);
     m_svc.timer->setEnabled(true);
@@ -797,9 +839,9 @@ void frmMain::Form_Load()
 bool frmMain::Form_QueryUnload()
 {
     const auto answer = m_svc.messageBox->show(
-        this, QStringLiteral("プログラムを終了してもよろしいですか？"),
-        QStringLiteral("ﾌﾟﾛｸﾞﾗﾑの終了"), platform::MessageBox::Icon::Exclamation,
-        platform::MessageBox::Buttons::YesNo);
+        this, QCoreApplication::translate("frmMain", "プログラムを終了してもよろしいですか？"),
+        QCoreApplication::translate("frmMain", "ﾌﾟﾛｸﾞﾗﾑの終了"),
+        platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::YesNo);
     return answer != platform::MessageBox::Answer::Yes;
 }
 
@@ -829,16 +871,19 @@ void frmMain::saveSettingsAndClose(bool askNobody)
                                    platform::MessageBox::Buttons::Ok);
     };
     if (!m_svc.settings->sync())
-        tell(QStringLiteral("設定を保存できませんでした。\n%1").arg(m_svc.settings->location()));
+        tell(QCoreApplication::translate("frmMain", "設定を保存できませんでした。\n%1")
+                 .arg(m_svc.settings->location()));
     else if (const QString backup = m_svc.settings->backupMade(); !backup.isEmpty())
-        tell(QStringLiteral(
+        tell(QCoreApplication::translate(
+                 "frmMain",
                  "設定ﾌｧｲﾙに読み取れない行があったため、元のﾌｧｲﾙを残してから保存しました。\n%1")
                  .arg(backup));
     // The rows still queued go to the disk first, within a bound: a disk that never
     // answers must not keep the program from ending.
     const qsizetype waiting = m_session.rowsWaiting();
     if (!m_session.end(logging::BackgroundWriter::kFinishBoundMs)) {
-        tell(QStringLiteral("ﾃﾞｨｽｸが応答しないため、%1 行をﾌｧｲﾙに書き込めませんでした。\n%2")
+        tell(QCoreApplication::translate(
+                 "frmMain", "ﾃﾞｨｽｸが応答しないため、%1 行をﾌｧｲﾙに書き込めませんでした。\n%2")
                  .arg(m_session.rowsWaiting() ? m_session.rowsWaiting() : waiting)
                  .arg(m_session.filePath()));
     }
@@ -917,10 +962,11 @@ void frmMain::mnuViewNotifyTest_Click()
     const auto notify = publish::loadNotifySettings(*m_svc.settings);
     if (!notify || (notify->target.url.isEmpty() && notify->target.command.isEmpty())) {
         m_svc.messageBox->show(this,
-                               QStringLiteral("設定ﾌｧｲﾙに通知先がありません。\n%1 の [Notify] に "
+                               QCoreApplication::translate(
+                                   "frmMain", "設定ﾌｧｲﾙに通知先がありません。\n%1 の [Notify] に "
                                               "Url= か Command= を書いてください。")
                                    .arg(m_svc.settings->location()),
-                               kTitle, platform::MessageBox::Icon::Exclamation,
+                               title(), platform::MessageBox::Icon::Exclamation,
                                platform::MessageBox::Buttons::Ok);
         return;
     }
@@ -932,7 +978,7 @@ void frmMain::mnuViewNotifyTest_Click()
 void frmMain::notify(const QString &text)
 {
     if (m_svc.notifier)
-        m_svc.notifier->notify(kTitle, text);
+        m_svc.notifier->notify(title(), text);
 }
 
 void frmMain::mnuViewTrend_Click()
@@ -944,7 +990,7 @@ void frmMain::mnuViewTrend_Click()
             const basSubMain::SiteSettings &rule = m_session.settings().site;
             if (!rule.enabled)
                 return site;
-            site.meanName = QStringLiteral("%1分平均").arg(rule.minutes);
+            site.meanName = QCoreApplication::translate("frmMain", "%1分平均").arg(rule.minutes);
             // Pieces cut where the mean is not valid.
             QList<QPointF> piece;
             for (const session::MeanPoint &m : m_session.meanHistory()) {
@@ -981,7 +1027,7 @@ void frmMain::mnuViewTrend_Click()
             site.storms = periods([](const session::MeanPoint &m) { return m.latched; });
             site.thresholds = {{site::caption(site::Work::Caution, false), rule.caution / 10.0},
                                {site::caption(site::Work::Stop, false), rule.stop / 10.0},
-                               {QStringLiteral("暴風"), rule.storm / 10.0}};
+                               {QCoreApplication::translate("frmMain", "暴風"), rule.storm / 10.0}};
             return site;
         });
         // Beside the main window, so that the figures stay in view.
@@ -1082,8 +1128,8 @@ void frmMain::mnuViewAve_Click()
 void frmMain::ResetDisplay()
 {
     m_session.reset();
-    SetStatusText(1, texts::kFileStopped);
-    SetStatusText(2, texts::kLinkStopped);
+    SetStatusText(1, texts::fileStopped());
+    SetStatusText(2, texts::linkStopped());
     SetStatusText(3, QStringLiteral("COM") + QString::number(m_session.settings().port));
     m_menu[QStringLiteral("mnuViewSound")]->setChecked(m_session.settings().sound);
     showSnapshot(m_session.snapshot());

@@ -10,23 +10,29 @@
 #include "platform/serial_port.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 
 using namespace basSubMain;
 
 namespace {
-const QString kPortTitle = QStringLiteral("ﾎﾟｰﾄのｵｰﾌﾟﾝ");
+QString portTitle()
+{
+    return QCoreApplication::translate("frmMain", "ﾎﾟｰﾄのｵｰﾌﾟﾝ");
 }
+} // namespace
 
 // The port's message: the fixed text, then the device and the port's own reason.
 QString portFailureText(const platform::PortError &error)
 {
-    QString text = QStringLiteral("このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。");
+    QString text = QCoreApplication::translate(
+        "frmMain", "このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。");
     if (!error.reason.isEmpty())
         text += QStringLiteral("\n\n") + error.text();
     if (error.permissionDenied)
-        text += QStringLiteral("\nｼﾘｱﾙﾎﾟｰﾄを使うには、このﾕｰｻﾞｰを dialout ｸﾞﾙｰﾌﾟに加えてください"
-                               "（sudo usermod -aG dialout $USER の後、ﾛｸﾞｲﾝし直します）。");
+        text += QCoreApplication::translate(
+            "frmMain", "\nｼﾘｱﾙﾎﾟｰﾄを使うには、このﾕｰｻﾞｰを dialout ｸﾞﾙｰﾌﾟに加えてください"
+                       "（sudo usermod -aG dialout $USER の後、ﾛｸﾞｲﾝし直します）。");
     return text;
 }
 
@@ -49,7 +55,7 @@ void frmMain::ScanPorts()
 
 void frmMain::showPortFailure(const platform::PortError &error)
 {
-    m_svc.messageBox->show(this, portFailureText(error), kPortTitle,
+    m_svc.messageBox->show(this, portFailureText(error), portTitle(),
                            platform::MessageBox::Icon::Critical, platform::MessageBox::Buttons::Ok);
 }
 
@@ -62,8 +68,9 @@ bool frmMain::OpenPort()
         showPortFailure(error);
         return false;
     }
-    m_svc.messageBox->show(this, QStringLiteral("ﾎﾟｰﾄは既に開かれています。"), kPortTitle,
-                           platform::MessageBox::Icon::Critical, platform::MessageBox::Buttons::Ok);
+    m_svc.messageBox->show(
+        this, QCoreApplication::translate("frmMain", "ﾎﾟｰﾄは既に開かれています。"), portTitle(),
+        platform::MessageBox::Icon::Critical, platform::MessageBox::Buttons::Ok);
     return false;
 }
 
@@ -102,19 +109,19 @@ void frmMain::onLinkState(meterlink::LinkState state)
     updateLinkBanner();
     switch (state) {
     case meterlink::LinkState::Live:
-        SetStatusText(2, texts::kLinkLive);
+        SetStatusText(2, texts::linkLive());
         setCommandsEnabled(false);
         break;
     case meterlink::LinkState::Reconnecting:
         // File output goes on, with gap rows, until the meter talks again.
-        SetStatusText(2, texts::kLinkReconnecting);
+        SetStatusText(2, texts::linkReconnecting());
         // Steady, whichever half of the blink the link was lost in.
         if (m_session.fileOutputRunning())
-            SetStatusText(1, texts::kFileRunning);
+            SetStatusText(1, texts::fileRunning());
         setCommandsEnabled(false);
         break;
     case meterlink::LinkState::Stopped:
-        SetStatusText(2, texts::kLinkStopped);
+        SetStatusText(2, texts::linkStopped());
         setCommandsEnabled(true);
         mnuFileClose_Click();
         break;
@@ -123,9 +130,9 @@ void frmMain::onLinkState(meterlink::LinkState state)
 
 void frmMain::onBlink(bool shown)
 {
-    SetStatusText(2, shown ? texts::kLinkLive : QString());
+    SetStatusText(2, shown ? texts::linkLive() : QString());
     if (m_session.fileOutputRunning())
-        SetStatusText(1, shown ? texts::kFileRunning : QString());
+        SetStatusText(1, shown ? texts::fileRunning() : QString());
 }
 
 void frmMain::MSComm1_OnComm()

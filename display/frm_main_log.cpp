@@ -6,17 +6,24 @@
 #include "platform/message_box.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QStatusBar>
 
 namespace {
-const QString kOutputWarning = QStringLiteral("ﾌｧｲﾙ出力警告");
-const QString kFileWarning = QStringLiteral("ﾌｧｲﾙ警告");
+QString outputWarningTitle()
+{
+    return QCoreApplication::translate("frmMain", "ﾌｧｲﾙ出力警告");
+}
+QString fileWarningTitle()
+{
+    return QCoreApplication::translate("frmMain", "ﾌｧｲﾙ警告");
+}
 } // namespace
 
 void frmMain::fileWarning(const QString &text)
 {
-    m_svc.messageBox->show(this, text, kFileWarning, platform::MessageBox::Icon::Exclamation,
+    m_svc.messageBox->show(this, text, fileWarningTitle(), platform::MessageBox::Icon::Exclamation,
                            platform::MessageBox::Buttons::Ok);
 }
 
@@ -32,12 +39,12 @@ void frmMain::onFileStartFailed(session::StartResult why, const QString &error)
 {
     using platform::MessageBox;
     auto warn = [this](const QString &text) {
-        m_svc.messageBox->show(this, text, kOutputWarning, MessageBox::Icon::Exclamation,
+        m_svc.messageBox->show(this, text, outputWarningTitle(), MessageBox::Icon::Exclamation,
                                MessageBox::Buttons::Ok);
     };
     switch (why) {
     case session::StartResult::NoFileName:
-        warn(QStringLiteral("出力ﾌｧｲﾙ名が指定されていません。"));
+        warn(QCoreApplication::translate("frmMain", "出力ﾌｧｲﾙ名が指定されていません。"));
         mnuViewOptions_Click();
         break;
     case session::StartResult::BadFileName:
@@ -50,7 +57,8 @@ void frmMain::onFileStartFailed(session::StartResult why, const QString &error)
         mnuViewOptions_Click();
         break;
     case session::StartResult::NotConnected:
-        warn(QStringLiteral("QV-475と接続してからﾌｧｲﾙ出力を開始して下さい。"));
+        warn(QCoreApplication::translate("frmMain",
+                                         "QV-475と接続してからﾌｧｲﾙ出力を開始して下さい。"));
         break;
     case session::StartResult::Failed: fileWarning(error); break;
     case session::StartResult::Started:
@@ -60,7 +68,7 @@ void frmMain::onFileStartFailed(session::StartResult why, const QString &error)
 
 void frmMain::showFileOutput(bool running)
 {
-    SetStatusText(1, running ? texts::kFileRunning : texts::kFileStopped);
+    SetStatusText(1, running ? texts::fileRunning() : texts::fileStopped());
     m_buttons[0]->setEnabled(!running);
     m_menu[QStringLiteral("mnuFileOpen")]->setEnabled(!running);
 }
@@ -75,14 +83,16 @@ void frmMain::onLogWriteFailed(const QString &reason, const QString &path, bool)
 {
     // The session has stopped file output already when it was the file being written, so
     // the ticks that run while the box is up write nothing more.
-    fileWarning(QStringLiteral("ﾌｧｲﾙへの書き込みに失敗したため、ﾌｧｲﾙ出力を停止しました。\n%1\n%2")
+    fileWarning(QCoreApplication::translate(
+                    "frmMain", "ﾌｧｲﾙへの書き込みに失敗したため、ﾌｧｲﾙ出力を停止しました。\n%1\n%2")
                     .arg(reason, path));
 }
 
 void frmMain::onLogStalled(qsizetype rowsWaiting)
 {
     const QString text =
-        QStringLiteral("ﾃﾞｨｽｸが1分以上応答しません。%1 行が書き込みを待っています。")
+        QCoreApplication::translate("frmMain",
+                                    "ﾃﾞｨｽｸが1分以上応答しません。%1 行が書き込みを待っています。")
             .arg(rowsWaiting);
     m_panels[0]->setToolTip(text);
     statusBar()->showMessage(text);

@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QTimer>
@@ -15,19 +16,19 @@ frmTrend::frmTrend(const meterlink::ReadingHistory &history, platform::Clock *cl
     : QWidget(parent, Qt::Window), m_history(history), m_clock(clock)
 {
     setObjectName(QStringLiteral("frmTrend"));
-    setWindowTitle(QStringLiteral("ﾄﾚﾝﾄﾞ表示"));
+    setWindowTitle(QCoreApplication::translate("frmTrend", "ﾄﾚﾝﾄﾞ表示"));
     setAttribute(Qt::WA_QuitOnClose, false);
 
     m_range = new QComboBox(this);
     m_range->setObjectName(QStringLiteral("cmbRange"));
-    m_range->addItem(QStringLiteral("10分"), 10);
-    m_range->addItem(QStringLiteral("60分"), 60);
+    m_range->addItem(QCoreApplication::translate("frmTrend", "10分"), 10);
+    m_range->addItem(QCoreApplication::translate("frmTrend", "60分"), 60);
     connect(m_range, &QComboBox::currentIndexChanged, this, &frmTrend::refresh);
 
     m_chart = new TrendChart(this);
 
     auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("表示期間："), this));
+    top->addWidget(new QLabel(QCoreApplication::translate("frmTrend", "表示期間："), this));
     top->addWidget(m_range);
     top->addStretch();
     auto *layout = new QVBoxLayout(this);

@@ -1,12 +1,29 @@
-// Status-bar texts shared by the link, the tick and file output.
+// Status-bar texts shared by the link, the tick and file output (functions, so that they
+// are read in the language installed at the time).
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace texts {
-inline const QString kLinkLive = QStringLiteral("通信中");
-inline const QString kLinkStopped = QStringLiteral("通信停止中");
-inline const QString kLinkReconnecting = QStringLiteral("再接続待ち");
-inline const QString kFileRunning = QStringLiteral("ﾌｧｲﾙ出力中");
-inline const QString kFileStopped = QStringLiteral("ﾌｧｲﾙ出力停止");
+inline QString linkLive()
+{
+    return QCoreApplication::translate("status", "通信中");
+}
+inline QString linkStopped()
+{
+    return QCoreApplication::translate("status", "通信停止中");
+}
+inline QString linkReconnecting()
+{
+    return QCoreApplication::translate("status", "再接続待ち");
+}
+inline QString fileRunning()
+{
+    return QCoreApplication::translate("status", "ﾌｧｲﾙ出力中");
+}
+inline QString fileStopped()
+{
+    return QCoreApplication::translate("status", "ﾌｧｲﾙ出力停止");
+}
 } // namespace texts

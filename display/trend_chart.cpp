@@ -1,18 +1,23 @@
 #include "display/trend_chart.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
 
 namespace {
-const char16_t *const kCaptions[4] = {u"瞬間風速", u"瞬間最大風速", u"平均風速", u"平均最大風速"};
+const char *const kCaptions[4] = {
+    QT_TRANSLATE_NOOP("frmMain", "瞬間風速"), QT_TRANSLATE_NOOP("frmMain", "瞬間最大風速"),
+    QT_TRANSLATE_NOOP("frmMain", "平均風速"), QT_TRANSLATE_NOOP("frmMain", "平均最大風速")};
 const QColor kLineColours[4] = {QColor(0, 90, 200), QColor(120, 170, 240), QColor(200, 60, 0),
                                 QColor(240, 160, 110)};
 // Short band names, so that the legend shows them whole: 瞬間警報1 ... 平均警報2.
 QString bandName(int figure, int level)
 {
-    return QStringLiteral("%1警報%2").arg(figure == 0 ? u"瞬間" : u"平均").arg(level);
+    return QCoreApplication::translate("TrendChart", "%1警報%2")
+        .arg(figure == 0 ? u"瞬間" : u"平均")
+        .arg(level);
 }
 QColor bandFill(int level)
 {
@@ -72,8 +77,8 @@ QString TrendChart::caption(int reading) const
 {
     // Beside the rule's mean, the meter's own average is named as the meter's.
     if (reading == 2 && !m_site.meanName.isEmpty())
-        return QStringLiteral("平均風速(計器)");
-    return QString::fromUtf16(kCaptions[reading]);
+        return QCoreApplication::translate("TrendChart", "平均風速(計器)");
+    return QCoreApplication::translate("frmMain", kCaptions[reading]);
 }
 
 QStringList TrendChart::legendNames() const
@@ -205,7 +210,11 @@ void TrendChart::paintEvent(QPaintEvent *)
         p.setPen(QPen(QColor(90, 90, 90), 1, Qt::DashLine));
         p.drawLine(QPointF(plot.left(), y(value)), QPointF(plot.right(), y(value)));
         // Named at the left, on white, so that the lines of the readings do not hide it.
-        const QString label = QStringLiteral("%1 %2").arg(name).arg(value, 0, 'f', 1);
+        // The rule's words as the interface shows them.
+        const QString label =
+            QStringLiteral("%1 %2")
+                .arg(QCoreApplication::translate("site", name.toUtf8().constData()))
+                .arg(value, 0, 'f', 1);
         const QRectF box(plot.left() + 4, y(value) - fm.height() - 1,
                          fm.horizontalAdvance(label) + 4, fm.height());
         p.fillRect(box, QColor(255, 255, 255, 220));
@@ -224,9 +233,9 @@ void TrendChart::paintEvent(QPaintEvent *)
     const struct {
         const QList<std::pair<qint64, qint64>> &periods;
         QColor colour;
-        const char16_t *name;
-    } bars[2] = {{m_site.stops, QColor(220, 0, 0), u"作業中止"},
-                 {m_site.storms, QColor(112, 0, 160), u"点検要"}};
+        const char *name;
+    } bars[2] = {{m_site.stops, QColor(220, 0, 0), "作業中止"},
+                 {m_site.storms, QColor(112, 0, 160), "点検要"}};
     for (int k = 0; k < 2; ++k) {
         const qreal top = plot.top() + k * bar;
         for (const auto &[from, to] : bars[k].periods) {
@@ -235,7 +244,7 @@ void TrendChart::paintEvent(QPaintEvent *)
             if (right < left)
                 continue;
             p.fillRect(QRectF(left, top, qMax<qreal>(2, right - left), bar), bars[k].colour);
-            const QString name = QString::fromUtf16(bars[k].name);
+            const QString name = QCoreApplication::translate("site", bars[k].name);
             if (right - left > fm.horizontalAdvance(name) + 4) {
                 p.setPen(Qt::white);
                 QFont small = p.font();

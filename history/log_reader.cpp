@@ -2,6 +2,7 @@
 
 #include "logging/csv_format.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTimeZone>
 #include <algorithm>
@@ -108,7 +109,8 @@ QString shown(QByteArrayView line)
 
 QString lineError(const QString &path, qint64 lineNo, const QString &why)
 {
-    return QStringLiteral("「%1」の %2 行目は、この風速計の記録として読めません。\n%3")
+    return QCoreApplication::translate("history",
+                                       "「%1」の %2 行目は、この風速計の記録として読めません。\n%3")
         .arg(QFileInfo(path).fileName())
         .arg(lineNo)
         .arg(why);
@@ -306,7 +308,8 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
     while (end > 0 && bytes[end - 1] == '\0')
         --end;
     if (end < bytes.size())
-        info->warnings << QStringLiteral("ﾌｧｲﾙの終わりの空白ﾃﾞｰﾀ (%1 ﾊﾞｲﾄ) を読みませんでした。")
+        info->warnings << QCoreApplication::translate(
+                              "history", "ﾌｧｲﾙの終わりの空白ﾃﾞｰﾀ (%1 ﾊﾞｲﾄ) を読みませんでした。")
                               .arg(bytes.size() - end);
     const QByteArrayView all(bytes.constData(), end);
     qsizetype pos = 0;
@@ -331,7 +334,8 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
     QByteArrayView line;
     bool whole = false;
     if (!nextLine(&line, &whole)) {
-        *error = QStringLiteral("「%1」は空です。").arg(QFileInfo(path).fileName());
+        *error = QCoreApplication::translate("history", "「%1」は空です。")
+                     .arg(QFileInfo(path).fileName());
         return false;
     }
     // The header: code page 932 as written; UTF-8 (with or without its mark) when a
@@ -348,21 +352,24 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
         if (known(asUtf8)) {
             header = asUtf8;
             mask = headerMask(asUtf8);
-            info->warnings << QStringLiteral("UTF-8 で保存されたﾌｧｲﾙとして読みました。");
+            info->warnings << QCoreApplication::translate(
+                "history", "UTF-8 で保存されたﾌｧｲﾙとして読みました。");
         }
     }
     const bool isEvents = !mask && isEventHeader(trimCommas(header));
     const bool isRule = !mask && !isEvents && ruleHeaderMinutes(header);
     if (!mask && !isEvents && !isRule) {
-        *error = lineError(
-            path, 1,
-            QStringLiteral("見出しの行がこのｿﾌﾄの記録の形ではありません: %1").arg(shown(line)));
+        *error = lineError(path, 1,
+                           QCoreApplication::translate(
+                               "history", "見出しの行がこのｿﾌﾄの記録の形ではありません: %1")
+                               .arg(shown(line)));
         return false;
     }
     RowClock clock;
     std::array<QByteArrayView, 13> f;
     auto cutLast = [&] {
-        info->warnings << QStringLiteral(
+        info->warnings << QCoreApplication::translate(
+                              "history",
                               "最後の行 (%1 行目) は途中で切れているため読みませんでした。")
                               .arg(lineNo);
     };
@@ -412,7 +419,8 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
                 }
                 *error = lineError(
                     path, lineNo,
-                    QStringLiteral("判定の記録の行の形ではありません: %1").arg(shown(line)));
+                    QCoreApplication::translate("history", "判定の記録の行の形ではありません: %1")
+                        .arg(shown(line)));
                 return false;
             }
             out->rule.push_back(r);
@@ -430,14 +438,16 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
             if (!ms || n > 7) {
                 if (!whole) {
                     info->warnings
-                        << QStringLiteral(
+                        << QCoreApplication::translate(
+                               "history",
                                "最後の行 (%1 行目) は途中で切れているため読みませんでした。")
                                .arg(lineNo);
                     break;
                 }
-                *error =
-                    lineError(path, lineNo,
-                              QStringLiteral("事象の行の形ではありません: %1").arg(shown(line)));
+                *error = lineError(
+                    path, lineNo,
+                    QCoreApplication::translate("history", "事象の行の形ではありません: %1")
+                        .arg(shown(line)));
                 return false;
             }
             EventRow e;
@@ -469,7 +479,7 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
     while (nextLine(&line, &whole)) {
         if (progress && pos >= nextProgress) {
             if (!progress(pos)) {
-                *error = QStringLiteral("読み込みを取り消しました。");
+                *error = QCoreApplication::translate("history", "読み込みを取り消しました。");
                 return false;
             }
             nextProgress = pos + (1 << 20);
@@ -482,7 +492,8 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
             --n;
         auto bad = [&](const QString &why) {
             if (!whole) {
-                info->warnings << QStringLiteral(
+                info->warnings << QCoreApplication::translate(
+                                      "history",
                                       "最後の行 (%1 行目) は途中で切れているため読みませんでした。")
                                       .arg(lineNo);
                 return true;
@@ -501,7 +512,8 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
             }
         }
         if (n != want) {
-            if (bad(QStringLiteral("列の数が見出しと合いません (%1 列、見出しは %2 列): %3")
+            if (bad(QCoreApplication::translate(
+                        "history", "列の数が見出しと合いません (%1 列、見出しは %2 列): %3")
                         .arg(n)
                         .arg(want)
                         .arg(shown(line))))
@@ -513,7 +525,8 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
         if (*mask & 1) {
             const std::optional<qint64> ms = clock.at(f[0], f[1]);
             if (!ms) {
-                if (bad(QStringLiteral("日付か時刻が読めません: %1").arg(shown(line))))
+                if (bad(QCoreApplication::translate("history", "日付か時刻が読めません: %1")
+                            .arg(shown(line))))
                     break;
                 return false;
             }
@@ -538,7 +551,8 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
         // A number cut short by the end of the file reads as a number: a last line
         // without its line end is never taken.
         if (!ok || !whole) {
-            if (bad(QStringLiteral("風速が読めません: %1").arg(shown(line))))
+            if (bad(QCoreApplication::translate("history", "風速が読めません: %1")
+                        .arg(shown(line))))
                 break;
             return false;
         }
@@ -550,7 +564,8 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
         // last change.
         const std::optional<NameStamp> stamp = nameStamp(path);
         if (!stamp) {
-            *error = QStringLiteral(
+            *error = QCoreApplication::translate(
+                         "history",
                          "「%1」には日付と時刻の列がなく、ﾌｧｲﾙ名からも開始時刻がわかりません。")
                          .arg(QFileInfo(path).fileName());
             rows->resize(first);
@@ -563,8 +578,8 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
         for (qint64 i = 0; i < count; ++i)
             (*rows)[size_t(first + size_t(i))].ms = start + (i + 1) * step;
         info->timesEstimated = true;
-        info->warnings << QStringLiteral(
-            "日付と時刻の列がないため、時刻はﾌｧｲﾙ名と更新日時から推定しました。");
+        info->warnings << QCoreApplication::translate(
+            "history", "日付と時刻の列がないため、時刻はﾌｧｲﾙ名と更新日時から推定しました。");
     }
     info->intervalMs = commonSpacing(*rows, first);
     return true;

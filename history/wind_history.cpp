@@ -3,6 +3,7 @@
 #include "logging/csv_format.h"
 #include "site/wind_rule.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
@@ -25,42 +26,53 @@ QString timeOf(qint64 ms, const QDate &day)
     return t.date() == day ? time : t.toString(QStringLiteral("M/d ")) + time;
 }
 
+// A word of the files (an event's name, an inspection's result) as the interface shows it.
+static QString shownWord(const QString &word)
+{
+    return QCoreApplication::translate("site", word.toUtf8().constData());
+}
+
 QString eventText(const EventRow &e)
 {
     if (e.detail.isEmpty())
-        return e.what;
+        return shownWord(e.what);
     QStringList parts;
     for (const QString &field : e.detail.split(QLatin1Char(';'))) {
         const qsizetype eq = field.indexOf(QLatin1Char('='));
-        parts << (eq < 0 ? field : field.mid(eq + 1));
+        parts << shownWord(eq < 0 ? field : field.mid(eq + 1));
     }
-    return QStringLiteral("%1 (%2)").arg(e.what, parts.join(QStringLiteral("、")));
+    return QStringLiteral("%1 (%2)").arg(shownWord(e.what),
+                                         parts.join(QCoreApplication::translate("history", "、")));
 }
 
 QString ruleLine(const basSubMain::SiteSettings &site)
 {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "history",
                "平均 %1 分、注意 %2 m/s 以上、作業中止 %3 m/s 以上、暴風 %4 m/s をこえる、"
                "解除まで %5 分%6")
         .arg(site.minutes)
         .arg(tenthsText(site.caution), tenthsText(site.stop), tenthsText(site.storm))
         .arg(site.holdMinutes)
-        .arg(site.enabled ? QString() : QStringLiteral(" (既定値)"));
+        .arg(site.enabled ? QString() : QCoreApplication::translate("history", " (既定値)"));
 }
 
 QStringList criteriaLines(const basSubMain::SiteSettings &site)
 {
     // The rules' own words: work stops at a 10-minute mean of 10 m/s; after a wind whose
     // instantaneous speed exceeds 30 m/s, an inspection before work goes on.
-    QStringList out{QStringLiteral("10分間の平均風速 10 m/s 以上で作業中止"),
-                    QStringLiteral("瞬間風速 30 m/s をこえる風の後に点検")};
+    QStringList out{
+        QCoreApplication::translate("history", "10分間の平均風速 10 m/s 以上で作業中止"),
+        QCoreApplication::translate("history", "瞬間風速 30 m/s をこえる風の後に点検")};
     const basSubMain::SiteSettings rules;
     if (site.minutes != rules.minutes || site.stop != rules.stop)
-        out << QStringLiteral("この現場: %1分間の平均風速 %2 m/s 以上で作業中止")
+        out << QCoreApplication::translate("history",
+                                           "この現場: %1分間の平均風速 %2 m/s 以上で作業中止")
                    .arg(site.minutes)
                    .arg(tenthsText(site.stop));
     if (site.storm != rules.storm)
-        out << QStringLiteral("この現場: 瞬間風速 %1 m/s をこえる風の後に点検")
+        out << QCoreApplication::translate("history",
+                                           "この現場: 瞬間風速 %1 m/s をこえる風の後に点検")
                    .arg(tenthsText(site.storm));
     return out;
 }
@@ -78,8 +90,8 @@ QString inspectionText(const EventRow &e, const QDate &day)
             result = field.mid(3);
     }
     return QStringLiteral("%1 %2%3").arg(
-        timeOf(e.ms, day), by.isEmpty() ? QStringLiteral("(氏名なし)") : by,
-        result.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(result));
+        timeOf(e.ms, day), by.isEmpty() ? QCoreApplication::translate("history", "(氏名なし)") : by,
+        result.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(shownWord(result)));
 }
 
 } // namespace
@@ -95,83 +107,100 @@ figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate 
     };
     // Whole minutes; a moment above a threshold is not written as none.
     auto minutes = [](qint64 ms) {
-        return ms > 0 && ms < 30000 ? QStringLiteral("1 分未満")
-                                    : QStringLiteral("%1 分").arg(qRound(ms / 60000.0));
+        return ms > 0 && ms < 30000
+                   ? QCoreApplication::translate("history", "1 分未満")
+                   : QCoreApplication::translate("history", "%1 分").arg(qRound(ms / 60000.0));
     };
     switch (f.basis) {
     case Basis::Live:
-        out.append({QStringLiteral("数字の出所"), QStringLiteral("現場の判定の記録 (10 秒ごと)")});
+        out.append({QCoreApplication::translate("history", "数字の出所"),
+                    QCoreApplication::translate("history", "現場の判定の記録 (10 秒ごと)")});
         break;
     case Basis::Rows:
-        out.append({QStringLiteral("数字の出所"),
-                    QStringLiteral("風速の記録値 (%1 秒ごと) から算出").arg(interval)});
+        out.append({QCoreApplication::translate("history", "数字の出所"),
+                    QCoreApplication::translate("history", "風速の記録値 (%1 秒ごと) から算出")
+                        .arg(interval)});
         break;
     case Basis::Sampled:
-        out.append({QStringLiteral("数字の出所"),
-                    QStringLiteral("風速の記録値 (%1 秒ごと) のみ").arg(interval)});
+        out.append({QCoreApplication::translate("history", "数字の出所"),
+                    QCoreApplication::translate("history", "風速の記録値 (%1 秒ごと) のみ")
+                        .arg(interval)});
         break;
     }
-    out.append({QStringLiteral("最大瞬間風速"),
+    out.append({QCoreApplication::translate("history", "最大瞬間風速"),
                 speedAt(f.maxInstant, f.maxInstantMs) +
                     (f.instantSampled && f.maxInstant >= 0
-                         ? QStringLiteral(" 記録値 (%1 秒ごと) の最大").arg(interval)
+                         ? QCoreApplication::translate("history", " 記録値 (%1 秒ごと) の最大")
+                               .arg(interval)
                          : QString())});
-    const QString meanName = QStringLiteral("最大%1分平均").arg(site.minutes);
+    const QString meanName =
+        QCoreApplication::translate("history", "最大%1分平均").arg(site.minutes);
     out.append(
         {meanName, f.notAvailable.isEmpty() ? speedAt(f.maxMean, f.maxMeanMs) : f.notAvailable});
     for (const Level &l : f.levels)
         out.append({l.name, minutes(l.ms)});
     if (f.basis == Basis::Sampled) {
-        out.append({QStringLiteral("注意・作業中止・判定中の時間"), f.notAvailable});
+        out.append({QCoreApplication::translate("history", "注意・作業中止・判定中の時間"),
+                    f.notAvailable});
     } else {
-        out.append({QStringLiteral("注意の時間"), minutes(f.cautionMs)});
-        out.append({QStringLiteral("作業中止の時間"), minutes(f.stopMs)});
-        out.append({QStringLiteral("判定中の時間"), minutes(f.undecidedMs)});
+        out.append({QCoreApplication::translate("history", "注意の時間"), minutes(f.cautionMs)});
+        out.append({QCoreApplication::translate("history", "作業中止の時間"), minutes(f.stopMs)});
+        out.append(
+            {QCoreApplication::translate("history", "判定中の時間"), minutes(f.undecidedMs)});
     }
     if (f.stops.isEmpty())
-        out.append({QStringLiteral("作業中止"),
+        out.append({QCoreApplication::translate("history", "作業中止"),
                     f.basis == Basis::Sampled && !f.eventsKnown
-                        ? QStringLiteral("記録間隔 %1 秒では判定できません").arg(interval)
-                        : QStringLiteral("なし")});
+                        ? QCoreApplication::translate("history", "記録間隔 %1 秒では判定できません")
+                              .arg(interval)
+                        : QCoreApplication::translate("history", "なし")});
     for (const Period &p : f.stops)
-        out.append({QStringLiteral("作業中止"),
-                    QStringLiteral("%1 〜 %2%3 (%4)")
-                        .arg(timeOf(p.startMs, day), timeOf(p.endMs, day),
-                             p.open ? QStringLiteral(" 以降も継続") : QString(),
-                             minutes(p.endMs - p.startMs))});
+        out.append(
+            {QCoreApplication::translate("history", "作業中止"),
+             QCoreApplication::translate("history", "%1 〜 %2%3 (%4)")
+                 .arg(timeOf(p.startMs, day), timeOf(p.endMs, day),
+                      p.open ? QCoreApplication::translate("history", " 以降も継続") : QString(),
+                      minutes(p.endMs - p.startMs))});
     // Each storm, and on a line of its own its inspection: who, when, with what result.
     auto answer = [&](const StormLine &s) {
         if (s.inspection)
             return inspectionText(*s.inspection, day);
-        return f.eventsKnown ? QStringLiteral("点検未了") : QStringLiteral("点検の記録なし");
+        return f.eventsKnown ? QCoreApplication::translate("history", "点検未了")
+                             : QCoreApplication::translate("history", "点検の記録なし");
     };
-    const QString inspected = QStringLiteral("　点検");
+    const QString inspected = QCoreApplication::translate("history", "　点検");
     if (f.carried) {
-        out.append({QStringLiteral("前日からの点検要"),
-                    f.carried->ms ? QStringLiteral("暴風 %1").arg(timeOf(f.carried->ms, day))
-                                  : QStringLiteral("暴風 (時刻は記録外)")});
+        out.append(
+            {QCoreApplication::translate("history", "前日からの点検要"),
+             f.carried->ms
+                 ? QCoreApplication::translate("history", "暴風 %1").arg(timeOf(f.carried->ms, day))
+                 : QCoreApplication::translate("history", "暴風 (時刻は記録外)")});
         out.append({inspected, answer(*f.carried)});
     }
     if (f.storms.isEmpty()) {
         const bool unknown = f.basis != Basis::Live && !f.eventsKnown && f.intervalMs > 1000;
         out.append(
-            {QStringLiteral("暴風"),
-             unknown ? QStringLiteral("記録値 (%1 秒ごと) には見られません。その間は判定できません")
+            {QCoreApplication::translate("history", "暴風"),
+             unknown ? QCoreApplication::translate(
+                           "history", "記録値 (%1 秒ごと) には見られません。その間は判定できません")
                            .arg(interval)
-                     : QStringLiteral("なし")});
+                     : QCoreApplication::translate("history", "なし")});
     }
     for (const StormLine &st : f.storms) {
-        out.append({QStringLiteral("暴風"),
-                    QStringLiteral("%1 %2 m/s%3")
-                        .arg(timeOf(st.ms, day), st.gust,
-                             f.stormsFromSamples ? QStringLiteral(" (記録値)") : QString())});
+        out.append(
+            {QCoreApplication::translate("history", "暴風"),
+             QStringLiteral("%1 %2 m/s%3")
+                 .arg(timeOf(st.ms, day), st.gust,
+                      f.stormsFromSamples ? QCoreApplication::translate("history", " (記録値)")
+                                          : QString())});
         out.append({inspected, answer(st)});
     }
     if (f.inspectionDue)
-        out.append({QStringLiteral("記録終了時"), QStringLiteral("点検未了")});
-    out.append({QStringLiteral("データなし"), minutes(f.missingMs)});
+        out.append({QCoreApplication::translate("history", "記録終了時"),
+                    QCoreApplication::translate("history", "点検未了")});
+    out.append({QCoreApplication::translate("history", "データなし"), minutes(f.missingMs)});
     const qint64 span = f.missingMs + f.receivingMs;
-    out.append({QStringLiteral("データ率"),
+    out.append({QCoreApplication::translate("history", "データ率"),
                 span > 0 ? QStringLiteral("%1 %").arg(
                                QLocale::c().toString(f.receivingMs * 100.0 / span, 'f', 1))
                          : QStringLiteral("---")});
@@ -234,7 +263,7 @@ bool WindHistory::load(const QStringList &paths, const FileReader &read, QString
             continue;
         seen.insert(key);
         if (cancelled && cancelled->load()) {
-            *error = QStringLiteral("読み込みを取り消しました。");
+            *error = QCoreApplication::translate("history", "読み込みを取り消しました。");
             return false;
         }
         Input in{path, {}, {}};
@@ -456,10 +485,13 @@ void WindHistory::rowFigures(Figures *f) const
 {
     const bool sampled = f->basis == Basis::Sampled;
     if (!m_site.enabled && !sampled)
-        f->levels = {{QStringLiteral("瞬間風速 10.0 m/s 以上"), 100, false, false, 0},
-                     {QStringLiteral("瞬間風速 30.0 m/s をこえる"), 300, false, true, 0}};
+        f->levels = {{QCoreApplication::translate("history", "瞬間風速 10.0 m/s 以上"), 100, false,
+                      false, 0},
+                     {QCoreApplication::translate("history", "瞬間風速 30.0 m/s をこえる"), 300,
+                      false, true, 0}};
     if (sampled)
-        f->notAvailable = QStringLiteral("記録間隔 %1 秒では算出できません").arg(m_interval / 1000);
+        f->notAvailable = QCoreApplication::translate("history", "記録間隔 %1 秒では算出できません")
+                              .arg(m_interval / 1000);
     // Rows further apart than the meter's frames are samples: the meter's own highest
     // (瞬間最大風速), where the log has it, is the better of them.
     f->instantSampled = m_interval > 1000;

@@ -6,6 +6,7 @@
 #include "platform/message_box.h"
 #include "platform/registry.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -55,7 +56,7 @@ bool GetKeyValue(platform::Registry &registry, quintptr root, const QString &key
 
 QString versionLabelText()
 {
-    return QStringLiteral("ﾊﾞｰｼﾞｮﾝ %1.%2.%3")
+    return QCoreApplication::translate("frmAbout", "ﾊﾞｰｼﾞｮﾝ %1.%2.%3")
         .arg(QV_VERSION_MAJOR)
         .arg(QV_VERSION_MINOR)
         .arg(QV_VERSION_PATCH);
@@ -103,9 +104,9 @@ frmAbout::frmAbout(platform::Registry *registry, platform::Launcher *launcher,
                                      QStringLiteral("OK"));
     cmdSysInfo =
         makeControl<QPushButton>(this, QStringLiteral("cmdSysInfo"), QRect(4260, 2220, 1452, 345),
-                                 QStringLiteral("ｼｽﾃﾑ情報(&S)..."));
+                                 QCoreApplication::translate("frmAbout", "ｼｽﾃﾑ情報(&S)..."));
     cndVer = makeControl<QPushButton>(this, QStringLiteral("cndVer"), QRect(4920, 600, 735, 345),
-                                      QStringLiteral("履歴"));
+                                      QCoreApplication::translate("frmAbout", "履歴"));
     lstVer = new QListWidget(this);
     lstVer->setObjectName(QStringLiteral("lstVer"));
     lstVer->setSortingEnabled(false);
@@ -120,35 +121,37 @@ frmAbout::frmAbout(platform::Registry *registry, platform::Launcher *launcher,
 void frmAbout::Form_Load()
 {
     CenterForm(this, kOuterWidth, kOuterHeight);
-    setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    setWindowTitle(QCoreApplication::translate("frmAbout", "ﾊﾞｰｼﾞｮﾝ情報"));
     lblVersion->setText(versionLabelText());
-    lblTitle->setText(QStringLiteral("QV-475簡易ソフト for WindowsXP"));
-    lblDescription->setText(QStringLiteral("(C) 2026 QV-475簡易ソフト 開発ﾁｰﾑ"));
-    lblDisclaimer->setText(QStringLiteral(
+    lblTitle->setText(QCoreApplication::translate("frmAbout", "QV-475簡易ソフト for WindowsXP"));
+    lblDescription->setText(
+        QCoreApplication::translate("frmAbout", "(C) 2026 QV-475簡易ソフト 開発ﾁｰﾑ"));
+    lblDisclaimer->setText(QCoreApplication::translate(
+        "frmAbout",
         "このﾌﾟﾛｸﾞﾗﾑは著作権法により保護されています。無断で複製・配布することを禁じます。"));
 
     lstVer->setVisible(false);
     moveTwips(lstVer, QRect(120, 120, 5535, 1320));
-    static const char16_t *const history[] = {
-        u" Ver履歴",
+    static const char *const history[] = {
+        QT_TRANSLATE_NOOP("frmAbout", " Ver履歴"),
         nullptr,
-        u" Ver1.00  2011/05/06",
-        u"   ●テスト版",
+        " Ver1.00  2011/05/06",
+        QT_TRANSLATE_NOOP("frmAbout", "   ●テスト版"),
         nullptr,
-        u" Ver1.01  2011/06/14",
-        u"   ●初版",
+        " Ver1.01  2011/06/14",
+        QT_TRANSLATE_NOOP("frmAbout", "   ●初版"),
         nullptr,
-        u" Ver1.02  2012/02/24",
-        u"   ●警報表示機能追加。",
+        " Ver1.02  2012/02/24",
+        QT_TRANSLATE_NOOP("frmAbout", "   ●警報表示機能追加。"),
         nullptr,
-        u" Ver1.03  2013/05/17",
-        u"   ●ﾌｧｲﾙ名に日付けをつけて上書きをしないように修正。",
+        " Ver1.03  2013/05/17",
+        QT_TRANSLATE_NOOP("frmAbout", "   ●ﾌｧｲﾙ名に日付けをつけて上書きをしないように修正。"),
         nullptr,
-        u" Ver1.04  2013/12/04",
-        u"   ●出力時間間隔が60秒以下の設定の時の不具合を修正。",
+        " Ver1.04  2013/12/04",
+        QT_TRANSLATE_NOOP("frmAbout", "   ●出力時間間隔が60秒以下の設定の時の不具合を修正。"),
     };
-    for (const char16_t *line : history)
-        lstVer->addItem(line ? QString::fromUtf16(line) : kRule);
+    for (const char *line : history)
+        lstVer->addItem(line ? QCoreApplication::translate("frmAbout", line) : kRule);
     // Whole lines only, as a list box of integral height shows them: the box is cut down
     // to a whole number of rows, and scrolling ends with the last line whole.
     lstVer->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -194,7 +197,8 @@ void frmAbout::StartSysInfo()
     }
     if (found && m_launcher->startDetached(path, {}))
         return;
-    m_messageBox->show(this, QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"),
-                       QStringLiteral("QV475_XP"), platform::MessageBox::Icon::None,
-                       platform::MessageBox::Buttons::Ok);
+    m_messageBox->show(
+        this, QCoreApplication::translate("frmAbout", "現時点ではｼｽﾃﾑ情報を使用できません"),
+        QStringLiteral("QV475_XP"), platform::MessageBox::Icon::None,
+        platform::MessageBox::Buttons::Ok);
 }

@@ -2,6 +2,7 @@
 
 #include "app/geometry.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QWidget>
 
@@ -34,7 +35,7 @@ QUrl frmBrowser::pageAddress()
 void frmBrowser::Form_Load()
 {
     // Every step is tried on its own; a failing one is skipped.
-    setWindowTitle(QStringLiteral("問い合わせ"));
+    setWindowTitle(QCoreApplication::translate("frmBrowser", "問い合わせ"));
     CenterForm(this, 12540, 10500);
     if (!m_view || !m_view->widget()) {
         // Without the web engine module the window says so, and where the page is.
@@ -43,10 +44,11 @@ void frmBrowser::Form_Load()
         note->setWordWrap(true);
         note->setAlignment(Qt::AlignCenter);
         note->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        note->setText(QStringLiteral("問い合わせﾍﾟｰｼﾞを表示する部品 (qv475-browser) が"
-                                     "ｲﾝｽﾄｰﾙされていません。\n\n"
-                                     "sudo apt-get install qv475-browser でｲﾝｽﾄｰﾙするか、"
-                                     "次のﾍﾟｰｼﾞをﾌﾞﾗｳｻﾞで開いてください。\n%1")
+        note->setText(QCoreApplication::translate(
+                          "frmBrowser", "問い合わせﾍﾟｰｼﾞを表示する部品 (qv475-browser) が"
+                                        "ｲﾝｽﾄｰﾙされていません。\n\n"
+                                        "sudo apt-get install qv475-browser でｲﾝｽﾄｰﾙするか、"
+                                        "次のﾍﾟｰｼﾞをﾌﾞﾗｳｻﾞで開いてください。\n%1")
                           .arg(pageAddress().toString()));
         note->setGeometry(rect().adjusted(20, 20, -20, -20));
         return;

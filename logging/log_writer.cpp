@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/file_output.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 namespace logging {
@@ -27,7 +28,8 @@ bool LogWriter::start(const QString &fName, int mask, QString *error)
     const QString stamp = logStamp(m_clock->now());
     const auto base = logBaseName(fName);
     if (!base) {
-        *error = QStringLiteral(
+        *error = QCoreApplication::translate(
+            "logging",
             "出力ﾌｧｲﾙ名が正しくありません。ﾌｧｲﾙ名には「.csv」(小文字) を含めてください。");
         return false;
     }
@@ -39,8 +41,9 @@ bool LogWriter::start(const QString &fName, int mask, QString *error)
         stop();
     // The file output is the writer's while it has lines of the previous file.
     if (!m_writer.waitIdle(kStartWaitMs)) {
-        *error = QStringLiteral("前の出力ﾌｧｲﾙへの書き込みがまだ終わっていません。"
-                                "ﾃﾞｨｽｸが応答するまでお待ちください。\n") +
+        *error = QCoreApplication::translate("logging",
+                                             "前の出力ﾌｧｲﾙへの書き込みがまだ終わっていません。"
+                                             "ﾃﾞｨｽｸが応答するまでお待ちください。\n") +
                  m_path;
         return false;
     }
@@ -49,7 +52,8 @@ bool LogWriter::start(const QString &fName, int mask, QString *error)
     const QString name =
         freeLogFileName(*base, stamp, [this](const QString &path) { return m_file->exists(path); });
     if (name.isEmpty()) {
-        *error = QStringLiteral("同じ分の記録ﾌｧｲﾙが %1 個あり、新しいﾌｧｲﾙ名を作れません。\n%2")
+        *error = QCoreApplication::translate(
+                     "logging", "同じ分の記録ﾌｧｲﾙが %1 個あり、新しいﾌｧｲﾙ名を作れません。\n%2")
                      .arg(kMaxLogNames)
                      .arg(*base + stamp + QStringLiteral(".csv"));
         return false;

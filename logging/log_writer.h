@@ -7,6 +7,7 @@
 #include "logging/background_writer.h"
 #include "logging/due_rule.h"
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QString>
 #include <array>
@@ -19,8 +20,8 @@ class Clock;
 namespace logging {
 
 // Why output cannot start when the settings select no column.
-inline const QString kNoColumnsText =
-    QStringLiteral("出力する項目が選択されていません。設定のﾌｧｲﾙ出力で項目を選んでください。");
+inline const QString kNoColumnsText = QCoreApplication::translate(
+    "logging", "出力する項目が選択されていません。設定のﾌｧｲﾙ出力で項目を選んでください。");
 
 class LogWriter : public QObject
 {

@@ -1,5 +1,6 @@
 #include "platform/file_output.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 
 namespace platform {
@@ -7,23 +8,25 @@ namespace platform {
 QString describeFileError(int err)
 {
     switch (err) {
-    case ENOENT: return QStringLiteral("指定されたﾊﾟｽが見つかりません。");
+    case ENOENT: return QCoreApplication::translate("platform", "指定されたﾊﾟｽが見つかりません。");
     case EACCES:
-    case EPERM: return QStringLiteral("ｱｸｾｽが拒否されました。");
-    case EROFS: return QStringLiteral("書き込み禁止のﾃﾞｨｽｸです。");
+    case EPERM: return QCoreApplication::translate("platform", "ｱｸｾｽが拒否されました。");
+    case EROFS: return QCoreApplication::translate("platform", "書き込み禁止のﾃﾞｨｽｸです。");
     case ENOSPC:
 #ifdef EDQUOT
     case EDQUOT:
 #endif
-        return QStringLiteral("ﾃﾞｨｽｸの空き容量が不足しています。");
-    case EISDIR: return QStringLiteral("同じ名前のﾌｫﾙﾀﾞがあります。");
-    case ENOTDIR: return QStringLiteral("ﾊﾟｽの途中にﾌｫﾙﾀﾞでないものがあります。");
-    case EEXIST: return QStringLiteral("同じ名前のﾌｧｲﾙが既にあります。");
-    case ENAMETOOLONG: return QStringLiteral("ﾌｧｲﾙ名が長すぎます。");
-    case EINVAL: return QStringLiteral("ﾌｧｲﾙ名が正しくありません。");
-    case EIO: return QStringLiteral("ﾃﾞｨｽｸの入出力ｴﾗｰが発生しました。");
-    case EFBIG: return QStringLiteral("ﾌｧｲﾙが大きすぎます。");
-    default: return QStringLiteral("ﾌｧｲﾙｴﾗｰが発生しました。(ｺｰﾄﾞ %1)").arg(err);
+        return QCoreApplication::translate("platform", "ﾃﾞｨｽｸの空き容量が不足しています。");
+    case EISDIR: return QCoreApplication::translate("platform", "同じ名前のﾌｫﾙﾀﾞがあります。");
+    case ENOTDIR:
+        return QCoreApplication::translate("platform", "ﾊﾟｽの途中にﾌｫﾙﾀﾞでないものがあります。");
+    case EEXIST: return QCoreApplication::translate("platform", "同じ名前のﾌｧｲﾙが既にあります。");
+    case ENAMETOOLONG: return QCoreApplication::translate("platform", "ﾌｧｲﾙ名が長すぎます。");
+    case EINVAL: return QCoreApplication::translate("platform", "ﾌｧｲﾙ名が正しくありません。");
+    case EIO: return QCoreApplication::translate("platform", "ﾃﾞｨｽｸの入出力ｴﾗｰが発生しました。");
+    case EFBIG: return QCoreApplication::translate("platform", "ﾌｧｲﾙが大きすぎます。");
+    default:
+        return QCoreApplication::translate("platform", "ﾌｧｲﾙｴﾗｰが発生しました。(ｺｰﾄﾞ %1)").arg(err);
     }
 }
 

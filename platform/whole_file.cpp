@@ -1,5 +1,6 @@
 #include "platform/whole_file.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,27 +17,32 @@ bool readWholeFile(const QString &path, QByteArray *bytes, QDateTime *modified, 
 {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
-        *error = QStringLiteral("「%1」は通常のﾌｧｲﾙではありません (ﾌｫﾙﾀﾞ、ﾃﾞﾊﾞｲｽ、FIFO など)。"
-                                "記録のﾌｧｲﾙを選んでください。")
+        *error = QCoreApplication::translate(
+                     "platform", "「%1」は通常のﾌｧｲﾙではありません (ﾌｫﾙﾀﾞ、ﾃﾞﾊﾞｲｽ、FIFO など)。"
+                                 "記録のﾌｧｲﾙを選んでください。")
                      .arg(path);
         return false;
     }
     if (info.size() > kMaxReadBytes) {
-        *error = QStringLiteral("「%1」は %2 MiB あり、読める大きさ (%3 MiB まで) をこえています。")
-                     .arg(path)
-                     .arg(info.size() >> 20)
-                     .arg(kMaxReadBytes >> 20);
+        *error =
+            QCoreApplication::translate(
+                "platform", "「%1」は %2 MiB あり、読める大きさ (%3 MiB まで) をこえています。")
+                .arg(path)
+                .arg(info.size() >> 20)
+                .arg(kMaxReadBytes >> 20);
         return false;
     }
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("「%1」を開けません。\n%2").arg(path, f.errorString());
+        *error = QCoreApplication::translate("platform", "「%1」を開けません。\n%2")
+                     .arg(path, f.errorString());
         return false;
     }
     // What it holds now, within the bound, even if it grew since it was looked at.
     *bytes = f.read(kMaxReadBytes);
     if (f.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("「%1」を読めません。\n%2").arg(path, f.errorString());
+        *error = QCoreApplication::translate("platform", "「%1」を読めません。\n%2")
+                     .arg(path, f.errorString());
         return false;
     }
     *modified = QFileInfo(f).lastModified();
@@ -48,7 +54,9 @@ bool replaceFile(const QString &path, const QByteArray &bytes, QString *error)
     const QFileInfo info(path);
     if ((info.exists() || info.isSymLink()) && !info.isFile()) {
         if (error)
-            *error = QStringLiteral("「%1」は通常のﾌｧｲﾙではないため、書き込みません。").arg(path);
+            *error = QCoreApplication::translate("platform",
+                                                 "「%1」は通常のﾌｧｲﾙではないため、書き込みません。")
+                         .arg(path);
         return false;
     }
     QDir().mkpath(info.absolutePath());

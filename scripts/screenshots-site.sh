@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Pictures of the site strip for the README, from the real program under Xvfb against the
 # meter simulator: undecided after a start (with what it waits for), a stop in its hold
-# (with its countdown), and a storm latched over a stop (kept over a restart).
+# (with its countdown), and a storm latched over a stop (kept over a restart); the last
+# once more in English.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --extra
@@ -18,6 +19,9 @@ site_shot() {
     source scripts/lib/session.sh
     qv_session_start 10 1 "$@"
     printf '%b' "$site" >>"$qv_home/QV475_XP/QV475_XP.ini"
+    # QV475_LANGUAGE=en: the same in the English interface.
+    [ -z "${QV475_LANGUAGE:-}" ] ||
+      sed -i "s/^\\[Settings\\]\$/[Settings]\\nLanguage=$QV475_LANGUAGE/" "$qv_home/QV475_XP/QV475_XP.ini"
     [ -z "$state" ] || printf '%b' "$state" >"$qv_home/QV475_XP/QV475_XP_site.ini"
     qv_app_start >/dev/null
     sleep 1
@@ -33,4 +37,6 @@ site_shot site-hold 62 'Work=stop\n' '[Site]\nEnabled=1\nMinutes=1\nHoldMinutes=
   --fixed 7.5,9.0,7.0,8.0,0,0
 latched="Latched=$(date -d '-25 min' +%Y-%m-%dT%H:%M:%S).000$(date +%:z)"
 site_shot site-latched 4 "$latched\nGust=31.4\nGustAt=${latched#Latched=}\nWork=stop\n" \
+  '[Site]\nEnabled=1\nMinutes=1\n' --fixed 12.3,14.0,11.5,13.0,1,1
+QV475_LANGUAGE=en site_shot site-latched-en 4 "$latched\nGust=31.4\nGustAt=${latched#Latched=}\nWork=stop\n" \
   '[Site]\nEnabled=1\nMinutes=1\n' --fixed 12.3,14.0,11.5,13.0,1,1

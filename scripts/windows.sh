@@ -13,7 +13,7 @@ step() { echo "windows: $*"; }
 sudo_or() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 tools=(g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev ninja-build cmake zip nsis locales
-       qt6-base-dev qt6-base-dev-tools fonts-ipafont-gothic xvfb imagemagick python3)
+       qt6-base-dev qt6-base-dev-tools qt6-l10n-tools fonts-ipafont-gothic xvfb imagemagick python3)
 missing=()
 for p in "${tools[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

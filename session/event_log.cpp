@@ -6,6 +6,7 @@
 #include "platform/file_output.h"
 #include "site/wind_rule.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 namespace session {
@@ -18,10 +19,10 @@ QString eventCaption(Event::Kind kind)
 {
     using K = Event::Kind;
     switch (kind) {
-    case K::LinkLost: return QStringLiteral("通信途絶");
-    case K::LinkBack: return QStringLiteral("通信回復");
-    case K::FileStarted: return QStringLiteral("ﾌｧｲﾙ出力開始");
-    case K::FileStopped: return QStringLiteral("ﾌｧｲﾙ出力停止");
+    case K::LinkLost: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "通信途絶"));
+    case K::LinkBack: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "通信回復"));
+    case K::FileStarted: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "ﾌｧｲﾙ出力開始"));
+    case K::FileStopped: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "ﾌｧｲﾙ出力停止"));
     case K::Caution: return site::changeCaption(site::Change::Caution);
     case K::StopBegins: return site::changeCaption(site::Change::StopBegins);
     case K::StopEnds: return site::changeCaption(site::Change::StopEnds);
@@ -30,7 +31,7 @@ QString eventCaption(Event::Kind kind)
     case K::Acknowledged: return site::changeCaption(site::Change::Acknowledged);
     case K::Undecided: return site::changeCaption(site::Change::Undecided);
     case K::Scaffold: return site::changeCaption(site::Change::Scaffold);
-    case K::Paused: return QStringLiteral("記録中断");
+    case K::Paused: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "記録中断"));
     case K::AlarmRose:
     case K::WriteFailed:
     case K::Stalled:

@@ -8,6 +8,7 @@
 #include "platform/serial_port.h"
 #include "platform/state_file.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QJsonDocument>
@@ -311,7 +312,8 @@ StartResult Session::startFileOutput(QString *error)
     // at a NUL, and the search for a free name would never end.
     for (const QChar c : m_settings.fName)
         if (c.unicode() < 0x20 || c.unicode() == 0x7f) {
-            *error = QStringLiteral("出力ﾌｧｲﾙ名 (fName) に制御文字 (U+%1) があります。")
+            *error = QCoreApplication::translate(
+                         "session", "出力ﾌｧｲﾙ名 (fName) に制御文字 (U+%1) があります。")
                          .arg(c.unicode(), 4, 16, QLatin1Char('0'));
             return StartResult::BadFileName;
         }

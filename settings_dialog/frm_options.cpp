@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -103,9 +104,9 @@ void frmOptions::build()
     // The tab strip is drawn first so that the pages lie over its body.
     tbsOptions = new QTabWidget(this);
     tbsOptions->setObjectName(QStringLiteral("tbsOptions"));
-    tbsOptions->addTab(new QWidget, QStringLiteral("通信設定"));
-    tbsOptions->addTab(new QWidget, QStringLiteral("出力設定"));
-    tbsOptions->addTab(new QWidget, QStringLiteral("現場設定"));
+    tbsOptions->addTab(new QWidget, QCoreApplication::translate("frmOptions", "通信設定"));
+    tbsOptions->addTab(new QWidget, QCoreApplication::translate("frmOptions", "出力設定"));
+    tbsOptions->addTab(new QWidget, QCoreApplication::translate("frmOptions", "現場設定"));
     moveTwips(tbsOptions, QRect(120, 120, 5895, 4245));
 
     auto *page0 = new QWidget(this);
@@ -123,71 +124,77 @@ void frmOptions::build()
     // Communication page.
     icon(page0, QStringLiteral("imgIcon(0)"));
     label(page0, QStringLiteral("lblMessage(0)"),
-          QStringLiteral("  ｺﾝﾋﾟｭｰﾀのｼﾘｱﾙﾎﾟｰﾄの設定を行います。"), QRect(840, 120, 3375, 255));
+          QCoreApplication::translate("frmOptions", "  ｺﾝﾋﾟｭｰﾀのｼﾘｱﾙﾎﾟｰﾄの設定を行います。"),
+          QRect(840, 120, 3375, 255));
     label(page0, QStringLiteral("lblMessage(1)"),
-          QStringLiteral("  "
-                         "風速計の通信速度の初期値は19200bps、その他は固定値で、ﾃﾞｰﾀ長8、ﾊﾟﾘﾃｨｰなし"
-                         "、ｽﾄｯﾌﾟﾋﾞｯﾄ1です。"),
+          QCoreApplication::translate(
+              "frmOptions",
+              "  "
+              "風速計の通信速度の初期値は19200bps、その他は固定値で、ﾃﾞｰﾀ長8、ﾊﾟﾘﾃｨｰなし"
+              "、ｽﾄｯﾌﾟﾋﾞｯﾄ1です。"),
           QRect(840, 360, 4695, 375));
-    label(page0, QStringLiteral("lblTaitle(0)"), QStringLiteral("接続ﾎﾟｰﾄ："),
-          QRect(2040, 1260, 975, 255));
+    label(page0, QStringLiteral("lblTaitle(0)"),
+          QCoreApplication::translate("frmOptions", "接続ﾎﾟｰﾄ："), QRect(2040, 1260, 975, 255));
     cmbPort =
         makeControl<QComboBox>(page0, QStringLiteral("cmbPort"), QRect(3120, 1200, 1695, 300));
-    label(page0, QStringLiteral("lblTaitle(1)"), QStringLiteral("通信速度："),
-          QRect(2040, 1740, 975, 255));
+    label(page0, QStringLiteral("lblTaitle(1)"),
+          QCoreApplication::translate("frmOptions", "通信速度："), QRect(2040, 1740, 975, 255));
     cmbSpeed =
         makeControl<QComboBox>(page0, QStringLiteral("cmbSpeed"), QRect(3120, 1680, 1695, 300));
     label(page0, QStringLiteral("Label2"), QStringLiteral("bps"), QRect(4920, 1800, 270, 180));
-    label(page0, QStringLiteral("lblTaitle(2)"), QStringLiteral("ﾃﾞｰﾀ長："),
-          QRect(2040, 2220, 975, 255));
-    fixedValue(page0, QStringLiteral("Label1"), QStringLiteral(" 8 ﾋﾞｯﾄ"),
-               QRect(3120, 2160, 1695, 300));
-    label(page0, QStringLiteral("lblTaitle(3)"), QStringLiteral("ﾊﾟﾘﾃｨﾋﾞｯﾄ："),
-          QRect(2040, 2700, 975, 255));
-    fixedValue(page0, QStringLiteral("Label3"), QStringLiteral(" なし"),
+    label(page0, QStringLiteral("lblTaitle(2)"),
+          QCoreApplication::translate("frmOptions", "ﾃﾞｰﾀ長："), QRect(2040, 2220, 975, 255));
+    fixedValue(page0, QStringLiteral("Label1"),
+               QCoreApplication::translate("frmOptions", " 8 ﾋﾞｯﾄ"), QRect(3120, 2160, 1695, 300));
+    label(page0, QStringLiteral("lblTaitle(3)"),
+          QCoreApplication::translate("frmOptions", "ﾊﾟﾘﾃｨﾋﾞｯﾄ："), QRect(2040, 2700, 975, 255));
+    fixedValue(page0, QStringLiteral("Label3"), QCoreApplication::translate("frmOptions", " なし"),
                QRect(3120, 2640, 1695, 300));
-    label(page0, QStringLiteral("lblTaitle(4)"), QStringLiteral("ｽﾄｯﾌﾟﾋﾞｯﾄ："),
-          QRect(2040, 3180, 975, 255));
-    fixedValue(page0, QStringLiteral("Label4"), QStringLiteral(" 1 ﾋﾞｯﾄ"),
-               QRect(3120, 3120, 1695, 300));
+    label(page0, QStringLiteral("lblTaitle(4)"),
+          QCoreApplication::translate("frmOptions", "ｽﾄｯﾌﾟﾋﾞｯﾄ："), QRect(2040, 3180, 975, 255));
+    fixedValue(page0, QStringLiteral("Label4"),
+               QCoreApplication::translate("frmOptions", " 1 ﾋﾞｯﾄ"), QRect(3120, 3120, 1695, 300));
     // Below the line settings, in the captions' column: reconnect by itself after the
     // meter fell silent or its port failed.
     chkReconnect =
         makeControl<QCheckBox>(page0, QStringLiteral("chkReconnect"), QRect(2040, 3480, 3375, 255),
-                               QStringLiteral("自動再接続"));
+                               QCoreApplication::translate("frmOptions", "自動再接続"));
 
     // File-output page.
     icon(page1, QStringLiteral("imgIcon(1)"));
     label(page1, QStringLiteral("lblMessage(2)"),
-          QStringLiteral("  通信で取り込んだﾃﾞｰﾀの出力ﾌｧｲﾙ名を指定します。"),
+          QCoreApplication::translate("frmOptions",
+                                      "  通信で取り込んだﾃﾞｰﾀの出力ﾌｧｲﾙ名を指定します。"),
           QRect(840, 120, 4575, 255));
     label(page1, QStringLiteral("lblMessage(3)"),
-          QStringLiteral("  出力ﾌｧｲﾙ形式はCSVﾌｧｲﾙ形式で出力されます。"),
+          QCoreApplication::translate("frmOptions", "  出力ﾌｧｲﾙ形式はCSVﾌｧｲﾙ形式で出力されます。"),
           QRect(840, 360, 4575, 255));
-    label(page1, QStringLiteral("lblTaitle(5)"), QStringLiteral("出力ﾌｧｲﾙ名："),
-          QRect(480, 960, 1215, 255));
+    label(page1, QStringLiteral("lblTaitle(5)"),
+          QCoreApplication::translate("frmOptions", "出力ﾌｧｲﾙ名："), QRect(480, 960, 1215, 255));
     txtFileName =
         makeControl<QLineEdit>(page1, QStringLiteral("txtFileName"), QRect(1680, 960, 3375, 270));
     cmdDirFile = makeControl<QPushButton>(page1, QStringLiteral("cmdDirFile"),
                                           QRect(5040, 960, 270, 270), QStringLiteral("..."));
-    label(page1, QStringLiteral("lblTaitle(6)"), QStringLiteral("出力時間間隔："),
-          QRect(360, 1440, 1215, 255));
+    label(page1, QStringLiteral("lblTaitle(6)"),
+          QCoreApplication::translate("frmOptions", "出力時間間隔："), QRect(360, 1440, 1215, 255));
     cmbTime =
         makeControl<QComboBox>(page1, QStringLiteral("cmbTime"), QRect(1680, 1440, 1455, 300));
-    label(page1, QStringLiteral("lblMessage(4)"), QStringLiteral("  出力する項目を指定します。"),
+    label(page1, QStringLiteral("lblMessage(4)"),
+          QCoreApplication::translate("frmOptions", "  出力する項目を指定します。"),
           QRect(840, 2040, 4575, 255));
     label(page1, QStringLiteral("lblMessage(5)"),
-          QStringLiteral("  少なくとも一つは選択してください。"), QRect(840, 2280, 4575, 255));
+          QCoreApplication::translate("frmOptions", "  少なくとも一つは選択してください。"),
+          QRect(840, 2280, 4575, 255));
     const struct {
-        const char16_t *caption;
+        const char *caption;
         QRect twips;
-    } boxes[5] = {{u"日時", {1680, 2640, 1575, 180}},
-                  {u"瞬間風速", {1680, 3000, 1575, 180}},
-                  {u"瞬間最大風速", {3360, 3000, 1575, 180}},
-                  {u"平均風速", {1680, 3360, 1575, 180}},
-                  {u"平均最大風速", {3360, 3360, 1575, 180}}};
+    } boxes[5] = {{QT_TRANSLATE_NOOP("frmOptions", "日時"), {1680, 2640, 1575, 180}},
+                  {QT_TRANSLATE_NOOP("frmOptions", "瞬間風速"), {1680, 3000, 1575, 180}},
+                  {QT_TRANSLATE_NOOP("frmOptions", "瞬間最大風速"), {3360, 3000, 1575, 180}},
+                  {QT_TRANSLATE_NOOP("frmOptions", "平均風速"), {1680, 3360, 1575, 180}},
+                  {QT_TRANSLATE_NOOP("frmOptions", "平均最大風速"), {3360, 3360, 1575, 180}}};
     for (int i = 0; i < 5; ++i) {
-        auto *c = new QCheckBox(QString::fromUtf16(boxes[i].caption), page1);
+        auto *c = new QCheckBox(QCoreApplication::translate("frmOptions", boxes[i].caption), page1);
         c->setObjectName(QStringLiteral("chkFile(%1)").arg(kMaskOf[i]));
         moveTwips(c, boxes[i].twips);
         // The box is drawn taller than its design height so that its caption is not cut.
@@ -200,10 +207,12 @@ void frmOptions::build()
 
     cmdOK = makeControl<QPushButton>(this, QStringLiteral("cmdOK"), QRect(2490, 4455, 1095, 375),
                                      QStringLiteral("OK"));
-    cmdCancel = makeControl<QPushButton>(this, QStringLiteral("cmdCancel"),
-                                         QRect(3720, 4455, 1095, 375), QStringLiteral("ｷｬﾝｾﾙ"));
-    cmdApply = makeControl<QPushButton>(this, QStringLiteral("cmdApply"),
-                                        QRect(4920, 4455, 1095, 375), QStringLiteral("適用"));
+    cmdCancel =
+        makeControl<QPushButton>(this, QStringLiteral("cmdCancel"), QRect(3720, 4455, 1095, 375),
+                                 QCoreApplication::translate("frmOptions", "ｷｬﾝｾﾙ"));
+    cmdApply =
+        makeControl<QPushButton>(this, QStringLiteral("cmdApply"), QRect(4920, 4455, 1095, 375),
+                                 QCoreApplication::translate("frmOptions", "適用"));
     // No default button: Enter in a field moves the focus; on a button it presses it.
     for (QPushButton *b : {cmdOK, cmdCancel, cmdApply, cmdDirFile}) {
         b->setAutoDefault(true);
@@ -253,7 +262,7 @@ void frmOptions::build()
 void frmOptions::Form_Load()
 {
     CenterForm(this, 6255, 5445);
-    setWindowTitle(QStringLiteral("設定操作"));
+    setWindowTitle(QCoreApplication::translate("frmOptions", "設定操作"));
     LoadCommPage();
     LoadOutputPage();
     LoadSitePage();
@@ -310,7 +319,7 @@ void frmOptions::LoadOutputPage()
     QStringList items;
     items.reserve(600);
     for (int n = 1; n <= 600; ++n)
-        items << QString::number(n) + QStringLiteral("秒");
+        items << QString::number(n) + QCoreApplication::translate("frmOptions", "秒");
     cmbTime->addItems(items);
     txtFileName->setText(m_settings.fName);
     if (m_settings.fTime >= 1 && m_settings.fTime <= 600) {
@@ -338,27 +347,29 @@ void frmOptions::buildSitePage(QWidget *page)
         if (l->sizeHint().width() > l->width())
             l->resize(l->sizeHint().width(), l->height());
     };
-    auto *intro = new QLabel(
-        QStringLiteral("  10分間平均風速による作業中止と、瞬間風速が暴風の値をこえた後の点検要を"
+    auto *intro =
+        new QLabel(QCoreApplication::translate(
+                       "frmOptions",
+                       "  10分間平均風速による作業中止と、瞬間風速が暴風の値をこえた後の点検要を"
                        "判定します。規則の基準は 10 m/s 以上で中止、30 m/s をこえる風の後に点検。"
                        "小さい値は現場独自のより厳しい基準です。"),
-        page);
+                   page);
     intro->setObjectName(QStringLiteral("lblMessage(6)"));
     intro->setWordWrap(true);
     moveTwips(intro, QRect(240, 60, 5205, 660));
     chkSite = makeControl<QCheckBox>(page, QStringLiteral("chkSite"), QRect(360, 720, 3375, 255),
-                                     QStringLiteral("作業判定を使う"));
+                                     QCoreApplication::translate("frmOptions", "作業判定を使う"));
     const struct {
         const char *name;
-        const char16_t *text;
-    } rows[5] = {{"lblSite(0)", u"平均時間 (分)："},
-                 {"lblSite(1)", u"注意 (m/s)："},
-                 {"lblSite(2)", u"作業中止 (m/s)："},
-                 {"lblSite(3)", u"暴風 (m/s をこえる)："},
-                 {"lblSite(4)", u"解除まで (分)："}};
+        const char *text;
+    } rows[5] = {{"lblSite(0)", QT_TRANSLATE_NOOP("frmOptions", "平均時間 (分)：")},
+                 {"lblSite(1)", QT_TRANSLATE_NOOP("frmOptions", "注意 (m/s)：")},
+                 {"lblSite(2)", QT_TRANSLATE_NOOP("frmOptions", "作業中止 (m/s)：")},
+                 {"lblSite(3)", QT_TRANSLATE_NOOP("frmOptions", "暴風 (m/s をこえる)：")},
+                 {"lblSite(4)", QT_TRANSLATE_NOOP("frmOptions", "解除まで (分)：")}};
     for (int i = 0; i < 5; ++i)
-        caption(QString::fromLatin1(rows[i].name), QString::fromUtf16(rows[i].text),
-                1080 + i * 420);
+        caption(QString::fromLatin1(rows[i].name),
+                QCoreApplication::translate("frmOptions", rows[i].text), 1080 + i * 420);
     auto minutes = [page](const QString &name, int top, int low, int high) {
         auto *b = makeControl<QSpinBox>(page, name, QRect(2400, top, 1215, 300));
         b->setRange(low, high);
@@ -386,9 +397,9 @@ void frmOptions::buildSitePage(QWidget *page)
     pal.setColor(QPalette::WindowText, QColor(176, 0, 0));
     lblSiteError->setPalette(pal);
     moveTwips(lblSiteError, QRect(360, 3450, 5085, 330));
-    chkScaffold =
-        makeControl<QCheckBox>(page, QStringLiteral("chkScaffold"), QRect(360, 3150, 5085, 255),
-                               QStringLiteral("作業中止の後に足場点検を求める"));
+    chkScaffold = makeControl<QCheckBox>(
+        page, QStringLiteral("chkScaffold"), QRect(360, 3150, 5085, 255),
+        QCoreApplication::translate("frmOptions", "作業中止の後に足場点検を求める"));
     connect(chkScaffold, &QCheckBox::toggled, this, &frmOptions::siteChanged);
 
     connect(chkSite, &QCheckBox::toggled, this, &frmOptions::siteChanged);
@@ -522,8 +533,9 @@ void frmOptions::cmdDirFile_Click()
     if (m_dlgInitialFolder.isEmpty())
         m_dlgInitialFolder = QDir::currentPath();
     const auto path = m_fileDialog->getOpenFileName(
-        this, QStringLiteral("開く"),
-        {QStringLiteral("csvﾌｧｲﾙ(*.csv)"), QStringLiteral("すべてのﾌｧｲﾙ (*.*)")},
+        this, QCoreApplication::translate("frmOptions", "開く"),
+        {QCoreApplication::translate("frmOptions", "csvﾌｧｲﾙ(*.csv)"),
+         QCoreApplication::translate("frmOptions", "すべてのﾌｧｲﾙ (*.*)")},
         m_dlgInitialFolder);
     if (!path)
         return;

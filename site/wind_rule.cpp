@@ -1,10 +1,16 @@
 #include "site/wind_rule.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <algorithm>
 #include <cmath>
 
 namespace site {
+
+// The words below are the files' and the broker's (never translated there); the
+// interface shows them through the "site" translation context, where lupdate finds them.
+// The caption of earlier versions' logs is shown too.
+[[maybe_unused]] const char *const kOldStopEndsShown = QT_TRANSLATE_NOOP("site", "作業中止解除");
 
 QString workName(Work work)
 {
@@ -20,38 +26,40 @@ QString workName(Work work)
 QString caption(Work work, bool latched)
 {
     if (latched)
-        return QStringLiteral("点検要");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "点検要"));
     switch (work) {
-    case Work::Caution: return QStringLiteral("注意");
-    case Work::Stop: return QStringLiteral("作業中止");
-    case Work::Undecided: return QStringLiteral("判定中");
+    case Work::Caution: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "注意"));
+    case Work::Stop: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "作業中止"));
+    case Work::Undecided: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "判定中"));
     case Work::Normal: break;
     }
-    return QStringLiteral("通常");
+    return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "通常"));
 }
 
 QString changeCaption(Change change)
 {
     switch (change) {
-    case Change::Caution: return QStringLiteral("注意");
-    case Change::StopBegins: return QStringLiteral("作業中止");
+    case Change::Caution: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "注意"));
+    case Change::StopBegins: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "作業中止"));
     // Only that the rule's condition is met: resuming work is a person's decision.
-    case Change::StopEnds: return QStringLiteral("作業中止基準を下回る");
-    case Change::Normal: return QStringLiteral("通常");
-    case Change::Storm: return QStringLiteral("暴風 点検要");
-    case Change::Undecided: return QStringLiteral("判定中");
-    case Change::Scaffold: return QStringLiteral("足場点検要");
+    case Change::StopEnds:
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "作業中止基準を下回る"));
+    case Change::Normal: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "通常"));
+    case Change::Storm: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "暴風 点検要"));
+    case Change::Undecided: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "判定中"));
+    case Change::Scaffold: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "足場点検要"));
     case Change::Acknowledged: break;
     }
-    return QStringLiteral("点検確認");
+    return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "点検確認"));
 }
 
 QString inspectionResult(bool fault, const QString &note)
 {
     if (!fault)
-        return QStringLiteral("異常なし");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "異常なし"));
     const QString n = cleanField(note);
-    return n.isEmpty() ? QStringLiteral("異常あり") : QStringLiteral("異常あり: ") + n;
+    return n.isEmpty() ? QString::fromUtf8(QT_TRANSLATE_NOOP("site", "異常あり"))
+                       : QString::fromUtf8(QT_TRANSLATE_NOOP("site", "異常あり: ")) + n;
 }
 
 QString cleanField(const QString &text)

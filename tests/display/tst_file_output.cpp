@@ -139,7 +139,7 @@ private slots:
         connectLink();
         w->mnuFileOpen_Click();
         QVERIFY(w->logOpen());
-        QCOMPARE(w->StatusText(1), texts::kFileRunning);
+        QCOMPARE(w->StatusText(1), texts::fileRunning());
         QVERIFY(!w->menuItem("mnuFileOpen")->isEnabled());
         // Already running (reachable only by calling the handler): nothing, no new file.
         w->mnuFileOpen_Click();
@@ -171,7 +171,7 @@ private slots:
         QVERIFY(!box.text.isEmpty());
         QVERIFY(!w->logOpen());
         QCOMPARE(files(), QStringList());
-        QCOMPARE(w->StatusText(1), texts::kFileStopped);
+        QCOMPARE(w->StatusText(1), texts::fileStopped());
         QVERIFY(w->menuItem("mnuFileOpen")->isEnabled());
     }
 
@@ -213,7 +213,7 @@ private slots:
         QCOMPARE(box.icon, Icon::Exclamation);
         QVERIFY(box.text.contains(QStringLiteral("ﾃﾞｨｽｸの空き容量が不足しています。")));
         QVERIFY(!w->logOpen());
-        QCOMPARE(w->StatusText(1), texts::kFileStopped);
+        QCOMPARE(w->StatusText(1), texts::fileStopped());
         QVERIFY(w->menuItem("mnuFileOpen")->isEnabled());
         QCOMPARE(readAll(w->logFileName()).count("\r\n"), 3);
         QCOMPARE(failing.writes, 4);
@@ -222,7 +222,7 @@ private slots:
     void stopWhileStoppedIsHarmless()
     {
         w->mnuFileClose_Click();
-        QCOMPARE(w->StatusText(1), texts::kFileStopped);
+        QCOMPARE(w->StatusText(1), texts::fileStopped());
         QVERIFY(w->menuItem("mnuFileOpen")->isEnabled());
         QVERIFY(world->messageBox.shown.isEmpty());
     }

@@ -123,8 +123,8 @@ private slots:
         QCOMPARE(w->windowTitle(), QStringLiteral("QV-475簡易ソフト"));
         QCOMPARE(world->timer.interval(), 100);
         QVERIFY(world->timer.isEnabled());
-        QCOMPARE(w->StatusText(1), texts::kFileStopped);
-        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(1), texts::fileStopped());
+        QCOMPARE(w->StatusText(2), texts::linkStopped());
         QCOMPARE(w->StatusText(3), QStringLiteral("COM1"));
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(gReadings[size_t(i)], QStringLiteral("0.0"));
@@ -325,7 +325,7 @@ private slots:
     {
         world->port.onOpen = [] { throw std::runtime_error("driver failure"); };
         w->tbToolBar_ButtonClick(QStringLiteral("接続"));
-        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(2), texts::linkStopped());
     }
 
     void enablingTable()
@@ -344,18 +344,18 @@ private slots:
         QCOMPARE(state(), (QList<bool>{true, true, true, true, true, true}));
         w->mnuFileCom_Click();
         QCOMPARE(state(), (QList<bool>{true, false, false, true, false, false}));
-        QCOMPARE(w->StatusText(2), texts::kLinkLive);
+        QCOMPARE(w->StatusText(2), texts::linkLive());
         w->mnuFileOpen_Click();
         QCOMPARE(state(), (QList<bool>{false, false, false, false, false, false}));
-        QCOMPARE(w->StatusText(1), texts::kFileRunning);
+        QCOMPARE(w->StatusText(1), texts::fileRunning());
         w->mnuFileClose_Click();
         QCOMPARE(state(), (QList<bool>{true, false, false, true, false, false}));
-        QCOMPARE(w->StatusText(1), texts::kFileStopped);
+        QCOMPARE(w->StatusText(1), texts::fileStopped());
         w->mnuFileOpen_Click();
         w->StopLink();
         QCOMPARE(state(), (QList<bool>{true, true, true, true, true, true}));
-        QCOMPARE(w->StatusText(1), texts::kFileStopped);
-        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(1), texts::fileStopped());
+        QCOMPARE(w->StatusText(2), texts::linkStopped());
         // Stop commands stay enabled all the time.
         QVERIFY(w->toolButton(2)->isEnabled() && w->toolButton(6)->isEnabled());
     }
@@ -371,7 +371,7 @@ private slots:
         QCOMPARE(world->messageBox.shown[0].title, QStringLiteral("ﾌｧｲﾙ出力警告"));
         QCOMPARE(optionsOpened, 1);
         QVERIFY(!world->port.isOpen());
-        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(2), texts::linkStopped());
         // The meter is told to stop, and the commands match the stopped link.
         QCOMPARE(world->port.sent, QByteArray("D\rJ\r"));
         QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
@@ -379,7 +379,7 @@ private slots:
         QVERIFY(w->menuItem("mnuViewOptions")->isEnabled());
         QVERIFY(w->toolButton(4)->isEnabled());
         w->mnuFileCom_Click();
-        QCOMPARE(w->StatusText(2), texts::kLinkLive);
+        QCOMPARE(w->StatusText(2), texts::linkLive());
     }
 
     void portFailureSaysWhy_data()
@@ -498,7 +498,7 @@ private slots:
         QCOMPARE(world->messageBox.shown[0].title, QStringLiteral("ﾎﾟｰﾄのｵｰﾌﾟﾝ"));
         QCOMPARE(world->messageBox.shown[0].icon, Icon::Critical);
         QCOMPARE(world->port.sent, QByteArray());
-        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(2), texts::linkStopped());
         QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
 
         world->port.usable = {1};
@@ -517,7 +517,7 @@ private slots:
         world->port.usable = {};
         w->mnuFileStop_Click();
         QCOMPARE(world->port.sent, QByteArray("D\r"));
-        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(2), texts::linkStopped());
         QVERIFY(world->messageBox.shown.isEmpty());
     }
 
@@ -583,9 +583,9 @@ private slots:
                 world->port.receive(bytes);
             tick();
             if (!staysLive && t < 20)
-                QCOMPARE(w->StatusText(2) == texts::kLinkStopped, false);
+                QCOMPARE(w->StatusText(2) == texts::linkStopped(), false);
         }
-        QCOMPARE(w->StatusText(2) != texts::kLinkStopped, staysLive);
+        QCOMPARE(w->StatusText(2) != texts::linkStopped(), staysLive);
         QCOMPARE(world->port.isOpen(), staysLive);
         // The frames that were not whole are counted where a technician looks.
         const QString tip = w->findChild<QLabel *>("sbPanel2")->toolTip();
@@ -608,7 +608,7 @@ private slots:
         const QColor live = textColour(0);
         QCOMPARE(live, QColor(0, 0, 0));
         tick(21); // the meter falls silent: the watchdog stops the link
-        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(2), texts::linkStopped());
         QVERIFY(!w->figuresLive());
         for (int i = 0; i < 4; ++i) {
             QVERIFY(textColour(i) != live);
@@ -851,8 +851,8 @@ private slots:
             world->clock.current = world->clock.current.addMSecs(100);
             tick();
         }
-        QCOMPARE(w->StatusText(2), texts::kLinkReconnecting);
-        QCOMPARE(w->StatusText(1), texts::kFileRunning); // steady while gap rows go on
+        QCOMPARE(w->StatusText(2), texts::linkReconnecting());
+        QCOMPARE(w->StatusText(1), texts::fileRunning()); // steady while gap rows go on
         QCOMPARE(int(world->sound.played.size()), played);
         // F2 without a file name ends reconnecting as the disconnect does.
         w->mnuFileClose_Click();
@@ -860,7 +860,7 @@ private slots:
         apply();
         w->mnuFileOpen_Click();
         QCOMPARE(optionsOpened, 1);
-        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(2), texts::linkStopped());
         QCOMPARE(w->session().link().state(), meterlink::LinkState::Stopped);
         QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
         QVERIFY(w->menuItem("mnuViewOptions")->isEnabled());
@@ -922,7 +922,7 @@ private slots:
         QVERIFY(world->port.isOpen());
         tick();
         QVERIFY(!world->port.isOpen());
-        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(2), texts::linkStopped());
         QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
         QCOMPARE(world->port.sent, QByteArray("D\r"));
         // A notification with nothing waiting leaves the countdown alone.

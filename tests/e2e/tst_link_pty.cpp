@@ -122,7 +122,7 @@ private slots:
     {
         w->mnuFileCom_Click();
         QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 2000)), QByteArray("D\r"));
-        QCOMPARE(w->StatusText(2), texts::kLinkLive);
+        QCOMPARE(w->StatusText(2), texts::linkLive());
         QCOMPARE(gLinkCountdown, qint16(20));
         QVERIFY(!w->menuItem("mnuFileCom")->isEnabled());
         QVERIFY(!w->menuItem("mnuViewOptions")->isEnabled());
@@ -150,7 +150,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(gReadings[0], QStringLiteral("1.0"), 2000);
         QElapsedTimer t;
         t.start();
-        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkStopped, 4000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::linkStopped(), 4000);
         const qint64 ms = t.elapsed();
         QVERIFY2(ms >= 1800 && ms <= 2600, qPrintable(QString::number(ms)));
         QVERIFY(!port->isOpen());
@@ -182,7 +182,7 @@ private slots:
         // connect, blank at 2 s, live at 3 s, blank at 4 s.
         QVERIFY2(seen.size() >= 4, qPrintable(seen.join('|')));
         for (const QString &s : seen)
-            QVERIFY(s == texts::kLinkLive || s.isEmpty());
+            QVERIFY(s == texts::linkLive() || s.isEmpty());
     }
 
     void disconnectSendsJAndCloses()
@@ -192,7 +192,7 @@ private slots:
         w->mnuFileStop_Click();
         QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 2000)), QByteArray("J\r"));
         QVERIFY(!port->isOpen());
-        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(2), texts::linkStopped());
         // While stopped: the port is opened just long enough to send J.
         w->mnuFileStop_Click();
         QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 2000)), QByteArray("J\r"));
@@ -219,7 +219,7 @@ private slots:
                  qPrintable(detail));
         QVERIFY(!world->messageBox.shown[0].text.contains("dialout"));
         QCOMPARE(QByteArray::fromStdString(meter.read(100)), QByteArray());
-        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(2), texts::linkStopped());
         QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
     }
 
@@ -244,7 +244,7 @@ private slots:
         w->mnuFileCom_Click();
         QCOMPARE(world->messageBox.shown.size(), 1);
         QCOMPARE(world->messageBox.shown[0].title, QStringLiteral("ﾎﾟｰﾄのｵｰﾌﾟﾝ"));
-        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(2), texts::linkStopped());
         QCOMPARE(QByteArray::fromStdString(meter.read(50)), QByteArray());
     }
 
@@ -272,7 +272,7 @@ private slots:
         // The meter was told to stop before the dialog took the port.
         QCOMPARE(QByteArray::fromStdString(meter.readAtLeast(2, 2000)), QByteArray("J\r"));
         QVERIFY(!port->isOpen());
-        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(2), texts::linkStopped());
         QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
         QVERIFY(w->menuItem("mnuViewOptions")->isEnabled());
         // And a new connect works.
@@ -295,8 +295,8 @@ private slots:
             if (panel2.isEmpty() || panel2.last() != w->StatusText(2))
                 panel2 << w->StatusText(2);
         }
-        QVERIFY2(panel2.contains(texts::kLinkReconnecting), qPrintable(panel2.join('|')));
-        QVERIFY(!panel2.contains(texts::kLinkStopped));
+        QVERIFY2(panel2.contains(texts::linkReconnecting()), qPrintable(panel2.join('|')));
+        QVERIFY(!panel2.contains(texts::linkStopped()));
         QVERIFY(w->logOpen());
         QVERIFY(!w->figuresLive());
         QVERIFY(!w->menuItem("mnuFileCom")->isEnabled());
@@ -305,8 +305,8 @@ private slots:
         received += meterReads(2, 3000, meter);
         QVERIFY2(received.contains("D\r"), received.constData());
         meterSends(3000, meter, 456);
-        QCOMPARE(w->StatusText(2).isEmpty() ? texts::kLinkLive : w->StatusText(2),
-                 texts::kLinkLive);
+        QCOMPARE(w->StatusText(2).isEmpty() ? texts::linkLive() : w->StatusText(2),
+                 texts::linkLive());
         QVERIFY(w->figuresLive());
         w->mnuFileClose_Click();
         QVERIFY(w->flushLog());
@@ -361,7 +361,7 @@ private slots:
             for (int i = 0; i < 4; ++i)
                 if (!shown.contains(w->lblPeak(i)->text()))
                     shown << w->lblPeak(i)->text();
-            if (stoppedAt < 0 && w->StatusText(2) == texts::kLinkStopped)
+            if (stoppedAt < 0 && w->StatusText(2) == texts::linkStopped())
                 stoppedAt = t.elapsed();
         }
         // Nothing of a frame that was not whole reached a figure.
@@ -397,7 +397,7 @@ private slots:
         const QString file = w->logFileName();
         // The adapter re-enumerates: the old device goes away, a new one takes the path.
         meter.close();
-        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkReconnecting, 4000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::linkReconnecting(), 4000);
         meter::PtyMeter fresh;
         QVERIFY(fresh.open());
         QVERIFY(QFile::remove(path));
@@ -416,7 +416,7 @@ private slots:
     void reconnectOffStopsAsBefore()
     {
         connectAndLog(false, 123);
-        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkStopped, 4000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::linkStopped(), 4000);
         QVERIFY(!w->logOpen());
         QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
         // No attempt: the meter hears nothing more.
@@ -427,12 +427,12 @@ private slots:
     void disconnectWhileReconnectingEndsIt()
     {
         connectAndLog(true, 123);
-        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkReconnecting, 4000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::linkReconnecting(), 4000);
         w->mnuFileStop_Click();
         QCOMPARE(meterReads(2, 1000, meter), QByteArray("J\r"));
-        QCOMPARE(w->StatusText(2), texts::kLinkStopped);
+        QCOMPARE(w->StatusText(2), texts::linkStopped());
         QVERIFY(!w->logOpen());
-        QCOMPARE(w->StatusText(1), texts::kFileStopped);
+        QCOMPARE(w->StatusText(1), texts::fileStopped());
         QVERIFY(w->menuItem("mnuFileCom")->isEnabled());
         // No further attempts.
         QCOMPARE(meterReads(1, 4000, meter), QByteArray());
@@ -454,7 +454,7 @@ private slots:
         QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
         send(1500, 100, 1, 0); // 10.0 m/s, level 1
         send(1000, 200, 2, 0); // a gust: 20.0 m/s, level 2
-        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkStopped, 4000); // silent
+        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::linkStopped(), 4000); // silent
         w->mnuFileCom_Click();
         QCOMPARE(meterReads(2, 2000, meter), QByteArray("D\r"));
         send(1500, 300, 2, 0); // level 2 again after the silence
@@ -532,7 +532,7 @@ private slots:
         meter.write(meter::makeFrame({10, 10, 10, 10, 0, 0}));
         QTRY_COMPARE_WITH_TIMEOUT(gReadings[0], QStringLiteral("1.0"), 2000);
         meter.close();
-        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::kLinkStopped, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->StatusText(2), texts::linkStopped(), 3000);
         QVERIFY(world->messageBox.shown.isEmpty());
         // A new meter on the same number is taken by a new connect.
         QVERIFY(meter.open());

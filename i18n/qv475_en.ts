@@ -1,0 +1,1399 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>DayReport</name>
+    <message>
+        <source>%1分平均</source>
+        <translation>%1-min mean</translation>
+    </message>
+    <message>
+        <source>暴風</source>
+        <translation>Storm</translation>
+    </message>
+    <message>
+        <source>作成</source>
+        <translation>Prepared</translation>
+    </message>
+    <message>
+        <source>確認</source>
+        <translation>Checked</translation>
+    </message>
+    <message>
+        <source>承認</source>
+        <translation>Approved</translation>
+    </message>
+    <message>
+        <source>風速記録 日報</source>
+        <translation>Wind record: daily report</translation>
+    </message>
+    <message>
+        <source>QV-475簡易ソフト %1</source>
+        <translation>QV-475 Software %1</translation>
+    </message>
+    <message>
+        <source>QV-475簡易ソフト %1 で作成</source>
+        <translation>Made with QV-475 Software %1</translation>
+    </message>
+    <message>
+        <source>yyyy年M月d日 (ddd)</source>
+        <translation>ddd d MMM yyyy</translation>
+    </message>
+    <message>
+        <source>現場: %1    記録: %2 〜 %3</source>
+        <translation>Site: %1    Record: %2 to %3</translation>
+    </message>
+    <message>
+        <source>(未設定)</source>
+        <translation>(not set)</translation>
+    </message>
+    <message>
+        <source>風速計: QV-475 COM%1</source>
+        <translation>Meter: QV-475 COM%1</translation>
+    </message>
+    <message>
+        <source>製造番号 %1</source>
+        <translation>serial no. %1</translation>
+    </message>
+    <message>
+        <source>設置場所 %1</source>
+        <translation>mounted at %1</translation>
+    </message>
+    <message>
+        <source>高さ %1</source>
+        <translation>height %1</translation>
+    </message>
+    <message>
+        <source>判定の基準</source>
+        <translation>Criteria</translation>
+    </message>
+    <message>
+        <source>判定の設定: </source>
+        <translation>Rule settings: </translation>
+    </message>
+    <message>
+        <source>この日の数字</source>
+        <translation>Figures of the day</translation>
+    </message>
+    <message>
+        <source>事象 (記録の風速から算出)</source>
+        <translation>Events (computed from the recorded speeds)</translation>
+    </message>
+    <message>
+        <source>事象 (事象記録より)</source>
+        <translation>Events (from the event log)</translation>
+    </message>
+    <message>
+        <source>時刻</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>事象</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>最大瞬間風速</source>
+        <translation>Max gust</translation>
+    </message>
+    <message>
+        <source>瞬間風速</source>
+        <translation>Instant</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>none</translation>
+    </message>
+</context>
+<context>
+    <name>TrendChart</name>
+    <message>
+        <source>%1警報%2</source>
+        <translation>%1 alarm %2</translation>
+    </message>
+    <message>
+        <source>平均風速(計器)</source>
+        <translation>Mean (meter)</translation>
+    </message>
+</context>
+<context>
+    <name>dlgInspection</name>
+    <message>
+        <source>点検確認</source>
+        <translation>Inspection</translation>
+    </message>
+    <message>
+        <source>
+点検を行った人の名前と結果を記録します。作業を再開するかどうかは、記録した人が判断します。</source>
+        <translation>
+Records the name of the person who inspected and the result. Whether work resumes is the decision of the person who records it.</translation>
+    </message>
+    <message>
+        <source>異常なし</source>
+        <translation>No fault</translation>
+    </message>
+    <message>
+        <source>異常あり</source>
+        <translation>Fault found</translation>
+    </message>
+    <message>
+        <source>異常の内容</source>
+        <translation>What was found</translation>
+    </message>
+    <message>
+        <source>記録</source>
+        <translation>Record</translation>
+    </message>
+    <message>
+        <source>ｷｬﾝｾﾙ</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>点検者:</source>
+        <translation>Inspector:</translation>
+    </message>
+    <message>
+        <source>結果:</source>
+        <translation>Result:</translation>
+    </message>
+</context>
+<context>
+    <name>frmAbout</name>
+    <message>
+        <source>ﾊﾞｰｼﾞｮﾝ %1.%2.%3</source>
+        <translation>Version %1.%2.%3</translation>
+    </message>
+    <message>
+        <source>ｼｽﾃﾑ情報(&amp;S)...</source>
+        <translation>&amp;System Info...</translation>
+    </message>
+    <message>
+        <source>履歴</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>ﾊﾞｰｼﾞｮﾝ情報</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>QV-475簡易ソフト for WindowsXP</source>
+        <translation>QV-475 Software for WindowsXP</translation>
+    </message>
+    <message>
+        <source>(C) 2026 QV-475簡易ソフト 開発ﾁｰﾑ</source>
+        <translation>(C) 2026 QV-475 Software team</translation>
+    </message>
+    <message>
+        <source>このﾌﾟﾛｸﾞﾗﾑは著作権法により保護されています。無断で複製・配布することを禁じます。</source>
+        <translation>This program is protected by copyright law. Copying or distributing it without permission is prohibited.</translation>
+    </message>
+    <message>
+        <source> Ver履歴</source>
+        <translation> Version history</translation>
+    </message>
+    <message>
+        <source>   ●テスト版</source>
+        <translation>   - Test version</translation>
+    </message>
+    <message>
+        <source>   ●初版</source>
+        <translation>   - First release</translation>
+    </message>
+    <message>
+        <source>   ●警報表示機能追加。</source>
+        <translation>   - Alarm display added.</translation>
+    </message>
+    <message>
+        <source>   ●ﾌｧｲﾙ名に日付けをつけて上書きをしないように修正。</source>
+        <translation>   - File names carry the date, so that files are not overwritten.</translation>
+    </message>
+    <message>
+        <source>   ●出力時間間隔が60秒以下の設定の時の不具合を修正。</source>
+        <translation>   - Fixed a fault with output intervals of 60 seconds or less.</translation>
+    </message>
+    <message>
+        <source>現時点ではｼｽﾃﾑ情報を使用できません</source>
+        <translation>System information is not available at this time</translation>
+    </message>
+</context>
+<context>
+    <name>frmBrowser</name>
+    <message>
+        <source>問い合わせ</source>
+        <translation>Inquiry</translation>
+    </message>
+    <message>
+        <source>問い合わせﾍﾟｰｼﾞを表示する部品 (qv475-browser) がｲﾝｽﾄｰﾙされていません。
+
+sudo apt-get install qv475-browser でｲﾝｽﾄｰﾙするか、次のﾍﾟｰｼﾞをﾌﾞﾗｳｻﾞで開いてください。
+%1</source>
+        <translation>The part that shows the inquiry page (qv475-browser) is not installed.
+
+Install it with sudo apt-get install qv475-browser, or open this page in a browser.
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>frmHistory</name>
+    <message>
+        <source>記録表示</source>
+        <translation>Records</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>開く(&amp;O)...</source>
+        <translation>&amp;Open...</translation>
+    </message>
+    <message>
+        <source>日報 PDF(&amp;R)...</source>
+        <translation>Daily &amp;report PDF...</translation>
+    </message>
+    <message>
+        <source>表示期間を CSV に書き出し(&amp;E)...</source>
+        <translation>&amp;Export the shown period to CSV...</translation>
+    </message>
+    <message>
+        <source>閉じる(&amp;C)</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>拡大</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>縮小</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message>
+        <source>全体</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>時刻</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>事象</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>判定平均</source>
+        <translation>Rule mean</translation>
+    </message>
+    <message>
+        <source>最大瞬間</source>
+        <translation>Max gust</translation>
+    </message>
+    <message>
+        <source>瞬間</source>
+        <translation>Instant</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ → 開く で記録を開きます。</source>
+        <translation>Open a record with File &gt; Open.</translation>
+    </message>
+    <message>
+        <source>読み込み中: %1</source>
+        <translation>Reading: %1</translation>
+    </message>
+    <message>
+        <source>読み込めませんでした。</source>
+        <translation>Could not be read.</translation>
+    </message>
+    <message>
+        <source>%1 行 (%2)</source>
+        <translation>%1 rows (%2)</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙに記録の行がありません。</source>
+        <translation>The file has no record rows.</translation>
+    </message>
+    <message>
+        <source>%1 〜 %2</source>
+        <translation>%1 to %2</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;表示期間の数字&lt;/b&gt;&lt;table cellspacing=2&gt;</source>
+        <translation>&lt;b&gt;Figures of the shown period&lt;/b&gt;&lt;table cellspacing=2&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;/table&gt;&lt;br&gt;&lt;b&gt;事象&lt;/b&gt; %1</source>
+        <translation>&lt;/table&gt;&lt;br&gt;&lt;b&gt;Events&lt;/b&gt; %1</translation>
+    </message>
+    <message>
+        <source>(記録の風速から算出)</source>
+        <translation>(computed from the recorded speeds)</translation>
+    </message>
+    <message>
+        <source>(事象記録より)</source>
+        <translation>(from the event log)</translation>
+    </message>
+    <message>
+        <source>記録を開く</source>
+        <translation>Open records</translation>
+    </message>
+    <message>
+        <source>記録ﾌｧｲﾙ (*.csv)</source>
+        <translation>Record files (*.csv)</translation>
+    </message>
+    <message>
+        <source>すべてのﾌｧｲﾙ (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>日報 PDF の保存</source>
+        <translation>Save daily report PDF</translation>
+    </message>
+    <message>
+        <source>日報を保存できません。</source>
+        <translation>The report cannot be saved.</translation>
+    </message>
+    <message>
+        <source>日報を保存しました: %1 (%2 日)</source>
+        <translation>Report saved: %1 (%2 days)</translation>
+    </message>
+    <message>
+        <source>CSV に書き出し</source>
+        <translation>Export to CSV</translation>
+    </message>
+    <message>
+        <source>書き出せません。</source>
+        <translation>Cannot export.</translation>
+    </message>
+    <message>
+        <source>書き出しました: %1</source>
+        <translation>Exported: %1</translation>
+    </message>
+</context>
+<context>
+    <name>frmMain</name>
+    <message>
+        <source>QV-475簡易ソフト</source>
+        <translation>QV-475 Software</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ出力開始</source>
+        <translation>Start file output</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ出力停止</source>
+        <translation>Stop file output</translation>
+    </message>
+    <message>
+        <source>通信設定</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>接続</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>切断</source>
+        <translation>Disconnect</translation>
+    </message>
+    <message>
+        <source>縮小表示</source>
+        <translation>Smaller view</translation>
+    </message>
+    <message>
+        <source>拡大表示</source>
+        <translation>Larger view</translation>
+    </message>
+    <message>
+        <source>問い合わせ</source>
+        <translation>Inquiry</translation>
+    </message>
+    <message>
+        <source>風速計からのﾃﾞｰﾀが途絶えました。</source>
+        <translation>Data from the wind meter has stopped.</translation>
+    </message>
+    <message>
+        <source>風速計との通信が回復しました。</source>
+        <translation>Communication with the wind meter is back.</translation>
+    </message>
+    <message>
+        <source>%1 %2 m/s: 警報ﾚﾍﾞﾙ%3</source>
+        <translation>%1 %2 m/s: alarm level %3</translation>
+    </message>
+    <message>
+        <source>瞬間風速</source>
+        <translation>Instant speed</translation>
+    </message>
+    <message>
+        <source>平均風速</source>
+        <translation>Mean speed</translation>
+    </message>
+    <message>
+        <source>作業判定: %1 (%2分平均 %3 m/s)</source>
+        <translation>Work: %1 (%2-min mean %3 m/s)</translation>
+    </message>
+    <message>
+        <source>暴風 %1 m/s: 点検要</source>
+        <translation>Storm %1 m/s: inspection required</translation>
+    </message>
+    <message>
+        <source>状態ﾌｧｲﾙを読めません。点検要として扱います。
+%1%2</source>
+        <translation>The state file cannot be read. Treated as inspection required.
+%1%2</translation>
+    </message>
+    <message>
+        <source>
+読めなかったﾌｧｲﾙは %1 に残しました。</source>
+        <translation>
+The unreadable file was kept as %1.</translation>
+    </message>
+    <message>
+        <source>点検要の状態を保存できませんでした。
+</source>
+        <translation>The inspection-required state could not be saved.
+</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ出力開始(&amp;O)...</source>
+        <translation>Start file &amp;output...</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ出力停止(&amp;C)</source>
+        <translation>Stop file output (&amp;C)</translation>
+    </message>
+    <message>
+        <source>記録を開く(&amp;R)...</source>
+        <translation>Open &amp;records...</translation>
+    </message>
+    <message>
+        <source>接続(&amp;M)</source>
+        <translation>Connect (&amp;M)</translation>
+    </message>
+    <message>
+        <source>切断(&amp;P)</source>
+        <translation>Disconnect (&amp;P)</translation>
+    </message>
+    <message>
+        <source>終了(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>ﾂｰﾙ ﾊﾞｰ(&amp;T)</source>
+        <translation>&amp;Toolbar</translation>
+    </message>
+    <message>
+        <source>通信設定(&amp;S)...</source>
+        <translation>&amp;Settings...</translation>
+    </message>
+    <message>
+        <source>画面縮小(&amp;N)</source>
+        <translation>Small&amp;er view</translation>
+    </message>
+    <message>
+        <source>画面拡大(&amp;L)</source>
+        <translation>&amp;Larger view</translation>
+    </message>
+    <message>
+        <source>ﾏﾙﾁ表示(&amp;B)</source>
+        <translation>All readings (&amp;B)</translation>
+    </message>
+    <message>
+        <source>瞬間風速値表示(&amp;K)</source>
+        <translation>Instant speed (&amp;K)</translation>
+    </message>
+    <message>
+        <source>平均風速値表示(&amp;E)</source>
+        <translation>M&amp;ean speed</translation>
+    </message>
+    <message>
+        <source>ﾄﾚﾝﾄﾞ表示(&amp;G)</source>
+        <translation>Trend (&amp;G)</translation>
+    </message>
+    <message>
+        <source>警報音(&amp;A)</source>
+        <translation>&amp;Alarm sound</translation>
+    </message>
+    <message>
+        <source>警報確認(&amp;Q)</source>
+        <translation>Acknowledge alarm (&amp;Q)</translation>
+    </message>
+    <message>
+        <source>通知テスト(&amp;U)</source>
+        <translation>Test notification (&amp;U)</translation>
+    </message>
+    <message>
+        <source>点検確認(&amp;I)...</source>
+        <translation>&amp;Inspection...</translation>
+    </message>
+    <message>
+        <source>ﾍﾙﾌﾟ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>問い合わせ(&amp;W)</source>
+        <translation>Inquiry (&amp;W)</translation>
+    </message>
+    <message>
+        <source>ﾊﾞｰｼﾞｮﾝ情報(&amp;A)</source>
+        <translation>&amp;About</translation>
+    </message>
+    <message>
+        <source>ｽﾃｰﾀｽ</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>瞬間最大風速</source>
+        <translation>Peak instant</translation>
+    </message>
+    <message>
+        <source>平均最大風速</source>
+        <translation>Peak mean</translation>
+    </message>
+    <message>
+        <source>不完全なﾌﾚｰﾑ: %1</source>
+        <translation>Incomplete frames: %1</translation>
+    </message>
+    <message>
+        <source>再接続待ち</source>
+        <translation>Waiting to reconnect</translation>
+    </message>
+    <message>
+        <source>受信待ち</source>
+        <translation>Waiting for data</translation>
+    </message>
+    <message>
+        <source>通信停止中</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <source>  最終受信 </source>
+        <translation>  last data </translation>
+    </message>
+    <message>
+        <source>状態ﾌｧｲﾙを読めません</source>
+        <translation>State file unreadable</translation>
+    </message>
+    <message>
+        <source>暴風 %1 m/s (%2)</source>
+        <translation>Storm %1 m/s (%2)</translation>
+    </message>
+    <message>
+        <source>あと %1分</source>
+        <translation>%1 min to go</translation>
+    </message>
+    <message>
+        <source>%1分平均 %2</source>
+        <translation>%1-min mean %2</translation>
+    </message>
+    <message>
+        <source>最大瞬間 %1 m/s</source>
+        <translation>max gust %1 m/s</translation>
+    </message>
+    <message>
+        <source>解除まで あと %1分 (%2)</source>
+        <translation>released in %1 min (%2)</translation>
+    </message>
+    <message>
+        <source>平均風速(計器)</source>
+        <translation>Mean (meter)</translation>
+    </message>
+    <message>
+        <source>点検要: 状態ﾌｧｲﾙを読めません。</source>
+        <translation>Inspection required: the state file cannot be read.</translation>
+    </message>
+    <message>
+        <source>暴風 %1 m/s (%2) の後の点検です。</source>
+        <translation>Inspection after the storm of %1 m/s (%2).</translation>
+    </message>
+    <message>
+        <source>作業中止の後の足場の点検です。</source>
+        <translation>Inspection of the scaffolds after a work stop.</translation>
+    </message>
+    <message>
+        <source>瞬間風速が %1 m/s で、注意の基準 %2 m/s 以上です。
+風が強いまま点検確認を記録しますか?</source>
+        <translation>The instant speed is %1 m/s, at or above the caution level of %2 m/s.
+Record the inspection while the wind is still strong?</translation>
+    </message>
+    <message>
+        <source>設定ﾌｧｲﾙの現場設定を使えません。
+%1
+直すまで、判定には既定の基準 (注意 8.0、作業中止 10.0、暴風 30.0 m/s) を使います。</source>
+        <translation>The site settings in the settings file cannot be used.
+%1
+Until they are corrected, the rule uses the default levels (caution 8.0, stop 10.0, storm 30.0 m/s).</translation>
+    </message>
+    <message>
+        <source>プログラムを終了してもよろしいですか？</source>
+        <translation>Do you want to exit the program?</translation>
+    </message>
+    <message>
+        <source>ﾌﾟﾛｸﾞﾗﾑの終了</source>
+        <translation>Exit program</translation>
+    </message>
+    <message>
+        <source>設定を保存できませんでした。
+%1</source>
+        <translation>The settings could not be saved.
+%1</translation>
+    </message>
+    <message>
+        <source>設定ﾌｧｲﾙに読み取れない行があったため、元のﾌｧｲﾙを残してから保存しました。
+%1</source>
+        <translation>The settings file had lines that could not be read, so the original file was kept before saving.
+%1</translation>
+    </message>
+    <message>
+        <source>ﾃﾞｨｽｸが応答しないため、%1 行をﾌｧｲﾙに書き込めませんでした。
+%2</source>
+        <translation>The disk did not respond, so %1 rows could not be written to the file.
+%2</translation>
+    </message>
+    <message>
+        <source>設定ﾌｧｲﾙに通知先がありません。
+%1 の [Notify] に Url= か Command= を書いてください。</source>
+        <translation>The settings file has no notification target.
+Write Url= or Command= in [Notify] of %1.</translation>
+    </message>
+    <message>
+        <source>%1分平均</source>
+        <translation>%1-min mean</translation>
+    </message>
+    <message>
+        <source>暴風</source>
+        <translation>Storm</translation>
+    </message>
+    <message>
+        <source>ﾎﾟｰﾄのｵｰﾌﾟﾝ</source>
+        <translation>Opening the port</translation>
+    </message>
+    <message>
+        <source>このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。</source>
+        <translation>This port cannot be used. Choose another port.</translation>
+    </message>
+    <message>
+        <source>
+ｼﾘｱﾙﾎﾟｰﾄを使うには、このﾕｰｻﾞｰを dialout ｸﾞﾙｰﾌﾟに加えてください（sudo usermod -aG dialout $USER の後、ﾛｸﾞｲﾝし直します）。</source>
+        <translation>
+To use serial ports, add this user to the dialout group (sudo usermod -aG dialout $USER, then log in again).</translation>
+    </message>
+    <message>
+        <source>ﾎﾟｰﾄは既に開かれています。</source>
+        <translation>The port is already open.</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ出力警告</source>
+        <translation>File output warning</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ警告</source>
+        <translation>File warning</translation>
+    </message>
+    <message>
+        <source>出力ﾌｧｲﾙ名が指定されていません。</source>
+        <translation>No output file name is set.</translation>
+    </message>
+    <message>
+        <source>QV-475と接続してからﾌｧｲﾙ出力を開始して下さい。</source>
+        <translation>Connect to the QV-475 before starting file output.</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙへの書き込みに失敗したため、ﾌｧｲﾙ出力を停止しました。
+%1
+%2</source>
+        <translation>Writing to the file failed, so file output was stopped.
+%1
+%2</translation>
+    </message>
+    <message>
+        <source>ﾃﾞｨｽｸが1分以上応答しません。%1 行が書き込みを待っています。</source>
+        <translation>The disk has not responded for more than a minute. %1 rows are waiting to be written.</translation>
+    </message>
+</context>
+<context>
+    <name>frmOptions</name>
+    <message>
+        <source>通信設定</source>
+        <translation>Communication</translation>
+    </message>
+    <message>
+        <source>出力設定</source>
+        <translation>Output</translation>
+    </message>
+    <message>
+        <source>現場設定</source>
+        <translation>Site</translation>
+    </message>
+    <message>
+        <source>  ｺﾝﾋﾟｭｰﾀのｼﾘｱﾙﾎﾟｰﾄの設定を行います。</source>
+        <translation>  Sets the computer's serial port.</translation>
+    </message>
+    <message>
+        <source>  風速計の通信速度の初期値は19200bps、その他は固定値で、ﾃﾞｰﾀ長8、ﾊﾟﾘﾃｨｰなし、ｽﾄｯﾌﾟﾋﾞｯﾄ1です。</source>
+        <translation>  The meter starts at 19200 bps; the rest is fixed: 8 data bits, no parity, 1 stop bit.</translation>
+    </message>
+    <message>
+        <source>接続ﾎﾟｰﾄ：</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <source>通信速度：</source>
+        <translation>Speed:</translation>
+    </message>
+    <message>
+        <source>ﾃﾞｰﾀ長：</source>
+        <translation>Data bits:</translation>
+    </message>
+    <message>
+        <source> 8 ﾋﾞｯﾄ</source>
+        <translation> 8 bits</translation>
+    </message>
+    <message>
+        <source>ﾊﾟﾘﾃｨﾋﾞｯﾄ：</source>
+        <translation>Parity:</translation>
+    </message>
+    <message>
+        <source> なし</source>
+        <translation> none</translation>
+    </message>
+    <message>
+        <source>ｽﾄｯﾌﾟﾋﾞｯﾄ：</source>
+        <translation>Stop bits:</translation>
+    </message>
+    <message>
+        <source> 1 ﾋﾞｯﾄ</source>
+        <translation> 1 bit</translation>
+    </message>
+    <message>
+        <source>自動再接続</source>
+        <translation>Reconnect automatically</translation>
+    </message>
+    <message>
+        <source>  通信で取り込んだﾃﾞｰﾀの出力ﾌｧｲﾙ名を指定します。</source>
+        <translation>  Sets the file that the received data is written to.</translation>
+    </message>
+    <message>
+        <source>  出力ﾌｧｲﾙ形式はCSVﾌｧｲﾙ形式で出力されます。</source>
+        <translation>  The file is written in CSV format.</translation>
+    </message>
+    <message>
+        <source>出力ﾌｧｲﾙ名：</source>
+        <translation>Output file:</translation>
+    </message>
+    <message>
+        <source>出力時間間隔：</source>
+        <translation>Interval:</translation>
+    </message>
+    <message>
+        <source>  出力する項目を指定します。</source>
+        <translation>  Choose the items to write.</translation>
+    </message>
+    <message>
+        <source>  少なくとも一つは選択してください。</source>
+        <translation>  Choose at least one.</translation>
+    </message>
+    <message>
+        <source>日時</source>
+        <translation>Date and time</translation>
+    </message>
+    <message>
+        <source>瞬間風速</source>
+        <translation>Instant speed</translation>
+    </message>
+    <message>
+        <source>瞬間最大風速</source>
+        <translation>Peak instant</translation>
+    </message>
+    <message>
+        <source>平均風速</source>
+        <translation>Mean speed</translation>
+    </message>
+    <message>
+        <source>平均最大風速</source>
+        <translation>Peak mean</translation>
+    </message>
+    <message>
+        <source>ｷｬﾝｾﾙ</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>適用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>設定操作</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>  10分間平均風速による作業中止と、瞬間風速が暴風の値をこえた後の点検要を判定します。規則の基準は 10 m/s 以上で中止、30 m/s をこえる風の後に点検。小さい値は現場独自のより厳しい基準です。</source>
+        <translation>  Decides the work stop by the 10-minute mean and the inspection after an instant speed above the storm level. The regulation: stop at 10 m/s or more, inspect after wind above 30 m/s. Smaller values are stricter site rules.</translation>
+    </message>
+    <message>
+        <source>作業判定を使う</source>
+        <translation>Use the work rule</translation>
+    </message>
+    <message>
+        <source>平均時間 (分)：</source>
+        <translation>Mean over (min):</translation>
+    </message>
+    <message>
+        <source>注意 (m/s)：</source>
+        <translation>Caution (m/s):</translation>
+    </message>
+    <message>
+        <source>作業中止 (m/s)：</source>
+        <translation>Stop work (m/s):</translation>
+    </message>
+    <message>
+        <source>暴風 (m/s をこえる)：</source>
+        <translation>Storm (above m/s):</translation>
+    </message>
+    <message>
+        <source>解除まで (分)：</source>
+        <translation>Hold (min):</translation>
+    </message>
+    <message>
+        <source>作業中止の後に足場点検を求める</source>
+        <translation>Require a scaffold inspection after a stop</translation>
+    </message>
+    <message>
+        <source>開く</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>csvﾌｧｲﾙ(*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>すべてのﾌｧｲﾙ (*.*)</source>
+        <translation>All files (*.*)</translation>
+    </message>
+</context>
+<context>
+    <name>frmTrend</name>
+    <message>
+        <source>ﾄﾚﾝﾄﾞ表示</source>
+        <translation>Trend</translation>
+    </message>
+    <message>
+        <source>10分</source>
+        <translation>10 min</translation>
+    </message>
+    <message>
+        <source>60分</source>
+        <translation>60 min</translation>
+    </message>
+    <message>
+        <source>表示期間：</source>
+        <translation>Period:</translation>
+    </message>
+</context>
+<context>
+    <name>history</name>
+    <message>
+        <source>「%1」の %2 行目は、この風速計の記録として読めません。
+%3</source>
+        <translation>Line %2 of "%1" cannot be read as a record of this meter.
+%3</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙの終わりの空白ﾃﾞｰﾀ (%1 ﾊﾞｲﾄ) を読みませんでした。</source>
+        <translation>Blank data at the end of the file (%1 bytes) was not read.</translation>
+    </message>
+    <message>
+        <source>「%1」は空です。</source>
+        <translation>"%1" is empty.</translation>
+    </message>
+    <message>
+        <source>UTF-8 で保存されたﾌｧｲﾙとして読みました。</source>
+        <translation>Read as a file saved in UTF-8.</translation>
+    </message>
+    <message>
+        <source>見出しの行がこのｿﾌﾄの記録の形ではありません: %1</source>
+        <translation>The header line is not that of this program's records: %1</translation>
+    </message>
+    <message>
+        <source>最後の行 (%1 行目) は途中で切れているため読みませんでした。</source>
+        <translation>The last line (line %1) is cut short and was not read.</translation>
+    </message>
+    <message>
+        <source>判定の記録の行の形ではありません: %1</source>
+        <translation>Not a line of the rule record: %1</translation>
+    </message>
+    <message>
+        <source>事象の行の形ではありません: %1</source>
+        <translation>Not a line of the event log: %1</translation>
+    </message>
+    <message>
+        <source>読み込みを取り消しました。</source>
+        <translation>Reading was cancelled.</translation>
+    </message>
+    <message>
+        <source>列の数が見出しと合いません (%1 列、見出しは %2 列): %3</source>
+        <translation>The number of columns does not match the header (%1 columns, the header has %2): %3</translation>
+    </message>
+    <message>
+        <source>日付か時刻が読めません: %1</source>
+        <translation>The date or time cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>風速が読めません: %1</source>
+        <translation>The wind speed cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>「%1」には日付と時刻の列がなく、ﾌｧｲﾙ名からも開始時刻がわかりません。</source>
+        <translation>"%1" has no date and time columns, and its name does not tell the start time either.</translation>
+    </message>
+    <message>
+        <source>日付と時刻の列がないため、時刻はﾌｧｲﾙ名と更新日時から推定しました。</source>
+        <translation>Without date and time columns, the times were estimated from the file name and its modification time.</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>平均 %1 分、注意 %2 m/s 以上、作業中止 %3 m/s 以上、暴風 %4 m/s をこえる、解除まで %5 分%6</source>
+        <translation>mean %1 min, caution %2 m/s or more, stop %3 m/s or more, storm above %4 m/s, hold %5 min%6</translation>
+    </message>
+    <message>
+        <source> (既定値)</source>
+        <translation> (defaults)</translation>
+    </message>
+    <message>
+        <source>10分間の平均風速 10 m/s 以上で作業中止</source>
+        <translation>Stop work at a 10-minute mean of 10 m/s or more</translation>
+    </message>
+    <message>
+        <source>瞬間風速 30 m/s をこえる風の後に点検</source>
+        <translation>Inspect after an instant speed above 30 m/s</translation>
+    </message>
+    <message>
+        <source>この現場: %1分間の平均風速 %2 m/s 以上で作業中止</source>
+        <translation>This site: stop work at a %1-minute mean of %2 m/s or more</translation>
+    </message>
+    <message>
+        <source>この現場: 瞬間風速 %1 m/s をこえる風の後に点検</source>
+        <translation>This site: inspect after an instant speed above %1 m/s</translation>
+    </message>
+    <message>
+        <source>(氏名なし)</source>
+        <translation>(no name)</translation>
+    </message>
+    <message>
+        <source>1 分未満</source>
+        <translation>under 1 min</translation>
+    </message>
+    <message>
+        <source>%1 分</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>数字の出所</source>
+        <translation>Source of the figures</translation>
+    </message>
+    <message>
+        <source>現場の判定の記録 (10 秒ごと)</source>
+        <translation>the site rule record (every 10 s)</translation>
+    </message>
+    <message>
+        <source>風速の記録値 (%1 秒ごと) から算出</source>
+        <translation>computed from the recorded speeds (every %1 s)</translation>
+    </message>
+    <message>
+        <source>風速の記録値 (%1 秒ごと) のみ</source>
+        <translation>recorded speeds only (every %1 s)</translation>
+    </message>
+    <message>
+        <source>最大瞬間風速</source>
+        <translation>Max gust</translation>
+    </message>
+    <message>
+        <source> 記録値 (%1 秒ごと) の最大</source>
+        <translation> highest recorded value (every %1 s)</translation>
+    </message>
+    <message>
+        <source>最大%1分平均</source>
+        <translation>Max %1-min mean</translation>
+    </message>
+    <message>
+        <source>注意・作業中止・判定中の時間</source>
+        <translation>Time in caution, stop, deciding</translation>
+    </message>
+    <message>
+        <source>注意の時間</source>
+        <translation>Time in caution</translation>
+    </message>
+    <message>
+        <source>作業中止の時間</source>
+        <translation>Time stopped</translation>
+    </message>
+    <message>
+        <source>判定中の時間</source>
+        <translation>Time deciding</translation>
+    </message>
+    <message>
+        <source>作業中止</source>
+        <translation>Work stop</translation>
+    </message>
+    <message>
+        <source>記録間隔 %1 秒では判定できません</source>
+        <translation>cannot be decided at a %1 s interval</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>%1 〜 %2%3 (%4)</source>
+        <translation>%1 to %2%3 (%4)</translation>
+    </message>
+    <message>
+        <source> 以降も継続</source>
+        <translation> and continuing</translation>
+    </message>
+    <message>
+        <source>点検未了</source>
+        <translation>not inspected</translation>
+    </message>
+    <message>
+        <source>点検の記録なし</source>
+        <translation>no inspection recorded</translation>
+    </message>
+    <message>
+        <source>　点検</source>
+        <translation>  inspection</translation>
+    </message>
+    <message>
+        <source>前日からの点検要</source>
+        <translation>Inspection required from the day before</translation>
+    </message>
+    <message>
+        <source>暴風 %1</source>
+        <translation>storm %1</translation>
+    </message>
+    <message>
+        <source>暴風 (時刻は記録外)</source>
+        <translation>storm (time outside the record)</translation>
+    </message>
+    <message>
+        <source>暴風</source>
+        <translation>Storm</translation>
+    </message>
+    <message>
+        <source>記録値 (%1 秒ごと) には見られません。その間は判定できません</source>
+        <translation>not seen in the recorded values (every %1 s); cannot be decided for that time</translation>
+    </message>
+    <message>
+        <source> (記録値)</source>
+        <translation> (recorded values)</translation>
+    </message>
+    <message>
+        <source>記録終了時</source>
+        <translation>At the end of the record</translation>
+    </message>
+    <message>
+        <source>データなし</source>
+        <translation>No data</translation>
+    </message>
+    <message>
+        <source>データ率</source>
+        <translation>Data rate</translation>
+    </message>
+    <message>
+        <source>瞬間風速 10.0 m/s 以上</source>
+        <translation>Instant 10.0 m/s or more</translation>
+    </message>
+    <message>
+        <source>瞬間風速 30.0 m/s をこえる</source>
+        <translation>Instant above 30.0 m/s</translation>
+    </message>
+    <message>
+        <source>記録間隔 %1 秒では算出できません</source>
+        <translation>cannot be computed at a %1 s interval</translation>
+    </message>
+</context>
+<context>
+    <name>logging</name>
+    <message>
+        <source>出力ﾌｧｲﾙ名が正しくありません。ﾌｧｲﾙ名には「.csv」(小文字) を含めてください。</source>
+        <translation>The output file name is not valid. The name must contain ".csv" (lower case).</translation>
+    </message>
+    <message>
+        <source>前の出力ﾌｧｲﾙへの書き込みがまだ終わっていません。ﾃﾞｨｽｸが応答するまでお待ちください。
+</source>
+        <translation>Writing to the previous output file has not finished yet. Wait until the disk responds.
+</translation>
+    </message>
+    <message>
+        <source>同じ分の記録ﾌｧｲﾙが %1 個あり、新しいﾌｧｲﾙ名を作れません。
+%2</source>
+        <translation>There are %1 record files of the same minute; no new file name can be made.
+%2</translation>
+    </message>
+    <message>
+        <source>出力する項目が選択されていません。設定のﾌｧｲﾙ出力で項目を選んでください。</source>
+        <translation>No items are chosen for output. Choose them under Output in the settings.</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>起動時に風速計と接続します。</source>
+        <translation>Connects to the meter at start.</translation>
+    </message>
+    <message>
+        <source>接続後の最初のﾃﾞｰﾀでﾌｧｲﾙ出力を開始します (--connect を含みます)。</source>
+        <translation>Starts file output at the first data after connecting (implies --connect).</translation>
+    </message>
+    <message>
+        <source>ｳｨﾝﾄﾞｳなしで記録します: 接続、自動再接続、最初のﾃﾞｰﾀからﾌｧｲﾙ出力。</source>
+        <translation>Logs without windows: connects, reconnects, and writes the file from the first data.</translation>
+    </message>
+    <message>
+        <source>記録ﾌｧｲﾙ (FILE...) を記録表示のｳｨﾝﾄﾞｳで開きます。</source>
+        <translation>Opens the record files (FILE...) in the records window.</translation>
+    </message>
+    <message>
+        <source>記録ﾌｧｲﾙ (FILE...) の日報を PDF にします (--out に書きます。ｳｨﾝﾄﾞｳなし)。</source>
+        <translation>Writes the daily report of the record files (FILE...) as a PDF to --out, without windows.</translation>
+    </message>
+    <message>
+        <source>--report の PDF ﾌｧｲﾙ。</source>
+        <translation>The PDF file of --report.</translation>
+    </message>
+    <message>
+        <source>動作中のﾌﾟﾛｸﾞﾗﾑ (同じ設定ﾌｧｲﾙ) に点検確認を記録します。NAME は点検者。</source>
+        <translation>Records an inspection in the running program (same settings file). NAME is the inspector.</translation>
+    </message>
+    <message>
+        <source>--acknowledge の点検結果 (既定: 異常なし)。</source>
+        <translation>The result for --acknowledge (default: 異常なし, no fault).</translation>
+    </message>
+    <message>
+        <source>[Notify] の通知先 (web hook とｺﾏﾝﾄﾞ) に試験の通知を 1 回送ります。</source>
+        <translation>Sends one test notification to the targets of [Notify] (web hook and command).</translation>
+    </message>
+    <message>
+        <source>設定ﾌｧｲﾙ (既定: %1)。</source>
+        <translation>The settings file (default: %1).</translation>
+    </message>
+    <message>
+        <source>QV-475簡易ソフト: 風速計 QV-475 の表示と記録</source>
+        <translation>QV-475 Software: shows and records the QV-475 wind meter</translation>
+    </message>
+    <message>
+        <source>--open と --report の記録ﾌｧｲﾙ。</source>
+        <translation>The record files of --open and --report.</translation>
+    </message>
+</context>
+<context>
+    <name>platform</name>
+    <message>
+        <source>指定されたﾊﾟｽが見つかりません。</source>
+        <translation>The path was not found.</translation>
+    </message>
+    <message>
+        <source>ｱｸｾｽが拒否されました。</source>
+        <translation>Access was denied.</translation>
+    </message>
+    <message>
+        <source>書き込み禁止のﾃﾞｨｽｸです。</source>
+        <translation>The disk is write-protected.</translation>
+    </message>
+    <message>
+        <source>ﾃﾞｨｽｸの空き容量が不足しています。</source>
+        <translation>The disk is full.</translation>
+    </message>
+    <message>
+        <source>同じ名前のﾌｫﾙﾀﾞがあります。</source>
+        <translation>A folder of the same name exists.</translation>
+    </message>
+    <message>
+        <source>ﾊﾟｽの途中にﾌｫﾙﾀﾞでないものがあります。</source>
+        <translation>Part of the path is not a folder.</translation>
+    </message>
+    <message>
+        <source>同じ名前のﾌｧｲﾙが既にあります。</source>
+        <translation>A file of the same name exists.</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ名が長すぎます。</source>
+        <translation>The file name is too long.</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ名が正しくありません。</source>
+        <translation>The file name is not valid.</translation>
+    </message>
+    <message>
+        <source>ﾃﾞｨｽｸの入出力ｴﾗｰが発生しました。</source>
+        <translation>A disk input/output error occurred.</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙが大きすぎます。</source>
+        <translation>The file is too large.</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙｴﾗｰが発生しました。(ｺｰﾄﾞ %1)</source>
+        <translation>A file error occurred (code %1).</translation>
+    </message>
+    <message>
+        <source>「%1」は通常のﾌｧｲﾙではありません (ﾌｫﾙﾀﾞ、ﾃﾞﾊﾞｲｽ、FIFO など)。記録のﾌｧｲﾙを選んでください。</source>
+        <translation>"%1" is not a regular file (a folder, a device, a FIFO...). Choose a record file.</translation>
+    </message>
+    <message>
+        <source>「%1」は %2 MiB あり、読める大きさ (%3 MiB まで) をこえています。</source>
+        <translation>"%1" is %2 MiB, larger than can be read (up to %3 MiB).</translation>
+    </message>
+    <message>
+        <source>「%1」を開けません。
+%2</source>
+        <translation>"%1" cannot be opened.
+%2</translation>
+    </message>
+    <message>
+        <source>「%1」を読めません。
+%2</source>
+        <translation>"%1" cannot be read.
+%2</translation>
+    </message>
+    <message>
+        <source>「%1」は通常のﾌｧｲﾙではないため、書き込みません。</source>
+        <translation>"%1" is not a regular file and is not written.</translation>
+    </message>
+</context>
+<context>
+    <name>session</name>
+    <message>
+        <source>出力ﾌｧｲﾙ名 (fName) に制御文字 (U+%1) があります。</source>
+        <translation>The output file name (fName) contains a control character (U+%1).</translation>
+    </message>
+</context>
+<context>
+    <name>settings</name>
+    <message>
+        <source>注意 &lt; 作業中止 &lt; 暴風 の順に大きな値を設定してください。</source>
+        <translation>Set caution &lt; stop &lt; storm, in rising order.</translation>
+    </message>
+    <message>
+        <source>%1 から %2 までの分数を指定してください。</source>
+        <translation>Give minutes from %1 to %2.</translation>
+    </message>
+    <message>
+        <source>0.1 から 999.9 までの風速 (m/s) を指定してください。</source>
+        <translation>Give a wind speed (m/s) from 0.1 to 999.9.</translation>
+    </message>
+</context>
+<context>
+    <name>site</name>
+    <message>
+        <source>点検要</source>
+        <translation>INSPECT</translation>
+    </message>
+    <message>
+        <source>注意</source>
+        <translation>CAUTION</translation>
+    </message>
+    <message>
+        <source>作業中止</source>
+        <translation>STOP</translation>
+    </message>
+    <message>
+        <source>判定中</source>
+        <translation>DECIDING</translation>
+    </message>
+    <message>
+        <source>通常</source>
+        <translation>NORMAL</translation>
+    </message>
+    <message>
+        <source>作業中止基準を下回る</source>
+        <translation>below the stop level</translation>
+    </message>
+    <message>
+        <source>暴風 点検要</source>
+        <translation>STORM: INSPECT</translation>
+    </message>
+    <message>
+        <source>足場点検要</source>
+        <translation>SCAFFOLD INSPECTION</translation>
+    </message>
+    <message>
+        <source>点検確認</source>
+        <translation>inspected</translation>
+    </message>
+    <message>
+        <source>異常なし</source>
+        <translation>no fault</translation>
+    </message>
+    <message>
+        <source>異常あり</source>
+        <translation>fault found</translation>
+    </message>
+    <message>
+        <source>異常あり: </source>
+        <translation>fault found: </translation>
+    </message>
+    <message>
+        <source>通信途絶</source>
+        <translation>link lost</translation>
+    </message>
+    <message>
+        <source>通信回復</source>
+        <translation>link back</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ出力開始</source>
+        <translation>file output started</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ出力停止</source>
+        <translation>file output stopped</translation>
+    </message>
+    <message>
+        <source>記録中断</source>
+        <translation>recording paused</translation>
+    </message>
+    <message>
+        <source>作業中止解除</source>
+        <translation>stop released</translation>
+    </message>
+</context>
+<context>
+    <name>status</name>
+    <message>
+        <source>通信中</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>通信停止中</source>
+        <translation>Not connected</translation>
+    </message>
+    <message>
+        <source>再接続待ち</source>
+        <translation>Waiting to reconnect</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ出力中</source>
+        <translation>Logging to file</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ出力停止</source>
+        <translation>File output stopped</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,260 @@
+// The interface in English: every window and dialog opened with Language=en shows no
+// Japanese but the files' and the meter's own words, and the captions fit their boxes.
+#include "app/globals.h"
+#include "app/language.h"
+#include "display/dlg_inspection.h"
+#include "display/frm_history.h"
+#include "display/frm_main.h"
+#include "display/frm_trend.h"
+#include "fakes.h"
+#include "info/frm_about.h"
+#include "known_day.h"
+#include "platform/file_dialog.h"
+#include "platform/state_file.h"
+#include "platform/whole_file.h"
+#include "settings_dialog/frm_options.h"
+#include "settings_globals.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+using namespace basSubMain;
+
+namespace {
+
+// Kana and kanji, full width and half width.
+const QRegularExpression kJapanese(QStringLiteral("[\\x{3040}-\\x{30ff}\\x{3400}-\\x{9fff}"
+                                                  "\\x{ff61}-\\x{ff9f}]"));
+
+// Every text a person can see in the widget and its children: captions, tips, window
+// titles, menus, list and combo items.
+QStringList visibleTexts(QWidget *top)
+{
+    QStringList out{top->windowTitle()};
+    QList<QWidget *> widgets = top->findChildren<QWidget *>();
+    widgets << top;
+    for (QWidget *w : widgets) {
+        out << w->toolTip();
+        if (auto *l = qobject_cast<QLabel *>(w))
+            out << l->text();
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            out << b->text();
+        if (auto *g = qobject_cast<QGroupBox *>(w))
+            out << g->title();
+        if (auto *t = qobject_cast<QTabWidget *>(w))
+            for (int i = 0; i < t->count(); ++i)
+                out << t->tabText(i);
+        if (auto *c = qobject_cast<QComboBox *>(w))
+            for (int i = 0; i < c->count(); ++i)
+                out << c->itemText(i);
+        if (auto *view = qobject_cast<QAbstractItemView *>(w); view && view->model()) {
+            const QAbstractItemModel *m = view->model();
+            for (int c = 0; c < m->columnCount(); ++c)
+                out << m->headerData(c, Qt::Horizontal).toString();
+            for (int r = 0; r < m->rowCount(); ++r)
+                for (int c = 0; c < m->columnCount(); ++c)
+                    out << m->index(r, c).data().toString();
+        }
+        if (auto *e = qobject_cast<QTextEdit *>(w))
+            out << e->toPlainText();
+        if (auto *s = qobject_cast<QStatusBar *>(w))
+            out << s->currentMessage();
+        for (QAction *a : w->actions())
+            out << a->text() << a->toolTip();
+    }
+    for (QAction *a : top->findChildren<QAction *>())
+        out << a->text() << a->toolTip();
+    return out;
+}
+
+// The texts with Japanese in them, but for the words allowed: the program's name on the
+// meter's own display and a person's name typed in.
+QStringList japaneseIn(const QStringList &texts, const QStringList &allowed = {})
+{
+    QStringList found;
+    for (QString t : texts) {
+        for (const QString &a : allowed)
+            t.remove(a);
+        if (t.contains(kJapanese))
+            found << t;
+    }
+    return found;
+}
+
+struct FileDialog : platform::FileDialog {
+    std::optional<QString> getOpenFileName(QWidget *, const QString &, const QStringList &,
+                                           const QString &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QString> getSaveFileName(QWidget *, const QString &, const QStringList &,
+                                           const QString &) override
+    {
+        return std::nullopt;
+    }
+};
+
+QByteArray frame(const char *a, const char *b, const char *c, const char *d)
+{
+    return QByteArray("\x02") + a + ',' + b + ',' + c + ',' + d + ",0,0\r";
+}
+
+} // namespace
+
+class TstEnglish : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(language::install(language::Language::English)); }
+
+    // The language the settings and the system ask for.
+    void languageChosen_data()
+    {
+        QTest::addColumn<QString>("key"); // "-" for no key
+        QTest::addColumn<QString>("system");
+        QTest::addColumn<bool>("english");
+        QTest::newRow("en") << "en"
+                            << "ja_JP" << true;
+        QTest::newRow("EN with blanks") << " EN "
+                                        << "ja_JP" << true;
+        QTest::newRow("ja on an English system") << "ja"
+                                                 << "en_US" << false;
+        QTest::newRow("absent, English system") << "-"
+                                                << "en_GB" << true;
+        QTest::newRow("absent, Japanese system") << "-"
+                                                 << "ja_JP" << false;
+        QTest::newRow("absent, German system") << "-"
+                                               << "de_DE" << false;
+        QTest::newRow("unknown value follows the system") << "fr"
+                                                          << "en_US" << true;
+    }
+    void languageChosen()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, system);
+        QFETCH(bool, english);
+        fakes::SettingsStore store;
+        if (key != "-")
+            store.setText("Settings", "Language", key);
+        QCOMPARE(language::chosen(store, QLocale(system)) == language::Language::English, english);
+    }
+
+    // The site's words: translated, or both with Bilingual=1; the files keep the Japanese.
+    void stateWords()
+    {
+        QCOMPARE(language::stateWord(QStringLiteral("作業中止")), QStringLiteral("STOP"));
+        QCOMPARE(site::caption(site::Work::Stop, false), QStringLiteral("作業中止"));
+        QVERIFY(language::install(language::Language::Japanese, true));
+        QCOMPARE(language::stateWord(QStringLiteral("作業中止")), QStringLiteral("作業中止 STOP"));
+        QCOMPARE(language::stateWord(QStringLiteral("通常")), QStringLiteral("通常 NORMAL"));
+        QVERIFY(language::install(language::Language::Japanese, false));
+        QCOMPARE(language::stateWord(QStringLiteral("作業中止")), QStringLiteral("作業中止"));
+        QVERIFY(language::install(language::Language::English));
+    }
+
+    // The main window in every layout, connected, with the rule on and a storm latched;
+    // then each window it opens.
+    void everyWindowInEnglish()
+    {
+        resetGlobals();
+        fakes::World world;
+        QTemporaryDir dir;
+        platform::StateFile latch(dir.filePath("site.ini"));
+        platform::Services services = world.services();
+        services.latchFile = &latch;
+        frmMain w(services, frmMain::Windows{});
+        Settings on = settingsFromGlobals();
+        on.site = {true, 10, 80, 100, 300, 10, {}};
+        w.session().setSettings(on);
+        w.show();
+        w.mnuFileCom_Click();
+        world.port.receive(frame("0310", "0310", "0095", "0095"));
+        world.timer.fire();
+        QStringList found;
+        for (const char *size : {"mnuViewMax", "mnuViewMin"})
+            for (const char *view : {"mnuViewMalti", "mnuViewPeak", "mnuViewAve"}) {
+                w.menuItem(size)->trigger();
+                w.menuItem(view)->trigger();
+                found << japaneseIn(visibleTexts(&w));
+                // Each caption whole inside its label.
+                for (QLabel *l : w.findChildren<QLabel *>(QRegularExpression("^Label\\d$")))
+                    if (l->isVisible())
+                        QVERIFY2(QFontMetrics(l->font()).horizontalAdvance(l->text()) <=
+                                     l->contentsRect().width(),
+                                 qPrintable(l->text() + " in " + size));
+            }
+        QVERIFY2(w.siteStripText().startsWith("INSPECT  Storm 31.0 m/s"),
+                 qPrintable(w.siteStripText()));
+        for (QMenu *m : w.findChildren<QMenu *>())
+            found << japaneseIn(visibleTexts(m));
+        w.mnuViewTrend_Click();
+        QVERIFY(w.trendWindow());
+        found << japaneseIn(visibleTexts(w.trendWindow()));
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(" | ")));
+
+        dlgInspection inspection(QStringLiteral("Inspection after the storm"), &w);
+        inspection.show();
+        QVERIFY2(japaneseIn(visibleTexts(&inspection)).isEmpty(),
+                 qPrintable(japaneseIn(visibleTexts(&inspection)).join(" | ")));
+    }
+
+    void dialogsInEnglish()
+    {
+        resetGlobals();
+        FileDialog files;
+        frmOptions options(settingsFromGlobals(), &files, [](int n) { return QString::number(n); });
+        options.show();
+        QStringList texts = visibleTexts(&options);
+        QVERIFY2(japaneseIn(texts).isEmpty(), qPrintable(japaneseIn(texts).join(" | ")));
+
+        fakes::MessageBox boxes;
+        frmAbout about(nullptr, nullptr, &boxes);
+        about.Form_Load();
+        texts = visibleTexts(&about);
+        QVERIFY2(japaneseIn(texts).isEmpty(), qPrintable(japaneseIn(texts).join(" | ")));
+    }
+
+    // A day's records with its events and figures.
+    void historyInEnglish()
+    {
+        QTemporaryDir dir;
+        const QStringList files = knownday::write(dir.path(), knownday::at(0, 0, 0),
+                                                  knownday::at(23, 59, 59) + 1000, false);
+        knownday::writeEvents(dir.path());
+        fakes::MessageBox boxes;
+        FileDialog dialog;
+        frmHistory::Services s;
+        s.fileDialog = &dialog;
+        s.messageBox = &boxes;
+        s.read = &platform::readWholeFile;
+        s.settings.site.enabled = true;
+        frmHistory w(s);
+        w.show();
+        QSignalSpy loaded(&w, &frmHistory::loaded);
+        QStringList paths = files;
+        paths << QDir(dir.path())
+                     .entryList({"*_events_*.csv"}, QDir::Files)
+                     .replaceInStrings(QRegularExpression("^"), dir.path() + "/");
+        w.open(paths);
+        QVERIFY(loaded.wait(20000));
+        const QStringList texts = visibleTexts(&w);
+        QVERIFY2(japaneseIn(texts, {QStringLiteral("山田")}).isEmpty(),
+                 qPrintable(japaneseIn(texts, {QStringLiteral("山田")}).join(" | ")));
+        QVERIFY(texts.join('\n').contains("Max gust"));
+    }
+};
+
+QTEST_MAIN(TstEnglish)
+#include "tst_english.moc"
