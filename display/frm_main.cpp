@@ -34,6 +34,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <exception>
 
 using namespace basSubMain;
 
@@ -71,24 +72,29 @@ QColor faded(const QColor &c)
 // Pixels kept free between a figure's widest text and its frame, for antialiased ink.
 constexpr int kFigurePad = 2;
 
-// Toolbar buttons: key, tool tip, image key; an empty key is a separator.
+// Toolbar buttons: key, tool tip, image key and the menu command it runs; an empty key is
+// a separator. The key names the command (it is never shown, nor translated).
 struct ButtonDef {
-    const char16_t *key; // the command, never shown (not translated)
+    const char16_t *key;
     const char *tip;
     const char *image;
+    void (frmMain::*command)();
 };
 constexpr ButtonDef kButtons[11] = {
-    {u"出力開始", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力開始"), "Open"},
-    {u"出力停止", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力停止"), "Close"},
-    {nullptr, nullptr, nullptr},
-    {u"通信設定", QT_TRANSLATE_NOOP("frmMain", "通信設定"), "Properties"},
-    {u"接続", QT_TRANSLATE_NOOP("frmMain", "接続"), "Com"},
-    {u"切断", QT_TRANSLATE_NOOP("frmMain", "切断"), "Stop"},
-    {nullptr, nullptr, nullptr},
-    {u"縮小", QT_TRANSLATE_NOOP("frmMain", "縮小表示"), "MIN"},
-    {u"拡大", QT_TRANSLATE_NOOP("frmMain", "拡大表示"), "MAX"},
-    {nullptr, nullptr, nullptr},
-    {u"問い合わせ", QT_TRANSLATE_NOOP("frmMain", "問い合わせ"), "Web"},
+    {u"出力開始", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力開始"), "Open",
+     &frmMain::mnuFileOpen_Click},
+    {u"出力停止", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力停止"), "Close",
+     &frmMain::mnuFileClose_Click},
+    {nullptr, nullptr, nullptr, nullptr},
+    {u"通信設定", QT_TRANSLATE_NOOP("frmMain", "通信設定"), "Properties",
+     &frmMain::mnuViewOptions_Click},
+    {u"接続", QT_TRANSLATE_NOOP("frmMain", "接続"), "Com", &frmMain::mnuFileCom_Click},
+    {u"切断", QT_TRANSLATE_NOOP("frmMain", "切断"), "Stop", &frmMain::mnuFileStop_Click},
+    {nullptr, nullptr, nullptr, nullptr},
+    {u"縮小", QT_TRANSLATE_NOOP("frmMain", "縮小表示"), "MIN", &frmMain::mnuViewMin_Click},
+    {u"拡大", QT_TRANSLATE_NOOP("frmMain", "拡大表示"), "MAX", &frmMain::mnuViewMax_Click},
+    {nullptr, nullptr, nullptr, nullptr},
+    {u"問い合わせ", QT_TRANSLATE_NOOP("frmMain", "問い合わせ"), "Web", &frmMain::mnuHelpWeb_Click},
 };
 
 // Sets a label to "word  rest" on one line: the word bold in the largest pixel size that
@@ -1263,25 +1269,17 @@ void frmMain::mnuViewMin_Click()
 
 void frmMain::tbToolBar_ButtonClick(const QString &key)
 {
-    // The toolbar has no logic of its own; an error in the command it runs goes no further.
-    try {
-        if (key == QStringLiteral("出力開始"))
-            mnuFileOpen_Click();
-        else if (key == QStringLiteral("出力停止"))
-            mnuFileClose_Click();
-        else if (key == QStringLiteral("通信設定"))
-            mnuViewOptions_Click();
-        else if (key == QStringLiteral("接続"))
-            mnuFileCom_Click();
-        else if (key == QStringLiteral("切断"))
-            mnuFileStop_Click();
-        else if (key == QStringLiteral("縮小"))
-            mnuViewMin_Click();
-        else if (key == QStringLiteral("拡大"))
-            mnuViewMax_Click();
-        else if (key == QStringLiteral("問い合わせ"))
-            mnuHelpWeb_Click();
-    } catch (...) {}
+    // The toolbar has no logic of its own: a known key runs its menu command, any other
+    // does nothing, and an error thrown inside the command goes no further.
+    for (const ButtonDef &d : kButtons)
+        if (d.key && key == QStringView(d.key)) {
+            try {
+                (this->*d.command)();
+            } catch (const std::exception &e) {
+                qWarning("toolbar command %s: %s", qPrintable(key), e.what());
+            }
+            return;
+        }
 }
 
 void frmMain::mnuViewOptions_Click()

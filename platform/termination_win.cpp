@@ -1,5 +1,6 @@
 // Windows: Ctrl+C, Ctrl+Break, the console window closed, a logoff and a shutdown reach a
-// console program through its control handler, and a window program through the
+// console program through its control handler (and `taskkill` without /f through a hidden
+// window), and a window program through the
 // end-session messages; they are turned into the Qt signal on the event loop, and the
 // handler waits (the system allows a few seconds) while the end runs.
 #include "platform/termination.h"
@@ -77,6 +78,35 @@ public:
     }
 };
 SessionEndFilter g_sessionEnd;
+
+// `taskkill` without /f asks a program to close by posting WM_CLOSE to its top-level
+// windows; a console program has none, so the logger keeps a hidden one that takes the
+// request as it takes Ctrl+C. (The window program's own windows answer it as a person's
+// close does.)
+LRESULT CALLBACK closeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE) {
+        SessionEndFilter::request(CTRL_CLOSE_EVENT);
+        return 0; // the end runs on the event loop; the window goes with the process
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+HWND g_closeWindow = nullptr;
+
+void makeCloseWindow()
+{
+    if (g_closeWindow || !QCoreApplication::instance() ||
+        QCoreApplication::instance()->inherits("QGuiApplication"))
+        return;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = closeWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QV475LoggerClose";
+    RegisterClassW(&wc);
+    // Top-level (not message-only, which taskkill does not find) and never shown.
+    g_closeWindow = CreateWindowExW(0, wc.lpszClassName, L"QV475 logger", WS_POPUP, 0, 0, 0, 0,
+                                    nullptr, nullptr, wc.hInstance, nullptr);
+}
 } // namespace
 
 void endFinished()
@@ -100,6 +130,7 @@ TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
     SetConsoleCtrlHandler(onControl, TRUE);
     if (QCoreApplication::instance())
         QCoreApplication::instance()->installNativeEventFilter(&g_sessionEnd);
+    makeCloseWindow();
 }
 
 TerminationSignals::~TerminationSignals()
@@ -108,6 +139,10 @@ TerminationSignals::~TerminationSignals()
     if (QCoreApplication::instance())
         QCoreApplication::instance()->removeNativeEventFilter(&g_sessionEnd);
     SetConsoleCtrlHandler(onControl, FALSE);
+    if (g_closeWindow) {
+        DestroyWindow(g_closeWindow);
+        g_closeWindow = nullptr;
+    }
     g_received = false;
     g_endRequested = false;
 }
