@@ -4,7 +4,6 @@
 #include "platform/clock.h"
 #include "platform/com_ports.h"
 #include "platform/serial_port.h"
-#include "platform/serial_settings.h"
 #include "platform/settings_store.h"
 #include "platform/timer.h"
 
@@ -114,27 +113,15 @@ void Logger::start()
     basSubMain::Settings settings = basSubMain::readSettings(*m_svc.settings);
     // A port or line setting that can never work is a fault of the settings, not a meter
     // to wait for.
-    if (settings.port < 1 || settings.port > 16) {
-        fail(kSettingsUnreadable,
-             QStringLiteral("Port=%1 in the settings: the port number must be 1 to 16")
-                 .arg(settings.port));
-        return;
-    }
-    if (!platform::parseSerialSettings(settings.comSt)) {
-        fail(kSettingsUnreadable,
-             QStringLiteral("ComSt=%1 in the settings: not a line setting such as 9600,n,8,1")
-                 .arg(settings.comSt));
-        return;
-    }
-    if (const QString error = basSubMain::siteFileError(*m_svc.settings); !error.isEmpty()) {
-        fail(kSettingsUnreadable, error);
+    if (const QString fault = session::settingsFault(settings, *m_svc.settings); !fault.isEmpty()) {
+        fail(kSettingsUnreadable, fault);
         return;
     }
     settings.reconnect = true;
-    m_session.setSettings(settings);
-    m_session.reset();
-    m_session.setOutputs(session::makeOutputs(
-        *m_svc.settings, {m_svc.file, m_svc.clock, m_svc.mqttClient, {}, m_svc.sleepInhibitor}));
+    session::compose(m_session, settings, *m_svc.settings,
+                     {m_svc.file, m_svc.clock, m_svc.mqttClient, {}, m_svc.sleepInhibitor});
+    if (!m_ended)
+        m_session.reset();
     if (m_ended) // an output that could not start ended the work
         return;
 

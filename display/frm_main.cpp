@@ -209,9 +209,8 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
                 error,
             title(), platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::Ok);
     });
-    m_session.setSettings(basSubMain::LoadSettings(*m_svc.settings));
-    m_session.setOutputs(session::makeOutputs(
-        *m_svc.settings, {m_svc.file, m_svc.clock, m_svc.mqttClient, {}, m_svc.sleepInhibitor}));
+    session::compose(m_session, basSubMain::LoadSettings(*m_svc.settings), *m_svc.settings,
+                     {m_svc.file, m_svc.clock, m_svc.mqttClient, {}, m_svc.sleepInhibitor});
     Form_Load();
 }
 

@@ -1,15 +1,18 @@
 #include "session/outputs.h"
 
+#include "app/settings.h"
 #include "platform/clock.h"
 #include "platform/file_output.h"
 #include "platform/mqtt_client.h"
 #include "platform/notify_sender.h"
+#include "platform/serial_settings.h"
 #include "platform/settings_store.h"
 #include "platform/sleep_inhibitor.h"
 #include "platform/state_file.h"
 #include "publish/notify.h"
 #include "publish/publisher.h"
 #include "session/event_log.h"
+#include "session/session.h"
 
 #include <QFileInfo>
 
@@ -334,6 +337,24 @@ std::vector<std::unique_ptr<Output>> makeOutputs(const platform::SettingsStore &
         outputs.push_back(std::make_unique<NotifyOutput>(*notify, services.clock));
     }
     return outputs;
+}
+
+void compose(Session &session, const basSubMain::Settings &settings,
+             const platform::SettingsStore &store, const OutputServices &services)
+{
+    session.setSettings(settings);
+    session.setOutputs(makeOutputs(store, services));
+}
+
+QString settingsFault(const basSubMain::Settings &settings, const platform::SettingsStore &store)
+{
+    if (settings.port < 1 || settings.port > 16)
+        return QStringLiteral("Port=%1 in the settings: the port number must be 1 to 16")
+            .arg(settings.port);
+    if (!platform::parseSerialSettings(settings.comSt))
+        return QStringLiteral("ComSt=%1 in the settings: not a line setting such as 9600,n,8,1")
+            .arg(settings.comSt);
+    return basSubMain::siteFileError(store);
 }
 
 } // namespace session

@@ -156,4 +156,15 @@ struct OutputServices {
 std::vector<std::unique_ptr<Output>> makeOutputs(const platform::SettingsStore &store,
                                                  const OutputServices &services);
 
+class Session;
+// The session put together from the settings file, the same for the window and the logger:
+// the settings, then the outputs the file asks for. The host resets the session after it.
+void compose(Session &session, const basSubMain::Settings &settings,
+             const platform::SettingsStore &store, const OutputServices &services);
+// What in the settings keeps a session from ever working: a port number outside 1 to 16,
+// a line setting that is not one, or a [Site] that cannot be used; empty when nothing.
+// The logger refuses to start on it; the window shows the last (it corrects the first two
+// as it reads them).
+QString settingsFault(const basSubMain::Settings &settings, const platform::SettingsStore &store);
+
 } // namespace session
