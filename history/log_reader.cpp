@@ -12,23 +12,16 @@ namespace history {
 
 namespace {
 
-const QString kEventHeader = QStringLiteral("年月日,時刻,事象,平均風速,最大瞬間風速,瞬間風速");
-
 // The event log's header: as earlier versions wrote it, or with the rule's mean named by
 // its window ("10分平均") and the detail column.
 bool isEventHeader(const QString &line)
 {
-    if (line == kEventHeader)
+    if (line == QStringView(logging::kOldEventLogHeader))
         return true;
-    const QStringList f = line.split(QLatin1Char(','));
-    if (f.size() != 7 || f[0] != QStringLiteral("年月日") || f[1] != QStringLiteral("時刻") ||
-        f[2] != QStringLiteral("事象") || f[4] != QStringLiteral("最大瞬間風速") ||
-        f[5] != QStringLiteral("瞬間風速") || f[6] != QStringLiteral("詳細") ||
-        !f[3].endsWith(QStringLiteral("分平均")))
-        return false;
-    bool ok = false;
-    const int minutes = f[3].chopped(3).toInt(&ok);
-    return ok && minutes >= 1 && minutes <= 60;
+    for (int minutes = 1; minutes <= 60; ++minutes)
+        if (line == logging::eventLogHeader(minutes).chopped(2))
+            return true;
+    return false;
 }
 
 // The minutes of the rule's record whose header this is, or 0.

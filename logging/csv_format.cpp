@@ -36,6 +36,12 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 }
 
+QString eventLogHeader(int minutes)
+{
+    // The rule's mean is named by its window, apart from the meter's own 平均風速.
+    return QStringLiteral("年月日,時刻,事象,%1分平均,最大瞬間風速,瞬間風速,詳細\r\n").arg(minutes);
+}
+
 QString ruleRecordHeader(int minutes)
 {
     return QStringLiteral("年月日,時刻,秒数,受信(秒),注意(秒),作業中止(秒),判定中(秒),"

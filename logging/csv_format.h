@@ -39,6 +39,10 @@ QString headerLine(int mask);
 // The header of the site rule's own record (a row per ten seconds as the live rule counted
 // them), its mean named by its window, ending in CR LF.
 QString ruleRecordHeader(int minutes);
+// The event log's header line (CR LF included), with the rule's mean named by its window;
+// and the header earlier versions wrote (without CR LF), still read back.
+QString eventLogHeader(int minutes);
+inline constexpr char16_t kOldEventLogHeader[] = u"年月日,時刻,事象,平均風速,最大瞬間風速,瞬間風速";
 
 // One data row of the selected columns, ending in CR LF.
 QString rowLine(int mask, const QString &date, const QString &time,

@@ -113,8 +113,7 @@ QString EventLog::summaryFileName(const QString &base)
 
 QString EventLog::eventHeader(int minutes)
 {
-    // The rule's mean is named by its window, apart from the meter's own 平均風速.
-    return QStringLiteral("年月日,時刻,事象,%1分平均,最大瞬間風速,瞬間風速,詳細\r\n").arg(minutes);
+    return logging::eventLogHeader(minutes);
 }
 
 QString EventLog::summaryHeader(int minutes)
