@@ -117,6 +117,20 @@ qsizetype BackgroundWriter::waiting() const
     return n + (m_s->busy ? 1 : 0);
 }
 
+BackgroundWriter::Stall BackgroundWriter::checkStall(qint64 nowMs)
+{
+    const qint64 oldest = oldestQueuedMs();
+    if (oldest == 0 && m_stallReported) {
+        m_stallReported = false;
+        return Stall::Ended;
+    }
+    if (oldest != 0 && !m_stallReported && nowMs - oldest > kStallReportMs) {
+        m_stallReported = true;
+        return Stall::Began;
+    }
+    return Stall::None;
+}
+
 qint64 BackgroundWriter::oldestQueuedMs() const
 {
     std::lock_guard lock(m_s->mutex);

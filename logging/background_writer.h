@@ -69,10 +69,16 @@ public:
     qint64 oldestQueuedMs() const;
     // A failure that the writer met since the last call, if any.
     std::optional<Failure> takeFailure();
+    // Whether a stall began or ended since the last call: lines have waited for the disk
+    // longer than kStallReportMs (said once per stall), or the last of them got through.
+    enum class Stall { None, Began, Ended };
+    Stall checkStall(qint64 nowMs);
 
     static constexpr int kFinishBoundMs = 10000;
+    static constexpr qint64 kStallReportMs = 60000;
 
 private:
+    bool m_stallReported = false; // by the owner's thread only
     struct Job {
         enum Kind { Header, Line, Close, Open, Replace } kind;
         quint64 generation;

@@ -103,15 +103,10 @@ void LogWriter::checkWriter()
             stop();
         emit writeFailed(failure->reason, current ? m_path : m_previousPath);
     }
-    const qint64 oldest = m_writer.oldestQueuedMs();
-    if (oldest == 0) {
-        if (m_stallReported) {
-            m_stallReported = false;
-            emit stallEnded();
-        }
-    } else if (!m_stallReported && m_clock->epochMilliseconds() - oldest > kStallReportMs) {
-        m_stallReported = true;
-        emit stalled(m_writer.waiting());
+    switch (m_writer.checkStall(m_clock->epochMilliseconds())) {
+    case logging::BackgroundWriter::Stall::Began: emit stalled(m_writer.waiting()); break;
+    case logging::BackgroundWriter::Stall::Ended: emit stallEnded(); break;
+    case logging::BackgroundWriter::Stall::None: break;
     }
 }
 

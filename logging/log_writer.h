@@ -56,7 +56,7 @@ public:
     void tick(int interval, int mask, const std::array<QString, 4> &readings, bool gap);
 
     // Rows that wait this long for the disk are reported by stalled.
-    static constexpr qint64 kStallReportMs = 60000;
+    static constexpr qint64 kStallReportMs = BackgroundWriter::kStallReportMs;
 
 signals:
     // A write failed: output has stopped if path is the file being written (a file
@@ -75,7 +75,6 @@ private:
     BackgroundWriter m_writer;
     DueRule m_due;
     bool m_open = false;
-    bool m_stallReported = false;
     QString m_path;
     QString m_previousPath;
     quint64 m_generation = 0;

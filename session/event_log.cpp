@@ -12,8 +12,6 @@
 namespace session {
 
 namespace {
-// Rows that wait this long for the disk are reported, as the data rows are.
-constexpr qint64 kStallReportMs = 60000;
 
 QString eventCaption(Event::Kind kind)
 {
@@ -69,7 +67,6 @@ struct EventLog::File {
     quint64 generation = 0;
     QString path;
     bool open = false;
-    bool stallReported = false;
 
     void start(const QString &name, const QString &header, qint64 ms)
     {
@@ -395,14 +392,10 @@ void EventLog::check(File &f)
         if (&f == m_events.get())
             m_eventDay = {};
     }
-    const qint64 oldest = f.writer.oldestQueuedMs();
-    if (oldest == 0 && f.stallReported) {
-        f.stallReported = false;
-        emit stallEnded();
-    } else if (oldest != 0 && !f.stallReported &&
-               m_clock->epochMilliseconds() - oldest > kStallReportMs) {
-        f.stallReported = true;
-        emit stalled(f.writer.waiting());
+    switch (f.writer.checkStall(m_clock->epochMilliseconds())) {
+    case logging::BackgroundWriter::Stall::Began: emit stalled(f.writer.waiting()); break;
+    case logging::BackgroundWriter::Stall::Ended: emit stallEnded(); break;
+    case logging::BackgroundWriter::Stall::None: break;
     }
 }
 
