@@ -1381,11 +1381,11 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
     </message>
     <message>
         <source>通信停止中</source>
-        <translation>Not connected</translation>
+        <translation>Offline</translation>
     </message>
     <message>
         <source>再接続待ち</source>
-        <translation>Waiting to reconnect</translation>
+        <translation>Retrying</translation>
     </message>
     <message>
         <source>ﾌｧｲﾙ出力中</source>

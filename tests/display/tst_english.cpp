@@ -6,6 +6,7 @@
 #include "display/frm_history.h"
 #include "display/frm_main.h"
 #include "display/frm_trend.h"
+#include "display/status_texts.h"
 #include "fakes.h"
 #include "info/frm_about.h"
 #include "known_day.h"
@@ -105,6 +106,34 @@ struct FileDialog : platform::FileDialog {
     }
 };
 
+// The labels and buttons whose one-line text is wider than the room they have.
+QStringList cutTexts(QWidget *top)
+{
+    QStringList cut;
+    for (QWidget *w : top->findChildren<QWidget *>()) {
+        if (!w->isVisible())
+            continue;
+        QString text;
+        int room = 0;
+        if (auto *l = qobject_cast<QLabel *>(w);
+            l && !l->wordWrap() && l->pixmap().isNull() && !Qt::mightBeRichText(l->text())) {
+            text = l->text();
+            room = l->contentsRect().width();
+        } else if (auto *b = qobject_cast<QAbstractButton *>(w); b && !b->text().isEmpty()) {
+            text = b->text();
+            room = b->width() - 6; // the frame and a little margin
+        }
+        text.remove(QLatin1Char('&'));
+        for (const QString &line : text.split(QLatin1Char('\n')))
+            if (!line.isEmpty() && w->fontMetrics().horizontalAdvance(line) > room)
+                cut << QStringLiteral("%1 \"%2\" (%3 px in %4)")
+                           .arg(w->objectName(), line)
+                           .arg(w->fontMetrics().horizontalAdvance(line))
+                           .arg(room);
+    }
+    return cut;
+}
+
 QByteArray frame(const char *a, const char *b, const char *c, const char *d)
 {
     return QByteArray("\x02") + a + ',' + b + ',' + c + ',' + d + ",0,0\r";
@@ -179,15 +208,25 @@ private slots:
         on.site = {true, 10, 80, 100, 300, 10, {}};
         w.session().setSettings(on);
         w.show();
+        QStringList found;
+        // Every state word of the status bar whole in its panel.
+        for (const QString &t :
+             {texts::linkLive(), texts::linkStopped(), texts::linkReconnecting()}) {
+            w.SetStatusText(2, t);
+            found << cutTexts(w.statusBar());
+        }
+        for (const QString &t : {texts::fileRunning(), texts::fileStopped()}) {
+            w.SetStatusText(1, t);
+            found << cutTexts(w.statusBar());
+        }
         w.mnuFileCom_Click();
         world.port.receive(frame("0310", "0310", "0095", "0095"));
         world.timer.fire();
-        QStringList found;
         for (const char *size : {"mnuViewMax", "mnuViewMin"})
             for (const char *view : {"mnuViewMalti", "mnuViewPeak", "mnuViewAve"}) {
                 w.menuItem(size)->trigger();
                 w.menuItem(view)->trigger();
-                found << japaneseIn(visibleTexts(&w));
+                found << japaneseIn(visibleTexts(&w)) << cutTexts(w.statusBar());
                 // Each caption whole inside its label.
                 for (QLabel *l : w.findChildren<QLabel *>(QRegularExpression("^Label\\d$")))
                     if (l->isVisible())
@@ -218,12 +257,20 @@ private slots:
         options.show();
         QStringList texts = visibleTexts(&options);
         QVERIFY2(japaneseIn(texts).isEmpty(), qPrintable(japaneseIn(texts).join(" | ")));
+        QStringList cut;
+        for (int page = 0; page < 3; ++page) {
+            options.findChild<QTabWidget *>()->setCurrentIndex(page);
+            cut << cutTexts(&options);
+        }
 
         fakes::MessageBox boxes;
         frmAbout about(nullptr, nullptr, &boxes);
         about.Form_Load();
         texts = visibleTexts(&about);
         QVERIFY2(japaneseIn(texts).isEmpty(), qPrintable(japaneseIn(texts).join(" | ")));
+        about.show();
+        cut << cutTexts(&about);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(" | ")));
     }
 
     // A day's records with its events and figures.
