@@ -204,35 +204,6 @@ assert all(r.endswith(b",45.6,56.7,12.3,23.4") for r in rows), rows
 assert data.endswith(b"\r\n"), data[-40:]  # the last row whole
 PY
 step "end to end under Wine: the meter got D CR; $(($(wc -l <"$csv") - 1)) rows one second apart in $(basename "$csv"); the end of the session ended it as 終了 does, settings saved ($((SECONDS - t0)) s)"
-# The console logger asked to end by `taskkill` without /f, as a scheduled task's stop
-# does: it ends as on Ctrl+C (the meter told to stop, the rows synced).
-t0=$SECONDS
-python3 scripts/windows/meter.py "$e2e/received3" 40 >"$e2e/device3" &
-meter3=$!
-for _ in $(seq 50); do [ -s "$e2e/device3" ] && break; sleep 0.1; done
-wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$(head -1 "$e2e/device3")" /f >/dev/null 2>&1
-"${jp[@]}" wineserver -k 2>/dev/null || true
-"${jp[@]}" wineserver -w
-mkdir -p "$e2e/logger"
-printf '[Settings]\r\nPort=1\r\nComSt=9600,n,8,1\r\nfName=%s\r\nfOut=31\r\nfTime=1\r\n' \
-  "$(winpath "$e2e/logger/wind.csv")" >"$e2e/logger/logger.ini"
-(cd "$stage" && env -u WINEPATH -u QT_PLUGIN_PATH "${jp[@]}" /usr/bin/wine ./qv475c.exe --headless \
-  --config "$(winpath "$e2e/logger/logger.ini")") >"$e2e/logger/out.txt" 2>&1 &
-logger=$!
-sleep "${QV475_WINDOWS_E2E_SECONDS:-12}"
-"${jp[@]}" wine taskkill /im qv475c.exe >"$e2e/logger/taskkill.txt" 2>&1 || true
-for _ in $(seq 150); do kill -0 "$logger" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$logger" 2>/dev/null &&
-  { wineserver -k; cat "$e2e/logger/taskkill.txt"; e2e_fail "taskkill without /f did not end the console logger"; }
-wait "$logger" || true
-kill $meter3 2>/dev/null || true
-grep -q 'ended' "$e2e/logger/out.txt" || { tail -5 "$e2e/logger/out.txt"; e2e_fail "the console logger's end was not its own"; }
-[ "$(od -An -c "$e2e/received3" | tr -d ' \n')" = 'D\rJ\r' ] ||
-  e2e_fail "the logger's meter received $(od -An -c "$e2e/received3" | tr -s ' ') instead of D CR J CR"
-logcsv=$(ls "$e2e"/logger/wind*.csv 2>/dev/null | head -1)
-[ -n "$logcsv" ] && [ "$(tail -c 2 "$logcsv" | od -An -c | tr -d ' \n')" = '\r\n' ] ||
-  e2e_fail "the console logger's CSV file is missing or its last row is cut"
-step "console logger: taskkill without /f ended it as Ctrl+C does (D CR J CR to the meter, $(($(wc -l <"$logcsv") - 1)) rows, the last whole; $((SECONDS - t0)) s)"
 # The README's picture only when asked for: a run rewrites no tracked file.
 convert "$e2e/main.png" -trim +repage "$build/windows-main.png" 2>/dev/null || true
 [ -z "${QV475_UPDATE_PICTURES:-}" ] || cp "$build/windows-main.png" docs/images/windows-main.png
@@ -276,6 +247,36 @@ startup=$(ls -d "$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs
 [ -f "$installed/qv475.exe" ] && [ -f "$installed/uninstall.exe" ] && [ -f "$entry" ] &&
   grep -q 'Uninstall\\\\QV475_XP' "$WINEPREFIX/user.reg" ||
   { echo "FAIL: the installer left no program, uninstaller, Start-menu entry or entry in the installed programs"; exit 1; }
+# The installed program, from its folder with a clean PATH: the console logger on a fresh
+# meter, asked to end by `taskkill` without /f as a scheduled task's stop does; it ends
+# as on Ctrl+C (the meter told to stop, the rows synced).
+t0=$SECONDS
+python3 scripts/windows/meter.py "$e2e/received3" 40 >"$e2e/device3" &
+meter3=$!
+for _ in $(seq 50); do [ -s "$e2e/device3" ] && break; sleep 0.1; done
+wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$(head -1 "$e2e/device3")" /f >/dev/null 2>&1
+"${jp[@]}" wineserver -k 2>/dev/null || true
+"${jp[@]}" wineserver -w
+mkdir -p "$e2e/logger"
+printf '[Settings]\r\nPort=1\r\nComSt=9600,n,8,1\r\nfName=%s\r\nfOut=31\r\nfTime=1\r\n' \
+  "$(winpath "$e2e/logger/wind.csv")" >"$e2e/logger/logger.ini"
+(cd "$installed" && env -u WINEPATH -u QT_PLUGIN_PATH "${jp[@]}" /usr/bin/wine ./qv475c.exe --headless \
+  --config "$(winpath "$e2e/logger/logger.ini")") >"$e2e/logger/out.txt" 2>&1 &
+logger=$!
+sleep "${QV475_WINDOWS_E2E_SECONDS:-12}"
+"${jp[@]}" wine taskkill /im qv475c.exe >"$e2e/logger/taskkill.txt" 2>&1 || true
+for _ in $(seq 150); do kill -0 "$logger" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$logger" 2>/dev/null &&
+  { wineserver -k; cat "$e2e/logger/taskkill.txt"; e2e_fail "taskkill without /f did not end the console logger"; }
+wait "$logger" || true
+kill $meter3 2>/dev/null || true
+grep -q 'ended' "$e2e/logger/out.txt" || { tail -5 "$e2e/logger/out.txt"; e2e_fail "the console logger's end was not its own"; }
+[ "$(od -An -c "$e2e/received3" | tr -d ' \n')" = 'D\rJ\r' ] ||
+  e2e_fail "the logger's meter received $(od -An -c "$e2e/received3" | tr -s ' ') instead of D CR J CR"
+logcsv=$(ls "$e2e"/logger/wind*.csv 2>/dev/null | head -1)
+[ -n "$logcsv" ] && [ "$(tail -c 2 "$logcsv" | od -An -c | tr -d ' \n')" = '\r\n' ] ||
+  e2e_fail "the console logger's CSV file is missing or its last row is cut"
+step "console logger, installed: taskkill without /f ended it as Ctrl+C does (D CR J CR to the meter, $(($(wc -l <"$logcsv") - 1)) rows, the last whole; $((SECONDS - t0)) s)"
 # A record the user wrote into the program's folder (and one in Documents) outlive it.
 printf 'x\r\n' >"$installed/wind2612090131.csv"
 wine "$installed/uninstall.exe" /S >/dev/null 2>&1
