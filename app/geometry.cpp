@@ -93,9 +93,12 @@ namespace basSubMain {
 
 std::optional<QPoint> placeBeside(const QRect &beside, const QSize &size, const QRect &available)
 {
-    // Along the side, the other window keeps to the screen.
-    const int top = qBound(available.top(), beside.top(), available.bottom() + 1 - size.height());
-    const int left = qBound(available.left(), beside.left(), available.right() + 1 - size.width());
+    // Along the side, the other window keeps to the screen (to its top or left edge when it
+    // is larger than the screen, which then has no room for it anyway).
+    const int top =
+        qMax(available.top(), qMin(beside.top(), available.bottom() + 1 - size.height()));
+    const int left =
+        qMax(available.left(), qMin(beside.left(), available.right() + 1 - size.width()));
     const QPoint candidates[] = {
         {beside.right() + 1, top},
         {beside.left() - size.width(), top},

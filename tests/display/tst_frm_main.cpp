@@ -882,6 +882,8 @@ private slots:
                                << QPoint(500, 387);
         QTest::newRow("no room") << QRect(300, 200, 452, 337) << QRect(0, 0, 1024, 768)
                                  << QPoint(-1, -1);
+        QTest::newRow("screen smaller than the trend")
+            << QRect(0, 0, 300, 200) << QRect(0, 0, 640, 400) << QPoint(-1, -1);
     }
     void trendGoesBesideTheWindow()
     {
