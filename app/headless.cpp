@@ -17,7 +17,7 @@ constexpr quint64 kRejectedWorthSaying = 10;
 
 Logger::Logger(const Services &services, std::function<void(const QString &)> say, QObject *parent)
     : QObject(parent), m_svc(services), m_say(std::move(say)),
-      m_session({services.port, services.clock, services.latchFile})
+      m_session({services.port, services.clock, services.latchFile, services.timer})
 {
     using session::Session;
     connect(&m_session, &Session::linkBack, this,
@@ -100,10 +100,6 @@ Logger::Logger(const Services &services, std::function<void(const QString &)> sa
         line(QStringLiteral("storm latch not kept: ") +
              error.replace(QLatin1Char('\n'), QStringLiteral(": ")));
     });
-    connect(m_svc.timer, &platform::Timer::timeout, this, [this] {
-        if (!m_ended)
-            m_session.tick();
-    });
 }
 
 Logger::~Logger() = default;
@@ -125,8 +121,7 @@ void Logger::start()
     if (m_ended) // an output that could not start ended the work
         return;
 
-    m_svc.timer->setInterval(100);
-    m_svc.timer->setEnabled(true);
+    m_session.startHeartbeat();
     const QString port = QStringLiteral("COM%1 (%2)")
                              .arg(settings.port)
                              .arg(platform::comPortDevice(settings.port, m_svc.settings));
@@ -147,7 +142,7 @@ void Logger::fail(ExitCode code, const QString &text)
 {
     line(text);
     m_ended = true;
-    m_svc.timer->setEnabled(false);
+    m_session.stopHeartbeat();
     // A meter that is sending is told to stop, as a disconnect in the window tells it.
     if (m_session.snapshot().link == meterlink::LinkState::Live)
         m_session.sendCommand(QStringLiteral("J"));

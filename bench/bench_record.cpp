@@ -59,7 +59,7 @@ static void BM_SiteRecordsADay(benchmark::State &state)
         s.site.stats.valid = true;
         for (int second = 0; second < 86400; ++second) {
             const int tenths = 30 + second * 7 % 90;
-            s.readings[0] = QString::number(tenths / 10.0, 'f', 1);
+            s.tenths[0] = tenths;
             s.frameSecond = clock.current.toSecsSinceEpoch();
             s.site.stats.meanTenths = 40 + second / 600 % 70;
             s.site.stats.gustTenths = tenths;

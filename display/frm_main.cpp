@@ -130,7 +130,7 @@ int setWordAndRest(QLabel *label, const QString &text, int percent)
 
 frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *parent)
     : QMainWindow(parent), m_svc(services), m_windows(std::move(windows)),
-      m_session({services.port, services.clock, services.latchFile})
+      m_session({services.port, services.clock, services.latchFile, services.timer})
 {
     initResources();
     setObjectName(QStringLiteral("frmMain"));
@@ -145,7 +145,6 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     buildStatusBar();
 
     using session::Session;
-    connect(m_svc.timer, &platform::Timer::timeout, this, &frmMain::Timer1_Timer);
     connect(&m_session, &Session::snapshotChanged, this, &frmMain::showSnapshot);
     connect(&m_session, &Session::linkStateChanged, this, &frmMain::onLinkState);
     connect(&m_session, &Session::blink, this, &frmMain::onBlink);
@@ -571,10 +570,11 @@ void frmMain::showSnapshot(const session::Snapshot &s)
 {
     const bool rejectedChanged = s.rejected != m_shown.rejected;
     m_shown = s;
+    const meterlink::Readings texts = meterlink::readingTexts(s.tenths);
     for (size_t i = 0; i < 4; ++i) {
         // An unchanged text is not set again, so the figure is not repainted.
-        if (m_lblPeak[i]->text() != s.readings[i])
-            m_lblPeak[i]->setText(s.readings[i]);
+        if (m_lblPeak[i]->text() != texts[i])
+            m_lblPeak[i]->setText(texts[i]);
     }
     setAlarmColour(0, colourForLevel(s.levels[0]));
     setAlarmColour(2, colourForLevel(s.levels[1]));
@@ -730,14 +730,14 @@ void frmMain::mnuViewInspect_Click()
         return;
     // A wind still above the caution threshold is said before anything is recorded.
     const basSubMain::SiteSettings &rule = m_session.settings().site;
-    const auto instant = basSubMain::parseSpeed(m_session.snapshot().readings[0]);
-    if (m_session.snapshot().receiving && instant && *instant >= rule.caution) {
+    const int instant = m_session.snapshot().tenths[0];
+    if (m_session.snapshot().receiving && instant >= rule.caution) {
         const auto answer = m_svc.messageBox->show(
             this,
             QCoreApplication::translate("frmMain",
                                         "瞬間風速が %1 m/s で、注意の基準 %2 m/s 以上です。\n"
                                         "風が強いまま点検確認を記録しますか?")
-                .arg(basSubMain::speedText(*instant), basSubMain::speedText(rule.caution)),
+                .arg(basSubMain::speedText(instant), basSubMain::speedText(rule.caution)),
             title(), platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::NoYes);
         if (answer != platform::MessageBox::Answer::Yes)
             return;
@@ -834,8 +834,7 @@ void frmMain::Form_Load()
     CenterForm(this, 6780, 4935 + (m_session.snapshot().site.on ? kSiteStripSmall : 0));
     setWindowTitle(title());
     ResetDisplay();
-    m_svc.timer->setInterval(100);
-    m_svc.timer->setEnabled(true);
+    m_session.startHeartbeat();
     m_menu[QStringLiteral("mnuViewMalti")]->setChecked(true);
     m_menu[QStringLiteral("mnuViewMin")]->setChecked(true);
     m_formLoaded = true;
@@ -892,8 +891,8 @@ void frmMain::saveSettingsAndClose(bool askNobody)
                  .arg(m_session.rowsWaiting() ? m_session.rowsWaiting() : waiting)
                  .arg(m_session.filePath()));
     }
-    // No further handler runs: the tick stops and the port is released.
-    m_svc.timer->setEnabled(false);
+    // No further handler runs: the heartbeat stopped with the session's end, the clock
+    // panels stop and the port is released.
     m_clockPanels->stop();
     m_svc.port->close();
     emit ended();
@@ -1286,8 +1285,7 @@ void frmMain::mnuViewOptions_Click()
     // Reached while live or reconnecting only from the file-output start with no file
     // name: the dialog needs the port, so the link is ended as a disconnect would end
     // it, and the meter is told to stop sending.
-    if (m_session.link().countdown() != 0 ||
-        m_session.link().state() != meterlink::LinkState::Stopped)
+    if (m_session.linkActive())
         mnuFileStop_Click();
     setCursor(Qt::WaitCursor);
     ClosePort();

@@ -142,7 +142,7 @@ void frmMain::MSComm1_OnComm()
 
 void frmMain::Timer1_Timer()
 {
-    // The due row, the figures (drawn from the snapshot the session hands over) and the
-    // watchdog, in that order, all in the session.
+    // The session's heartbeat runs this tick itself; kept as the window's entry point to
+    // one tick (the due row, the figures, the watchdog, in that order).
     m_session.tick();
 }

@@ -27,11 +27,11 @@ QString formatTenths(int tenths)
     return negative ? QLatin1Char('-') + s : s;
 }
 
-Readings readingTexts(const Frame &frame)
+Readings readingTexts(const std::array<int, 4> &tenths)
 {
     Readings r;
     for (size_t k = 0; k < 4; ++k)
-        r[k] = formatTenths(frame.tenths[k]);
+        r[k] = formatTenths(tenths[k]);
     return r;
 }
 

@@ -35,8 +35,12 @@ std::optional<Frame> parseFrame(QByteArrayView text);
 
 // "#0.0" text of a reading in tenths of m/s.
 QString formatTenths(int tenths);
-// The four readings of a frame as the figures show them.
-Readings readingTexts(const Frame &frame);
+// The four readings (in tenths) as the figures show them.
+Readings readingTexts(const std::array<int, 4> &tenths);
+inline Readings readingTexts(const Frame &frame)
+{
+    return readingTexts(frame.tenths);
+}
 // An alarm digit as a level: 1 and 2 are the meter's two stages, anything else none.
 int alarmLevel(int digit);
 

@@ -27,9 +27,6 @@ enum class LinkState {
 // "reconnecting".
 QString linkStateName(LinkState state);
 
-// Ticks between two reconnect attempts (3 s at 100 ms).
-constexpr int kReconnectTicks = 30;
-
 class MeterLink : public QObject
 {
     Q_OBJECT

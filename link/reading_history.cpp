@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <algorithm>
-#include <cmath>
 
 namespace meterlink {
 
@@ -10,16 +9,13 @@ ReadingHistory::ReadingHistory(qint64 maxAgeMs, qsizetype capacity)
     : m_ring(size_t(qMax<qsizetype>(1, capacity))), m_maxAgeMs(maxAgeMs)
 {}
 
-void ReadingHistory::append(qint64 ms, const std::array<QString, 4> &readings,
+void ReadingHistory::append(qint64 ms, const std::array<int, 4> &tenths,
                             std::array<qint8, 2> alarms)
 {
     Sample s;
     s.ms = ms;
-    for (size_t i = 0; i < 4; ++i) {
-        bool ok = false;
-        const double v = readings[i].toDouble(&ok);
-        s.tenths[i] = ok ? qint16(qBound(-32768.0, std::round(v * 10), 32767.0)) : 0;
-    }
+    for (size_t i = 0; i < 4; ++i)
+        s.tenths[i] = qint16(qBound(-32768, tenths[i], 32767));
     s.alarms = alarms;
     push(s);
 }

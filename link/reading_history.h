@@ -24,7 +24,7 @@ public:
     explicit ReadingHistory(qint64 maxAgeMs = 3600 * 1000, qsizetype capacity = 40000);
 
     // A frame: its readings as the decoder formatted them ("#0.0"), and alarm levels.
-    void append(qint64 ms, const std::array<QString, 4> &readings, std::array<qint8, 2> alarms);
+    void append(qint64 ms, const std::array<int, 4> &tenths, std::array<qint8, 2> alarms);
     // The link went down (stopped or reconnecting): the lines break here.
     void appendGap(qint64 ms);
 

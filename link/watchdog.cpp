@@ -11,9 +11,9 @@ WatchdogStep watchdogTick(qint16 &countdown, qint16 &blinkCount)
     }
     --countdown;
     ++blinkCount;
-    if (blinkCount == 10) {
+    if (blinkCount == kBlinkShownTicks) {
         step.blink = Blink::Shown;
-    } else if (blinkCount >= 20) {
+    } else if (blinkCount >= kBlinkTicks) {
         step.blink = Blink::Blank;
         blinkCount = 0;
     }

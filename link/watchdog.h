@@ -1,11 +1,11 @@
 // The link watchdog and the blink phase of the link's status, one 100 ms tick at a time.
 #pragma once
 
+#include "link/heartbeat.h"
+
 #include <QtGlobal>
 
 namespace meterlink {
-
-constexpr qint16 kLinkCountdownStart = 20;
 
 // The two halves of the once-a-second blink: the state's caption shown, then blank.
 enum class Blink { None, Shown, Blank };

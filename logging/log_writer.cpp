@@ -1,5 +1,6 @@
 #include "logging/log_writer.h"
 
+#include "link/frame_decoder.h"
 #include "logging/csv_format.h"
 #include "platform/clock.h"
 #include "platform/file_output.h"
@@ -110,7 +111,7 @@ void LogWriter::checkWriter()
     }
 }
 
-void LogWriter::tick(int interval, int mask, const std::array<QString, 4> &readings, bool gap)
+void LogWriter::tick(int interval, int mask, const std::array<int, 4> &tenths, bool gap)
 {
     // Within the same second the due rule has nothing to do; reading the local time
     // (which makes the C library look at the time-zone file) waits for a new second.
@@ -124,10 +125,9 @@ void LogWriter::tick(int interval, int mask, const std::array<QString, 4> &readi
         return;
     const QLocale locale = QLocale::system();
     // A gap row keeps the columns (the same commas) with nothing measured in them.
-    static const std::array<QString, 4> nothing;
-    const QString row =
-        rowLine(mask, locale.toString(now.date(), rowDateFormat(locale)),
-                locale.toString(now.time(), rowTimeFormat(locale)), gap ? nothing : readings);
+    const QString row = rowLine(mask, locale.toString(now.date(), rowDateFormat(locale)),
+                                locale.toString(now.time(), rowTimeFormat(locale)),
+                                gap ? meterlink::Readings{} : meterlink::readingTexts(tenths));
     m_writer.write(m_generation, toCp932(row), m_clock->epochMilliseconds());
 }
 

@@ -53,7 +53,7 @@ public:
     // Every tick: once per new clock second the due rule decides; at a due point, while
     // output runs, one row of the readings (or, for a gap, of the time alone) is written.
     // A failed write stops output and is reported by writeFailed.
-    void tick(int interval, int mask, const std::array<QString, 4> &readings, bool gap);
+    void tick(int interval, int mask, const std::array<int, 4> &tenths, bool gap);
 
     // Rows that wait this long for the disk are reported by stalled.
     static constexpr qint64 kStallReportMs = BackgroundWriter::kStallReportMs;

@@ -28,9 +28,14 @@ public:
 // the logger's lines and the published state carry it.
 inline QString isoStamp(const QDateTime &localTime)
 {
-    QDateTime t = localTime;
-    t.setOffsetFromUtc(localTime.offsetFromUtc());
-    return t.toString(Qt::ISODate);
+    // The offset always written out ("+09:00", "+00:00"); Qt would write UTC as "Z".
+    const int offset = localTime.offsetFromUtc() / 60;
+    const int a = offset < 0 ? -offset : offset;
+    return localTime.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           QStringLiteral("%1%2:%3")
+               .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+               .arg(a / 60, 2, 10, QLatin1Char('0'))
+               .arg(a % 60, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace platform

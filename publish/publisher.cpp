@@ -76,34 +76,47 @@ QString topicProblem(const QString &topic)
     return {};
 }
 
-QByteArray stateJson(const Snapshot &s, const QDateTime &localTime)
+QJsonObject stateObject(const session::Snapshot &s)
 {
     QJsonObject o;
-    o.insert(QStringLiteral("time"), platform::isoStamp(localTime));
-    for (int i = 0; i < 4; ++i) {
-        bool ok = false;
-        const double v = s.readings[size_t(i)].toDouble(&ok);
-        o.insert(QString::fromLatin1(kObjects[i]), ok ? QJsonValue(v) : QJsonValue());
-    }
-    o.insert(QStringLiteral("instant_alarm"), s.alarms[0]);
-    o.insert(QStringLiteral("average_alarm"), s.alarms[1]);
-    o.insert(QStringLiteral("link"), s.link);
-    if (s.site) {
-        o.insert(QStringLiteral("mean"), s.mean ? QJsonValue(*s.mean) : QJsonValue());
-        o.insert(QStringLiteral("gust"), s.gust ? QJsonValue(*s.gust) : QJsonValue());
-        o.insert(QStringLiteral("work"), s.work);
-        o.insert(QStringLiteral("storm"), s.storm);
-        o.insert(QStringLiteral("scaffold"), s.scaffold);
+    // Nothing is published as measured while no frame comes.
+    for (size_t i = 0; i < 4; ++i)
+        o.insert(QString::fromLatin1(kObjects[i]),
+                 s.receiving ? QJsonValue(s.tenths[i] / 10.0) : QJsonValue());
+    o.insert(QStringLiteral("instant_alarm"), s.levels[0]);
+    o.insert(QStringLiteral("average_alarm"), s.levels[1]);
+    o.insert(QStringLiteral("link"), meterlink::linkStateName(s.link));
+    const session::SiteState &site = s.site;
+    if (site.on) {
+        const QJsonValue none;
+        o.insert(QStringLiteral("mean"),
+                 site.stats.valid ? QJsonValue(site.stats.meanTenths / 10.0) : none);
+        o.insert(QStringLiteral("gust"),
+                 site.stats.gustTenths >= 0 ? QJsonValue(site.stats.gustTenths / 10.0) : none);
+        o.insert(QStringLiteral("work"), site::workName(site.work));
+        o.insert(QStringLiteral("storm"), site.latched);
+        o.insert(QStringLiteral("scaffold"), site.scaffoldMs != 0);
+        const site::Inspection &i = site.inspection;
         QJsonValue inspection;
-        if (s.inspectedMs)
-            inspection =
-                QJsonObject{{QStringLiteral("by"), s.inspectedBy},
-                            {QStringLiteral("result"), s.inspectionResult},
-                            {QStringLiteral("time"),
-                             platform::isoStamp(QDateTime::fromMSecsSinceEpoch(s.inspectedMs))}};
+        if (i.ms)
+            inspection = QJsonObject{
+                {QStringLiteral("by"), i.by},
+                {QStringLiteral("result"), i.result},
+                {QStringLiteral("time"), platform::isoStamp(QDateTime::fromMSecsSinceEpoch(i.ms))}};
         o.insert(QStringLiteral("inspection"), inspection);
     }
+    return o;
+}
+
+static QByteArray withTime(QJsonObject o, const QDateTime &localTime)
+{
+    o.insert(QStringLiteral("time"), platform::isoStamp(localTime));
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+QByteArray stateJson(const session::Snapshot &s, const QDateTime &localTime)
+{
+    return withTime(stateObject(s), localTime);
 }
 
 namespace {
@@ -246,15 +259,14 @@ QList<std::pair<QString, QByteArray>> discoveryRecords(const MqttSettings &setti
 }
 
 Publisher::Publisher(platform::MqttClient *client, platform::Clock *clock, MqttSettings settings,
-                     std::function<Snapshot()> source, QObject *parent)
-    : QObject(parent), m_client(client), m_clock(clock), m_settings(std::move(settings)),
-      m_source(std::move(source))
+                     QObject *parent)
+    : QObject(parent), m_client(client), m_clock(clock), m_settings(std::move(settings))
 {
     connect(m_client, &platform::MqttClient::connected, this, [this] {
         say(QStringLiteral("MQTT: connected to %1:%2").arg(m_settings.host).arg(m_settings.port));
         m_client->publish(m_settings.topic + QStringLiteral("/status"), "online", true);
         publishDiscovery();
-        publishState(m_source());
+        publishState();
     });
     connect(m_client, &platform::MqttClient::publishFailed, this, [this](const QString &reason) {
         say(QStringLiteral("MQTT: a message was refused: %1").arg(reason));
@@ -314,24 +326,25 @@ void Publisher::setSite(bool on)
         publishDiscovery();
 }
 
-void Publisher::tick()
+void Publisher::tick(const session::Snapshot &s)
 {
-    if (!m_client->isConnected())
-        return;
+    m_current = s;
+    // The one rate limit: a look once a second, a state when it says something new or
+    // a minute passed.
     const qint64 now = m_clock->epochSeconds();
-    const Snapshot s = m_source();
-    if ((m_last && *m_last == s) && now - m_lastAt < kAtLeastEvery)
+    if (now == m_checked || now == m_lastAt || !m_client->isConnected())
         return;
-    if (now == m_lastAt)
-        return; // at most once a second
-    publishState(s);
+    m_checked = now;
+    if (m_last && *m_last == stateObject(s) && now - m_lastAt < kAtLeastEvery)
+        return;
+    publishState();
 }
 
-void Publisher::publishState(const Snapshot &s)
+void Publisher::publishState()
 {
-    m_client->publish(m_settings.topic + QStringLiteral("/state"), stateJson(s, m_clock->now()),
-                      false);
-    m_last = s;
+    m_last = stateObject(m_current);
+    m_client->publish(m_settings.topic + QStringLiteral("/state"),
+                      withTime(*m_last, m_clock->now()), false);
     m_lastAt = m_clock->epochSeconds();
 }
 

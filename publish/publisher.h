@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/mqtt_client.h"
+#include "session/snapshot.h"
 
 #include <QDateTime>
 #include <QJsonObject>
@@ -35,25 +36,13 @@ struct MqttSettings {
 // Nothing when the group names no host.
 std::optional<MqttSettings> loadMqttSettings(const platform::SettingsStore &store);
 
-// What is published about the meter at one moment.
-struct Snapshot {
-    std::array<QString, 4> readings; // "#0.0" texts, m/s
-    std::array<int, 2> alarms{};     // levels of the instantaneous and the average figure
-    QString link;                    // "live", "reconnecting" or "stopped"
-    // The site's rule, while [Site] is switched on.
-    bool site = false;
-    std::optional<double> mean, gust; // m/s; no mean while it is not valid
-    QString work;                     // "normal", "caution", "stop" or "undecided"
-    bool storm = false;               // latched until the inspection is acknowledged
-    bool scaffold = false;            // the scaffolds' inspection latched by a stop
-    // The last acknowledgement: who, the result, when (ms 0: none).
-    QString inspectedBy, inspectionResult;
-    qint64 inspectedMs = 0;
-    bool operator==(const Snapshot &) const = default;
-};
-
-// The JSON of <topic>/state.
-QByteArray stateJson(const Snapshot &s, const QDateTime &localTime);
+// What <topic>/state says of a snapshot, without its time: the readings in m/s (null
+// while no frame comes), the alarm levels, the link ("live", "reconnecting", "stopped")
+// and, while the site's rule is on, the mean (null while not valid), the gust, the work
+// state, the storm and scaffold latches and the last inspection.
+QJsonObject stateObject(const session::Snapshot &s);
+// The JSON of <topic>/state: the object above with the time.
+QByteArray stateJson(const session::Snapshot &s, const QDateTime &localTime);
 // Discovery records: topic and retained JSON, four sensors, two alarm levels and the
 // link; with site, the mean, the gust, the work state, "stop work" and the inspection
 // latch too. Each expires when no state came for kExpireAfter seconds.
@@ -77,13 +66,16 @@ class Publisher : public QObject
     Q_OBJECT
 public:
     Publisher(platform::MqttClient *client, platform::Clock *clock, MqttSettings settings,
-              std::function<Snapshot()> source, QObject *parent = nullptr);
+              QObject *parent = nullptr);
 
     void start();
     // The site's entities are announced (or removed) at once when connected.
     void setSite(bool on);
-    // Called once a second: publishes when the snapshot changed, or a minute passed.
-    void tick();
+    // The session's snapshot changed: what a state published on connecting carries.
+    void update(const session::Snapshot &s) { m_current = s; }
+    // The session's heartbeat: at most once a second, publishes the state when what it
+    // says changed, or a minute passed.
+    void tick(const session::Snapshot &s);
     // "offline", then a clean disconnect.
     void stop();
 
@@ -92,16 +84,17 @@ signals:
     void statusChanged(const QString &text);
 
 private:
-    void publishState(const Snapshot &s);
+    void publishState();
     void publishDiscovery();
     void say(const QString &text);
 
     platform::MqttClient *m_client;
     platform::Clock *m_clock;
     MqttSettings m_settings;
-    std::function<Snapshot()> m_source;
-    std::optional<Snapshot> m_last;
-    qint64 m_lastAt = 0; // epoch seconds of the last state published
+    session::Snapshot m_current;
+    std::optional<QJsonObject> m_last; // the last state published, without its time
+    qint64 m_lastAt = 0;               // epoch seconds of the last state published
+    qint64 m_checked = -1;             // epoch seconds of the last look at the snapshot
     QString m_lastStatus;
     bool m_site = false;
     bool m_legacyRemoved = false;

@@ -1,5 +1,6 @@
 #include "session/event_log.h"
 
+#include "link/frame_decoder.h"
 #include "logging/background_writer.h"
 #include "logging/csv_format.h"
 #include "platform/clock.h"
@@ -237,7 +238,7 @@ void EventLog::snapshot(const Snapshot &s)
     // Every frame's reading, as it comes: the last frame's is the day's and the row's
     // from their start on.
     if (m_running && s.receiving && s.frameSecond > 0)
-        noteGust(qRound(s.readings[0].toDouble() * 10), s.frameSecond * 1000);
+        noteGust(s.tenths[0], s.frameSecond * 1000);
 }
 
 void EventLog::noteGust(int tenths, qint64 ms)
@@ -315,7 +316,7 @@ void EventLog::event(const Event &e)
                     what,
                     speed(st.meanTenths),
                     speed(st.gustTenths),
-                    e.at.receiving ? e.at.readings[0] : QString(),
+                    e.at.receiving ? meterlink::formatTenths(e.at.tenths[0]) : QString(),
                     e.kind == Event::Kind::Acknowledged || e.kind == Event::Kind::Paused
                         ? e.detail
                         : QString()}

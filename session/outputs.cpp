@@ -47,7 +47,7 @@ void CsvLog::tick(const Snapshot &s)
 {
     // While the link is being re-established the rows keep their times with nothing
     // measured in them.
-    m_log.tick(m_interval, m_mask, s.readings, s.link == meterlink::LinkState::Reconnecting);
+    m_log.tick(m_interval, m_mask, s.tenths, s.link == meterlink::LinkState::Reconnecting);
 }
 
 void CsvLog::reset(const QDateTime &now)
@@ -57,33 +57,11 @@ void CsvLog::reset(const QDateTime &now)
 
 MqttOutput::MqttOutput(std::unique_ptr<platform::MqttClient> client, platform::Clock *clock,
                        const publish::MqttSettings &settings, QObject *parent)
-    : Output(parent), m_client(std::move(client)), m_clock(clock),
+    : Output(parent), m_client(std::move(client)),
       m_where(QStringLiteral("%1:%2").arg(settings.host).arg(settings.port)),
       m_topic(settings.topic), m_topicProblem(settings.topicProblem)
 {
-    m_publisher = std::make_unique<publish::Publisher>(m_client.get(), clock, settings, [this] {
-        publish::Snapshot p;
-        // Nothing is published as measured while no frame comes.
-        if (m_last.receiving)
-            p.readings = m_last.readings;
-        p.alarms = m_last.levels;
-        p.link = meterlink::linkStateName(m_last.link);
-        const SiteState &site = m_last.site;
-        if (site.on) {
-            p.site = true;
-            if (site.stats.valid)
-                p.mean = site.stats.meanTenths / 10.0;
-            if (site.stats.gustTenths >= 0)
-                p.gust = site.stats.gustTenths / 10.0;
-            p.work = site::workName(site.work);
-            p.storm = site.latched;
-            p.scaffold = site.scaffoldMs != 0;
-            p.inspectedBy = site.inspection.by;
-            p.inspectionResult = site.inspection.result;
-            p.inspectedMs = site.inspection.ms;
-        }
-        return p;
-    });
+    m_publisher = std::make_unique<publish::Publisher>(m_client.get(), clock, settings);
     connect(m_publisher.get(), &publish::Publisher::statusChanged, this, &Output::statusChanged);
 }
 
@@ -117,18 +95,13 @@ void MqttOutput::snapshot(const Snapshot &s)
 {
     // What a state published before the next tick carries: the kept stop and latch
     // from the start on, never a default.
-    m_last = s;
+    m_publisher->update(s);
 }
 
 void MqttOutput::tick(const Snapshot &s)
 {
-    m_last = s;
-    // Once a second: the state when it changed, or at least once a minute.
-    const qint64 second = m_clock->epochSeconds();
-    if (!m_running || second == m_second)
-        return;
-    m_second = second;
-    m_publisher->tick();
+    if (m_running)
+        m_publisher->tick(s);
 }
 
 namespace {
@@ -174,14 +147,7 @@ publish::Notice NotifyOutput::notice(const Event &e, const QString &site, const 
 {
     publish::Notice n;
     std::tie(n.code, n.text) = noticeName(e.kind);
-    // Local time with its offset always written out ("+09:00", "+00:00"; never "Z").
-    const QDateTime t = QDateTime::fromMSecsSinceEpoch(e.ms);
-    const int offset = t.offsetFromUtc() / 60;
-    n.time = t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
-             QStringLiteral("%1%2:%3")
-                 .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-                 .arg(std::abs(offset) / 60, 2, 10, QLatin1Char('0'))
-                 .arg(std::abs(offset) % 60, 2, 10, QLatin1Char('0'));
+    n.time = platform::isoStamp(QDateTime::fromMSecsSinceEpoch(e.ms));
     n.site = site;
     n.source = source;
     const SiteState &st = e.at.site;
@@ -194,7 +160,7 @@ publish::Notice NotifyOutput::notice(const Event &e, const QString &site, const 
         n.storm = st.latched;
     }
     if (e.at.receiving)
-        n.instant = e.at.readings[0].toDouble();
+        n.instant = e.at.tenths[0] / 10.0;
     n.detail = e.detail;
     return n;
 }

@@ -74,13 +74,10 @@ public:
 
 private:
     std::unique_ptr<platform::MqttClient> m_client;
-    platform::Clock *m_clock;
     std::unique_ptr<publish::Publisher> m_publisher;
-    Snapshot m_last;
     QString m_where;
     QString m_topic;
     QString m_topicProblem;
-    qint64 m_second = -1;
     bool m_running = false;
 };
 

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/serial_port.h"
 #include "platform/state_file.h"
+#include "platform/timer.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -27,6 +28,12 @@ Session::Session(const Services &services, QObject *parent)
     : QObject(parent), m_svc(services), m_link(services.port)
 {
     connect(&m_link, &meterlink::MeterLink::frameDecoded, this, &Session::onFrame);
+    if (services.timer)
+        connect(services.timer, &platform::Timer::timeout, this, [this] {
+            // A timeout already on its way when the heartbeat stopped runs nothing.
+            if (m_svc.timer->isEnabled())
+                tick();
+        });
     // After the link has taken the characters (it connected first).
     connect(services.port, &platform::SerialPort::comm, this, [this] { mirror(); });
     connect(&m_link, &meterlink::MeterLink::stateChanged, this, &Session::onLinkState);
@@ -211,7 +218,7 @@ void Session::tick()
     // A level-2 alarm not yet acknowledged sounds again every 10 s.
     if (m_sounder.onTick(m_svc.clock->epochMilliseconds()) != meterlink::AlarmSounder::Sound::None)
         emit soundDue(2);
-    if (++m_minuteTicks >= 600) {
+    if (++m_minuteTicks >= meterlink::kMinuteTicks) {
         m_minuteTicks = 0;
         const quint64 rejected = m_link.rejectedFrames();
         if (rejected > m_rejectedSaid)
@@ -249,19 +256,20 @@ void Session::reset()
     const QDateTime now = m_svc.clock->now();
     for (const auto &o : m_outputs)
         o->reset(now);
-    m_snap.readings.fill(QStringLiteral("0.0"));
+    m_snap.tenths = {};
     m_snap.levels = {};
-    publishIfChanged();
+    // Hosts and outputs start again from this snapshot, changed or not.
+    publishIfChanged(true);
     mirror();
 }
 
 void Session::onFrame(const meterlink::Frame &frame)
 {
     const qint64 ms = m_svc.clock->epochMilliseconds();
-    m_snap.readings = meterlink::readingTexts(frame);
+    m_snap.tenths = frame.tenths;
     m_snap.levels = frame.levels;
     m_snap.frameSecond = ms / 1000;
-    m_history.append(ms, m_snap.readings, {qint8(frame.levels[0]), qint8(frame.levels[1])});
+    m_history.append(ms, frame.tenths, {qint8(frame.levels[0]), qint8(frame.levels[1])});
     m_mean.frame(ms, frame.tenths[0]);
     if (m_snap.site.on) {
         applyChanges(m_rule.frame(ms, frame.tenths[0]));
@@ -277,7 +285,7 @@ void Session::onFrame(const meterlink::Frame &frame)
     for (size_t i = 0; i < 2; ++i) {
         const int level = frame.levels[i];
         if (level > m_notifiedLevels[i]) {
-            const QString &reading = m_snap.readings[i == 0 ? 0 : 2];
+            const QString reading = meterlink::formatTenths(frame.tenths[i == 0 ? 0 : 2]);
             dispatch(Event::Kind::AlarmRose, reading, int(i), level);
             emit alarmRose(int(i), level, reading);
         }
@@ -396,8 +404,29 @@ void Session::onOutputFailed(Output *output, const QString &reason, const QStrin
     emit writeFailed(reason, where, stopped);
 }
 
+void Session::startHeartbeat()
+{
+    if (!m_svc.timer)
+        return;
+    m_svc.timer->setInterval(meterlink::kTickMs);
+    m_svc.timer->setEnabled(true);
+}
+
+void Session::stopHeartbeat()
+{
+    if (m_svc.timer)
+        m_svc.timer->setEnabled(false);
+}
+
+bool Session::linkActive() const
+{
+    return m_link.countdown() != 0 || m_link.state() != meterlink::LinkState::Stopped;
+}
+
 bool Session::end(int ms)
 {
+    // No tick runs into what is being ended.
+    stopHeartbeat();
     // One bound for the whole end, shared by every output and writer rather than added
     // up one after another.
     const QDeadlineTimer deadline(ms);
@@ -466,13 +495,15 @@ void Session::applyChanges(const QList<site::Change> &changes)
             dispatch(Event::Kind::Normal);
             sound = qMax(sound, 1);
             break;
-        case Change::Storm:
+        case Change::Storm: {
             m_latch.storm = m_rule.storm();
             keepLatch();
-            dispatch(Event::Kind::Storm, m_snap.readings[0]);
-            emit storm(m_snap.readings[0]);
+            const QString gust = meterlink::formatTenths(m_snap.tenths[0]);
+            dispatch(Event::Kind::Storm, gust);
+            emit storm(gust);
             sound = 2;
             break;
+        }
         case Change::Scaffold:
             m_latch.scaffoldMs = m_rule.scaffoldMs();
             keepLatch();
@@ -560,12 +591,12 @@ void Session::dispatch(Event::Kind kind, const QString &detail, int figure, int 
         o->event(e);
 }
 
-void Session::publishIfChanged()
+void Session::publishIfChanged(bool force)
 {
     m_snap.link = m_link.state();
     m_snap.receiving = m_link.receiving();
     m_snap.rejected = m_link.rejectedFrames();
-    if (m_snap == m_published)
+    if (m_snap == m_published && !force)
         return;
     m_published = m_snap;
     for (const auto &o : m_outputs)
@@ -575,7 +606,7 @@ void Session::publishIfChanged()
 
 void Session::mirror()
 {
-    basSubMain::gReadings = m_snap.readings;
+    basSubMain::gReadings = meterlink::readingTexts(m_snap.tenths);
     basSubMain::gLinkCountdown = m_link.countdown();
     basSubMain::gRxBuffer = m_link.rxBuffer();
 }

@@ -22,6 +22,7 @@ namespace platform {
 class SerialPort;
 class Clock;
 class StateFile;
+class Timer;
 struct PortError;
 } // namespace platform
 
@@ -32,6 +33,8 @@ struct Services {
     platform::Clock *clock = nullptr;
     // Where the storm latch is kept over a restart; none: not kept.
     platform::StateFile *latchFile = nullptr;
+    // The heartbeat's timer; none: the host calls tick() itself (tests, benchmarks).
+    platform::Timer *timer = nullptr;
 };
 
 // The rolling mean at one second, for the trend (-1: not valid).
@@ -112,8 +115,16 @@ public:
     void stopLink();
     // The port characters are waiting: every whole frame is taken.
     void onComm();
-    // One 100 ms tick: the due row, the figures, the watchdog; then the alarm's repeat.
+    // One tick of the heartbeat: the due row, the figures, the watchdog; then the
+    // alarm's repeat.
     void tick();
+    // The heartbeat: the timer of the services runs tick() every meterlink::kTickMs
+    // until stopped (and at the latest at end()).
+    void startHeartbeat();
+    void stopHeartbeat();
+    // The link is watched or being re-established (the watchdog still counts, or the
+    // link has not reported stopped): a disconnect has something to end.
+    bool linkActive() const;
 
     // The start options: connect now (with reconnecting on, a meter that is not there yet
     // is waited for), and start file output at the first frame after connecting.
@@ -196,7 +207,8 @@ private:
     void onLinkState(meterlink::LinkState state);
     void onOutputFailed(Output *output, const QString &reason, const QString &where);
     void dispatch(Event::Kind kind, const QString &detail = {}, int figure = -1, int level = 0);
-    void publishIfChanged();
+    // Hands the snapshot to the outputs and hosts when it changed (always when forced).
+    void publishIfChanged(bool force = false);
     void mirror();
     void updateSite();
     void applyChanges(const QList<site::Change> &changes);

@@ -13,7 +13,7 @@ namespace {
 QString describe(const session::Snapshot &s)
 {
     return QStringLiteral("%1|%2,%3|%4|%5|%6|%7")
-        .arg(s.readings[0])
+        .arg(meterlink::formatTenths(s.tenths[0]))
         .arg(s.levels[0])
         .arg(s.levels[1])
         .arg(meterlink::linkStateName(s.link))

@@ -7,8 +7,7 @@
 using meterlink::ReadingHistory;
 
 namespace {
-const std::array<QString, 4> kReadings = {QStringLiteral("12.3"), QStringLiteral("45.6"),
-                                          QStringLiteral("7.8"), QStringLiteral("-9.9")};
+const std::array<int, 4> kReadings = {123, 456, 78, -99};
 }
 
 class TstReadingHistory : public QObject

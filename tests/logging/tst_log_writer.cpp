@@ -22,8 +22,7 @@ QString readText(const QString &path)
         return {};
     return logging::fromCp932(f.readAll());
 }
-const std::array<QString, 4> kReadings = {QStringLiteral("12.3"), QStringLiteral("45.6"),
-                                          QStringLiteral("7.8"), QStringLiteral("9.0")};
+const std::array<int, 4> kReadings = {123, 456, 78, 90};
 } // namespace
 
 class TstLogWriter : public QObject

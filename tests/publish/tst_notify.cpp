@@ -112,12 +112,12 @@ private:
     QHash<QTcpSocket *, QByteArray> m_buffers;
 };
 
-Event makeEvent(Event::Kind kind, const QDateTime &t, int mean, int gust, const char *instant,
+Event makeEvent(Event::Kind kind, const QDateTime &t, int mean, int gust, int instant,
                 site::Work work, bool latched, const QString &detail = {})
 {
     session::Snapshot s;
     s.receiving = true;
-    s.readings[0] = QString::fromLatin1(instant);
+    s.tenths[0] = instant;
     s.site.on = true;
     s.site.stats.valid = mean >= 0;
     s.site.stats.meanTenths = mean;
@@ -260,12 +260,12 @@ private slots:
         QString error;
         QVERIFY(out.start(settings, &error));
         const QDateTime t(QDate(2026, 12, 8), QTime(8, 45, 29));
-        out.event(makeEvent(Event::Kind::StopBegins, t, 100, 140, "12.0", site::Work::Stop, false));
-        out.event(makeEvent(Event::Kind::Storm, t.addSecs(169), 118, 314, "31.4", site::Work::Stop,
-                            true));
-        out.event(makeEvent(Event::Kind::Acknowledged, t.addSecs(1200), 62, 90, "5.0",
+        out.event(makeEvent(Event::Kind::StopBegins, t, 100, 140, 120, site::Work::Stop, false));
+        out.event(
+            makeEvent(Event::Kind::Storm, t.addSecs(169), 118, 314, 314, site::Work::Stop, true));
+        out.event(makeEvent(Event::Kind::Acknowledged, t.addSecs(1200), 62, 90, 50,
                             site::Work::Caution, false, u"点検者=山田 太郎;結果=異常なし"_s));
-        session::Event lost = makeEvent(Event::Kind::LinkLost, t.addSecs(1300), -1, -1, "0.0",
+        session::Event lost = makeEvent(Event::Kind::LinkLost, t.addSecs(1300), -1, -1, 0,
                                         site::Work::Undecided, false);
         lost.at.receiving = false;
         out.event(lost);
@@ -490,7 +490,7 @@ private slots:
         QString error;
         QVERIFY(out.start({}, &error));
         clock.current = QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0));
-        Event stop = makeEvent(Event::Kind::StopBegins, clock.current, 100, 120, "12.0",
+        Event stop = makeEvent(Event::Kind::StopBegins, clock.current, 100, 120, 120,
                                site::Work::Stop, false);
         out.event(stop);
         for (int second = 1; second <= 150; ++second) {
@@ -498,7 +498,7 @@ private slots:
             stop.at.site.stats.meanTenths = 100 + second / 60;
             out.tick(stop.at);
         }
-        Event end = makeEvent(Event::Kind::StopEnds, clock.current, 99, 120, "9.0",
+        Event end = makeEvent(Event::Kind::StopEnds, clock.current, 99, 120, 90,
                               site::Work::Caution, false);
         out.event(end);
         for (int second = 1; second <= 120; ++second) {

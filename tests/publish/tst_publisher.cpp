@@ -5,19 +5,21 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSysInfo>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
 
 using Values = QMap<QString, QString>;
+Q_DECLARE_METATYPE(session::Snapshot)
 
 class TstPublisher : public QObject
 {
     Q_OBJECT
     fakes::MqttClient mqtt;
     fakes::Clock clock;
-    publish::Snapshot snapshot;
+    session::Snapshot snapshot;
     publish::MqttSettings settings;
 
     // n seconds, one tick each.
@@ -27,7 +29,7 @@ class TstPublisher : public QObject
             clock.current = clock.current.addSecs(1);
             if (each)
                 each(i);
-            p.tick();
+            p.tick(snapshot);
         }
     }
 
@@ -39,9 +41,10 @@ private slots:
         mqtt.stopped = false;
         clock.current = QDateTime(QDate(2026, 12, 7), QTime(9, 0, 0), Qt::OffsetFromUTC, 9 * 3600);
         snapshot = {};
-        snapshot.readings = {"12.3", "15.0", "8.1", "9.9"};
-        snapshot.alarms = {1, 0};
-        snapshot.link = "live";
+        snapshot.tenths = {123, 150, 81, 99};
+        snapshot.levels = {1, 0};
+        snapshot.link = meterlink::LinkState::Live;
+        snapshot.receiving = true;
         settings = {};
         settings.host = "127.0.0.1";
         settings.topic = "site/crane1";
@@ -49,7 +52,8 @@ private slots:
 
     void connectPublishesStatusDiscoveryAndState()
     {
-        publish::Publisher p(&mqtt, &clock, settings, [this] { return snapshot; });
+        publish::Publisher p(&mqtt, &clock, settings);
+        p.update(snapshot);
         p.start();
         QCOMPARE(mqtt.options.willTopic, QStringLiteral("site/crane1/status"));
         QCOMPARE(mqtt.options.willPayload, QByteArray("offline"));
@@ -95,7 +99,8 @@ private slots:
 
     void onChangeAtMostOnceASecondAtLeastOnceAMinute()
     {
-        publish::Publisher p(&mqtt, &clock, settings, [this] { return snapshot; });
+        publish::Publisher p(&mqtt, &clock, settings);
+        p.update(snapshot);
         p.start();
         mqtt.comeUp();
         const int first = mqtt.count("site/crane1/state");
@@ -105,21 +110,78 @@ private slots:
         seconds(p, 1);
         QCOMPARE(mqtt.count("site/crane1/state"), first + 1);
         // Changing every second: one a second; two ticks in one second: still one.
-        seconds(p, 10, [this](int i) { snapshot.readings[0] = QString::number(i) + ".0"; });
+        seconds(p, 10, [this](int i) { snapshot.tenths[0] = i * 10; });
         QCOMPARE(mqtt.count("site/crane1/state"), first + 11);
-        snapshot.readings[0] = "99.9";
-        p.tick();
+        snapshot.tenths[0] = 999;
+        p.tick(snapshot);
         QCOMPARE(mqtt.count("site/crane1/state"), first + 11);
     }
 
-    void nothingMeasuredIsNull()
+    // The state's JSON, as the broker receives it, of the session's snapshot.
+    void stateOfTheSnapshot_data()
     {
-        snapshot.readings = {};
-        snapshot.link = "reconnecting";
-        const QJsonObject o =
-            QJsonDocument::fromJson(publish::stateJson(snapshot, clock.current)).object();
-        QVERIFY(o["instant"].isNull());
-        QCOMPARE(o["link"].toString(), QStringLiteral("reconnecting"));
+        QTest::addColumn<session::Snapshot>("s");
+        QTest::addColumn<QString>("json");
+        QTest::addColumn<qint64>("inspectedMs");
+        const QString live = R"("average":8.1,"average_alarm":0,"average_max":9.9,)"
+                             R"("instant":12.3,"instant_alarm":1,"instant_max":15,"link":"live")";
+        session::Snapshot s;
+        s.tenths = {123, 150, 81, 99};
+        s.levels = {1, 0};
+        s.link = meterlink::LinkState::Live;
+        s.receiving = true;
+        const session::Snapshot plain = s;
+        QTest::newRow("live") << s << "{" + live + "}" << 0LL;
+        s.receiving = false;
+        s.link = meterlink::LinkState::Reconnecting;
+        QTest::newRow("nothing measured") << s
+                                          << R"({"average":null,"average_alarm":0,)"
+                                             R"("average_max":null,"instant":null,)"
+                                             R"("instant_alarm":1,"instant_max":null,)"
+                                             R"("link":"reconnecting"})"
+                                          << 0LL;
+        s = plain;
+        s.site.on = true;
+        s.site.stats.gustTenths = 140;
+        QTest::newRow("no valid mean: undecided")
+            << s
+            << "{" + live +
+                   R"(,"gust":14,"inspection":null,"mean":null,"scaffold":false,"storm":false,)"
+                   R"("work":"undecided"})"
+            << 0LL;
+        s.site.stats.valid = true;
+        s.site.stats.meanTenths = 104;
+        s.site.work = site::Work::Stop;
+        s.site.latched = true;
+        s.site.scaffoldMs = 1;
+        const qint64 ms = 1796599800000; // 2026-12-07 08:30 +09:00
+        s.site.inspection = {u"山田"_s, u"異常なし"_s, ms};
+        QTest::newRow("stop, latched, an inspection")
+            << s
+            << "{" + live +
+                   uR"(,"gust":14,"inspection":{"by":"山田","result":"異常なし"},"mean":10.4,)"
+                   uR"("scaffold":true,"storm":true,"work":"stop"})"_s
+            << ms;
+    }
+    void stateOfTheSnapshot()
+    {
+        QFETCH(session::Snapshot, s);
+        QFETCH(QString, json);
+        QFETCH(qint64, inspectedMs);
+        QJsonObject o = QJsonDocument::fromJson(publish::stateJson(s, clock.current)).object();
+        QCOMPARE(o.take("time").toString(), QStringLiteral("2026-12-07T09:00:00+09:00"));
+        if (inspectedMs) {
+            // Local time with its offset written out, whatever the machine's zone.
+            QJsonObject i = o["inspection"].toObject();
+            const QString time = i.take("time").toString();
+            QVERIFY2(QRegularExpression(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d$)")
+                         .match(time)
+                         .hasMatch(),
+                     qPrintable(time));
+            QCOMPARE(QDateTime::fromString(time, Qt::ISODate).toMSecsSinceEpoch(), inspectedMs);
+            o["inspection"] = i;
+        }
+        QCOMPARE(o, QJsonDocument::fromJson(json.toUtf8()).object());
     }
 
     void settingsGroup_data()

@@ -62,7 +62,10 @@ public:
     bool start(const Settings &, QString *) override { return m_running = true; }
     void stop() override { m_running = false; }
     bool running() const override { return m_running; }
-    void tick(const session::Snapshot &s) override { *m_log << "row " + s.readings[0]; }
+    void tick(const session::Snapshot &s) override
+    {
+        *m_log << "row " + meterlink::formatTenths(s.tenths[0]);
+    }
     QString where() const override { return QStringLiteral("recorder"); }
 
 private:
@@ -138,7 +141,8 @@ private slots:
         outputs.push_back(std::make_unique<Recorder>(&log));
         s->setOutputs(std::move(outputs));
         connect(s.get(), &Session::snapshotChanged, this, [this](const session::Snapshot &v) {
-            log << "shown " + v.readings[0] + ' ' + meterlink::linkStateName(v.link);
+            log << "shown " + meterlink::formatTenths(v.tenths[0]) + ' ' +
+                       meterlink::linkStateName(v.link);
         });
         connect(s.get(), &Session::blink, this,
                 [this](bool on) { log << (on ? "shown" : "blank"); });
@@ -161,6 +165,33 @@ private slots:
 
     // Reconnecting keeps file output on with gap rows; one row a second throughout, the
     // gap rows exactly while the link is being re-established.
+    // The heartbeat: the session's timer runs a tick every 100 ms from its start until it
+    // is stopped or the session ends; a timeout on its way after that runs nothing.
+    void heartbeatRunsUntilStoppedOrEnded()
+    {
+        fakes::Timer timer;
+        s = std::make_unique<Session>(session::Services{&port, &clock, nullptr, &timer});
+        std::vector<std::unique_ptr<session::Output>> outputs;
+        outputs.push_back(std::make_unique<Recorder>(&log));
+        s->setOutputs(std::move(outputs));
+        timer.fire();
+        QCOMPARE(log.size(), 0);
+        s->startHeartbeat();
+        QVERIFY(timer.isEnabled());
+        QCOMPARE(timer.interval(), meterlink::kTickMs);
+        timer.fire();
+        timer.fire();
+        QCOMPARE(log.size(), 2);
+        s->stopHeartbeat();
+        timer.fire();
+        QCOMPARE(log.size(), 2);
+        s->startHeartbeat();
+        s->end(1000);
+        QVERIFY(!timer.isEnabled());
+        timer.fire();
+        QCOMPARE(log.size(), 2);
+    }
+
     void gapRowsThroughAReconnect()
     {
         make(logging(true));
@@ -245,7 +276,7 @@ private slots:
         QCOMPARE(seen.size(), 3);
         step(frame("0200", '1'));
         QCOMPARE(seen.size(), 4);
-        QCOMPARE(seen.last().readings[0], QStringLiteral("20.0"));
+        QCOMPARE(seen.last().tenths[0], 200);
         QCOMPARE(seen.last().levels, (std::array<int, 2>{1, 0}));
         step(); // nothing new
         QCOMPARE(seen.size(), 4);
