@@ -2,6 +2,7 @@
 // connect to the meter, show its readings and log them.
 #pragma once
 
+#include "display/reading_panel.h"
 #include "platform/services.h"
 #include "session/session.h"
 
@@ -17,20 +18,6 @@ class QToolBar;
 class QStatusBar;
 class QTimer;
 class frmTrend;
-
-// A label's place in twips and its font size in points.
-struct LabelPlace {
-    int left, top, width, height;
-    double points;
-};
-
-// The background of a figure: white, or the alarm level's yellow or red.
-enum class AlarmColour { White, Yellow, Red };
-
-// The site strip's line: the state's word (the latch first, with its cause, then the
-// work state under it), what an undecided state waits for, the mean and the gust, and
-// until when a running hold lasts.
-QString siteStripLine(const session::SiteState &site, int minutes, qint64 nowMs);
 
 class frmMain : public QMainWindow
 {
@@ -116,18 +103,16 @@ public:
     void mnuFileHistory_Click();
 
     // Controls, for the tests and the program's other windows.
-    QLabel *lblPeak(int i) const { return m_lblPeak[size_t(i)]; }
-    QLabel *label(int n) const { return m_label[size_t(n - 1)]; } // Label1 to Label8
+    display::ReadingPanel *readingPanel() const { return m_panel; }
+    QLabel *lblPeak(int i) const { return m_panel->lblPeak(i); }
+    QLabel *label(int n) const { return m_panel->label(n); } // Label1 to Label8
     QAction *menuItem(const QString &name) const { return m_menu.value(name); }
     QAction *toolButton(int index) const { return m_buttons[size_t(index - 1)]; }
     QToolBar *toolBar() const { return m_toolBar; }
-    AlarmColour alarmColour(int figure) const { return m_alarm[size_t(figure)]; }
-    // False while the figures show the last values of a stopped link (drawn grey).
-    bool figuresLive() const { return m_figuresLive; }
-    // The words under the figures while the link is not live ("" while live), and the
-    // pixel size of the state's word.
-    QString linkBannerText() const;
-    int linkBannerWordPx() const { return m_linkBannerWordPx; }
+    AlarmColour alarmColour(int figure) const { return m_panel->alarmColour(figure); }
+    bool figuresLive() const { return m_panel->figuresLive(); }
+    QString linkBannerText() const { return m_panel->linkBannerText(); }
+    int linkBannerWordPx() const { return m_panel->linkBannerWordPx(); }
     bool logOpen() const { return m_session.fileOutputRunning(); }
     QString logFileName() const { return m_session.filePath(); }
     // Waits for the rows queued for the disk (tests that read the file).
@@ -144,15 +129,14 @@ public:
     // standard error instead of in a box.
     void endWithoutAsking();
 
-    // The strip of the site's rule under the figures (shown while [Site] is on), and its
-    // height in twips in the large and the small layouts: the window grows by it.
-    QLabel *siteStrip() const { return m_siteStrip; }
-    // Its text ("state  mean  gust") and the pixel size of the state's word.
-    QString siteStripText() const { return m_siteText; }
-    int siteStripCaptionPx() const { return m_siteCaptionPx; }
-    static constexpr int kSiteStripLarge = 1440, kSiteStripSmall = 720;
-    // The least height of the link's words in the large window (twips).
-    static constexpr int kLinkBannerLeastLarge = 1260;
+    // The strip of the site's rule under the figures (shown while [Site] is on): the
+    // window grows by its height.
+    QLabel *siteStrip() const { return m_panel->siteStrip(); }
+    QString siteStripText() const { return m_panel->siteStripText(); }
+    int siteStripCaptionPx() const { return m_panel->siteStripCaptionPx(); }
+    static constexpr int kSiteStripLarge = display::ReadingPanel::kSiteStripLarge;
+    static constexpr int kSiteStripSmall = display::ReadingPanel::kSiteStripSmall;
+    static constexpr int kLinkBannerLeastLarge = display::ReadingPanel::kLinkBannerLeastLarge;
 
     // The broker's state, in a panel of its own that appears only when one is configured.
     void setMqttStatus(const QString &text);
@@ -163,32 +147,21 @@ signals:
 
 protected:
     bool event(QEvent *e) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void setAlarmColour(int figure, AlarmColour colour);
-    void applyFigureStyle(size_t figure);
-    // Draws what the session says: figures, colours, the stale state, the banner.
+    // Draws what the session says (the reading panel) and enables what it allows.
     void showSnapshot(const session::Snapshot &s);
     void showFileOutput(bool running);
     void showPortFailure(const platform::PortError &error);
     void onFileStartFailed(session::StartResult why, const QString &error);
-    void setFiguresLive(bool live);
     void updateLinkToolTip();
-    void updateLinkBanner();
-    void placeLinkBanner();
-    void placeSiteStrip();
-    void showSite(const session::SiteState &site);
     void relayout();
-    int siteStripPx() const;
     void buildMenus();
     void buildToolBar();
     void buildStatusBar();
     void buildReadingArea();
-    void place(QLabel *label, const LabelPlace &p);
-    void layoutMulti(const LabelPlace (&table)[12], bool large);
-    void layoutSingle(int figure, const LabelPlace (&table)[3], bool large);
+    void layout(display::ReadingPanel::View view, bool large);
     void setCommandsEnabled(bool linkStopped);
     void fileWarning(const QString &text);
     void onLinkState(meterlink::LinkState state);
@@ -204,33 +177,20 @@ private:
     platform::Services m_svc;
     Windows m_windows;
 
-    QWidget *m_area = nullptr;
+    display::ReadingPanel *m_panel = nullptr;
     QToolBar *m_toolBar = nullptr;
     std::array<QAction *, 11> m_buttons{};
     std::array<QLabel *, 5> m_panels{};
     QLabel *m_mqttPanel = nullptr;
     QLabel *m_notifyPanel = nullptr;
-    std::array<QLabel *, 4> m_lblPeak{};
-    std::array<QLabel *, 8> m_label{};
     QMap<QString, QAction *> m_menu;
     QTimer *m_clockPanels = nullptr;
 
-    std::array<AlarmColour, 4> m_alarm{};
-    bool m_figuresLive = true;
     QSize m_appliedFrame{0, 0};
 
     session::Session m_session;
-    // What the figures, colours and banner show.
-    session::Snapshot m_shown;
     frmTrend *m_trend = nullptr;
     QString m_portReason;
-    QLabel *m_linkBanner = nullptr;
-    QLabel *m_siteStrip = nullptr;
-    QString m_siteText;
-    int m_siteCaptionPx = 0;
-    bool m_large = false;
     bool m_formLoaded = false;
-    QString m_linkBannerText;
-    int m_linkBannerWordPx = 0;
     bool m_unloaded = false;
 };

@@ -106,7 +106,7 @@ void frmMain::StopLink()
 
 void frmMain::onLinkState(meterlink::LinkState state)
 {
-    updateLinkBanner();
+    // The link's words follow the snapshot the session hands over with the state.
     switch (state) {
     case meterlink::LinkState::Live:
         SetStatusText(2, texts::linkLive());
