@@ -7,7 +7,10 @@
 namespace meterlink {
 
 constexpr int kTickMs = 100;
-constexpr int ticksIn(int ms) { return ms / kTickMs; }
+constexpr int ticksIn(int ms)
+{
+    return ms / kTickMs;
+}
 
 // Ticks without a whole frame before the link counts as silent (2 s).
 constexpr qint16 kLinkCountdownStart = ticksIn(2000);

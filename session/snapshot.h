@@ -31,7 +31,7 @@ struct Snapshot {
     // The last whole frame's readings in 0.1 m/s (zero after a reset); the "#0.0" texts
     // are made where a figure is shown or a row is written.
     std::array<int, 4> tenths{};
-    std::array<int, 2> levels{};  // alarm levels (0 to 2) of the instantaneous and the average
+    std::array<int, 2> levels{}; // alarm levels (0 to 2) of the instantaneous and the average
     meterlink::LinkState link = meterlink::LinkState::Stopped;
     bool receiving = false; // whole frames come: the readings are measured now
     qint64 frameSecond = 0; // the second (since the epoch) of the last whole frame; 0 before it
