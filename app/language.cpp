@@ -1,5 +1,6 @@
 #include "app/language.h"
 
+#include "app/settings.h"
 #include "platform/settings_store.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,6 @@ namespace language {
 
 namespace {
 
-const QString kGroup = QStringLiteral("Settings");
 Language g_current = Language::Japanese;
 bool g_bilingual = false;
 
@@ -37,8 +37,7 @@ QTranslator *qtbase()
 
 Language chosen(const platform::SettingsStore &settings, const QLocale &system)
 {
-    const QString key = settings.text(kGroup, QStringLiteral("Language")).value_or(QString());
-    const QString code = key.trimmed().toLower();
+    const QString code = basSubMain::readSettings(settings).language.trimmed().toLower();
     if (code == QLatin1String("en"))
         return Language::English;
     if (code == QLatin1String("ja"))
@@ -48,8 +47,7 @@ Language chosen(const platform::SettingsStore &settings, const QLocale &system)
 
 bool bilingual(const platform::SettingsStore &settings)
 {
-    return settings.text(kGroup, QStringLiteral("Bilingual")).value_or(QString()).trimmed() ==
-           QLatin1String("1");
+    return basSubMain::readSettings(settings).bilingual;
 }
 
 bool install(Language language, bool bilingual)

@@ -172,6 +172,9 @@ Settings readSettings(const platform::SettingsStore &store)
     s.fTime = loadInt(store, QStringLiteral("fTime"), s.fTime);
     s.reconnect = store.text(kGroup, QStringLiteral("Reconnect")) == QStringLiteral("1");
     s.sound = store.text(kGroup, QStringLiteral("Sound")) != QStringLiteral("0");
+    s.language = store.text(kGroup, QStringLiteral("Language")).value_or(QString());
+    s.bilingual =
+        store.text(kGroup, QStringLiteral("Bilingual")).value_or(QString()).trimmed() == u"1";
     s.site = readSite(store);
     return s;
 }
@@ -190,6 +193,11 @@ void writeSettings(const Settings &s, platform::SettingsStore &store)
     if (!s.sound || store.text(kGroup, QStringLiteral("Sound")))
         store.setText(kGroup, QStringLiteral("Sound"),
                       s.sound ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!s.language.isEmpty() || store.text(kGroup, QStringLiteral("Language")))
+        store.setText(kGroup, QStringLiteral("Language"), s.language);
+    if (s.bilingual || store.text(kGroup, QStringLiteral("Bilingual")))
+        store.setText(kGroup, QStringLiteral("Bilingual"),
+                      s.bilingual ? QStringLiteral("1") : QStringLiteral("0"));
     writeSite(s.site, store);
 }
 

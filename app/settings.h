@@ -61,6 +61,11 @@ struct Settings {
     bool reconnect = false;
     // Sound the alarm; on unless switched off.
     bool sound = true;
+    // The interface's language as Language= holds it ("ja", "en", or anything else for
+    // the system's), and Bilingual=1 (the site's words in both languages). Both are read
+    // when the program starts.
+    QString language;
+    bool bilingual = false;
     SiteSettings site;
     bool operator==(const Settings &) const = default;
 };

@@ -736,7 +736,7 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
     </message>
     <message>
         <source>  ｺﾝﾋﾟｭｰﾀのｼﾘｱﾙﾎﾟｰﾄの設定を行います。</source>
-        <translation>  Sets the computer's serial port.</translation>
+        <translation>  Sets the computer&apos;s serial port.</translation>
     </message>
     <message>
         <source>  風速計の通信速度の初期値は19200bps、その他は固定値で、ﾃﾞｰﾀ長8、ﾊﾟﾘﾃｨｰなし、ｽﾄｯﾌﾟﾋﾞｯﾄ1です。</source>
@@ -882,6 +882,30 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
         <source>すべてのﾌｧｲﾙ (*.*)</source>
         <translation>All files (*.*)</translation>
     </message>
+    <message>
+        <source>表示設定</source>
+        <translation>Display</translation>
+    </message>
+    <message>
+        <source>  画面の表示言語を選びます。</source>
+        <translation>  Choose the language of the windows.</translation>
+    </message>
+    <message>
+        <source>  変更はﾌﾟﾛｸﾞﾗﾑを次に起動したときから有効になります。</source>
+        <translation>  A change takes effect the next time the program starts.</translation>
+    </message>
+    <message>
+        <source>表示言語：</source>
+        <translation>Language:</translation>
+    </message>
+    <message>
+        <source>ｼｽﾃﾑに合わせる</source>
+        <translation>As the system</translation>
+    </message>
+    <message>
+        <source>作業判定の語を日本語と英語で併記する</source>
+        <translation>Show the work states in Japanese and English</translation>
+    </message>
 </context>
 <context>
     <name>frmTrend</name>
@@ -907,7 +931,7 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
     <message>
         <source>「%1」の %2 行目は、この風速計の記録として読めません。
 %3</source>
-        <translation>Line %2 of "%1" cannot be read as a record of this meter.
+        <translation>Line %2 of &quot;%1&quot; cannot be read as a record of this meter.
 %3</translation>
     </message>
     <message>
@@ -916,7 +940,7 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
     </message>
     <message>
         <source>「%1」は空です。</source>
-        <translation>"%1" is empty.</translation>
+        <translation>&quot;%1&quot; is empty.</translation>
     </message>
     <message>
         <source>UTF-8 で保存されたﾌｧｲﾙとして読みました。</source>
@@ -924,7 +948,7 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
     </message>
     <message>
         <source>見出しの行がこのｿﾌﾄの記録の形ではありません: %1</source>
-        <translation>The header line is not that of this program's records: %1</translation>
+        <translation>The header line is not that of this program&apos;s records: %1</translation>
     </message>
     <message>
         <source>最後の行 (%1 行目) は途中で切れているため読みませんでした。</source>
@@ -956,7 +980,7 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
     </message>
     <message>
         <source>「%1」には日付と時刻の列がなく、ﾌｧｲﾙ名からも開始時刻がわかりません。</source>
-        <translation>"%1" has no date and time columns, and its name does not tell the start time either.</translation>
+        <translation>&quot;%1&quot; has no date and time columns, and its name does not tell the start time either.</translation>
     </message>
     <message>
         <source>日付と時刻の列がないため、時刻はﾌｧｲﾙ名と更新日時から推定しました。</source>
@@ -1075,7 +1099,7 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
         <translation>no inspection recorded</translation>
     </message>
     <message>
-        <source>　点検</source>
+        <source>&#x3000;点検</source>
         <translation>  inspection</translation>
     </message>
     <message>
@@ -1131,7 +1155,7 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
     <name>logging</name>
     <message>
         <source>出力ﾌｧｲﾙ名が正しくありません。ﾌｧｲﾙ名には「.csv」(小文字) を含めてください。</source>
-        <translation>The output file name is not valid. The name must contain ".csv" (lower case).</translation>
+        <translation>The output file name is not valid. The name must contain &quot;.csv&quot; (lower case).</translation>
     </message>
     <message>
         <source>前の出力ﾌｧｲﾙへの書き込みがまだ終わっていません。ﾃﾞｨｽｸが応答するまでお待ちください。
@@ -1253,27 +1277,27 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
     </message>
     <message>
         <source>「%1」は通常のﾌｧｲﾙではありません (ﾌｫﾙﾀﾞ、ﾃﾞﾊﾞｲｽ、FIFO など)。記録のﾌｧｲﾙを選んでください。</source>
-        <translation>"%1" is not a regular file (a folder, a device, a FIFO...). Choose a record file.</translation>
+        <translation>&quot;%1&quot; is not a regular file (a folder, a device, a FIFO...). Choose a record file.</translation>
     </message>
     <message>
         <source>「%1」は %2 MiB あり、読める大きさ (%3 MiB まで) をこえています。</source>
-        <translation>"%1" is %2 MiB, larger than can be read (up to %3 MiB).</translation>
+        <translation>&quot;%1&quot; is %2 MiB, larger than can be read (up to %3 MiB).</translation>
     </message>
     <message>
         <source>「%1」を開けません。
 %2</source>
-        <translation>"%1" cannot be opened.
+        <translation>&quot;%1&quot; cannot be opened.
 %2</translation>
     </message>
     <message>
         <source>「%1」を読めません。
 %2</source>
-        <translation>"%1" cannot be read.
+        <translation>&quot;%1&quot; cannot be read.
 %2</translation>
     </message>
     <message>
         <source>「%1」は通常のﾌｧｲﾙではないため、書き込みません。</source>
-        <translation>"%1" is not a regular file and is not written.</translation>
+        <translation>&quot;%1&quot; is not a regular file and is not written.</translation>
     </message>
 </context>
 <context>

@@ -34,6 +34,8 @@ void frmOptions::resetState()
 
 namespace {
 constexpr int kMaskOf[5] = {1, 2, 4, 8, 16};
+// Language= of each item of cmbLanguage: the system's, Japanese, English.
+const char *const kLanguageCodes[3] = {"", "ja", "en"};
 const QStringList kSpeeds = {QStringLiteral("9600"), QStringLiteral("19200"),
                              QStringLiteral("38400")};
 bool isEnter(QEvent *e)
@@ -107,6 +109,7 @@ void frmOptions::build()
     tbsOptions->addTab(new QWidget, QCoreApplication::translate("frmOptions", "通信設定"));
     tbsOptions->addTab(new QWidget, QCoreApplication::translate("frmOptions", "出力設定"));
     tbsOptions->addTab(new QWidget, QCoreApplication::translate("frmOptions", "現場設定"));
+    tbsOptions->addTab(new QWidget, QCoreApplication::translate("frmOptions", "表示設定"));
     moveTwips(tbsOptions, QRect(120, 120, 5895, 4245));
 
     auto *page0 = new QWidget(this);
@@ -118,7 +121,10 @@ void frmOptions::build()
     auto *page2 = new QWidget(this);
     page2->setObjectName(QStringLiteral("picOptions(2)"));
     moveTwips(page2, QRect(-20000, 480, 5685, 3795));
-    picOptions = {page0, page1, page2};
+    auto *page3 = new QWidget(this);
+    page3->setObjectName(QStringLiteral("picOptions(3)"));
+    moveTwips(page3, QRect(-20000, 480, 5685, 3795));
+    picOptions = {page0, page1, page2, page3};
     buildSitePage(page2);
 
     // Communication page.
@@ -205,6 +211,30 @@ void frmOptions::build()
         c->installEventFilter(this);
     }
 
+    // Display page: the interface's language, read when the program starts.
+    icon(page3, QStringLiteral("imgIcon(3)"));
+    label(page3, QStringLiteral("lblMessage(7)"),
+          QCoreApplication::translate("frmOptions", "  画面の表示言語を選びます。"),
+          QRect(840, 120, 4575, 255));
+    label(page3, QStringLiteral("lblMessage(8)"),
+          QCoreApplication::translate("frmOptions",
+                                      "  変更はﾌﾟﾛｸﾞﾗﾑを次に起動したときから有効になります。"),
+          QRect(840, 360, 4575, 375));
+    label(page3, QStringLiteral("lblTaitle(7)"),
+          QCoreApplication::translate("frmOptions", "表示言語："), QRect(480, 1260, 1215, 255));
+    cmbLanguage =
+        makeControl<QComboBox>(page3, QStringLiteral("cmbLanguage"), QRect(1680, 1200, 2655, 300));
+    // The items in the order of kLanguageCodes; each language's name in itself.
+    cmbLanguage->addItem(QCoreApplication::translate("frmOptions", "ｼｽﾃﾑに合わせる"));
+    cmbLanguage->addItem(QStringLiteral("日本語"));
+    cmbLanguage->addItem(QStringLiteral("English"));
+    chkBilingual = makeControl<QCheckBox>(
+        page3, QStringLiteral("chkBilingual"), QRect(480, 1740, 5085, 255),
+        QCoreApplication::translate("frmOptions", "作業判定の語を日本語と英語で併記する"));
+    connect(cmbLanguage, &QComboBox::currentIndexChanged, this,
+            [this] { cmdApply->setEnabled(true); });
+    connect(chkBilingual, &QCheckBox::toggled, this, [this] { cmdApply->setEnabled(true); });
+
     cmdOK = makeControl<QPushButton>(this, QStringLiteral("cmdOK"), QRect(2490, 4455, 1095, 375),
                                      QStringLiteral("OK"));
     cmdCancel =
@@ -235,9 +265,10 @@ void frmOptions::build()
 
     // Tab order over both pages, the buttons, then the tab strip.
     const QList<QWidget *> order = {
-        cmbPort,    cmbSpeed,   chkReconnect, txtFileName, cmdDirFile, cmbTime,        chkFile[0],
-        chkFile[1], chkFile[2], chkFile[3],   chkFile[4],  chkSite,    spnSiteMinutes, spnCaution,
-        spnStop,    spnStorm,   spnHold,      cmdOK,       cmdCancel,  cmdApply,       tbsOptions};
+        cmbPort,        cmbSpeed,   chkReconnect, txtFileName, cmdDirFile, cmbTime,
+        chkFile[0],     chkFile[1], chkFile[2],   chkFile[3],  chkFile[4], chkSite,
+        spnSiteMinutes, spnCaution, spnStop,      spnStorm,    spnHold,    cmbLanguage,
+        chkBilingual,   cmdOK,      cmdCancel,    cmdApply,    tbsOptions};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -266,6 +297,7 @@ void frmOptions::Form_Load()
     LoadCommPage();
     LoadOutputPage();
     LoadSitePage();
+    LoadViewPage();
     cmdApply->setEnabled(false);
     // Thresholds from the file that cannot be used are shown first, where they are mended.
     if (!lblSiteError->text().isEmpty())
@@ -440,6 +472,20 @@ basSubMain::SiteSettings frmOptions::siteFromPage() const
     return s;
 }
 
+void frmOptions::LoadViewPage()
+{
+    const QSignalBlocker blocks[] = {QSignalBlocker(cmbLanguage), QSignalBlocker(chkBilingual)};
+    // A value the program does not know shows as the system's and is kept unless changed.
+    const QString code = m_settings.language.trimmed().toLower();
+    int index = 0;
+    for (int i = 1; i < 3; ++i)
+        if (code == QLatin1String(kLanguageCodes[i]))
+            index = i;
+    cmbLanguage->setCurrentIndex(index);
+    m_loadedLanguage = index;
+    chkBilingual->setChecked(m_settings.bilingual);
+}
+
 void frmOptions::siteChanged()
 {
     const basSubMain::SiteSettings s = siteFromPage();
@@ -465,7 +511,7 @@ void frmOptions::tbsOptions_Click()
             g.moveLeft(240);
             moveTwips(page, g);
             page->setEnabled(true);
-            const std::array<QWidget *, 3> first = {cmbPort, txtFileName, chkSite};
+            const std::array<QWidget *, 4> first = {cmbPort, txtFileName, chkSite, cmbLanguage};
             first[size_t(i)]->setFocus(Qt::OtherFocusReason);
         } else {
             g.moveLeft(-20000);
@@ -486,6 +532,11 @@ void frmOptions::cmdApply_Click()
     m_settings.fName = txtFileName->text();
     m_settings.fOut = mColumnMask;
     m_settings.fTime = qint16(cmbTime->currentIndex() + 1);
+    if (cmbLanguage->currentIndex() != m_loadedLanguage) {
+        m_settings.language = QString::fromLatin1(kLanguageCodes[cmbLanguage->currentIndex()]);
+        m_loadedLanguage = cmbLanguage->currentIndex();
+    }
+    m_settings.bilingual = chkBilingual->isChecked();
     // Thresholds out of order are not taken (OK is disabled while they are shown).
     const basSubMain::SiteSettings site = siteFromPage();
     if (!site.enabled || basSubMain::siteSettingsError(site).isEmpty())

@@ -36,6 +36,7 @@ public:
     void LoadCommPage();
     void LoadOutputPage();
     void LoadSitePage();
+    void LoadViewPage();
     void tbsOptions_Click();
     void cmdApply_Click();
     void cmdOK_Click();
@@ -60,7 +61,7 @@ public:
     QPushButton *cmdCancel = nullptr;
     QPushButton *cmdApply = nullptr;
     QTabWidget *tbsOptions = nullptr;
-    std::array<QWidget *, 3> picOptions{};
+    std::array<QWidget *, 4> picOptions{};
     // The site page: the rule on or off, the mean's window, the thresholds, the hold.
     QCheckBox *chkSite = nullptr;
     QCheckBox *chkScaffold = nullptr;
@@ -70,6 +71,8 @@ public:
     QDoubleSpinBox *spnStorm = nullptr;
     QSpinBox *spnHold = nullptr;
     QLabel *lblSiteError = nullptr;
+    QComboBox *cmbLanguage = nullptr;
+    QCheckBox *chkBilingual = nullptr;
     // chkFile(1), (2), (4), (8), (16) in that order.
     std::array<QCheckBox *, 5> chkFile{};
     QCheckBox *chkFileOf(int index) const;
@@ -90,4 +93,5 @@ private:
     std::function<QString(int)> m_devicePath;
     QString m_dlgInitialFolder; // dlgCom's initial folder, kept while the dialog is open
     bool m_loaded = false;
+    int m_loadedLanguage = 0; // cmbLanguage's item as loaded or last applied
 };

@@ -16,7 +16,7 @@ namespace {
 // The value the process-wide variables hold, as the tests set them.
 Settings fromGlobals()
 {
-    return {gPort, gComSt, gFName, gFOut, gFTime, gReconnect, gSound, {}};
+    return {gPort, gComSt, gFName, gFOut, gFTime, gReconnect, gSound, {}, false, {}};
 }
 } // namespace
 
@@ -349,6 +349,48 @@ private slots:
         QVERIFY(again.sync());
         QCOMPARE(platform::IniSettingsStore(iniPath()).text("Settings", key),
                  std::optional<QString>(key == "Sound" ? "0" : "1"));
+    }
+
+    // The language keys: read as written, written back only where they were or once set,
+    // so that a file without them keeps following the system's language.
+    void languageKeys_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<bool>("bilingual");
+        QTest::addColumn<QString>("savedLanguage"); // "-": not written
+        QTest::addColumn<QString>("savedBilingual");
+        QTest::newRow("absent") << QByteArray("[Settings]\nPort=2\n") << "" << false << "-"
+                                << "-";
+        QTest::newRow("English, both")
+            << QByteArray("[Settings]\nLanguage=en\nBilingual=1\n") << "en" << true << "en"
+            << "1";
+        QTest::newRow("unknown kept")
+            << QByteArray("[Settings]\nLanguage=fr\nBilingual=yes\n") << "fr" << false << "fr"
+            << "0";
+        QTest::newRow("empty: the system's")
+            << QByteArray("[Settings]\nLanguage=\n") << "" << false << ""
+            << "-";
+    }
+    void languageKeys()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, language);
+        QFETCH(bool, bilingual);
+        QFETCH(QString, savedLanguage);
+        QFETCH(QString, savedBilingual);
+        writeIni(ini);
+        {
+            platform::IniSettingsStore store(iniPath());
+            const Settings s = readSettings(store);
+            QCOMPARE(s.language, language);
+            QCOMPARE(s.bilingual, bilingual);
+            writeSettings(s, store);
+            QVERIFY(store.sync());
+        }
+        platform::IniSettingsStore again(iniPath());
+        QCOMPARE(again.text("Settings", "Language").value_or("-"), savedLanguage);
+        QCOMPARE(again.text("Settings", "Bilingual").value_or("-"), savedBilingual);
     }
 
     // [Site]: what a hand-edited group gives, and that a file without it stays without.

@@ -277,6 +277,48 @@ private slots:
         QCOMPARE(dlg->settings().reconnect, !stored);
     }
 
+    // The display page: the language as the file has it, changed only when one is chosen
+    // (a value the program does not know is kept), and both languages for the site's words.
+    void languageChoice_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("choose"); // -1: left as shown
+        QTest::addColumn<QString>("applied");
+        QTest::newRow("the system's to English") << "" << 0 << 2 << "en";
+        QTest::newRow("English to the system's") << "en" << 2 << 0 << "";
+        QTest::newRow("Japanese kept") << "ja" << 1 << -1 << "ja";
+        QTest::newRow("unknown kept") << "fr" << 0 << -1 << "fr";
+    }
+    void languageChoice()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, shown);
+        QFETCH(int, choose);
+        QFETCH(QString, applied);
+        basSubMain::Settings settings = settingsFromGlobals();
+        settings.language = stored;
+        dlg = std::make_unique<frmOptions>(settings, &files, nullptr);
+        dlg->show();
+        QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+        dlg->tbsOptions->setCurrentIndex(3);
+        auto *combo = dlg->findChild<QComboBox *>(QStringLiteral("cmbLanguage"));
+        auto *both = dlg->findChild<QCheckBox *>(QStringLiteral("chkBilingual"));
+        QVERIFY(combo && both);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(combo));
+        QCOMPARE(items(combo), (QStringList{QStringLiteral("ｼｽﾃﾑに合わせる"),
+                                            QStringLiteral("日本語"), "English"}));
+        QCOMPARE(combo->currentIndex(), shown);
+        QVERIFY(!both->isChecked());
+        if (choose >= 0)
+            combo->setCurrentIndex(choose);
+        both->click();
+        QVERIFY(dlg->cmdApply->isEnabled());
+        dlg->cmdOK->click();
+        QCOMPARE(dlg->settings().language, applied);
+        QVERIFY(dlg->settings().bilingual);
+    }
+
     void applyThenCancelKeepsApplied()
     {
         open();

@@ -8,5 +8,5 @@
 inline basSubMain::Settings settingsFromGlobals()
 {
     using namespace basSubMain;
-    return {gPort, gComSt, gFName, gFOut, gFTime, gReconnect, gSound, {}};
+    return {gPort, gComSt, gFName, gFOut, gFTime, gReconnect, gSound, {}, false, {}};
 }
