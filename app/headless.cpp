@@ -62,7 +62,8 @@ Logger::Logger(const Services &services, std::function<void(const QString &)> sa
     });
     connect(&m_session, &Session::stallEnded, this,
             [this] { line(QStringLiteral("disk answers again: every waiting row written")); });
-    connect(&m_session, &Session::outputStatus, this, &Logger::line);
+    connect(&m_session, &Session::outputStatus, this,
+            [this](const QString &, const QString &text) { line(text); });
     connect(&m_session, &Session::rejectedFrames, this, [this](quint64 inMinute, quint64 total) {
         if (inMinute >= kRejectedWorthSaying)
             line(QStringLiteral("frames not whole: %1 in the last minute, %2 since the start")

@@ -121,7 +121,7 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     connect(&m_session, &Session::writeFailed, this, &frmMain::onLogWriteFailed);
     connect(&m_session, &Session::stalled, this, &frmMain::onLogStalled);
     connect(&m_session, &Session::stallEnded, this, &frmMain::onLogStallEnded);
-    connect(&m_session, &Session::outputStatus, this, &frmMain::setMqttStatus);
+    connect(&m_session, &Session::outputStatus, this, &frmMain::showOutputStatus);
     connect(&m_session, &Session::workChanged, this, [this](site::Work work, const QString &mean) {
         notify(QCoreApplication::translate("frmMain", "作業判定: %1 (%2分平均 %3 m/s)")
                    .arg(language::stateWord(site::caption(work, false)))
@@ -583,15 +583,13 @@ void frmMain::setStartOptions(bool connectAtStart, bool logAtFirstFrame)
     }
 }
 
-void frmMain::setMqttStatus(const QString &text)
+void frmMain::showOutputStatus(const QString &output, const QString &text)
 {
-    // The notifications' lines in a panel of their own, the broker's in the other.
-    const bool notify = text.startsWith(QStringLiteral("Notify:"));
-    QLabel *&panel = notify ? m_notifyPanel : m_mqttPanel;
+    // Each output's lines in a panel of its own, made when it first speaks.
+    QLabel *&panel = m_outputPanels[output];
     if (!panel) {
         panel = new QLabel(statusBar());
-        panel->setObjectName(notify ? QStringLiteral("sbPanelNotify")
-                                    : QStringLiteral("sbPanelMqtt"));
+        panel->setObjectName(QStringLiteral("sbPanel") + output);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         statusBar()->addWidget(panel);
     }
@@ -614,7 +612,7 @@ void frmMain::mnuViewNotifyTest_Click()
         return;
     }
     // The answers come to the status bar's panel of the notifications.
-    setMqttStatus(QStringLiteral("Notify: sending a test"));
+    showOutputStatus(QStringLiteral("Notify"), QStringLiteral("Notify: sending a test"));
     m_session.testNotifications();
 }
 

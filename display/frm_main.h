@@ -138,8 +138,9 @@ public:
     static constexpr int kSiteStripSmall = display::ReadingPanel::kSiteStripSmall;
     static constexpr int kLinkBannerLeastLarge = display::ReadingPanel::kLinkBannerLeastLarge;
 
-    // The broker's state, in a panel of its own that appears only when one is configured.
-    void setMqttStatus(const QString &text);
+    // An output's state line (the broker, the notifications, the sleep lock) in a status
+    // bar panel of its own, "sbPanel<output>", which appears when the output first speaks.
+    void showOutputStatus(const QString &output, const QString &text);
 
 signals:
     // The program is to end (the main window has unloaded).
@@ -181,8 +182,7 @@ private:
     QToolBar *m_toolBar = nullptr;
     std::array<QAction *, 11> m_buttons{};
     std::array<QLabel *, 5> m_panels{};
-    QLabel *m_mqttPanel = nullptr;
-    QLabel *m_notifyPanel = nullptr;
+    QMap<QString, QLabel *> m_outputPanels;
     QMap<QString, QAction *> m_menu;
     QTimer *m_clockPanels = nullptr;
 

@@ -51,6 +51,7 @@ public:
     bool flush(int ms) override;
     qsizetype waiting() const override;
     QString where() const override { return m_eventPath; }
+    QString name() const override { return QStringLiteral("EventLog"); }
 
     static QString eventFileName(const QString &base, const QDate &day);
     static QString summaryFileName(const QString &base);

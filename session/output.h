@@ -40,6 +40,9 @@ public:
     virtual qsizetype waiting() const { return 0; }
     // Where it writes: a file's path, a broker.
     virtual QString where() const = 0;
+    // Its name where its lines are shown apart from the others' (a status bar panel
+    // "sbPanel<name>"): "Log", "EventLog", "Mqtt", "Notify", "StayAwake".
+    virtual QString name() const { return QStringLiteral("Output"); }
 
 signals:
     // One line about its state for the user (a broker reached, refused, lost).

@@ -46,6 +46,7 @@ public:
     void reset(const QDateTime &now) override;
     bool flush(int ms) override { return m_log.flush(ms); }
     qsizetype waiting() const override { return m_log.rowsWaiting(); }
+    QString name() const override { return QStringLiteral("Log"); }
     QString where() const override { return m_log.path(); }
     const logging::LogWriter &writer() const { return m_log; }
 
@@ -70,6 +71,7 @@ public:
     void settingsChanged(const basSubMain::Settings &settings) override;
     void tick(const Snapshot &s) override;
     void snapshot(const Snapshot &s) override;
+    QString name() const override { return QStringLiteral("Mqtt"); }
     QString where() const override { return m_where; }
 
 private:
@@ -99,6 +101,7 @@ public:
     void event(const Event &e) override;
     bool flush(int ms) override;
     qsizetype waiting() const override;
+    QString name() const override { return QStringLiteral("Notify"); }
     QString where() const override;
 
     // The notice of an event as it is sent.
@@ -131,6 +134,7 @@ public:
     bool start(const basSubMain::Settings &, QString *) override;
     void stop() override;
     bool running() const override { return m_running; }
+    QString name() const override { return QStringLiteral("StayAwake"); }
     QString where() const override { return QStringLiteral("sleep lock"); }
 
 private:

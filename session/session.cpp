@@ -137,7 +137,8 @@ void Session::setOutputs(std::vector<std::unique_ptr<Output>> outputs)
     m_outputs = std::move(outputs);
     for (const auto &o : m_outputs) {
         Output *output = o.get();
-        connect(output, &Output::statusChanged, this, &Session::outputStatus);
+        connect(output, &Output::statusChanged, this,
+                [this, output](const QString &text) { emit outputStatus(output->name(), text); });
         connect(output, &Output::failed, this,
                 [this, output](const QString &reason, const QString &where) {
                     onOutputFailed(output, reason, where);
@@ -150,7 +151,7 @@ void Session::setOutputs(std::vector<std::unique_ptr<Output>> outputs)
         output->settingsChanged(m_settings);
         QString error;
         if (output->runs() == Output::Runs::WithSession && !output->start(m_settings, &error))
-            emit outputStatus(error);
+            emit outputStatus(output->name(), error);
         // What it says first is the state as it stands (a kept stop or latch), never a
         // default.
         output->snapshot(m_snap);

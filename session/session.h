@@ -185,8 +185,9 @@ signals:
     void writeFailed(const QString &reason, const QString &path, bool stopped);
     void stalled(qsizetype rowsWaiting);
     void stallEnded();
-    // A line about an output other than the files (the broker).
-    void outputStatus(const QString &text);
+    // A line about an output's state (a broker reached or lost, a notice's answer, the
+    // sleep lock refused), with the output's name.
+    void outputStatus(const QString &output, const QString &text);
     // Once a minute when frames were not whole in it: how many, and since the start.
     void rejectedFrames(quint64 inLastMinute, quint64 total);
     // The site's rule: the work state changed; a storm latched (the instantaneous

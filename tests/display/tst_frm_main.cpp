@@ -277,6 +277,25 @@ private slots:
 #endif
     }
 
+    // Each output's lines in a status bar panel of its own, made when it first speaks; a
+    // later line of the same output replaces its text (the start shown, the whole line as
+    // the tool tip).
+    void onePanelPerOutput()
+    {
+        QVERIFY(!w->findChild<QLabel *>("sbPanelMqtt"));
+        emit w->session().outputStatus("Mqtt", "MQTT: connected to 127.0.0.1:1883");
+        emit w->session().outputStatus("StayAwake", "The system may sleep while logging: no");
+        emit w->session().outputStatus("Mqtt", "MQTT: connection lost (closed), retrying");
+        auto *mqtt = w->findChild<QLabel *>("sbPanelMqtt");
+        auto *awake = w->findChild<QLabel *>("sbPanelStayAwake");
+        QVERIFY(mqtt && awake);
+        QCOMPARE(mqtt->text(), QStringLiteral("MQTT: connection lost (closed)"));
+        QCOMPARE(mqtt->toolTip(), QStringLiteral("MQTT: connection lost (closed), retrying"));
+        QCOMPARE(awake->text(), QStringLiteral("The system may sleep while logging: no"));
+        QCOMPARE(w->statusBar()->findChildren<QLabel *>(QRegularExpression("^sbPanel[A-Z]")).size(),
+                 2);
+    }
+
     void toolbarButtons()
     {
         const char16_t *keys[11] = {u"出力開始", u"出力停止", nullptr,      u"通信設定",

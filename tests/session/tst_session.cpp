@@ -520,6 +520,8 @@ private slots:
         }
         QCOMPARE(awake.asked, 2);
         QCOMPARE(said.size(), refuse ? 1 : 0);
+        if (refuse) // said as the sleep lock's, not as another output's
+            QCOMPARE(said[0][0].toString(), QStringLiteral("StayAwake"));
     }
 
     // The site's rule over a day's end: a minute's mean, 5.0 m/s for two minutes, then
