@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the real program under Xvfb against the meter simulator and saves pictures into
 # docs/images/: the main window small and large in each view (two-digit readings with
-# both alarm colours), the figures of a stopped link, both pages of the settings dialog,
+# both alarm colours), the figures of a stopped link, three pages of the settings dialog,
 # the version dialog with its history shown, the trend, the history window on a sample
 # day and the first page of its report.
 set -euo pipefail
@@ -46,6 +46,9 @@ d=$(qv_find_window '設定操作')
 eval "$(xdotool getwindowgeometry --shell "$d")"
 xdotool mousemove $((X + 95)) $((Y + 14)) click 1; sleep 0.8
 shot '設定操作' settings-output
+# The display page: the interface's language.
+xdotool key ctrl+Next; sleep 0.5; xdotool key ctrl+Next; sleep 0.8
+shot '設定操作' settings-display
 xdotool key Escape; sleep 0.8
 
 qv_key alt+h; sleep 0.3; xdotool key a; sleep 1.2
