@@ -35,13 +35,20 @@ QTranslator *qtbase()
 
 } // namespace
 
+std::optional<Language> fromCode(const QString &code)
+{
+    const QString c = code.trimmed().toLower();
+    if (c == QLatin1String("en"))
+        return Language::English;
+    if (c == QLatin1String("ja"))
+        return Language::Japanese;
+    return std::nullopt;
+}
+
 Language chosen(const platform::SettingsStore &settings, const QLocale &system)
 {
-    const QString code = basSubMain::readSettings(settings).language.trimmed().toLower();
-    if (code == QLatin1String("en"))
-        return Language::English;
-    if (code == QLatin1String("ja"))
-        return Language::Japanese;
+    if (const auto asked = fromCode(basSubMain::readSettings(settings).language))
+        return *asked;
     return system.language() == QLocale::English ? Language::English : Language::Japanese;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <optional>
 
 namespace platform {
 class SettingsStore;
@@ -14,6 +15,9 @@ namespace language {
 
 enum class Language { Japanese, English };
 
+// The language a Language= value names: "ja" or "en", blanks and case ignored; nothing
+// for any other value (the system's language then).
+std::optional<Language> fromCode(const QString &code);
 // The language the settings ask for; without a known Language= key, English only on a
 // system whose locale is English.
 Language chosen(const platform::SettingsStore &settings, const QLocale &system = QLocale::system());

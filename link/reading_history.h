@@ -23,7 +23,7 @@ public:
     // Keeps samples no older than maxAgeMs behind the newest, and at most capacity.
     explicit ReadingHistory(qint64 maxAgeMs = 3600 * 1000, qsizetype capacity = 40000);
 
-    // A frame: its readings as the decoder formatted them ("#0.0"), and alarm levels.
+    // A frame: its readings in tenths of m/s (kept within 16 bits), and alarm levels.
     void append(qint64 ms, const std::array<int, 4> &tenths, std::array<qint8, 2> alarms);
     // The link went down (stopped or reconnecting): the lines break here.
     void appendGap(qint64 ms);

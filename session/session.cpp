@@ -259,6 +259,7 @@ void Session::reset()
         o->reset(now);
     m_snap.tenths = {};
     m_snap.levels = {};
+    basSubMain::gReadings = meterlink::readingTexts(m_snap.tenths);
     // Hosts and outputs start again from this snapshot, changed or not.
     publishIfChanged(true);
     mirror();
@@ -269,6 +270,8 @@ void Session::onFrame(const meterlink::Frame &frame)
     const qint64 ms = m_svc.clock->epochMilliseconds();
     m_snap.tenths = frame.tenths;
     m_snap.levels = frame.levels;
+    // The process-wide texts change with the readings only, not at every tick.
+    basSubMain::gReadings = meterlink::readingTexts(frame);
     m_snap.frameSecond = ms / 1000;
     m_history.append(ms, frame.tenths, {qint8(frame.levels[0]), qint8(frame.levels[1])});
     m_mean.frame(ms, frame.tenths[0]);
@@ -607,7 +610,6 @@ void Session::publishIfChanged(bool force)
 
 void Session::mirror()
 {
-    basSubMain::gReadings = meterlink::readingTexts(m_snap.tenths);
     basSubMain::gLinkCountdown = m_link.countdown();
     basSubMain::gRxBuffer = m_link.rxBuffer();
 }

@@ -2,6 +2,7 @@
 
 #include "app/geometry.h"
 #include "app/globals.h"
+#include "app/language.h"
 #include "app/resources.h"
 #include "app/settings.h"
 #include "platform/file_dialog.h"
@@ -476,11 +477,8 @@ void frmOptions::LoadViewPage()
 {
     const QSignalBlocker blocks[] = {QSignalBlocker(cmbLanguage), QSignalBlocker(chkBilingual)};
     // A value the program does not know shows as the system's and is kept unless changed.
-    const QString code = m_settings.language.trimmed().toLower();
-    int index = 0;
-    for (int i = 1; i < 3; ++i)
-        if (code == QLatin1String(kLanguageCodes[i]))
-            index = i;
+    const auto asked = language::fromCode(m_settings.language);
+    const int index = !asked ? 0 : *asked == language::Language::Japanese ? 1 : 2;
     cmbLanguage->setCurrentIndex(index);
     m_loadedLanguage = index;
     chkBilingual->setChecked(m_settings.bilingual);
