@@ -17,13 +17,19 @@ constexpr quint64 kRejectedWorthSaying = 10;
 
 Logger::Logger(const Services &services, std::function<void(const QString &)> say, QObject *parent)
     : QObject(parent), m_svc(services), m_say(std::move(say)),
-      m_session({services.port, services.clock, services.latchFile, services.timer})
+      m_session(
+          {services.port, services.clock, services.latchFile, services.timer, services.portFinder})
 {
     using session::Session;
     connect(&m_session, &Session::linkBack, this,
             [this] { line(QStringLiteral("reconnected: frames from the meter again")); });
     connect(&m_session, &Session::linkLost, this, [this] {
         line(QStringLiteral("link lost: no frame for 2 s; reconnecting every 3 s"));
+    });
+    connect(&m_session, &Session::portIdentified, this, [this](const QString &portId) {
+        if (!basSubMain::keepPortId(*m_svc.settings, portId))
+            line(QStringLiteral("the port's adapter could not be kept in %1")
+                     .arg(m_svc.settings->location()));
     });
     connect(&m_session, &Session::portFailed, this,
             [this](const QString &reason) { line(QStringLiteral("port failed: ") + reason); });

@@ -19,6 +19,7 @@ class Timer;
 class Clock;
 class FileOutput;
 class MqttClient;
+class PortFinder;
 } // namespace platform
 
 namespace headless {
@@ -47,6 +48,8 @@ struct Services {
     platform::StateFile *latchFile = nullptr;
     // Keeps the system awake while file output runs; none: nothing is asked.
     platform::SleepInhibitor *sleepInhibitor = nullptr;
+    // Finds the configured port's adapter under another name; none: not looked for.
+    platform::PortFinder *portFinder = nullptr;
 };
 
 class Logger : public QObject

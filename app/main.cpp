@@ -23,6 +23,7 @@
 #include "platform/message_box.h"
 #include "platform/mqtt_client.h"
 #include "platform/notify_sender.h"
+#include "platform/port_identity.h"
 #include "platform/registry.h"
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
@@ -64,8 +65,10 @@ struct RealServices {
     platform::IniSettingsStore &settings = *settingsStore;
     platform::QtMessageBox messageBox;
     platform::SystemClock clock;
-    platform::SystemSerialPort port{
-        [this](int n) { return platform::comPortDevice(n, &settings); }};
+    platform::SystemPortEnumerator usbPorts;
+    platform::PortFinder portFinder{[this](int n) { return platform::comPortDevice(n, &settings); },
+                                    &usbPorts};
+    platform::SystemSerialPort port{[this](int n) { return portFinder.device(n); }};
     platform::QtTimer timer;
     platform::LocalFileOutput file;
     platform::QtFileDialog fileDialog;
@@ -89,8 +92,8 @@ struct RealServices {
     }
     platform::Services services()
     {
-        return {&settings, &messageBox, &clock,      &port,      &timer,         &file,
-                &sound,    &notifier,   &mqttClient, &latchFile, &sleepInhibitor};
+        return {&settings, &messageBox, &clock,      &port,      &timer,          &file,
+                &sound,    &notifier,   &mqttClient, &latchFile, &sleepInhibitor, &portFinder};
     }
 };
 
@@ -271,8 +274,7 @@ frmMain *Main(RealServices &real)
         if (platform::endRequested())
             return current;
         frmOptions dialog(
-            current, &real.fileDialog,
-            [&real](int n) { return platform::comPortDevice(n, &real.settings); }, owner);
+            current, &real.fileDialog, [&real](int n) { return real.portFinder.device(n); }, owner);
         dialog.exec();
         return dialog.settings();
     };
@@ -406,9 +408,10 @@ int runHeadless(QCoreApplication &app, const QString &configFile)
     RealServices real(configFile);
     int rc;
     {
-        headless::Services services{&real.settings,  &real.port,          &real.timer,
-                                    &real.clock,     &real.file,          &RealServices::mqttClient,
-                                    &real.latchFile, &real.sleepInhibitor};
+        headless::Services services{
+            &real.settings,  &real.port,           &real.timer,
+            &real.clock,     &real.file,           &RealServices::mqttClient,
+            &real.latchFile, &real.sleepInhibitor, &real.portFinder};
         headless::Logger logger(services, say);
         QObject::connect(&logger, &headless::Logger::finished, &app, &QCoreApplication::exit);
         platform::TerminationSignals termination;

@@ -175,6 +175,7 @@ Settings readSettings(const platform::SettingsStore &store)
     s.language = store.text(kGroup, QStringLiteral("Language")).value_or(QString());
     s.bilingual =
         store.text(kGroup, QStringLiteral("Bilingual")).value_or(QString()).trimmed() == u"1";
+    s.portId = store.text(kGroup, QStringLiteral("PortId")).value_or(QString()).trimmed();
     s.site = readSite(store);
     return s;
 }
@@ -198,7 +199,15 @@ void writeSettings(const Settings &s, platform::SettingsStore &store)
     if (s.bilingual || store.text(kGroup, QStringLiteral("Bilingual")))
         store.setText(kGroup, QStringLiteral("Bilingual"),
                       s.bilingual ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!s.portId.isEmpty() || store.text(kGroup, QStringLiteral("PortId")))
+        store.setText(kGroup, QStringLiteral("PortId"), s.portId);
     writeSite(s.site, store);
+}
+
+bool keepPortId(platform::SettingsStore &store, const QString &portId)
+{
+    store.setText(kGroup, QStringLiteral("PortId"), portId);
+    return store.sync();
 }
 
 void mirrorSettings(const Settings &s)

@@ -67,6 +67,9 @@ struct Settings {
     QString language;
     bool bilingual = false;
     SiteSettings site;
+    // The USB adapter of the configured port (PortId=, platform::PortIdentity's text), so
+    // that it is found again under another name; empty: not known.
+    QString portId = {};
     bool operator==(const Settings &) const = default;
 };
 
@@ -82,6 +85,9 @@ Settings readSettings(const platform::SettingsStore &store);
 // already, so that a file that never had them keeps the keys it had; [Site] likewise,
 // when it is switched on or the store has it.
 void writeSettings(const Settings &settings, platform::SettingsStore &store);
+// Keeps PortId= in the store at once (the adapter of the configured port was identified
+// while the program runs); false when the store could not be written.
+bool keepPortId(platform::SettingsStore &store, const QString &portId);
 // The process-wide variables set from the value.
 void mirrorSettings(const Settings &settings);
 

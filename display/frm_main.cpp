@@ -74,7 +74,8 @@ constexpr ButtonDef kButtons[11] = {
 
 frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *parent)
     : QMainWindow(parent), m_svc(services), m_windows(std::move(windows)),
-      m_session({services.port, services.clock, services.latchFile, services.timer})
+      m_session(
+          {services.port, services.clock, services.latchFile, services.timer, services.portFinder})
 {
     initResources();
     setObjectName(QStringLiteral("frmMain"));
@@ -122,6 +123,9 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     connect(&m_session, &Session::stalled, this, &frmMain::onLogStalled);
     connect(&m_session, &Session::stallEnded, this, &frmMain::onLogStallEnded);
     connect(&m_session, &Session::outputStatus, this, &frmMain::showOutputStatus);
+    // Kept at once: the program may not end by 終了.
+    connect(&m_session, &Session::portIdentified, this,
+            [this](const QString &portId) { basSubMain::keepPortId(*m_svc.settings, portId); });
     connect(&m_session, &Session::workChanged, this, [this](site::Work work, const QString &mean) {
         notify(QCoreApplication::translate("frmMain", "作業判定: %1 (%2分平均 %3 m/s)")
                    .arg(language::stateWord(site::caption(work, false)))

@@ -1306,6 +1306,14 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
         <source>出力ﾌｧｲﾙ名 (fName) に制御文字 (U+%1) があります。</source>
         <translation>The output file name (fName) contains a control character (U+%1).</translation>
     </message>
+    <message>
+        <source>%1 が見つからないため、同じｱﾀﾞﾌﾟﾀの %2 につなぎました</source>
+        <translation>%1 is gone; connected to the same adapter at %2</translation>
+    </message>
+    <message>
+        <source>%1 に戻りました</source>
+        <translation>Back on %1</translation>
+    </message>
 </context>
 <context>
     <name>settings</name>
@@ -1395,6 +1403,10 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
     <message>
         <source>作業中止解除</source>
         <translation>stop released</translation>
+    </message>
+    <message>
+        <source>ﾎﾟｰﾄ切替</source>
+        <translation>Port moved</translation>
     </message>
 </context>
 <context>

@@ -24,7 +24,15 @@ bool MeterLink::openPort(platform::PortError *error)
 {
     if (m_port->isOpen())
         return false;
-    return m_port->open(error);
+    return open(error);
+}
+
+bool MeterLink::open(platform::PortError *error)
+{
+    if (!m_port->open(error))
+        return false;
+    emit portOpened();
+    return true;
 }
 
 void MeterLink::closePort()
@@ -36,7 +44,7 @@ void MeterLink::closePort()
 bool MeterLink::sendCommand(const QString &command)
 {
     // A port that cannot be opened (device gone, held elsewhere) takes no command.
-    if (!m_port->isOpen() && !m_port->open(nullptr))
+    if (!m_port->isOpen() && !open(nullptr))
         return false;
     return m_port->output(command.toLatin1() + '\r');
 }
@@ -127,7 +135,7 @@ void MeterLink::attempt()
 {
     closePort();
     platform::PortError error;
-    if (!m_port->open(&error)) {
+    if (!open(&error)) {
         emit reconnectAttempted(false, error.text());
         return;
     }

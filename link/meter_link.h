@@ -81,8 +81,11 @@ signals:
     void portFailed(const QString &reason);
     // A reconnect attempt: whether the port opened, and why not.
     void reconnectAttempted(bool opened, const QString &reason);
+    // The port was opened (by a connect, a command or a reconnect attempt).
+    void portOpened();
 
 private:
+    bool open(platform::PortError *error);
     void setState(LinkState state);
     void setReceiving(bool on);
     void attempt();

@@ -17,6 +17,7 @@ class Notifier;
 class MqttClient;
 class StateFile;
 class SleepInhibitor;
+class PortFinder;
 
 struct Services {
     SettingsStore *settings = nullptr;
@@ -34,6 +35,8 @@ struct Services {
     StateFile *latchFile = nullptr;
     // Keeps the system awake while file output runs; none: nothing is asked.
     SleepInhibitor *sleepInhibitor = nullptr;
+    // Finds the configured port's adapter under another name; none: not looked for.
+    PortFinder *portFinder = nullptr;
 };
 
 } // namespace platform

@@ -31,6 +31,7 @@ QString eventCaption(Event::Kind kind)
     case K::Undecided: return site::changeCaption(site::Change::Undecided);
     case K::Scaffold: return site::changeCaption(site::Change::Scaffold);
     case K::Paused: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "記録中断"));
+    case K::PortMoved: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "ﾎﾟｰﾄ切替"));
     case K::AlarmRose:
     case K::WriteFailed:
     case K::Stalled:
@@ -317,7 +318,8 @@ void EventLog::event(const Event &e)
                     speed(st.meanTenths),
                     speed(st.gustTenths),
                     e.at.receiving ? meterlink::formatTenths(e.at.tenths[0]) : QString(),
-                    e.kind == Event::Kind::Acknowledged || e.kind == Event::Kind::Paused
+                    e.kind == Event::Kind::Acknowledged || e.kind == Event::Kind::Paused ||
+                            e.kind == Event::Kind::PortMoved
                         ? e.detail
                         : QString()}
             .join(QLatin1Char(',')) +

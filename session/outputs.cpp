@@ -129,6 +129,7 @@ std::pair<QString, QString> noticeName(Event::Kind kind)
     case K::FileStarted:
     case K::FileStopped:
     case K::Scaffold:
+    case K::PortMoved:
     case K::Paused: break;
     }
     return {};

@@ -5,6 +5,7 @@
 #include "logging/csv_format.h"
 #include "logging/log_writer.h"
 #include "platform/clock.h"
+#include "platform/port_identity.h"
 #include "platform/serial_port.h"
 #include "platform/state_file.h"
 #include "platform/timer.h"
@@ -47,6 +48,7 @@ Session::Session(const Services &services, QObject *parent)
     });
     connect(&m_link, &meterlink::MeterLink::portFailed, this, &Session::portFailed);
     connect(&m_link, &meterlink::MeterLink::reconnectAttempted, this, &Session::reconnectAttempted);
+    connect(&m_link, &meterlink::MeterLink::portOpened, this, &Session::onPortOpened);
     connect(&m_link, &meterlink::MeterLink::receivingChanged, this, [this](bool receiving) {
         if (!receiving || !m_logAtFirstFrame)
             return;
@@ -65,6 +67,9 @@ void Session::setSettings(const basSubMain::Settings &settings)
 {
     m_settings = settings;
     basSubMain::mirrorSettings(settings);
+    if (m_svc.portFinder)
+        m_svc.portFinder->setConfigured(settings.port,
+                                        platform::PortIdentity::fromText(settings.portId));
     m_link.setReconnectEnabled(settings.reconnect);
     m_sounder.setEnabled(settings.sound);
     for (const auto &o : m_outputs)
@@ -587,6 +592,44 @@ QByteArray answerCommand(Session &session, const QByteArray &request)
 }
 
 // ---- what others are told
+
+void Session::onPortOpened()
+{
+    if (!m_svc.portFinder)
+        return;
+    const platform::PortFinder::Resolved &r = m_svc.portFinder->last();
+    if (r.n != m_settings.port)
+        return;
+    // "COM3 (/dev/ttyUSB0)"; on Windows the device is the port's own name.
+    QString port = QStringLiteral("COM%1").arg(r.n);
+    if (r.usual != port)
+        port += QStringLiteral(" (%1)").arg(r.usual);
+    if (r.device != r.usual) {
+        // Said once per move, in the status, the logger's lines and the event log.
+        if (r.device != m_portMovedTo) {
+            m_portMovedTo = r.device;
+            dispatch(Event::Kind::PortMoved, QStringLiteral("元=%1;先=%2").arg(r.usual, r.device));
+            emit outputStatus(
+                QStringLiteral("Port"),
+                QCoreApplication::translate("session",
+                                            "%1 が見つからないため、同じｱﾀﾞﾌﾟﾀの %2 につなぎました")
+                    .arg(port, r.device));
+        }
+        return;
+    }
+    if (!m_portMovedTo.isEmpty()) {
+        m_portMovedTo.clear();
+        emit outputStatus(QStringLiteral("Port"),
+                          QCoreApplication::translate("session", "%1 に戻りました").arg(port));
+    }
+    // The adapter at the port's own device is the configured one from now on.
+    const QString id = m_svc.portFinder->identityOf(r.device).text();
+    if (!id.isEmpty() && id != m_settings.portId) {
+        m_settings.portId = id;
+        m_svc.portFinder->setConfigured(m_settings.port, platform::PortIdentity::fromText(id));
+        emit portIdentified(id);
+    }
+}
 
 void Session::dispatch(Event::Kind kind, const QString &detail, int figure, int level)
 {

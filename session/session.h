@@ -23,6 +23,7 @@ class SerialPort;
 class Clock;
 class StateFile;
 class Timer;
+class PortFinder;
 struct PortError;
 } // namespace platform
 
@@ -35,6 +36,9 @@ struct Services {
     platform::StateFile *latchFile = nullptr;
     // The heartbeat's timer; none: the host calls tick() itself (tests, benchmarks).
     platform::Timer *timer = nullptr;
+    // Finds the configured port's adapter under another name; none: the port's usual
+    // device only.
+    platform::PortFinder *portFinder = nullptr;
 };
 
 // The rolling mean at one second, for the trend (-1: not valid).
@@ -199,6 +203,9 @@ signals:
     // The latch's state file could not be read: the latch is taken as held; the damaged
     // file was kept as keptAs (empty when it could not be moved).
     void stateUnreadable(const QString &path, const QString &keptAs);
+    // The adapter of the configured port was identified at its usual device; portId is
+    // the settings' new PortId= (the host keeps it at once).
+    void portIdentified(const QString &portId);
     // No tick ran from fromMs to toMs (a suspend, SIGSTOP, a stalled process): nothing
     // was measured or written in that time.
     void paused(qint64 fromMs, qint64 toMs);
@@ -215,6 +222,7 @@ private:
     void applyChanges(const QList<site::Change> &changes);
     void keepLatch();
     void loadLatch();
+    void onPortOpened();
 
     Services m_svc;
     basSubMain::Settings m_settings;
@@ -237,6 +245,7 @@ private:
     qint64 m_siteSecond = -1;
     qint64 m_lastTickMs = 0;
     std::deque<MeanPoint> m_meanHistory;
+    QString m_portMovedTo; // the device the configured port was last said to be found at
 };
 
 } // namespace session

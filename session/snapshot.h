@@ -60,6 +60,8 @@ struct Event {
         Paused,       // no tick ran for a while (a suspend, a stalled process); detail: the span
         Stalled,      // lines have waited for the disk over a minute
         Test,         // the user asked for a test of the notifications
+        PortMoved,    // the configured port's adapter was found under another name; detail:
+                      // from where to where
     };
     Kind kind;
     qint64 ms = 0; // when, milliseconds since the epoch

@@ -523,8 +523,11 @@ void frmOptions::cmdApply_Click()
 {
     // With no usable port the list is empty and the port stays as it was.
     const int portIndex = cmbPort->currentIndex();
-    if (portIndex >= 0 && portIndex < 16)
+    if (portIndex >= 0 && portIndex < 16 && m_settings.port != gPortList[size_t(portIndex)]) {
         m_settings.port = gPortList[size_t(portIndex)];
+        // Another port: its adapter is identified when it is opened.
+        m_settings.portId.clear();
+    }
     m_settings.comSt = cmbSpeed->currentText().trimmed() + QStringLiteral(",n,8,1");
     m_settings.reconnect = chkReconnect->isChecked();
     m_settings.fName = txtFileName->text();

@@ -351,8 +351,9 @@ private slots:
                  std::optional<QString>(key == "Sound" ? "0" : "1"));
     }
 
-    // The language keys: read as written, written back only where they were or once set,
-    // so that a file without them keeps following the system's language.
+    // The language keys and the port's adapter: read as written, written back only where
+    // they were or once set, so that a file without them keeps following the system's
+    // language.
     void languageKeys_data()
     {
         QTest::addColumn<QByteArray>("ini");
@@ -360,17 +361,24 @@ private slots:
         QTest::addColumn<bool>("bilingual");
         QTest::addColumn<QString>("savedLanguage"); // "-": not written
         QTest::addColumn<QString>("savedBilingual");
+        QTest::addColumn<QString>("portId"); // read, and written back as read
         QTest::newRow("absent") << QByteArray("[Settings]\nPort=2\n") << "" << false << "-"
-                                << "-";
-        QTest::newRow("English, both")
-            << QByteArray("[Settings]\nLanguage=en\nBilingual=1\n") << "en" << true << "en"
-            << "1";
+                                << "-"
+                                << "";
+        QTest::newRow("English, both, an adapter")
+            << QByteArray("[Settings]\nLanguage=en\nBilingual=1\n"
+                          "PortId=vid=0403;pid=6001;serial=A%3B1;at=1-2\n")
+            << "en" << true << "en"
+            << "1"
+            << "vid=0403;pid=6001;serial=A%3B1;at=1-2";
         QTest::newRow("unknown kept")
             << QByteArray("[Settings]\nLanguage=fr\nBilingual=yes\n") << "fr" << false << "fr"
-            << "0";
+            << "0"
+            << "";
         QTest::newRow("empty: the system's")
             << QByteArray("[Settings]\nLanguage=\n") << "" << false << ""
-            << "-";
+            << "-"
+            << "";
     }
     void languageKeys()
     {
@@ -379,18 +387,21 @@ private slots:
         QFETCH(bool, bilingual);
         QFETCH(QString, savedLanguage);
         QFETCH(QString, savedBilingual);
+        QFETCH(QString, portId);
         writeIni(ini);
         {
             platform::IniSettingsStore store(iniPath());
             const Settings s = readSettings(store);
             QCOMPARE(s.language, language);
             QCOMPARE(s.bilingual, bilingual);
+            QCOMPARE(s.portId, portId);
             writeSettings(s, store);
             QVERIFY(store.sync());
         }
         platform::IniSettingsStore again(iniPath());
         QCOMPARE(again.text("Settings", "Language").value_or("-"), savedLanguage);
         QCOMPARE(again.text("Settings", "Bilingual").value_or("-"), savedBilingual);
+        QCOMPARE(again.text("Settings", "PortId").value_or(""), portId);
     }
 
     // [Site]: what a hand-edited group gives, and that a file without it stays without.

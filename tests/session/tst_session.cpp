@@ -8,6 +8,7 @@
 #include "known_day.h"
 #include "logging/csv_format.h"
 #include "platform/file_output.h"
+#include "platform/port_identity.h"
 #include "platform/state_file.h"
 #include "platform/whole_file.h"
 #include "session/event_log.h"
@@ -93,9 +94,10 @@ class TstSession : public QObject
         v.reconnect = reconnect;
         return v;
     }
-    void make(const Settings &v, std::function<std::unique_ptr<platform::MqttClient>()> mqtt = {})
+    void make(const Settings &v, std::function<std::unique_ptr<platform::MqttClient>()> mqtt = {},
+              platform::PortFinder *finder = nullptr)
     {
-        s = std::make_unique<Session>(session::Services{&port, &clock});
+        s = std::make_unique<Session>(session::Services{&port, &clock, nullptr, nullptr, finder});
         s->setSettings(v);
         s->reset();
         s->setOutputs(session::makeOutputs(store, {&file, &clock, std::move(mqtt), {}}));
@@ -130,7 +132,11 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         log.clear();
     }
-    void cleanup() { s.reset(); }
+    void cleanup()
+    {
+        s.reset();
+        port.onOpen = {};
+    }
 
     // Within a tick: the due row (with the last whole frame's readings), then the figures,
     // then the watchdog with its blink and its verdict.
@@ -819,6 +825,87 @@ private slots:
             QString::fromLatin1(fileBytes()).split("\r\n", Qt::SkipEmptyParts);
         QVERIFY(lines.size() >= 2);
         QCOMPARE(lines[1].section(',', 1, 1), firstRow);
+    }
+
+    // The configured port's adapter: identified at its first open, found again under
+    // another name after a re-plug (said once, in the status and the event log), another
+    // adapter at that name never taken, and the port's own device again when it is back.
+    void aMovedAdapterIsFoundAgain()
+    {
+        struct Usb : platform::PortEnumerator {
+            QList<platform::FoundPort> ports;
+            QList<platform::FoundPort> usbPorts() const override { return ports; }
+            bool exists(const QString &d) const override
+            {
+                return std::any_of(ports.begin(), ports.end(),
+                                   [&d](const platform::FoundPort &p) { return p.device == d; });
+            }
+        } usb;
+        const platform::PortIdentity a{"0403", "6001", "A1", {}, {}};
+        const platform::PortIdentity b{"0403", "6001", "B2", {}, {}};
+        platform::PortFinder finder([](int n) { return u"/dev/ttyUSB%1"_s.arg(n - 1); }, &usb);
+        // The port opens the device the finder names, when it is present.
+        QStringList opened;
+        port.onOpen = [&] {
+            opened << finder.device(port.commPort());
+            port.usable = usb.exists(opened.last()) ? QSet<int>{port.commPort()} : QSet<int>{};
+        };
+        Settings v = logging(true);
+        v.port = 3;
+        v.site.enabled = true;
+        clock.current = QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0));
+        usb.ports = {{"/dev/ttyUSB2", a}};
+        make(v, {}, &finder);
+        QSignalSpy identified(s.get(), &Session::portIdentified);
+        QStringList said;
+        connect(s.get(), &Session::outputStatus, this, [&said](const QString &o, const QString &t) {
+            if (o == u"Port"_s)
+                said << t;
+        });
+        QCOMPARE(s->begin(true, true, nullptr), session::Begun::Connected);
+        QCOMPARE(identified.size(), 1);
+        QCOMPARE(identified[0][0].toString(), a.text());
+        QCOMPARE(s->settings().portId, a.text());
+        // The meter's frames reach the program only through an open port.
+        const auto meter = [&](int ticks) {
+            for (int i = 0; i < ticks; ++i)
+                step(port.isOpen() ? frame("0050") : QByteArray());
+        };
+        meter(10);
+
+        usb.ports = {{"/dev/ttyUSB6", a}}; // plugged into another socket
+        step({}, 60);
+        meter(40);
+        QCOMPARE(s->link().state(), LinkState::Live);
+        QCOMPARE(opened.last(), u"/dev/ttyUSB6"_s);
+        QCOMPARE(
+            said,
+            QStringList{
+                u"COM3 (/dev/ttyUSB2) が見つからないため、同じｱﾀﾞﾌﾟﾀの /dev/ttyUSB6 につなぎました"_s});
+        QCOMPARE(s->settings().portId, a.text()); // the adapter is still the same one
+
+        usb.ports = {{"/dev/ttyUSB6", b}}; // another adapter took its name
+        step({}, 70);
+        QCOMPARE(s->link().state(), LinkState::Reconnecting);
+        QCOMPARE(opened.last(), u"/dev/ttyUSB2"_s);
+
+        usb.ports = {{"/dev/ttyUSB2", a}, {"/dev/ttyUSB6", b}}; // back where it was
+        meter(40);
+        QCOMPARE(s->link().state(), LinkState::Live);
+        QCOMPARE(said.size(), 2);
+        QCOMPARE(said.last(), u"COM3 (/dev/ttyUSB2) に戻りました"_s);
+        QCOMPARE(identified.size(), 1);
+
+        QVERIFY(s->end(5000));
+        s.reset();
+        QFile f(dir->filePath("wind_events_20261208.csv"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString events = logging::fromCp932(f.readAll());
+        QCOMPARE(events.count(u"ﾎﾟｰﾄ切替"_s), 1);
+        QVERIFY2(QRegularExpression(u",ﾎﾟｰﾄ切替,[^\r]*,元=/dev/ttyUSB2;先=/dev/ttyUSB6\r\n"_s)
+                     .match(events)
+                     .hasMatch(),
+                 qPrintable(events));
     }
 
     // A pause of the program (a suspend, SIGSTOP): said, and in the event log with its span.

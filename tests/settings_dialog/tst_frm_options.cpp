@@ -38,13 +38,15 @@ class TstFrmOptions : public QObject
 
     void open()
     {
-        dlg = std::make_unique<frmOptions>(settingsFromGlobals(), &files, [](int n) {
-            return QStringLiteral("/dev/fake%1").arg(n);
-        });
+        basSubMain::Settings given = settingsFromGlobals();
+        given.portId = portId;
+        dlg = std::make_unique<frmOptions>(
+            given, &files, [](int n) { return QStringLiteral("/dev/fake%1").arg(n); });
         dlg->show();
         QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->cmbPort));
     }
+    QString portId; // the adapter of the given port
     void setPorts(QList<qint16> ports)
     {
         gPortList.fill(0);
@@ -80,7 +82,11 @@ private slots:
         setPorts({1, 2, 3});
         files = FakeFileDialog();
     }
-    void cleanup() { dlg.reset(); }
+    void cleanup()
+    {
+        dlg.reset();
+        portId.clear();
+    }
 
     void openingState()
     {
@@ -150,13 +156,17 @@ private slots:
         QFETCH(QList<qint16>, ports);
         QFETCH(int, port);
         setPorts(ports);
+        QFETCH(int, stored);
         gPort = qint16(port);
+        portId = QStringLiteral("vid=0403;pid=6001;serial=A1");
         open();
         QTEST(items(dlg->cmbPort), "listed");
         QTEST(dlg->cmbPort->currentText(), "selected");
         dlg->cmdOK->click();
-        QTEST(int(dlg->settings().port), "stored");
+        QCOMPARE(int(dlg->settings().port), stored);
         QCOMPARE(dlg->result(), int(QDialog::Accepted));
+        // Another port is another adapter, identified when it is opened.
+        QCOMPARE(dlg->settings().portId, stored == port ? portId : QString());
     }
 
     void speedSelection_data()
