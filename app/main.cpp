@@ -31,6 +31,9 @@
 #include "platform/state_file.h"
 #include "platform/termination.h"
 #include "platform/timer.h"
+#ifdef Q_OS_WIN
+#include "platform/windows_service.h"
+#endif
 #include "platform/whole_file.h"
 #include "publish/notify.h"
 #include "publish/publisher.h"
@@ -41,6 +44,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QJsonDocument>
@@ -344,6 +348,19 @@ struct StartOptions {
                               QCoreApplication::translate("main", "設定ﾌｧｲﾙ (既定: %1)。")
                                   .arg(platform::IniSettingsStore::defaultLocation()),
                               QStringLiteral("FILE")};
+#ifdef Q_OS_WIN
+    QCommandLineOption installService{
+        QStringLiteral("install-service"),
+        QCoreApplication::translate("main",
+                                    "ｳｨﾝﾄﾞｳなしの記録を Windows のｻｰﾋﾞｽ NAME として登録します "
+                                    "(管理者として。--config の設定で起動時から記録)。"),
+        QStringLiteral("NAME")};
+    QCommandLineOption uninstallService{
+        QStringLiteral("uninstall-service"),
+        QCoreApplication::translate("main", "Windows のｻｰﾋﾞｽ NAME を止めて削除します。"),
+        QStringLiteral("NAME")};
+    QCommandLineOption service{QStringLiteral("service"), QString(), QStringLiteral("NAME")};
+#endif
 
     void addTo(QCommandLineParser &parser) const
     {
@@ -361,6 +378,14 @@ struct StartOptions {
         parser.addOption(result);
         parser.addOption(notifyTest);
         parser.addOption(config);
+#ifdef Q_OS_WIN
+        parser.addOption(installService);
+        parser.addOption(uninstallService);
+        // What the service control manager runs; not for people.
+        QCommandLineOption hidden = service;
+        hidden.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(hidden);
+#endif
         parser.addPositionalArgument(
             QStringLiteral("FILE"),
             QCoreApplication::translate("main", "--open と --report の記録ﾌｧｲﾙ。"),
@@ -391,13 +416,19 @@ void endLeavingStuckWriters(int rc)
     std::_Exit(rc);
 }
 
-// The logger without windows: lines on standard error, the exit code says why it ended.
-int runHeadless(QCoreApplication &app, const QString &configFile)
+// One line of the logger on standard error.
+void sayOnStandardError(const QString &text)
 {
-    auto say = [](const QString &text) {
-        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-        std::fflush(stderr);
-    };
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+// The logger without windows: lines to say (standard error), the exit code says why it
+// ended. onStop, when given, registers what a service's stop calls (from another thread).
+int runHeadless(QCoreApplication &app, const QString &configFile,
+                const std::function<void(const QString &)> &say = sayOnStandardError,
+                const std::function<void(std::function<void()>)> &onStop = {})
+{
     auto stamped = [&say](const QString &text) {
         say(platform::isoStamp(QDateTime::currentDateTime()) + QLatin1Char(' ') + text);
     };
@@ -417,16 +448,100 @@ int runHeadless(QCoreApplication &app, const QString &configFile)
         platform::TerminationSignals termination;
         QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, &logger,
                          &headless::Logger::end);
+        if (onStop)
+            onStop([&logger] {
+                QMetaObject::invokeMethod(&logger, &headless::Logger::end, Qt::QueuedConnection);
+            });
         const auto commands =
             listenForCommands(logger.session(), real.settings.location(), stamped);
         stamped(QStringLiteral("qv475 %1 --headless, settings %2")
                     .arg(QCoreApplication::applicationVersion(), real.settings.location()));
         QTimer::singleShot(0, &logger, &headless::Logger::start);
         rc = app.exec();
+        if (onStop)
+            onStop({});
     }
     endLeavingStuckWriters(rc);
     return rc;
 }
+
+#ifdef Q_OS_WIN
+// Where a service's settings live when --config names none: a folder every account can
+// reach, unlike the user's own.
+QString serviceConfig(const QString &configFile)
+{
+    if (!configFile.isEmpty())
+        return QFileInfo(configFile).absoluteFilePath();
+    const QString data = qEnvironmentVariable("ProgramData", QStringLiteral("C:/ProgramData"));
+    return QDir::fromNativeSeparators(data) + QStringLiteral("/QV475_XP/QV475_XP.ini");
+}
+
+// --install-service NAME: the service runs this program with --service NAME and the
+// settings file; --uninstall-service NAME removes it.
+int runServiceInstall(const QString &install, const QString &uninstall, const QString &configFile)
+{
+    QString error;
+    if (!uninstall.isEmpty()) {
+        if (!platform::uninstallService(uninstall, &error)) {
+            sayOnStandardError(error);
+            return headless::kBadOptions;
+        }
+        sayOnStandardError(QStringLiteral("service %1 removed").arg(uninstall));
+        return 0;
+    }
+    const QString config = serviceConfig(configFile);
+    const QString command =
+        QStringLiteral("\"%1\" --service %2 --config \"%3\"")
+            .arg(QDir::toNativeSeparators(QCoreApplication::applicationFilePath()), install,
+                 QDir::toNativeSeparators(config));
+    if (!platform::installService(install, command, &error)) {
+        sayOnStandardError(error);
+        return headless::kBadOptions;
+    }
+    if (!error.isEmpty())
+        sayOnStandardError(error);
+    sayOnStandardError(QStringLiteral("service %1 installed: %2").arg(install, command));
+    if (!QFileInfo(config).isReadable())
+        sayOnStandardError(QStringLiteral("write the settings file %1 before the service starts")
+                               .arg(QDir::toNativeSeparators(config)));
+    sayOnStandardError(QStringLiteral("lines go to %1; start it with: sc start %2")
+                           .arg(QDir::toNativeSeparators(QFileInfo(config).absolutePath() + "/" +
+                                                         install + ".log"),
+                                install));
+    return 0;
+}
+
+// --service NAME, as the service control manager starts it: the logger on the service's
+// thread, its lines in NAME.log beside the settings file; the manager's stop ends it as a
+// termination signal does.
+int runAsService(int argc, char *argv[], const QString &name, const QString &configFile)
+{
+    const QString config = serviceConfig(configFile);
+    const QString logPath = QFileInfo(config).absolutePath() + "/" + name + ".log";
+    int rc = 0;
+    QString error;
+    const bool ran = platform::runService(
+        name, {headless::kBadOptions, headless::kSettingsUnreadable, headless::kNoFileName},
+        [&](const std::function<void(platform::StopHandler)> &onStop) {
+            QCoreApplication app(argc, argv);
+            setNames();
+            installLanguage(config);
+            const auto say = [&logPath](const QString &text) {
+                QFile f(logPath);
+                if (f.open(QIODevice::WriteOnly | QIODevice::Append))
+                    f.write(text.toUtf8() + "\r\n");
+            };
+            rc = runHeadless(app, config, say, onStop);
+            return rc;
+        },
+        &error);
+    if (!ran) {
+        sayOnStandardError(error);
+        return headless::kBadOptions;
+    }
+    return rc;
+}
+#endif
 
 // A termination signal ends the window once no box or dialog is open: each is closed
 // (answered with "no"), and the end waits until their event loops have returned, so that
@@ -474,10 +589,19 @@ int main(int argc, char *argv[])
     }
     check.addOption(QCommandLineOption(QStringLiteral("reverse")));
     const bool parses = check.parse(args);
-    const bool guiless = !parses || check.isSet(QStringLiteral("help")) ||
-                         check.isSet(QStringLiteral("help-all")) ||
-                         check.isSet(QStringLiteral("version")) || check.isSet(options.headless) ||
-                         check.isSet(options.acknowledge) || check.isSet(options.notifyTest);
+#ifdef Q_OS_WIN
+    // No application object on this thread: the service's thread makes its own.
+    if (parses && check.isSet(options.service))
+        return runAsService(argc, argv, check.value(options.service), check.value(options.config));
+#endif
+    bool guiless = !parses || check.isSet(QStringLiteral("help")) ||
+                   check.isSet(QStringLiteral("help-all")) ||
+                   check.isSet(QStringLiteral("version")) || check.isSet(options.headless) ||
+                   check.isSet(options.acknowledge) || check.isSet(options.notifyTest);
+#ifdef Q_OS_WIN
+    guiless =
+        guiless || check.isSet(options.installService) || check.isSet(options.uninstallService);
+#endif
     if (guiless) {
         QCoreApplication app(argc, argv);
         setNames();
@@ -493,6 +617,12 @@ int main(int argc, char *argv[])
         parser.process(app); // --help and --version print and end here
         if (parser.isSet(options.notifyTest))
             return runNotifyTest(app, parser.value(options.config));
+#ifdef Q_OS_WIN
+        if (parser.isSet(options.installService) || parser.isSet(options.uninstallService))
+            return runServiceInstall(parser.value(options.installService),
+                                     parser.value(options.uninstallService),
+                                     parser.value(options.config));
+#endif
         if (parser.isSet(options.acknowledge))
             return runAcknowledge(parser.value(options.acknowledge), parser.value(options.result),
                                   parser.value(options.config));

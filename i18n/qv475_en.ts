@@ -1224,6 +1224,14 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
         <source>--open と --report の記録ﾌｧｲﾙ。</source>
         <translation>The record files of --open and --report.</translation>
     </message>
+    <message>
+        <source>ｳｨﾝﾄﾞｳなしの記録を Windows のｻｰﾋﾞｽ NAME として登録します (管理者として。--config の設定で起動時から記録)。</source>
+        <translation>Register logging without windows as the Windows service NAME (as administrator; logs from boot with the settings of --config).</translation>
+    </message>
+    <message>
+        <source>Windows のｻｰﾋﾞｽ NAME を止めて削除します。</source>
+        <translation>Stop and remove the Windows service NAME.</translation>
+    </message>
 </context>
 <context>
     <name>platform</name>

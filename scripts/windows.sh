@@ -277,6 +277,41 @@ logcsv=$(ls "$e2e"/logger/wind*.csv 2>/dev/null | head -1)
 [ -n "$logcsv" ] && [ "$(tail -c 2 "$logcsv" | od -An -c | tr -d ' \n')" = '\r\n' ] ||
   e2e_fail "the console logger's CSV file is missing or its last row is cut"
 step "console logger, installed: taskkill without /f ended it as Ctrl+C does (D CR J CR to the meter, $(($(wc -l <"$logcsv") - 1)) rows, the last whole; $((SECONDS - t0)) s)"
+# The logger as a Windows service, from the installed folder (Wine's user is an
+# administrator): registered, started by the service manager, logging from a fresh meter,
+# stopped by it with the meter told to stop and the rows synced, then removed.
+t0=$SECONDS
+svc="$e2e/service"
+mkdir -p "$svc"
+python3 scripts/windows/meter.py "$svc/received" 40 >"$svc/device" &
+meter4=$!
+for _ in $(seq 50); do [ -s "$svc/device" ] && break; sleep 0.1; done
+wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$(head -1 "$svc/device")" /f >/dev/null 2>&1
+"${jp[@]}" wineserver -k 2>/dev/null || true
+"${jp[@]}" wineserver -w
+printf '[Settings]\r\nPort=1\r\nComSt=9600,n,8,1\r\nfName=%s\r\nfOut=31\r\nfTime=1\r\n' \
+  "$(winpath "$svc/wind.csv")" >"$svc/service.ini"
+service_fail() { kill $meter4 2>/dev/null || true; cat "$svc"/*.txt "$svc"/*.log 2>/dev/null | tail -8; e2e_fail "the service: $*"; }
+(cd "$installed" && env -u WINEPATH -u QT_PLUGIN_PATH "${jp[@]}" /usr/bin/wine ./qv475c.exe \
+  --install-service QV475Test --config "$(winpath "$svc/service.ini")") >"$svc/install.txt" 2>&1 ||
+  service_fail "--install-service failed"
+wine net start QV475Test >"$svc/start.txt" 2>&1 || service_fail "net start failed"
+sleep "${QV475_WINDOWS_E2E_SECONDS:-12}"
+wine net stop QV475Test >"$svc/stop.txt" 2>&1 || true
+for _ in $(seq 150); do grep -q ' ended' "$svc/QV475Test.log" 2>/dev/null && break; sleep 0.1; done
+grep -q ' ended' "$svc/QV475Test.log" 2>/dev/null || service_fail "the manager's stop did not end the logger"
+sleep 1
+kill $meter4 2>/dev/null || true
+[ "$(od -An -c "$svc/received" | tr -d ' \n')" = 'D\rJ\r' ] ||
+  service_fail "the meter received $(od -An -c "$svc/received" | tr -s ' ') instead of D CR J CR"
+svccsv=$(ls "$svc"/wind*.csv 2>/dev/null | head -1)
+[ -n "$svccsv" ] && [ "$(($(wc -l <"$svccsv") - 1))" -ge 3 ] &&
+  [ "$(tail -c 2 "$svccsv" | od -An -c | tr -d ' \n')" = '\r\n' ] ||
+  service_fail "the CSV file is missing, short or its last row is cut"
+(cd "$installed" && env -u WINEPATH -u QT_PLUGIN_PATH "${jp[@]}" /usr/bin/wine ./qv475c.exe \
+  --uninstall-service QV475Test) >"$svc/uninstall.txt" 2>&1 || service_fail "--uninstall-service failed"
+wine net start QV475Test >"$svc/start-again.txt" 2>&1 && service_fail "it still starts after --uninstall-service"
+step "service: installed, started and stopped by the service manager (D CR J CR to the meter, $(($(wc -l <"$svccsv") - 1)) rows, the last whole), removed ($((SECONDS - t0)) s)"
 # A record the user wrote into the program's folder (and one in Documents) outlive it.
 printf 'x\r\n' >"$installed/wind2612090131.csv"
 wine "$installed/uninstall.exe" /S >/dev/null 2>&1
@@ -291,4 +326,4 @@ sleep 1
 rm -rf "$installed"
 grep -q 'Uninstall\\\\QV475_XP' "$WINEPREFIX/user.reg" && { echo "FAIL: the uninstaller left its entry"; exit 1; }
 step "installer: dist/qv475-$version-setup.exe (refused a folder with another file; installed per user under Wine; uninstalled, the record left in its folder kept)"
-step "all: $((passed + 2)) passed, 0 failed ($passed test programs under Wine, the end-to-end run and the console logger's end)"
+step "all: $((passed + 3)) passed, 0 failed ($passed test programs under Wine, the end-to-end run, the console logger's end and the service)"
