@@ -291,13 +291,19 @@ wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$(head -1 "$svc/device")" /f
 "${jp[@]}" wineserver -w
 printf '[Settings]\r\nPort=1\r\nComSt=9600,n,8,1\r\nfName=%s\r\nfOut=31\r\nfTime=1\r\n' \
   "$(winpath "$svc/wind.csv")" >"$svc/service.ini"
-service_fail() { kill $meter4 2>/dev/null || true; cat "$svc"/*.txt "$svc"/*.log 2>/dev/null | tail -8; e2e_fail "the service: $*"; }
+service_fail() { kill $meter4 $keeper 2>/dev/null || true; tail -8 "$svc"/*.log 2>/dev/null; e2e_fail "the service: $*"; }
+# Wine ends its services once no other program runs in the prefix (Windows does not):
+# one waits on its input meanwhile.
+sleep 120 | "${jp[@]}" wine cmd >/dev/null 2>&1 &
+keeper=$!
+# One left by an earlier run that failed halfway is removed first.
+(cd "$installed" && "${jp[@]}" /usr/bin/wine ./qv475c.exe --uninstall-service QV475Test) >/dev/null 2>&1 || true
 (cd "$installed" && env -u WINEPATH -u QT_PLUGIN_PATH "${jp[@]}" /usr/bin/wine ./qv475c.exe \
   --install-service QV475Test --config "$(winpath "$svc/service.ini")") >"$svc/install.txt" 2>&1 ||
   service_fail "--install-service failed"
 wine net start QV475Test >"$svc/start.txt" 2>&1 || service_fail "net start failed"
 sleep "${QV475_WINDOWS_E2E_SECONDS:-12}"
-wine net stop QV475Test >"$svc/stop.txt" 2>&1 || true
+wine net stop QV475Test >/dev/null 2>&1 || true
 for _ in $(seq 150); do grep -q ' ended' "$svc/QV475Test.log" 2>/dev/null && break; sleep 0.1; done
 grep -q ' ended' "$svc/QV475Test.log" 2>/dev/null || service_fail "the manager's stop did not end the logger"
 sleep 1
@@ -311,6 +317,7 @@ svccsv=$(ls "$svc"/wind*.csv 2>/dev/null | head -1)
 (cd "$installed" && env -u WINEPATH -u QT_PLUGIN_PATH "${jp[@]}" /usr/bin/wine ./qv475c.exe \
   --uninstall-service QV475Test) >"$svc/uninstall.txt" 2>&1 || service_fail "--uninstall-service failed"
 wine net start QV475Test >"$svc/start-again.txt" 2>&1 && service_fail "it still starts after --uninstall-service"
+kill $keeper 2>/dev/null || true
 step "service: installed, started and stopped by the service manager (D CR J CR to the meter, $(($(wc -l <"$svccsv") - 1)) rows, the last whole), removed ($((SECONDS - t0)) s)"
 # A record the user wrote into the program's folder (and one in Documents) outlive it.
 printf 'x\r\n' >"$installed/wind2612090131.csv"
