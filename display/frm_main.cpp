@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "display/figure_font.h"
 #include "display/frm_trend.h"
+#include "display/main_status_bar.h"
 #include "display/status_texts.h"
 #include "display/trend_chart.h"
 #include "logging/csv_format.h"
@@ -100,10 +101,8 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
         notify(QCoreApplication::translate("frmMain", "風速計との通信が回復しました。"));
     });
     // A port that failed while open says why in the link's panel; the watchdog decides.
-    connect(&m_session, &Session::portFailed, this, [this](const QString &reason) {
-        m_portReason = reason;
-        updateLinkToolTip();
-    });
+    connect(&m_session, &Session::portFailed, this,
+            [this](const QString &reason) { m_status->setPortReason(reason); });
     connect(&m_session, &Session::alarmRose, this,
             [this](int figure, int level, const QString &reading) {
                 notify(QCoreApplication::translate("frmMain", "%1 %2 m/s: 警報ﾚﾍﾞﾙ%3")
@@ -323,40 +322,8 @@ void frmMain::buildToolBar()
 
 void frmMain::buildStatusBar()
 {
-    auto *bar = new QStatusBar(this);
-    bar->setObjectName(QStringLiteral("sbStatusBar"));
-    bar->setSizeGripEnabled(false);
-    setStatusBar(bar);
-    const int minWidth[5] = {1440, 1200, 900, 1440, 1000};
-    for (int i = 0; i < 5; ++i) {
-        auto *p = new QLabel(bar);
-        p->setObjectName(QStringLiteral("sbPanel%1").arg(i + 1));
-        p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        const int w = qRound(twipsToPixelsX(this, minWidth[i]));
-        if (i == 1 || i == 2)
-            p->setFixedWidth(w);
-        else
-            p->setMinimumWidth(w);
-        if (i == 0)
-            bar->addWidget(p, 1);
-        else
-            bar->addPermanentWidget(p);
-        m_panels[size_t(i)] = p;
-    }
-    m_panels[0]->setText(QCoreApplication::translate("frmMain", "ｽﾃｰﾀｽ"));
-
-    // Panels 4 and 5 keep the date and the time of day current by themselves.
-    auto refresh = [this] {
-        const QDateTime now = m_svc.clock->now();
-        const QLocale loc = QLocale::system();
-        SetStatusText(4, loc.toString(now.date(), logging::rowDateFormat(loc)));
-        SetStatusText(5, loc.toString(now.time(), logging::shortTimeFormat(loc)));
-    };
-    m_clockPanels = new QTimer(this);
-    m_clockPanels->setInterval(1000);
-    connect(m_clockPanels, &QTimer::timeout, this, refresh);
-    m_clockPanels->start();
-    refresh();
+    m_status = new display::MainStatusBar(m_svc.clock, this);
+    setStatusBar(m_status);
 }
 
 void frmMain::buildReadingArea()
@@ -366,26 +333,12 @@ void frmMain::buildReadingArea()
     connect(m_panel, &display::ReadingPanel::layoutNeeded, this, &frmMain::relayout);
 }
 
-void frmMain::updateLinkToolTip()
-{
-    // What a technician looks for: why the port failed, and how many frames were cut or
-    // garbled on the line.
-    QStringList lines;
-    if (!m_portReason.isEmpty())
-        lines << m_portReason;
-    if (const quint64 rejected = m_panel->shown().rejected)
-        lines << QCoreApplication::translate("frmMain", "不完全なﾌﾚｰﾑ: %1").arg(rejected);
-    m_panels[1]->setToolTip(lines.join(QLatin1Char('\n')));
-}
-
 void frmMain::showSnapshot(const session::Snapshot &s)
 {
-    const bool rejectedChanged = s.rejected != m_panel->shown().rejected;
     m_panel->show(s, m_session.settings().site.minutes, m_svc.clock->epochMilliseconds());
     m_menu[QStringLiteral("mnuViewInspect")]->setEnabled(s.site.on &&
                                                          (s.site.latched || s.site.scaffoldMs));
-    if (rejectedChanged)
-        updateLinkToolTip();
+    m_status->setRejected(s.rejected);
 }
 
 void frmMain::relayout()
@@ -458,14 +411,12 @@ bool frmMain::checkSiteSettings()
 
 void frmMain::SetStatusText(int panel, const QString &text)
 {
-    // An unchanged text is not set again, so the panel is not repainted.
-    if (panel >= 1 && panel <= 5 && m_panels[size_t(panel - 1)]->text() != text)
-        m_panels[size_t(panel - 1)]->setText(text);
+    m_status->setText(panel, text);
 }
 
 QString frmMain::StatusText(int panel) const
 {
-    return panel >= 1 && panel <= 5 ? m_panels[size_t(panel - 1)]->text() : QString();
+    return m_status->text(panel);
 }
 
 // ---- life cycle -------------------------------------------------------------
@@ -536,7 +487,7 @@ void frmMain::saveSettingsAndClose(bool askNobody)
     }
     // No further handler runs: the heartbeat stopped with the session's end, the clock
     // panels stop and the port is released.
-    m_clockPanels->stop();
+    m_status->stopClock();
     m_svc.port->close();
     emit ended();
 }
@@ -578,8 +529,7 @@ void frmMain::setStartOptions(bool connectAtStart, bool logAtFirstFrame)
     switch (m_session.begin(connectAtStart, logAtFirstFrame, &error)) {
     case session::Begun::Reconnecting:
         // Waited for without a box that nobody may be there to close.
-        m_portReason = error.text();
-        updateLinkToolTip();
+        m_status->setPortReason(error.text());
         break;
     case session::Begun::PortFailed: showPortFailure(error); break;
     case session::Begun::Nothing:
@@ -589,17 +539,7 @@ void frmMain::setStartOptions(bool connectAtStart, bool logAtFirstFrame)
 
 void frmMain::showOutputStatus(const QString &output, const QString &text)
 {
-    // Each output's lines in a panel of its own, made when it first speaks.
-    QLabel *&panel = m_outputPanels[output];
-    if (!panel) {
-        panel = new QLabel(statusBar());
-        panel->setObjectName(QStringLiteral("sbPanel") + output);
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        statusBar()->addWidget(panel);
-    }
-    // The full text as a tool tip; the panel shows its start.
-    panel->setToolTip(text);
-    panel->setText(text.section(QLatin1Char(','), 0, 0));
+    m_status->showOutput(output, text);
 }
 
 void frmMain::mnuViewNotifyTest_Click()
@@ -631,57 +571,9 @@ void frmMain::mnuViewTrend_Click()
     if (!m_trend) {
         m_trend = new frmTrend(m_session.history(), m_svc.clock, this);
         m_trend->setSiteSource([this](qint64 from, qint64 to) {
-            TrendChart::Site site;
-            const basSubMain::SiteSettings &rule = m_session.settings().site;
-            if (!rule.enabled)
-                return site;
-            site.meanName = QCoreApplication::translate("frmMain", "%1分平均").arg(rule.minutes);
-            // Pieces cut where the mean is not valid.
-            QList<QPointF> piece;
-            for (const session::MeanPoint &m : m_session.meanHistory()) {
-                if (m.ms < from || m.ms > to)
-                    continue;
-                if (m.tenths < 0) {
-                    if (!piece.isEmpty())
-                        site.mean << std::exchange(piece, {});
-                    continue;
-                }
-                piece << QPointF(double(m.ms), m.tenths / 10.0);
-            }
-            if (!piece.isEmpty())
-                site.mean << piece;
-            // The stop's and the latch's periods, second by second.
-            auto periods = [&](auto holds) {
-                QList<std::pair<qint64, qint64>> out;
-                bool open = false;
-                for (const session::MeanPoint &m : m_session.meanHistory()) {
-                    if (m.ms < from || m.ms > to)
-                        continue;
-                    if (holds(m)) {
-                        if (open)
-                            out.last().second = m.ms + 1000;
-                        else
-                            out.append({m.ms, m.ms + 1000});
-                    }
-                    open = holds(m);
-                }
-                return out;
-            };
-            site.stops =
-                periods([](const session::MeanPoint &m) { return m.work == site::Work::Stop; });
-            site.storms = periods([](const session::MeanPoint &m) { return m.latched; });
-            site.thresholds = {{site::caption(site::Work::Caution, false), rule.caution / 10.0},
-                               {site::caption(site::Work::Stop, false), rule.stop / 10.0},
-                               {QCoreApplication::translate("frmMain", "暴風"), rule.storm / 10.0}};
-            return site;
+            return liveSiteLines(m_session.meanHistory(), m_session.settings().site, from, to);
         });
-        // Beside the main window, so that the figures stay in view.
-        const QRect frame = frameGeometry();
-        const QSize extra = frame.size() - geometry().size();
-        if (const QScreen *screen = this->screen())
-            if (const auto at = basSubMain::placeBeside(frame, m_trend->size() + extra,
-                                                        screen->availableGeometry()))
-                m_trend->move(*at);
+        m_trend->placeBeside(this);
     }
     m_trend->show();
     m_trend->raise();

@@ -18,6 +18,9 @@ class QToolBar;
 class QStatusBar;
 class QTimer;
 class frmTrend;
+namespace display {
+class MainStatusBar;
+}
 
 class frmMain : public QMainWindow
 {
@@ -156,7 +159,6 @@ private:
     void showFileOutput(bool running);
     void showPortFailure(const platform::PortError &error);
     void onFileStartFailed(session::StartResult why, const QString &error);
-    void updateLinkToolTip();
     void relayout();
     void buildMenus();
     void buildToolBar();
@@ -181,16 +183,13 @@ private:
     display::ReadingPanel *m_panel = nullptr;
     QToolBar *m_toolBar = nullptr;
     std::array<QAction *, 11> m_buttons{};
-    std::array<QLabel *, 5> m_panels{};
-    QMap<QString, QLabel *> m_outputPanels;
+    display::MainStatusBar *m_status = nullptr;
     QMap<QString, QAction *> m_menu;
-    QTimer *m_clockPanels = nullptr;
 
     QSize m_appliedFrame{0, 0};
 
     session::Session m_session;
     frmTrend *m_trend = nullptr;
-    QString m_portReason;
     bool m_formLoaded = false;
     bool m_unloaded = false;
 };

@@ -2,6 +2,7 @@
 // its failures are shown here.
 #include "display/frm_main.h"
 
+#include "display/main_status_bar.h"
 #include "display/status_texts.h"
 #include "platform/message_box.h"
 
@@ -94,13 +95,13 @@ void frmMain::onLogStalled(qsizetype rowsWaiting)
         QCoreApplication::translate("frmMain",
                                     "ﾃﾞｨｽｸが1分以上応答しません。%1 行が書き込みを待っています。")
             .arg(rowsWaiting);
-    m_panels[0]->setToolTip(text);
+    m_status->setToolTipOf(1, text);
     statusBar()->showMessage(text);
     notify(text);
 }
 
 void frmMain::onLogStallEnded()
 {
-    m_panels[0]->setToolTip(QString());
+    m_status->setToolTipOf(1, QString());
     statusBar()->clearMessage();
 }

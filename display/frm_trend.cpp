@@ -3,11 +3,13 @@
 #include "app/geometry.h"
 #include "link/trend_data.h"
 #include "platform/clock.h"
+#include "site/wind_rule.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -77,4 +79,58 @@ void frmTrend::refresh()
     m_chart->setSite(m_site ? m_site(from, to) : TrendChart::Site());
     m_chart->setData(meterlink::trendBuckets(m_history.range(from, to), bucketMs), bucketMs, from,
                      to);
+}
+
+void frmTrend::placeBeside(const QWidget *main)
+{
+    const QRect frame = main->frameGeometry();
+    const QSize extra = frame.size() - main->geometry().size();
+    if (const QScreen *screen = main->screen())
+        if (const auto at =
+                basSubMain::placeBeside(frame, size() + extra, screen->availableGeometry()))
+            move(*at);
+}
+
+TrendChart::Site liveSiteLines(const std::deque<session::MeanPoint> &means,
+                               const basSubMain::SiteSettings &rule, qint64 fromMs, qint64 toMs)
+{
+    TrendChart::Site site;
+    if (!rule.enabled)
+        return site;
+    site.meanName = QCoreApplication::translate("frmMain", "%1分平均").arg(rule.minutes);
+    QList<QPointF> piece;
+    for (const session::MeanPoint &m : means) {
+        if (m.ms < fromMs || m.ms > toMs)
+            continue;
+        if (m.tenths < 0) {
+            if (!piece.isEmpty())
+                site.mean << std::exchange(piece, {});
+            continue;
+        }
+        piece << QPointF(double(m.ms), m.tenths / 10.0);
+    }
+    if (!piece.isEmpty())
+        site.mean << piece;
+    auto periods = [&](auto holds) {
+        QList<std::pair<qint64, qint64>> out;
+        bool open = false;
+        for (const session::MeanPoint &m : means) {
+            if (m.ms < fromMs || m.ms > toMs)
+                continue;
+            if (holds(m)) {
+                if (open)
+                    out.last().second = m.ms + 1000;
+                else
+                    out.append({m.ms, m.ms + 1000});
+            }
+            open = holds(m);
+        }
+        return out;
+    };
+    site.stops = periods([](const session::MeanPoint &m) { return m.work == site::Work::Stop; });
+    site.storms = periods([](const session::MeanPoint &m) { return m.latched; });
+    site.thresholds = {{site::caption(site::Work::Caution, false), rule.caution / 10.0},
+                       {site::caption(site::Work::Stop, false), rule.stop / 10.0},
+                       {QCoreApplication::translate("frmMain", "暴風"), rule.storm / 10.0}};
+    return site;
 }

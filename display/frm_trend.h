@@ -4,9 +4,12 @@
 // 3 s) while shown.
 #pragma once
 
+#include "app/settings.h"
 #include "display/trend_chart.h"
 #include "link/reading_history.h"
+#include "session/session.h"
 
+#include <deque>
 #include <functional>
 
 #include <QWidget>
@@ -37,6 +40,9 @@ public:
         m_site = std::move(source);
         refresh();
     }
+    // Beside the main window (right, else left, else below), so that the figures stay
+    // in view.
+    void placeBeside(const QWidget *main);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -50,3 +56,9 @@ private:
     QTimer *m_timer = nullptr;
     SiteSource m_site;
 };
+
+// The site's lines of a live session for [fromMs, toMs] (none while the rule is off): the
+// mean, cut where it is not valid; the stops and the latches, second by second; and the
+// thresholds.
+TrendChart::Site liveSiteLines(const std::deque<session::MeanPoint> &means,
+                               const basSubMain::SiteSettings &rule, qint64 fromMs, qint64 toMs);

@@ -1,0 +1,112 @@
+#include "display/main_status_bar.h"
+
+#include "app/geometry.h"
+#include "logging/csv_format.h"
+#include "platform/clock.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QLabel>
+#include <QLocale>
+#include <QTimer>
+
+namespace display {
+
+MainStatusBar::MainStatusBar(platform::Clock *clock, QWidget *parent)
+    : QStatusBar(parent), m_clock(clock)
+{
+    setObjectName(QStringLiteral("sbStatusBar"));
+    setSizeGripEnabled(false);
+    const int minWidth[5] = {1440, 1200, 900, 1440, 1000};
+    for (int i = 0; i < 5; ++i) {
+        auto *p = new QLabel(this);
+        p->setObjectName(QStringLiteral("sbPanel%1").arg(i + 1));
+        p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        const int w = qRound(basSubMain::twipsToPixelsX(parent, minWidth[i]));
+        if (i == 1 || i == 2)
+            p->setFixedWidth(w);
+        else
+            p->setMinimumWidth(w);
+        if (i == 0)
+            addWidget(p, 1);
+        else
+            addPermanentWidget(p);
+        m_panels[size_t(i)] = p;
+    }
+    m_panels[0]->setText(QCoreApplication::translate("frmMain", "ｽﾃｰﾀｽ"));
+
+    auto refresh = [this] {
+        const QDateTime now = m_clock->now();
+        const QLocale loc = QLocale::system();
+        setText(4, loc.toString(now.date(), logging::rowDateFormat(loc)));
+        setText(5, loc.toString(now.time(), logging::shortTimeFormat(loc)));
+    };
+    m_clockTimer = new QTimer(this);
+    m_clockTimer->setInterval(1000);
+    connect(m_clockTimer, &QTimer::timeout, this, refresh);
+    m_clockTimer->start();
+    refresh();
+}
+
+void MainStatusBar::setText(int panel, const QString &text)
+{
+    if (panel >= 1 && panel <= 5 && m_panels[size_t(panel - 1)]->text() != text)
+        m_panels[size_t(panel - 1)]->setText(text);
+}
+
+QString MainStatusBar::text(int panel) const
+{
+    return panel >= 1 && panel <= 5 ? m_panels[size_t(panel - 1)]->text() : QString();
+}
+
+void MainStatusBar::setToolTipOf(int panel, const QString &tip)
+{
+    if (panel >= 1 && panel <= 5)
+        m_panels[size_t(panel - 1)]->setToolTip(tip);
+}
+
+void MainStatusBar::setPortReason(const QString &reason)
+{
+    m_portReason = reason;
+    updateLinkToolTip();
+}
+
+void MainStatusBar::setRejected(quint64 rejected)
+{
+    if (rejected == m_rejected)
+        return;
+    m_rejected = rejected;
+    updateLinkToolTip();
+}
+
+void MainStatusBar::updateLinkToolTip()
+{
+    // What a technician looks for: why the port failed, and how many frames were cut or
+    // garbled on the line.
+    QStringList lines;
+    if (!m_portReason.isEmpty())
+        lines << m_portReason;
+    if (m_rejected)
+        lines << QCoreApplication::translate("frmMain", "不完全なﾌﾚｰﾑ: %1").arg(m_rejected);
+    m_panels[1]->setToolTip(lines.join(QLatin1Char('\n')));
+}
+
+void MainStatusBar::showOutput(const QString &output, const QString &text)
+{
+    QLabel *&panel = m_outputs[output];
+    if (!panel) {
+        panel = new QLabel(this);
+        panel->setObjectName(QStringLiteral("sbPanel") + output);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        addWidget(panel);
+    }
+    panel->setToolTip(text);
+    panel->setText(text.section(QLatin1Char(','), 0, 0));
+}
+
+void MainStatusBar::stopClock()
+{
+    m_clockTimer->stop();
+}
+
+} // namespace display

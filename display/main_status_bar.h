@@ -1,0 +1,49 @@
+// The main window's status bar: five panels (the status, file output, the link, the date
+// and the time of day), the date and time kept current by themselves, the link panel's
+// tool tip (why the port failed, how many frames were not whole), and one panel per
+// output, "sbPanel<output>", made when the output first speaks.
+#pragma once
+
+#include <QMap>
+#include <QStatusBar>
+#include <array>
+
+class QLabel;
+class QTimer;
+
+namespace platform {
+class Clock;
+}
+
+namespace display {
+
+class MainStatusBar : public QStatusBar
+{
+    Q_OBJECT
+public:
+    MainStatusBar(platform::Clock *clock, QWidget *parent);
+
+    // Panels 1 to 5; an unchanged text is not set again, so the panel is not repainted.
+    void setText(int panel, const QString &text);
+    QString text(int panel) const;
+    void setToolTipOf(int panel, const QString &tip);
+    // The link panel's tool tip: why the port failed (empty: it did not), and the count of
+    // frames that were not whole.
+    void setPortReason(const QString &reason);
+    void setRejected(quint64 rejected);
+    // An output's state line; the panel shows its start, the tool tip all of it.
+    void showOutput(const QString &output, const QString &text);
+    // The date and time stop (the window is ending).
+    void stopClock();
+
+private:
+    void updateLinkToolTip();
+    platform::Clock *m_clock;
+    std::array<QLabel *, 5> m_panels{};
+    QMap<QString, QLabel *> m_outputs;
+    QTimer *m_clockTimer = nullptr;
+    QString m_portReason;
+    quint64 m_rejected = 0;
+};
+
+} // namespace display
