@@ -87,11 +87,11 @@ struct RealServices {
 
     static std::unique_ptr<platform::MqttClient> mqttClient()
     {
-#ifdef Q_OS_WIN
-        // The Windows build has no MQTT (see the README).
-        return nullptr;
-#else
+#ifdef QV_HAVE_MQTT
         return std::make_unique<platform::MosquittoClient>();
+#else
+        // A Windows build without libmosquitto (see the README).
+        return nullptr;
 #endif
     }
     platform::Services services()

@@ -5,8 +5,10 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 
 #include <mosquitto.h>
@@ -35,6 +37,12 @@ namespace {
     X(username_pw_set, username_pw_set)                                                            \
     X(will_set, will_set)
 
+#ifdef Q_OS_WIN
+constexpr const char *kLibraryFile = "libmosquitto.dll";
+#else
+constexpr const char *kLibraryFile = "libmosquitto.so.1";
+#endif
+
 struct Library {
 #define QV_DECLARE(member, f) decltype(&::mosquitto_##f) member = nullptr;
     QV_MOSQUITTO_FUNCTIONS(QV_DECLARE)
@@ -43,7 +51,12 @@ struct Library {
 
     Library()
     {
+#ifdef Q_OS_WIN
+        // Beside the program, as MinGW names it.
+        QLibrary lib(QStringLiteral("libmosquitto"));
+#else
         QLibrary lib(QStringLiteral("mosquitto"), 1);
+#endif
         if (!lib.load())
             return;
         bool all = true;
@@ -135,7 +148,8 @@ void MosquittoClient::start(const Options &options)
     if (m_shared->mosq)
         return;
     if (!mosquitto()) {
-        emit connectFailed(QStringLiteral("the MQTT library (libmosquitto.so.1) is not installed"));
+        emit connectFailed(QStringLiteral("the MQTT library (%1) is not installed")
+                               .arg(QLatin1String(kLibraryFile)));
         return;
     }
     struct mosquitto *mosq = mosquitto()->new_(

@@ -49,7 +49,7 @@ signals:
     void publishFailed(const QString &reason);
 };
 
-#ifndef Q_OS_WIN
+#ifdef QV_HAVE_MQTT
 // libmosquitto with its network thread. Until the first connection is made, a helper
 // thread tries on the retry schedule (the name's resolution and a connect that never
 // answers hold up nothing else); then libmosquitto's own thread reconnects. The

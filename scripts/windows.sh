@@ -13,7 +13,8 @@ step() { echo "windows: $*"; }
 sudo_or() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 tools=(g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev ninja-build cmake zip nsis locales
-       qt6-base-dev qt6-base-dev-tools qt6-l10n-tools fonts-ipafont-gothic xvfb imagemagick python3)
+       qt6-base-dev qt6-base-dev-tools qt6-l10n-tools fonts-ipafont-gothic xvfb imagemagick python3
+       libmosquitto-dev mosquitto mosquitto-clients)
 missing=()
 for p in "${tools[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -39,13 +40,18 @@ t0=$SECONDS
 kit=$(QV475_MINGW_TOOLCHAIN="$root/scripts/windows/mingw.cmake" scripts/windows/kit.sh |
   { last=; while IFS= read -r line; do echo "$line" >&2; last=$line; done; echo "$last"; })
 step "Qt kit: $kit ($((SECONDS - t0)) s)"
+t0=$SECONDS
+mqtt=$(QV475_MINGW_TOOLCHAIN="$root/scripts/windows/mingw.cmake" scripts/windows/mqtt-kit.sh |
+  { last=; while IFS= read -r line; do echo "$line" >&2; last=$line; done; echo "$last"; })
+step "MQTT library with TLS: $mqtt ($((SECONDS - t0)) s)"
 
 build=${QV475_WINDOWS_BUILD:-$root/build-windows}
 t0=$SECONDS
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$kit/lib/cmake/Qt6/qt.toolchain.cmake" \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/scripts/windows/mingw.cmake" \
-  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
+  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+  -DQV_MOSQUITTO_DIR="$mqtt" >/dev/null
 ninja -C "$build" >"$build/build.log" 2>&1 || { tail -30 "$build/build.log"; exit 1; }
 step "program and tests cross-built in $build ($((SECONDS - t0)) s)"
 
@@ -60,7 +66,7 @@ jp=(env LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8)
 wine() { "${jp[@]}" /usr/bin/wine "$@"; }
 wineboot() { "${jp[@]}" /usr/bin/wineboot "$@"; }
 winpath() { echo "Z:${1//\//\\}"; }
-export WINEPATH="$(winpath "$kit/bin");$(winpath /usr/lib/gcc/x86_64-w64-mingw32/12-posix);$(winpath /usr/x86_64-w64-mingw32/lib)"
+export WINEPATH="$(winpath "$kit/bin");$(winpath "$mqtt/bin");$(winpath /usr/lib/gcc/x86_64-w64-mingw32/12-posix);$(winpath /usr/x86_64-w64-mingw32/lib)"
 export QT_PLUGIN_PATH=$(winpath "$kit/plugins")
 if [ ! -d "$WINEPREFIX/drive_c" ]; then
   wineboot -i >/dev/null 2>&1 || true
@@ -68,6 +74,9 @@ if [ ! -d "$WINEPREFIX/drive_c" ]; then
 else
   step "Wine prefix: reused $WINEPREFIX"
 fi
+# A test service left by a run that failed halfway would start with the prefix and take
+# the test meters' port.
+wine reg delete 'HKLM\System\CurrentControlSet\Services\QV475Test' /f >/dev/null 2>&1 || true
 # A Japanese Windows writes dates as 2026/12/08 (Wine's own table has 2026/12/8).
 wine reg add 'HKCU\Control Panel\International' /v sShortDate /d yyyy/MM/dd /f >/dev/null 2>&1
 wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /d offscreen /f >/dev/null 2>&1
@@ -115,6 +124,9 @@ for dll in libstdc++-6.dll libgcc_s_seh-1.dll; do
   cp "/usr/lib/gcc/x86_64-w64-mingw32/12-posix/$dll" "$stage/"
 done
 cp /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$stage/"
+# MQTT: libmosquitto with OpenSSL inside it, loaded when a broker is named.
+cp "$mqtt/bin/libmosquitto.dll" "$stage/"
+cp "$mqtt"/licenses/* "$stage/licenses/"
 cp /usr/share/qt6/translations/qtbase_ja.qm "$stage/translations/" 2>/dev/null || true
 cp /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf "$stage/fonts/"
 cp /usr/share/doc/fonts-ipafont-gothic/copyright "$stage/fonts/IPA_Font_License.txt" 2>/dev/null || true
@@ -277,6 +289,42 @@ logcsv=$(ls "$e2e"/logger/wind*.csv 2>/dev/null | head -1)
 [ -n "$logcsv" ] && [ "$(tail -c 2 "$logcsv" | od -An -c | tr -d ' \n')" = '\r\n' ] ||
   e2e_fail "the console logger's CSV file is missing or its last row is cut"
 step "console logger, installed: taskkill without /f ended it as Ctrl+C does (D CR J CR to the meter, $(($(wc -l <"$logcsv") - 1)) rows, the last whole; $((SECONDS - t0)) s)"
+# MQTT under Wine: the installed console logger publishes to the Linux side's mosquitto
+# on a free loopback port; its state messages (the meter's readings) and, after
+# `taskkill /f`, the broker's last will ("offline") are what a subscriber receives.
+t0=$SECONDS
+mq="$e2e/mqtt"
+mkdir -p "$mq"
+mqtt_fail() { kill $meter5 $broker $sub 2>/dev/null || true; tail -5 "$mq/out.txt" "$mq/received.txt"; e2e_fail "MQTT: $*"; }
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+printf 'listener %s 127.0.0.1\nallow_anonymous true\n' "$port" >"$mq/broker.conf"
+mosquitto -c "$mq/broker.conf" >"$mq/broker.txt" 2>&1 &
+broker=$!
+for _ in $(seq 50); do mosquitto_pub -h 127.0.0.1 -p "$port" -t probe -n 2>/dev/null && break; sleep 0.1; done
+mosquitto_sub -h 127.0.0.1 -p "$port" -t 'qvwin/#' -v >"$mq/received.txt" 2>&1 &
+sub=$!
+python3 scripts/windows/meter.py "$mq/meter" 40 >"$mq/device" &
+meter5=$!
+for _ in $(seq 50); do [ -s "$mq/device" ] && break; sleep 0.1; done
+wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$(head -1 "$mq/device")" /f >/dev/null 2>&1
+"${jp[@]}" wineserver -k 2>/dev/null || true
+"${jp[@]}" wineserver -w
+printf '[Settings]\r\nPort=1\r\nComSt=9600,n,8,1\r\nfName=%s\r\nfOut=31\r\nfTime=1\r\n[Mqtt]\r\nHost=127.0.0.1\r\nPort=%s\r\nTopic=qvwin\r\n' \
+  "$(winpath "$mq/wind.csv")" "$port" >"$mq/logger.ini"
+(cd "$installed" && env -u WINEPATH -u QT_PLUGIN_PATH "${jp[@]}" /usr/bin/wine ./qv475c.exe --headless \
+  --config "$(winpath "$mq/logger.ini")") >"$mq/out.txt" 2>&1 &
+logger=$!
+for _ in $(seq 200); do grep -q '"link":"live"' "$mq/received.txt" && break; sleep 0.1; done
+sleep 2
+"${jp[@]}" wine taskkill /f /im qv475c.exe >/dev/null 2>&1 || true
+for _ in $(seq 100); do grep -q '^qvwin/status offline' "$mq/received.txt" && break; sleep 0.1; done
+wait "$logger" 2>/dev/null || true
+kill $sub $broker $meter5 2>/dev/null || true
+grep -q '^qvwin/status online' "$mq/received.txt" || mqtt_fail "no online status"
+grep -q '^qvwin/state {.*"instant":45.6.*"link":"live"' "$mq/received.txt" ||
+  mqtt_fail "no state message with the meter's reading"
+grep -q '^qvwin/status offline' "$mq/received.txt" || mqtt_fail "no last will after taskkill /f"
+step "MQTT under Wine: $(grep -c '^qvwin/state ' "$mq/received.txt") state messages with the readings, online, and the last will after taskkill /f ($((SECONDS - t0)) s)"
 # The logger as a Windows service, from the installed folder (Wine's user is an
 # administrator): registered, started by the service manager, logging from a fresh meter,
 # stopped by it with the meter told to stop and the rows synced, then removed.
@@ -291,7 +339,12 @@ wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$(head -1 "$svc/device")" /f
 "${jp[@]}" wineserver -w
 printf '[Settings]\r\nPort=1\r\nComSt=9600,n,8,1\r\nfName=%s\r\nfOut=31\r\nfTime=1\r\n' \
   "$(winpath "$svc/wind.csv")" >"$svc/service.ini"
-service_fail() { kill $meter4 $keeper 2>/dev/null || true; tail -8 "$svc"/*.log 2>/dev/null; e2e_fail "the service: $*"; }
+service_fail() {
+  kill $meter4 $keeper 2>/dev/null || true
+  wine reg delete 'HKLM\System\CurrentControlSet\Services\QV475Test' /f >/dev/null 2>&1 || true
+  tail -8 "$svc"/*.log 2>/dev/null
+  e2e_fail "the service: $*"
+}
 # Wine ends its services once no other program runs in the prefix (Windows does not):
 # one waits on its input meanwhile.
 sleep 120 | "${jp[@]}" wine cmd >/dev/null 2>&1 &
@@ -333,4 +386,4 @@ sleep 1
 rm -rf "$installed"
 grep -q 'Uninstall\\\\QV475_XP' "$WINEPREFIX/user.reg" && { echo "FAIL: the uninstaller left its entry"; exit 1; }
 step "installer: dist/qv475-$version-setup.exe (refused a folder with another file; installed per user under Wine; uninstalled, the record left in its folder kept)"
-step "all: $((passed + 3)) passed, 0 failed ($passed test programs under Wine, the end-to-end run, the console logger's end and the service)"
+step "all: $((passed + 4)) passed, 0 failed ($passed test programs under Wine, the end-to-end run, the console logger's end, MQTT and the service)"

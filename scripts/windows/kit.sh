@@ -5,9 +5,7 @@
 #   scripts/windows/kit.sh            prints the kit's folder on the last line
 # QV475_MINGW_QT: the kit's folder (default ~/.cache/qv475-mingw-qt-<version>).
 set -euo pipefail
-
-# As root directly, otherwise through sudo.
-sudo_or() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+here=$(cd "$(dirname "$0")" && pwd)
 
 version=$(dpkg-query -W -f='${Version}' qt6-base-dev | sed 's/[+-].*//')
 kit=${QV475_MINGW_QT:-$HOME/.cache/qv475-mingw-qt-$version}
@@ -21,39 +19,13 @@ work=${QV475_MINGW_WORK:-$HOME/.cache/qv475-mingw-qt-build}
 mkdir -p "$work"
 cd "$work"
 
-# The source of the host's qtbase, from the archive the machine installs from. Where the
-# APT sources have no source lines, they are added for the same archive for this fetch
-# and taken out again.
+# The source of the host's qtbase, from the archive the machine installs from.
 if ! ls -d qt6-base-*/ >/dev/null 2>&1; then
-  added=""
-  if ! apt-get source --print-uris qt6-base >/dev/null 2>&1; then
-    deb822=$(for f in /etc/apt/sources.list.d/*.sources; do
-      [ -f "$f" ] || continue
-      sed -n '/^Types: deb$/,/^$/p' "$f" | sed 's/^Types: deb$/Types: deb-src/'
-      echo
-    done)
-    # The one-line format, as debootstrap writes it.
-    oneline=$(sed -n 's/^deb \(.*\)/deb-src \1/p' /etc/apt/sources.list 2>/dev/null || true)
-    if [ -n "${deb822//[[:space:]]/}" ]; then
-      added+=" /etc/apt/sources.list.d/qv475-deb-src.sources"
-      echo "$deb822" | sudo_or tee /etc/apt/sources.list.d/qv475-deb-src.sources >/dev/null
-    fi
-    if [ -n "$oneline" ]; then
-      added+=" /etc/apt/sources.list.d/qv475-deb-src.list"
-      echo "$oneline" | sudo_or tee /etc/apt/sources.list.d/qv475-deb-src.list >/dev/null
-    fi
-    sudo_or apt-get update -qq
-  fi
-  echo "kit: fetching Debian's qt6-base source"
-  apt-get source -qq qt6-base >/dev/null
-  if [ -n "$added" ]; then
-    sudo_or rm -f $added
-    sudo_or apt-get update -qq
-  fi
+  "$here"/fetch-source.sh qt6-base | sed 's/^/kit: /'
 fi
 src=$(ls -d "$work"/qt6-base-*/ | head -1)
 
-toolchain=${QV475_MINGW_TOOLCHAIN:-$(cd "$(dirname "$0")" && pwd)/mingw.cmake}
+toolchain=${QV475_MINGW_TOOLCHAIN:-$here/mingw.cmake}
 
 echo "kit: configuring qtbase for x86_64-w64-mingw32"
 rm -rf "$work/build"
