@@ -9,6 +9,7 @@
 #include "display/figure_font.h"
 #include "display/frm_trend.h"
 #include "display/main_status_bar.h"
+#include "display/session_alerts.h"
 #include "display/status_texts.h"
 #include "display/trend_chart.h"
 #include "logging/csv_format.h"
@@ -71,6 +72,68 @@ constexpr ButtonDef kButtons[11] = {
     {u"問い合わせ", QT_TRANSLATE_NOOP("frmMain", "問い合わせ"), "Web", &frmMain::mnuHelpWeb_Click},
 };
 
+// The menu bar, in order: a menu, then its items and separators. An item's name is its
+// object name; its handler is the menu command it runs.
+enum class Row { Menu, Item, Check, Bar };
+struct MenuRow {
+    Row row;
+    const char *name;
+    const char *caption = nullptr;
+    int key = 0;
+    void (frmMain::*handler)() = nullptr;
+};
+const MenuRow kMenuRows[] = {
+    {Row::Menu, "mnuFile", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ(&F)")},
+    {Row::Item, "mnuFileOpen", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力開始(&O)..."), Qt::Key_F2,
+     &frmMain::mnuFileOpen_Click},
+    {Row::Item, "mnuFileClose", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力停止(&C)"), 0,
+     &frmMain::mnuFileClose_Click},
+    {Row::Item, "mnuFileHistory", QT_TRANSLATE_NOOP("frmMain", "記録を開く(&R)..."), 0,
+     &frmMain::mnuFileHistory_Click},
+    {Row::Bar, "mnuFileBar0"},
+    {Row::Item, "mnuFileCom", QT_TRANSLATE_NOOP("frmMain", "接続(&M)"), Qt::Key_F5,
+     &frmMain::mnuFileCom_Click},
+    {Row::Item, "mnuFileStop", QT_TRANSLATE_NOOP("frmMain", "切断(&P)"), 0,
+     &frmMain::mnuFileStop_Click},
+    {Row::Bar, "mnuFileBar1"},
+    {Row::Item, "mnuFileExit", QT_TRANSLATE_NOOP("frmMain", "終了(&X)"), 0,
+     &frmMain::mnuFileExit_Click},
+    {Row::Menu, "mnuView", QT_TRANSLATE_NOOP("frmMain", "表示(&V)")},
+    {Row::Check, "mnuViewToolbar", QT_TRANSLATE_NOOP("frmMain", "ﾂｰﾙ ﾊﾞｰ(&T)"), 0,
+     &frmMain::mnuViewToolbar_Click},
+    {Row::Bar, "mnuViewBar0"},
+    {Row::Item, "mnuViewOptions", QT_TRANSLATE_NOOP("frmMain", "通信設定(&S)..."), 0,
+     &frmMain::mnuViewOptions_Click},
+    {Row::Bar, "mnuViewBar1"},
+    {Row::Check, "mnuViewMin", QT_TRANSLATE_NOOP("frmMain", "画面縮小(&N)"), Qt::Key_F3,
+     &frmMain::mnuViewMin_Click},
+    {Row::Check, "mnuViewMax", QT_TRANSLATE_NOOP("frmMain", "画面拡大(&L)"), Qt::Key_F4,
+     &frmMain::mnuViewMax_Click},
+    {Row::Bar, "mnuViewBar2"},
+    {Row::Check, "mnuViewMalti", QT_TRANSLATE_NOOP("frmMain", "ﾏﾙﾁ表示(&B)"), Qt::Key_F6,
+     &frmMain::mnuViewMalti_Click},
+    {Row::Check, "mnuViewPeak", QT_TRANSLATE_NOOP("frmMain", "瞬間風速値表示(&K)"), Qt::Key_F7,
+     &frmMain::mnuViewPeak_Click},
+    {Row::Check, "mnuViewAve", QT_TRANSLATE_NOOP("frmMain", "平均風速値表示(&E)"), Qt::Key_F8,
+     &frmMain::mnuViewAve_Click},
+    {Row::Bar, "mnuViewBar3"},
+    {Row::Item, "mnuViewTrend", QT_TRANSLATE_NOOP("frmMain", "ﾄﾚﾝﾄﾞ表示(&G)"), Qt::Key_F9,
+     &frmMain::mnuViewTrend_Click},
+    {Row::Check, "mnuViewSound", QT_TRANSLATE_NOOP("frmMain", "警報音(&A)"), 0,
+     &frmMain::mnuViewSound_Click},
+    {Row::Item, "mnuViewAck", QT_TRANSLATE_NOOP("frmMain", "警報確認(&Q)"), Qt::Key_Escape,
+     &frmMain::mnuViewAck_Click},
+    {Row::Item, "mnuViewNotifyTest", QT_TRANSLATE_NOOP("frmMain", "通知テスト(&U)"), 0,
+     &frmMain::mnuViewNotifyTest_Click},
+    {Row::Item, "mnuViewInspect", QT_TRANSLATE_NOOP("frmMain", "点検確認(&I)..."), 0,
+     &frmMain::mnuViewInspect_Click},
+    {Row::Menu, "mnuHelp", QT_TRANSLATE_NOOP("frmMain", "ﾍﾙﾌﾟ(&H)")},
+    {Row::Item, "mnuHelpWeb", QT_TRANSLATE_NOOP("frmMain", "問い合わせ(&W)"), 0,
+     &frmMain::mnuHelpWeb_Click},
+    {Row::Bar, "mnuHelpBar0"},
+    {Row::Item, "mnuHelpAbout", QT_TRANSLATE_NOOP("frmMain", "ﾊﾞｰｼﾞｮﾝ情報(&A)"), 0,
+     &frmMain::mnuHelpAbout_Click},
+};
 } // namespace
 
 frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *parent)
@@ -94,27 +157,9 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     connect(&m_session, &Session::snapshotChanged, this, &frmMain::showSnapshot);
     connect(&m_session, &Session::linkStateChanged, this, &frmMain::onLinkState);
     connect(&m_session, &Session::blink, this, &frmMain::onBlink);
-    connect(&m_session, &Session::linkLost, this, [this] {
-        notify(QCoreApplication::translate("frmMain", "風速計からのﾃﾞｰﾀが途絶えました。"));
-    });
-    connect(&m_session, &Session::linkBack, this, [this] {
-        notify(QCoreApplication::translate("frmMain", "風速計との通信が回復しました。"));
-    });
     // A port that failed while open says why in the link's panel; the watchdog decides.
     connect(&m_session, &Session::portFailed, this,
             [this](const QString &reason) { m_status->setPortReason(reason); });
-    connect(&m_session, &Session::alarmRose, this,
-            [this](int figure, int level, const QString &reading) {
-                notify(QCoreApplication::translate("frmMain", "%1 %2 m/s: 警報ﾚﾍﾞﾙ%3")
-                           .arg(figure == 0 ? QCoreApplication::translate("frmMain", "瞬間風速")
-                                            : QCoreApplication::translate("frmMain", "平均風速"),
-                                reading)
-                           .arg(level));
-            });
-    connect(&m_session, &Session::soundDue, this, [this](int level) {
-        if (m_svc.sound)
-            m_svc.sound->play(level);
-    });
     connect(&m_session, &Session::fileStarted, this, [this] { showFileOutput(true); });
     connect(&m_session, &Session::fileStopped, this, [this] { showFileOutput(false); });
     connect(&m_session, &Session::fileStartFailed, this, &frmMain::onFileStartFailed);
@@ -125,36 +170,8 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
     // Kept at once: the program may not end by 終了.
     connect(&m_session, &Session::portIdentified, this,
             [this](const QString &portId) { basSubMain::keepPortId(*m_svc.settings, portId); });
-    connect(&m_session, &Session::workChanged, this, [this](site::Work work, const QString &mean) {
-        notify(QCoreApplication::translate("frmMain", "作業判定: %1 (%2分平均 %3 m/s)")
-                   .arg(language::stateWord(site::caption(work, false)))
-                   .arg(m_session.settings().site.minutes)
-                   .arg(mean));
-    });
-    connect(&m_session, &Session::storm, this, [this](const QString &reading) {
-        notify(QCoreApplication::translate("frmMain", "暴風 %1 m/s: 点検要").arg(reading));
-    });
-    connect(&m_session, &Session::stateUnreadable, this,
-            [this](const QString &path, const QString &keptAs) {
-                m_svc.messageBox->show(
-                    this,
-                    QCoreApplication::translate(
-                        "frmMain", "状態ﾌｧｲﾙを読めません。点検要として扱います。\n%1%2")
-                        .arg(path, keptAs.isEmpty()
-                                       ? QString()
-                                       : QCoreApplication::translate(
-                                             "frmMain", "\n読めなかったﾌｧｲﾙは %1 に残しました。")
-                                             .arg(keptAs)),
-                    title(), platform::MessageBox::Icon::Exclamation,
-                    platform::MessageBox::Buttons::Ok);
-            });
-    connect(&m_session, &Session::latchNotKept, this, [this](const QString &error) {
-        m_svc.messageBox->show(
-            this,
-            QCoreApplication::translate("frmMain", "点検要の状態を保存できませんでした。\n") +
-                error,
-            title(), platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::Ok);
-    });
+    m_alerts =
+        new display::SessionAlerts(m_session, m_svc.notifier, m_svc.sound, m_svc.messageBox, this);
     session::compose(m_session, basSubMain::LoadSettings(*m_svc.settings), *m_svc.settings,
                      {m_svc.file, m_svc.clock, m_svc.mqttClient, {}, m_svc.sleepInhibitor});
     Form_Load();
@@ -177,98 +194,32 @@ QAction *frmMain::addItem(QMenu *menu, const QString &name, const QString &capti
             a->setChecked(!a->isChecked());
         (this->*handler)();
     });
-    m_menu.insert(name, a);
     return a;
 }
 
 void frmMain::buildMenus()
 {
-    QMenuBar *bar = menuBar();
-    auto separator = [this](QMenu *m, const QString &name) {
-        QAction *s = m->addSeparator();
-        s->setObjectName(name);
-        m_menu.insert(name, s);
-    };
-    auto menu = [this, bar](const QString &name, const QString &caption) {
-        QMenu *m = bar->addMenu(caption);
-        m->setObjectName(name);
-        m_menu.insert(name, m->menuAction());
-        return m;
-    };
-
-    QMenu *file =
-        menu(QStringLiteral("mnuFile"), QCoreApplication::translate("frmMain", "ﾌｧｲﾙ(&F)"));
-    addItem(file, QStringLiteral("mnuFileOpen"),
-            QCoreApplication::translate("frmMain", "ﾌｧｲﾙ出力開始(&O)..."), Qt::Key_F2,
-            &frmMain::mnuFileOpen_Click);
-    addItem(file, QStringLiteral("mnuFileClose"),
-            QCoreApplication::translate("frmMain", "ﾌｧｲﾙ出力停止(&C)"), {},
-            &frmMain::mnuFileClose_Click);
-    addItem(file, QStringLiteral("mnuFileHistory"),
-            QCoreApplication::translate("frmMain", "記録を開く(&R)..."), {},
-            &frmMain::mnuFileHistory_Click);
-    separator(file, QStringLiteral("mnuFileBar0"));
-    addItem(file, QStringLiteral("mnuFileCom"), QCoreApplication::translate("frmMain", "接続(&M)"),
-            Qt::Key_F5, &frmMain::mnuFileCom_Click);
-    addItem(file, QStringLiteral("mnuFileStop"), QCoreApplication::translate("frmMain", "切断(&P)"),
-            {}, &frmMain::mnuFileStop_Click);
-    separator(file, QStringLiteral("mnuFileBar1"));
-    addItem(file, QStringLiteral("mnuFileExit"), QCoreApplication::translate("frmMain", "終了(&X)"),
-            {}, &frmMain::mnuFileExit_Click);
-
-    QMenu *view =
-        menu(QStringLiteral("mnuView"), QCoreApplication::translate("frmMain", "表示(&V)"));
-    addItem(view, QStringLiteral("mnuViewToolbar"),
-            QCoreApplication::translate("frmMain", "ﾂｰﾙ ﾊﾞｰ(&T)"), {},
-            &frmMain::mnuViewToolbar_Click)
-        ->setCheckable(true);
+    QMenu *menu = nullptr;
+    for (const MenuRow &r : kMenuRows) {
+        const QString name = QString::fromLatin1(r.name);
+        QAction *a;
+        if (r.row == Row::Menu) {
+            menu = menuBar()->addMenu(QCoreApplication::translate("frmMain", r.caption));
+            menu->setObjectName(name);
+            a = menu->menuAction();
+        } else if (r.row == Row::Bar) {
+            a = menu->addSeparator();
+            a->setObjectName(name);
+        } else {
+            a = addItem(menu, name, QCoreApplication::translate("frmMain", r.caption),
+                        r.key ? QKeySequence(r.key) : QKeySequence(), r.handler);
+            a->setCheckable(r.row == Row::Check);
+        }
+        m_menu.insert(name, a);
+    }
     m_menu[QStringLiteral("mnuViewToolbar")]->setChecked(true);
-    separator(view, QStringLiteral("mnuViewBar0"));
-    addItem(view, QStringLiteral("mnuViewOptions"),
-            QCoreApplication::translate("frmMain", "通信設定(&S)..."), {},
-            &frmMain::mnuViewOptions_Click);
-    separator(view, QStringLiteral("mnuViewBar1"));
-    addItem(view, QStringLiteral("mnuViewMin"),
-            QCoreApplication::translate("frmMain", "画面縮小(&N)"), Qt::Key_F3,
-            &frmMain::mnuViewMin_Click)
-        ->setCheckable(true);
-    addItem(view, QStringLiteral("mnuViewMax"),
-            QCoreApplication::translate("frmMain", "画面拡大(&L)"), Qt::Key_F4,
-            &frmMain::mnuViewMax_Click)
-        ->setCheckable(true);
-    separator(view, QStringLiteral("mnuViewBar2"));
-    addItem(view, QStringLiteral("mnuViewMalti"),
-            QCoreApplication::translate("frmMain", "ﾏﾙﾁ表示(&B)"), Qt::Key_F6,
-            &frmMain::mnuViewMalti_Click)
-        ->setCheckable(true);
-    addItem(view, QStringLiteral("mnuViewPeak"),
-            QCoreApplication::translate("frmMain", "瞬間風速値表示(&K)"), Qt::Key_F7,
-            &frmMain::mnuViewPeak_Click)
-        ->setCheckable(true);
-    addItem(view, QStringLiteral("mnuViewAve"),
-            QCoreApplication::translate("frmMain", "平均風速値表示(&E)"), Qt::Key_F8,
-            &frmMain::mnuViewAve_Click)
-        ->setCheckable(true);
-
-    separator(view, QStringLiteral("mnuViewBar3"));
-    addItem(view, QStringLiteral("mnuViewTrend"),
-            QCoreApplication::translate("frmMain", "ﾄﾚﾝﾄﾞ表示(&G)"), Qt::Key_F9,
-            &frmMain::mnuViewTrend_Click);
-    addItem(view, QStringLiteral("mnuViewSound"),
-            QCoreApplication::translate("frmMain", "警報音(&A)"), {}, &frmMain::mnuViewSound_Click)
-        ->setCheckable(true);
-    addItem(view, QStringLiteral("mnuViewAck"),
-            QCoreApplication::translate("frmMain", "警報確認(&Q)"), Qt::Key_Escape,
-            &frmMain::mnuViewAck_Click);
-    addItem(view, QStringLiteral("mnuViewNotifyTest"),
-            QCoreApplication::translate("frmMain", "通知テスト(&U)"), {},
-            &frmMain::mnuViewNotifyTest_Click);
     // Enabled only while a storm's inspection is not yet acknowledged.
-    addItem(view, QStringLiteral("mnuViewInspect"),
-            QCoreApplication::translate("frmMain", "点検確認(&I)..."), {},
-            &frmMain::mnuViewInspect_Click)
-        ->setEnabled(false);
-
+    m_menu[QStringLiteral("mnuViewInspect")]->setEnabled(false);
     // View mode and window size each carry one exclusive mark.
     for (const auto &names : {QStringList{"mnuViewMalti", "mnuViewPeak", "mnuViewAve"},
                               QStringList{"mnuViewMin", "mnuViewMax"}}) {
@@ -276,16 +227,6 @@ void frmMain::buildMenus()
         for (const QString &n : names)
             group->addAction(m_menu[n]);
     }
-
-    QMenu *help =
-        menu(QStringLiteral("mnuHelp"), QCoreApplication::translate("frmMain", "ﾍﾙﾌﾟ(&H)"));
-    addItem(help, QStringLiteral("mnuHelpWeb"),
-            QCoreApplication::translate("frmMain", "問い合わせ(&W)"), {},
-            &frmMain::mnuHelpWeb_Click);
-    separator(help, QStringLiteral("mnuHelpBar0"));
-    addItem(help, QStringLiteral("mnuHelpAbout"),
-            QCoreApplication::translate("frmMain", "ﾊﾞｰｼﾞｮﾝ情報(&A)"), {},
-            &frmMain::mnuHelpAbout_Click);
 }
 
 void frmMain::buildToolBar()
@@ -558,12 +499,6 @@ void frmMain::mnuViewNotifyTest_Click()
     // The answers come to the status bar's panel of the notifications.
     showOutputStatus(QStringLiteral("Notify"), QStringLiteral("Notify: sending a test"));
     m_session.testNotifications();
-}
-
-void frmMain::notify(const QString &text)
-{
-    if (m_svc.notifier)
-        m_svc.notifier->notify(title(), text);
 }
 
 void frmMain::mnuViewTrend_Click()

@@ -20,7 +20,8 @@ class QTimer;
 class frmTrend;
 namespace display {
 class MainStatusBar;
-}
+class SessionAlerts;
+} // namespace display
 
 class frmMain : public QMainWindow
 {
@@ -169,7 +170,6 @@ private:
     void fileWarning(const QString &text);
     void onLinkState(meterlink::LinkState state);
     void onBlink(bool shown);
-    void notify(const QString &text);
     void onLogWriteFailed(const QString &reason, const QString &path, bool stopped);
     void onLogStalled(qsizetype rowsWaiting);
     void onLogStallEnded();
@@ -184,6 +184,7 @@ private:
     QToolBar *m_toolBar = nullptr;
     std::array<QAction *, 11> m_buttons{};
     display::MainStatusBar *m_status = nullptr;
+    display::SessionAlerts *m_alerts = nullptr;
     QMap<QString, QAction *> m_menu;
 
     QSize m_appliedFrame{0, 0};

@@ -3,6 +3,7 @@
 #include "display/frm_main.h"
 
 #include "display/main_status_bar.h"
+#include "display/session_alerts.h"
 #include "display/status_texts.h"
 #include "platform/message_box.h"
 
@@ -97,7 +98,7 @@ void frmMain::onLogStalled(qsizetype rowsWaiting)
             .arg(rowsWaiting);
     m_status->setToolTipOf(1, text);
     statusBar()->showMessage(text);
-    notify(text);
+    m_alerts->notify(text);
 }
 
 void frmMain::onLogStallEnded()
