@@ -4,6 +4,7 @@
 
 #include <QButtonGroup>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -85,4 +86,27 @@ QString dlgInspection::inspector() const
 QString dlgInspection::result() const
 {
     return site::inspectionResult(optFault->isChecked(), txtNote->text());
+}
+
+QString inspectionCause(const session::SiteState &site)
+{
+    if (site.latched && site.stateUnreadable)
+        return QCoreApplication::translate("frmMain", "点検要: 状態ﾌｧｲﾙを読めません。");
+    if (site.latched)
+        return QCoreApplication::translate("frmMain", "暴風 %1 m/s (%2) の後の点検です。")
+            .arg(
+                basSubMain::speedText(qMax(0, site.storm.tenths)),
+                QDateTime::fromMSecsSinceEpoch(site.storm.ms).toString(QStringLiteral("M/d H:mm")));
+    return QCoreApplication::translate("frmMain", "作業中止の後の足場の点検です。");
+}
+
+QString strongWindQuestion(const session::Snapshot &now, const basSubMain::SiteSettings &rule)
+{
+    const int instant = now.tenths[0];
+    if (!now.receiving || instant < rule.caution)
+        return {};
+    return QCoreApplication::translate("frmMain",
+                                       "瞬間風速が %1 m/s で、注意の基準 %2 m/s 以上です。\n"
+                                       "風が強いまま点検確認を記録しますか?")
+        .arg(basSubMain::speedText(instant), basSubMain::speedText(rule.caution));
 }

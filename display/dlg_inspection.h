@@ -3,6 +3,9 @@
 // button cancels, so that a key pressed by mistake records nothing.
 #pragma once
 
+#include "app/settings.h"
+#include "session/snapshot.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -28,3 +31,10 @@ private:
     QLineEdit *txtNote;
     QPushButton *cmdOK, *cmdCancel;
 };
+
+// The latch's cause in words, above the dialog's fields: a storm and when, a state file
+// that could not be read, or the scaffolds after a stop.
+QString inspectionCause(const session::SiteState &site);
+// The question asked before an inspection is recorded while the instantaneous wind is at
+// or above the caution threshold; empty when it is below (or nothing is measured).
+QString strongWindQuestion(const session::Snapshot &now, const basSubMain::SiteSettings &rule);

@@ -6,6 +6,7 @@
 #include "app/language.h"
 #include "app/resources.h"
 #include "app/settings.h"
+#include "display/dlg_inspection.h"
 #include "display/figure_font.h"
 #include "display/frm_trend.h"
 #include "display/main_status_bar.h"
@@ -300,36 +301,19 @@ void frmMain::relayout()
 
 void frmMain::mnuViewInspect_Click()
 {
-    const session::SiteState &site = m_session.snapshot().site;
-    if (!(site.latched || site.scaffoldMs) || !m_windows.inspect)
+    const session::Snapshot &now = m_session.snapshot();
+    if (!(now.site.latched || now.site.scaffoldMs) || !m_windows.inspect)
         return;
-    QString what;
-    if (site.latched && site.stateUnreadable)
-        what = QCoreApplication::translate("frmMain", "点検要: 状態ﾌｧｲﾙを読めません。");
-    else if (site.latched)
-        what = QCoreApplication::translate("frmMain", "暴風 %1 m/s (%2) の後の点検です。")
-                   .arg(basSubMain::speedText(qMax(0, site.storm.tenths)),
-                        QDateTime::fromMSecsSinceEpoch(site.storm.ms)
-                            .toString(QStringLiteral("M/d H:mm")));
-    else
-        what = QCoreApplication::translate("frmMain", "作業中止の後の足場の点検です。");
-    const auto inspection = m_windows.inspect(this, what);
+    const auto inspection = m_windows.inspect(this, inspectionCause(now.site));
     if (!inspection)
         return;
     // A wind still above the caution threshold is said before anything is recorded.
-    const basSubMain::SiteSettings &rule = m_session.settings().site;
-    const int instant = m_session.snapshot().tenths[0];
-    if (m_session.snapshot().receiving && instant >= rule.caution) {
-        const auto answer = m_svc.messageBox->show(
-            this,
-            QCoreApplication::translate("frmMain",
-                                        "瞬間風速が %1 m/s で、注意の基準 %2 m/s 以上です。\n"
-                                        "風が強いまま点検確認を記録しますか?")
-                .arg(basSubMain::speedText(instant), basSubMain::speedText(rule.caution)),
-            title(), platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::NoYes);
-        if (answer != platform::MessageBox::Answer::Yes)
-            return;
-    }
+    const QString question = strongWindQuestion(m_session.snapshot(), m_session.settings().site);
+    if (!question.isEmpty() &&
+        m_svc.messageBox->show(this, question, title(), platform::MessageBox::Icon::Exclamation,
+                               platform::MessageBox::Buttons::NoYes) !=
+            platform::MessageBox::Answer::Yes)
+        return;
     m_session.acknowledgeInspection(inspection->by, inspection->result);
 }
 
