@@ -9,6 +9,7 @@
 #include "display/dlg_inspection.h"
 #include "display/figure_font.h"
 #include "display/frm_trend.h"
+#include "display/main_actions.h"
 #include "display/main_status_bar.h"
 #include "display/session_alerts.h"
 #include "display/status_texts.h"
@@ -48,93 +49,6 @@ QString title()
     return QCoreApplication::translate("frmMain", "QV-475簡易ソフト");
 }
 
-// Toolbar buttons: key, tool tip, image key and the menu command it runs; an empty key is
-// a separator. The key names the command (it is never shown, nor translated).
-struct ButtonDef {
-    const char16_t *key;
-    const char *tip;
-    const char *image;
-    void (frmMain::*command)();
-};
-constexpr ButtonDef kButtons[11] = {
-    {u"出力開始", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力開始"), "Open",
-     &frmMain::mnuFileOpen_Click},
-    {u"出力停止", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力停止"), "Close",
-     &frmMain::mnuFileClose_Click},
-    {nullptr, nullptr, nullptr, nullptr},
-    {u"通信設定", QT_TRANSLATE_NOOP("frmMain", "通信設定"), "Properties",
-     &frmMain::mnuViewOptions_Click},
-    {u"接続", QT_TRANSLATE_NOOP("frmMain", "接続"), "Com", &frmMain::mnuFileCom_Click},
-    {u"切断", QT_TRANSLATE_NOOP("frmMain", "切断"), "Stop", &frmMain::mnuFileStop_Click},
-    {nullptr, nullptr, nullptr, nullptr},
-    {u"縮小", QT_TRANSLATE_NOOP("frmMain", "縮小表示"), "MIN", &frmMain::mnuViewMin_Click},
-    {u"拡大", QT_TRANSLATE_NOOP("frmMain", "拡大表示"), "MAX", &frmMain::mnuViewMax_Click},
-    {nullptr, nullptr, nullptr, nullptr},
-    {u"問い合わせ", QT_TRANSLATE_NOOP("frmMain", "問い合わせ"), "Web", &frmMain::mnuHelpWeb_Click},
-};
-
-// The menu bar, in order: a menu, then its items and separators. An item's name is its
-// object name; its handler is the menu command it runs.
-enum class Row { Menu, Item, Check, Bar };
-struct MenuRow {
-    Row row;
-    const char *name;
-    const char *caption = nullptr;
-    int key = 0;
-    void (frmMain::*handler)() = nullptr;
-};
-const MenuRow kMenuRows[] = {
-    {Row::Menu, "mnuFile", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ(&F)")},
-    {Row::Item, "mnuFileOpen", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力開始(&O)..."), Qt::Key_F2,
-     &frmMain::mnuFileOpen_Click},
-    {Row::Item, "mnuFileClose", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力停止(&C)"), 0,
-     &frmMain::mnuFileClose_Click},
-    {Row::Item, "mnuFileHistory", QT_TRANSLATE_NOOP("frmMain", "記録を開く(&R)..."), 0,
-     &frmMain::mnuFileHistory_Click},
-    {Row::Bar, "mnuFileBar0"},
-    {Row::Item, "mnuFileCom", QT_TRANSLATE_NOOP("frmMain", "接続(&M)"), Qt::Key_F5,
-     &frmMain::mnuFileCom_Click},
-    {Row::Item, "mnuFileStop", QT_TRANSLATE_NOOP("frmMain", "切断(&P)"), 0,
-     &frmMain::mnuFileStop_Click},
-    {Row::Bar, "mnuFileBar1"},
-    {Row::Item, "mnuFileExit", QT_TRANSLATE_NOOP("frmMain", "終了(&X)"), 0,
-     &frmMain::mnuFileExit_Click},
-    {Row::Menu, "mnuView", QT_TRANSLATE_NOOP("frmMain", "表示(&V)")},
-    {Row::Check, "mnuViewToolbar", QT_TRANSLATE_NOOP("frmMain", "ﾂｰﾙ ﾊﾞｰ(&T)"), 0,
-     &frmMain::mnuViewToolbar_Click},
-    {Row::Bar, "mnuViewBar0"},
-    {Row::Item, "mnuViewOptions", QT_TRANSLATE_NOOP("frmMain", "通信設定(&S)..."), 0,
-     &frmMain::mnuViewOptions_Click},
-    {Row::Bar, "mnuViewBar1"},
-    {Row::Check, "mnuViewMin", QT_TRANSLATE_NOOP("frmMain", "画面縮小(&N)"), Qt::Key_F3,
-     &frmMain::mnuViewMin_Click},
-    {Row::Check, "mnuViewMax", QT_TRANSLATE_NOOP("frmMain", "画面拡大(&L)"), Qt::Key_F4,
-     &frmMain::mnuViewMax_Click},
-    {Row::Bar, "mnuViewBar2"},
-    {Row::Check, "mnuViewMalti", QT_TRANSLATE_NOOP("frmMain", "ﾏﾙﾁ表示(&B)"), Qt::Key_F6,
-     &frmMain::mnuViewMalti_Click},
-    {Row::Check, "mnuViewPeak", QT_TRANSLATE_NOOP("frmMain", "瞬間風速値表示(&K)"), Qt::Key_F7,
-     &frmMain::mnuViewPeak_Click},
-    {Row::Check, "mnuViewAve", QT_TRANSLATE_NOOP("frmMain", "平均風速値表示(&E)"), Qt::Key_F8,
-     &frmMain::mnuViewAve_Click},
-    {Row::Bar, "mnuViewBar3"},
-    {Row::Item, "mnuViewTrend", QT_TRANSLATE_NOOP("frmMain", "ﾄﾚﾝﾄﾞ表示(&G)"), Qt::Key_F9,
-     &frmMain::mnuViewTrend_Click},
-    {Row::Check, "mnuViewSound", QT_TRANSLATE_NOOP("frmMain", "警報音(&A)"), 0,
-     &frmMain::mnuViewSound_Click},
-    {Row::Item, "mnuViewAck", QT_TRANSLATE_NOOP("frmMain", "警報確認(&Q)"), Qt::Key_Escape,
-     &frmMain::mnuViewAck_Click},
-    {Row::Item, "mnuViewNotifyTest", QT_TRANSLATE_NOOP("frmMain", "通知テスト(&U)"), 0,
-     &frmMain::mnuViewNotifyTest_Click},
-    {Row::Item, "mnuViewInspect", QT_TRANSLATE_NOOP("frmMain", "点検確認(&I)..."), 0,
-     &frmMain::mnuViewInspect_Click},
-    {Row::Menu, "mnuHelp", QT_TRANSLATE_NOOP("frmMain", "ﾍﾙﾌﾟ(&H)")},
-    {Row::Item, "mnuHelpWeb", QT_TRANSLATE_NOOP("frmMain", "問い合わせ(&W)"), 0,
-     &frmMain::mnuHelpWeb_Click},
-    {Row::Bar, "mnuHelpBar0"},
-    {Row::Item, "mnuHelpAbout", QT_TRANSLATE_NOOP("frmMain", "ﾊﾞｰｼﾞｮﾝ情報(&A)"), 0,
-     &frmMain::mnuHelpAbout_Click},
-};
 } // namespace
 
 frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *parent)
@@ -149,9 +63,11 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowIcon(programIcon(QStringLiteral("app")));
-    buildMenus();
     buildReadingArea();
-    buildToolBar();
+    display::MainActions actions = display::buildMainActions(this, m_panel);
+    m_menu = actions.menu;
+    m_buttons = actions.buttons;
+    m_toolBar = actions.toolBar;
     buildStatusBar();
 
     using session::Session;
@@ -181,86 +97,6 @@ frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *p
 frmMain::~frmMain() = default;
 
 // ---- controls -------------------------------------------------------------
-
-QAction *frmMain::addItem(QMenu *menu, const QString &name, const QString &caption,
-                          const QKeySequence &key, void (frmMain::*handler)())
-{
-    auto *a = menu->addAction(caption);
-    a->setObjectName(name);
-    if (!key.isEmpty())
-        a->setShortcut(key);
-    connect(a, &QAction::triggered, this, [this, a, handler] {
-        // Qt toggles a checkable item before this runs; the handlers set the marks themselves.
-        if (a->isCheckable())
-            a->setChecked(!a->isChecked());
-        (this->*handler)();
-    });
-    return a;
-}
-
-void frmMain::buildMenus()
-{
-    QMenu *menu = nullptr;
-    for (const MenuRow &r : kMenuRows) {
-        const QString name = QString::fromLatin1(r.name);
-        QAction *a;
-        if (r.row == Row::Menu) {
-            menu = menuBar()->addMenu(QCoreApplication::translate("frmMain", r.caption));
-            menu->setObjectName(name);
-            a = menu->menuAction();
-        } else if (r.row == Row::Bar) {
-            a = menu->addSeparator();
-            a->setObjectName(name);
-        } else {
-            a = addItem(menu, name, QCoreApplication::translate("frmMain", r.caption),
-                        r.key ? QKeySequence(r.key) : QKeySequence(), r.handler);
-            a->setCheckable(r.row == Row::Check);
-        }
-        m_menu.insert(name, a);
-    }
-    m_menu[QStringLiteral("mnuViewToolbar")]->setChecked(true);
-    // Enabled only while a storm's inspection is not yet acknowledged.
-    m_menu[QStringLiteral("mnuViewInspect")]->setEnabled(false);
-    // View mode and window size each carry one exclusive mark.
-    for (const auto &names : {QStringList{"mnuViewMalti", "mnuViewPeak", "mnuViewAve"},
-                              QStringList{"mnuViewMin", "mnuViewMax"}}) {
-        auto *group = new QActionGroup(this);
-        for (const QString &n : names)
-            group->addAction(m_menu[n]);
-    }
-}
-
-void frmMain::buildToolBar()
-{
-    // The toolbar lies over the top strip of the reading area, so hiding it moves nothing.
-    m_toolBar = new QToolBar(m_panel);
-    m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
-    m_toolBar->setMovable(false);
-    m_toolBar->setFloatable(false);
-    m_toolBar->setIconSize(QSize(16, 16));
-    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    for (int i = 0; i < 11; ++i) {
-        const ButtonDef &d = kButtons[i];
-        QAction *a;
-        if (!d.key) {
-            a = m_toolBar->addSeparator();
-        } else {
-            const QString key = QString::fromUtf16(d.key);
-            a = m_toolBar->addAction(programIcon(QString::fromLatin1(d.image).toLower()),
-                                     QCoreApplication::translate("frmMain", d.tip));
-            a->setToolTip(QCoreApplication::translate("frmMain", d.tip));
-            a->setData(key);
-            a->setProperty("imageKey", QString::fromLatin1(d.image));
-            connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
-        }
-        a->setObjectName(QStringLiteral("tbButton%1").arg(i + 1));
-        m_buttons[size_t(i)] = a;
-    }
-    m_toolBar->move(0, 0);
-    m_toolBar->setFixedHeight(qRound(twipsToPixelsY(this, 420)));
-    // As wide as the large window; the area clips it at the small size.
-    m_toolBar->setFixedWidth(qRound(twipsToPixelsX(this, 15765)));
-}
 
 void frmMain::buildStatusBar()
 {
@@ -660,15 +496,13 @@ void frmMain::tbToolBar_ButtonClick(const QString &key)
 {
     // The toolbar has no logic of its own: a known key runs its menu command, any other
     // does nothing, and an error thrown inside the command goes no further.
-    for (const ButtonDef &d : kButtons)
-        if (d.key && key == QStringView(d.key)) {
-            try {
-                (this->*d.command)();
-            } catch (const std::exception &e) {
-                qWarning("toolbar command %s: %s", qPrintable(key), e.what());
-            }
-            return;
+    if (const display::MainActions::Command command = display::toolBarCommand(key)) {
+        try {
+            (this->*command)();
+        } catch (const std::exception &e) {
+            qWarning("toolbar command %s: %s", qPrintable(key), e.what());
         }
+    }
 }
 
 void frmMain::mnuViewOptions_Click()

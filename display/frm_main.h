@@ -161,8 +161,6 @@ private:
     void showPortFailure(const platform::PortError &error);
     void onFileStartFailed(session::StartResult why, const QString &error);
     void relayout();
-    void buildMenus();
-    void buildToolBar();
     void buildStatusBar();
     void buildReadingArea();
     void layout(display::ReadingPanel::View view, bool large);
@@ -174,8 +172,6 @@ private:
     void onLogStalled(qsizetype rowsWaiting);
     void onLogStallEnded();
     void saveSettingsAndClose(bool askNobody);
-    QAction *addItem(class QMenu *menu, const QString &name, const QString &caption,
-                     const QKeySequence &key, void (frmMain::*handler)());
 
     platform::Services m_svc;
     Windows m_windows;
