@@ -369,9 +369,15 @@ svccsv=$(ls "$svc"/wind*.csv 2>/dev/null | head -1)
   service_fail "the CSV file is missing, short or its last row is cut"
 (cd "$installed" && env -u WINEPATH -u QT_PLUGIN_PATH "${jp[@]}" /usr/bin/wine ./qv475c.exe \
   --uninstall-service QV475Test) >"$svc/uninstall.txt" 2>&1 || service_fail "--uninstall-service failed"
-wine net start QV475Test >"$svc/start-again.txt" 2>&1 && service_fail "it still starts after --uninstall-service"
+# Removed once its process has ended (as Windows does with a service marked for deletion).
+for _ in $(seq 50); do
+  wine reg query 'HKLM\System\CurrentControlSet\Services\QV475Test' >/dev/null 2>&1 || break
+  sleep 0.2
+done
+wine reg query 'HKLM\System\CurrentControlSet\Services\QV475Test' >/dev/null 2>&1 &&
+  service_fail "it is still registered after --uninstall-service"
 kill $keeper 2>/dev/null || true
-step "service: installed, started and stopped by the service manager (D CR J CR to the meter, $(($(wc -l <"$svccsv") - 1)) rows, the last whole), removed ($((SECONDS - t0)) s)"
+step "service: installed, started and stopped by the service manager (D CR J CR to the meter, $(($(wc -l <"$svccsv") - 1)) rows, the last whole), removed, no longer registered ($((SECONDS - t0)) s)"
 # A record the user wrote into the program's folder (and one in Documents) outlive it.
 printf 'x\r\n' >"$installed/wind2612090131.csv"
 wine "$installed/uninstall.exe" /S >/dev/null 2>&1

@@ -10,6 +10,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 version=$(dpkg-query -W -f='${Version}' libmosquitto-dev | sed 's/[+-].*//')
 kit=${QV475_MINGW_MQTT:-$HOME/.cache/qv475-mingw-mosquitto-$version}
+# --check: whether it is in the cache (exit 0) or would have to be built (exit 1).
+if [ "${1:-}" = --check ]; then
+  [ -f "$kit/.complete" ]
+  exit
+fi
 if [ -f "$kit/.complete" ]; then
   echo "mqtt: reused $kit"
   echo "$kit"
