@@ -139,16 +139,28 @@ QString PortFinder::device(int n)
 {
     m_last = {n, m_usual(n), {}};
     m_last.device = m_last.usual;
-    // Only the configured port is looked for, and only when its own device is gone.
-    if (n != m_port || m_identity.isEmpty() || !m_enumerator || m_last.usual.isEmpty() ||
-        m_enumerator->exists(m_last.usual))
+    // Only the configured port is looked for: when its own device is gone, or is another
+    // USB adapter now (two adapters that swapped their names).
+    if (n != m_port || m_identity.isEmpty() || !m_enumerator || m_last.usual.isEmpty())
         return m_last.device;
-    for (const FoundPort &p : m_enumerator->usbPorts()) {
+    const bool there = m_enumerator->exists(m_last.usual);
+    const QList<FoundPort> ports = m_enumerator->usbPorts();
+    const QString usual = realDevice(m_last.usual);
+    QString same;
+    bool usualIsAnother = false;
+    for (const FoundPort &p : ports) {
+        const bool atUsual = sameText(realDevice(p.device), usual);
         if (p.identity.sameAdapter(m_identity)) {
-            m_last.device = p.device;
-            break;
+            if (atUsual)
+                return m_last.device;
+            if (same.isEmpty())
+                same = p.device;
+        } else if (atUsual) {
+            usualIsAnother = true;
         }
     }
+    if (!same.isEmpty() && (!there || usualIsAnother))
+        m_last.device = same;
     return m_last.device;
 }
 

@@ -61,7 +61,8 @@ private:
 };
 
 // The device to open for a port number: the usual one (the settings' table, "COMn"), or,
-// for the configured port when its device is gone, the port of the same adapter.
+// for the configured port when its device is gone or is another USB adapter now, the
+// port of the same adapter.
 class PortFinder
 {
 public:

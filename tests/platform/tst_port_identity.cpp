@@ -186,24 +186,31 @@ private slots:
 #endif
     }
 
-    // Only the configured port is looked for, only when its own device is gone, and only
-    // the same adapter is taken.
+    // Only the configured port is looked for, only when its own device is gone or is
+    // another adapter now, and only the same adapter is taken.
     void finder_data()
     {
+        QTest::addColumn<QString>("names"); // the usual device of port n
         QTest::addColumn<int>("n");
         QTest::addColumn<QStringList>("present"); // devices of adapter A1, or "B:" another
         QTest::addColumn<QString>("device");
+        const QString ttyUsb = QStringLiteral("/dev/ttyUSB%1"), com = QStringLiteral("COM%1");
         QTest::newRow("own device there")
-            << 3 << QStringList{"/dev/ttyUSB2", "/dev/ttyUSB6"} << "/dev/ttyUSB2";
-        QTest::newRow("moved") << 3 << QStringList{"/dev/ttyUSB6"} << "/dev/ttyUSB6";
+            << ttyUsb << 3 << QStringList{"/dev/ttyUSB2", "/dev/ttyUSB6"} << "/dev/ttyUSB2";
+        QTest::newRow("moved") << ttyUsb << 3 << QStringList{"/dev/ttyUSB6"} << "/dev/ttyUSB6";
         QTest::newRow("another adapter there")
-            << 3 << QStringList{"B:/dev/ttyUSB6"} << "/dev/ttyUSB2";
+            << ttyUsb << 3 << QStringList{"B:/dev/ttyUSB6"} << "/dev/ttyUSB2";
         QTest::newRow("not the configured port")
-            << 4 << QStringList{"/dev/ttyUSB6"} << "/dev/ttyUSB3";
-        QTest::newRow("nothing there") << 3 << QStringList{} << "/dev/ttyUSB2";
+            << ttyUsb << 4 << QStringList{"/dev/ttyUSB6"} << "/dev/ttyUSB3";
+        QTest::newRow("nothing there") << ttyUsb << 3 << QStringList{} << "/dev/ttyUSB2";
+        QTest::newRow("COM3 another adapter now, COM7 this one")
+            << com << 3 << QStringList{"B:COM3", "COM7"} << "COM7";
+        QTest::newRow("COM3 gone, COM7 this one") << com << 3 << QStringList{"COM7"} << "COM7";
+        QTest::newRow("above 16: COM17 for COM3") << com << 3 << QStringList{"COM17"} << "COM17";
     }
     void finder()
     {
+        QFETCH(QString, names);
         QFETCH(int, n);
         QFETCH(QStringList, present);
         QFETCH(QString, device);
@@ -213,14 +220,16 @@ private slots:
             usb.ports << platform::FoundPort{d.remove("B:"),
                                              id("0403", "6001", other ? "B2" : "A1")};
         }
-        platform::PortFinder finder(
-            [](int k) { return QStringLiteral("/dev/ttyUSB%1").arg(k - 1); }, &usb);
+        // Linux numbers ttyUSB from 0, Windows COM from 1.
+        const int first = names.startsWith("COM") ? 0 : 1;
+        const auto usual = [&](int k) { return names.arg(k - first); };
+        platform::PortFinder finder(usual, &usb);
         finder.setConfigured(3, id("0403", "6001", "A1"));
         QCOMPARE(finder.device(n), device);
-        QCOMPARE(finder.last().usual, QStringLiteral("/dev/ttyUSB%1").arg(n - 1));
+        QCOMPARE(finder.last().usual, usual(n));
         // Nothing known of the adapter: the usual device, whatever is present.
         finder.setConfigured(3, {});
-        QCOMPARE(finder.device(n), QStringLiteral("/dev/ttyUSB%1").arg(n - 1));
+        QCOMPARE(finder.device(n), usual(n));
     }
 };
 
