@@ -259,19 +259,29 @@ startup=$(ls -d "$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs
 [ -f "$installed/qv475.exe" ] && [ -f "$installed/uninstall.exe" ] && [ -f "$entry" ] &&
   grep -q 'Uninstall\\\\QV475_XP' "$WINEPREFIX/user.reg" ||
   { echo "FAIL: the installer left no program, uninstaller, Start-menu entry or entry in the installed programs"; exit 1; }
+# A fresh meter on COM1 for one of the installed program's runs: it writes down what it
+# receives to $1 (its pid in $meter); Wine is restarted so that the port is opened anew.
+# The settings for it follow, with the CSV file $3 and any further lines $4.
+meter_on_com1() {
+  python3 scripts/windows/meter.py "$1" 40 >"$1.device" &
+  meter=$!
+  for _ in $(seq 50); do [ -s "$1.device" ] && break; sleep 0.1; done
+  wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$(head -1 "$1.device")" /f >/dev/null 2>&1
+  "${jp[@]}" wineserver -k 2>/dev/null || true
+  "${jp[@]}" wineserver -w
+}
+logger_settings() {
+  printf '[Settings]\r\nPort=1\r\nComSt=9600,n,8,1\r\nfName=%s\r\nfOut=31\r\nfTime=1\r\n%s' \
+    "$(winpath "$2")" "${3:-}" >"$1"
+}
 # The installed program, from its folder with a clean PATH: the console logger on a fresh
 # meter, asked to end by `taskkill` without /f as a scheduled task's stop does; it ends
 # as on Ctrl+C (the meter told to stop, the rows synced).
 t0=$SECONDS
-python3 scripts/windows/meter.py "$e2e/received3" 40 >"$e2e/device3" &
-meter3=$!
-for _ in $(seq 50); do [ -s "$e2e/device3" ] && break; sleep 0.1; done
-wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$(head -1 "$e2e/device3")" /f >/dev/null 2>&1
-"${jp[@]}" wineserver -k 2>/dev/null || true
-"${jp[@]}" wineserver -w
 mkdir -p "$e2e/logger"
-printf '[Settings]\r\nPort=1\r\nComSt=9600,n,8,1\r\nfName=%s\r\nfOut=31\r\nfTime=1\r\n' \
-  "$(winpath "$e2e/logger/wind.csv")" >"$e2e/logger/logger.ini"
+meter_on_com1 "$e2e/received3"
+meter3=$meter
+logger_settings "$e2e/logger/logger.ini" "$e2e/logger/wind.csv"
 (cd "$installed" && env -u WINEPATH -u QT_PLUGIN_PATH "${jp[@]}" /usr/bin/wine ./qv475c.exe --headless \
   --config "$(winpath "$e2e/logger/logger.ini")") >"$e2e/logger/out.txt" 2>&1 &
 logger=$!
@@ -303,14 +313,10 @@ broker=$!
 for _ in $(seq 50); do mosquitto_pub -h 127.0.0.1 -p "$port" -t probe -n 2>/dev/null && break; sleep 0.1; done
 mosquitto_sub -h 127.0.0.1 -p "$port" -t 'qvwin/#' -v >"$mq/received.txt" 2>&1 &
 sub=$!
-python3 scripts/windows/meter.py "$mq/meter" 40 >"$mq/device" &
-meter5=$!
-for _ in $(seq 50); do [ -s "$mq/device" ] && break; sleep 0.1; done
-wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$(head -1 "$mq/device")" /f >/dev/null 2>&1
-"${jp[@]}" wineserver -k 2>/dev/null || true
-"${jp[@]}" wineserver -w
-printf '[Settings]\r\nPort=1\r\nComSt=9600,n,8,1\r\nfName=%s\r\nfOut=31\r\nfTime=1\r\n[Mqtt]\r\nHost=127.0.0.1\r\nPort=%s\r\nTopic=qvwin\r\n' \
-  "$(winpath "$mq/wind.csv")" "$port" >"$mq/logger.ini"
+meter_on_com1 "$mq/meter"
+meter5=$meter
+logger_settings "$mq/logger.ini" "$mq/wind.csv" \
+  "$(printf '[Mqtt]\r\nHost=127.0.0.1\r\nPort=%s\r\nTopic=qvwin\r\n' "$port")"
 (cd "$installed" && env -u WINEPATH -u QT_PLUGIN_PATH "${jp[@]}" /usr/bin/wine ./qv475c.exe --headless \
   --config "$(winpath "$mq/logger.ini")") >"$mq/out.txt" 2>&1 &
 logger=$!
@@ -331,14 +337,9 @@ step "MQTT under Wine: $(grep -c '^qvwin/state ' "$mq/received.txt") state messa
 t0=$SECONDS
 svc="$e2e/service"
 mkdir -p "$svc"
-python3 scripts/windows/meter.py "$svc/received" 40 >"$svc/device" &
-meter4=$!
-for _ in $(seq 50); do [ -s "$svc/device" ] && break; sleep 0.1; done
-wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "$(head -1 "$svc/device")" /f >/dev/null 2>&1
-"${jp[@]}" wineserver -k 2>/dev/null || true
-"${jp[@]}" wineserver -w
-printf '[Settings]\r\nPort=1\r\nComSt=9600,n,8,1\r\nfName=%s\r\nfOut=31\r\nfTime=1\r\n' \
-  "$(winpath "$svc/wind.csv")" >"$svc/service.ini"
+meter_on_com1 "$svc/received"
+meter4=$meter
+logger_settings "$svc/service.ini" "$svc/wind.csv"
 service_fail() {
   kill $meter4 $keeper 2>/dev/null || true
   wine reg delete 'HKLM\System\CurrentControlSet\Services\QV475Test' /f >/dev/null 2>&1 || true
@@ -359,7 +360,8 @@ sleep "${QV475_WINDOWS_E2E_SECONDS:-12}"
 wine net stop QV475Test >/dev/null 2>&1 || true
 for _ in $(seq 150); do grep -q ' ended' "$svc/QV475Test.log" 2>/dev/null && break; sleep 0.1; done
 grep -q ' ended' "$svc/QV475Test.log" 2>/dev/null || service_fail "the manager's stop did not end the logger"
-sleep 1
+for _ in $(seq 150); do pgrep -f 'qv475c.exe --service' >/dev/null || break; sleep 0.1; done
+pgrep -f 'qv475c.exe --service' >/dev/null && service_fail "its process did not end after the stop"
 kill $meter4 2>/dev/null || true
 [ "$(od -An -c "$svc/received" | tr -d ' \n')" = 'D\rJ\r' ] ||
   service_fail "the meter received $(od -An -c "$svc/received" | tr -s ' ') instead of D CR J CR"
