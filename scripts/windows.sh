@@ -361,7 +361,8 @@ wine net stop QV475Test >/dev/null 2>&1 || true
 for _ in $(seq 150); do grep -q ' ended' "$svc/QV475Test.log" 2>/dev/null && break; sleep 0.1; done
 grep -q ' ended' "$svc/QV475Test.log" 2>/dev/null || service_fail "the manager's stop did not end the logger"
 for _ in $(seq 150); do pgrep -f 'qv475c.exe --service' >/dev/null || break; sleep 0.1; done
-pgrep -f 'qv475c.exe --service' >/dev/null && service_fail "its process did not end after the stop"
+pgrep -f 'qv475c.exe --service' >/dev/null &&
+  service_fail "its process did not end after the stop: $(ps -eo pid,stat,args | grep -i 'qv475c.exe --service' | grep -v grep)"
 kill $meter4 2>/dev/null || true
 [ "$(od -An -c "$svc/received" | tr -d ' \n')" = 'D\rJ\r' ] ||
   service_fail "the meter received $(od -An -c "$svc/received" | tr -s ' ') instead of D CR J CR"

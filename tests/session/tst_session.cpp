@@ -640,7 +640,9 @@ private slots:
                      session::Acknowledgement::Recorded);
             step({}, 10);
             const QString log = s->filePath();
-            QVERIFY(s->end(5000));
+            // Four thousand rows may still be on their way on a loaded machine; the end's
+            // bound is another test's.
+            QVERIFY(s->end(30000));
             s.reset();
 
             history::WindHistory h(v.site);
