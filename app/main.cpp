@@ -54,6 +54,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -445,13 +446,17 @@ int runHeadless(QCoreApplication &app, const QString &configFile,
             &real.latchFile, &real.sleepInhibitor, &real.portFinder};
         headless::Logger logger(services, say);
         QObject::connect(&logger, &headless::Logger::finished, &app, &QCoreApplication::exit);
-        platform::TerminationSignals termination;
-        QObject::connect(&termination, &platform::TerminationSignals::terminationRequested, &logger,
-                         &headless::Logger::end);
+        // A service is ended by its manager alone; a program from a console or a task by
+        // the signals, the console's events and a close request.
+        std::optional<platform::TerminationSignals> termination;
         if (onStop)
             onStop([&logger] {
                 QMetaObject::invokeMethod(&logger, &headless::Logger::end, Qt::QueuedConnection);
             });
+        else
+            QObject::connect(&termination.emplace(),
+                             &platform::TerminationSignals::terminationRequested, &logger,
+                             &headless::Logger::end);
         const auto commands =
             listenForCommands(logger.session(), real.settings.location(), stamped);
         stamped(QStringLiteral("qv475 %1 --headless, settings %2")
