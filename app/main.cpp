@@ -537,6 +537,8 @@ int runAsService(int argc, char *argv[], const QString &name, const QString &con
                     f.write(text.toUtf8() + "\r\n");
             };
             rc = runHeadless(app, config, say, onStop);
+            say(platform::isoStamp(QDateTime::currentDateTime()) +
+                QStringLiteral(" service %1 stopped (exit code %2)").arg(name).arg(rc));
             return rc;
         },
         &error);
@@ -544,6 +546,10 @@ int runAsService(int argc, char *argv[], const QString &name, const QString &con
         sayOnStandardError(error);
         return headless::kBadOptions;
     }
+    // Everything is written and the manager has been told. The static clean-up of Qt,
+    // whose application lived on the service's thread, can block this thread for good
+    // (seen under Wine), which would keep the stopped service's process: it ends here.
+    platform::endServiceProcess(rc);
     return rc;
 }
 #endif

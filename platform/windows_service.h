@@ -28,4 +28,7 @@ bool runService(const QString &name, const QList<int> &noRestart,
                 const std::function<int(const std::function<void(StopHandler)> &onStop)> &body,
                 QString *error);
 
+// Ends the process of a service that has stopped, without the static clean-up.
+[[noreturn]] void endServiceProcess(int exitCode);
+
 } // namespace platform

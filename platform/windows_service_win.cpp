@@ -194,4 +194,10 @@ bool runService(const QString &name, const QList<int> &noRestart,
     return ran;
 }
 
+void endServiceProcess(int exitCode)
+{
+    TerminateProcess(GetCurrentProcess(), UINT(exitCode));
+    ExitProcess(UINT(exitCode)); // not reached
+}
+
 } // namespace platform
