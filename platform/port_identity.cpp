@@ -75,18 +75,6 @@ PortIdentity PortIdentity::fromText(const QString &text)
     return id;
 }
 
-QString PortIdentity::describe() const
-{
-    if (isEmpty())
-        return {};
-    QString s = QStringLiteral("USB %1:%2").arg(vendor.toLower(), product.toLower());
-    if (!serial.isEmpty())
-        s += QLatin1Char(' ') + serial;
-    else if (!location.isEmpty())
-        s += QStringLiteral(" @") + location;
-    return s;
-}
-
 PortIdentity identityFromInstanceId(const QString &id, const QString &parentId,
                                     const QString &location)
 {
@@ -137,42 +125,29 @@ void PortFinder::setConfigured(int port, const PortIdentity &identity)
 
 QString PortFinder::device(int n)
 {
-    m_last = {n, m_usual(n), {}};
+    m_last = {n, m_usual(n), {}, {}};
     m_last.device = m_last.usual;
-    // Only the configured port is looked for: when its own device is gone, or is another
-    // USB adapter now (two adapters that swapped their names).
-    if (n != m_port || m_identity.isEmpty() || !m_enumerator || m_last.usual.isEmpty())
+    if (n != m_port || !m_enumerator || m_last.usual.isEmpty())
         return m_last.device;
-    const bool there = m_enumerator->exists(m_last.usual);
-    const QList<FoundPort> ports = m_enumerator->usbPorts();
+    // The configured port: the adapters are listed once, for the adapter at its own name
+    // and, when that name is gone or is another USB adapter now (two adapters that
+    // swapped names), for the configured one elsewhere.
     const QString usual = realDevice(m_last.usual);
-    QString same;
-    bool usualIsAnother = false;
+    const FoundPort *same = nullptr;
+    const QList<FoundPort> ports = m_enumerator->usbPorts();
     for (const FoundPort &p : ports) {
-        const bool atUsual = sameText(realDevice(p.device), usual);
-        if (p.identity.sameAdapter(m_identity)) {
-            if (atUsual)
-                return m_last.device;
-            if (same.isEmpty())
-                same = p.device;
-        } else if (atUsual) {
-            usualIsAnother = true;
-        }
+        if (sameText(realDevice(p.device), usual))
+            m_last.identity = p.identity;
+        else if (!same && p.identity.sameAdapter(m_identity))
+            same = &p;
     }
-    if (!same.isEmpty() && (!there || usualIsAnother))
-        m_last.device = same;
+    const bool usualIsOurs = m_last.identity.sameAdapter(m_identity);
+    if (same && !usualIsOurs &&
+        (!m_last.identity.isEmpty() || !m_enumerator->exists(m_last.usual))) {
+        m_last.device = same->device;
+        m_last.identity = same->identity;
+    }
     return m_last.device;
-}
-
-PortIdentity PortFinder::identityOf(const QString &device) const
-{
-    if (!m_enumerator || device.isEmpty())
-        return {};
-    const QString real = realDevice(device);
-    for (const FoundPort &p : m_enumerator->usbPorts())
-        if (sameText(realDevice(p.device), real))
-            return p.identity;
-    return {};
 }
 
 #ifndef Q_OS_WIN

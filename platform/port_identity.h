@@ -22,8 +22,6 @@ struct PortIdentity {
     // As kept in the settings (PortId=): "vid=0403;pid=6001;serial=A1;if=..;at=..".
     QString text() const;
     static PortIdentity fromText(const QString &text);
-    // For people: "USB 0403:6001 A1" or "USB 0403:6001 @1-2".
-    QString describe() const;
 };
 
 // Windows' device instance IDs ("USB\VID_0403&PID_6001\A1", "FTDIBUS\VID_0403+PID_6001+A1A\0000",
@@ -75,10 +73,9 @@ public:
     struct Resolved {
         int n = 0;
         QString usual, device;
+        PortIdentity identity; // the adapter at device, when it is a USB one
     };
     const Resolved &last() const { return m_last; }
-    // The adapter at device (empty when it is not a USB adapter or not present).
-    PortIdentity identityOf(const QString &device) const;
 
 private:
     Usual m_usual;

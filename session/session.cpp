@@ -623,7 +623,7 @@ void Session::onPortOpened()
                           QCoreApplication::translate("session", "%1 に戻りました").arg(port));
     }
     // The adapter at the port's own device is the configured one from now on.
-    const QString id = m_svc.portFinder->identityOf(r.device).text();
+    const QString id = r.identity.text();
     if (!id.isEmpty() && id != m_settings.portId) {
         m_settings.portId = id;
         m_svc.portFinder->setConfigured(m_settings.port, platform::PortIdentity::fromText(id));

@@ -227,6 +227,13 @@ private slots:
         finder.setConfigured(3, id("0403", "6001", "A1"));
         QCOMPARE(finder.device(n), device);
         QCOMPARE(finder.last().usual, usual(n));
+        // The adapter at the device opened, for keeping it (none for a port not listed,
+        // and none looked up for a port other than the configured one).
+        PortIdentity at;
+        for (const auto &p : usb.ports)
+            if (p.device == device && n == 3)
+                at = p.identity;
+        QCOMPARE(finder.last().identity.text(), at.text());
         // Nothing known of the adapter: the usual device, whatever is present.
         finder.setConfigured(3, {});
         QCOMPARE(finder.device(n), usual(n));
