@@ -1,5 +1,6 @@
 #include "app/geometry.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVariant>
@@ -87,9 +88,36 @@ void CenterForm(QWidget *form, double width, double height)
                screenPx.y() + qRound(twipsToPixelsY(form, top)));
 }
 
-} // namespace basSubMain
+namespace {
+class FrameKeeper : public QObject
+{
+public:
+    explicit FrameKeeper(QWidget *form) : QObject(form), m_form(form) {}
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if ((e->type() == QEvent::Move || e->type() == QEvent::Resize ||
+             e->type() == QEvent::Show) &&
+            m_form->isVisible()) {
+            const QSize frame = m_form->frameGeometry().size() - m_form->geometry().size();
+            if (frame != m_applied) {
+                m_applied = frame;
+                CenterForm(m_form, m_form->property("twipsWidth").toDouble(),
+                           m_form->property("twipsHeight").toDouble() - 120);
+            }
+        }
+        return false;
+    }
 
-namespace basSubMain {
+private:
+    QWidget *m_form;
+    QSize m_applied{0, 0};
+};
+} // namespace
+
+void keepCentredOnFrame(QWidget *form)
+{
+    form->installEventFilter(new FrameKeeper(form));
+}
 
 std::optional<QPoint> placeBeside(const QRect &beside, const QSize &size, const QRect &available)
 {

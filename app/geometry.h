@@ -38,6 +38,9 @@ W *makeControl(QWidget *parent, const QString &name, const QRect &twips, Args &&
 // position. The values asked for are kept in the properties "twipsLeft", "twipsTop",
 // "twipsWidth" and "twipsHeight".
 void CenterForm(QWidget *form, double width, double height);
+// A window manager adds its frame only once the window is shown, and may change it later:
+// the form's last CenterForm is applied again whenever its frame becomes known or changes.
+void keepCentredOnFrame(QWidget *form);
 
 // Where a window of outer size `size` goes beside a window whose frame is `beside`, on
 // a screen whose free area is `available`: to its right, else to its left, else below,

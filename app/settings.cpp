@@ -228,6 +228,20 @@ Settings LoadSettings(const platform::SettingsStore &store)
     return s;
 }
 
+QString SaveSettingsSaying(platform::SettingsStore &store, const Settings &settings)
+{
+    SaveSettings(store, settings);
+    if (!store.sync())
+        return QCoreApplication::translate("frmMain", "設定を保存できませんでした。\n%1")
+            .arg(store.location());
+    if (const QString backup = store.backupMade(); !backup.isEmpty())
+        return QCoreApplication::translate(
+                   "frmMain",
+                   "設定ﾌｧｲﾙに読み取れない行があったため、元のﾌｧｲﾙを残してから保存しました。\n%1")
+            .arg(backup);
+    return {};
+}
+
 void SaveSettings(platform::SettingsStore &store, const Settings &settings)
 {
     mirrorSettings(settings);

@@ -94,5 +94,8 @@ void mirrorSettings(const Settings &settings);
 // Reads the store into the process-wide variables, and returns what it read.
 Settings LoadSettings(const platform::SettingsStore &store);
 void SaveSettings(platform::SettingsStore &store, const Settings &settings);
+// SaveSettings, then the file written: what the person is to be told when it could not be
+// written, or when unreadable lines made a copy of the old file first; empty when neither.
+QString SaveSettingsSaying(platform::SettingsStore &store, const Settings &settings);
 
 } // namespace basSubMain

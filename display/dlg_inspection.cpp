@@ -1,5 +1,7 @@
 #include "display/dlg_inspection.h"
 
+#include "platform/message_box.h"
+#include "session/session.h"
 #include "site/wind_rule.h"
 
 #include <QButtonGroup>
@@ -109,4 +111,23 @@ QString strongWindQuestion(const session::Snapshot &now, const basSubMain::SiteS
                                        "瞬間風速が %1 m/s で、注意の基準 %2 m/s 以上です。\n"
                                        "風が強いまま点検確認を記録しますか?")
         .arg(basSubMain::speedText(instant), basSubMain::speedText(rule.caution));
+}
+
+void acknowledgeInspection(QWidget *owner, session::Session &session, const Inspector &inspect,
+                           platform::MessageBox &box)
+{
+    const session::Snapshot &now = session.snapshot();
+    if (!(now.site.latched || now.site.scaffoldMs) || !inspect)
+        return;
+    const auto inspection = inspect(owner, inspectionCause(now.site));
+    if (!inspection)
+        return;
+    // A wind still above the caution threshold is said before anything is recorded.
+    const QString question = strongWindQuestion(session.snapshot(), session.settings().site);
+    if (!question.isEmpty() &&
+        box.show(owner, question, QCoreApplication::translate("frmMain", "QV-475簡易ソフト"),
+                 platform::MessageBox::Icon::Exclamation,
+                 platform::MessageBox::Buttons::NoYes) != platform::MessageBox::Answer::Yes)
+        return;
+    session.acknowledgeInspection(inspection->by, inspection->result);
 }

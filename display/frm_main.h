@@ -2,26 +2,21 @@
 // connect to the meter, show its readings and log them.
 #pragma once
 
+#include "display/dlg_inspection.h"
+#include "display/main_actions.h"
+#include "display/main_status_bar.h"
 #include "display/reading_panel.h"
+#include "display/session_alerts.h"
 #include "platform/services.h"
 #include "session/session.h"
 
 #include <QMainWindow>
-#include <QMap>
-#include <array>
 #include <functional>
-#include <optional>
 
 class QAction;
 class QLabel;
 class QToolBar;
-class QStatusBar;
-class QTimer;
 class frmTrend;
-namespace display {
-class MainStatusBar;
-class SessionAlerts;
-} // namespace display
 
 class frmMain : public QMainWindow
 {
@@ -32,10 +27,7 @@ public:
     // The settings dialog: given a copy of the settings, it hands back what it applied.
     using SettingsEditor =
         std::function<basSubMain::Settings(QWidget *owner, const basSubMain::Settings &current)>;
-    // The signed acknowledgement of an inspection: given the latch's cause in words, the
-    // inspector and the result, or nothing when cancelled.
-    using Inspector =
-        std::function<std::optional<site::Inspection>(QWidget *owner, const QString &what)>;
+    using Inspector = ::Inspector; // the signed acknowledgement of an inspection
     struct Windows {
         SettingsEditor options;
         WindowOpener about;
@@ -48,80 +40,84 @@ public:
                      QWidget *parent = nullptr);
     ~frmMain() override;
 
+    // The window's handlers and procedures. Those written here hand over to the unit that
+    // does the work: the session (link, ticks, file output), the reading panel (views and
+    // layouts), the status bar, the inspection's acknowledgement and the other windows.
+
     // Life cycle.
     void Form_Load();
     // [Site] in the settings file cannot be used as it stands: said in a box, and the
     // settings dialog opened where it is mended. False when the file is fine.
     bool checkSiteSettings();
     bool Form_QueryUnload(); // true when the close is cancelled
-    void Form_Unload();
-    void mnuFileExit_Click();
+    void Form_Unload() { saveSettingsAndClose(false); }
+    void mnuFileExit_Click() { close(); }
 
     // Serial port control.
-    void SetStatusText(int panel, const QString &text);
-    QString StatusText(int panel) const;
+    void SetStatusText(int panel, const QString &text) { m_status->setText(panel, text); }
+    QString StatusText(int panel) const { return m_status->text(panel); }
     void ScanPorts();
     bool OpenPort();
-    void ClosePort();
-    bool SendCommand(const QString &command);
+    void ClosePort() { m_session.closePort(); }
+    bool SendCommand(const QString &command) { return m_session.sendCommand(command); }
     void mnuFileCom_Click();
     void mnuFileStop_Click();
-    void StopLink();
+    // Port closed, countdown 0; the link reports stopped (status, commands, output).
+    void StopLink() { m_session.stopLink(); }
 
-    // Reception and the periodic tick.
-    void MSComm1_OnComm();
-    void Timer1_Timer();
+    // One tick: the due row, the figures, the watchdog, in that order. The session's
+    // heartbeat runs it; the port's notifications go to the link.
+    void Timer1_Timer() { m_session.tick(); }
 
     // Reading panel, view modes and layouts.
     void ShowAllReadings(bool visible);
-    void ShowPeakOnly();
-    void ShowAveOnly();
-    void mnuViewMalti_Click();
-    void mnuViewPeak_Click();
-    void mnuViewAve_Click();
+    void ShowPeakOnly() { m_panel->showView(display::ReadingPanel::View::Peak); }
+    void ShowAveOnly() { m_panel->showView(display::ReadingPanel::View::Ave); }
+    void mnuViewMalti_Click() { choose("mnuViewMalti"); }
+    void mnuViewPeak_Click() { choose("mnuViewPeak"); }
+    void mnuViewAve_Click() { choose("mnuViewAve"); }
     void ResetDisplay();
-    void LayoutMultiMax();
-    void LayoutMultiMin();
-    void LayoutPeakMax();
-    void LayoutPeakMin();
-    void LayoutAveMax();
-    void LayoutAveMin();
-    void mnuViewMax_Click();
-    void mnuViewMin_Click();
+    void LayoutMultiMax() { layout(display::ReadingPanel::View::Multi, true); }
+    void LayoutMultiMin() { layout(display::ReadingPanel::View::Multi, false); }
+    void LayoutPeakMax() { layout(display::ReadingPanel::View::Peak, true); }
+    void LayoutPeakMin() { layout(display::ReadingPanel::View::Peak, false); }
+    void LayoutAveMax() { layout(display::ReadingPanel::View::Ave, true); }
+    void LayoutAveMin() { layout(display::ReadingPanel::View::Ave, false); }
+    void mnuViewMax_Click() { choose("mnuViewMax"); }
+    void mnuViewMin_Click() { choose("mnuViewMin"); }
 
     // Menu and toolbar commands.
     void tbToolBar_ButtonClick(const QString &key);
     void mnuViewOptions_Click();
     void mnuViewToolbar_Click();
-    void mnuHelpAbout_Click();
-    void mnuHelpWeb_Click();
+    void mnuHelpAbout_Click() { open(m_windows.about); }
+    void mnuHelpWeb_Click() { open(m_windows.web); }
     void mnuViewTrend_Click();
     void mnuViewSound_Click();
-    void mnuViewAck_Click();
-    void mnuViewNotifyTest_Click();
-    void mnuViewInspect_Click();
+    void mnuViewAck_Click() { m_session.acknowledge(); }
+    void mnuViewNotifyTest_Click() { m_alerts->testNotifications(*m_svc.settings); }
+    void mnuViewInspect_Click()
+    {
+        acknowledgeInspection(this, m_session, m_windows.inspect, *m_svc.messageBox);
+    }
 
     // File output.
     void mnuFileOpen_Click();
     void mnuFileClose_Click();
-    void mnuFileHistory_Click();
+    void mnuFileHistory_Click() { open(m_windows.history); }
 
     // Controls, for the tests and the program's other windows.
     display::ReadingPanel *readingPanel() const { return m_panel; }
     QLabel *lblPeak(int i) const { return m_panel->lblPeak(i); }
     QLabel *label(int n) const { return m_panel->label(n); } // Label1 to Label8
-    QAction *menuItem(const QString &name) const { return m_menu.value(name); }
-    QAction *toolButton(int index) const { return m_buttons[size_t(index - 1)]; }
-    QToolBar *toolBar() const { return m_toolBar; }
-    AlarmColour alarmColour(int figure) const { return m_panel->alarmColour(figure); }
-    bool figuresLive() const { return m_panel->figuresLive(); }
-    QString linkBannerText() const { return m_panel->linkBannerText(); }
-    int linkBannerWordPx() const { return m_panel->linkBannerWordPx(); }
+    QAction *menuItem(const QString &name) const { return m_actions.menu.value(name); }
+    // Buttons 1 to 11: the menu items' actions, and separators.
+    QAction *toolButton(int index) const { return m_actions.buttons[size_t(index - 1)]; }
+    QToolBar *toolBar() const { return m_actions.toolBar; }
     bool logOpen() const { return m_session.fileOutputRunning(); }
     QString logFileName() const { return m_session.filePath(); }
     // Waits for the rows queued for the disk (tests that read the file).
     bool flushLog(int ms = 5000) { return m_session.flush(ms); }
-    qint16 blinkCount() const { return m_session.link().blinkCount(); }
     session::Session &session() { return m_session; }
     frmTrend *trendWindow() const { return m_trend; }
 
@@ -133,57 +129,37 @@ public:
     // standard error instead of in a box.
     void endWithoutAsking();
 
-    // The strip of the site's rule under the figures (shown while [Site] is on): the
-    // window grows by its height.
-    QLabel *siteStrip() const { return m_panel->siteStrip(); }
-    QString siteStripText() const { return m_panel->siteStripText(); }
-    int siteStripCaptionPx() const { return m_panel->siteStripCaptionPx(); }
-    static constexpr int kSiteStripLarge = display::ReadingPanel::kSiteStripLarge;
-    static constexpr int kSiteStripSmall = display::ReadingPanel::kSiteStripSmall;
-    static constexpr int kLinkBannerLeastLarge = display::ReadingPanel::kLinkBannerLeastLarge;
-
-    // An output's state line (the broker, the notifications, the sleep lock) in a status
-    // bar panel of its own, "sbPanel<output>", which appears when the output first speaks.
-    void showOutputStatus(const QString &output, const QString &text);
-
 signals:
     // The program is to end (the main window has unloaded).
     void ended();
 
 protected:
-    bool event(QEvent *e) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     // Draws what the session says (the reading panel) and enables what it allows.
     void showSnapshot(const session::Snapshot &s);
     void showFileOutput(bool running);
-    void showPortFailure(const platform::PortError &error);
-    void onFileStartFailed(session::StartResult why, const QString &error);
     void relayout();
-    void buildStatusBar();
-    void buildReadingArea();
     void layout(display::ReadingPanel::View view, bool large);
     void setCommandsEnabled(bool linkStopped);
-    void fileWarning(const QString &text);
     void onLinkState(meterlink::LinkState state);
-    void onBlink(bool shown);
-    void onLogWriteFailed(const QString &reason, const QString &path, bool stopped);
-    void onLogStalled(qsizetype rowsWaiting);
-    void onLogStallEnded();
     void saveSettingsAndClose(bool askNobody);
+    bool checked(const char *item) const;
+    void choose(const char *item);
+    void open(const WindowOpener &window)
+    {
+        if (window)
+            window(this);
+    }
 
     platform::Services m_svc;
     Windows m_windows;
 
     display::ReadingPanel *m_panel = nullptr;
-    QToolBar *m_toolBar = nullptr;
-    std::array<QAction *, 11> m_buttons{};
+    display::MainActions m_actions;
     display::MainStatusBar *m_status = nullptr;
     display::SessionAlerts *m_alerts = nullptr;
-    QMap<QString, QAction *> m_menu;
-
-    QSize m_appliedFrame{0, 0};
 
     session::Session m_session;
     frmTrend *m_trend = nullptr;

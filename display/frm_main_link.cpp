@@ -1,40 +1,17 @@
-// The main window's serial link: the port commands, connect and disconnect, reception and
-// the periodic tick, handed to the session; what it reports is shown here.
+// The main window's serial link and file output: the port commands, connect and
+// disconnect, the periodic tick, the start and stop of the CSV log, handed to the session.
 #include "display/frm_main.h"
 
 #include "app/globals.h"
+#include "display/session_alerts.h"
 #include "display/status_texts.h"
-#include "platform/alerts.h"
-#include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/serial_port.h"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QLabel>
 
 using namespace basSubMain;
-
-namespace {
-QString portTitle()
-{
-    return QCoreApplication::translate("frmMain", "ﾎﾟｰﾄのｵｰﾌﾟﾝ");
-}
-} // namespace
-
-// The port's message: the fixed text, then the device and the port's own reason.
-QString portFailureText(const platform::PortError &error)
-{
-    QString text = QCoreApplication::translate(
-        "frmMain", "このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。");
-    if (!error.reason.isEmpty())
-        text += QStringLiteral("\n\n") + error.text();
-    if (error.permissionDenied)
-        text += QCoreApplication::translate(
-            "frmMain", "\nｼﾘｱﾙﾎﾟｰﾄを使うには、このﾕｰｻﾞｰを dialout ｸﾞﾙｰﾌﾟに加えてください"
-                       "（sudo usermod -aG dialout $USER の後、ﾛｸﾞｲﾝし直します）。");
-    return text;
-}
 
 void frmMain::ScanPorts()
 {
@@ -53,35 +30,20 @@ void frmMain::ScanPorts()
     m_svc.port->setSettings(stored);
 }
 
-void frmMain::showPortFailure(const platform::PortError &error)
-{
-    m_svc.messageBox->show(this, portFailureText(error), portTitle(),
-                           platform::MessageBox::Icon::Critical, platform::MessageBox::Buttons::Ok);
-}
-
 bool frmMain::OpenPort()
 {
     if (!m_svc.port->isOpen()) {
         platform::PortError error;
         if (m_session.openPort(&error))
             return true;
-        showPortFailure(error);
+        m_alerts->portFailed(error);
         return false;
     }
-    m_svc.messageBox->show(
-        this, QCoreApplication::translate("frmMain", "ﾎﾟｰﾄは既に開かれています。"), portTitle(),
-        platform::MessageBox::Icon::Critical, platform::MessageBox::Buttons::Ok);
+    m_svc.messageBox->show(this,
+                           QCoreApplication::translate("frmMain", "ﾎﾟｰﾄは既に開かれています。"),
+                           QCoreApplication::translate("frmMain", "ﾎﾟｰﾄのｵｰﾌﾟﾝ"),
+                           platform::MessageBox::Icon::Critical, platform::MessageBox::Buttons::Ok);
     return false;
-}
-
-void frmMain::ClosePort()
-{
-    m_session.closePort();
-}
-
-bool frmMain::SendCommand(const QString &command)
-{
-    return m_session.sendCommand(command);
 }
 
 void frmMain::mnuFileCom_Click()
@@ -98,51 +60,33 @@ void frmMain::mnuFileStop_Click()
     StopLink();
 }
 
-void frmMain::StopLink()
-{
-    // Port closed, countdown 0; the link reports stopped (status, commands, output).
-    m_session.stopLink();
-}
-
 void frmMain::onLinkState(meterlink::LinkState state)
 {
-    // The link's words follow the snapshot the session hands over with the state.
-    switch (state) {
-    case meterlink::LinkState::Live:
-        SetStatusText(2, texts::linkLive());
-        setCommandsEnabled(false);
-        break;
-    case meterlink::LinkState::Reconnecting:
-        // File output goes on, with gap rows, until the meter talks again.
-        SetStatusText(2, texts::linkReconnecting());
-        // Steady, whichever half of the blink the link was lost in.
-        if (m_session.fileOutputRunning())
-            SetStatusText(1, texts::fileRunning());
-        setCommandsEnabled(false);
-        break;
-    case meterlink::LinkState::Stopped:
-        SetStatusText(2, texts::linkStopped());
-        setCommandsEnabled(true);
+    // The status bar shows the state; the window enables the commands that fit it.
+    setCommandsEnabled(state == meterlink::LinkState::Stopped);
+    if (state == meterlink::LinkState::Stopped)
         mnuFileClose_Click();
-        break;
-    }
 }
 
-void frmMain::onBlink(bool shown)
+// ---- file output ------------------------------------------------------------------
+
+void frmMain::mnuFileOpen_Click()
 {
-    SetStatusText(2, shown ? texts::linkLive() : QString());
-    if (m_session.fileOutputRunning())
-        SetStatusText(1, shown ? texts::fileRunning() : QString());
+    QString error;
+    const session::StartResult r = m_session.startFileOutput(&error);
+    if (r != session::StartResult::Started && r != session::StartResult::Running)
+        m_alerts->fileStartFailed(r, error);
 }
 
-void frmMain::MSComm1_OnComm()
+void frmMain::showFileOutput(bool running)
 {
-    m_session.onComm();
+    // Also toolbar button 1, which is this item.
+    menuItem(QStringLiteral("mnuFileOpen"))->setEnabled(!running);
 }
 
-void frmMain::Timer1_Timer()
+void frmMain::mnuFileClose_Click()
 {
-    // The session's heartbeat runs this tick itself; kept as the window's entry point to
-    // one tick (the due row, the figures, the watchdog, in that order).
-    m_session.tick();
+    m_session.stopFileOutput();
+    SetStatusText(1, texts::fileStopped());
+    showFileOutput(false);
 }

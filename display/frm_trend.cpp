@@ -81,6 +81,17 @@ void frmTrend::refresh()
                      to);
 }
 
+frmTrend *frmTrend::forSession(const session::Session &session, platform::Clock *clock,
+                               QWidget *main)
+{
+    auto *trend = new frmTrend(session.history(), clock, main);
+    trend->setSiteSource([&session](qint64 from, qint64 to) {
+        return liveSiteLines(session.meanHistory(), session.settings().site, from, to);
+    });
+    trend->placeBeside(main);
+    return trend;
+}
+
 void frmTrend::placeBeside(const QWidget *main)
 {
     const QRect frame = main->frameGeometry();

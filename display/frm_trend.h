@@ -27,6 +27,10 @@ class frmTrend : public QWidget
 public:
     frmTrend(const meterlink::ReadingHistory &history, platform::Clock *clock,
              QWidget *parent = nullptr);
+    // The trend of a live session (its readings, and the site's lines while the rule is
+    // on), owned by and placed beside the main window.
+    static frmTrend *forSession(const session::Session &session, platform::Clock *clock,
+                                QWidget *main);
 
     // Takes the history's last 10 or 60 minutes into the chart.
     void refresh();

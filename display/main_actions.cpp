@@ -16,29 +16,27 @@ namespace display {
 
 namespace {
 
-// Toolbar buttons: key, tool tip, image key and the menu command it runs; an empty key is
-// a separator. The key names the command (it is never shown, nor translated).
+// Toolbar buttons: the menu item whose action the button is, its key, tool tip and image;
+// no item is a separator. The key names the button for callers that hold one (it is
+// never shown, nor translated).
 struct ButtonDef {
+    const char *item;
     const char16_t *key;
     const char *tip;
     const char *image;
-    MainActions::Command command;
 };
 constexpr ButtonDef kButtons[11] = {
-    {u"出力開始", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力開始"), "Open",
-     &frmMain::mnuFileOpen_Click},
-    {u"出力停止", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力停止"), "Close",
-     &frmMain::mnuFileClose_Click},
+    {"mnuFileOpen", u"出力開始", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力開始"), "Open"},
+    {"mnuFileClose", u"出力停止", QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力停止"), "Close"},
     {nullptr, nullptr, nullptr, nullptr},
-    {u"通信設定", QT_TRANSLATE_NOOP("frmMain", "通信設定"), "Properties",
-     &frmMain::mnuViewOptions_Click},
-    {u"接続", QT_TRANSLATE_NOOP("frmMain", "接続"), "Com", &frmMain::mnuFileCom_Click},
-    {u"切断", QT_TRANSLATE_NOOP("frmMain", "切断"), "Stop", &frmMain::mnuFileStop_Click},
+    {"mnuViewOptions", u"通信設定", QT_TRANSLATE_NOOP("frmMain", "通信設定"), "Properties"},
+    {"mnuFileCom", u"接続", QT_TRANSLATE_NOOP("frmMain", "接続"), "Com"},
+    {"mnuFileStop", u"切断", QT_TRANSLATE_NOOP("frmMain", "切断"), "Stop"},
     {nullptr, nullptr, nullptr, nullptr},
-    {u"縮小", QT_TRANSLATE_NOOP("frmMain", "縮小表示"), "MIN", &frmMain::mnuViewMin_Click},
-    {u"拡大", QT_TRANSLATE_NOOP("frmMain", "拡大表示"), "MAX", &frmMain::mnuViewMax_Click},
+    {"mnuViewMin", u"縮小", QT_TRANSLATE_NOOP("frmMain", "縮小表示"), "MIN"},
+    {"mnuViewMax", u"拡大", QT_TRANSLATE_NOOP("frmMain", "拡大表示"), "MAX"},
     {nullptr, nullptr, nullptr, nullptr},
-    {u"問い合わせ", QT_TRANSLATE_NOOP("frmMain", "問い合わせ"), "Web", &frmMain::mnuHelpWeb_Click},
+    {"mnuHelpWeb", u"問い合わせ", QT_TRANSLATE_NOOP("frmMain", "問い合わせ"), "Web"},
 };
 
 // The menu bar, in order: a menu, then its items and separators. An item's name is its
@@ -160,22 +158,24 @@ MainActions buildMainActions(frmMain *window, QWidget *toolBarParent)
     out.toolBar->setFloatable(false);
     out.toolBar->setIconSize(QSize(16, 16));
     out.toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // A button is its menu item's action: one enabled state, one check mark, one command.
+    // The picture is shown on the toolbar only, the tool tip is the button's.
     for (int i = 0; i < 11; ++i) {
         const ButtonDef &d = kButtons[i];
         QAction *a;
-        if (!d.key) {
+        if (!d.item) {
             a = out.toolBar->addSeparator();
+            a->setObjectName(QStringLiteral("tbButton%1").arg(i + 1));
         } else {
-            const QString key = QString::fromUtf16(d.key);
-            a = out.toolBar->addAction(programIcon(QString::fromLatin1(d.image).toLower()),
-                                       QCoreApplication::translate("frmMain", d.tip));
+            a = out.menu.value(QString::fromLatin1(d.item));
+            a->setIcon(programIcon(QString::fromLatin1(d.image).toLower()));
+            a->setIconVisibleInMenu(false);
             a->setToolTip(QCoreApplication::translate("frmMain", d.tip));
-            a->setData(key);
+            a->setData(QString::fromUtf16(d.key));
             a->setProperty("imageKey", QString::fromLatin1(d.image));
-            QObject::connect(a, &QAction::triggered, window,
-                             [window, key] { window->tbToolBar_ButtonClick(key); });
+            out.toolBar->addAction(a);
         }
-        a->setObjectName(QStringLiteral("tbButton%1").arg(i + 1));
+        out.toolBar->widgetForAction(a)->setObjectName(QStringLiteral("tbButton%1").arg(i + 1));
         out.buttons[size_t(i)] = a;
     }
     out.toolBar->move(0, 0);
@@ -185,11 +185,11 @@ MainActions buildMainActions(frmMain *window, QWidget *toolBarParent)
     return out;
 }
 
-MainActions::Command toolBarCommand(const QString &key)
+QAction *MainActions::button(const QString &key) const
 {
-    for (const ButtonDef &d : kButtons)
-        if (d.key && key == QStringView(d.key))
-            return d.command;
+    for (QAction *a : buttons)
+        if (!a->isSeparator() && a->data().toString() == key)
+            return a;
     return nullptr;
 }
 

@@ -1,8 +1,10 @@
 #include "display/main_status_bar.h"
 
 #include "app/geometry.h"
+#include "display/status_texts.h"
 #include "logging/csv_format.h"
 #include "platform/clock.h"
+#include "session/session.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -46,6 +48,45 @@ MainStatusBar::MainStatusBar(platform::Clock *clock, QWidget *parent)
     connect(m_clockTimer, &QTimer::timeout, this, refresh);
     m_clockTimer->start();
     refresh();
+}
+
+void MainStatusBar::follow(const session::Session &s)
+{
+    using session::Session;
+    connect(&s, &Session::linkStateChanged, this, [this, &s](meterlink::LinkState state) {
+        switch (state) {
+        case meterlink::LinkState::Live: setText(2, texts::linkLive()); break;
+        case meterlink::LinkState::Reconnecting:
+            // File output goes on, with gap rows, until the meter talks again: its word is
+            // steady, whichever half of the blink the link was lost in.
+            setText(2, texts::linkReconnecting());
+            if (s.fileOutputRunning())
+                setText(1, texts::fileRunning());
+            break;
+        case meterlink::LinkState::Stopped: setText(2, texts::linkStopped()); break;
+        }
+    });
+    connect(&s, &Session::blink, this, [this, &s](bool shown) {
+        setText(2, shown ? texts::linkLive() : QString());
+        if (s.fileOutputRunning())
+            setText(1, shown ? texts::fileRunning() : QString());
+    });
+    connect(&s, &Session::fileStarted, this, [this] { setText(1, texts::fileRunning()); });
+    connect(&s, &Session::fileStopped, this, [this] { setText(1, texts::fileStopped()); });
+    connect(&s, &Session::stalled, this, [this](qsizetype rowsWaiting) {
+        const QString text = texts::diskStalled(rowsWaiting);
+        setToolTipOf(1, text);
+        showMessage(text);
+    });
+    connect(&s, &Session::stallEnded, this, [this] {
+        setToolTipOf(1, QString());
+        clearMessage();
+    });
+    // A port that failed while open says why in the link's panel; the watchdog decides.
+    connect(&s, &Session::portFailed, this, &MainStatusBar::setPortReason);
+    connect(&s, &Session::snapshotChanged, this,
+            [this](const session::Snapshot &now) { setRejected(now.rejected); });
+    connect(&s, &Session::outputStatus, this, &MainStatusBar::showOutput);
 }
 
 void MainStatusBar::setText(int panel, const QString &text)

@@ -14,6 +14,9 @@ class QTimer;
 namespace platform {
 class Clock;
 }
+namespace session {
+class Session;
+}
 
 namespace display {
 
@@ -22,6 +25,11 @@ class MainStatusBar : public QStatusBar
     Q_OBJECT
 public:
     MainStatusBar(platform::Clock *clock, QWidget *parent);
+
+    // Shows what the session reports from now on: the link's state and its blink, file
+    // output, a stalled disk, why the port failed, the frames that were not whole and the
+    // outputs' state lines.
+    void follow(const session::Session &session);
 
     // Panels 1 to 5; an unchanged text is not set again, so the panel is not repainted.
     void setText(int panel, const QString &text);

@@ -385,6 +385,16 @@ void ReadingPanel::resizeEvent(QResizeEvent *event)
     placeLinkBanner();
 }
 
+void ReadingPanel::layout(View view, bool large, bool site)
+{
+    hideFigures();
+    placeView(view, large);
+    const QSizeF twips = windowTwips(large, site);
+    basSubMain::CenterForm(window(), twips.width(), twips.height());
+    showView(view);
+    placeStrips(site);
+}
+
 void ReadingPanel::hideFigures()
 {
     for (QLabel *l : m_label)

@@ -1,7 +1,8 @@
 // The reading area of the main window: the four figures with their captions and units,
 // their alarm colours and stale drawing, the link's words while it is not live, and the
 // strip of the site's rule. It draws a session's snapshot and places its labels by the
-// layout tables; the window decides the view, the size and the menus.
+// layout tables, sizing its window to match; the window decides the view, the size and the
+// menus.
 #pragma once
 
 #include "session/snapshot.h"
@@ -47,7 +48,11 @@ public:
     void show(const session::Snapshot &s, int minutes, qint64 nowMs);
     const session::Snapshot &shown() const { return m_shown; }
 
-    // Placing: hideFigures, then placeView by the view's table for the large or the small
+    // One layout: hides every figure, places the view's labels by its table for the large
+    // or the small window, sizes and centres the window, then shows the view's labels and
+    // the strips; nothing half-moved is drawn.
+    void layout(View view, bool large, bool site);
+    // Its steps: hideFigures, then placeView by the view's table for the large or the small
     // window (which its owner sizes by windowTwips meanwhile), then showView; nothing
     // half-moved is drawn.
     void hideFigures();

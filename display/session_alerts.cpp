@@ -1,8 +1,12 @@
 #include "display/session_alerts.h"
 
 #include "app/language.h"
+#include "display/status_texts.h"
 #include "platform/alerts.h"
 #include "platform/message_box.h"
+#include "platform/serial_port.h"
+#include "platform/settings_store.h"
+#include "publish/notify.h"
 #include "session/session.h"
 #include "site/wind_rule.h"
 
@@ -20,9 +24,9 @@ QString translated(const char *source)
 } // namespace
 
 SessionAlerts::SessionAlerts(session::Session &s, platform::Notifier *notifier,
-                             platform::SoundPlayer *sound, platform::MessageBox *box,
+                             platform::SoundPlayer *sound, platform::MessageBox *messageBox,
                              QWidget *owner)
-    : QObject(owner), m_session(s), m_notifier(notifier), m_box(box), m_owner(owner)
+    : QObject(owner), m_session(s), m_notifier(notifier), m_box(messageBox), m_owner(owner)
 {
     using session::Session;
     connect(&s, &Session::linkLost, this, [this] {
@@ -62,6 +66,18 @@ SessionAlerts::SessionAlerts(session::Session &s, platform::Notifier *notifier,
                                                "frmMain", "\n読めなかったﾌｧｲﾙは %1 に残しました。"))
                                     .arg(keptAs)));
         });
+    connect(&s, &Session::fileStartFailed, this, &SessionAlerts::fileStartFailed);
+    connect(&s, &Session::writeFailed, this, [this](const QString &reason, const QString &path) {
+        // The session has stopped file output already when it was the file being written,
+        // so the ticks that run while the box is up write nothing more.
+        box(translated(
+                QT_TRANSLATE_NOOP(
+                    "frmMain", "ﾌｧｲﾙへの書き込みに失敗したため、ﾌｧｲﾙ出力を停止しました。\n%1\n%2"))
+                .arg(reason, path),
+            translated(QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ警告")));
+    });
+    connect(&s, &Session::stalled, this,
+            [this](qsizetype rowsWaiting) { notify(texts::diskStalled(rowsWaiting)); });
     connect(&s, &Session::latchNotKept, this, [this](const QString &error) {
         warn(translated(QT_TRANSLATE_NOOP("frmMain", "点検要の状態を保存できませんでした。\n")) +
              error);
@@ -74,10 +90,68 @@ void SessionAlerts::notify(const QString &text)
         m_notifier->notify(translated(QT_TRANSLATE_NOOP("frmMain", "QV-475簡易ソフト")), text);
 }
 
+void SessionAlerts::portFailed(const platform::PortError &error)
+{
+    QString text = translated(
+        QT_TRANSLATE_NOOP("frmMain", "このﾎﾟｰﾄは使用できません。別のﾎﾟｰﾄに設定してください。"));
+    if (!error.reason.isEmpty())
+        text += QStringLiteral("\n\n") + error.text();
+    if (error.permissionDenied)
+        text += translated(QT_TRANSLATE_NOOP(
+            "frmMain", "\nｼﾘｱﾙﾎﾟｰﾄを使うには、このﾕｰｻﾞｰを dialout ｸﾞﾙｰﾌﾟに加えてください"
+                       "（sudo usermod -aG dialout $USER の後、ﾛｸﾞｲﾝし直します）。"));
+    box(text, translated(QT_TRANSLATE_NOOP("frmMain", "ﾎﾟｰﾄのｵｰﾌﾟﾝ")),
+        platform::MessageBox::Icon::Critical);
+}
+
+void SessionAlerts::fileStartFailed(session::StartResult why, const QString &error)
+{
+    const QString title = translated(QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ出力警告"));
+    switch (why) {
+    case session::StartResult::NoFileName:
+        box(translated(QT_TRANSLATE_NOOP("frmMain", "出力ﾌｧｲﾙ名が指定されていません。")), title);
+        emit settingsNeeded();
+        break;
+    case session::StartResult::BadFileName:
+    case session::StartResult::NoColumns:
+        // The settings are where the file's name and its columns are chosen.
+        box(error, title);
+        emit settingsNeeded();
+        break;
+    case session::StartResult::NotConnected:
+        box(translated(
+                QT_TRANSLATE_NOOP("frmMain", "QV-475と接続してからﾌｧｲﾙ出力を開始して下さい。")),
+            title);
+        break;
+    case session::StartResult::Failed:
+        box(error, translated(QT_TRANSLATE_NOOP("frmMain", "ﾌｧｲﾙ警告")));
+        break;
+    case session::StartResult::Started:
+    case session::StartResult::Running: break;
+    }
+}
+
+void SessionAlerts::testNotifications(platform::SettingsStore &store)
+{
+    const auto notify = publish::loadNotifySettings(store);
+    if (!notify || (notify->target.url.isEmpty() && notify->target.command.isEmpty())) {
+        warn(translated(QT_TRANSLATE_NOOP("frmMain",
+                                          "設定ﾌｧｲﾙに通知先がありません。\n%1 の [Notify] に "
+                                          "Url= か Command= を書いてください。"))
+                 .arg(store.location()));
+        return;
+    }
+    m_session.testNotifications();
+}
+
 void SessionAlerts::warn(const QString &text)
 {
-    m_box->show(m_owner, text, translated(QT_TRANSLATE_NOOP("frmMain", "QV-475簡易ソフト")),
-                platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::Ok);
+    box(text, translated(QT_TRANSLATE_NOOP("frmMain", "QV-475簡易ソフト")));
+}
+
+void SessionAlerts::box(const QString &text, const QString &title, platform::MessageBox::Icon icon)
+{
+    m_box->show(m_owner, text, title, icon, platform::MessageBox::Buttons::Ok);
 }
 
 } // namespace display

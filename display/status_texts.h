@@ -26,4 +26,11 @@ inline QString fileStopped()
 {
     return QCoreApplication::translate("status", "ﾌｧｲﾙ出力停止");
 }
+// The disk has not taken a row for a minute (status bar and notification).
+inline QString diskStalled(qsizetype rowsWaiting)
+{
+    return QCoreApplication::translate(
+               "frmMain", "ﾃﾞｨｽｸが1分以上応答しません。%1 行が書き込みを待っています。")
+        .arg(rowsWaiting);
+}
 } // namespace texts

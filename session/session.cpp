@@ -192,12 +192,6 @@ void Session::stopLink()
     mirror();
 }
 
-void Session::onComm()
-{
-    m_link.onComm();
-    mirror();
-}
-
 void Session::tick()
 {
     const qint64 nowMs = m_svc.clock->epochMilliseconds();

@@ -117,8 +117,6 @@ public:
     void connectLink();
     // The link stopped; file output stops with it.
     void stopLink();
-    // The port characters are waiting: every whole frame is taken.
-    void onComm();
     // One tick of the heartbeat: the due row, the figures, the watchdog; then the
     // alarm's repeat.
     void tick();
@@ -157,7 +155,11 @@ public:
     Acknowledgement acknowledgeInspection(const QString &by, const QString &result);
     // A test event to every output: the notifications send it; the answers come as
     // output status lines.
-    void testNotifications() { dispatch(Event::Kind::Test); }
+    void testNotifications()
+    {
+        emit outputStatus(QStringLiteral("Notify"), QStringLiteral("Notify: sending a test"));
+        dispatch(Event::Kind::Test);
+    }
     // The mean once a second over the last hour, oldest first.
     const std::deque<MeanPoint> &meanHistory() const { return m_meanHistory; }
 

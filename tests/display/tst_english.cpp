@@ -234,8 +234,8 @@ private slots:
                                      l->contentsRect().width(),
                                  qPrintable(l->text() + " in " + size));
             }
-        QVERIFY2(w.siteStripText().startsWith("INSPECT  Storm 31.0 m/s"),
-                 qPrintable(w.siteStripText()));
+        QVERIFY2(w.readingPanel()->siteStripText().startsWith("INSPECT  Storm 31.0 m/s"),
+                 qPrintable(w.readingPanel()->siteStripText()));
         for (QMenu *m : w.findChildren<QMenu *>())
             found << japaneseIn(visibleTexts(m));
         w.mnuViewTrend_Click();

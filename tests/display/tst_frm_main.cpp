@@ -22,6 +22,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 #include <random>
 
@@ -306,12 +307,22 @@ private slots:
                                     u"拡大表示",     nullptr,         u"問い合わせ"};
         const char *images[11] = {"Open",  "Close", nullptr, "Properties", "Com", "Stop",
                                   nullptr, "MIN",   "MAX",   nullptr,      "Web"};
+        // Each button is its menu item: one enabled state, one mark, one command.
+        const char *items[11] = {"mnuFileOpen", "mnuFileClose", nullptr,     "mnuViewOptions",
+                                 "mnuFileCom",  "mnuFileStop",  nullptr,     "mnuViewMin",
+                                 "mnuViewMax",  nullptr,        "mnuHelpWeb"};
         for (int i = 1; i <= 11; ++i) {
             QAction *b = w->toolButton(i);
+            QWidget *button =
+                w->toolBar()->findChild<QWidget *>(QStringLiteral("tbButton%1").arg(i));
+            QVERIFY(button);
+            QCOMPARE(w->toolBar()->widgetForAction(b), button);
             if (!keys[i - 1]) {
                 QVERIFY(b->isSeparator());
                 continue;
             }
+            QCOMPARE(b, w->menuItem(items[i - 1]));
+            QVERIFY(!b->isIconVisibleInMenu());
             QCOMPARE(b->data().toString(), QString::fromUtf16(keys[i - 1]));
             QCOMPARE(b->toolTip(), QString::fromUtf16(tips[i - 1]));
             QCOMPARE(b->property("imageKey").toString(), QString::fromLatin1(images[i - 1]));
@@ -321,11 +332,20 @@ private slots:
 
     void toolbarDispatch()
     {
-        // Button 9 enlarges, button 8 shrinks, button 5 connects, 6 disconnects.
-        w->toolButton(9)->trigger();
-        QVERIFY(w->menuItem("mnuViewMax")->isChecked());
-        w->toolButton(8)->trigger();
-        QVERIFY(w->menuItem("mnuViewMin")->isChecked());
+        // Button 9 enlarges, button 8 shrinks (and shows the size: the menu's mark), button
+        // 5 connects, 6 disconnects; clicked as a person clicks them.
+        auto *enlarge =
+            qobject_cast<QToolButton *>(w->toolBar()->widgetForAction(w->toolButton(9)));
+        auto *shrink = qobject_cast<QToolButton *>(w->toolBar()->widgetForAction(w->toolButton(8)));
+        QTest::mouseClick(enlarge, Qt::LeftButton);
+        QVERIFY(w->menuItem("mnuViewMax")->isChecked() && enlarge->isChecked());
+        QVERIFY(!shrink->isChecked());
+        QCOMPARE(w->property("twipsWidth").toDouble(), 15765.0);
+        QTest::mouseClick(shrink, Qt::LeftButton);
+        QVERIFY(w->menuItem("mnuViewMin")->isChecked() && shrink->isChecked());
+        // A second click on the size shown keeps it.
+        QTest::mouseClick(shrink, Qt::LeftButton);
+        QVERIFY(w->menuItem("mnuViewMin")->isChecked() && !enlarge->isChecked());
         w->toolButton(5)->trigger();
         QCOMPARE(world->port.sent, QByteArray("D\r"));
         w->toolButton(6)->trigger();
@@ -618,17 +638,17 @@ private slots:
             return w->lblPeak(i)->palette().color(QPalette::WindowText);
         };
         // Nothing measured yet: not live.
-        QVERIFY(!w->figuresLive());
+        QVERIFY(!w->readingPanel()->figuresLive());
         w->mnuFileCom_Click();
-        QVERIFY(!w->figuresLive());
+        QVERIFY(!w->readingPanel()->figuresLive());
         world->port.receive(frame("0123", "0456", "0789", "0012", '1', '2'));
         tick();
-        QVERIFY(w->figuresLive());
+        QVERIFY(w->readingPanel()->figuresLive());
         const QColor live = textColour(0);
         QCOMPARE(live, QColor(0, 0, 0));
         tick(21); // the meter falls silent: the watchdog stops the link
         QCOMPARE(w->StatusText(2), texts::linkStopped());
-        QVERIFY(!w->figuresLive());
+        QVERIFY(!w->readingPanel()->figuresLive());
         for (int i = 0; i < 4; ++i) {
             QVERIFY(textColour(i) != live);
             QCOMPARE(w->lblPeak(i)->text(), gReadings[size_t(i)]); // values kept
@@ -648,10 +668,10 @@ private slots:
         };
         QVERIFY2(darkest(1) > 100, qPrintable(QString::number(darkest(1))));
         w->mnuFileCom_Click();
-        QVERIFY(!w->figuresLive()); // until the first frame of the new connection
+        QVERIFY(!w->readingPanel()->figuresLive()); // until the first frame of the new connection
         world->port.receive(frame("0200", "0456", "0789", "0012", '0', '0'));
         tick();
-        QVERIFY(w->figuresLive());
+        QVERIFY(w->readingPanel()->figuresLive());
         QCOMPARE(textColour(0), live);
         QVERIFY(darkest(1) < 60);
     }
@@ -752,13 +772,14 @@ private slots:
         world->clock.current = world->clock.current.addSecs(5);
         tick(21);
         QVERIFY(banner->isVisible());
-        QCOMPARE(w->linkBannerText(), QStringLiteral("再接続待ち  最終受信 9:05:37"));
+        QCOMPARE(w->readingPanel()->linkBannerText(),
+                 QStringLiteral("再接続待ち  最終受信 9:05:37"));
         // The whole text fits its strip, which lies under every figure and caption shown.
         const QRect inside = banner->contentsRect();
         QFont word = banner->font(), rest = banner->font();
-        word.setPixelSize(w->linkBannerWordPx());
+        word.setPixelSize(w->readingPanel()->linkBannerWordPx());
         word.setBold(true);
-        rest.setPixelSize(w->linkBannerWordPx() / 2);
+        rest.setPixelSize(w->readingPanel()->linkBannerWordPx() / 2);
         const int width = QFontMetrics(word).horizontalAdvance(QStringLiteral("再接続待ち ")) +
                           QFontMetrics(rest).horizontalAdvance(QStringLiteral("最終受信 9:05:37"));
         QVERIFY2(width <= inside.width() && QFontMetrics(word).height() <= inside.height(),
@@ -779,8 +800,8 @@ private slots:
                          qPrintable(l->objectName()));
         // Large enough to read from a few metres: at least 30 px (8 mm at 96 dpi), and in
         // the large window at least as large as in the small one.
-        QVERIFY2(w->linkBannerWordPx() >= (large ? 42 : 30),
-                 qPrintable(QString::number(w->linkBannerWordPx())));
+        QVERIFY2(w->readingPanel()->linkBannerWordPx() >= (large ? 42 : 30),
+                 qPrintable(QString::number(w->readingPanel()->linkBannerWordPx())));
         // And drawn: dark red ink in the strip.
         const QImage img = banner->grab().toImage();
         int red = 0;
@@ -857,7 +878,7 @@ private slots:
         QVERIFY(w->logOpen());
         QCOMPARE(world->sound.played, QList<int>{2});
         const QByteArray alarm = frame("0123", "0456", "0789", "0012", '2', '0');
-        while (w->blinkCount() != 19) {
+        while (w->session().link().blinkCount() != 19) {
             world->port.receive(alarm);
             tick();
         }
@@ -965,8 +986,8 @@ private slots:
         QCOMPARE(w->StatusText(3), QStringLiteral("COM12"));
         QCOMPARE(QStringList(gReadings.begin(), gReadings.end()),
                  (QStringList{"0.0", "0.0", "0.0", "0.0"}));
-        QCOMPARE(w->alarmColour(0), AlarmColour::White);
-        QCOMPARE(w->alarmColour(2), AlarmColour::White);
+        QCOMPARE(w->readingPanel()->alarmColour(0), AlarmColour::White);
+        QCOMPARE(w->readingPanel()->alarmColour(2), AlarmColour::White);
         // The captions follow at the next tick.
         QCOMPARE(w->lblPeak(0)->text(), QStringLiteral("0.0"));
     }
@@ -1014,16 +1035,16 @@ private slots:
         world->port.receive(frame("9998", "0000", "0000", "0000", '0', '0'));
         world->clock.current = world->clock.current.addSecs(1);
         tick();
-        QLabel *strip = w->siteStrip();
+        QLabel *strip = w->readingPanel()->siteStrip();
         QVERIFY(strip->isVisible());
         const QString text = QStringLiteral("作業中止  60分平均 ---  最大瞬間 999.8 m/s");
-        QCOMPARE(w->siteStripText(), text);
+        QCOMPARE(w->readingPanel()->siteStripText(), text);
         // The whole line fits the strip: the state's word, and the rest at 60 % of it.
         const QRect inside = strip->contentsRect();
         QFont word = japaneseFont(9), rest = japaneseFont(9);
         word.setBold(true);
-        word.setPixelSize(w->siteStripCaptionPx());
-        rest.setPixelSize(w->siteStripCaptionPx() * 3 / 5);
+        word.setPixelSize(w->readingPanel()->siteStripCaptionPx());
+        rest.setPixelSize(w->readingPanel()->siteStripCaptionPx() * 3 / 5);
         const int width = QFontMetrics(word).horizontalAdvance(QStringLiteral("作業中止 ")) +
                           QFontMetrics(rest).horizontalAdvance(text.mid(6));
         QVERIFY2(width <= inside.width() && QFontMetrics(word).height() <= inside.height(),
@@ -1033,8 +1054,8 @@ private slots:
                                 .arg(inside.width())
                                 .arg(inside.height())));
         // The state readable from three metres: at least 30 px (60 in the large window).
-        QVERIFY2(w->siteStripCaptionPx() >= (large ? 60 : 30),
-                 qPrintable(QString::number(w->siteStripCaptionPx())));
+        QVERIFY2(w->readingPanel()->siteStripCaptionPx() >= (large ? 60 : 30),
+                 qPrintable(QString::number(w->readingPanel()->siteStripCaptionPx())));
         // Drawn: white ink on the stop's red, clear of both ends, as wide as the line.
         const QImage img = strip->grab().toImage();
         int first = -1, last = -1;
@@ -1053,8 +1074,8 @@ private slots:
             if (l != strip && l->isVisible() && l->parent() == strip->parent())
                 QVERIFY2(!l->geometry().intersects(strip->geometry()), qPrintable(l->objectName()));
         QCOMPARE(w->property("twipsHeight").toDouble(),
-                 (large ? 9480.0 : 5055.0) +
-                     (large ? frmMain::kSiteStripLarge : frmMain::kSiteStripSmall));
+                 (large ? 9480.0 : 5055.0) + (large ? display::ReadingPanel::kSiteStripLarge
+                                                    : display::ReadingPanel::kSiteStripSmall));
         QCOMPARE(twips(w->lblPeak(view == "mnuViewAve" ? 2 : 0)).top(),
                  view == "mnuViewMalti" ? (large ? 1080 : 960) : (large ? 1440 : 960));
     }
@@ -1292,7 +1313,7 @@ private slots:
         w->mnuViewAve_Click();
         QVERIFY(w->lblPeak(2)->isVisibleTo(w.get()));
         QCOMPARE(w->lblPeak(2)->text(), QStringLiteral("33.3"));
-        QCOMPARE(w->alarmColour(2), AlarmColour::Red);
+        QCOMPARE(w->readingPanel()->alarmColour(2), AlarmColour::Red);
     }
 };
 

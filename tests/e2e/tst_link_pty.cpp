@@ -298,7 +298,7 @@ private slots:
         QVERIFY2(panel2.contains(texts::linkReconnecting()), qPrintable(panel2.join('|')));
         QVERIFY(!panel2.contains(texts::linkStopped()));
         QVERIFY(w->logOpen());
-        QVERIFY(!w->figuresLive());
+        QVERIFY(!w->readingPanel()->figuresLive());
         QVERIFY(!w->menuItem("mnuFileCom")->isEnabled());
         QVERIFY(!w->menuItem("mnuViewOptions")->isEnabled());
         // An attempt asked the meter to send again; it answers.
@@ -307,7 +307,7 @@ private slots:
         meterSends(3000, meter, 456);
         QCOMPARE(w->StatusText(2).isEmpty() ? texts::linkLive() : w->StatusText(2),
                  texts::linkLive());
-        QVERIFY(w->figuresLive());
+        QVERIFY(w->readingPanel()->figuresLive());
         w->mnuFileClose_Click();
         QVERIFY(w->flushLog());
 
@@ -404,7 +404,7 @@ private slots:
         QVERIFY(QFile::link(QString::fromStdString(fresh.devicePath()), path));
         QCOMPARE(meterReads(2, 5000, fresh), QByteArray("D\r"));
         meterSends(2000, fresh, 222);
-        QVERIFY(w->figuresLive());
+        QVERIFY(w->readingPanel()->figuresLive());
         QCOMPARE(w->logFileName(), file);
         w->mnuFileClose_Click();
         QVERIFY(w->flushLog());
