@@ -151,9 +151,8 @@ void Logger::fail(ExitCode code, const QString &text)
     m_ended = true;
     m_session.stopHeartbeat();
     // A meter that is sending is told to stop, as a disconnect in the window tells it.
-    if (m_session.snapshot().link == meterlink::LinkState::Live)
-        m_session.sendCommand(QStringLiteral("J"));
-    if (!m_session.end(logging::BackgroundWriter::kFinishBoundMs))
+    if (!m_session.end(logging::BackgroundWriter::kFinishBoundMs,
+                       session::Session::MeterOnEnd::Stop))
         line(QStringLiteral("disk does not answer: %1 rows not written to %2")
                  .arg(m_session.rowsWaiting())
                  .arg(m_session.filePath()));

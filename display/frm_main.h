@@ -61,7 +61,8 @@ public:
     void ClosePort() { m_session.closePort(); }
     bool SendCommand(const QString &command) { return m_session.sendCommand(command); }
     void mnuFileCom_Click();
-    void mnuFileStop_Click();
+    // "J" to the meter, then the link stops.
+    void mnuFileStop_Click() { m_session.disconnectLink(); }
     // Port closed, countdown 0; the link reports stopped (status, commands, output).
     void StopLink() { m_session.stopLink(); }
 

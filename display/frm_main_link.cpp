@@ -54,12 +54,6 @@ void frmMain::mnuFileCom_Click()
     m_session.connectLink();
 }
 
-void frmMain::mnuFileStop_Click()
-{
-    SendCommand(QStringLiteral("J"));
-    StopLink();
-}
-
 void frmMain::onLinkState(meterlink::LinkState state)
 {
     // The status bar shows the state; the window enables the commands that fit it.

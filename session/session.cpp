@@ -192,6 +192,12 @@ void Session::stopLink()
     mirror();
 }
 
+void Session::disconnectLink()
+{
+    m_link.sendCommand(QStringLiteral("J"));
+    stopLink();
+}
+
 void Session::tick()
 {
     const qint64 nowMs = m_svc.clock->epochMilliseconds();
@@ -426,10 +432,12 @@ bool Session::linkActive() const
     return m_link.countdown() != 0 || m_link.state() != meterlink::LinkState::Stopped;
 }
 
-bool Session::end(int ms)
+bool Session::end(int ms, MeterOnEnd meter)
 {
     // No tick runs into what is being ended.
     stopHeartbeat();
+    if (meter == MeterOnEnd::Stop && m_link.state() == meterlink::LinkState::Live)
+        m_link.sendCommand(QStringLiteral("J"));
     // One bound for the whole end, shared by every output and writer rather than added
     // up one after another.
     const QDeadlineTimer deadline(ms);

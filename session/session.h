@@ -117,6 +117,9 @@ public:
     void connectLink();
     // The link stopped; file output stops with it.
     void stopLink();
+    // The disconnect: "J" tells the meter to stop sending (the port opened for it if the
+    // watchdog had closed it), then the link stops.
+    void disconnectLink();
     // One tick of the heartbeat: the due row, the figures, the watchdog; then the
     // alarm's repeat.
     void tick();
@@ -165,8 +168,11 @@ public:
 
     // The end: file output stopped, every output stopped after waiting up to ms for what
     // it has queued, the port closed. False when the bound ran out; rowsWaiting() and
-    // filePath() then say what was not written.
-    bool end(int ms);
+    // filePath() then say what was not written. With MeterOnEnd::Stop a meter that is
+    // sending is told to stop first, as the disconnect tells it (the logger's end; the
+    // window's exit leaves the meter as it is).
+    enum class MeterOnEnd { Leave, Stop };
+    bool end(int ms, MeterOnEnd meter = MeterOnEnd::Leave);
 
 signals:
     void snapshotChanged(const session::Snapshot &snapshot);

@@ -169,6 +169,48 @@ private slots:
         QVERIFY(!port.isOpen());
     }
 
+    // What the meter receives when the link is ended: the disconnect always says "J" (the
+    // port opened for it after the watchdog closed it); the end says it only to a live
+    // meter and only when asked (the logger), never to a stopped link.
+    void theMeterIsToldToStop_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("live, disconnect") << "live"
+                                          << "disconnect" << QByteArray("D\rJ\r");
+        QTest::newRow("silent, disconnect") << "silent"
+                                            << "disconnect" << QByteArray("D\rJ\r");
+        QTest::newRow("never connected, disconnect") << "stopped"
+                                                     << "disconnect" << QByteArray("J\r");
+        QTest::newRow("live, the logger's end") << "live"
+                                                << "stop" << QByteArray("D\rJ\r");
+        QTest::newRow("silent, the logger's end") << "silent"
+                                                  << "stop" << QByteArray("D\r");
+        QTest::newRow("live, the window's exit") << "live"
+                                                 << "leave" << QByteArray("D\r");
+    }
+    void theMeterIsToldToStop()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, how);
+        make(Settings{});
+        if (before != "stopped") {
+            QCOMPARE(s->begin(true, false, nullptr), session::Begun::Connected);
+            step(frame("0123"));
+            if (before == "silent")
+                step({}, 25); // the watchdog stops the link and closes the port
+        }
+        if (how == "disconnect")
+            s->disconnectLink();
+        else
+            s->end(1000, how == "stop" ? Session::MeterOnEnd::Stop : Session::MeterOnEnd::Leave);
+        QTEST(port.sent, "sent");
+        QVERIFY(!port.isOpen());
+        if (how == "disconnect")
+            QCOMPARE(s->snapshot().link, meterlink::LinkState::Stopped);
+    }
+
     // Reconnecting keeps file output on with gap rows; one row a second throughout, the
     // gap rows exactly while the link is being re-established.
     // The heartbeat: the session's timer runs a tick every 100 ms from its start until it
