@@ -15,19 +15,11 @@ using namespace basSubMain;
 
 void frmMain::ScanPorts()
 {
-    // Whether a port can be opened does not depend on the stored line settings: a speed
-    // the port cannot use must not hide every port from the list to choose from.
-    const QString stored = m_svc.port->settings();
-    m_svc.port->setSettings(kDefaultComSt);
-    int n = 0;
-    for (int i = 1; i <= 16; ++i) {
-        m_svc.port->setCommPort(i);
-        if (m_svc.port->open(nullptr))
-            gPortList[size_t(n++)] = qint16(i);
-        m_svc.port->close();
-    }
-    gPortList[size_t(n)] = 0;
-    m_svc.port->setSettings(stored);
+    // The list the settings dialog offers, ended by 0.
+    size_t n = 0;
+    for (const int port : m_session.openablePorts())
+        gPortList[n++] = qint16(port);
+    gPortList[n] = 0;
 }
 
 bool frmMain::OpenPort()

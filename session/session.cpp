@@ -175,6 +175,22 @@ void Session::closePort()
     m_link.closePort();
 }
 
+QList<int> Session::openablePorts()
+{
+    platform::SerialPort *port = m_svc.port;
+    const QString stored = port->settings();
+    port->setSettings(basSubMain::kDefaultComSt);
+    QList<int> found;
+    for (int i = 1; i <= 16; ++i) {
+        port->setCommPort(i);
+        if (port->open(nullptr))
+            found << i;
+        port->close();
+    }
+    port->setSettings(stored);
+    return found;
+}
+
 bool Session::sendCommand(const QString &command)
 {
     return m_link.sendCommand(command);

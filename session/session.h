@@ -112,6 +112,10 @@ public:
     // ---- the link
     bool openPort(platform::PortError *error);
     void closePort();
+    // The ports among COM1 to COM16 that can be opened now, tried with the default line
+    // settings (a speed the port cannot use must not hide it from the list to choose from).
+    // Called while the port is closed; it is left closed.
+    QList<int> openablePorts();
     bool sendCommand(const QString &command);
     // "D" on an open port: the watchdog armed, the link live.
     void connectLink();
