@@ -265,11 +265,13 @@ void frmMain::layout(display::ReadingPanel::View view, bool large)
 void frmMain::tbToolBar_ButtonClick(const QString &key)
 {
     // The buttons are the menu's items and run their commands themselves; a caller that
-    // holds a key runs its button's. Any other key does nothing, and an error thrown
-    // inside the command goes no further.
-    if (QAction *button = m_actions.button(key)) {
+    // holds a key runs its button's command here, directly, so that an error thrown inside
+    // it goes no further (never through Qt's signals, which do not pass exceptions). Any
+    // other key does nothing.
+    const QAction *button = m_actions.button(key);
+    if (const display::MainActions::Command command = m_actions.commands.value(button)) {
         try {
-            button->trigger();
+            (this->*command)();
         } catch (const std::exception &e) {
             qWarning("toolbar command %s: %s", qPrintable(key), e.what());
         }

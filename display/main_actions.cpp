@@ -138,6 +138,7 @@ MainActions buildMainActions(frmMain *window, QWidget *toolBarParent)
             a = addItem(window, menu, name, QCoreApplication::translate("frmMain", r.caption),
                         r.key ? QKeySequence(r.key) : QKeySequence(), r.handler);
             a->setCheckable(r.row == Row::Check);
+            out.commands.insert(a, r.handler);
         }
         out.menu.insert(name, a);
     }

@@ -3,6 +3,7 @@
 // items. Items and buttons carry the object names the window is known by.
 #pragma once
 
+#include <QHash>
 #include <QMap>
 #include <QString>
 #include <array>
@@ -20,6 +21,8 @@ struct MainActions {
     // The toolbar's buttons from 1 to 11: the menu items' own actions, and separators.
     std::array<QAction *, 11> buttons{};
     QToolBar *toolBar = nullptr;
+    // The command each menu item runs.
+    QHash<const QAction *, Command> commands;
     // The button with this key ("出力開始", ...), compared exactly; none for another key.
     QAction *button(const QString &key) const;
 };
