@@ -1,5 +1,6 @@
 #include "display/dlg_inspection.h"
 
+#include "display/status_texts.h"
 #include "platform/message_box.h"
 #include "session/session.h"
 #include "site/wind_rule.h"
@@ -125,8 +126,7 @@ void acknowledgeInspection(QWidget *owner, session::Session &session, const Insp
     // A wind still above the caution threshold is said before anything is recorded.
     const QString question = strongWindQuestion(session.snapshot(), session.settings().site);
     if (!question.isEmpty() &&
-        box.show(owner, question, QCoreApplication::translate("frmMain", "QV-475簡易ソフト"),
-                 platform::MessageBox::Icon::Exclamation,
+        box.show(owner, question, texts::programTitle(), platform::MessageBox::Icon::Exclamation,
                  platform::MessageBox::Buttons::NoYes) != platform::MessageBox::Answer::Yes)
         return;
     session.acknowledgeInspection(inspection->by, inspection->result);

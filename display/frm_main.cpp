@@ -20,15 +20,6 @@
 
 using namespace basSubMain;
 
-namespace {
-
-QString title()
-{
-    return QCoreApplication::translate("frmMain", "QV-475簡易ソフト");
-}
-
-} // namespace
-
 frmMain::frmMain(const platform::Services &services, Windows windows, QWidget *parent)
     : QMainWindow(parent), m_svc(services), m_windows(std::move(windows)),
       m_session(
@@ -111,7 +102,8 @@ bool frmMain::checkSiteSettings()
                        "直すまで、判定には既定の基準 (注意 8.0、作業中止 10.0、暴風 30.0 m/s) を"
                        "使います。")
             .arg(error),
-        title(), platform::MessageBox::Icon::Exclamation, platform::MessageBox::Buttons::Ok);
+        texts::programTitle(), platform::MessageBox::Icon::Exclamation,
+        platform::MessageBox::Buttons::Ok);
     mnuViewOptions_Click();
     return true;
 }
@@ -123,7 +115,7 @@ void frmMain::Form_Load()
     // The site's strip, when it is on, adds its height below the design layout.
     const QSizeF twips = display::ReadingPanel::windowTwips(false, m_session.snapshot().site.on);
     CenterForm(this, twips.width(), twips.height());
-    setWindowTitle(title());
+    setWindowTitle(texts::programTitle());
     ResetDisplay();
     m_session.startHeartbeat();
     menuItem(QStringLiteral("mnuViewMalti"))->setChecked(true);

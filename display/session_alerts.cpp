@@ -87,7 +87,7 @@ SessionAlerts::SessionAlerts(session::Session &s, platform::Notifier *notifier,
 void SessionAlerts::notify(const QString &text)
 {
     if (m_notifier)
-        m_notifier->notify(translated(QT_TRANSLATE_NOOP("frmMain", "QV-475簡易ソフト")), text);
+        m_notifier->notify(texts::programTitle(), text);
 }
 
 void SessionAlerts::portFailed(const platform::PortError &error)
@@ -146,7 +146,7 @@ void SessionAlerts::testNotifications(platform::SettingsStore &store)
 
 void SessionAlerts::warn(const QString &text)
 {
-    box(text, translated(QT_TRANSLATE_NOOP("frmMain", "QV-475簡易ソフト")));
+    box(text, texts::programTitle());
 }
 
 void SessionAlerts::box(const QString &text, const QString &title, platform::MessageBox::Icon icon)

@@ -1,11 +1,17 @@
-// Status-bar texts shared by the link, the tick and file output (functions, so that they
-// are read in the language installed at the time).
+// Texts shared by the main window and the units beside it: the program's title and the
+// status bar's words (functions, so that they are read in the language installed at the
+// time).
 #pragma once
 
 #include <QCoreApplication>
 #include <QString>
 
 namespace texts {
+// The main window's caption, also the title of its boxes and notifications.
+inline QString programTitle()
+{
+    return QCoreApplication::translate("frmMain", "QV-475簡易ソフト");
+}
 inline QString linkLive()
 {
     return QCoreApplication::translate("status", "通信中");
