@@ -271,9 +271,11 @@ private slots:
             LoadSettings(store);
             QCOMPARE(int(gPort), port);
             gFTime = 7;
-            SaveSettings(store, fromGlobals());
-            QVERIFY(store.sync());
+            // The person is told where the old file was kept, and only then.
+            const QString said = SaveSettingsSaying(store, fromGlobals());
             QCOMPARE(store.backupMade(), clean ? QString() : iniPath() + ".bak");
+            QCOMPARE(said.isEmpty(), clean);
+            QVERIFY2(clean || said.endsWith("\n" + iniPath() + ".bak"), qPrintable(said));
         }
         if (!clean) {
             QFile bak(iniPath() + ".bak");
@@ -293,7 +295,10 @@ private slots:
         // A folder where the file should be cannot be written by anyone, root included.
         QVERIFY(QDir().mkpath(iniPath()));
         platform::IniSettingsStore store(iniPath());
-        SaveSettings(store, fromGlobals());
+        const QString said = SaveSettingsSaying(store, fromGlobals());
+        QVERIFY2(said.startsWith(QString::fromUtf8("設定を保存できませんでした。\n")) &&
+                     said.endsWith(store.location()),
+                 qPrintable(said));
         QVERIFY(!store.sync());
         QVERIFY(QDir().rmdir(iniPath()));
     }
