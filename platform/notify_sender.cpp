@@ -1,6 +1,7 @@
 #include "platform/notify_sender.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
@@ -13,7 +14,13 @@
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
+#include <QUrlQuery>
+#include <algorithm>
 #include <deque>
+#ifndef Q_OS_WIN
+#include <signal.h>
+#include <unistd.h>
+#endif
 
 namespace platform {
 
@@ -30,6 +37,73 @@ QString lastLine(const QByteArray &bytes)
     return QString::fromLocal8Bit(lines.isEmpty() ? QByteArray() : lines.last().trimmed())
         .left(200);
 }
+
+// The end of a command's error output, as much as its last line needs: what came before
+// is dropped as it arrives, so that a command that writes without end holds no memory.
+void keepTail(QByteArray &tail, const QByteArray &more)
+{
+    tail += more;
+    if (tail.size() > NotifySender::kOutputTailBytes)
+        tail = tail.right(NotifySender::kOutputTailBytes);
+}
+
+// A character that continues a word, a number or an address ("127.0.0.1", "a-b_c").
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || QStringView(u"_-.:").contains(c);
+}
+
+// Replaces each occurrence of secret in text by "***". A secret under four characters is
+// replaced only where it stands as a word of its own, so that "HTTP 401" keeps its shape
+// beside a one-letter value.
+void mask(QString &text, const QString &secret)
+{
+    if (secret.isEmpty())
+        return;
+    const bool wholeWords = secret.size() < 4;
+    for (qsizetype at = text.indexOf(secret); at >= 0; at = text.indexOf(secret, at)) {
+        const qsizetype end = at + secret.size();
+        if (wholeWords && ((at > 0 && isWordChar(text[at - 1])) ||
+                           (end < text.size() && isWordChar(text[end])))) {
+            at = end;
+            continue;
+        }
+        text.replace(at, secret.size(), QStringLiteral("***"));
+        at += 3;
+    }
+}
+
+// Every value of the target that may be a secret: each header's value and its words but
+// the scheme's name, the URL's user and password, its path's parts and its query's values.
+QStringList secretsOf(const NotifyTarget &t)
+{
+    static const QStringList schemes{QStringLiteral("Bearer"), QStringLiteral("Basic"),
+                                     QStringLiteral("Digest"), QStringLiteral("Token")};
+    QStringList out;
+    for (const auto &[name, value] : t.headers) {
+        const QString v = QString::fromUtf8(value);
+        out << v;
+        for (const QString &word : v.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            if (!schemes.contains(word, Qt::CaseInsensitive))
+                out << word;
+    }
+    const QUrl u(t.url);
+    out << u.userName() << u.password();
+    // A path's part that may be a token (digits, capitals, or long); "hook" or "api" are
+    // words of the address, not secrets, and never shown as part of it anyway.
+    for (const QString &part : u.path().split(QLatin1Char('/'), Qt::SkipEmptyParts))
+        if (part.size() > 20 || std::any_of(part.begin(), part.end(),
+                                            [](QChar c) { return c.isDigit() || c.isUpper(); }))
+            out << part;
+    for (const auto &[key, value] : QUrlQuery(u).queryItems(QUrl::FullyDecoded))
+        out << value;
+    out.removeAll(QString());
+    out.removeDuplicates();
+    // The longest first, so that a part of a longer secret does not leave the rest shown.
+    std::sort(out.begin(), out.end(),
+              [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    return out;
+}
 } // namespace
 
 QString shownUrl(const QString &url)
@@ -40,6 +114,28 @@ QString shownUrl(const QString &url)
     const QString base = u.toString(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
                                     QUrl::RemoveFragment | QUrl::StripTrailingSlash);
     return u.path().size() > 1 || u.hasQuery() ? base + QStringLiteral("/…") : base;
+}
+
+namespace {
+// Ends a command and whatever it started (its process group).
+void endGroup(QProcess *p)
+{
+#ifndef Q_OS_WIN
+    if (const qint64 pid = p->processId(); pid > 0)
+        ::kill(-pid_t(pid), SIGKILL);
+#endif
+    p->kill();
+}
+} // namespace
+
+QString hideSecrets(const QString &text, const NotifyTarget &target)
+{
+    QString out = text;
+    if (!target.url.isEmpty())
+        out.replace(target.url, shownUrl(target.url));
+    for (const QString &secret : secretsOf(target))
+        mask(out, secret);
+    return out;
 }
 
 class NotifySender::Worker : public QObject
@@ -64,7 +160,7 @@ public:
         }
         if (m_process) {
             m_process->disconnect(this);
-            m_process->kill();
+            endGroup(m_process);
             m_process->waitForFinished(500);
         }
     }
@@ -91,20 +187,7 @@ private:
 
     void say(const QString &text) { emit m_owner->line(hidden(text)); }
 
-    // The text without the target's secrets: the headers' values, the URL's password,
-    // path and query.
-    QString hidden(QString text) const
-    {
-        for (const auto &[name, value] : m_s.headers)
-            if (value.size() >= 4)
-                text.replace(QString::fromUtf8(value), QStringLiteral("***"));
-        if (!m_s.url.isEmpty())
-            text.replace(m_s.url, shownUrl(m_s.url));
-        const QUrl u(m_s.url);
-        if (!u.password().isEmpty())
-            text.replace(u.password(), QStringLiteral("***"));
-        return text;
-    }
+    QString hidden(const QString &text) const { return hideSecrets(text, m_s); }
 
     void enqueue(Channel &c, const Delivery &n)
     {
@@ -164,7 +247,15 @@ private:
         if (m_s.caFile.isEmpty())
             return;
 #if QT_CONFIG(ssl)
-        const QList<QSslCertificate> own = QSslCertificate::fromPath(m_s.caFile);
+        // Read within its bound: a site's authority is a few kB.
+        QFile f(m_s.caFile);
+        const QFileInfo info(m_s.caFile);
+        QList<QSslCertificate> own;
+        if (info.isFile() && info.size() <= kCaFileBytes && f.open(QIODevice::ReadOnly)) {
+            const QByteArray pem = f.read(kCaFileBytes + 1);
+            if (pem.size() <= kCaFileBytes)
+                own = QSslCertificate::fromData(pem);
+        }
         if (own.isEmpty())
             say(QStringLiteral("Notify: CaFile %1 holds no certificate that reads; only the "
                                "system's authorities are trusted")
@@ -180,11 +271,13 @@ private:
     {
         if (!m_net) {
             m_net = new QNetworkAccessManager(this);
-            m_net->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+            // A redirect is never followed: it would carry the body and the headers'
+            // secrets to wherever the answer points.
+            m_net->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
             loadAuthority();
         }
         QNetworkRequest request{QUrl(m_s.url)};
-        request.setTransferTimeout(kRequestBoundMs);
+        request.setTransferTimeout(m_s.requestBoundMs);
         request.setHeader(QNetworkRequest::ContentTypeHeader, m_s.contentType);
         request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("qv475"));
         for (const auto &[name, value] : m_s.headers)
@@ -196,22 +289,59 @@ private:
         const QByteArray body = n.body;
         m_reply = m_net->post(request, body);
         QNetworkReply *reply = m_reply;
-        connect(reply, &QNetworkReply::finished, this, [this, reply, body] {
+        // The answer is read up to its first bytes; the rest is never held.
+        reply->setReadBufferSize(kAnswerBytes);
+        auto answer = std::make_shared<QByteArray>();
+        auto bound = new QTimer(reply);
+        bound->setSingleShot(true);
+        const QString sent = QStringLiteral("POST %1 %2").arg(m_s.url, QString::fromUtf8(body));
+        auto conclude = [this, reply, answer, bound, sent](bool cut) {
+            if (reply->property("concluded").toBool())
+                return;
+            reply->setProperty("concluded", true);
+            const bool timedOut = !bound->isActive();
+            bound->stop();
+            reply->disconnect(this);
             reply->deleteLater();
             m_reply = nullptr;
+            if (!cut && reply->isOpen())
+                *answer += reply->read(kAnswerBytes - answer->size());
             const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-            const QByteArray answer = reply->isOpen() ? reply->read(300) : QByteArray();
-            const bool ok =
-                reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
-            QString said = status ? QStringLiteral("HTTP %1").arg(status) : reply->errorString();
-            if (!answer.trimmed().isEmpty())
-                said += QStringLiteral(": ") + QString::fromUtf8(answer.trimmed()).left(200);
+            if (cut || timedOut)
+                reply->abort();
+            bool ok =
+                (cut || reply->error() == QNetworkReply::NoError) && status >= 200 && status < 300;
+            QString said;
+            if (timedOut && !cut)
+                said =
+                    QStringLiteral("no whole answer within %1 s").arg(m_s.requestBoundMs / 1000.0);
+            else
+                said = status ? QStringLiteral("HTTP %1").arg(status) : reply->errorString();
+            if (status >= 300 && status < 400) {
+                // Said with where it points, without its path that may hold a token.
+                const QUrl to = reply->url().resolved(
+                    QUrl::fromEncoded(reply->rawHeader("Location").left(kAnswerBytes)));
+                said += QStringLiteral(": redirected to %1, not followed")
+                            .arg(to.host().isEmpty() ? QStringLiteral("(no address)") : to.host());
+                ok = false;
+            } else if (!answer->trimmed().isEmpty()) {
+                said +=
+                    QStringLiteral(": ") + QString::fromUtf8(answer->trimmed()).left(kAnswerBytes);
+            }
             // A refusal of the request itself will be refused again; a server's trouble,
             // a timeout or too many requests may pass.
             const bool permanent = status >= 400 && status < 500 && status != 408 && status != 429;
-            finished(m_hook, ok, permanent,
-                     QStringLiteral("POST %1 %2").arg(m_s.url, QString::fromUtf8(body)), said);
+            finished(m_hook, ok, permanent, sent, said);
+        };
+        connect(reply, &QNetworkReply::readyRead, this, [reply, answer, conclude] {
+            *answer += reply->read(kAnswerBytes - answer->size());
+            if (answer->size() >= kAnswerBytes)
+                conclude(true);
         });
+        connect(reply, &QNetworkReply::finished, this, [conclude] { conclude(false); });
+        // The whole request, however slowly its answer trickles in.
+        connect(bound, &QTimer::timeout, this, [conclude] { conclude(false); });
+        bound->start(m_s.requestBoundMs);
     }
 
     void run(const Delivery &n)
@@ -225,11 +355,18 @@ private:
         m_process->setArguments({n.code});
         m_process->setStandardInputFile(QProcess::nullDevice());
         m_process->setStandardOutputFile(QProcess::nullDevice());
+#ifndef Q_OS_WIN
+        // A group of its own, so that what it starts ends with it at the bound.
+        m_process->setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
         const QString sent = QStringLiteral("%1 %2").arg(m_s.command, n.code);
         QProcess *p = m_process;
+        auto tail = std::make_shared<QByteArray>();
+        connect(p, &QProcess::readyReadStandardError, this,
+                [p, tail] { keepTail(*tail, p->readAllStandardError()); });
         auto *bound = new QTimer(p);
         bound->setSingleShot(true);
-        connect(bound, &QTimer::timeout, p, [p] { p->kill(); });
+        connect(bound, &QTimer::timeout, p, [p] { endGroup(p); });
         connect(p, &QProcess::errorOccurred, this, [this, p, sent](QProcess::ProcessError e) {
             if (e != QProcess::FailedToStart)
                 return;
@@ -239,10 +376,11 @@ private:
                      QStringLiteral("cannot be run: %1").arg(p->errorString()));
         });
         connect(p, &QProcess::finished, this,
-                [this, p, bound, sent](int code, QProcess::ExitStatus status) {
+                [this, p, bound, sent, tail](int code, QProcess::ExitStatus status) {
                     p->deleteLater();
                     m_process = nullptr;
-                    const QString err = lastLine(p->readAllStandardError());
+                    keepTail(*tail, p->readAllStandardError());
+                    const QString err = lastLine(*tail);
                     QString said;
                     if (!bound->isActive())
                         said = QStringLiteral("ended after %1 s").arg(m_s.commandBoundMs / 1000.0);

@@ -25,6 +25,7 @@ struct NotifyTarget {
     QString caFile;             // a site's own authority, trusted beside the system's
     QString command;            // empty: none
     int commandBoundMs = 30000; // a command still running then is ended, and has failed
+    int requestBoundMs = 30000; // a request not answered whole by then is ended, and failed
 };
 
 // One notice as it goes: the request's body, and the command's argument and environment.
@@ -38,15 +39,23 @@ struct Delivery {
 // The URL as it may be shown: scheme, host and port, and "/…" for a path or query that may
 // hold a token.
 QString shownUrl(const QString &url);
+// The text with every secret of the target masked as "***" (each header's value and its
+// words, the URL's user, password, path parts and query values), whatever their length;
+// the URL itself shown as shownUrl.
+QString hideSecrets(const QString &text, const NotifyTarget &target);
 
 class NotifySender : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kQueueBound = 100;
-    // A request that takes longer is ended, and counts as failed.
-    static constexpr int kRequestBoundMs = 30000;
     static constexpr int kStopBoundMs = 2000;
+    // What is kept of a hook's answer body and of a command's error output; the rest is
+    // read and dropped (an answer is cut off there).
+    static constexpr int kAnswerBytes = 300;
+    static constexpr int kOutputTailBytes = 4096;
+    // The largest CaFile= taken.
+    static constexpr qint64 kCaFileBytes = 1024 * 1024;
 
     explicit NotifySender(const NotifyTarget &target, QObject *parent = nullptr);
     // Ends the thread within kStopBoundMs, whatever is still queued or running.
