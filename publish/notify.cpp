@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QUrl>
+#include <algorithm>
 
 namespace publish {
 
@@ -38,6 +39,14 @@ QString jsonEscaped(const QString &s)
     return out;
 }
 
+// A line break or another control character (a tab is a blank).
+bool hasControl(const QString &s)
+{
+    return std::any_of(s.begin(), s.end(), [](QChar c) {
+        return c.unicode() < 0x20 ? c != QLatin1Char('\t') : c.unicode() == 0x7f;
+    });
+}
+
 QString number(const std::optional<double> &v)
 {
     return v ? QString::number(*v, 'f', 1) : QString();
@@ -52,17 +61,22 @@ bool NotifySettings::jsonBody() const
 QStringList notifyCodes()
 {
     return {
-        QStringLiteral("caution"),      QStringLiteral("stop"),      QStringLiteral("stop_end"),
-        QStringLiteral("normal"),       QStringLiteral("undecided"), QStringLiteral("storm"),
-        QStringLiteral("inspection"),   QStringLiteral("link_lost"), QStringLiteral("link_back"),
-        QStringLiteral("write_failed"), QStringLiteral("stalled"),   QStringLiteral("test")};
+        QStringLiteral("caution"),        QStringLiteral("stop"),       QStringLiteral("stop_end"),
+        QStringLiteral("normal"),         QStringLiteral("undecided"),  QStringLiteral("storm"),
+        QStringLiteral("inspection"),     QStringLiteral("link_lost"),  QStringLiteral("link_back"),
+        QStringLiteral("write_failed"),   QStringLiteral("stalled"),    QStringLiteral("test"),
+        QStringLiteral("out_of_service"), QStringLiteral("scaffold"),   QStringLiteral("no_answer"),
+        QStringLiteral("monitor_start"),  QStringLiteral("monitor_end")};
 }
 
 QStringList defaultNotifyCodes()
 {
-    return {QStringLiteral("stop"),        QStringLiteral("stop_end"),  QStringLiteral("storm"),
-            QStringLiteral("inspection"),  QStringLiteral("link_lost"), QStringLiteral("link_back"),
-            QStringLiteral("write_failed")};
+    return {QStringLiteral("stop"),          QStringLiteral("stop_end"),
+            QStringLiteral("storm"),         QStringLiteral("inspection"),
+            QStringLiteral("link_lost"),     QStringLiteral("link_back"),
+            QStringLiteral("write_failed"),  QStringLiteral("out_of_service"),
+            QStringLiteral("scaffold"),      QStringLiteral("no_answer"),
+            QStringLiteral("monitor_start"), QStringLiteral("monitor_end")};
 }
 
 std::optional<NotifySettings> loadNotifySettings(const platform::SettingsStore &store)
@@ -83,6 +97,11 @@ std::optional<NotifySettings> loadNotifySettings(const platform::SettingsStore &
     }
     s.body = store.text(kGroup, QStringLiteral("Body")).value_or(QString());
     t.contentType = text(store, QStringLiteral("ContentType"));
+    if (hasControl(t.contentType)) {
+        // A line break in a header's value would start a header of its own.
+        s.problems << QStringLiteral("ContentType= holds a line break or a control character");
+        t.contentType.clear();
+    }
     if (t.contentType.isEmpty())
         t.contentType = QStringLiteral("application/json");
     for (int i = 1; i <= 4; ++i) {
@@ -93,8 +112,7 @@ std::optional<NotifySettings> loadNotifySettings(const platform::SettingsStore &
         const qsizetype colon = h.indexOf(QLatin1Char(':'));
         const QString name = h.left(colon).trimmed();
         // A header's name is a token; its value one line.
-        const bool good = colon > 0 && !name.contains(QLatin1Char(' ')) &&
-                          !h.contains(QLatin1Char('\n')) && !h.contains(QLatin1Char('\r'));
+        const bool good = colon > 0 && !name.contains(QLatin1Char(' ')) && !hasControl(h);
         if (!good) {
             s.problems << QStringLiteral("%1= is not \"Name: value\"").arg(key);
             continue;
@@ -102,6 +120,14 @@ std::optional<NotifySettings> loadNotifySettings(const platform::SettingsStore &
         t.headers.append({name.toLatin1(), h.mid(colon + 1).trimmed().toUtf8()});
     }
     t.caFile = text(store, QStringLiteral("CaFile"));
+    if (!t.caFile.isEmpty()) {
+        const QFileInfo ca(t.caFile);
+        if (!ca.isFile() || ca.size() > platform::NotifySender::kCaFileBytes) {
+            s.problems
+                << QStringLiteral("CaFile= is not a file of at most 1 MiB: %1").arg(t.caFile);
+            t.caFile.clear();
+        }
+    }
     t.command = text(store, QStringLiteral("Command"));
     const QString events = text(store, QStringLiteral("Events"));
     if (events.isEmpty()) {
@@ -143,6 +169,9 @@ QByteArray noticeJson(const Notice &n)
                            n.work.isEmpty() ? QStringLiteral("null") : str(n.work));
     out += QStringLiteral("\"storm\":%1")
                .arg(n.storm ? QStringLiteral("true") : QStringLiteral("false"));
+    // Only while it holds: the bodies of a site without a fault stay as they were.
+    if (n.outOfService)
+        out += QStringLiteral(",\"out_of_service\":true");
     if (!n.detail.isEmpty())
         out += QStringLiteral(",\"detail\":") + str(n.detail);
     out += QLatin1Char('}');
@@ -151,25 +180,49 @@ QByteArray noticeJson(const Notice &n)
 
 QByteArray fillTemplate(const QString &tmpl, const Notice &n, bool json)
 {
-    const std::pair<const char *, QString> values[] = {
-        {"{event}", n.code},        {"{text}", n.text},
-        {"{time}", n.time},         {"{site}", n.site},
-        {"{source}", n.source},     {"{mean}", number(n.mean)},
-        {"{gust}", number(n.gust)}, {"{instant}", number(n.instant)},
-        {"{work}", n.work},         {"{detail}", n.detail}};
-    // One pass, so that a value holding a placeholder's name stays as it is.
+    // A value and whether it is a number (written bare in a JSON value's place).
+    struct Value {
+        const char *name;
+        QString text;
+        bool numeric;
+    };
+    const Value values[] = {
+        {"{event}", n.code, false},       {"{text}", n.text, false},
+        {"{time}", n.time, false},        {"{site}", n.site, false},
+        {"{source}", n.source, false},    {"{mean}", number(n.mean), true},
+        {"{gust}", number(n.gust), true}, {"{instant}", number(n.instant), true},
+        {"{work}", n.work, false},        {"{detail}", n.detail, false}};
+    // One pass, so that a value holding a placeholder's name stays as it is. In JSON, a
+    // placeholder inside a string gets the value's escaped text (empty when unknown); one
+    // that stands as a value of its own gets a number, a string, or null when unknown.
     QString out;
+    bool inString = false;
     for (qsizetype i = 0; i < tmpl.size();) {
+        const QChar c = tmpl[i];
+        if (json && c == QLatin1Char('"')) {
+            inString = !inString;
+        } else if (json && inString && c == QLatin1Char('\\') && i + 1 < tmpl.size()) {
+            out += c;
+            out += tmpl[i + 1];
+            i += 2;
+            continue;
+        }
         bool replaced = false;
-        if (tmpl[i] == QLatin1Char('{'))
-            for (const auto &[name, value] : values) {
-                const QLatin1StringView key(name);
-                if (QStringView(tmpl).mid(i).startsWith(key)) {
-                    out += json ? jsonEscaped(value) : value;
-                    i += key.size();
-                    replaced = true;
-                    break;
-                }
+        if (c == QLatin1Char('{'))
+            for (const Value &v : values) {
+                const QLatin1StringView key(v.name);
+                if (!QStringView(tmpl).mid(i).startsWith(key))
+                    continue;
+                if (!json || inString)
+                    out += json ? jsonEscaped(v.text) : v.text;
+                else if (v.text.isEmpty())
+                    out += QStringLiteral("null");
+                else
+                    out += v.numeric ? v.text
+                                     : QLatin1Char('"') + jsonEscaped(v.text) + QLatin1Char('"');
+                i += key.size();
+                replaced = true;
+                break;
             }
         if (!replaced)
             out += tmpl[i++];
@@ -189,6 +242,8 @@ QList<std::pair<QString, QString>> noticeEnvironment(const Notice &n)
             {QStringLiteral("QV475_INSTANT"), number(n.instant)},
             {QStringLiteral("QV475_WORK"), n.work},
             {QStringLiteral("QV475_STORM"), n.storm ? QStringLiteral("1") : QStringLiteral("0")},
+            {QStringLiteral("QV475_OUT_OF_SERVICE"),
+             n.outOfService ? QStringLiteral("1") : QStringLiteral("0")},
             {QStringLiteral("QV475_DETAIL"), n.detail}};
 }
 

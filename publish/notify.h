@@ -45,16 +45,18 @@ struct Notice {
     QString site;   // the site's name, empty for none
     QString source; // the settings file's base name
     std::optional<double> mean, gust, instant;
-    QString work;       // "normal", "caution", "stop", "undecided"; empty without [Site]
-    bool storm = false; // the storm's latch holds
-    QString detail;     // an inspection's who and result, a failure's reason
+    QString work;              // "normal", "caution", "stop", "undecided"; empty without [Site]
+    bool storm = false;        // the storm's latch holds
+    bool outOfService = false; // an inspection found a fault that is not yet cleared
+    QString detail;            // an inspection's who and result, a failure's reason
     bool operator==(const Notice &) const = default;
 };
 
 // The program's own JSON body.
 QByteArray noticeJson(const Notice &n);
 // Body= with its placeholders filled ({event}, {text}, {time}, {site}, {source}, {mean},
-// {gust}, {instant}, {work}, {detail}); escaped as JSON string contents when json.
+// {gust}, {instant}, {work}, {detail}). For JSON: escaped inside a string (empty when
+// unknown); standing as a value of its own, a number, a string or null when unknown.
 QByteArray fillTemplate(const QString &tmpl, const Notice &n, bool json);
 // The command's environment: QV475_EVENT, QV475_TEXT, ... QV475_STORM.
 QList<std::pair<QString, QString>> noticeEnvironment(const Notice &n);

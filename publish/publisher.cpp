@@ -96,13 +96,17 @@ QJsonObject stateObject(const session::Snapshot &s)
         o.insert(QStringLiteral("work"), site::workName(site.work));
         o.insert(QStringLiteral("storm"), site.latched);
         o.insert(QStringLiteral("scaffold"), site.scaffoldMs != 0);
+        // A fault found keeps the latch ("storm" stays true) until a pass clears it.
+        o.insert(QStringLiteral("out_of_service"), site.outOfService());
         const site::Inspection &i = site.inspection;
         QJsonValue inspection;
         if (i.ms)
             inspection = QJsonObject{
                 {QStringLiteral("by"), i.by},
                 {QStringLiteral("result"), i.result},
-                {QStringLiteral("time"), platform::isoStamp(QDateTime::fromMSecsSinceEpoch(i.ms))}};
+                {QStringLiteral("time"), platform::isoStamp(QDateTime::fromMSecsSinceEpoch(i.ms))},
+                {QStringLiteral("latch"), site::latchName(i.latch)},
+                {QStringLiteral("forced"), i.forced}};
         o.insert(QStringLiteral("inspection"), inspection);
     }
     return o;
@@ -131,6 +135,7 @@ constexpr SiteEntity kSiteEntities[] = {
     {"sensor", "work", u"作業判定"},
     {"binary_sensor", "stop_work", u"作業中止"},
     {"binary_sensor", "inspection", u"点検要"},
+    {"binary_sensor", "out_of_service", u"使用停止"},
 };
 } // namespace
 
@@ -244,11 +249,12 @@ QList<std::pair<QString, QByteArray>> discoveryRecords(const MqttSettings &setti
         add("sensor", QString::fromLatin1(e[2].object), o);
     }
     // While undecided, whether work stops is not known: "None" makes the state unknown.
-    const QString templates[2] = {
+    const QString templates[3] = {
         QStringLiteral("{{ 'ON' if value_json.work == 'stop' else ('None' if value_json.work "
                        "== 'undecided' else 'OFF') }}"),
-        onWhen(QStringLiteral("value_json.storm"))};
-    for (int i = 0; i < 2; ++i) {
+        onWhen(QStringLiteral("value_json.storm")),
+        onWhen(QStringLiteral("value_json.out_of_service"))};
+    for (int i = 0; i < 3; ++i) {
         const SiteEntity &b = e[3 + i];
         QJsonObject o =
             record(QString::fromLatin1(b.object), QString::fromUtf16(b.name), templates[i]);

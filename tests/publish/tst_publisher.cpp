@@ -78,10 +78,10 @@ private slots:
         QCOMPARE(configs.size(), 7);
         const QString node = publish::nodeId("site/crane1");
         QVERIFY(configs.contains("homeassistant/binary_sensor/" + node + "/link/config"));
-        // Earlier versions' records, under the id without the hash, are removed: all 12.
+        // Earlier versions' records, under the id without the hash, are removed: all 13.
         QCOMPARE(std::count_if(removed.begin(), removed.end(),
                                [](const QString &t) { return t.contains("/site_crane1/"); }),
-                 12);
+                 13);
         removed.removeIf([](const QString &t) { return t.contains("/site_crane1/"); });
         QCOMPARE(removed, publish::siteDiscoveryTopics(settings));
         QCOMPARE(mqtt.count("site/crane1/state"), 1);
@@ -146,8 +146,8 @@ private slots:
         QTest::newRow("no valid mean: undecided")
             << s
             << "{" + live +
-                   R"(,"gust":14,"inspection":null,"mean":null,"scaffold":false,"storm":false,)"
-                   R"("work":"undecided"})"
+                   R"(,"gust":14,"inspection":null,"mean":null,"out_of_service":false,)"
+                   R"("scaffold":false,"storm":false,"work":"undecided"})"
             << 0LL;
         s.site.stats.valid = true;
         s.site.stats.meanTenths = 104;
@@ -159,7 +159,18 @@ private slots:
         QTest::newRow("stop, latched, an inspection")
             << s
             << "{" + live +
-                   uR"(,"gust":14,"inspection":{"by":"山田","result":"異常なし"},"mean":10.4,)"
+                   uR"(,"gust":14,"inspection":{"by":"山田","forced":false,"latch":"crane",)"
+                   uR"("result":"異常なし"},"mean":10.4,"out_of_service":false,)"
+                   uR"("scaffold":true,"storm":true,"work":"stop"})"_s
+            << ms;
+        // A fault found keeps the latch, out of service, until a pass clears it.
+        s.site.craneFault = {u"山田"_s, u"異常あり: 旋回"_s, ms, site::Latch::Crane, true};
+        s.site.inspection = s.site.craneFault;
+        QTest::newRow("out of service after a fault")
+            << s
+            << "{" + live +
+                   uR"(,"gust":14,"inspection":{"by":"山田","forced":true,"latch":"crane",)"
+                   uR"("result":"異常あり: 旋回"},"mean":10.4,"out_of_service":true,)"
                    uR"("scaffold":true,"storm":true,"work":"stop"})"_s
             << ms;
     }
