@@ -48,9 +48,34 @@ QString changeCaption(Change change)
     case Change::Storm: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "暴風 点検要"));
     case Change::Undecided: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "判定中"));
     case Change::Scaffold: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "足場点検要"));
+    case Change::OutOfService: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "使用停止"));
     case Change::Acknowledged: break;
     }
     return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "点検確認"));
+}
+
+QString latchName(Latch latch)
+{
+    return latch == Latch::Scaffold ? QStringLiteral("scaffold") : QStringLiteral("crane");
+}
+
+std::optional<Latch> latchFromName(const QString &name)
+{
+    if (name == QStringLiteral("crane"))
+        return Latch::Crane;
+    if (name == QStringLiteral("scaffold"))
+        return Latch::Scaffold;
+    return std::nullopt;
+}
+
+bool isFault(const QString &result)
+{
+    return result.startsWith(QStringLiteral("異常あり"));
+}
+
+bool Inspection::fault() const
+{
+    return isFault(result);
 }
 
 QString inspectionResult(bool fault, const QString &note)
@@ -245,14 +270,19 @@ QList<Change> WorkRule::update(qint64 ms, const Stats &stats)
     QList<Change> changes;
     if (next == m_work)
         return changes;
-    if (m_work == Work::Stop)
+    if (m_work == Work::Stop) {
         changes << Change::StopEnds;
-    if (next == Work::Stop) {
-        changes << Change::StopBegins;
+        // The scaffolds are inspected after the strong wind, not during it: the latch
+        // opens with the stop's end (the first stop not yet signed for keeps its start).
         if (m_t.scaffold && !m_scaffoldMs) {
             m_scaffoldMs = ms;
+            m_scaffoldFromMs = m_stopBeganMs ? m_stopBeganMs : ms;
             changes << Change::Scaffold;
         }
+    }
+    if (next == Work::Stop) {
+        changes << Change::StopBegins;
+        m_stopBeganMs = ms;
     } else if (next == Work::Caution && (m_work == Work::Normal || undecided))
         changes << Change::Caution;
     else if (next == Work::Normal && !(undecided && m_undecidedAtStart))
@@ -262,21 +292,48 @@ QList<Change> WorkRule::update(qint64 ms, const Stats &stats)
     return changes;
 }
 
-QList<Change> WorkRule::acknowledge()
+QList<Change> WorkRule::acknowledge(const Inspection &inspection)
 {
-    if (!latched() && !m_scaffoldMs)
+    if (!due(inspection.latch))
         return {};
-    m_storm = {};
-    m_scaffoldMs = 0;
+    Inspection &fault = inspection.latch == Latch::Crane ? m_craneFault : m_scaffoldFault;
+    if (inspection.fault()) {
+        // Found faulty: out of service until an inspection finds it fit.
+        fault = inspection;
+        return {Change::OutOfService};
+    }
+    fault = {};
+    if (inspection.latch == Latch::Crane)
+        m_storm = {};
+    else
+        m_scaffoldMs = m_scaffoldFromMs = 0;
     return {Change::Acknowledged};
 }
 
-void WorkRule::restore(const Storm &storm, qint64 scaffoldMs, Work work)
+QList<Change> WorkRule::noData()
 {
-    m_storm = storm;
-    m_lastStormMs = storm.ms;
-    m_scaffoldMs = scaffoldMs;
-    m_work = work == Work::Normal ? Work::Undecided : work;
+    if (m_work != Work::Normal)
+        return {};
+    m_work = Work::Undecided;
+    m_undecidedAtStart = false;
+    m_belowStop.reset();
+    m_belowCaution.reset();
+    return {Change::Undecided};
+}
+
+void WorkRule::restore(const LatchRecord &kept)
+{
+    m_storm = kept.storm;
+    m_lastStormMs = kept.storm.ms;
+    m_scaffoldMs = kept.scaffoldMs;
+    m_scaffoldFromMs =
+        kept.scaffoldMs ? (kept.scaffoldFromMs ? kept.scaffoldFromMs : kept.scaffoldMs) : 0;
+    // A fault without its latch is no fault of a latch that holds.
+    m_craneFault = latched() ? kept.craneFault : Inspection{};
+    m_scaffoldFault = m_scaffoldMs ? kept.scaffoldFault : Inspection{};
+    m_work = kept.work == Work::Normal ? Work::Undecided : kept.work;
+    // A stop kept over a restart is counted from the restart.
+    m_stopBeganMs = 0;
     // A kept stop or caution that ends here is an event; a kept normal confirmed is not.
     m_undecidedAtStart = true;
     m_belowStop.reset();
@@ -314,10 +371,26 @@ QByteArray formatLatch(const LatchRecord &record)
         time("GustAt", record.storm.ms);
     }
     time("Scaffold", record.scaffoldMs);
+    if (record.scaffoldMs)
+        time("ScaffoldFrom", record.scaffoldFromMs);
+    auto fault = [&](const char *key, const Inspection &f) {
+        if (!f.ms)
+            return;
+        time(key, f.ms);
+        out += QByteArray(key) + "By=" + cleanField(f.by).toUtf8() + '\n';
+        out += QByteArray(key) + "Result=" + cleanField(f.result).toUtf8() + '\n';
+        if (f.forced)
+            out += QByteArray(key) + "Forced=1\n";
+    };
+    fault("CraneFault", record.craneFault);
+    fault("ScaffoldFault", record.scaffoldFault);
     time("Acknowledged", record.inspection.ms);
     if (record.inspection.ms) {
         out += "Inspector=" + cleanField(record.inspection.by).toUtf8() + '\n';
         out += "Result=" + cleanField(record.inspection.result).toUtf8() + '\n';
+        out += "Latch=" + latchName(record.inspection.latch).toLatin1() + '\n';
+        if (record.inspection.forced)
+            out += "Forced=1\n";
     }
     // Last, so that a file cut short is seen as such.
     out += "Work=" + workName(record.work).toLatin1() + '\n';
@@ -354,6 +427,28 @@ std::optional<LatchRecord> parseLatch(const QByteArray &text)
             (key == "Inspector" ? r.inspection.by : r.inspection.result) = QString::fromUtf8(value);
             continue;
         }
+        if (key == "CraneFaultBy" || key == "ScaffoldFaultBy" || key == "CraneFaultResult" ||
+            key == "ScaffoldFaultResult") {
+            Inspection &f = key.startsWith("Crane") ? r.craneFault : r.scaffoldFault;
+            (key.endsWith("By") ? f.by : f.result) = QString::fromUtf8(value);
+            continue;
+        }
+        if (key == "Forced" || key == "CraneFaultForced" || key == "ScaffoldFaultForced") {
+            if (value != "1")
+                return std::nullopt;
+            (key == "Forced"           ? r.inspection
+             : key.startsWith("Crane") ? r.craneFault
+                                       : r.scaffoldFault)
+                .forced = true;
+            continue;
+        }
+        if (key == "Latch") {
+            const auto latch = latchFromName(QString::fromLatin1(value));
+            if (!latch)
+                return std::nullopt;
+            r.inspection.latch = *latch;
+            continue;
+        }
         if (key == "Gust") {
             bool ok = false;
             const double v = value.toDouble(&ok);
@@ -366,12 +461,22 @@ std::optional<LatchRecord> parseLatch(const QByteArray &text)
         if (!t.isValid())
             return std::nullopt;
         const qint64 ms = t.toMSecsSinceEpoch();
+        // No record of this program is older: an earlier time (the epoch, a cleared
+        // clock) is a damaged file, never a latch that was not there.
+        if (ms <= QDateTime(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch())
+            return std::nullopt;
         if (key == "Latched")
             r.storm.latchedMs = ms;
         else if (key == "GustAt")
             r.storm.ms = ms;
         else if (key == "Scaffold")
             r.scaffoldMs = ms;
+        else if (key == "ScaffoldFrom")
+            r.scaffoldFromMs = ms;
+        else if (key == "CraneFault")
+            r.craneFault.ms = ms, r.craneFault.latch = Latch::Crane;
+        else if (key == "ScaffoldFault")
+            r.scaffoldFault.ms = ms, r.scaffoldFault.latch = Latch::Scaffold;
         else if (key == "Acknowledged")
             r.inspection.ms = ms;
         else
@@ -383,6 +488,10 @@ std::optional<LatchRecord> parseLatch(const QByteArray &text)
         r.storm = {};
     else if (r.storm.ms == 0)
         r.storm.ms = r.storm.latchedMs;
+    // A fault whose result is not one is a damaged file, never a calm.
+    for (const Inspection *f : {&r.craneFault, &r.scaffoldFault})
+        if (f->ms && !f->fault())
+            return std::nullopt;
     return r;
 }
 

@@ -82,8 +82,9 @@ enum class Change {
     Normal,
     Storm,
     Acknowledged,
-    Undecided, // a verdict given before can no longer be held up (no valid mean)
-    Scaffold,  // a stop latched the scaffolds' inspection
+    Undecided,    // a verdict given before can no longer be held up (no valid mean)
+    Scaffold,     // a stop ended: the scaffolds' inspection is due
+    OutOfService, // an inspection found a fault: the latch holds as out of service
 };
 // The change as the event log names it: 注意, 作業中止, 作業中止基準を下回る, 通常, 暴風 点検要,
 // 点検確認, 判定中, 足場点検要.
@@ -97,15 +98,28 @@ struct Thresholds {
     bool scaffold = false; // a stop latches the scaffolds' inspection too
 };
 
-// Who acknowledged an inspection, with what result ("異常なし", or "異常あり: note").
+// The two inspections a wind asks for: the crane's after a storm, the scaffolds' after
+// a stop (with ScaffoldInspection=1). Each is latched and signed for itself.
+enum class Latch { Crane, Scaffold };
+// "crane", "scaffold": the names of the command line, the broker and the files.
+QString latchName(Latch latch);
+std::optional<Latch> latchFromName(const QString &name);
+
+// Who acknowledged an inspection, with what result ("異常なし", or "異常あり: note"),
+// of which latch, and whether it was signed while the wind was still strong.
 struct Inspection {
     QString by;
     QString result;
     qint64 ms = 0;
+    Latch latch = Latch::Crane;
+    bool forced = false;
+    bool fault() const;
     bool operator==(const Inspection &) const = default;
 };
 // The result of a person's answer: "異常なし", or "異常あり" with the note after ": ".
 QString inspectionResult(bool fault, const QString &note);
+// Whether a result states a fault ("異常あり", "異常あり: note").
+bool isFault(const QString &result);
 // A name or note as one line of a CSV field: controls and line ends to blanks, commas
 // and quotes to their full-width forms, blanks trimmed, at most 60 characters.
 QString cleanField(const QString &text);
@@ -118,6 +132,10 @@ struct Storm {
     bool operator==(const Storm &) const = default;
 };
 
+// The latches and the work state as kept over a restart, and the last acknowledgement:
+// see formatLatch.
+struct LatchRecord;
+
 class WorkRule
 {
 public:
@@ -126,8 +144,16 @@ public:
     bool latched() const { return m_storm.latchedMs != 0; }
     qint64 latchedMs() const { return m_storm.latchedMs; }
     const Storm &storm() const { return m_storm; }
-    // The scaffolds' inspection latched by a stop (0: open).
+    // The scaffolds' inspection, due since the end of the stop that began at
+    // scaffoldFromMs (0: open).
     qint64 scaffoldMs() const { return m_scaffoldMs; }
+    qint64 scaffoldFromMs() const { return m_scaffoldFromMs; }
+    // The fault an inspection found (ms 0: none): the latch holds as out of service.
+    const Inspection &fault(Latch latch) const
+    {
+        return latch == Latch::Crane ? m_craneFault : m_scaffoldFault;
+    }
+    bool due(Latch latch) const { return latch == Latch::Crane ? latched() : m_scaffoldMs != 0; }
     // When a running hold lets the state fall, if the mean stays below its threshold.
     std::optional<qint64> releaseAtMs() const;
 
@@ -137,11 +163,16 @@ public:
     // needs the mean below the threshold for the hold. A mean that is not valid changes
     // nothing and restarts the hold.
     QList<Change> update(qint64 ms, const Stats &stats);
-    // The inspection was done: both latches open (a storm still blowing latches again).
-    QList<Change> acknowledge();
+    // The inspection of one latch was done: without a fault the latch opens (a storm
+    // still blowing latches again); with one it holds as out of service until a later
+    // inspection finds none. Nothing when that latch is not due.
+    QList<Change> acknowledge(const Inspection &inspection);
+    // The meter fell silent: a normal has lost its basis at once; a caution or a stop
+    // holds through the gap.
+    QList<Change> noData();
     // The latches and the work state as kept over a restart; the hold starts anew. A
     // kept normal is no verdict now: it is undecided until the mean is valid again.
-    void restore(const Storm &storm, qint64 scaffoldMs, Work work);
+    void restore(const LatchRecord &kept);
     // The rule was switched off: undecided, with no hold running.
     void resetWork();
 
@@ -152,18 +183,24 @@ private:
     bool m_undecidedAtStart = true;
     std::optional<qint64> m_belowStop, m_belowCaution;
     Storm m_storm;
-    qint64 m_scaffoldMs = 0;
+    qint64 m_scaffoldMs = 0, m_scaffoldFromMs = 0;
+    qint64 m_stopBeganMs = 0;
+    Inspection m_craneFault, m_scaffoldFault;
     qint64 m_lastStormMs = 0;
 };
 
 // The latch as kept in its state file over a restart, and the last acknowledgement:
-// "Latched=", "Scaffold=" and "Acknowledged=" lines with ISO 8601 local times (absent:
-// none), the storm's gust ("Gust=31.4", "GustAt="), the inspector and result
-// ("Inspector=", "Result=", UTF-8), and "Work=" with the state's name, always last.
+// "Latched=", "Scaffold=" (due since) with "ScaffoldFrom=" (the stop's start) and
+// "Acknowledged=" lines with ISO 8601 local times (absent: none), the storm's gust
+// ("Gust=31.4", "GustAt="), the inspector and result ("Inspector=", "Result=", UTF-8,
+// "Latch=", "Forced=1"), a fault found ("CraneFault=" or "ScaffoldFault=" with its time,
+// "...FaultBy=", "...FaultResult="), and "Work=" with the state's name, always last.
 struct LatchRecord {
     Storm storm;
     qint64 scaffoldMs = 0;
-    Inspection inspection; // the last acknowledgement (ms 0: none)
+    qint64 scaffoldFromMs = 0;
+    Inspection craneFault, scaffoldFault; // ms 0: none
+    Inspection inspection;                // the last acknowledgement (ms 0: none)
     // The work state too, so that a restart is not taken for a calm ("Work=").
     Work work = Work::Undecided;
     bool operator==(const LatchRecord &) const = default;

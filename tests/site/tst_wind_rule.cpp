@@ -8,6 +8,9 @@ using namespace Qt::StringLiterals;
 using namespace site;
 
 namespace {
+// Each change by a word, in the order of the enumeration.
+const char *const names[] = {"caution",      "stopbegins", "stopends", "normal",      "storm",
+                             "acknowledged", "undecided",  "scaffold", "outofservice"};
 // One step of a script: at ms, a frame of tenths (-1: the link goes down; -2: evaluate).
 struct Step {
     qint64 ms;
@@ -118,9 +121,11 @@ private slots:
         QTest::newRow("caution holds through a gap")
             << QList<int>{85, -1, -1} << "caution caution caution"
             << "caution" << false;
-        QTest::newRow("scaffold inspection latched by a stop")
-            << QList<int>{50, 120} << "normal stop"
-            << "stopbegins,scaffold" << true;
+        // The scaffolds are inspected after the strong wind: due when the stop ends.
+        QTest::newRow("scaffold inspection due at the stop's end")
+            << QList<int>{50, 120, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90, 90}
+            << "normal stop stop stop stop stop stop stop stop stop stop stop caution"
+            << "stopbegins,stopends,scaffold" << true;
         QTest::newRow("rises at once, caution then stop")
             << QList<int>{50, 85, 105} << "normal caution stop"
             << "caution,stopbegins" << false;
@@ -157,8 +162,6 @@ private slots:
         WorkRule rule;
         rule.setThresholds({80, 100, 300, 600000, scaffold});
         QStringList seen, said;
-        const char *names[] = {"caution", "stopbegins",   "stopends",  "normal",
-                               "storm",   "acknowledged", "undecided", "scaffold"};
         for (qsizetype i = 0; i < means.size(); ++i) {
             Stats s;
             s.valid = means[i] >= 0;
@@ -209,23 +212,92 @@ private slots:
         QCOMPARE(rule.storm(), (Storm{2000, 320, 60000}));
         // Kept over a restart in the state file: a kept stop stays a stop; a kept normal
         // is no verdict until the mean is valid again.
-        const LatchRecord kept{rule.storm(), 0, {}, Work::Stop};
-        QCOMPARE(parseLatch(formatLatch(kept)), kept);
+        LatchRecord kept;
+        kept.storm = rule.storm();
+        kept.work = Work::Stop;
+        // (On the disk at a time of this century: an earlier one is a damaged file.)
+        LatchRecord onDisk = kept;
+        onDisk.storm.latchedMs += 1765000000000;
+        onDisk.storm.ms += 1765000000000;
+        QCOMPARE(parseLatch(formatLatch(onDisk)), onDisk);
         WorkRule restarted;
-        restarted.restore(kept.storm, 0, kept.work);
+        restarted.restore(kept);
         QVERIFY(restarted.latched());
         QCOMPARE(restarted.work(), Work::Stop);
-        restarted.restore(kept.storm, 0, Work::Normal);
+        kept.work = Work::Normal;
+        restarted.restore(kept);
         QCOMPARE(restarted.work(), Work::Undecided);
-        QCOMPARE(restarted.acknowledge(), QList<Change>{Change::Acknowledged});
+        const Inspection pass{u"山田 太郎"_qs, u"異常なし"_qs, 1765000000123};
+        QCOMPARE(restarted.acknowledge(pass), QList<Change>{Change::Acknowledged});
         QVERIFY(!restarted.latched());
-        QVERIFY(restarted.acknowledge().isEmpty());
-        // The acknowledgement, signed, and the scaffolds' latch round-trip too.
-        const LatchRecord signedOff{{},
-                                    1765000000456,
-                                    {u"山田 太郎"_qs, u"異常あり: 手すり"_qs, 1765000000123},
-                                    Work::Caution};
+        QVERIFY(restarted.acknowledge(pass).isEmpty());
+        // The acknowledgement, signed, the scaffolds' latch and a fault round-trip too.
+        LatchRecord signedOff;
+        signedOff.storm = {1765000000001, 314, 1765000000002};
+        signedOff.scaffoldMs = 1765000000456;
+        signedOff.scaffoldFromMs = 1765000000400;
+        signedOff.craneFault = {u"山田 太郎"_qs, u"異常あり: 旋回ブレーキ"_qs, 1765000000100,
+                                Latch::Crane, true};
+        signedOff.inspection = {u"山田 太郎"_qs, u"異常あり: 手すり"_qs, 1765000000123,
+                                Latch::Scaffold, false};
+        signedOff.work = Work::Caution;
         QCOMPARE(parseLatch(formatLatch(signedOff)), signedOff);
+    }
+
+    // Each latch signed for itself: a fault keeps it as out of service until a pass; a
+    // latch that is not due takes no signature.
+    void inspectionsPerLatch_data()
+    {
+        QTest::addColumn<QStringList>("signatures"); // "crane pass", "scaffold fault" ...
+        QTest::addColumn<QString>("changes");
+        QTest::addColumn<bool>("craneDue");
+        QTest::addColumn<bool>("craneFault");
+        QTest::addColumn<bool>("scaffoldDue");
+        QTest::newRow("a pass of the crane leaves the scaffolds due")
+            << QStringList{"crane pass"} << "acknowledged" << false << false << true;
+        QTest::newRow("a fault keeps the crane out of service")
+            << QStringList{"crane fault"} << "outofservice" << true << true << true;
+        QTest::newRow("a pass after repair clears it")
+            << QStringList{"crane fault", "crane pass"} << "outofservice,acknowledged" << false
+            << false << true;
+        QTest::newRow("each signed for itself")
+            << QStringList{"scaffold pass", "crane pass"} << "acknowledged,acknowledged" << false
+            << false << false;
+        QTest::newRow("a latch not due takes none")
+            << QStringList{"crane pass", "crane pass"} << "acknowledged" << false << false << true;
+    }
+    void inspectionsPerLatch()
+    {
+        QFETCH(QStringList, signatures);
+        QFETCH(QString, changes);
+        QFETCH(bool, craneDue);
+        QFETCH(bool, craneFault);
+        QFETCH(bool, scaffoldDue);
+        WorkRule rule;
+        rule.setThresholds({80, 100, 300, 600000, true});
+        QCOMPARE(rule.frame(1000, 320), QList<Change>{Change::Storm});
+        // A stop and its end: the scaffolds are due from then.
+        Stats st;
+        st.valid = true;
+        st.meanTenths = 120;
+        rule.update(60000, st);
+        st.meanTenths = 50;
+        rule.update(120000, st);
+        QVERIFY(rule.update(720000, st).contains(Change::Scaffold));
+        QCOMPARE(rule.scaffoldFromMs(), qint64(60000));
+        QStringList said;
+        for (const QString &s : signatures) {
+            const Latch latch = s.startsWith(u"crane"_qs) ? Latch::Crane : Latch::Scaffold;
+            const Inspection i{u"山田"_qs,
+                               s.endsWith(u"fault"_qs) ? u"異常あり: 旋回"_qs : u"異常なし"_qs,
+                               800000, latch, false};
+            for (Change c : rule.acknowledge(i))
+                said << names[int(c)];
+        }
+        QCOMPARE(said.join(','), changes);
+        QCOMPARE(rule.latched(), craneDue);
+        QCOMPARE(rule.fault(Latch::Crane).ms != 0, craneFault);
+        QCOMPARE(rule.scaffoldMs() != 0, scaffoldDue);
     }
 
     void damagedStateFile_data()
@@ -243,6 +315,17 @@ private slots:
         QTest::newRow("a time that does not read") << "Latched=yesterday\nWork=stop\n"_ba << false;
         QTest::newRow("a key never written") << latched + "Colour=red\nWork=stop\n" << false;
         QTest::newRow("a gust that is not a speed") << latched + "Gust=abc\nWork=stop\n" << false;
+        QTest::newRow("latched at the epoch")
+            << "Latched=1970-01-01T00:00:00.000Z\nWork=stop\n"_ba << false;
+        QTest::newRow("acknowledged in 1999")
+            << latched + "Acknowledged=1999-12-31T23:59:59.000+09:00\nWork=stop\n"
+            << false;
+        QTest::newRow("a fault that is none")
+            << latched +
+                   "CraneFault=2026-12-08T09:00:00.000+09:00\nCraneFaultResult=異常なし\nWork=stop\n"_ba
+            << false;
+        QTest::newRow("a latch that is none")
+            << "Acknowledged=2026-12-08T09:00:00.000+09:00\nLatch=boom\nWork=stop\n"_ba << false;
     }
     void damagedStateFile()
     {
