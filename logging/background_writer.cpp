@@ -87,18 +87,30 @@ void BackgroundWriter::push(Job job)
 
 void BackgroundWriter::write(quint64 generation, QByteArray bytes, qint64 queuedAtMs, bool header)
 {
-    push({header ? Job::Header : Job::Line, generation, std::move(bytes), queuedAtMs, {}, {}, {}});
+    push({header ? Job::Header : Job::Line,
+          generation,
+          std::move(bytes),
+          queuedAtMs,
+          {},
+          {},
+          {},
+          {}});
 }
 
 void BackgroundWriter::open(quint64 generation, const QString &path, QByteArray header,
                             qint64 queuedAtMs)
 {
-    push({Job::Open, generation, std::move(header), queuedAtMs, path, {}, {}});
+    push({Job::Open, generation, std::move(header), queuedAtMs, path, {}, {}, {}});
 }
 
 void BackgroundWriter::close(quint64 generation)
 {
-    push({Job::Close, generation, {}, 0, {}, {}, {}});
+    push({Job::Close, generation, {}, 0, {}, {}, {}, {}});
+}
+
+void BackgroundWriter::whenWritten(quint64 generation, std::function<void(bool)> done)
+{
+    push({Job::Mark, generation, {}, 0, {}, {}, {}, std::move(done)});
 }
 
 bool BackgroundWriter::waitIdle(int ms)
@@ -113,7 +125,7 @@ qsizetype BackgroundWriter::waiting() const
     std::lock_guard lock(m_s->mutex);
     qsizetype n = 0;
     for (const Job &j : m_s->jobs)
-        n += j.kind != Job::Close;
+        n += j.kind != Job::Close && j.kind != Job::Mark;
     return n + (m_s->busy ? 1 : 0);
 }
 
@@ -138,7 +150,7 @@ qint64 BackgroundWriter::oldestQueuedMs() const
     if (m_s->busy && m_s->busyQueuedAtMs)
         return m_s->busyQueuedAtMs;
     for (const Job &j : m_s->jobs)
-        if (j.kind != Job::Close)
+        if (j.kind != Job::Close && j.kind != Job::Mark)
             return j.queuedAtMs;
     return 0;
 }
@@ -152,8 +164,14 @@ std::optional<BackgroundWriter::Failure> BackgroundWriter::takeFailure()
 void BackgroundWriter::replaceLine(quint64 generation, const QString &path, QByteArray header,
                                    QByteArray key, QByteArray line, qint64 queuedAtMs)
 {
-    push({Job::Replace, generation, std::move(line), queuedAtMs, path, std::move(header),
-          std::move(key)});
+    push({Job::Replace,
+          generation,
+          std::move(line),
+          queuedAtMs,
+          path,
+          std::move(header),
+          std::move(key),
+          {}});
 }
 
 bool BackgroundWriter::replaceLineIn(const Job &job, QString *reason)
@@ -197,8 +215,17 @@ void BackgroundWriter::run(std::shared_ptr<Shared> s, platform::FileOutput *file
         s->jobs.pop_front();
         const bool dropped = job.generation == s->failedGeneration;
         s->busy = true;
-        s->busyQueuedAtMs = job.kind == Job::Close ? 0 : job.queuedAtMs;
+        s->busyQueuedAtMs = job.kind == Job::Close || job.kind == Job::Mark ? 0 : job.queuedAtMs;
         lock.unlock();
+        if (job.kind == Job::Mark) {
+            // What was queued before it is written, or was dropped by a failure.
+            job.done(!dropped);
+            lock.lock();
+            s->busy = false;
+            if (s->jobs.empty())
+                s->done.notify_all();
+            continue;
+        }
 
         // The file is touched by this thread alone while jobs are queued.
         QString reason;

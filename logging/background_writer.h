@@ -8,6 +8,7 @@
 #include <QString>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -62,6 +63,10 @@ public:
                      QByteArray line, qint64 queuedAtMs);
     // Queues the close of the file, after its lines.
     void close(quint64 generation);
+    // Calls done on the writer's thread once what was queued before is written: true, or
+    // false when a failure of generation dropped it. Never called when the writer is left
+    // stuck in the disk.
+    void whenWritten(quint64 generation, std::function<void(bool)> done);
     // Waits up to ms for every queued line and close; true when all are done.
     bool waitIdle(int ms);
     // Lines queued and not yet written, and the queue time of the oldest (0 when none).
@@ -80,12 +85,13 @@ public:
 private:
     bool m_stallReported = false; // by the owner's thread only
     struct Job {
-        enum Kind { Header, Line, Close, Open, Replace } kind;
+        enum Kind { Header, Line, Close, Open, Replace, Mark } kind;
         quint64 generation;
         QByteArray bytes;
         qint64 queuedAtMs;
-        QString path;           // of Open and Replace
-        QByteArray header, key; // of Replace
+        QString path;                   // of Open and Replace
+        QByteArray header, key;         // of Replace
+        std::function<void(bool)> done; // of Mark
     };
     struct Shared {
         std::mutex mutex;

@@ -30,6 +30,10 @@ QString eventCaption(Event::Kind kind)
     case K::Acknowledged: return site::changeCaption(site::Change::Acknowledged);
     case K::Undecided: return site::changeCaption(site::Change::Undecided);
     case K::Scaffold: return site::changeCaption(site::Change::Scaffold);
+    case K::OutOfService: return site::changeCaption(site::Change::OutOfService);
+    case K::NoAnswer: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "応答なし"));
+    case K::MonitorStart: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "監視開始"));
+    case K::MonitorEnd: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "監視終了"));
     case K::Paused: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "記録中断"));
     case K::PortMoved: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "ﾎﾟｰﾄ切替"));
     case K::AlarmRose:
@@ -301,10 +305,16 @@ void EventLog::event(const Event &e)
     const QDateTime t = QDateTime::fromMSecsSinceEpoch(e.ms);
     if (e.kind == Event::Kind::Storm)
         ++m_day.storms;
-    else if (e.kind == Event::Kind::Acknowledged)
-        m_day.inspections << QStringLiteral("%1 %2 %3")
-                                 .arg(timeText(t), e.at.site.inspection.by,
-                                      e.at.site.inspection.result);
+    else if (e.kind == Event::Kind::Acknowledged || e.kind == Event::Kind::OutOfService) {
+        // Each latch's signature on a line of its own, with its marks.
+        const site::Inspection &i = e.at.site.inspection;
+        QString line = QStringLiteral("%1 %2 %3").arg(timeText(t), i.by, i.result);
+        if (i.latch == site::Latch::Scaffold)
+            line += QStringLiteral(" (足場)");
+        if (i.forced)
+            line += QStringLiteral(" (強風下で確認)");
+        m_day.inspections << line;
+    }
     if (t.date() != m_eventDay) {
         m_eventDay = t.date();
         m_eventPath = eventFileName(m_base, t.date());
@@ -319,7 +329,8 @@ void EventLog::event(const Event &e)
                     speed(st.gustTenths),
                     e.at.receiving ? meterlink::formatTenths(e.at.tenths[0]) : QString(),
                     e.kind == Event::Kind::Acknowledged || e.kind == Event::Kind::Paused ||
-                            e.kind == Event::Kind::PortMoved
+                            e.kind == Event::Kind::PortMoved ||
+                            e.kind == Event::Kind::OutOfService || e.kind == Event::Kind::MonitorEnd
                         ? e.detail
                         : QString()}
             .join(QLatin1Char(',')) +
@@ -419,6 +430,30 @@ qsizetype EventLog::waiting() const
     return m_events
                ? m_events->writer.waiting() + m_summary->writer.waiting() + m_rule->writer.waiting()
                : 0;
+}
+
+} // namespace session
+
+namespace session {
+
+QList<std::pair<QString, qsizetype>> EventLog::rowsPerFile() const
+{
+    QList<std::pair<QString, qsizetype>> out;
+    if (!m_events)
+        return out;
+    for (const File *f : {m_events.get(), m_summary.get(), m_rule.get()})
+        if (const qsizetype n = f->writer.waiting())
+            out.append({f->path, n});
+    return out;
+}
+
+void EventLog::whenWritten(std::function<void(bool)> done)
+{
+    if (!m_events || !m_events->open) {
+        done(true);
+        return;
+    }
+    m_events->writer.whenWritten(m_events->generation, std::move(done));
 }
 
 } // namespace session

@@ -50,6 +50,9 @@ public:
     void event(const Event &e) override;
     bool flush(int ms) override;
     qsizetype waiting() const override;
+    QList<std::pair<QString, qsizetype>> rowsPerFile() const override;
+    // The event log's rows queued so far.
+    void whenWritten(std::function<void(bool)> done) override;
     QString where() const override { return m_eventPath; }
     QString name() const override { return QStringLiteral("EventLog"); }
 

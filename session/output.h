@@ -6,8 +6,11 @@
 #include "app/settings.h"
 #include "session/snapshot.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <functional>
+#include <utility>
 
 namespace session {
 
@@ -38,6 +41,22 @@ public:
     virtual bool flush(int) { return true; }
     // What is queued and not yet out.
     virtual qsizetype waiting() const { return 0; }
+    // Whether what it queues are rows of files (counted as rows not written at an end
+    // or a stall) or notices to others (counted apart).
+    enum class Queue { Rows, Notices };
+    virtual Queue queue() const { return Queue::Rows; }
+    // The rows queued per file, for the lines that say what a disk did not take.
+    virtual QList<std::pair<QString, qsizetype>> rowsPerFile() const
+    {
+        const qsizetype n = waiting();
+        if (queue() != Queue::Rows || n == 0)
+            return {};
+        return {{where(), n}};
+    }
+    // Calls done once the records queued so far are on the disk (true) or were dropped
+    // by a failed write (false); at once for an output that keeps no record. It may be
+    // called on a writer's thread, and never when that writer is left stuck in a disk.
+    virtual void whenWritten(std::function<void(bool)> done) { done(true); }
     // Where it writes: a file's path, a broker.
     virtual QString where() const = 0;
     // Its name where its lines are shown apart from the others' (a status bar panel

@@ -120,6 +120,11 @@ std::pair<QString, QString> noticeName(Event::Kind kind)
     case K::Undecided: return rule("undecided", site::Change::Undecided);
     case K::Storm: return rule("storm", site::Change::Storm);
     case K::Acknowledged: return rule("inspection", site::Change::Acknowledged);
+    case K::OutOfService: return rule("out_of_service", site::Change::OutOfService);
+    case K::Scaffold: return rule("scaffold", site::Change::Scaffold);
+    case K::NoAnswer: return {QStringLiteral("no_answer"), QStringLiteral("応答なし")};
+    case K::MonitorStart: return {QStringLiteral("monitor_start"), QStringLiteral("監視開始")};
+    case K::MonitorEnd: return {QStringLiteral("monitor_end"), QStringLiteral("監視終了")};
     case K::LinkLost: return {QStringLiteral("link_lost"), QStringLiteral("通信途絶")};
     case K::LinkBack: return {QStringLiteral("link_back"), QStringLiteral("通信回復")};
     case K::WriteFailed: return {QStringLiteral("write_failed"), QStringLiteral("書き込み失敗")};
@@ -128,7 +133,6 @@ std::pair<QString, QString> noticeName(Event::Kind kind)
     case K::AlarmRose:
     case K::FileStarted:
     case K::FileStopped:
-    case K::Scaffold:
     case K::PortMoved:
     case K::Paused: break;
     }
@@ -162,7 +166,26 @@ publish::Notice NotifyOutput::notice(const Event &e, const QString &site, const 
     }
     if (e.at.receiving)
         n.instant = e.at.tenths[0] / 10.0;
+    n.outOfService = st.on && st.outOfService();
     n.detail = e.detail;
+    // What a phone shows on its own: the repeat, who signed with what, why it ended.
+    const site::Inspection &i = st.inspection;
+    auto signedText = [&i] {
+        QString t = QStringLiteral(" %1 — %2").arg(i.result, i.by);
+        if (i.latch == site::Latch::Scaffold)
+            t += QStringLiteral(" (足場)");
+        if (i.forced)
+            t += QStringLiteral(" (強風下で確認)");
+        return t;
+    };
+    if (e.detail.startsWith(QStringLiteral("継続中")))
+        n.text += QStringLiteral(" (%1)").arg(e.detail);
+    else if (e.kind == Event::Kind::Acknowledged)
+        n.text += signedText();
+    else if (e.kind == Event::Kind::OutOfService)
+        n.text += QStringLiteral(" 点検で") + signedText().mid(1);
+    else if (e.kind == Event::Kind::MonitorEnd && e.detail.startsWith(QStringLiteral("原因=")))
+        n.text += QStringLiteral(" (%1)").arg(e.detail.mid(3));
     return n;
 }
 
@@ -217,6 +240,10 @@ void NotifyOutput::event(const Event &e)
         m_stormSentMs = e.ms;
     else if (e.kind == Event::Kind::Acknowledged)
         m_stormSentMs = 0;
+    if (e.kind == Event::Kind::StopBegins)
+        m_stopSinceMs = e.ms;
+    else if (e.kind == Event::Kind::Storm && !m_stormSinceMs)
+        m_stormSinceMs = e.ms;
 }
 
 void NotifyOutput::tick(const Snapshot &s)
@@ -228,20 +255,24 @@ void NotifyOutput::tick(const Snapshot &s)
     const qint64 now = m_clock->epochMilliseconds();
     const qint64 every = qint64(m_settings->repeatMinutes) * 60000;
     // A stop or a latch kept over a restart repeats from the start.
-    auto repeat = [&](bool holds, qint64 &sentMs, Event::Kind kind) {
+    auto repeat = [&](bool holds, qint64 &sentMs, qint64 &sinceMs, Event::Kind kind) {
         if (!holds) {
-            sentMs = 0;
+            sentMs = sinceMs = 0;
             return;
         }
         if (!sentMs)
             sentMs = now;
+        if (!sinceMs)
+            sinceMs = now;
         if (now - sentMs < every)
             return;
         sentMs = now;
-        send(Event{kind, now, s, QStringLiteral("継続中"), -1, 0});
+        // "継続中 20分": a repeat is told from a new event, with how long it has held.
+        send(Event{kind, now, s, QStringLiteral("継続中 %1分").arg((now - sinceMs + 30000) / 60000),
+                   -1, 0});
     };
-    repeat(s.site.work == site::Work::Stop, m_stopSentMs, Event::Kind::StopBegins);
-    repeat(s.site.latched, m_stormSentMs, Event::Kind::Storm);
+    repeat(s.site.work == site::Work::Stop, m_stopSentMs, m_stopSinceMs, Event::Kind::StopBegins);
+    repeat(s.site.latched, m_stormSentMs, m_stormSinceMs, Event::Kind::Storm);
 }
 
 bool NotifyOutput::flush(int ms)

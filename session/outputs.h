@@ -101,6 +101,7 @@ public:
     void event(const Event &e) override;
     bool flush(int ms) override;
     qsizetype waiting() const override;
+    Queue queue() const override { return Queue::Notices; }
     QString name() const override { return QStringLiteral("Notify"); }
     QString where() const override;
 
@@ -117,6 +118,8 @@ private:
     bool m_running = false;
     // When the repeated stop and storm were sent last (0: not repeating).
     qint64 m_stopSentMs = 0, m_stormSentMs = 0;
+    // Since when the repeated stop and storm hold.
+    qint64 m_stopSinceMs = 0, m_stormSinceMs = 0;
     qint64 m_second = -1;
 };
 

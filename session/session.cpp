@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDeadlineTimer>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -22,7 +23,12 @@ using meterlink::LinkState;
 
 QString inspectionDetail(const site::Inspection &inspection)
 {
-    return QStringLiteral("点検者=%1;結果=%2").arg(inspection.by, inspection.result);
+    QString detail = QStringLiteral("点検者=%1;結果=%2").arg(inspection.by, inspection.result);
+    if (inspection.latch == site::Latch::Scaffold)
+        detail += QStringLiteral(";対象=足場");
+    if (inspection.forced)
+        detail += QStringLiteral(";強風下で確認");
+    return detail;
 }
 
 Session::Session(const Services &services, QObject *parent)
@@ -38,12 +44,11 @@ Session::Session(const Services &services, QObject *parent)
     // After the link has taken the characters (it connected first).
     connect(services.port, &platform::SerialPort::comm, this, [this] { mirror(); });
     connect(&m_link, &meterlink::MeterLink::stateChanged, this, &Session::onLinkState);
-    connect(&m_link, &meterlink::MeterLink::lost, this, [this] {
-        dispatch(Event::Kind::LinkLost);
-        emit linkLost(m_link.reconnectEnabled());
-    });
+    connect(&m_link, &meterlink::MeterLink::lost, this, &Session::onLinkLost);
     connect(&m_link, &meterlink::MeterLink::back, this, [this] {
-        dispatch(Event::Kind::LinkBack);
+        // Back from a loss that was said; a first frame after no answer is no return.
+        if (std::exchange(m_lostSaid, false))
+            dispatch(Event::Kind::LinkBack);
         emit linkBack();
     });
     connect(&m_link, &meterlink::MeterLink::portFailed, this, &Session::portFailed);
@@ -89,9 +94,7 @@ void Session::setSettings(const basSubMain::Settings &settings)
         m_snap.site.on = site.enabled;
         if (site.enabled) {
             m_snap.site.work = m_rule.work();
-            m_snap.site.latched = m_rule.latched();
-            m_snap.site.storm = m_rule.storm();
-            m_snap.site.scaffoldMs = m_rule.scaffoldMs();
+            takeLatches();
             m_snap.site.inspection = m_latch.inspection;
             m_snap.site.stateUnreadable = unreadable && m_rule.latched();
         }
@@ -121,13 +124,13 @@ void Session::loadLatch()
         m_latch = {};
         m_latch.storm = {m_svc.clock->epochMilliseconds(), -1, m_svc.clock->epochMilliseconds()};
         m_snap.site.stateUnreadable = true;
-        m_rule.restore(m_latch.storm, 0, site::Work::Undecided);
+        m_rule.restore(m_latch);
         keepLatch();
         emit stateUnreadable(m_svc.latchFile->path(), keptAs);
         return;
     }
     m_latch = *kept;
-    m_rule.restore(m_latch.storm, m_latch.scaffoldMs, m_latch.work);
+    m_rule.restore(m_latch);
 }
 
 void Session::setSoundEnabled(bool on)
@@ -198,8 +201,26 @@ bool Session::sendCommand(const QString &command)
 
 void Session::connectLink()
 {
+    // The silence of a meter that never answers is said as such, once a connection.
+    m_heard = m_noAnswerSaid = false;
+    if (!std::exchange(m_monitoring, true))
+        dispatch(Event::Kind::MonitorStart);
     m_link.start();
     mirror();
+}
+
+void Session::onLinkLost()
+{
+    if (m_heard) {
+        m_lostSaid = true;
+        dispatch(Event::Kind::LinkLost);
+    } else if (!std::exchange(m_noAnswerSaid, true)) {
+        dispatch(Event::Kind::NoAnswer);
+    }
+    // Without data there is no verdict: a normal is undecided at once.
+    if (m_snap.site.on)
+        applyChanges(m_rule.noData());
+    emit linkLost(m_link.reconnectEnabled());
 }
 
 void Session::stopLink()
@@ -259,6 +280,9 @@ Begun Session::begin(bool connect, bool logAtFirstFrame, platform::PortError *er
         if (!m_settings.reconnect)
             return Begun::PortFailed;
         // A meter that is not there yet (a machine booting into the program) is waited for.
+        m_heard = m_noAnswerSaid = false;
+        if (!std::exchange(m_monitoring, true))
+            dispatch(Event::Kind::MonitorStart);
         m_link.beginReconnecting();
         mirror();
         return Begun::Reconnecting;
@@ -294,6 +318,7 @@ void Session::onFrame(const meterlink::Frame &frame)
     // The process-wide texts change with the readings only, not at every tick.
     basSubMain::gReadings = meterlink::readingTexts(frame);
     m_snap.frameSecond = ms / 1000;
+    m_heard = true;
     m_history.append(ms, frame.tenths, {qint8(frame.levels[0]), qint8(frame.levels[1])});
     m_mean.frame(ms, frame.tenths[0]);
     if (m_snap.site.on) {
@@ -404,7 +429,25 @@ qsizetype Session::rowsWaiting() const
 {
     qsizetype n = 0;
     for (const auto &o : m_outputs)
-        n += o->waiting();
+        if (o->queue() == Output::Queue::Rows)
+            n += o->waiting();
+    return n;
+}
+
+QList<std::pair<QString, qsizetype>> Session::rowsPerFile() const
+{
+    QList<std::pair<QString, qsizetype>> out;
+    for (const auto &o : m_outputs)
+        out += o->rowsPerFile();
+    return out;
+}
+
+qsizetype Session::noticesWaiting() const
+{
+    qsizetype n = 0;
+    for (const auto &o : m_outputs)
+        if (o->queue() == Output::Queue::Notices)
+            n += o->waiting();
     return n;
 }
 
@@ -412,9 +455,54 @@ bool Session::flush(int ms)
 {
     const QDeadlineTimer deadline(ms);
     bool done = true;
-    for (const auto &o : m_outputs)
-        done = o->flush(int(qMax<qint64>(0, deadline.remainingTime()))) && done;
+    // The files first: notices wait for what time is left.
+    for (const Output::Queue q : {Output::Queue::Rows, Output::Queue::Notices})
+        for (const auto &o : m_outputs)
+            if (o->queue() == q) {
+                const bool out = o->flush(int(qMax<qint64>(0, deadline.remainingTime())));
+                done = (out || q == Output::Queue::Notices) && done;
+            }
     return done;
+}
+
+void Session::whenRecorded(std::function<void(bool)> answer, int ms)
+{
+    auto state = std::make_shared<Recorded::State>();
+    state->left = int(m_outputs.size()) + 1;
+    m_recorded.push_back({state, QDeadlineTimer(ms), std::move(answer)});
+    // Called on the writers' threads: only the shared state is touched there.
+    for (const auto &o : m_outputs)
+        o->whenWritten([state](bool ok) {
+            if (!ok)
+                state->failed = true;
+            --state->left;
+        });
+    --state->left;
+    if (!m_recordedPoll) {
+        m_recordedPoll = new QTimer(this);
+        m_recordedPoll->setInterval(20);
+        connect(m_recordedPoll, &QTimer::timeout, this, [this] { answerRecorded(false); });
+    }
+    m_recordedPoll->start();
+    answerRecorded(false);
+}
+
+void Session::answerRecorded(bool atEnd)
+{
+    // Taken out first: an answer may run code that asks for another.
+    std::vector<Recorded> due;
+    for (auto it = m_recorded.begin(); it != m_recorded.end();) {
+        if (atEnd || it->state->left == 0 || it->deadline.hasExpired()) {
+            due.push_back(std::move(*it));
+            it = m_recorded.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (m_recorded.empty() && m_recordedPoll)
+        m_recordedPoll->stop();
+    for (Recorded &r : due)
+        r.answer(r.state->left == 0 && !r.state->failed);
 }
 
 void Session::onOutputFailed(Output *output, const QString &reason, const QString &where)
@@ -448,10 +536,15 @@ bool Session::linkActive() const
     return m_link.countdown() != 0 || m_link.state() != meterlink::LinkState::Stopped;
 }
 
-bool Session::end(int ms, MeterOnEnd meter)
+bool Session::end(int ms, MeterOnEnd meter, const QString &cause)
 {
     // No tick runs into what is being ended.
     stopHeartbeat();
+    // The watching ends: recorded and sent with the rest, within the end's bound, so
+    // that a phone that falls silent is not taken for a calm.
+    if (std::exchange(m_monitoring, false))
+        dispatch(Event::Kind::MonitorEnd,
+                 cause.isEmpty() ? QStringLiteral("原因=終了") : QStringLiteral("原因=") + cause);
     if (meter == MeterOnEnd::Stop && m_link.state() == meterlink::LinkState::Live)
         m_link.sendCommand(QStringLiteral("J"));
     // One bound for the whole end, shared by every output and writer rather than added
@@ -467,6 +560,8 @@ bool Session::end(int ms, MeterOnEnd meter)
     const bool done = flush(int(qMax<qint64>(0, deadline.remainingTime())));
     if (!done)
         logging::BackgroundWriter::noteUnfinishedEnd();
+    // Whoever waits for an acknowledgement's record is told what holds now.
+    answerRecorded(true);
     m_link.closePort();
     return done;
 }
@@ -482,7 +577,13 @@ void Session::updateSite()
         return;
     m_siteSecond = ms / 1000;
     m_snap.site.stats = m_mean.at(ms);
-    applyChanges(m_rule.update(ms, m_snap.site.stats));
+    // No verdict of a calm without data: while nothing arrives a normal is undecided and
+    // an undecided stays so; a caution or a stop holds through the gap as the rule says.
+    const bool silent = !m_link.receiving();
+    if (silent && m_rule.work() == site::Work::Normal)
+        applyChanges(m_rule.noData());
+    else if (!(silent && m_rule.work() == site::Work::Undecided))
+        applyChanges(m_rule.update(ms, m_snap.site.stats));
     const auto release = m_rule.releaseAtMs();
     m_snap.site.releaseMs = release ? *release : 0;
     m_meanHistory.push_back(
@@ -501,9 +602,7 @@ void Session::applyChanges(const QList<site::Change> &changes)
     // The values at this moment (a storm's frame is in the gust).
     m_snap.site.stats = m_mean.at(m_svc.clock->epochMilliseconds());
     m_snap.site.work = m_rule.work();
-    m_snap.site.latched = m_rule.latched();
-    m_snap.site.storm = m_rule.storm();
-    m_snap.site.scaffoldMs = m_rule.scaffoldMs();
+    takeLatches();
     const auto release = m_rule.releaseAtMs();
     m_snap.site.releaseMs = release ? *release : 0;
     int sound = 0;
@@ -523,7 +622,6 @@ void Session::applyChanges(const QList<site::Change> &changes)
             sound = qMax(sound, 1);
             break;
         case Change::Storm: {
-            m_latch.storm = m_rule.storm();
             keepLatch();
             const QString gust = meterlink::formatTenths(m_snap.tenths[0]);
             dispatch(Event::Kind::Storm, gust);
@@ -532,18 +630,18 @@ void Session::applyChanges(const QList<site::Change> &changes)
             break;
         }
         case Change::Scaffold:
-            m_latch.scaffoldMs = m_rule.scaffoldMs();
             keepLatch();
             dispatch(Event::Kind::Scaffold);
             break;
         case Change::Undecided: dispatch(Event::Kind::Undecided); break;
         case Change::Acknowledged:
-            m_latch.storm = {};
-            m_latch.scaffoldMs = 0;
+        case Change::OutOfService:
             m_latch.inspection = m_snap.site.inspection;
             m_latch.work = m_rule.work();
             keepLatch();
-            dispatch(Event::Kind::Acknowledged, inspectionDetail(m_snap.site.inspection));
+            dispatch(c == Change::Acknowledged ? Event::Kind::Acknowledged
+                                               : Event::Kind::OutOfService,
+                     inspectionDetail(m_snap.site.inspection));
             emit inspectionAcknowledged();
             break;
         }
@@ -560,6 +658,17 @@ void Session::applyChanges(const QList<site::Change> &changes)
         emit soundDue(sound);
 }
 
+void Session::takeLatches()
+{
+    SiteState &site = m_snap.site;
+    site.latched = m_rule.latched();
+    site.storm = m_latch.storm = m_rule.storm();
+    site.scaffoldMs = m_latch.scaffoldMs = m_rule.scaffoldMs();
+    site.scaffoldFromMs = m_latch.scaffoldFromMs = m_rule.scaffoldFromMs();
+    site.craneFault = m_latch.craneFault = m_rule.fault(site::Latch::Crane);
+    site.scaffoldFault = m_latch.scaffoldFault = m_rule.fault(site::Latch::Scaffold);
+}
+
 void Session::keepLatch()
 {
     QString error;
@@ -567,46 +676,172 @@ void Session::keepLatch()
         emit latchNotKept(error);
 }
 
-Acknowledgement Session::acknowledgeInspection(const QString &by, const QString &result)
+Acknowledgement Session::mayAcknowledge(bool force) const
+{
+    const site::Thresholds t = basSubMain::ruleThresholds(m_settings.site);
+    const bool measured = m_link.receiving();
+    const int instant = m_snap.tenths[0];
+    // The inspection follows the wind: not while work is stopped or a storm still blows.
+    if (m_rule.work() == site::Work::Stop)
+        return Acknowledgement::StillStopped;
+    if (measured && instant > t.storm)
+        return Acknowledgement::StormBlowing;
+    if (!force && (m_rule.work() == site::Work::Caution || (measured && instant >= t.caution)))
+        return Acknowledgement::NeedsForce;
+    return Acknowledgement::Recorded;
+}
+
+Acknowledgement Session::acknowledgeInspection(const QString &by, const QString &result,
+                                               std::optional<site::Latch> which, bool force)
 {
     const QString name = site::cleanField(by);
     if (name.isEmpty())
         return Acknowledgement::NoName;
-    if (!m_snap.site.on || (!m_rule.latched() && !m_rule.scaffoldMs()))
-        return Acknowledgement::NothingLatched;
     const QString res = site::cleanField(result);
-    m_snap.site.inspection = {name, res.isEmpty() ? QStringLiteral("異常なし") : res,
-                              m_svc.clock->epochMilliseconds()};
+    // A result given must say something: blanks and controls alone are no result.
+    if (!result.isNull() && res.isEmpty())
+        return Acknowledgement::NoResult;
+    if (!which)
+        which = m_rule.latched() ? site::Latch::Crane : site::Latch::Scaffold;
+    if (!m_snap.site.on || !m_rule.due(*which))
+        return Acknowledgement::NothingLatched;
+    if (const Acknowledgement may = mayAcknowledge(force); may != Acknowledgement::Recorded)
+        return may;
+    // Marked as forced only where it was: under a caution or a strong wind.
+    const bool strong = mayAcknowledge(false) == Acknowledgement::NeedsForce;
+    const site::Inspection inspection{name, res.isEmpty() ? QStringLiteral("異常なし") : res,
+                                      m_svc.clock->epochMilliseconds(), *which, strong};
+    m_snap.site.inspection = inspection;
     m_snap.site.stateUnreadable = false;
-    applyChanges(m_rule.acknowledge());
+    applyChanges(m_rule.acknowledge(inspection));
     publishIfChanged();
     return Acknowledgement::Recorded;
 }
 
-QByteArray answerCommand(Session &session, const QByteArray &request)
+namespace {
+// The published state's form of a time ("" for none).
+QString isoTime(qint64 ms)
 {
-    auto refuse = [](const char *code, const QString &text) {
+    return ms ? platform::isoStamp(QDateTime::fromMSecsSinceEpoch(ms)) : QString();
+}
+
+QJsonValue inspectionJson(const site::Inspection &i)
+{
+    if (!i.ms)
+        return QJsonValue::Null;
+    return QJsonObject{{QStringLiteral("by"), i.by},
+                       {QStringLiteral("result"), i.result},
+                       {QStringLiteral("time"), isoTime(i.ms)},
+                       {QStringLiteral("latch"), site::latchName(i.latch)},
+                       {QStringLiteral("forced"), i.forced}};
+}
+} // namespace
+
+QJsonObject statusJson(const Session &session)
+{
+    const Snapshot &s = session.snapshot();
+    const SiteState &site = s.site;
+    auto tenths = [](int t) { return t < 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(t / 10.0); };
+    QJsonObject o{
+        {QStringLiteral("link"), s.receiving ? QStringLiteral("live") : QStringLiteral("silent")},
+        {QStringLiteral("last_frame"),
+         s.frameSecond ? QJsonValue(isoTime(s.frameSecond * 1000)) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("instant"), s.frameSecond ? tenths(s.tenths[0]) : QJsonValue()},
+        {QStringLiteral("average"), s.frameSecond ? tenths(s.tenths[2]) : QJsonValue()},
+        {QStringLiteral("rows_waiting"), session.rowsWaiting()},
+        {QStringLiteral("notices_waiting"), session.noticesWaiting()},
+        {QStringLiteral("file"), session.fileOutputRunning() ? QJsonValue(session.filePath())
+                                                             : QJsonValue(QJsonValue::Null)}};
+    if (!site.on)
+        return o;
+    QJsonArray latches;
+    auto latch = [&](site::Latch which, bool due, qint64 fromMs, qint64 sinceMs,
+                     const site::Inspection &fault) {
+        if (!due)
+            return;
+        QJsonObject l{{QStringLiteral("latch"), site::latchName(which)},
+                      {QStringLiteral("since"), isoTime(sinceMs)},
+                      {QStringLiteral("out_of_service"), fault.ms != 0},
+                      {QStringLiteral("fault"), inspectionJson(fault)}};
+        if (which == site::Latch::Crane) {
+            l.insert(QStringLiteral("gust"), tenths(site.storm.tenths));
+            l.insert(QStringLiteral("gust_time"), isoTime(site.storm.ms));
+        } else {
+            l.insert(QStringLiteral("stop_from"), isoTime(fromMs));
+        }
+        latches.append(l);
+    };
+    latch(site::Latch::Crane, site.latched, 0, site.storm.latchedMs, site.craneFault);
+    latch(site::Latch::Scaffold, site.scaffoldMs != 0, site.scaffoldFromMs, site.scaffoldMs,
+          site.scaffoldFault);
+    o.insert(QStringLiteral("work"), site::workName(site.work));
+    o.insert(QStringLiteral("mean"),
+             site.stats.valid ? tenths(site.stats.meanTenths) : QJsonValue(QJsonValue::Null));
+    o.insert(QStringLiteral("latches"), latches);
+    o.insert(QStringLiteral("inspection"), inspectionJson(site.inspection));
+    return o;
+}
+
+void answerCommand(Session &session, const QByteArray &request,
+                   const std::function<void(const QByteArray &)> &reply)
+{
+    auto refuse = [&reply](const char *code, const QString &text) {
         QJsonObject o{{QStringLiteral("ok"), false},
                       {QStringLiteral("code"), QString::fromLatin1(code)},
                       {QStringLiteral("error"), text}};
-        return QJsonDocument(o).toJson(QJsonDocument::Compact);
+        reply(QJsonDocument(o).toJson(QJsonDocument::Compact));
     };
-    const QJsonObject ack =
-        QJsonDocument::fromJson(request).object().value(QStringLiteral("acknowledge")).toObject();
+    const QJsonObject whole = QJsonDocument::fromJson(request).object();
+    if (whole.value(QStringLiteral("status")).isObject()) {
+        QJsonObject o = statusJson(session);
+        o.insert(QStringLiteral("ok"), true);
+        return reply(QJsonDocument(o).toJson(QJsonDocument::Compact));
+    }
+    const QJsonObject ack = whole.value(QStringLiteral("acknowledge")).toObject();
     if (ack.isEmpty())
         return refuse("bad_request", QStringLiteral("unknown request"));
-    switch (session.acknowledgeInspection(ack.value(QStringLiteral("by")).toString(),
-                                          ack.value(QStringLiteral("result")).toString())) {
+    const QJsonValue by = ack.value(QStringLiteral("by"));
+    const QJsonValue result = ack.value(QStringLiteral("result"));
+    const QJsonValue latchName = ack.value(QStringLiteral("latch"));
+    const QJsonValue force = ack.value(QStringLiteral("force"));
+    // A name or a result that is not text (a number, a list) is not taken for one.
+    if (!by.isString() || !(result.isString() || result.isUndefined()) ||
+        !(latchName.isString() || latchName.isUndefined()) ||
+        !(force.isBool() || force.isUndefined()))
+        return refuse("bad_request", QStringLiteral("the name and the result must be text"));
+    std::optional<site::Latch> latch;
+    if (latchName.isString()) {
+        latch = site::latchFromName(latchName.toString());
+        if (!latch)
+            return refuse("bad_request", QStringLiteral("the latch is crane or scaffold"));
+    }
+    switch (session.acknowledgeInspection(
+        by.toString(), result.isString() ? result.toString() : QString(), latch, force.toBool())) {
     case Acknowledgement::NoName:
         return refuse("no_name", QStringLiteral("the inspector's name is required"));
+    case Acknowledgement::NoResult:
+        return refuse("no_result", QStringLiteral("the result says nothing"));
     case Acknowledgement::NothingLatched:
         return refuse("nothing_latched", QStringLiteral("no inspection is waiting"));
+    case Acknowledgement::StillStopped:
+        return refuse("still_stopped",
+                      QStringLiteral("work is stopped: the inspection follows the strong wind"));
+    case Acknowledgement::StormBlowing:
+        return refuse("storm_blowing", QStringLiteral("the wind is above the storm threshold now"));
+    case Acknowledgement::NeedsForce:
+        return refuse(
+            "needs_force",
+            QStringLiteral("a caution holds or the wind is strong: confirm with --force"));
     case Acknowledgement::Recorded: break;
     }
-    // The answer says it is recorded once the event log has it on the disk.
-    const bool written = session.flush(3000);
-    QJsonObject o{{QStringLiteral("ok"), true}, {QStringLiteral("written"), written}};
-    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+    // The answer says it is recorded once the event log has it on the disk; the logging
+    // goes on meanwhile.
+    session.whenRecorded(
+        [reply](bool written) {
+            QJsonObject o{{QStringLiteral("ok"), true}, {QStringLiteral("written"), written}};
+            reply(QJsonDocument(o).toJson(QJsonDocument::Compact));
+        },
+        kAnswerBoundMs);
 }
 
 // ---- what others are told

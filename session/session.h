@@ -13,9 +13,15 @@
 #include "link/reading_history.h"
 #include "session/output.h"
 
+#include <QDeadlineTimer>
+#include <QJsonObject>
 #include <QObject>
+#include <QTimer>
+#include <atomic>
 #include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -53,6 +59,10 @@ struct MeanPoint {
 enum class Acknowledgement {
     Recorded,
     NoName,         // the inspector's name is required
+    NoResult,       // a result was given that says nothing (blanks, controls)
+    StillStopped,   // work is stopped (or held stopped): the inspection follows the wind
+    StormBlowing,   // the instantaneous wind is above the storm threshold
+    NeedsForce,     // a caution holds or the wind is at or above it: asked for first
     NothingLatched, // no inspection is waiting
 };
 
@@ -76,15 +86,23 @@ enum class Begun {
     PortFailed,   // the port could not be opened and reconnecting is off
 };
 
-// The event log's detail of an acknowledgement: "点検者=NAME;結果=RESULT".
+// The event log's detail of an acknowledgement: "点検者=NAME;結果=RESULT", with
+// ";対象=足場" for the scaffolds' and ";強風下で確認" for one signed under a strong wind.
 QString inspectionDetail(const site::Inspection &inspection);
 
 class Session;
 // A request handed over the command channel, and its answer (one line of JSON each):
-// {"acknowledge":{"by":NAME,"result":TEXT}} records an inspection and answers once it is
-// on the disk: {"ok":true}, or {"ok":false,"code":"no_name"|"nothing_latched"|"bad_request",
-// "error":TEXT}.
-QByteArray answerCommand(Session &session, const QByteArray &request);
+// {"acknowledge":{"by":NAME,"result":TEXT}} records an inspection and answers once its
+// event row is on the disk (or kAnswerBoundMs has passed, or the program ends):
+// {"ok":true,"written":BOOL}, or {"ok":false,"code":"no_name"|"no_result"|"nothing_latched"|
+// "bad_request","error":TEXT}. The answer never waits for notices, nor on this thread.
+constexpr int kAnswerBoundMs = 3000;
+// {"status":{}} answers the state as it stands: the work state, the latches with their
+// causes and faults, the last inspection, the last frame's time and readings, the
+// outputs' health.
+QJsonObject statusJson(const Session &session);
+void answerCommand(Session &session, const QByteArray &request,
+                   const std::function<void(const QByteArray &)> &reply);
 
 class Session : public QObject
 {
@@ -134,6 +152,8 @@ public:
     // The link is watched or being re-established (the watchdog still counts, or the
     // link has not reported stopped): a disconnect has something to end.
     bool linkActive() const;
+    // A whole frame came since the connection.
+    bool heard() const { return m_heard; }
 
     // The start options: connect now (with reconnecting on, a meter that is not there yet
     // is waited for), and start file output at the first frame after connecting.
@@ -149,9 +169,16 @@ public:
     bool fileOutputRunning() const;
     // The file being written (or last written).
     QString filePath() const;
+    // Rows of files queued and not yet written, in all and per file (notices apart).
     qsizetype rowsWaiting() const;
+    QList<std::pair<QString, qsizetype>> rowsPerFile() const;
+    qsizetype noticesWaiting() const;
     // Waits up to ms for the queued rows; what the writers met meanwhile is said at once.
+    // True when every row is out (notices still on their way do not count).
     bool flush(int ms);
+    // Calls answer(written) once the records queued so far are on the disk, or with
+    // false when ms passed first or a write failed; at the end, with what then holds.
+    void whenRecorded(std::function<void(bool written)> answer, int ms);
 
     // ---- the alarm
     void acknowledge() { m_sounder.acknowledge(); }
@@ -159,7 +186,13 @@ public:
     // ---- the site's rule
     // The inspection after a storm (or a stop, for the scaffolds) was done: the latches
     // open, and who, the result and the time are recorded.
-    Acknowledgement acknowledgeInspection(const QString &by, const QString &result);
+    // which: the latch signed (none: the crane's when due, else the scaffolds'); force:
+    // the person was asked and confirmed while a caution or a strong wind holds.
+    Acknowledgement acknowledgeInspection(const QString &by, const QString &result,
+                                          std::optional<site::Latch> which = std::nullopt,
+                                          bool force = false);
+    // Whether an acknowledgement could be given now (Recorded), or why not.
+    Acknowledgement mayAcknowledge(bool force) const;
     // A test event to every output: the notifications send it; the answers come as
     // output status lines.
     void testNotifications()
@@ -175,15 +208,17 @@ public:
     // filePath() then say what was not written. With MeterOnEnd::Stop a meter that is
     // sending is told to stop first, as the disconnect tells it (the logger's end; the
     // window's exit leaves the meter as it is).
+    // cause: why the watching ends, recorded and sent as its end ("終了", a signal).
     enum class MeterOnEnd { Leave, Stop };
-    bool end(int ms, MeterOnEnd meter = MeterOnEnd::Leave);
+    bool end(int ms, MeterOnEnd meter = MeterOnEnd::Leave, const QString &cause = {});
 
 signals:
     void snapshotChanged(const session::Snapshot &snapshot);
     void linkStateChanged(meterlink::LinkState state);
     // The blink of the live link's status: shown (true) or blank (false).
     void blink(bool shown);
-    // The watchdog found the meter silent; reconnecting or stopped follows.
+    // The watchdog found the meter silent; reconnecting or stopped follows. heard() says
+    // whether it had sent a whole frame since the connection (a loss) or not (no answer).
     void linkLost(bool reconnecting);
     // Frames again after reconnecting.
     void linkBack();
@@ -234,7 +269,25 @@ private:
     void applyChanges(const QList<site::Change> &changes);
     void keepLatch();
     void loadLatch();
+    // The latches as the rule holds them, into the snapshot and the kept record.
+    void takeLatches();
+    void onLinkLost();
     void onPortOpened();
+    // Answers those of whenRecorded whose records are out or whose bound ran out (all
+    // of them at the end).
+    void answerRecorded(bool atEnd);
+
+    struct Recorded {
+        struct State {
+            std::atomic<int> left;
+            std::atomic<bool> failed{false};
+        };
+        std::shared_ptr<State> state;
+        QDeadlineTimer deadline;
+        std::function<void(bool)> answer;
+    };
+    std::vector<Recorded> m_recorded;
+    QTimer *m_recordedPoll = nullptr;
 
     Services m_svc;
     basSubMain::Settings m_settings;
@@ -258,6 +311,9 @@ private:
     qint64 m_lastTickMs = 0;
     std::deque<MeanPoint> m_meanHistory;
     QString m_portMovedTo; // the device the configured port was last said to be found at
+    // A whole frame came since the connection; the loss or the silence was said.
+    bool m_heard = false, m_lostSaid = false, m_noAnswerSaid = false;
+    bool m_monitoring = false; // the start of the watching was said
 };
 
 } // namespace session

@@ -17,13 +17,17 @@ struct SiteState {
     bool on = false;
     site::Stats stats; // the rolling mean and gust, once a second
     site::Work work = site::Work::Undecided;
-    bool latched = false;  // a storm's inspection is not yet acknowledged
-    site::Storm storm;     // the latched storm: since when, its highest gust and time
-    qint64 scaffoldMs = 0; // the scaffolds' inspection latched by a stop (0: none)
-    qint64 releaseMs = 0;  // when the running hold ends if the mean stays low (0: none)
+    bool latched = false;      // a storm's inspection is not yet acknowledged
+    site::Storm storm;         // the latched storm: since when, its highest gust and time
+    qint64 scaffoldMs = 0;     // the scaffolds' inspection, due since a stop ended (0: none)
+    qint64 scaffoldFromMs = 0; // that stop's start
+    // A fault an inspection found (ms 0: none): the latch holds as out of service.
+    site::Inspection craneFault, scaffoldFault;
+    qint64 releaseMs = 0; // when the running hold ends if the mean stays low (0: none)
     // The state file could not be read: the latch is held for want of a basis.
     bool stateUnreadable = false;
     site::Inspection inspection; // the last acknowledgement (ms 0: none)
+    bool outOfService() const { return craneFault.ms || scaffoldFault.ms; }
     bool operator==(const SiteState &) const = default;
 };
 
@@ -56,7 +60,11 @@ struct Event {
         Storm,        // the instantaneous wind exceeded the storm threshold; latched
         Acknowledged, // a person acknowledged the inspection; detail: who and the result
         Undecided,    // a verdict lost its basis (no valid mean)
-        Scaffold,     // a stop latched the scaffolds' inspection
+        Scaffold,     // a stop ended: the scaffolds' inspection is due
+        OutOfService, // an inspection found a fault; detail: who, the result, the latch
+        NoAnswer,     // the meter sent no whole frame within the watchdog's time of a connection
+        MonitorStart, // the meter is watched from now on
+        MonitorEnd,   // the watching ends; detail: why (the exit, a signal, a stop)
         Paused,       // no tick ran for a while (a suspend, a stalled process); detail: the span
         Stalled,      // lines have waited for the disk over a minute
         Test,         // the user asked for a test of the notifications

@@ -11,6 +11,7 @@
 #include "platform/port_identity.h"
 #include "platform/state_file.h"
 #include "platform/whole_file.h"
+#include "publish/notify.h"
 #include "session/event_log.h"
 #include "session/outputs.h"
 #include "session/session.h"
@@ -58,7 +59,16 @@ public:
 class Recorder : public session::Output
 {
 public:
-    explicit Recorder(QStringList *log) : m_log(log) {}
+    explicit Recorder(QStringList *log, QStringList *events = nullptr)
+        : m_log(log), m_events(events)
+    {}
+    // Each event by its notice's code, with its detail after "|" when it has one.
+    void event(const session::Event &e) override
+    {
+        const QString code = session::NotifyOutput::notice(e, {}, {}).code;
+        if (m_events && !code.isEmpty())
+            *m_events << (e.detail.isEmpty() ? code : code + u'|' + e.detail);
+    }
     Runs runs() const override { return Runs::WithSession; }
     bool start(const Settings &, QString *) override { return m_running = true; }
     void stop() override { m_running = false; }
@@ -71,6 +81,7 @@ public:
 
 private:
     QStringList *m_log;
+    QStringList *m_events;
     bool m_running = false;
 };
 } // namespace
@@ -617,10 +628,14 @@ private slots:
         };
         QCOMPARE(read("wind_events_20261208.csv"),
                  QStringLiteral("年月日,時刻,事象,1分平均,最大瞬間風速,瞬間風速,詳細\r\n"
+                                "2026/12/08,23:50:00,監視開始,,,,\r\n"
                                 "2026/12/08,23:52:26,注意,8.0,12.0,12.0,\r\n"
                                 "2026/12/08,23:52:43,作業中止,10.0,12.0,12.0,\r\n"
                                 "2026/12/08,23:59:00,暴風 点検要,12.0,31.0,31.0,\r\n"));
-        QVERIFY(!QFile::exists(dir->filePath("wind_events_20261209.csv")));
+        // The watching's end, in the day it ended, with why.
+        QVERIFY2(read("wind_events_20261209.csv").contains(u",監視終了,"_s) &&
+                     read("wind_events_20261209.csv").endsWith(u",原因=終了\r\n"_s),
+                 qPrintable(read("wind_events_20261209.csv")));
         const QString summary = read("wind_summary.csv");
         QVERIFY2(summary ==
                      QStringLiteral("年月日,開始時刻,終了時刻,最大瞬間風速,最大瞬間風速時刻,"
@@ -632,25 +647,36 @@ private slots:
                                     "100,0,\r\n"),
                  qPrintable(summary));
 
-        // After a restart the latch still holds; acknowledging opens it, once.
+        // After a restart the stop and the latch still hold: nothing is signed while work
+        // is stopped. Once the wind is down, a fault keeps the crane out of service and a
+        // pass after repair opens the latch, once.
         start();
         QVERIFY(s->snapshot().site.latched);
         QCOMPARE(s->acknowledgeInspection(u" "_s, {}), session::Acknowledgement::NoName);
-        QVERIFY(s->snapshot().site.latched);
+        QCOMPARE(s->acknowledgeInspection(u"山田 太郎"_s, u"異常なし"_s),
+                 session::Acknowledgement::StillStopped);
+        seconds(200, "0030");
+        QCOMPARE(s->snapshot().site.work, site::Work::Normal);
         QCOMPARE(s->acknowledgeInspection(u"山田 太郎"_s, u"異常あり: 手すり, 緩み"_s),
+                 session::Acknowledgement::Recorded);
+        QVERIFY(s->snapshot().site.latched && s->snapshot().site.outOfService());
+        QCOMPARE(s->acknowledgeInspection(u"山田 太郎"_s, u"異常なし"_s),
                  session::Acknowledgement::Recorded);
         QCOMPARE(s->acknowledgeInspection(u"山田 太郎"_s, {}),
                  session::Acknowledgement::NothingLatched);
-        QVERIFY(!s->snapshot().site.latched);
+        QVERIFY(!s->snapshot().site.latched && !s->snapshot().site.outOfService());
         QVERIFY(s->end(5000));
         s.reset();
-        QVERIFY2(read("wind_events_20261209.csv")
-                     .endsWith(u",点検確認,,,,点検者=山田 太郎;結果=異常あり: 手すり， 緩み\r\n"_s),
-                 qPrintable(read("wind_events_20261209.csv")));
+        const QString events = read("wind_events_20261209.csv");
+        QVERIFY2(events.contains(u",使用停止,"_s) &&
+                     events.contains(u",点検者=山田 太郎;結果=異常あり: 手すり， 緩み\r\n"_s) &&
+                     events.contains(u",点検確認,"_s) &&
+                     events.contains(u",点検者=山田 太郎;結果=異常なし\r\n"_s),
+                 qPrintable(events));
         const QString kept = QString::fromUtf8(latch.read().bytes);
-        QVERIFY2(kept.startsWith(u"Acknowledged=2026-12-09T00:04:00"_s) &&
-                     kept.endsWith(u"\nInspector=山田 太郎\nResult=異常あり: 手すり， 緩み\n"
-                                   "Work=stop\n"_s),
+        QVERIFY2(kept.startsWith(u"Acknowledged=2026-12-09T00:0"_s) &&
+                     kept.endsWith(u"\nInspector=山田 太郎\nResult=異常なし\nLatch=crane\n"
+                                   "Work=normal\n"_s),
                  qPrintable(kept));
     }
 
@@ -792,36 +818,124 @@ private slots:
     }
 
     // The command channel's requests: an acknowledgement answered once it is recorded,
-    // and the refusals with their codes.
+    // and the refusals with their codes (a result that says nothing or is no text).
     void commandAnswers_data()
     {
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<bool>("latched");
         QTest::addColumn<QString>("code");
+        QTest::addColumn<QByteArray>("work"); // kept over the restart
         const QByteArray ack = R"({"acknowledge":{"by":"山田","result":"異常なし"}})";
-        QTest::newRow("recorded") << ack << true << "";
-        QTest::newRow("nothing latched") << ack << false << "nothing_latched";
-        QTest::newRow("no name") << QByteArray(R"({"acknowledge":{"by":" "}})") << true
-                                 << "no_name";
-        QTest::newRow("not JSON") << QByteArray("hello") << true << "bad_request";
+        QTest::newRow("recorded") << ack << true << ""
+                                  << "normal"_ba;
+        QTest::newRow("nothing latched") << ack << false << "nothing_latched"
+                                         << "normal"_ba;
+        QTest::newRow("no name") << QByteArray(R"({"acknowledge":{"by":" "}})") << true << "no_name"
+                                 << "normal"_ba;
+        QTest::newRow("a result of blanks and controls")
+            << QByteArray(R"({"acknowledge":{"by":"山田","result":" \t\u0001 "}})") << true
+            << "no_result"
+            << "normal"_ba;
+        QTest::newRow("a number for a result")
+            << QByteArray(R"({"acknowledge":{"by":"山田","result":1}})") << true << "bad_request"
+            << "normal"_ba;
+        QTest::newRow("a number for a name")
+            << QByteArray(R"({"acknowledge":{"by":7}})") << true << "bad_request"
+            << "normal"_ba;
+        QTest::newRow("not JSON") << QByteArray("hello") << true << "bad_request"
+                                  << "normal"_ba;
+        QTest::newRow("a latch that is none")
+            << QByteArray(R"({"acknowledge":{"by":"山田","result":"異常なし","latch":"boom"}})")
+            << true << "bad_request"
+            << "normal"_ba;
+        QTest::newRow("the scaffolds, not due")
+            << QByteArray(R"({"acknowledge":{"by":"山田","result":"異常なし","latch":"scaffold"}})")
+            << true << "nothing_latched"
+            << "normal"_ba;
+        // The inspection follows the wind: refused during a stop, asked for under a caution.
+        QTest::newRow("during a stop") << ack << true << "still_stopped"
+                                       << "stop"_ba;
+        QTest::newRow("under a caution") << ack << true << "needs_force"
+                                         << "caution"_ba;
+        QTest::newRow("under a caution, forced")
+            << QByteArray(R"({"acknowledge":{"by":"山田","result":"異常なし","force":true}})")
+            << true << ""
+            << "caution"_ba;
     }
     void commandAnswers()
     {
         QFETCH(QByteArray, request);
         QFETCH(bool, latched);
         QFETCH(QString, code);
+        QFETCH(QByteArray, work);
         platform::StateFile latch(dir->filePath("site.ini"));
         if (latched)
-            QVERIFY(latch.write("Latched=2026-12-08T08:48:18.000+09:00\nWork=stop\n", nullptr));
+            QVERIFY(
+                latch.write("Latched=2026-12-08T08:48:18.000+09:00\nWork=" + work + "\n", nullptr));
         s = std::make_unique<Session>(session::Services{&port, &clock, &latch});
         Settings v;
         v.site.enabled = true;
         s->setSettings(v);
-        const QJsonObject answer =
-            QJsonDocument::fromJson(session::answerCommand(*s, request)).object();
+        QList<QByteArray> answers;
+        session::answerCommand(*s, request, [&](const QByteArray &a) { answers << a; });
+        QTRY_COMPARE(answers.size(), 1);
+        const QJsonObject answer = QJsonDocument::fromJson(answers[0]).object();
         QCOMPARE(answer.value("ok").toBool(), code.isEmpty());
         QCOMPARE(answer.value("code").toString(), code);
         QCOMPARE(s->snapshot().site.latched, latched && !code.isEmpty());
+        QCOMPARE(s->snapshot().site.inspection.forced, code.isEmpty() && request.contains("force"));
+        // Answered once only, even at the end.
+        QVERIFY(s->end(5000));
+        QCOMPARE(answers.size(), 1);
+    }
+
+    // What the link's silence means: a meter that never answered is no lost link (said
+    // once as no answer); a normal has no basis at the watchdog's loss, a stop holds;
+    // the watching's start and end are said, the end with its cause.
+    void linkEventsAndVerdicts_data()
+    {
+        QTest::addColumn<QStringList>("script"); // "frames N TENTHS", "silence N" (ticks)
+        QTest::addColumn<QStringList>("events");
+        QTest::addColumn<QString>("work");
+        QTest::newRow("a meter that never answers")
+            << QStringList{"silence 100"}
+            << QStringList{"monitor_start", "no_answer", "monitor_end|原因=テスト"} << "undecided";
+        QTest::newRow("a normal loses its basis at the watchdog")
+            << QStringList{"frames 700 0050", "silence 25"}
+            << QStringList{"monitor_start", "link_lost", "undecided", "monitor_end|原因=テスト"}
+            << "undecided";
+        QTest::newRow("a stop holds through the gap")
+            << QStringList{"frames 700 0120", "silence 25"}
+            << QStringList{"monitor_start", "stop", "link_lost", "monitor_end|原因=テスト"}
+            << "stop";
+        QTest::newRow("back after a loss")
+            << QStringList{"frames 100 0050", "silence 25", "frames 30 0050"}
+            << QStringList{"monitor_start", "link_lost", "link_back", "monitor_end|原因=テスト"}
+            << "undecided";
+    }
+    void linkEventsAndVerdicts()
+    {
+        QFETCH(QStringList, script);
+        QFETCH(QStringList, events);
+        QFETCH(QString, work);
+        Settings v = logging(true);
+        v.site = {true, 1, 80, 100, 300, 1, {}};
+        s = std::make_unique<Session>(session::Services{&port, &clock});
+        s->setSettings(v);
+        s->reset();
+        QStringList seen;
+        std::vector<std::unique_ptr<session::Output>> outputs;
+        outputs.push_back(std::make_unique<Recorder>(&log, &seen));
+        s->setOutputs(std::move(outputs));
+        QCOMPARE(s->begin(true, false, nullptr), session::Begun::Connected);
+        for (const QString &line : script) {
+            const QStringList w = line.split(u' ');
+            for (int i = 0; i < w[1].toInt(); ++i)
+                step(w[0] == u"frames"_s ? frame(w[2].toLatin1().constData()) : QByteArray());
+        }
+        QCOMPARE(site::workName(s->snapshot().site.work), work);
+        QVERIFY(s->end(5000, Session::MeterOnEnd::Leave, u"テスト"_s));
+        QCOMPARE(seen, events);
     }
 
     void duePointsFromTheProgramsStart_data()
