@@ -24,7 +24,10 @@ Logger::Logger(const Services &services, std::function<void(const QString &)> sa
     connect(&m_session, &Session::linkBack, this,
             [this] { line(QStringLiteral("reconnected: frames from the meter again")); });
     connect(&m_session, &Session::linkLost, this, [this] {
-        line(QStringLiteral("link lost: no frame for 2 s; reconnecting every 3 s"));
+        line(m_session.heard()
+                 ? QStringLiteral("link lost: no frame for 2 s; reconnecting every 3 s")
+                 : QStringLiteral("no answer: the meter sent no frame within 2 s of the "
+                                  "connection; retrying every 3 s"));
     });
     connect(&m_session, &Session::portIdentified, this, [this](const QString &portId) {
         if (!basSubMain::keepPortId(*m_svc.settings, portId))
@@ -151,11 +154,22 @@ void Logger::fail(ExitCode code, const QString &text)
     m_ended = true;
     m_session.stopHeartbeat();
     // A meter that is sending is told to stop, as a disconnect in the window tells it.
-    if (!m_session.end(logging::BackgroundWriter::kFinishBoundMs,
-                       session::Session::MeterOnEnd::Stop))
-        line(QStringLiteral("disk does not answer: %1 rows not written to %2")
-                 .arg(m_session.rowsWaiting())
-                 .arg(m_session.filePath()));
+    // The watching's end as recorded and sent: a stop that was asked for (a signal, a
+    // shutdown, the service's stop), or the failure that ended it.
+    const bool written = m_session.end(
+        logging::BackgroundWriter::kFinishBoundMs, session::Session::MeterOnEnd::Stop,
+        code == kEndedBySignal ? QStringLiteral("停止要求") : QStringLiteral("異常終了: ") + text);
+    if (!written) {
+        // Rows per file; the notices still queued are not the disk's and said apart.
+        QStringList files;
+        for (const auto &[path, rows] : m_session.rowsPerFile())
+            files << QStringLiteral("%1 rows not written to %2").arg(rows).arg(path);
+        line(QStringLiteral("disk does not answer: ") + files.join(QStringLiteral(", ")));
+    }
+    if (const qsizetype notices = m_session.noticesWaiting())
+        line(QStringLiteral("%1 notices not sent: the web hook or the command did not take them "
+                            "before the end")
+                 .arg(notices));
     emit finished(code);
 }
 

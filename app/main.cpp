@@ -47,6 +47,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
@@ -104,8 +105,13 @@ struct RealServices {
 
 // The exit codes of --report besides 0 (written), 1 (bad options) and 2 (settings).
 constexpr int kReportInputRefused = 6, kReportWriteFailed = 7;
-// The exit codes of --acknowledge besides 0 (recorded) and 1 (no name, bad options).
-constexpr int kAckNoProgram = 8, kAckRefused = 9;
+// The exit codes of --acknowledge besides 0 (recorded) and 1 (no name, bad options):
+// no program of the settings file answers; it refused; the channel is another user's;
+// the request is too long to be taken.
+// 11: not now (work stopped, a storm blowing); 14: a caution or strong wind asks for
+// --force first.
+constexpr int kAckNoProgram = 8, kAckRefused = 9, kAckNotNow = 11, kAckNotOurs = 12,
+              kAckTooLong = 13, kAckNeedsForce = 14;
 
 // The channel where --acknowledge reaches the program running with this settings file.
 std::unique_ptr<platform::CommandServer> listenForCommands(session::Session &session,
@@ -113,9 +119,12 @@ std::unique_ptr<platform::CommandServer> listenForCommands(session::Session &ses
                                                            const std::function<void(QString)> &say)
 {
     auto server = std::make_unique<platform::CommandServer>(
-        [&session](const QByteArray &request) { return session::answerCommand(session, request); });
+        [&session](const QByteArray &request, const platform::CommandServer::Reply &reply) {
+            session::answerCommand(session, request, reply);
+        });
+    QObject::connect(server.get(), &platform::CommandServer::line, server.get(), say);
     QString error;
-    if (!server->listen(platform::channelName(settingsPath), &error))
+    if (!server->listen(platform::channelNames(settingsPath), &error))
         say(QStringLiteral("acknowledgements from the command line not taken: ") + error);
     return server;
 }
@@ -164,38 +173,149 @@ int runNotifyTest(QCoreApplication &app, const QString &configFile)
     return allOk ? 0 : kNotifyFailed;
 }
 
-// qv475 --acknowledge NAME: hands the signed inspection to the running program.
-int runAcknowledge(const QString &by, const QString &result, const QString &configFile)
+void sayOnStandardError(const QString &text);
+
+// Sends a request to the program of this settings file; the exit code of a failure, or
+// the answer.
+std::optional<QByteArray> askRunning(const platform::SettingsStore &store,
+                                     const QByteArray &request, int *failure)
 {
-    auto say = [](const QString &text) {
-        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-    };
+    QString error;
+    platform::SendError why = platform::SendError::NoProgram;
+    // The program answers within its own bound (kAnswerBoundMs) once it has the request;
+    // the rest is for a busy machine.
+    const auto answer = platform::sendCommand(platform::channelNames(store.location()), request,
+                                              10000, &error, &why);
+    if (answer)
+        return answer;
+    switch (why) {
+    case platform::SendError::TooLong:
+        sayOnStandardError(QStringLiteral("the inspector's name and result are too long: ") +
+                           error);
+        *failure = kAckTooLong;
+        return std::nullopt;
+    case platform::SendError::NotOurs:
+        sayOnStandardError(QStringLiteral("not sent: ") + error);
+        *failure = kAckNotOurs;
+        return std::nullopt;
+    case platform::SendError::NoProgram: break;
+    }
+    sayOnStandardError(QStringLiteral("no program of %1 answers: %2").arg(store.location(), error));
+    *failure = kAckNoProgram;
+    return std::nullopt;
+}
+
+// qv475 --acknowledge NAME --result RESULT [--latch crane|scaffold] [--force]: hands the
+// signed inspection of one latch to the running program.
+int runAcknowledge(const QString &by, const QString &result, const QString &latch, bool force,
+                   const QString &configFile)
+{
+    auto say = sayOnStandardError;
     if (site::cleanField(by).isEmpty()) {
         say(QStringLiteral("--acknowledge needs the inspector's name"));
         return headless::kBadOptions;
     }
-    const auto store = makeSettings(configFile);
-    const QString name = platform::channelName(store->location());
-    QJsonObject ack{{QStringLiteral("by"), by}};
-    if (!result.isEmpty())
-        ack.insert(QStringLiteral("result"), result);
-    const QByteArray request = QJsonDocument(QJsonObject{{QStringLiteral("acknowledge"), ack}})
-                                   .toJson(QJsonDocument::Compact);
-    QString error;
-    const auto answer = platform::sendCommand(name, request, 10000, &error);
-    if (!answer) {
-        say(QStringLiteral("no program of %1 answers: %2").arg(store->location(), error));
-        return kAckNoProgram;
+    // Nobody's pass is assumed: the result is stated, or nothing is recorded.
+    if (result.isNull()) {
+        say(QStringLiteral(
+            "--acknowledge needs --result \"異常なし\" or --result \"異常あり: NOTE\""));
+        return headless::kBadOptions;
     }
+    if (site::cleanField(result).isEmpty()) {
+        say(QStringLiteral("--result says nothing (blanks or controls only)"));
+        return headless::kBadOptions;
+    }
+    if (!latch.isNull() && !site::latchFromName(latch)) {
+        say(QStringLiteral("--latch is crane or scaffold"));
+        return headless::kBadOptions;
+    }
+    const auto store = makeSettings(configFile);
+    QJsonObject ack{{QStringLiteral("by"), by}, {QStringLiteral("result"), result}};
+    if (!latch.isNull())
+        ack.insert(QStringLiteral("latch"), latch);
+    if (force)
+        ack.insert(QStringLiteral("force"), true);
+    int failure = 0;
+    const auto answer = askRunning(*store,
+                                   QJsonDocument(QJsonObject{{QStringLiteral("acknowledge"), ack}})
+                                       .toJson(QJsonDocument::Compact),
+                                   &failure);
+    if (!answer)
+        return failure;
     const QJsonObject o = QJsonDocument::fromJson(*answer).object();
     if (!o.value(QStringLiteral("ok")).toBool()) {
         say(QStringLiteral("refused: ") + o.value(QStringLiteral("error")).toString());
+        const QString code = o.value(QStringLiteral("code")).toString();
+        if (code == QStringLiteral("too_long"))
+            return kAckTooLong;
+        if (code == QStringLiteral("still_stopped") || code == QStringLiteral("storm_blowing"))
+            return kAckNotNow;
+        if (code == QStringLiteral("needs_force"))
+            return kAckNeedsForce;
         return kAckRefused;
     }
     say(QStringLiteral("inspection recorded: %1%2")
             .arg(site::cleanField(by), o.value(QStringLiteral("written")).toBool()
                                            ? QString()
                                            : QStringLiteral(" (the disk has not answered yet)")));
+    return 0;
+}
+
+// qv475 --status [--json]: what the running program of this settings file knows now.
+int runStatus(bool json, const QString &configFile)
+{
+    const auto store = makeSettings(configFile);
+    int failure = 0;
+    const auto answer = askRunning(*store, R"({"status":{}})", &failure);
+    if (!answer)
+        return failure;
+    QJsonObject o = QJsonDocument::fromJson(*answer).object();
+    o.remove(QStringLiteral("ok"));
+    if (json) {
+        std::fprintf(stdout, "%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
+        return 0;
+    }
+    auto text = [](const QJsonValue &v) {
+        return v.isNull() || v.isUndefined() ? QStringLiteral("---")
+               : v.isDouble()                ? QString::number(v.toDouble(), 'f', 1)
+                                             : v.toString();
+    };
+    QStringList lines;
+    lines << QStringLiteral("link: %1, last frame %2, instantaneous %3 m/s, average %4 m/s")
+                 .arg(text(o[u"link"]), text(o[u"last_frame"]), text(o[u"instant"]),
+                      text(o[u"average"]));
+    if (o.contains(u"work")) {
+        lines << QStringLiteral("work: %1, 10-minute mean %2 m/s")
+                     .arg(text(o[u"work"]), text(o[u"mean"]));
+        for (const QJsonValue &v : o[u"latches"].toArray()) {
+            const QJsonObject l = v.toObject();
+            QString line =
+                QStringLiteral("latch %1: due since %2").arg(text(l[u"latch"]), text(l[u"since"]));
+            if (l.contains(u"gust"))
+                line += QStringLiteral(" (gust %1 m/s at %2)")
+                            .arg(text(l[u"gust"]), text(l[u"gust_time"]));
+            if (l.contains(u"stop_from"))
+                line += QStringLiteral(" (stop from %1)").arg(text(l[u"stop_from"]));
+            if (l[u"out_of_service"].toBool()) {
+                const QJsonObject f = l[u"fault"].toObject();
+                line += QStringLiteral(", OUT OF SERVICE: %1 by %2 at %3")
+                            .arg(text(f[u"result"]), text(f[u"by"]), text(f[u"time"]));
+            }
+            lines << line;
+        }
+        const QJsonObject i = o[u"inspection"].toObject();
+        if (!i.isEmpty())
+            lines << QStringLiteral("last inspection: %1, %2 by %3 at %4%5")
+                         .arg(text(i[u"latch"]), text(i[u"result"]), text(i[u"by"]),
+                              text(i[u"time"]),
+                              i[u"forced"].toBool() ? QStringLiteral(" (under a strong wind)")
+                                                    : QString());
+    }
+    lines << QStringLiteral("file: %1, rows waiting %2, notices waiting %3")
+                 .arg(text(o[u"file"]))
+                 .arg(o[u"rows_waiting"].toInt())
+                 .arg(o[u"notices_waiting"].toInt());
+    std::fprintf(stdout, "%s\n", lines.join(QLatin1Char('\n')).toLocal8Bit().constData());
     return 0;
 }
 
@@ -290,13 +410,14 @@ frmMain *Main(RealServices &real)
         dialog.exec();
     };
     windows.history = [&real](QWidget *) { showHistory(real, {}); };
-    windows.inspect = [](QWidget *owner, const QString &what) -> std::optional<site::Inspection> {
+    windows.inspect = [](QWidget *owner,
+                         const InspectionRequest &request) -> std::optional<site::Inspection> {
         if (platform::endRequested())
             return std::nullopt;
-        dlgInspection dialog(what, owner);
-        if (dialog.exec() != QDialog::Accepted)
+        dlgInspection dialog(request, owner);
+        if (dialog.exec() != QDialog::Accepted || !dialog.latch())
             return std::nullopt;
-        return site::Inspection{dialog.inspector(), dialog.result(), 0};
+        return site::Inspection{dialog.inspector(), dialog.result(), 0, *dialog.latch()};
     };
     windows.web = [](QWidget *owner) {
         if (platform::endRequested())
@@ -339,8 +460,23 @@ struct StartOptions {
         QStringLiteral("NAME")};
     QCommandLineOption result{
         QStringLiteral("result"),
-        QCoreApplication::translate("main", "--acknowledge の点検結果 (既定: 異常なし)。"),
+        QCoreApplication::translate(
+            "main", "--acknowledge の点検結果 (必須): 異常なし、または 異常あり: 内容。"),
         QStringLiteral("TEXT")};
+    QCommandLineOption latch{
+        QStringLiteral("latch"),
+        QCoreApplication::translate(
+            "main", "--acknowledge で確認する点検: crane (暴風の後) または scaffold (足場)。"),
+        QStringLiteral("LATCH")};
+    QCommandLineOption force{
+        QStringLiteral("force"),
+        QCoreApplication::translate("main", "注意または強風の間でも --acknowledge を記録します "
+                                            "(強風下で確認と記録)。")};
+    QCommandLineOption status{
+        QStringLiteral("status"),
+        QCoreApplication::translate("main", "動作中のﾌﾟﾛｸﾞﾗﾑ (同じ設定ﾌｧｲﾙ) の状態を表示します。")};
+    QCommandLineOption json{QStringLiteral("json"),
+                            QCoreApplication::translate("main", "--status を JSON で表示します。")};
     QCommandLineOption notifyTest{
         QStringLiteral("notify-test"),
         QCoreApplication::translate(
@@ -377,6 +513,10 @@ struct StartOptions {
         parser.addOption(out);
         parser.addOption(acknowledge);
         parser.addOption(result);
+        parser.addOption(latch);
+        parser.addOption(force);
+        parser.addOption(status);
+        parser.addOption(json);
         parser.addOption(notifyTest);
         parser.addOption(config);
 #ifdef Q_OS_WIN
@@ -608,7 +748,8 @@ int main(int argc, char *argv[])
     bool guiless = !parses || check.isSet(QStringLiteral("help")) ||
                    check.isSet(QStringLiteral("help-all")) ||
                    check.isSet(QStringLiteral("version")) || check.isSet(options.headless) ||
-                   check.isSet(options.acknowledge) || check.isSet(options.notifyTest);
+                   check.isSet(options.acknowledge) || check.isSet(options.notifyTest) ||
+                   check.isSet(options.status);
 #ifdef Q_OS_WIN
     guiless =
         guiless || check.isSet(options.installService) || check.isSet(options.uninstallService);
@@ -635,8 +776,13 @@ int main(int argc, char *argv[])
                                      parser.value(options.config));
 #endif
         if (parser.isSet(options.acknowledge))
-            return runAcknowledge(parser.value(options.acknowledge), parser.value(options.result),
-                                  parser.value(options.config));
+            return runAcknowledge(
+                parser.value(options.acknowledge),
+                parser.isSet(options.result) ? parser.value(options.result) : QString(),
+                parser.isSet(options.latch) ? parser.value(options.latch) : QString(),
+                parser.isSet(options.force), parser.value(options.config));
+        if (parser.isSet(options.status))
+            return runStatus(parser.isSet(options.json), parser.value(options.config));
         return runHeadless(app, parser.value(options.config));
     }
 

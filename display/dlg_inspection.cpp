@@ -16,17 +16,28 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-dlgInspection::dlgInspection(const QString &what, QWidget *parent) : QDialog(parent)
+dlgInspection::dlgInspection(const InspectionRequest &request, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("dlgInspection"));
     setWindowTitle(QCoreApplication::translate("dlgInspection", "点検確認"));
-    auto *intro = new QLabel(
-        what + QCoreApplication::translate("dlgInspection",
-                                           "\n点検を行った人の名前と結果を記録します。"
-                                           "作業を再開するかどうかは、記録した人が判断します。"),
-        this);
+    auto *intro =
+        new QLabel(QCoreApplication::translate(
+                       "dlgInspection", "点検を行った人の名前と結果を、点検ごとに記録します。"
+                                        "作業を再開するかどうかは、記録した人が判断します。"),
+                   this);
     intro->setObjectName(QStringLiteral("lblInspectionIntro"));
     intro->setWordWrap(true);
+    // A row per latch that waits, with its cause; none chosen beforehand when two wait.
+    auto *latches = new QVBoxLayout;
+    auto *latchGroup = new QButtonGroup(this);
+    for (const auto &[latch, cause] : request.latches) {
+        auto *row = new QRadioButton(cause, this);
+        row->setObjectName(latch == site::Latch::Crane ? QStringLiteral("optLatchCrane")
+                                                       : QStringLiteral("optLatchScaffold"));
+        latchGroup->addButton(row);
+        latches->addWidget(row);
+        m_latches.append({latch, row});
+    }
     txtInspector = new QLineEdit(this);
     txtInspector->setObjectName(QStringLiteral("txtInspector"));
     txtInspector->setMaxLength(60);
@@ -41,6 +52,13 @@ dlgInspection::dlgInspection(const QString &what, QWidget *parent) : QDialog(par
     txtNote->setObjectName(QStringLiteral("txtNote"));
     txtNote->setMaxLength(60);
     txtNote->setPlaceholderText(QCoreApplication::translate("dlgInspection", "異常の内容"));
+    // Why nothing may be signed now, beside the button it disables.
+    m_refused = !request.refusal.isEmpty();
+    lblRefusal = new QLabel(request.refusal, this);
+    lblRefusal->setObjectName(QStringLiteral("lblRefusal"));
+    lblRefusal->setWordWrap(true);
+    lblRefusal->setStyleSheet(QStringLiteral("color: #c00000"));
+    lblRefusal->setVisible(m_refused);
     cmdOK = new QPushButton(QCoreApplication::translate("dlgInspection", "記録"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setAutoDefault(false);
@@ -53,9 +71,11 @@ dlgInspection::dlgInspection(const QString &what, QWidget *parent) : QDialog(par
     results->addWidget(optFault);
     results->addWidget(txtNote, 1);
     auto *form = new QFormLayout;
+    form->addRow(QCoreApplication::translate("dlgInspection", "点検:"), latches);
     form->addRow(QCoreApplication::translate("dlgInspection", "点検者:"), txtInspector);
     form->addRow(QCoreApplication::translate("dlgInspection", "結果:"), results);
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(lblRefusal, 1);
     buttons->addStretch();
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdCancel);
@@ -63,7 +83,7 @@ dlgInspection::dlgInspection(const QString &what, QWidget *parent) : QDialog(par
     all->addWidget(intro);
     all->addLayout(form);
     all->addLayout(buttons);
-    resize(480, sizeHint().height());
+    resize(520, sizeHint().height());
 
     connect(txtInspector, &QLineEdit::textChanged, this, &dlgInspection::update);
     connect(txtNote, &QLineEdit::textChanged, this, &dlgInspection::update);
@@ -71,13 +91,17 @@ dlgInspection::dlgInspection(const QString &what, QWidget *parent) : QDialog(par
     connect(optFault, &QRadioButton::toggled, this, &dlgInspection::update);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    if (m_latches.size() == 1)
+        m_latches.first().second->setChecked(true);
+    for (const auto &[latch, row] : m_latches)
+        connect(row, &QRadioButton::toggled, this, &dlgInspection::update);
     update();
 }
 
 void dlgInspection::update()
 {
     txtNote->setEnabled(optFault->isChecked());
-    cmdOK->setEnabled(!site::cleanField(txtInspector->text()).isEmpty() &&
+    cmdOK->setEnabled(!m_refused && latch() && !site::cleanField(txtInspector->text()).isEmpty() &&
                       (optNoFault->isChecked() || optFault->isChecked()));
 }
 
@@ -91,23 +115,74 @@ QString dlgInspection::result() const
     return site::inspectionResult(optFault->isChecked(), txtNote->text());
 }
 
-QString inspectionCause(const session::SiteState &site)
+std::optional<site::Latch> dlgInspection::latch() const
 {
-    if (site.latched && site.stateUnreadable)
-        return QCoreApplication::translate("frmMain", "点検要: 状態ﾌｧｲﾙを読めません。");
-    if (site.latched)
-        return QCoreApplication::translate("frmMain", "暴風 %1 m/s (%2) の後の点検です。")
-            .arg(
-                basSubMain::speedText(qMax(0, site.storm.tenths)),
-                QDateTime::fromMSecsSinceEpoch(site.storm.ms).toString(QStringLiteral("M/d H:mm")));
-    return QCoreApplication::translate("frmMain", "作業中止の後の足場の点検です。");
+    for (const auto &[latch, row] : m_latches)
+        if (row->isChecked())
+            return latch;
+    return std::nullopt;
+}
+
+namespace {
+QString shortTime(qint64 ms)
+{
+    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("M/d H:mm"));
+}
+
+// "使用停止: 点検で異常あり: NOTE — NAME 14:08"
+QString faultText(const site::Inspection &fault)
+{
+    return QCoreApplication::translate("frmMain", "使用停止: 点検で%1 — %2 %3")
+        .arg(fault.result, fault.by, shortTime(fault.ms));
+}
+} // namespace
+
+InspectionRequest inspectionRequest(const session::Session &session)
+{
+    const session::SiteState &site = session.snapshot().site;
+    InspectionRequest r;
+    if (site.latched) {
+        QString cause =
+            site.stateUnreadable
+                ? QCoreApplication::translate("frmMain", "暴風の後の点検 (状態ﾌｧｲﾙを読めません)")
+                : QCoreApplication::translate("frmMain", "暴風 %1 m/s (%2) の後のｸﾚｰﾝの点検")
+                      .arg(site.storm.tenths < 0 ? QStringLiteral("---")
+                                                 : basSubMain::speedText(site.storm.tenths),
+                           shortTime(site.storm.ms));
+        if (site.craneFault.ms)
+            cause += QStringLiteral("\n") + faultText(site.craneFault);
+        r.latches.append({site::Latch::Crane, cause});
+    }
+    if (site.scaffoldMs) {
+        QString cause = QCoreApplication::translate("frmMain", "作業中止 (%1〜%2) の後の足場の点検")
+                            .arg(shortTime(site.scaffoldFromMs), shortTime(site.scaffoldMs));
+        if (site.scaffoldFault.ms)
+            cause += QStringLiteral("\n") + faultText(site.scaffoldFault);
+        r.latches.append({site::Latch::Scaffold, cause});
+    }
+    switch (session.mayAcknowledge(true)) {
+    case session::Acknowledgement::StillStopped:
+        r.refusal = QCoreApplication::translate(
+            "frmMain", "作業中止の間は記録できません。点検は強風がおさまった後に行います。");
+        break;
+    case session::Acknowledgement::StormBlowing:
+        r.refusal = QCoreApplication::translate(
+            "frmMain", "瞬間風速が暴風の基準をこえています。風がおさまってから記録してください。");
+        break;
+    default: break;
+    }
+    return r;
 }
 
 QString strongWindQuestion(const session::Snapshot &now, const basSubMain::SiteSettings &rule)
 {
     const int instant = now.tenths[0];
-    if (!now.receiving || instant < rule.caution)
+    const bool windy = now.receiving && instant >= rule.caution;
+    if (!windy && now.site.work != site::Work::Caution)
         return {};
+    if (!windy)
+        return QCoreApplication::translate("frmMain", "注意の状態が続いています。\n"
+                                                      "風が強いまま点検確認を記録しますか?");
     return QCoreApplication::translate("frmMain",
                                        "瞬間風速が %1 m/s で、注意の基準 %2 m/s 以上です。\n"
                                        "風が強いまま点検確認を記録しますか?")
@@ -120,14 +195,17 @@ void acknowledgeInspection(QWidget *owner, session::Session &session, const Insp
     const session::Snapshot &now = session.snapshot();
     if (!(now.site.latched || now.site.scaffoldMs) || !inspect)
         return;
-    const auto inspection = inspect(owner, inspectionCause(now.site));
+    const auto inspection = inspect(owner, inspectionRequest(session));
     if (!inspection)
         return;
-    // A wind still above the caution threshold is said before anything is recorded.
+    // A caution or a wind still above its threshold is said before anything is recorded;
+    // a Yes marks the signature as given under a strong wind.
     const QString question = strongWindQuestion(session.snapshot(), session.settings().site);
-    if (!question.isEmpty() &&
+    const bool force = !question.isEmpty() &&
+                       session.mayAcknowledge(false) == session::Acknowledgement::NeedsForce;
+    if (force &&
         box.show(owner, question, texts::programTitle(), platform::MessageBox::Icon::Exclamation,
                  platform::MessageBox::Buttons::NoYes) != platform::MessageBox::Answer::Yes)
         return;
-    session.acknowledgeInspection(inspection->by, inspection->result);
+    session.acknowledgeInspection(inspection->by, inspection->result, inspection->latch, force);
 }

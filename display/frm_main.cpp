@@ -157,11 +157,18 @@ void frmMain::saveSettingsAndClose(bool askNobody)
     // The rows still queued go to the disk first, within a bound: a disk that never
     // answers must not keep the program from ending.
     const qsizetype waiting = m_session.rowsWaiting();
-    if (!m_session.end(logging::BackgroundWriter::kFinishBoundMs)) {
+    // Ended by the exit command, or asked by the system (a signal, a logout).
+    if (!m_session.end(logging::BackgroundWriter::kFinishBoundMs,
+                       session::Session::MeterOnEnd::Leave,
+                       askNobody ? QStringLiteral("停止要求") : QStringLiteral("終了"))) {
+        // The rows per file (the notices still on their way are not the disk's).
+        QStringList files;
+        for (const auto &[path, rows] : m_session.rowsPerFile())
+            files << QStringLiteral("%1 (%2)").arg(path).arg(rows);
         tell(QCoreApplication::translate(
                  "frmMain", "ﾃﾞｨｽｸが応答しないため、%1 行をﾌｧｲﾙに書き込めませんでした。\n%2")
                  .arg(m_session.rowsWaiting() ? m_session.rowsWaiting() : waiting)
-                 .arg(m_session.filePath()));
+                 .arg(files.isEmpty() ? m_session.filePath() : files.join(QLatin1Char('\n'))));
     }
     // No further handler runs: the heartbeat stopped with the session's end, the clock
     // panels stop and the port is released.

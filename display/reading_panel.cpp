@@ -13,6 +13,8 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLocale>
+#include <QTextDocument>
+#include <algorithm>
 
 using namespace basSubMain;
 
@@ -46,31 +48,101 @@ QColor faded(const QColor &c)
 constexpr int kFigurePad = 2;
 
 // Sets a label to "word  rest" on one line: the word bold in the largest pixel size that
-// lets the whole line fit its box, the rest at percent of that size. Returns the size.
+// lets the whole line fit its box, the rest at percent of that size. A second line after
+// "\n" (the latches under a stop) is set at kSecondLinePercent of the word's size, its
+// parts ("word  text" pairs joined by "    ") each on its own colour. Returns the size.
+constexpr int kSecondLinePercent = 45;
 int setWordAndRest(QLabel *label, const QString &text, int percent)
 {
-    const qsizetype cut = text.indexOf(QStringLiteral("  "));
-    const QString word = text.left(cut);
-    const QString rest = cut < 0 ? QString() : text.mid(cut + 2);
-    QFont big = basSubMain::japaneseFont(9), small = basSubMain::japaneseFont(9);
+    const QString first = text.section(QLatin1Char('\n'), 0, 0);
+    const QString second = text.section(QLatin1Char('\n'), 1);
+    const qsizetype cut = first.indexOf(QStringLiteral("  "));
+    const QString word = first.left(cut);
+    const QString rest = cut < 0 ? QString() : first.mid(cut + 2);
+    QFont big = basSubMain::japaneseFont(9), small = basSubMain::japaneseFont(9),
+          under = basSubMain::japaneseFont(9);
     big.setBold(true);
+    under.setBold(true);
     const QRect box = label->contentsRect();
     auto restPx = [percent](int px) { return qMax(8, px * percent / 100); };
-    int px = qMax(8, box.height() * 4 / 5);
+    auto underPx = [](int px) { return qMax(8, px * kSecondLinePercent / 100); };
+    int px = qMax(8, box.height() * (second.isEmpty() ? 4 : 3) / 5);
     for (; px > 8; --px) {
         big.setPixelSize(px);
         small.setPixelSize(restPx(px));
+        under.setPixelSize(underPx(px));
         const int width = QFontMetrics(big).horizontalAdvance(word + QLatin1Char(' ')) +
                           QFontMetrics(small).horizontalAdvance(rest);
-        if (width <= box.width() - 12 && QFontMetrics(big).height() <= box.height())
+        // Two lines of rich text take their line spacing each, and a little between.
+        const int height = second.isEmpty() ? QFontMetrics(big).height()
+                                            : QFontMetrics(big).lineSpacing() +
+                                                  QFontMetrics(under).lineSpacing() + 6;
+        if (width <= box.width() - 12 && height <= box.height())
             break;
     }
-    label->setText(QStringLiteral("<b style=\"font-size:%1px\">%2</b> "
-                                  "<span style=\"font-size:%3px\">%4</span>")
-                       .arg(px)
-                       .arg(word.toHtmlEscaped())
-                       .arg(restPx(px))
-                       .arg(rest.toHtmlEscaped()));
+    // The latches' line keeps its size under the headword: when it does not fit its width,
+    // the longest part (a fault's note) is cut with an ellipsis, so that every latch's word
+    // stays (the whole of it is in the event log and --status).
+    QStringList shown = second.split(QStringLiteral("    "), Qt::SkipEmptyParts);
+    const QFontMetrics um(under);
+    const int room =
+        box.width() - 12 - int(shown.size()) * um.horizontalAdvance(QStringLiteral("    "));
+    auto widthOf = [&um](const QStringList &parts) {
+        int w = 0;
+        for (const QString &p : parts)
+            w += um.horizontalAdvance(p);
+        return w;
+    };
+    while (!shown.isEmpty() && widthOf(shown) > room) {
+        auto longest =
+            std::max_element(shown.begin(), shown.end(), [&um](const QString &a, const QString &b) {
+                return um.horizontalAdvance(a) < um.horizontalAdvance(b);
+            });
+        const int excess = widthOf(shown) - room;
+        const QString cut = um.elidedText(*longest, Qt::ElideRight,
+                                          qMax(um.horizontalAdvance(QStringLiteral("…")) * 4,
+                                               um.horizontalAdvance(*longest) - excess));
+        if (cut == *longest)
+            break;
+        *longest = cut;
+    }
+    auto htmlAt = [&](int px) {
+        QString html = QStringLiteral("<b style=\"font-size:%1px\">%2</b> "
+                                      "<span style=\"font-size:%3px\">%4</span>")
+                           .arg(px)
+                           .arg(word.toHtmlEscaped())
+                           .arg(restPx(px))
+                           .arg(rest.toHtmlEscaped());
+        if (second.isEmpty())
+            return html;
+        // Purple for an inspection due, red on black for out of service.
+        QStringList parts;
+        for (const QString &part : shown) {
+            const bool out = part.startsWith(
+                language::stateWord(site::changeCaption(site::Change::OutOfService)));
+            parts << QStringLiteral(
+                         "<span style=\"background-color:%1; color:%2\">&nbsp;%3&nbsp;</span>")
+                         .arg(out ? QStringLiteral("#000000") : QStringLiteral("#7000a0"),
+                              out ? QStringLiteral("#ff3030") : QStringLiteral("#ffffff"),
+                              part.toHtmlEscaped());
+        }
+        return html + QStringLiteral("<br><b style=\"font-size:%1px\">%2</b>")
+                          .arg(underPx(px))
+                          .arg(parts.join(QStringLiteral(" ")));
+    };
+    QString html = htmlAt(px);
+    // Two lines as the label lays them out (its margins, each line's spacing) inside the
+    // strip, never cut at its lower edge.
+    if (!second.isEmpty())
+        for (; px > 8; --px) {
+            html = htmlAt(px);
+            QTextDocument doc;
+            doc.setDefaultFont(label->font());
+            doc.setHtml(html);
+            if (doc.size().height() <= box.height())
+                break;
+        }
+    label->setText(html);
     return px;
 }
 
@@ -86,29 +158,63 @@ qint64 minutesLeft(qint64 ms)
 
 } // namespace
 
-QString siteStripLine(const session::SiteState &site, int minutes, qint64 nowMs)
+QString siteStripLine(const session::SiteState &site, int minutes, qint64, bool receiving)
 {
     const QString none = QStringLiteral("---");
     const bool scaffold = site.scaffoldMs != 0;
-    QStringList parts;
-    // The latch first, with its cause; the work state underneath it is never hidden.
+    const bool stop = site.work == site::Work::Stop;
+    auto word = [](site::Change c) { return language::stateWord(site::changeCaption(c)); };
+    auto faultText = [](const site::Inspection &f) {
+        return QCoreApplication::translate("frmMain", "点検で%1 — %2 %3")
+            .arg(f.result, f.by, clockText(f.ms));
+    };
+    // Each latch with its cause: the crane's after a storm, the scaffolds' after a stop,
+    // out of service when an inspection found a fault.
+    QStringList latches;
     if (site.latched) {
-        parts << language::stateWord(site::caption(site.work, true));
+        QStringList l;
+        if (site.craneFault.ms)
+            l << word(site::Change::OutOfService) << faultText(site.craneFault);
+        else
+            l << language::stateWord(site::caption(site.work, true));
         if (site.stateUnreadable)
-            parts << QCoreApplication::translate("frmMain", "状態ﾌｧｲﾙを読めません");
+            l << QCoreApplication::translate("frmMain", "状態ﾌｧｲﾙを読めません");
         else if (site.storm.tenths >= 0)
-            parts << QCoreApplication::translate("frmMain", "暴風 %1 m/s (%2)")
-                         .arg(basSubMain::speedText(site.storm.tenths), clockText(site.storm.ms));
-        if (scaffold)
-            parts << language::stateWord(site::changeCaption(site::Change::Scaffold));
-        parts << language::stateWord(site::caption(site.work));
-    } else if (scaffold) {
-        parts << language::stateWord(site::changeCaption(site::Change::Scaffold))
-              << language::stateWord(site::caption(site.work));
-    } else {
-        parts << language::stateWord(site::caption(site.work));
+            l << QCoreApplication::translate("frmMain", "暴風 %1 m/s (%2)")
+                     .arg(basSubMain::speedText(site.storm.tenths), clockText(site.storm.ms));
+        latches << l.join(QStringLiteral("  "));
     }
-    if (site.work == site::Work::Undecided && site.stats.missingMs > 0)
+    if (scaffold) {
+        QStringList l{word(site::Change::Scaffold)};
+        if (site.scaffoldFault.ms)
+            l = QStringList{word(site::Change::OutOfService), word(site::Change::Scaffold),
+                            faultText(site.scaffoldFault)};
+        latches << l.join(QStringLiteral("  "));
+    }
+    // Under a stop, each latch in short: its word and what it waits for.
+    QStringList under;
+    if (site.latched)
+        under << (site.craneFault.ms ? word(site::Change::OutOfService) + QStringLiteral("  ") +
+                                           site.craneFault.result
+                  : site.stateUnreadable || site.storm.tenths < 0
+                      ? language::stateWord(site::caption(site.work, true))
+                      : language::stateWord(site::caption(site.work, true)) + QStringLiteral("  ") +
+                            QCoreApplication::translate("frmMain", "暴風 %1 m/s (%2)")
+                                .arg(basSubMain::speedText(site.storm.tenths),
+                                     clockText(site.storm.ms)));
+    if (scaffold)
+        under << (site.scaffoldFault.ms ? word(site::Change::OutOfService) + QStringLiteral("  ") +
+                                              word(site::Change::Scaffold)
+                                        : word(site::Change::Scaffold));
+    QStringList parts;
+    // A stop is always the headword; the latches go under it. Otherwise the latch comes
+    // first, with the work state underneath it never hidden.
+    if (!stop && !latches.isEmpty())
+        parts << latches;
+    parts << language::stateWord(site::caption(site.work));
+    if (site.work == site::Work::Undecided && !receiving)
+        parts << QCoreApplication::translate("frmMain", "データなし");
+    else if (site.work == site::Work::Undecided && site.stats.missingMs > 0)
         parts << QCoreApplication::translate("frmMain", "あと %1分")
                      .arg(minutesLeft(site.stats.missingMs));
     parts << QCoreApplication::translate("frmMain", "%1分平均 %2")
@@ -117,11 +223,15 @@ QString siteStripLine(const session::SiteState &site, int minutes, qint64 nowMs)
     parts << QCoreApplication::translate("frmMain", "最大瞬間 %1 m/s")
                  .arg(site.stats.gustTenths >= 0 ? basSubMain::speedText(site.stats.gustTenths)
                                                  : none);
+    // A condition, never a permission: resuming work is a person's decision.
     if (site.releaseMs > 0)
-        parts << QCoreApplication::translate("frmMain", "解除まで あと %1分 (%2)")
-                     .arg(minutesLeft(site.releaseMs - nowMs))
+        parts << QCoreApplication::translate("frmMain", "%1分平均が基準未満で %2 に解除条件成立")
+                     .arg(minutes)
                      .arg(clockText(site.releaseMs));
-    return parts.join(QStringLiteral("  "));
+    QString line = parts.join(QStringLiteral("  "));
+    if (stop && !under.isEmpty())
+        line += QLatin1Char('\n') + under.join(QStringLiteral("    "));
+    return line;
 }
 
 namespace display {
@@ -277,7 +387,7 @@ void ReadingPanel::show(const session::Snapshot &s, int minutes, qint64 nowMs)
     setAlarmColour(0, colourForLevel(s.levels[0]));
     setAlarmColour(2, colourForLevel(s.levels[1]));
     setFiguresLive(s.receiving);
-    showSite(s.site, minutes, nowMs);
+    showSite(s.site, minutes, nowMs, s.receiving);
 }
 
 int ReadingPanel::siteStripPx() const
@@ -285,7 +395,8 @@ int ReadingPanel::siteStripPx() const
     return qRound(twipsToPixelsY(this, m_large ? kSiteStripLarge : kSiteStripSmall));
 }
 
-void ReadingPanel::showSite(const session::SiteState &site, int minutes, qint64 nowMs)
+void ReadingPanel::showSite(const session::SiteState &site, int minutes, qint64 nowMs,
+                            bool receiving)
 {
     // Beside the rule's mean, the meter's own average is named as the meter's.
     const QString average = site.on ? QCoreApplication::translate("frmMain", "平均風速(計器)")
@@ -303,11 +414,13 @@ void ReadingPanel::showSite(const session::SiteState &site, int minutes, qint64 
         emit layoutNeeded();
     if (!site.on)
         return;
-    const QString text = siteStripLine(site, minutes, nowMs);
-    // Latched purple, stop red, caution yellow, normal green, undecided grey.
-    const bool latch = site.latched || site.scaffoldMs;
-    const QColor back = latch                                ? QColor(112, 0, 160)
-                        : site.work == site::Work::Stop      ? QColor(220, 0, 0)
+    const QString text = siteStripLine(site, minutes, nowMs, receiving);
+    // Stop red whatever latch holds (the latches under it); otherwise out of service
+    // black, latched purple, caution yellow, normal green, undecided grey.
+    const bool latch = (site.latched || site.scaffoldMs) && site.work != site::Work::Stop;
+    const QColor back = site.work == site::Work::Stop        ? QColor(220, 0, 0)
+                        : latch && site.outOfService()       ? QColor(0, 0, 0)
+                        : latch                              ? QColor(112, 0, 160)
                         : site.work == site::Work::Caution   ? QColor(255, 220, 0)
                         : site.work == site::Work::Undecided ? QColor(96, 96, 96)
                                                              : QColor(0, 140, 60);

@@ -26,7 +26,9 @@ enum class AlarmColour { White, Yellow, Red };
 // The site strip's line: the state's word (the latch first, with its cause, then the
 // work state under it), what an undecided state waits for, the mean and the gust, and
 // until when a running hold lasts.
-QString siteStripLine(const session::SiteState &site, int minutes, qint64 nowMs);
+// receiving: frames come now (without them an undecided says "データなし").
+QString siteStripLine(const session::SiteState &site, int minutes, qint64 nowMs,
+                      bool receiving = true);
 
 namespace display {
 
@@ -90,7 +92,7 @@ private:
     void setAlarmColour(int figure, AlarmColour colour);
     void applyFigureStyle(size_t figure);
     void setFiguresLive(bool live);
-    void showSite(const session::SiteState &site, int minutes, qint64 nowMs);
+    void showSite(const session::SiteState &site, int minutes, qint64 nowMs, bool receiving);
     void updateLinkBanner();
     void placeLinkBanner();
     void placeSiteStrip();

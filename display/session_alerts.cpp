@@ -30,7 +30,9 @@ SessionAlerts::SessionAlerts(session::Session &s, platform::Notifier *notifier,
 {
     using session::Session;
     connect(&s, &Session::linkLost, this, [this] {
-        notify(translated(QT_TRANSLATE_NOOP("frmMain", "風速計からのﾃﾞｰﾀが途絶えました。")));
+        notify(m_session.heard()
+                   ? translated(QT_TRANSLATE_NOOP("frmMain", "風速計からのﾃﾞｰﾀが途絶えました。"))
+                   : translated(QT_TRANSLATE_NOOP("frmMain", "風速計が応答しません。")));
     });
     connect(&s, &Session::linkBack, this, [this] {
         notify(translated(QT_TRANSLATE_NOOP("frmMain", "風速計との通信が回復しました。")));

@@ -122,12 +122,6 @@
         <translation>Inspection</translation>
     </message>
     <message>
-        <source>
-点検を行った人の名前と結果を記録します。作業を再開するかどうかは、記録した人が判断します。</source>
-        <translation>
-Records the name of the person who inspected and the result. Whether work resumes is the decision of the person who records it.</translation>
-    </message>
-    <message>
         <source>異常なし</source>
         <translation>No fault</translation>
     </message>
@@ -154,6 +148,14 @@ Records the name of the person who inspected and the result. Whether work resume
     <message>
         <source>結果:</source>
         <translation>Result:</translation>
+    </message>
+    <message>
+        <source>点検を行った人の名前と結果を、点検ごとに記録します。作業を再開するかどうかは、記録した人が判断します。</source>
+        <translation>Record who inspected and what was found, one inspection at a time. Whether work resumes is for the person who signs to decide.</translation>
+    </message>
+    <message>
+        <source>点検:</source>
+        <translation>Inspection:</translation>
     </message>
 </context>
 <context>
@@ -600,24 +602,8 @@ The unreadable file was kept as %1.</translation>
         <translation>max gust %1 m/s</translation>
     </message>
     <message>
-        <source>解除まで あと %1分 (%2)</source>
-        <translation>released in %1 min (%2)</translation>
-    </message>
-    <message>
         <source>平均風速(計器)</source>
         <translation>Mean (meter)</translation>
-    </message>
-    <message>
-        <source>点検要: 状態ﾌｧｲﾙを読めません。</source>
-        <translation>Inspection required: the state file cannot be read.</translation>
-    </message>
-    <message>
-        <source>暴風 %1 m/s (%2) の後の点検です。</source>
-        <translation>Inspection after the storm of %1 m/s (%2).</translation>
-    </message>
-    <message>
-        <source>作業中止の後の足場の点検です。</source>
-        <translation>Inspection of the scaffolds after a work stop.</translation>
     </message>
     <message>
         <source>瞬間風速が %1 m/s で、注意の基準 %2 m/s 以上です。
@@ -718,6 +704,52 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
     <message>
         <source>ﾃﾞｨｽｸが1分以上応答しません。%1 行が書き込みを待っています。</source>
         <translation>The disk has not responded for more than a minute. %1 rows are waiting to be written.</translation>
+    </message>
+    <message>
+        <source>使用停止: 点検で%1 — %2 %3</source>
+        <translation>Out of service: inspection found %1 — %2 %3</translation>
+    </message>
+    <message>
+        <source>暴風の後の点検 (状態ﾌｧｲﾙを読めません)</source>
+        <translation>Inspection after a storm (the state file cannot be read)</translation>
+    </message>
+    <message>
+        <source>暴風 %1 m/s (%2) の後のｸﾚｰﾝの点検</source>
+        <translation>Crane inspection after the storm of %1 m/s (%2)</translation>
+    </message>
+    <message>
+        <source>作業中止 (%1〜%2) の後の足場の点検</source>
+        <translation>Scaffold inspection after the work stop (%1 to %2)</translation>
+    </message>
+    <message>
+        <source>作業中止の間は記録できません。点検は強風がおさまった後に行います。</source>
+        <translation>Nothing can be recorded while work is stopped. The inspection follows the strong wind.</translation>
+    </message>
+    <message>
+        <source>瞬間風速が暴風の基準をこえています。風がおさまってから記録してください。</source>
+        <translation>The instant speed is above the storm level. Record the inspection once the wind has dropped.</translation>
+    </message>
+    <message>
+        <source>注意の状態が続いています。
+風が強いまま点検確認を記録しますか?</source>
+        <translation>The caution still holds.
+Record the inspection while the wind is still strong?</translation>
+    </message>
+    <message>
+        <source>点検で%1 — %2 %3</source>
+        <translation>inspection found %1 — %2 %3</translation>
+    </message>
+    <message>
+        <source>データなし</source>
+        <translation>NO DATA</translation>
+    </message>
+    <message>
+        <source>%1分平均が基準未満で %2 に解除条件成立</source>
+        <translation>stop condition clears at %2 if the %1-minute mean stays below the limit</translation>
+    </message>
+    <message>
+        <source>風速計が応答しません。</source>
+        <translation>The meter does not answer.</translation>
     </message>
 </context>
 <context>
@@ -1205,10 +1237,6 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
         <translation>Records an inspection in the running program (same settings file). NAME is the inspector.</translation>
     </message>
     <message>
-        <source>--acknowledge の点検結果 (既定: 異常なし)。</source>
-        <translation>The result for --acknowledge (default: 異常なし, no fault).</translation>
-    </message>
-    <message>
         <source>[Notify] の通知先 (web hook とｺﾏﾝﾄﾞ) に試験の通知を 1 回送ります。</source>
         <translation>Sends one test notification to the targets of [Notify] (web hook and command).</translation>
     </message>
@@ -1231,6 +1259,26 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
     <message>
         <source>Windows のｻｰﾋﾞｽ NAME を止めて削除します。</source>
         <translation>Stop and remove the Windows service NAME.</translation>
+    </message>
+    <message>
+        <source>--acknowledge の点検結果 (必須): 異常なし、または 異常あり: 内容。</source>
+        <translation>The result for --acknowledge (required): 異常なし, or 異常あり: note.</translation>
+    </message>
+    <message>
+        <source>--acknowledge で確認する点検: crane (暴風の後) または scaffold (足場)。</source>
+        <translation>The inspection --acknowledge signs: crane (after a storm) or scaffold.</translation>
+    </message>
+    <message>
+        <source>注意または強風の間でも --acknowledge を記録します (強風下で確認と記録)。</source>
+        <translation>Records --acknowledge during a caution or a strong wind too (marked as signed under a strong wind).</translation>
+    </message>
+    <message>
+        <source>動作中のﾌﾟﾛｸﾞﾗﾑ (同じ設定ﾌｧｲﾙ) の状態を表示します。</source>
+        <translation>Shows the state of the running program (same settings file).</translation>
+    </message>
+    <message>
+        <source>--status を JSON で表示します。</source>
+        <translation>Prints --status as JSON.</translation>
     </message>
 </context>
 <context>
@@ -1415,6 +1463,22 @@ To use serial ports, add this user to the dialout group (sudo usermod -aG dialou
     <message>
         <source>ﾎﾟｰﾄ切替</source>
         <translation>Port moved</translation>
+    </message>
+    <message>
+        <source>応答なし</source>
+        <translation>No answer</translation>
+    </message>
+    <message>
+        <source>監視開始</source>
+        <translation>Monitoring started</translation>
+    </message>
+    <message>
+        <source>監視終了</source>
+        <translation>Monitoring ended</translation>
+    </message>
+    <message>
+        <source>使用停止</source>
+        <translation>OUT OF SERVICE</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 #include "display/frm_history.h"
 #include "display/frm_main.h"
 #include "display/frm_trend.h"
+#include "display/reading_panel.h"
 #include "display/status_texts.h"
 #include "fakes.h"
 #include "info/frm_about.h"
@@ -15,6 +16,7 @@
 #include "platform/whole_file.h"
 #include "settings_dialog/frm_options.h"
 #include "settings_globals.h"
+#include "strip_picture.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -195,6 +197,40 @@ private slots:
 
     // The main window in every layout, connected, with the rule on and a storm latched;
     // then each window it opens.
+    // Under a stop with the crane out of service, in all six layouts: STOP is the
+    // headword on red, the latches' line beneath it in English, at least 40 % of its size.
+    void aStopWithItsLatchesInEnglish()
+    {
+        resetGlobals();
+        fakes::World world;
+        QTemporaryDir dir;
+        platform::StateFile latch(dir.filePath("site.ini"));
+        QVERIFY(latch.write(strippicture::kLatchesUnderStop, nullptr));
+        platform::Services services = world.services();
+        services.latchFile = &latch;
+        frmMain w(services, frmMain::Windows{});
+        Settings on = settingsFromGlobals();
+        on.site = {true, 10, 80, 100, 300, 10, {}};
+        w.session().setSettings(on);
+        w.show();
+        w.mnuFileCom_Click();
+        world.port.receive(frame("0120", "0120", "0095", "0095"));
+        world.timer.fire();
+        for (const char *size : {"mnuViewMax", "mnuViewMin"})
+            for (const char *view : {"mnuViewMalti", "mnuViewPeak", "mnuViewAve"}) {
+                w.menuItem(size)->trigger();
+                w.menuItem(view)->trigger();
+                display::ReadingPanel *panel = w.readingPanel();
+                const QString text = panel->siteStripText();
+                QVERIFY2(text.startsWith("STOP  ") && text.contains("\nOUT OF SERVICE  ") &&
+                             japaneseIn({text.section('\n', 0, 0)}).isEmpty(),
+                         qPrintable(text));
+                const QString wrong =
+                    strippicture::fault(*panel, QByteArray(size) == "mnuViewMax" ? 45 : 22);
+                QVERIFY2(wrong.isEmpty(), qPrintable(wrong + " in " + size + " " + view));
+            }
+    }
+
     void everyWindowInEnglish()
     {
         resetGlobals();
@@ -243,7 +279,8 @@ private slots:
         found << japaneseIn(visibleTexts(w.trendWindow()));
         QVERIFY2(found.isEmpty(), qPrintable(found.join(" | ")));
 
-        dlgInspection inspection(QStringLiteral("Inspection after the storm"), &w);
+        dlgInspection inspection(
+            {{{site::Latch::Crane, QStringLiteral("Inspection after the storm")}}, {}}, &w);
         inspection.show();
         QVERIFY2(japaneseIn(visibleTexts(&inspection)).isEmpty(),
                  qPrintable(japaneseIn(visibleTexts(&inspection)).join(" | ")));

@@ -8,6 +8,7 @@
 #include "platform/state_file.h"
 #include "settings_dialog/frm_options.h"
 #include "settings_globals.h"
+#include "strip_picture.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -1095,13 +1096,24 @@ private slots:
         s.stats = {true, 87, 120, now, 1000, 0};
         s.work = site::Work::Stop;
         s.releaseMs = now + 7 * 60000;
+        // The hold's end is a condition, never a permission.
         QTest::newRow("a stop in its hold")
-            << s << u"作業中止  10分平均 8.7  最大瞬間 12.0 m/s  解除まで あと 7分 (9:02)"_s;
+            << s
+            << u"作業中止  10分平均 8.7  最大瞬間 12.0 m/s  10分平均が基準未満で 9:02 に解除条件成立"_s;
         s.releaseMs = 0;
         s.latched = true;
         s.storm = {storm, 314, storm};
+        // A stop is the headword whatever latch holds; the latches go on a line beneath.
         QTest::newRow("latched over a stop")
-            << s << u"点検要  暴風 31.4 m/s (8:48)  作業中止  10分平均 8.7  最大瞬間 12.0 m/s"_s;
+            << s << u"作業中止  10分平均 8.7  最大瞬間 12.0 m/s\n点検要  暴風 31.4 m/s (8:48)"_s;
+        session::SiteState fault = s;
+        fault.work = site::Work::Caution;
+        fault.craneFault = {u"山田 太郎"_s, u"異常あり: 旋回ブレーキ"_s, now, site::Latch::Crane,
+                            false};
+        QTest::newRow("out of service after a fault")
+            << fault
+            << u"使用停止  点検で異常あり: 旋回ブレーキ — 山田 太郎 8:55  暴風 31.4 m/s (8:48)  "
+               u"注意  10分平均 8.7  最大瞬間 12.0 m/s"_s;
         s.stateUnreadable = true;
         s.storm = {now, -1, now};
         s.work = site::Work::Undecided;
@@ -1119,13 +1131,53 @@ private slots:
         QTest::newRow("the scaffolds' latch")
             << scaffold << u"足場点検要  通常  10分平均 3.0  最大瞬間 5.0 m/s"_s;
     }
-    // The strip never gives a verdict without saying what it rests on.
+    // The strip never gives a verdict without saying what it rests on; without frames
+    // an undecided says there is no data rather than counting down.
     void siteStripSaysWhy()
     {
         QFETCH(session::SiteState, site);
         QFETCH(QString, line);
         const qint64 now = QDateTime(QDate(2026, 12, 8), QTime(8, 55, 0)).toMSecsSinceEpoch();
         QCOMPARE(siteStripLine(site, 10, now), line);
+        if (site.work == site::Work::Undecided && !site.stateUnreadable)
+            QVERIFY(siteStripLine(site, 10, now, false).startsWith(u"判定中  データなし  "_s));
+    }
+
+    // Under a stop with both latches held and the crane out of service, in every layout:
+    // the headword 作業中止 stays large on the stop's red, and the latches' line beneath
+    // it is at least 40 % of its size, whole inside the strip, on its own colours.
+    void aStopWithItsLatches()
+    {
+        QFETCH(QString, view);
+        QFETCH(bool, large);
+        QTemporaryDir dir;
+        platform::StateFile kept(dir.filePath("site.ini"));
+        QVERIFY(kept.write(strippicture::kLatchesUnderStop, nullptr));
+        platform::Services services = world->services();
+        services.latchFile = &kept;
+        w = std::make_unique<frmMain>(services, frmMain::Windows{});
+        Settings on = settingsFromGlobals();
+        on.site = {true, 10, 80, 100, 300, 10, {}};
+        w->session().setSettings(on);
+        w->show();
+        w->menuItem(large ? "mnuViewMax" : "mnuViewMin")->trigger();
+        w->menuItem(view)->trigger();
+        w->mnuFileCom_Click();
+        world->port.receive(frame("0120", "0000", "0000", "0000", '0', '0'));
+        world->clock.current = world->clock.current.addSecs(1);
+        tick();
+        display::ReadingPanel *panel = w->readingPanel();
+        QVERIFY2(
+            panel->siteStripText().startsWith(u"作業中止  "_s) &&
+                panel->siteStripText().contains(u"\n使用停止  異常あり: 旋回ブレーキ調整要"_s) &&
+                panel->siteStripText().contains(u"    足場点検要"_s),
+            qPrintable(panel->siteStripText()));
+        const QString wrong = strippicture::fault(*panel, large ? 45 : 22);
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+    }
+    void aStopWithItsLatches_data()
+    {
+        siteStripFitsEveryLayout_data();
     }
 
     // The inspection is signed: cancelled or unsigned records nothing; a wind still above
@@ -1141,11 +1193,12 @@ private slots:
         platform::Services services = world->services();
         services.latchFile = &kept;
         std::optional<site::Inspection> answer;
-        QString asked;
+        QString asked, refusal;
         frmMain::Windows windows;
-        windows.inspect = [&](QWidget *, const QString &what) {
-            asked = what;
-            return answer;
+        windows.inspect = [&](QWidget *, const InspectionRequest &request) {
+            asked = request.latches.value(0).second;
+            refusal = request.refusal;
+            return refusal.isEmpty() ? answer : std::nullopt;
         };
         w = std::make_unique<frmMain>(services, windows);
         Settings on = settingsFromGlobals();
@@ -1158,18 +1211,28 @@ private slots:
         QVERIFY(w->menuItem("mnuViewInspect")->isEnabled());
         w->menuItem("mnuViewInspect")->trigger();
         QVERIFY(asked.startsWith(u"暴風 31.4 m/s"_s));
-        QVERIFY(w->session().snapshot().site.latched); // cancelled
+        // The stop kept over the restart still holds: nothing may be signed.
+        QVERIFY2(refusal.contains(u"作業中止の間は記録できません"_s), qPrintable(refusal));
+        QVERIFY(w->session().snapshot().site.latched);
         answer = site::Inspection{u"山田 太郎"_s, u"異常なし"_s, 0};
+        // The stop kept as a caution: signed after the question, marked as such.
+        QVERIFY(kept.write("Latched=2026-12-08T08:48:18.000+09:00\nGust=31.4\n"
+                           "GustAt=2026-12-08T08:48:18.000+09:00\nWork=caution\n",
+                           nullptr));
+        w = std::make_unique<frmMain>(services, windows);
+        w->session().setSettings(on);
         w->mnuFileCom_Click();
         world->port.receive(frame("0120", "0000", "0000", "0000", '0', '0'));
         tick();
         w->menuItem("mnuViewInspect")->trigger(); // 12.0 m/s: asked, and No is the answer
+        QVERIFY(refusal.isEmpty());
         QCOMPARE(world->messageBox.shown.last().buttons, platform::MessageBox::Buttons::NoYes);
         QVERIFY(w->session().snapshot().site.latched);
         world->messageBox.answers = {platform::MessageBox::Answer::Yes};
         w->menuItem("mnuViewInspect")->trigger();
         QVERIFY(!w->session().snapshot().site.latched);
         QCOMPARE(w->session().snapshot().site.inspection.by, u"山田 太郎"_s);
+        QVERIFY(w->session().snapshot().site.inspection.forced);
         QVERIFY(!w->menuItem("mnuViewInspect")->isEnabled());
         on.site.enabled = false;
         w->session().setSettings(on);
@@ -1178,9 +1241,12 @@ private slots:
 
     // The signing dialog: nothing chosen beforehand, the default button cancels, and
     // recording needs a name and a result.
+    // With two latches, one is chosen first; a refusal disables the button and says why.
     void inspectionDialog()
     {
-        dlgInspection d(u"暴風 31.4 m/s"_s);
+        InspectionRequest two{
+            {{site::Latch::Crane, u"暴風 31.4 m/s"_s}, {site::Latch::Scaffold, u"足場"_s}}, {}};
+        dlgInspection d(two);
         auto *ok = d.findChild<QPushButton *>("cmdOK");
         auto *cancel = d.findChild<QPushButton *>("cmdCancel");
         auto *name = d.findChild<QLineEdit *>("txtInspector");
@@ -1189,10 +1255,20 @@ private slots:
         name->setText(u"  山田 太郎 "_s);
         QVERIFY(!ok->isEnabled()); // no result chosen
         d.findChild<QRadioButton *>("optFault")->setChecked(true);
+        QVERIFY(!ok->isEnabled()); // no latch chosen
+        d.findChild<QRadioButton *>("optLatchScaffold")->setChecked(true);
         QVERIFY(ok->isEnabled());
         QCOMPARE(d.inspector(), u"山田 太郎"_s);
+        QCOMPARE(d.latch(), std::optional(site::Latch::Scaffold));
         name->setText(u" "_s);
         QVERIFY(!ok->isEnabled());
+
+        InspectionRequest refused{{{site::Latch::Crane, u"暴風"_s}}, u"作業中止の間は"_s};
+        dlgInspection r(refused);
+        r.findChild<QLineEdit *>("txtInspector")->setText(u"山田"_s);
+        r.findChild<QRadioButton *>("optNoFault")->setChecked(true);
+        QVERIFY(!r.findChild<QPushButton *>("cmdOK")->isEnabled());
+        QCOMPARE(r.findChild<QLabel *>("lblRefusal")->text(), u"作業中止の間は"_s);
     }
 
     void layouts_data()
