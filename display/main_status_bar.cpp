@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QLocale>
+#include <QStyle>
 #include <QTimer>
 
 namespace display {
@@ -36,6 +37,13 @@ MainStatusBar::MainStatusBar(platform::Clock *clock, QWidget *parent)
         m_panels[size_t(i)] = p;
     }
     m_panels[0]->setText(QCoreApplication::translate("frmMain", "ｽﾃｰﾀｽ"));
+    // Present from the start and of fixed width, so that an output's line never moves
+    // or narrows the five panels.
+    m_outputPanel = new QLabel(this);
+    m_outputPanel->setObjectName(QStringLiteral("sbPanelOutputs"));
+    m_outputPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_outputPanel->setFixedWidth(qRound(basSubMain::twipsToPixelsX(parent, 330)));
+    addPermanentWidget(m_outputPanel);
 
     auto refresh = [this] {
         const QDateTime now = m_clock->now();
@@ -132,17 +140,35 @@ void MainStatusBar::updateLinkToolTip()
     m_panels[1]->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
+QString MainStatusBar::outputWord(const QString &output)
+{
+    if (output == QLatin1String("Mqtt"))
+        return QStringLiteral("MQTT");
+    if (output == QLatin1String("Notify"))
+        return QCoreApplication::translate("status", "通知");
+    if (output == QLatin1String("StayAwake"))
+        return QCoreApplication::translate("status", "ｽﾘｰﾌﾟ");
+    if (output == QLatin1String("Port"))
+        return QCoreApplication::translate("status", "ﾎﾟｰﾄ");
+    return output;
+}
+
 void MainStatusBar::showOutput(const QString &output, const QString &text)
 {
-    QLabel *&panel = m_outputs[output];
-    if (!panel) {
-        panel = new QLabel(this);
-        panel->setObjectName(QStringLiteral("sbPanel") + output);
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        addWidget(panel);
+    m_outputLines[output] = text;
+    // An icon only, so that the small window keeps its room for the five panels; who spoke
+    // is the panel's name for a screen reader, what it said its tool tip.
+    if (m_outputPanel->pixmap().isNull()) {
+        const int side = m_outputPanel->contentsRect().height() - 2;
+        m_outputPanel->setPixmap(
+            style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(side, side));
+        m_outputPanel->setAlignment(Qt::AlignCenter);
     }
-    panel->setToolTip(text);
-    panel->setText(text.section(QLatin1Char(','), 0, 0));
+    m_outputPanel->setAccessibleName(outputWord(output));
+    QStringList lines;
+    for (auto i = m_outputLines.cbegin(); i != m_outputLines.cend(); ++i)
+        lines << i.value();
+    m_outputPanel->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
 void MainStatusBar::stopClock()

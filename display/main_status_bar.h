@@ -1,7 +1,9 @@
 // The main window's status bar: five panels (the status, file output, the link, the date
 // and the time of day), the date and time kept current by themselves, the link panel's
-// tool tip (why the port failed, how many frames were not whole), and one panel per
-// output, "sbPanel<output>", made when the output first speaks.
+// tool tip (why the port failed, how many frames were not whole), and after them one
+// narrow panel, "sbPanelOutputs", for what the outputs say: an icon once one spoke, the
+// short name of the last one as its accessible name, each one's last line in its tool tip. The five
+// panels keep their places and widths whatever an output says.
 #pragma once
 
 #include <QMap>
@@ -39,8 +41,10 @@ public:
     // frames that were not whole.
     void setPortReason(const QString &reason);
     void setRejected(quint64 rejected);
-    // An output's state line; the panel shows its start, the tool tip all of it.
+    // An output's state line, for the outputs' panel.
     void showOutput(const QString &output, const QString &text);
+    // The short name shown for an output ("Mqtt", "Notify", "StayAwake", "Port").
+    static QString outputWord(const QString &output);
     // The date and time stop (the window is ending).
     void stopClock();
 
@@ -48,7 +52,8 @@ private:
     void updateLinkToolTip();
     platform::Clock *m_clock;
     std::array<QLabel *, 5> m_panels{};
-    QMap<QString, QLabel *> m_outputs;
+    QLabel *m_outputPanel = nullptr;
+    QMap<QString, QString> m_outputLines;
     QTimer *m_clockTimer = nullptr;
     QString m_portReason;
     quint64 m_rejected = 0;

@@ -12,12 +12,13 @@ const char *const kCaptions[4] = {
     QT_TRANSLATE_NOOP("frmMain", "平均風速"), QT_TRANSLATE_NOOP("frmMain", "平均最大風速")};
 const QColor kLineColours[4] = {QColor(0, 90, 200), QColor(120, 170, 240), QColor(200, 60, 0),
                                 QColor(240, 160, 110)};
-// Short band names, so that the legend shows them whole: 瞬間警報1 ... 平均警報2.
+// Short band names, so that the legend shows them whole; each one translated whole.
+const char *const kBandNames[2][2] = {
+    {QT_TRANSLATE_NOOP("TrendChart", "瞬間警報1"), QT_TRANSLATE_NOOP("TrendChart", "瞬間警報2")},
+    {QT_TRANSLATE_NOOP("TrendChart", "平均警報1"), QT_TRANSLATE_NOOP("TrendChart", "平均警報2")}};
 QString bandName(int figure, int level)
 {
-    return QCoreApplication::translate("TrendChart", "%1警報%2")
-        .arg(figure == 0 ? u"瞬間" : u"平均")
-        .arg(level);
+    return QCoreApplication::translate("TrendChart", kBandNames[figure == 0 ? 0 : 1][level - 1]);
 }
 QColor bandFill(int level)
 {

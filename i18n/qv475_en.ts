@@ -107,12 +107,24 @@
 <context>
     <name>TrendChart</name>
     <message>
-        <source>%1警報%2</source>
-        <translation>%1 alarm %2</translation>
-    </message>
-    <message>
         <source>平均風速(計器)</source>
         <translation>Mean (meter)</translation>
+    </message>
+    <message>
+        <source>瞬間警報1</source>
+        <translation>Inst. alarm 1</translation>
+    </message>
+    <message>
+        <source>瞬間警報2</source>
+        <translation>Inst. alarm 2</translation>
+    </message>
+    <message>
+        <source>平均警報1</source>
+        <translation>Mean alarm 1</translation>
+    </message>
+    <message>
+        <source>平均警報2</source>
+        <translation>Mean alarm 2</translation>
     </message>
 </context>
 <context>
@@ -567,7 +579,7 @@ The unreadable file was kept as %1.</translation>
     </message>
     <message>
         <source>再接続待ち</source>
-        <translation>Waiting to reconnect</translation>
+        <translation>Retrying</translation>
     </message>
     <message>
         <source>受信待ち</source>
@@ -575,7 +587,7 @@ The unreadable file was kept as %1.</translation>
     </message>
     <message>
         <source>通信停止中</source>
-        <translation>Not connected</translation>
+        <translation>Offline</translation>
     </message>
     <message>
         <source>  最終受信 </source>
@@ -872,7 +884,7 @@ Record the inspection while the wind is still strong?</translation>
     </message>
     <message>
         <source>  10分間平均風速による作業中止と、瞬間風速が暴風の値をこえた後の点検要を判定します。規則の基準は 10 m/s 以上で中止、30 m/s をこえる風の後に点検。小さい値は現場独自のより厳しい基準です。</source>
-        <translation>  Decides the work stop by the 10-minute mean and the inspection after an instant speed above the storm level. The regulation: stop at 10 m/s or more, inspect after wind above 30 m/s. Smaller values are stricter site rules.</translation>
+        <translation>  Stop by the 10-minute mean, inspection after a storm. The regulation: stop at 10 m/s or more, inspect after wind above 30 m/s. Smaller values are stricter site rules.</translation>
     </message>
     <message>
         <source>作業判定を使う</source>
@@ -1282,6 +1294,113 @@ Record the inspection while the wind is still strong?</translation>
     </message>
 </context>
 <context>
+    <name>output</name>
+    <message>
+        <source>通知: %1 の待ち行列が満杯 (%2) のため、最も古い通知 (%3, %4) を捨てました</source>
+        <translation>Notify: %1 queue full (%2); the oldest notice (%3 at %4) dropped</translation>
+    </message>
+    <message>
+        <source>通知: %1 が復旧しました</source>
+        <translation>Notify: %1 works again</translation>
+    </message>
+    <message>
+        <source>通知: %1 が失敗しました: %2</source>
+        <translation>Notify: %1 failed: %2</translation>
+    </message>
+    <message>
+        <source>通知: CaFile %1 に読める証明書がないため、ｼｽﾃﾑの認証局だけを信頼します</source>
+        <translation>Notify: CaFile %1 holds no certificate that reads; only the system's authorities are trusted</translation>
+    </message>
+    <message>
+        <source>通知: このﾋﾞﾙﾄﾞはTLSを持たないため、CaFile %1 は使いません</source>
+        <translation>Notify: this build has no TLS; CaFile %1 is not used</translation>
+    </message>
+    <message>
+        <source>このｼｽﾃﾑには systemd-inhibit がありません</source>
+        <translation>no systemd-inhibit on this system</translation>
+    </message>
+    <message>
+        <source>ｼｽﾃﾑがｽﾘｰﾌﾟ防止を拒否しました: %1</source>
+        <translation>the system refused the sleep lock: %1</translation>
+    </message>
+    <message>
+        <source>Url= が http または https のｱﾄﾞﾚｽではありません: %1</source>
+        <translation>Url= is not an http or https address: %1</translation>
+    </message>
+    <message>
+        <source>ContentType= に改行か制御文字があります</source>
+        <translation>ContentType= holds a line break or a control character</translation>
+    </message>
+    <message>
+        <source>%1= が &quot;名前: 値&quot; の形ではありません</source>
+        <translation>%1= is not &quot;Name: value&quot;</translation>
+    </message>
+    <message>
+        <source>CaFile= が 1 MiB 以下のﾌｧｲﾙではありません: %1</source>
+        <translation>CaFile= is not a file of at most 1 MiB: %1</translation>
+    </message>
+    <message>
+        <source>Events= の &quot;%1&quot; という出来事はありません</source>
+        <translation>Events= names no event &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Repeat= が 0 から 1440 までの分数ではありません</source>
+        <translation>Repeat= is not a number of minutes from 0 to 1440</translation>
+    </message>
+    <message>
+        <source>[Notify] に Url= も Command= もありません</source>
+        <translation>[Notify] names neither Url= nor Command=</translation>
+    </message>
+    <message>
+        <source>MQTT: %1:%2 に接続しました</source>
+        <translation>MQTT: connected to %1:%2</translation>
+    </message>
+    <message>
+        <source>MQTT: ﾒｯｾｰｼﾞが拒否されました: %1</source>
+        <translation>MQTT: a message was refused: %1</translation>
+    </message>
+    <message>
+        <source>MQTT: %1:%2: %3、再試行します</source>
+        <translation>MQTT: %1:%2: %3, retrying</translation>
+    </message>
+    <message>
+        <source>MQTT: 接続が切れました (%1)、再試行します</source>
+        <translation>MQTT: connection lost (%1), retrying</translation>
+    </message>
+    <message>
+        <source>切断</source>
+        <translation>closed</translation>
+    </message>
+    <message>
+        <source>MQTT: 設定のﾄﾋﾟｯｸは使えません (%1)</source>
+        <translation>MQTT: the topic in the settings cannot be used (%1)</translation>
+    </message>
+    <message>
+        <source>MQTT: %1 の %2 に送信します</source>
+        <translation>MQTT: publishing to %1 under %2</translation>
+    </message>
+    <message>
+        <source>通知: %1 でﾃｽﾄを送りました (%2)</source>
+        <translation>Notify: test by %1 sent (%2)</translation>
+    </message>
+    <message>
+        <source>通知: %1 でのﾃｽﾄが失敗しました (%2)</source>
+        <translation>Notify: test by %1 failed (%2)</translation>
+    </message>
+    <message>
+        <source>通知: %1</source>
+        <translation>Notify: %1</translation>
+    </message>
+    <message>
+        <source>記録中にｼｽﾃﾑがｽﾘｰﾌﾟすることがあります: %1</source>
+        <translation>The system may sleep while logging: %1</translation>
+    </message>
+    <message>
+        <source>通知: ﾃｽﾄを送ります</source>
+        <translation>Notify: sending a test</translation>
+    </message>
+</context>
+<context>
     <name>platform</name>
     <message>
         <source>指定されたﾊﾟｽが見つかりません。</source>
@@ -1497,11 +1616,23 @@ Record the inspection while the wind is still strong?</translation>
     </message>
     <message>
         <source>ﾌｧｲﾙ出力中</source>
-        <translation>Logging to file</translation>
+        <translation>Logging</translation>
     </message>
     <message>
         <source>ﾌｧｲﾙ出力停止</source>
-        <translation>File output stopped</translation>
+        <translation>Not logging</translation>
+    </message>
+    <message>
+        <source>通知</source>
+        <translation>Notify</translation>
+    </message>
+    <message>
+        <source>ｽﾘｰﾌﾟ</source>
+        <translation>Sleep</translation>
+    </message>
+    <message>
+        <source>ﾎﾟｰﾄ</source>
+        <translation>Port</translation>
     </message>
 </context>
 </TS>

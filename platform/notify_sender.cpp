@@ -1,5 +1,6 @@
 #include "platform/notify_sender.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -192,7 +193,9 @@ private:
     void enqueue(Channel &c, const Delivery &n)
     {
         if (c.queue.size() >= size_t(kQueueBound)) {
-            say(QStringLiteral("Notify: %1 queue full (%2); the oldest notice (%3 at %4) dropped")
+            say(QCoreApplication::translate(
+                    "output",
+                    "通知: %1 の待ち行列が満杯 (%2) のため、最も古い通知 (%3, %4) を捨てました")
                     .arg(c.name)
                     .arg(kQueueBound)
                     .arg(c.queue.front().code, c.queue.front().time));
@@ -223,12 +226,13 @@ private:
         emit m_owner->tried(n.code, c.name, ok, hidden(sent), hidden(answer));
         if (ok) {
             if (!c.cause.isEmpty())
-                say(QStringLiteral("Notify: %1 works again").arg(c.name));
+                say(QCoreApplication::translate("output", "通知: %1 が復旧しました").arg(c.name));
             c.cause.clear();
             c.attempt = 0;
         } else if (answer != c.cause) {
             c.cause = answer;
-            say(QStringLiteral("Notify: %1 failed: %2").arg(c.name, answer));
+            say(QCoreApplication::translate("output", "通知: %1 が失敗しました: %2")
+                    .arg(c.name, answer));
         }
         if (ok || permanent || !retrying) {
             c.queue.pop_front();
@@ -257,13 +261,15 @@ private:
                 own = QSslCertificate::fromData(pem);
         }
         if (own.isEmpty())
-            say(QStringLiteral("Notify: CaFile %1 holds no certificate that reads; only the "
-                               "system's authorities are trusted")
+            say(QCoreApplication::translate("output", "通知: CaFile %1 に読める証明書がないため、"
+                                                      "ｼｽﾃﾑの認証局だけを信頼します")
                     .arg(m_s.caFile));
         m_ssl = QSslConfiguration::defaultConfiguration();
         m_ssl.addCaCertificates(own);
 #else
-        say(QStringLiteral("Notify: this build has no TLS; CaFile %1 is not used").arg(m_s.caFile));
+        say(QCoreApplication::translate(
+                "output", "通知: このﾋﾞﾙﾄﾞはTLSを持たないため、CaFile %1 は使いません")
+                .arg(m_s.caFile));
 #endif
     }
 

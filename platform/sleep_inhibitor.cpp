@@ -1,5 +1,6 @@
 #include "platform/sleep_inhibitor.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -20,7 +21,7 @@ bool SystemSleepInhibitor::acquire(QString *why)
     // command that waits until it is ended.
     const QString inhibit = QStandardPaths::findExecutable(QStringLiteral("systemd-inhibit"));
     if (inhibit.isEmpty()) {
-        *why = QStringLiteral("no systemd-inhibit on this system");
+        *why = QCoreApplication::translate("output", "このｼｽﾃﾑには systemd-inhibit がありません");
         return false;
     }
     m_lock = std::make_unique<QProcess>();
@@ -32,7 +33,7 @@ bool SystemSleepInhibitor::acquire(QString *why)
     m_lock->start();
     // Refused at once (no logind, no session bus): said; otherwise it holds.
     if (!m_lock->waitForStarted(2000) || m_lock->waitForFinished(150)) {
-        *why = QStringLiteral("the system refused the sleep lock: %1")
+        *why = QCoreApplication::translate("output", "ｼｽﾃﾑがｽﾘｰﾌﾟ防止を拒否しました: %1")
                    .arg(QString::fromLocal8Bit(m_lock->readAllStandardError()).trimmed());
         m_lock.reset();
         return false;

@@ -2,6 +2,7 @@
 
 #include "platform/settings_store.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QUrl>
 #include <algorithm>
@@ -90,7 +91,8 @@ std::optional<NotifySettings> loadNotifySettings(const platform::SettingsStore &
         const QUrl url(t.url, QUrl::StrictMode);
         if (!url.isValid() || url.host().isEmpty() ||
             (url.scheme() != QStringLiteral("http") && url.scheme() != QStringLiteral("https"))) {
-            s.problems << QStringLiteral("Url= is not an http or https address: %1")
+            s.problems << QCoreApplication::translate(
+                              "output", "Url= が http または https のｱﾄﾞﾚｽではありません: %1")
                               .arg(platform::shownUrl(t.url));
             t.url.clear();
         }
@@ -99,7 +101,8 @@ std::optional<NotifySettings> loadNotifySettings(const platform::SettingsStore &
     t.contentType = text(store, QStringLiteral("ContentType"));
     if (hasControl(t.contentType)) {
         // A line break in a header's value would start a header of its own.
-        s.problems << QStringLiteral("ContentType= holds a line break or a control character");
+        s.problems << QCoreApplication::translate("output",
+                                                  "ContentType= に改行か制御文字があります");
         t.contentType.clear();
     }
     if (t.contentType.isEmpty())
@@ -114,7 +117,9 @@ std::optional<NotifySettings> loadNotifySettings(const platform::SettingsStore &
         // A header's name is a token; its value one line.
         const bool good = colon > 0 && !name.contains(QLatin1Char(' ')) && !hasControl(h);
         if (!good) {
-            s.problems << QStringLiteral("%1= is not \"Name: value\"").arg(key);
+            s.problems << QCoreApplication::translate("output",
+                                                      "%1= が \"名前: 値\" の形ではありません")
+                              .arg(key);
             continue;
         }
         t.headers.append({name.toLatin1(), h.mid(colon + 1).trimmed().toUtf8()});
@@ -123,8 +128,9 @@ std::optional<NotifySettings> loadNotifySettings(const platform::SettingsStore &
     if (!t.caFile.isEmpty()) {
         const QFileInfo ca(t.caFile);
         if (!ca.isFile() || ca.size() > platform::NotifySender::kCaFileBytes) {
-            s.problems
-                << QStringLiteral("CaFile= is not a file of at most 1 MiB: %1").arg(t.caFile);
+            s.problems << QCoreApplication::translate(
+                              "output", "CaFile= が 1 MiB 以下のﾌｧｲﾙではありません: %1")
+                              .arg(t.caFile);
             t.caFile.clear();
         }
     }
@@ -138,7 +144,9 @@ std::optional<NotifySettings> loadNotifySettings(const platform::SettingsStore &
             if (notifyCodes().contains(c))
                 s.events << c;
             else
-                s.problems << QStringLiteral("Events= names no event \"%1\"").arg(code.trimmed());
+                s.problems << QCoreApplication::translate(
+                                  "output", "Events= の \"%1\" という出来事はありません")
+                                  .arg(code.trimmed());
         }
     }
     s.events << QStringLiteral("test"); // a test is always sent
@@ -147,10 +155,12 @@ std::optional<NotifySettings> loadNotifySettings(const platform::SettingsStore &
     if (ok && repeat >= 0 && repeat <= 1440)
         s.repeatMinutes = repeat;
     else if (!text(store, QStringLiteral("Repeat")).isEmpty())
-        s.problems << QStringLiteral("Repeat= is not a number of minutes from 0 to 1440");
+        s.problems << QCoreApplication::translate(
+            "output", "Repeat= が 0 から 1440 までの分数ではありません");
     s.source = QFileInfo(store.location()).completeBaseName();
     if (t.url.isEmpty() && t.command.isEmpty())
-        s.problems << QStringLiteral("[Notify] names neither Url= nor Command=");
+        s.problems << QCoreApplication::translate("output",
+                                                  "[Notify] に Url= も Command= もありません");
     return s;
 }
 

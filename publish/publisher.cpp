@@ -269,23 +269,25 @@ Publisher::Publisher(platform::MqttClient *client, platform::Clock *clock, MqttS
     : QObject(parent), m_client(client), m_clock(clock), m_settings(std::move(settings))
 {
     connect(m_client, &platform::MqttClient::connected, this, [this] {
-        say(QStringLiteral("MQTT: connected to %1:%2").arg(m_settings.host).arg(m_settings.port));
+        say(QCoreApplication::translate("output", "MQTT: %1:%2 に接続しました")
+                .arg(m_settings.host)
+                .arg(m_settings.port));
         m_client->publish(m_settings.topic + QStringLiteral("/status"), "online", true);
         publishDiscovery();
         publishState();
     });
     connect(m_client, &platform::MqttClient::publishFailed, this, [this](const QString &reason) {
-        say(QStringLiteral("MQTT: a message was refused: %1").arg(reason));
+        say(QCoreApplication::translate("output", "MQTT: ﾒｯｾｰｼﾞが拒否されました: %1").arg(reason));
     });
     connect(m_client, &platform::MqttClient::connectFailed, this, [this](const QString &reason) {
-        say(QStringLiteral("MQTT: %1:%2: %3, retrying")
+        say(QCoreApplication::translate("output", "MQTT: %1:%2: %3、再試行します")
                 .arg(m_settings.host)
                 .arg(m_settings.port)
                 .arg(reason));
     });
     connect(m_client, &platform::MqttClient::disconnected, this, [this](const QString &reason) {
-        say(QStringLiteral("MQTT: connection lost (%1), retrying")
-                .arg(reason.isEmpty() ? QStringLiteral("closed") : reason));
+        say(QCoreApplication::translate("output", "MQTT: 接続が切れました (%1)、再試行します")
+                .arg(reason.isEmpty() ? QCoreApplication::translate("output", "切断") : reason));
     });
 }
 

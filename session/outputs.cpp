@@ -14,6 +14,7 @@
 #include "session/event_log.h"
 #include "session/session.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace session {
@@ -72,9 +73,11 @@ bool MqttOutput::start(const basSubMain::Settings &settings, QString *)
     m_running = true;
     m_publisher->setSite(settings.site.enabled);
     if (!m_topicProblem.isEmpty())
-        emit statusChanged(QStringLiteral("MQTT: the topic in the settings cannot be used (%1)")
-                               .arg(m_topicProblem));
-    emit statusChanged(QStringLiteral("MQTT: publishing to %1 under %2").arg(m_where, m_topic));
+        emit statusChanged(
+            QCoreApplication::translate("output", "MQTT: 設定のﾄﾋﾟｯｸは使えません (%1)")
+                .arg(m_topicProblem));
+    emit statusChanged(
+        QCoreApplication::translate("output", "MQTT: %1 の %2 に送信します").arg(m_where, m_topic));
     m_publisher->start();
     return true;
 }
@@ -202,13 +205,14 @@ bool NotifyOutput::start(const basSubMain::Settings &settings, QString *)
                     // A test's answer is said whatever it is; others only when they fail.
                     if (code == QStringLiteral("test"))
                         emit statusChanged(
-                            QStringLiteral("Notify: test by %1 %2 (%3)")
-                                .arg(channel,
-                                     ok ? QStringLiteral("sent") : QStringLiteral("failed"),
-                                     answer));
+                            (ok ? QCoreApplication::translate("output",
+                                                              "通知: %1 でﾃｽﾄを送りました (%2)")
+                                : QCoreApplication::translate(
+                                      "output", "通知: %1 でのﾃｽﾄが失敗しました (%2)"))
+                                .arg(channel, answer));
                 });
         for (const QString &problem : m_settings->problems)
-            emit statusChanged(QStringLiteral("Notify: ") + problem);
+            emit statusChanged(QCoreApplication::translate("output", "通知: %1").arg(problem));
     }
     return true;
 }
@@ -301,7 +305,9 @@ bool StayAwake::start(const basSubMain::Settings &, QString *)
     m_running = true;
     // Logging goes on without the lock; that the system may sleep is said once.
     if (!m_inhibitor->acquire(&why) && !std::exchange(m_refusalSaid, true))
-        emit statusChanged(QStringLiteral("The system may sleep while logging: %1").arg(why));
+        emit statusChanged(
+            QCoreApplication::translate("output", "記録中にｼｽﾃﾑがｽﾘｰﾌﾟすることがあります: %1")
+                .arg(why));
     return true;
 }
 

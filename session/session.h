@@ -13,6 +13,7 @@
 #include "link/reading_history.h"
 #include "session/output.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QJsonObject>
 #include <QObject>
@@ -197,7 +198,8 @@ public:
     // output status lines.
     void testNotifications()
     {
-        emit outputStatus(QStringLiteral("Notify"), QStringLiteral("Notify: sending a test"));
+        emit outputStatus(QStringLiteral("Notify"),
+                          QCoreApplication::translate("output", "通知: ﾃｽﾄを送ります"));
         dispatch(Event::Kind::Test);
     }
     // The mean once a second over the last hour, oldest first.

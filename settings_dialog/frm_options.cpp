@@ -21,6 +21,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <array>
 
 using namespace basSubMain;
 
@@ -434,6 +435,30 @@ void frmOptions::buildSitePage(QWidget *page)
         page, QStringLiteral("chkScaffold"), QRect(360, 3150, 5085, 255),
         QCoreApplication::translate("frmOptions", "作業中止の後に足場点検を求める"));
     connect(chkScaffold, &QCheckBox::toggled, this, &frmOptions::siteChanged);
+
+    // Laid out from the top, so that nothing overlaps in either language: the introduction
+    // at the height its lines need, then the check box, the five rows, the scaffolds' box
+    // and the error, at the pitch the rest of the page allows (at most the designed one).
+    intro->setFixedHeight(intro->heightForWidth(intro->width()));
+    const int rowHeight = spnStop->height();
+    const int used =
+        chkSite->height() + 5 * rowHeight + chkScaffold->height() + lblSiteError->height();
+    int y = intro->geometry().bottom() + 1;
+    const int gap =
+        qBound(2, (page->height() - y - used) / 9, qRound(twipsToPixelsY(page, 420)) - rowHeight);
+    y += gap;
+    chkSite->move(chkSite->x(), y);
+    y += chkSite->height() + gap;
+    const std::array<QWidget *, 5> boxes = {spnSiteMinutes, spnCaution, spnStop, spnStorm, spnHold};
+    for (int i = 0; i < 5; ++i) {
+        boxes[size_t(i)]->move(boxes[size_t(i)]->x(), y);
+        if (auto *c = page->findChild<QLabel *>(QString::fromLatin1(rows[i].name)))
+            c->move(c->x(), y + (rowHeight - c->height()) / 2);
+        y += rowHeight + gap;
+    }
+    chkScaffold->move(chkScaffold->x(), y);
+    y += chkScaffold->height() + gap;
+    lblSiteError->move(lblSiteError->x(), y);
 
     connect(chkSite, &QCheckBox::toggled, this, &frmOptions::siteChanged);
     for (QSpinBox *b : {spnSiteMinutes, spnHold})

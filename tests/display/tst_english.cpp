@@ -8,9 +8,11 @@
 #include "display/frm_trend.h"
 #include "display/reading_panel.h"
 #include "display/status_texts.h"
+#include "display/trend_chart.h"
 #include "fakes.h"
 #include "info/frm_about.h"
 #include "known_day.h"
+#include "layout_check.h"
 #include "platform/file_dialog.h"
 #include "platform/state_file.h"
 #include "platform/whole_file.h"
@@ -255,6 +257,11 @@ private slots:
             w.SetStatusText(1, t);
             found << cutTexts(w.statusBar());
         }
+        // The outputs' panel names the output that spoke in the interface's language.
+        for (const char *output : {"Mqtt", "Notify", "StayAwake", "Port"}) {
+            emit w.session().outputStatus(QString::fromLatin1(output), QStringLiteral("x"));
+            found << japaneseIn({w.findChild<QLabel *>("sbPanelOutputs")->accessibleName()});
+        }
         w.mnuFileCom_Click();
         world.port.receive(frame("0310", "0310", "0095", "0095"));
         world.timer.fire();
@@ -277,6 +284,13 @@ private slots:
         w.mnuViewTrend_Click();
         QVERIFY(w.trendWindow());
         found << japaneseIn(visibleTexts(w.trendWindow()));
+        // What the chart paints: the lines' and the alarm bands' names in its legend.
+        const auto charts = w.trendWindow()->findChildren<TrendChart *>();
+        QVERIFY(!charts.isEmpty());
+        for (TrendChart *c : charts) {
+            QVERIFY(c->legendNames().size() >= 8);
+            found << japaneseIn(c->legendNames());
+        }
         QVERIFY2(found.isEmpty(), qPrintable(found.join(" | ")));
 
         dlgInspection inspection(
@@ -301,6 +315,9 @@ private slots:
             options.findChild<QTabWidget *>()->setCurrentIndex(page);
             cut << cutTexts(&options);
         }
+
+        // The site's page: its text whole, nothing over another.
+        cut << overlapping(options.findChild<QWidget *>(QStringLiteral("picOptions(2)")));
 
         fakes::MessageBox boxes;
         frmAbout about(nullptr, nullptr, &boxes);

@@ -270,32 +270,59 @@ private slots:
         world->settings.values[QStringLiteral("Notify/Command")] = QStringLiteral("/bin/true");
         make();
         w->menuItem("mnuViewNotifyTest")->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(w->findChild<QLabel *>("sbPanelNotify") &&
-                                     w->findChild<QLabel *>("sbPanelNotify")
+        QTRY_VERIFY_WITH_TIMEOUT(w->findChild<QLabel *>("sbPanelOutputs") &&
+                                     w->findChild<QLabel *>("sbPanelOutputs")
                                          ->toolTip()
-                                         .contains(QStringLiteral("test by command sent")),
+                                         .contains(u"でﾃｽﾄを送りました"_s),
                                  10000);
         QCOMPARE(world->messageBox.shown.size(), 1);
 #endif
     }
 
-    // Each output's lines in a status bar panel of its own, made when it first speaks; a
-    // later line of the same output replaces its text (the start shown, the whole line as
-    // the tool tip).
-    void onePanelPerOutput()
+    // What the outputs say goes to one panel of fixed width after the five: the five keep
+    // their texts and places however long the line, the last speaker's short name shows,
+    // each one's whole last line is in the tool tip.
+    void outputsNeverMoveTheFivePanels_data()
     {
-        QVERIFY(!w->findChild<QLabel *>("sbPanelMqtt"));
-        emit w->session().outputStatus("Mqtt", "MQTT: connected to 127.0.0.1:1883");
-        emit w->session().outputStatus("StayAwake", "The system may sleep while logging: no");
-        emit w->session().outputStatus("Mqtt", "MQTT: connection lost (closed), retrying");
-        auto *mqtt = w->findChild<QLabel *>("sbPanelMqtt");
-        auto *awake = w->findChild<QLabel *>("sbPanelStayAwake");
-        QVERIFY(mqtt && awake);
-        QCOMPARE(mqtt->text(), QStringLiteral("MQTT: connection lost (closed)"));
-        QCOMPARE(mqtt->toolTip(), QStringLiteral("MQTT: connection lost (closed), retrying"));
-        QCOMPARE(awake->text(), QStringLiteral("The system may sleep while logging: no"));
+        QTest::addColumn<bool>("large");
+        QTest::newRow("small") << false;
+        QTest::newRow("large") << true;
+    }
+    void outputsNeverMoveTheFivePanels()
+    {
+        QFETCH(bool, large);
+        w->show();
+        w->menuItem(large ? "mnuViewMax" : "mnuViewMin")->trigger();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        auto panels = [this] {
+            QList<std::pair<QString, QRect>> out;
+            for (int i = 1; i <= 5; ++i) {
+                auto *p = w->findChild<QLabel *>(QStringLiteral("sbPanel%1").arg(i));
+                out.append({p->text(), p->geometry()});
+            }
+            return out;
+        };
+        const auto before = panels();
+        const QString stall =
+            QString(u"記録中にｼｽﾃﾑがｽﾘｰﾌﾟすることがあります: "_s) + QString(300, QLatin1Char('x'));
+        emit w->session().outputStatus("Mqtt", u"MQTT: 127.0.0.1:1883 に接続しました"_s);
+        emit w->session().outputStatus(
+            "Mqtt", u"MQTT: 接続が切れました (the remote host closed the connection, "
+                    "after a long wait for an answer that never came)、再試行します"_s);
+        emit w->session().outputStatus("StayAwake", stall);
+        QCoreApplication::processEvents();
+        QCOMPARE(panels(), before);
+        const QRect bar = w->statusBar()->rect();
+        QVERIFY(bar.contains(before[4].second));
+        auto *outputs = w->findChild<QLabel *>("sbPanelOutputs");
+        QVERIFY(outputs && bar.contains(outputs->geometry()));
+        QVERIFY(!outputs->pixmap().isNull());
+        QCOMPARE(outputs->accessibleName(), u"ｽﾘｰﾌﾟ"_s);
+        const QStringList tip = outputs->toolTip().split(u'\n');
+        QCOMPARE(tip.size(), 2);
+        QVERIFY(tip.contains(stall) && tip.join(u'\n').contains(u"、再試行します"_s));
         QCOMPARE(w->statusBar()->findChildren<QLabel *>(QRegularExpression("^sbPanel[A-Z]")).size(),
-                 2);
+                 1);
     }
 
     void toolbarButtons()

@@ -71,10 +71,10 @@ private slots:
                                                     << "sbPanel2"
                                                     << ""
                                                     << "/dev/ttyUSB0: device gone";
-        QTest::newRow("an output's line, its start in the panel")
+        QTest::newRow("an output's line: an icon in the panel, the line in the tip")
             << "output"
-            << "sbPanelMqtt"
-            << "MQTT: connected"
+            << "sbPanelOutputs"
+            << ""
             << "MQTT: connected, 127.0.0.1:1883";
     }
     void panelsFollowTheSession()

@@ -204,26 +204,27 @@ private slots:
             << QStringList{u"Notify/Url=https://example.org/h"_s} << true << QString() << defaults;
         QTest::newRow("not http") << QStringList{u"Notify/Url=ftp://example.org/h"_s,
                                                  u"Notify/Command=/bin/true"_s}
-                                  << true << u"Url= is not an http or https address"_s << defaults;
+                                  << true << u"Url= が http または https のｱﾄﾞﾚｽではありません"_s
+                                  << defaults;
         QTest::newRow("an event that is none")
             << QStringList{u"Notify/Command=/bin/true"_s, u"Notify/Events=storm, Stop ,gale"_s}
-            << true << u"Events= names no event \"gale\""_s
+            << true << u"Events= の \"gale\" という"_s
             << QStringList{u"storm"_s, u"stop"_s, u"test"_s};
         QTest::newRow("a header without its name")
             << QStringList{u"Notify/Command=/bin/true"_s, u"Notify/Header1=Bearer abc"_s} << true
-            << u"Header1= is not"_s << defaults;
-        QTest::newRow("neither hook nor command")
-            << QStringList{u"Notify/Repeat=5"_s} << true << u"names neither"_s << defaults;
+            << u"Header1= が \"名前: 値\""_s << defaults;
+        QTest::newRow("neither hook nor command") << QStringList{u"Notify/Repeat=5"_s} << true
+                                                  << u"Url= も Command= もありません"_s << defaults;
         // Nothing that would let a header in, or a file be read without end.
         QTest::newRow("a line break in ContentType")
             << QStringList{u"Notify/Command=/bin/true"_s, u"Notify/ContentType=a/b\r\nX-I: 1"_s}
-            << true << u"ContentType= holds a line break"_s << defaults;
+            << true << u"ContentType= に改行か制御文字"_s << defaults;
         QTest::newRow("a control in a header")
             << QStringList{u"Notify/Command=/bin/true"_s, u"Notify/Header1=X-A: b\x01"_s} << true
-            << u"Header1= is not"_s << defaults;
+            << u"Header1= が \"名前: 値\""_s << defaults;
         QTest::newRow("a folder as CaFile")
             << QStringList{u"Notify/Command=/bin/true"_s, u"Notify/CaFile=/"_s} << true
-            << u"CaFile= is not a file of at most 1 MiB"_s << defaults;
+            << u"CaFile= が 1 MiB 以下のﾌｧｲﾙではありません"_s << defaults;
     }
     void settingsFromTheFile()
     {
@@ -414,9 +415,9 @@ private slots:
         for (const QList<QVariant> &l : lines)
             said << l.first().toString();
         QCOMPARE(said.size(), 2);
-        QVERIFY2(said[0].contains(u"web hook failed"_s) && !said[0].contains(u"T0K3N"_s),
+        QVERIFY2(said[0].contains(u"web hook が失敗しました"_s) && !said[0].contains(u"T0K3N"_s),
                  qPrintable(said[0]));
-        QVERIFY2(said[1].contains(u"works again"_s), qPrintable(said[1]));
+        QVERIFY2(said[1].contains(u"が復旧しました"_s), qPrintable(said[1]));
     }
 
     // A server that takes the request and never answers: the end is within its bound.

@@ -1,6 +1,7 @@
 // The settings dialog driven as a user would: focus changes, keys, clicks, and the
 // file dialog through a scripted stand-in.
 #include "app/globals.h"
+#include "layout_check.h"
 #include "platform/file_dialog.h"
 #include "settings_dialog/frm_options.h"
 #include "settings_globals.h"
@@ -523,6 +524,8 @@ private slots:
         open();
         dlg->tbsOptions->setCurrentIndex(2);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->chkSite));
+        const QStringList overlaps = overlapping(dlg->picOptions[2]);
+        QVERIFY2(overlaps.isEmpty(), qPrintable(overlaps.join(" | ")));
         QVERIFY(!dlg->chkSite->isChecked());
         QVERIFY(!dlg->spnStop->isEnabled());
         dlg->chkSite->click();
