@@ -121,6 +121,8 @@ frmAbout::frmAbout(platform::Registry *registry, platform::Launcher *launcher,
 void frmAbout::Form_Load()
 {
     CenterForm(this, kOuterWidth, kOuterHeight);
+    // Its outer size once the window manager has framed it, as the main window.
+    keepCentredOnFrame(this);
     setWindowTitle(QCoreApplication::translate("frmAbout", "ﾊﾞｰｼﾞｮﾝ情報"));
     lblVersion->setText(versionLabelText());
     lblTitle->setText(QCoreApplication::translate("frmAbout", "QV-475簡易ソフト for WindowsXP"));

@@ -37,6 +37,8 @@ void frmBrowser::Form_Load()
     // Every step is tried on its own; a failing one is skipped.
     setWindowTitle(QCoreApplication::translate("frmBrowser", "問い合わせ"));
     CenterForm(this, 12540, 10500);
+    // Its outer size once the window manager has framed it, as the main window.
+    keepCentredOnFrame(this);
     if (!m_view || !m_view->widget()) {
         // Without the web engine module the window says so, and where the page is.
         auto *note = new QLabel(this);

@@ -295,6 +295,8 @@ void frmOptions::build()
 void frmOptions::Form_Load()
 {
     CenterForm(this, 6255, 5445);
+    // Its outer size once the window manager has framed it, as the main window.
+    keepCentredOnFrame(this);
     setWindowTitle(QCoreApplication::translate("frmOptions", "設定操作"));
     LoadCommPage();
     LoadOutputPage();
