@@ -562,7 +562,13 @@ void WindHistory::eventFigures(Figures *f) const
     f->stormsFromSamples = false;
     const QString stopBegins = site::changeCaption(site::Change::StopBegins),
                   storm = site::changeCaption(site::Change::Storm),
-                  acknowledged = site::changeCaption(site::Change::Acknowledged);
+                  acknowledged = site::changeCaption(site::Change::Acknowledged),
+                  outOfService = site::changeCaption(site::Change::OutOfService);
+    // The scaffolds' own inspection answers no storm.
+    auto forCrane = [](const EventRow &e) {
+        return !e.detail.split(QLatin1Char(';')).contains(QStringLiteral("対象=足場"));
+    };
+    auto isFault = [&](const std::optional<EventRow> &i) { return i && i->what == outOfService; };
     const QStringList leaveStop{
         site::changeCaption(site::Change::StopEnds), QString::fromUtf16(site::kOldStopEndsCaption),
         site::changeCaption(site::Change::Normal), site::changeCaption(site::Change::Caution),
@@ -589,14 +595,16 @@ void WindHistory::eventFigures(Figures *f) const
             closeStop(e.ms, false);
         } else if (e.what == storm) {
             open.append({e.ms, e.gust, {}});
-        } else if (e.what == acknowledged) {
-            if (carried && !carried->inspection)
+        } else if ((e.what == acknowledged || e.what == outOfService) && forCrane(e)) {
+            // A fault found is shown with the storm, which stays due until a pass.
+            if (carried && (!carried->inspection || isFault(carried->inspection)))
                 carried->inspection = e;
             for (StormLine &st : open)
                 for (StormLine &shown : f->storms)
                     if (shown.ms == st.ms)
                         shown.inspection = e;
-            open.clear();
+            if (e.what == acknowledged)
+                open.clear();
             continue;
         }
         if (e.what == storm && e.ms >= f->fromMs)
@@ -607,7 +615,7 @@ void WindHistory::eventFigures(Figures *f) const
     closeStop(f->toMs, true);
     // Acknowledgements after the span answer its storms too: the sheet says when.
     for (const EventRow &e : m_events) {
-        if (e.ms <= f->toMs || e.what != acknowledged)
+        if (e.ms <= f->toMs || e.what != acknowledged || !forCrane(e))
             continue;
         for (StormLine &st : f->storms)
             if (!st.inspection)

@@ -5,6 +5,7 @@
 #include "logging/csv_format.h"
 #include "platform/whole_file.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -245,6 +246,50 @@ private slots:
                  logging::toCp932(logging::headerLine(31) +
                                   row(31, at(10, 0, 0), {"12.0", "12.0", "12.0", "12.0"}) +
                                   row(31, at(10, 0, 1), {"12.0", "12.0", "12.0", "12.0"})));
+    }
+
+    // What the sheet says of the storm after each kind of signature: the scaffolds' own
+    // answers no storm; a fault is shown and keeps the storm due until a pass.
+    void inspectionsAfterTheStorm_data()
+    {
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("shown"); // the storm's inspection ("" : none)
+        QTest::addColumn<bool>("due");
+        const QString pass =
+            u"2026/12/08,11:10:00,点検確認,5.0,9.0,5.0,点検者=山田;結果=異常なし"_qs;
+        const QString fault =
+            u"2026/12/08,11:05:00,使用停止,5.0,9.0,5.0,点検者=山田;結果=異常あり: ﾌﾞﾚｰｷ"_qs;
+        QTest::newRow("the crane passed") << pass << u"異常なし"_qs << false;
+        QTest::newRow("the scaffolds passed") << pass + u";対象=足場"_qs << QString() << true;
+        QTest::newRow("a fault found") << fault << u"異常あり: ﾌﾞﾚｰｷ"_qs << true;
+        QTest::newRow("a fault, then a pass after repair")
+            << fault + u"\r\n"_qs + pass << u"異常なし"_qs << false;
+    }
+    void inspectionsAfterTheStorm()
+    {
+        QFETCH(QString, after);
+        QFETCH(QString, shown);
+        QFETCH(bool, due);
+        QTemporaryDir folder;
+        const QStringList files = knownday::write(folder.path(), at(9, 0, 0), at(11, 30, 0), true);
+        QFile events(folder.filePath(u"wind_events_20261208.csv"_qs));
+        QVERIFY(events.open(QIODevice::WriteOnly));
+        events.write(logging::toCp932(u"年月日,時刻,事象,10分平均,最大瞬間風速,瞬間風速,詳細\r\n"
+                                      "2026/12/08,10:55:00,暴風 点検要,5.0,31.0,31.0,\r\n"_qs +
+                                      after + u"\r\n"_qs));
+        events.close();
+        basSubMain::SiteSettings site;
+        site.enabled = true;
+        WindHistory h(site);
+        QString error;
+        QVERIFY2(h.load(files, &platform::readWholeFile, &error), qPrintable(error));
+        const Figures f = h.figures(at(0, 0, 0), at(23, 59, 59));
+        QCOMPARE(f.storms.size(), 1);
+        QCOMPARE(f.storms[0].inspection.has_value(), !shown.isEmpty());
+        if (!shown.isEmpty())
+            QVERIFY2(f.storms[0].inspection->detail.contains(u"結果="_qs + shown),
+                     qPrintable(f.storms[0].inspection->detail));
+        QCOMPARE(f.inspectionDue, due);
     }
 
     // Rows further apart than the mean can stand: the figures they cannot support are
