@@ -79,10 +79,12 @@ void frmOptions::build()
         l->setObjectName(name);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         moveTwips(l, twips);
-        // Help texts wrap in their box; a short caption grows to fit rather than be cut.
-        if (name.startsWith(QLatin1String("lblMessage")))
+        // Help texts wrap in their box, and grow down to the lines they need (there is
+        // room below each); a short caption grows to fit rather than be cut.
+        if (name.startsWith(QLatin1String("lblMessage"))) {
             l->setWordWrap(true);
-        else if (l->sizeHint().width() > l->width())
+            l->resize(l->width(), qMax(l->height(), l->heightForWidth(l->width())));
+        } else if (l->sizeHint().width() > l->width())
             l->resize(l->sizeHint().width(), qMax(l->height(), l->sizeHint().height()));
         return l;
     };

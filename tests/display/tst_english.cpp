@@ -313,7 +313,9 @@ private slots:
         QStringList cut;
         for (int page = 0; page < 4; ++page) {
             options.findChild<QTabWidget *>()->setCurrentIndex(page);
-            cut << cutTexts(&options);
+            cut << cutTexts(&options)
+                << cutLabels(
+                       options.findChild<QWidget *>(QStringLiteral("picOptions(%1)").arg(page)));
         }
 
         // The site's page: its text whole, nothing over another.

@@ -524,7 +524,12 @@ private slots:
         open();
         dlg->tbsOptions->setCurrentIndex(2);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(dlg->chkSite));
-        const QStringList overlaps = overlapping(dlg->picOptions[2]);
+        QStringList overlaps = overlapping(dlg->picOptions[2]);
+        for (int page : {0, 1, 3}) {
+            dlg->tbsOptions->setCurrentIndex(page);
+            overlaps << cutLabels(dlg->picOptions[size_t(page)]);
+        }
+        dlg->tbsOptions->setCurrentIndex(2);
         QVERIFY2(overlaps.isEmpty(), qPrintable(overlaps.join(" | ")));
         QVERIFY(!dlg->chkSite->isChecked());
         QVERIFY(!dlg->spnStop->isEnabled());

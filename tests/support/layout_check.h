@@ -6,6 +6,15 @@
 #include <QStringList>
 #include <QWidget>
 
+inline QStringList cutLabels(QWidget *page)
+{
+    QStringList found;
+    for (auto *l : page->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+        if (l->isVisible() && l->wordWrap() && l->heightForWidth(l->width()) > l->height())
+            found << l->objectName() + QStringLiteral(" is cut");
+    return found;
+}
+
 inline QStringList overlapping(QWidget *page)
 {
     QStringList found;
@@ -16,12 +25,9 @@ inline QStringList overlapping(QWidget *page)
     for (qsizetype i = 0; i < shown.size(); ++i) {
         if (!page->rect().contains(shown[i]->geometry()))
             found << shown[i]->objectName() + QStringLiteral(" leaves the page");
-        if (auto *l = qobject_cast<QLabel *>(shown[i]);
-            l && l->wordWrap() && l->heightForWidth(l->width()) > l->height())
-            found << l->objectName() + QStringLiteral(" is cut");
         for (qsizetype j = i + 1; j < shown.size(); ++j)
             if (shown[i]->geometry().intersects(shown[j]->geometry()))
                 found << shown[i]->objectName() + QStringLiteral(" / ") + shown[j]->objectName();
     }
-    return found;
+    return found + cutLabels(page);
 }
