@@ -308,12 +308,8 @@ void EventLog::event(const Event &e)
     else if (e.kind == Event::Kind::Acknowledged || e.kind == Event::Kind::OutOfService) {
         // Each latch's signature on a line of its own, with its marks.
         const site::Inspection &i = e.at.site.inspection;
-        QString line = QStringLiteral("%1 %2 %3").arg(timeText(t), i.by, i.result);
-        if (i.latch == site::Latch::Scaffold)
-            line += QStringLiteral(" (足場)");
-        if (i.forced)
-            line += QStringLiteral(" (強風下で確認)");
-        m_day.inspections << line;
+        m_day.inspections << QStringLiteral("%1 %2 %3").arg(timeText(t), i.by, i.result) +
+                                 i.marks();
     }
     if (t.date() != m_eventDay) {
         m_eventDay = t.date();

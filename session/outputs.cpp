@@ -173,14 +173,7 @@ publish::Notice NotifyOutput::notice(const Event &e, const QString &site, const 
     n.detail = e.detail;
     // What a phone shows on its own: the repeat, who signed with what, why it ended.
     const site::Inspection &i = st.inspection;
-    auto signedText = [&i] {
-        QString t = QStringLiteral(" %1 — %2").arg(i.result, i.by);
-        if (i.latch == site::Latch::Scaffold)
-            t += QStringLiteral(" (足場)");
-        if (i.forced)
-            t += QStringLiteral(" (強風下で確認)");
-        return t;
-    };
+    auto signedText = [&i] { return QStringLiteral(" %1 — %2").arg(i.result, i.by) + i.marks(); };
     if (e.detail.startsWith(QStringLiteral("継続中")))
         n.text += QStringLiteral(" (%1)").arg(e.detail);
     else if (e.kind == Event::Kind::Acknowledged)

@@ -54,6 +54,16 @@ QString changeCaption(Change change)
     return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "点検確認"));
 }
 
+QString Inspection::marks() const
+{
+    QString t;
+    if (latch == Latch::Scaffold)
+        t += QStringLiteral(" (足場)");
+    if (forced)
+        t += QStringLiteral(" (強風下で確認)");
+    return t;
+}
+
 QString latchName(Latch latch)
 {
     return latch == Latch::Scaffold ? QStringLiteral("scaffold") : QStringLiteral("crane");

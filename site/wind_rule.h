@@ -114,6 +114,8 @@ struct Inspection {
     Latch latch = Latch::Crane;
     bool forced = false;
     bool fault() const;
+    // What a line about it adds after the result: " (足場)", " (強風下で確認)".
+    QString marks() const;
     bool operator==(const Inspection &) const = default;
 };
 // The result of a person's answer: "異常なし", or "異常あり" with the note after ": ".

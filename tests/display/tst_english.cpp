@@ -143,6 +143,28 @@ QByteArray frame(const char *a, const char *b, const char *c, const char *d)
     return QByteArray("\x02") + a + ',' + b + ',' + c + ',' + d + ",0,0\r";
 }
 
+// The main window with the site's rule on, shown, its state file holding `state` (none:
+// empty).
+struct SiteWindow {
+    fakes::World world;
+    QTemporaryDir dir;
+    platform::StateFile latch{dir.filePath("site.ini")};
+    std::unique_ptr<frmMain> w;
+    explicit SiteWindow(const QByteArray &state = {})
+    {
+        resetGlobals();
+        if (!state.isEmpty())
+            latch.write(state, nullptr);
+        platform::Services services = world.services();
+        services.latchFile = &latch;
+        w = std::make_unique<frmMain>(services, frmMain::Windows{});
+        Settings on = settingsFromGlobals();
+        on.site = {true, 10, 80, 100, 300, 10, {}};
+        w->session().setSettings(on);
+        w->show();
+    }
+};
+
 } // namespace
 
 class TstEnglish : public QObject
@@ -203,18 +225,9 @@ private slots:
     // headword on red, the latches' line beneath it in English, at least 40 % of its size.
     void aStopWithItsLatchesInEnglish()
     {
-        resetGlobals();
-        fakes::World world;
-        QTemporaryDir dir;
-        platform::StateFile latch(dir.filePath("site.ini"));
-        QVERIFY(latch.write(strippicture::kLatchesUnderStop, nullptr));
-        platform::Services services = world.services();
-        services.latchFile = &latch;
-        frmMain w(services, frmMain::Windows{});
-        Settings on = settingsFromGlobals();
-        on.site = {true, 10, 80, 100, 300, 10, {}};
-        w.session().setSettings(on);
-        w.show();
+        SiteWindow site(strippicture::kLatchesUnderStop);
+        fakes::World &world = site.world;
+        frmMain &w = *site.w;
         w.mnuFileCom_Click();
         world.port.receive(frame("0120", "0120", "0095", "0095"));
         world.timer.fire();
@@ -235,17 +248,9 @@ private slots:
 
     void everyWindowInEnglish()
     {
-        resetGlobals();
-        fakes::World world;
-        QTemporaryDir dir;
-        platform::StateFile latch(dir.filePath("site.ini"));
-        platform::Services services = world.services();
-        services.latchFile = &latch;
-        frmMain w(services, frmMain::Windows{});
-        Settings on = settingsFromGlobals();
-        on.site = {true, 10, 80, 100, 300, 10, {}};
-        w.session().setSettings(on);
-        w.show();
+        SiteWindow site;
+        fakes::World &world = site.world;
+        frmMain &w = *site.w;
         QStringList found;
         // Every state word of the status bar whole in its panel.
         for (const QString &t :
