@@ -225,6 +225,11 @@ int runAcknowledge(const QString &by, const QString &result, const QString &latc
         say(QStringLiteral("--result says nothing (blanks or controls only)"));
         return headless::kBadOptions;
     }
+    if (site::fieldTooLong(by) || site::fieldTooLong(result)) {
+        say(QStringLiteral("--acknowledge and --result take at most %1 characters each")
+                .arg(site::kMaxFieldChars));
+        return headless::kBadOptions;
+    }
     if (!latch.isNull() && !site::latchFromName(latch)) {
         say(QStringLiteral("--latch is crane or scaffold"));
         return headless::kBadOptions;

@@ -41,6 +41,15 @@ void fillChart(TrendChart *chart, const history::WindHistory &record, qint64 fro
                        {QCoreApplication::translate("DayReport", "暴風"), rule.storm / 10.0}};
     for (const history::Period &p : record.figures(fromMs, toMs).stops)
         site.stops.append({p.startMs, p.endMs});
+    // The storm's latch as the rule's record held it, row by row.
+    for (const history::RuleRow &r : record.ruleRows()) {
+        if (r.ms + 10000 < fromMs || r.ms > toMs || !r.latched)
+            continue;
+        if (!site.storms.isEmpty() && site.storms.last().second >= r.ms)
+            site.storms.last().second = r.ms + 10000;
+        else
+            site.storms.append({r.ms, r.ms + 10000});
+    }
     chart->setSite(site);
     chart->setData(record.buckets(fromMs, toMs, bucketMs), bucketMs, fromMs, toMs);
 }
@@ -166,8 +175,7 @@ int drawReport(QIODevice *device, const history::WindHistory &record, const Titl
         page.skip(page.text(QCoreApplication::translate("DayReport", "風速記録 日報"), 18, true));
         page.skip(page.mm(2));
         page.skip(page.text(
-            dayNames.toString(day, QCoreApplication::translate("DayReport", "yyyy年M月d日 (ddd)")) +
-                QStringLiteral("    ") + day.toString(QStringLiteral("yyyy/MM/dd")),
+            dayNames.toString(day, QCoreApplication::translate("DayReport", "yyyy年M月d日 (ddd)")),
             12, true));
         page.skip(page.mm(1));
         page.skip(page.text(QCoreApplication::translate("DayReport", "現場: %1    記録: %2 〜 %3")
@@ -187,13 +195,30 @@ int drawReport(QIODevice *device, const history::WindHistory &record, const Titl
             meter << QCoreApplication::translate("DayReport", "高さ %1").arg(site.height);
         page.skip(page.text(meter.join(QStringLiteral("    ")), 10));
         page.skip(std::max(page.mm(3), page.mm(20) - page.y()));
+        // What of the records could not be read, in a box before any figure.
+        if (!f.notes.isEmpty()) {
+            const qreal top = page.y();
+            page.skip(page.mm(1.5));
+            page.skip(page.text(QCoreApplication::translate("DayReport", "読めなかった記録"), 9,
+                                true, page.mm(2)));
+            for (const QString &note : f.notes)
+                page.skip(page.text(note, 8, false, page.mm(4)));
+            page.skip(page.mm(1.5));
+            p.save();
+            p.setPen(QPen(QColor(192, 0, 0), page.mm(0.4)));
+            p.drawRect(QRectF(0, top, width, page.y() - top));
+            p.restore();
+            page.skip(page.mm(3));
+        }
 
-        // The chart over the day's whole hours that hold the record.
-        constexpr qint64 hour = 3600000;
+        // The chart over the quarter hours of the day that hold the record.
+        constexpr qint64 quarter = 900000;
         const qint64 offset = QDateTime::fromMSecsSinceEpoch(dayFrom).offsetFromUtc() * 1000LL;
-        const qint64 chartFrom = std::max(dayFrom, (f.fromMs + offset) / hour * hour - offset);
-        const qint64 chartTo = std::min(
-            dayTo, std::max(chartFrom + hour, ((f.toMs + offset) / hour + 1) * hour - offset));
+        const qint64 chartFrom =
+            std::max(dayFrom, (f.fromMs + offset) / quarter * quarter - offset);
+        const qint64 chartTo =
+            std::min(dayTo, std::max(chartFrom + 2 * quarter,
+                                     ((f.toMs + offset - 1) / quarter + 1) * quarter - offset));
         fillChart(&chart, record, chartFrom, chartTo, chart.width());
         const qreal scale = width / chart.width();
         p.save();

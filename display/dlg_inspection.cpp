@@ -40,7 +40,6 @@ dlgInspection::dlgInspection(const InspectionRequest &request, QWidget *parent) 
     }
     txtInspector = new QLineEdit(this);
     txtInspector->setObjectName(QStringLiteral("txtInspector"));
-    txtInspector->setMaxLength(60);
     optNoFault = new QRadioButton(QCoreApplication::translate("dlgInspection", "異常なし"), this);
     optNoFault->setObjectName(QStringLiteral("optNoFault"));
     optFault = new QRadioButton(QCoreApplication::translate("dlgInspection", "異常あり"), this);
@@ -50,10 +49,17 @@ dlgInspection::dlgInspection(const InspectionRequest &request, QWidget *parent) 
     group->addButton(optFault);
     txtNote = new QLineEdit(this);
     txtNote->setObjectName(QStringLiteral("txtNote"));
-    txtNote->setMaxLength(60);
     txtNote->setPlaceholderText(QCoreApplication::translate("dlgInspection", "異常の内容"));
     // Why nothing may be signed now, beside the button it disables.
     m_refused = !request.refusal.isEmpty();
+    // A name or a note too long is said, never cut.
+    lblLimit = new QLabel(
+        QCoreApplication::translate("dlgInspection", "点検者名と結果は %1 文字までです。")
+            .arg(site::kMaxFieldChars),
+        this);
+    lblLimit->setObjectName(QStringLiteral("lblLimit"));
+    lblLimit->setStyleSheet(QStringLiteral("color: #c00000"));
+    lblLimit->setVisible(false);
     lblRefusal = new QLabel(request.refusal, this);
     lblRefusal->setObjectName(QStringLiteral("lblRefusal"));
     lblRefusal->setWordWrap(true);
@@ -82,6 +88,7 @@ dlgInspection::dlgInspection(const InspectionRequest &request, QWidget *parent) 
     auto *all = new QVBoxLayout(this);
     all->addWidget(intro);
     all->addLayout(form);
+    all->addWidget(lblLimit);
     all->addLayout(buttons);
     resize(520, sizeHint().height());
 
@@ -101,7 +108,10 @@ dlgInspection::dlgInspection(const InspectionRequest &request, QWidget *parent) 
 void dlgInspection::update()
 {
     txtNote->setEnabled(optFault->isChecked());
-    cmdOK->setEnabled(!m_refused && latch() && !site::cleanField(txtInspector->text()).isEmpty() &&
+    const bool tooLong = site::fieldTooLong(txtInspector->text()) || site::fieldTooLong(result());
+    lblLimit->setVisible(tooLong);
+    cmdOK->setEnabled(!m_refused && !tooLong && latch() &&
+                      !site::cleanField(txtInspector->text()).isEmpty() &&
                       (optNoFault->isChecked() || optFault->isChecked()));
 }
 

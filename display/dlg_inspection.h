@@ -48,6 +48,7 @@ private:
     QLineEdit *txtInspector;
     QRadioButton *optNoFault, *optFault;
     QLineEdit *txtNote;
+    QLabel *lblLimit = nullptr;
     QLabel *lblRefusal;
     QPushButton *cmdOK, *cmdCancel;
     bool m_refused = false;

@@ -119,7 +119,11 @@ frmHistory::frmHistory(Services services, QWidget *parent)
                                   QCoreApplication::translate("frmHistory", "判定平均"),
                                   QCoreApplication::translate("frmHistory", "最大瞬間"),
                                   QCoreApplication::translate("frmHistory", "瞬間")});
+    // Whole columns, each as wide as its texts; the list scrolls sideways where they are wider.
     m_lstEvents->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_lstEvents->header()->setStretchLastSection(false);
+    m_lstEvents->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_lstEvents->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     auto *side = new QVBoxLayout;
     side->addWidget(m_lblFigures);
     side->addWidget(m_lstEvents, 1);
@@ -270,8 +274,15 @@ void frmHistory::refresh()
                            .arg(QDateTime::fromMSecsSinceEpoch(m_from).toString(dateFormat),
                                 QDateTime::fromMSecsSinceEpoch(m_to).toString(dateFormat)));
     const history::Figures f = m_record->figures(m_from, m_to);
-    QString html =
-        QCoreApplication::translate("frmHistory", "<b>表示期間の数字</b><table cellspacing=2>");
+    QString html;
+    if (!f.notes.isEmpty()) {
+        html += QStringLiteral("<p style=\"color:#c00000\"><b>%1</b>")
+                    .arg(QCoreApplication::translate("frmHistory", "読めなかった記録"));
+        for (const QString &note : f.notes)
+            html += QStringLiteral("<br>") + note.toHtmlEscaped();
+        html += QStringLiteral("</p>");
+    }
+    html += QCoreApplication::translate("frmHistory", "<b>表示期間の数字</b><table cellspacing=2>");
     for (const auto &[label, value] : history::figureLines(f, m_record->site(), day))
         html += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
                     .arg(label.toHtmlEscaped(), value.toHtmlEscaped());

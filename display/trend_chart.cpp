@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 
 namespace {
 const char *const kCaptions[4] = {
@@ -34,6 +35,10 @@ QBrush bandBrush(int figure, int level)
     return figure == 0 ? QBrush(bandFill(level)) : QBrush(bandHatch(level), Qt::BDiagPattern);
 }
 constexpr int kLegendRows = 2;
+// The bars along the top of the plot: the stop's and the storm latch's.
+const QColor kBarColours[2] = {QColor(220, 0, 0), QColor(112, 0, 160)};
+const char *const kBarNames[2] = {QT_TRANSLATE_NOOP("site", "作業中止"),
+                                  QT_TRANSLATE_NOOP("site", "点検要")};
 } // namespace
 
 TrendChart::TrendChart(QWidget *parent) : QWidget(parent)
@@ -61,10 +66,17 @@ void TrendChart::setData(const QList<meterlink::Bucket> &buckets, qint64 bucketM
     for (int i = 0; i < 4; ++i) {
         auto &pieces = m_segments[size_t(i)];
         pieces.clear();
+        bool cut = true;
         for (const meterlink::Bucket &b : buckets) {
-            if (pieces.isEmpty() || b.breakBefore)
+            const double v = b.value[size_t(i)];
+            if (std::isnan(v)) { // not known in this bucket: no line through it
+                cut = true;
+                continue;
+            }
+            if (cut || b.breakBefore)
                 pieces.append(QList<QPointF>());
-            pieces.last().append(QPointF(double(b.ms), b.value[size_t(i)]));
+            cut = false;
+            pieces.last().append(QPointF(double(b.ms), v));
         }
     }
     for (int figure : {0, 1})
@@ -92,6 +104,9 @@ QStringList TrendChart::legendNames() const
         for (int figure : {0, 1})
             for (int level : {1, 2})
                 names << bandName(figure, level);
+    for (int k = 0; k < 2; ++k)
+        if (!barPeriods(k).isEmpty())
+            names << QCoreApplication::translate("site", kBarNames[k]);
     return names;
 }
 
@@ -229,32 +244,17 @@ void TrendChart::paintEvent(QPaintEvent *)
             line << QPointF(x(pt.x()), y(pt.y()));
         p.drawPolyline(line);
     }
-    // The stop (red) and the storm's latch (purple) as bars along the top, named once.
+    // The stop (red) and the storm's latch (purple) as bars along the top, named in the
+    // legend (a name inside a bar this thin would be too small to read).
     const qreal bar = qMax<qreal>(6, fm.height() / 2.0);
-    const struct {
-        const QList<std::pair<qint64, qint64>> &periods;
-        QColor colour;
-        const char *name;
-    } bars[2] = {{m_site.stops, QColor(220, 0, 0), "作業中止"},
-                 {m_site.storms, QColor(112, 0, 160), "点検要"}};
     for (int k = 0; k < 2; ++k) {
         const qreal top = plot.top() + k * bar;
-        for (const auto &[from, to] : bars[k].periods) {
+        for (const auto &[from, to] : barPeriods(k)) {
             const qreal left = qMax(plot.left(), x(double(from)));
             const qreal right = qMin(plot.right(), x(double(to)));
             if (right < left)
                 continue;
-            p.fillRect(QRectF(left, top, qMax<qreal>(2, right - left), bar), bars[k].colour);
-            const QString name = QCoreApplication::translate("site", bars[k].name);
-            if (right - left > fm.horizontalAdvance(name) + 4) {
-                p.setPen(Qt::white);
-                QFont small = p.font();
-                small.setPixelSize(qMax(6, int(bar) - 1));
-                p.save();
-                p.setFont(small);
-                p.drawText(QRectF(left, top, right - left, bar), Qt::AlignCenter, name);
-                p.restore();
-            }
+            p.fillRect(QRectF(left, top, qMax<qreal>(2, right - left), bar), kBarColours[k]);
         }
     }
     p.restore();
@@ -274,13 +274,18 @@ void TrendChart::paintEvent(QPaintEvent *)
     const qreal rowHeight = fm.height() + 4;
     const qreal top0 = plot.bottom() + fm.height() + 10;
     for (int row = 0; row < kLegendRows; ++row) {
-        QList<int> entries; // lines 0 to 3, bands 4 to 7
+        QList<int> entries; // lines 0 to 3, bands 4 to 7, bars 8 and 9
         for (int k = 0; k < 4; ++k)
             if (row == 0 ? m_lines[size_t(k)] : m_showBands)
                 entries << row * 4 + k;
+        for (int k = 0; k < 2; ++k)
+            if (row == 1 && !barPeriods(k).isEmpty())
+                entries << 8 + k;
         QStringList names;
         for (int e : entries)
-            names << (e < 4 ? caption(e) : bandName((e - 4) / 2, e % 2 + 1));
+            names << (e < 4   ? caption(e)
+                      : e < 8 ? bandName((e - 4) / 2, e % 2 + 1)
+                              : QCoreApplication::translate("site", kBarNames[e - 8]));
         qreal total = 0;
         for (const QString &name : names)
             total += 28 + fm.horizontalAdvance(name) + 16;
@@ -289,7 +294,9 @@ void TrendChart::paintEvent(QPaintEvent *)
         for (qsizetype n = 0; n < entries.size(); ++n) {
             const int k = entries[n] % 4;
             const QRectF swatch(at, top + 3, 22, fm.height() - 6);
-            if (row == 0) {
+            if (entries[n] >= 8) {
+                p.fillRect(swatch, kBarColours[entries[n] - 8]);
+            } else if (row == 0) {
                 p.setPen(QPen(kLineColours[k], k % 2 ? 1.2 : 2.0));
                 p.drawLine(QPointF(swatch.left(), swatch.center().y()),
                            QPointF(swatch.right(), swatch.center().y()));

@@ -68,6 +68,10 @@ protected:
 
 private:
     QRectF plotRect() const;
+    const QList<std::pair<qint64, qint64>> &barPeriods(int k) const
+    {
+        return k == 0 ? m_site.stops : m_site.storms;
+    }
 
     std::array<QList<QList<QPointF>>, 4> m_segments;
     std::array<QList<meterlink::Period>, 4> m_bands;

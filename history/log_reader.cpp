@@ -366,6 +366,21 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
                               "最後の行 (%1 行目) は途中で切れているため読みませんでした。")
                               .arg(lineNo);
     };
+    // A record's line that cannot be read is left out and said; the rest still counts.
+    QList<qint64> skipped;
+    auto saySkipped = [&](const char *text) {
+        info->skipped = int(skipped.size());
+        if (skipped.isEmpty())
+            return;
+        QStringList lines;
+        for (qsizetype i = 0; i < skipped.size() && i < 5; ++i)
+            lines << QString::number(skipped[i]);
+        if (skipped.size() > 5)
+            lines << QStringLiteral("…");
+        info->warnings << QCoreApplication::translate("history", text)
+                              .arg(skipped.size())
+                              .arg(lines.join(QStringLiteral("、")));
+    };
 
     if (isRule) {
         info->kind = Kind::Rule;
@@ -410,14 +425,12 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
                     cutLast();
                     break;
                 }
-                *error = lineError(
-                    path, lineNo,
-                    QCoreApplication::translate("history", "判定の記録の行の形ではありません: %1")
-                        .arg(shown(line)));
-                return false;
+                skipped << lineNo;
+                continue;
             }
             out->rule.push_back(r);
         }
+        saySkipped(QT_TRANSLATE_NOOP("history", "判定の記録の %1 行を読めませんでした (%2行目)"));
         return true;
     }
 
@@ -430,18 +443,11 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
             const std::optional<qint64> ms = n >= 3 ? clock.at(f[0], f[1]) : std::nullopt;
             if (!ms || n > 7) {
                 if (!whole) {
-                    info->warnings
-                        << QCoreApplication::translate(
-                               "history",
-                               "最後の行 (%1 行目) は途中で切れているため読みませんでした。")
-                               .arg(lineNo);
+                    cutLast();
                     break;
                 }
-                *error = lineError(
-                    path, lineNo,
-                    QCoreApplication::translate("history", "事象の行の形ではありません: %1")
-                        .arg(shown(line)));
-                return false;
+                skipped << lineNo;
+                continue;
             }
             EventRow e;
             e.ms = *ms;
@@ -453,9 +459,10 @@ bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &mod
             if (n > 5)
                 e.instant = QString::fromLatin1(f[5]);
             if (n > 6)
-                e.detail = logging::fromCp932(f[6].toByteArray());
+                e.detail = logging::fromCp932Field(logging::fromCp932(f[6].toByteArray()));
             events->append(e);
         }
+        saySkipped(QT_TRANSLATE_NOOP("history", "イベント記録の %1 行を読めませんでした (%2行目)"));
         return true;
     }
 

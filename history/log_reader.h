@@ -60,6 +60,8 @@ struct FileInfo {
     qint64 intervalMs = 1000;    // the most common spacing of its rows
     bool timesEstimated = false; // no date column: spread from the name's stamp to mtime
     QStringList warnings;        // read, with something left out (a cut last line ...)
+    int skipped = 0;             // lines of a record left out as unreadable
+    bool unreadable = false;     // a record beside the logs that could not be read at all
 };
 
 // Turns the date and time texts of rows into milliseconds since the epoch, fast: each

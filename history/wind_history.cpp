@@ -5,12 +5,15 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 
 namespace history {
 
 namespace {
+
+constexpr qint64 kRuleRowMs = 10000; // the rule's record has a row every ten seconds
 
 QString tenthsText(int tenths)
 {
@@ -89,9 +92,17 @@ QString inspectionText(const EventRow &e, const QDate &day)
         else if (field.startsWith(QStringLiteral("結果=")))
             result = field.mid(3);
     }
-    return QStringLiteral("%1 %2%3").arg(
-        timeOf(e.ms, day), by.isEmpty() ? QCoreApplication::translate("history", "(氏名なし)") : by,
-        result.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(shownWord(result)));
+    // The marks a manager looks for: a fault found, a signature under a strong wind.
+    QString marks;
+    if (e.what == site::changeCaption(site::Change::OutOfService))
+        marks += QStringLiteral("  ") + shownWord(e.what);
+    static const char *const forced = QT_TRANSLATE_NOOP("site", "強風下で確認");
+    if (e.detail.split(QLatin1Char(';')).contains(QString::fromUtf8(forced)))
+        marks += QStringLiteral("  ") + shownWord(QString::fromUtf8(forced));
+    return QStringLiteral("%1 %2%3%4")
+        .arg(timeOf(e.ms, day),
+             by.isEmpty() ? QCoreApplication::translate("history", "(氏名なし)") : by,
+             result.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(shownWord(result)), marks);
 }
 
 } // namespace
@@ -165,17 +176,25 @@ figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate 
     auto answer = [&](const StormLine &s) {
         if (s.inspection)
             return inspectionText(*s.inspection, day);
+        if (f.inspectionsUnknown)
+            return QCoreApplication::translate("history", "点検の記録を読めません");
         return f.eventsKnown ? QCoreApplication::translate("history", "点検未了")
                              : QCoreApplication::translate("history", "点検の記録なし");
     };
     const QString inspected = QCoreApplication::translate("history", "　点検");
+    // Each signature on a line of its own: the faults found first, then the answer.
+    auto inspections = [&](const StormLine &s) {
+        for (const EventRow &fault : s.faults)
+            out.append({inspected, inspectionText(fault, day)});
+        out.append({inspected, answer(s)});
+    };
     if (f.carried) {
         out.append(
             {QCoreApplication::translate("history", "前日からの点検要"),
              f.carried->ms
                  ? QCoreApplication::translate("history", "暴風 %1").arg(timeOf(f.carried->ms, day))
                  : QCoreApplication::translate("history", "暴風 (時刻は記録外)")});
-        out.append({inspected, answer(*f.carried)});
+        inspections(*f.carried);
     }
     if (f.storms.isEmpty()) {
         const bool unknown = f.basis != Basis::Live && !f.eventsKnown && f.intervalMs > 1000;
@@ -193,12 +212,20 @@ figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate 
                  .arg(timeOf(st.ms, day), st.gust,
                       f.stormsFromSamples ? QCoreApplication::translate("history", " (記録値)")
                                           : QString())});
-        out.append({inspected, answer(st)});
+        inspections(st);
+    }
+    for (const StormLine &sc : f.scaffolds) {
+        out.append({QCoreApplication::translate("history", "足場点検要"), timeOf(sc.ms, day)});
+        inspections(sc);
     }
     if (f.inspectionDue)
         out.append({QCoreApplication::translate("history", "記録終了時"),
                     QCoreApplication::translate("history", "点検未了")});
     out.append({QCoreApplication::translate("history", "データなし"), minutes(f.missingMs)});
+    if (f.unrecordedMs > 0)
+        out.append({QCoreApplication::translate("history", "判定の記録なし"),
+                    QCoreApplication::translate("history", "%1 (風速の記録から補いました)")
+                        .arg(minutes(f.unrecordedMs))});
     const qint64 span = f.missingMs + f.receivingMs;
     out.append({QCoreApplication::translate("history", "データ率"),
                 span > 0 ? QStringLiteral("%1 %").arg(
@@ -305,6 +332,7 @@ bool WindHistory::load(const QStringList &paths, const FileReader &read, QString
                 FileInfo info;
                 info.path = events;
                 info.kind = events.contains(QStringLiteral("_rule_")) ? Kind::Rule : Kind::Events;
+                info.unreadable = true;
                 info.warnings << why;
                 m_files.append(info);
             }
@@ -316,6 +344,22 @@ bool WindHistory::load(const QStringList &paths, const FileReader &read, QString
                      [](const RuleRow &a, const RuleRow &b) { return a.ms < b.ms; });
     m_rule.erase(std::unique(m_rule.begin(), m_rule.end()), m_rule.end());
     runRule();
+    // The record spans the rows and, on their days, the rule's own record: the window's
+    // whole view and the day's sheet count the same seconds.
+    m_firstMs = m_rows.empty() ? 0 : m_rows.front().ms;
+    m_lastMs = m_rows.empty() ? 0 : m_rows.back().ms;
+    if (!m_rows.empty()) {
+        const QList<QDate> held = days();
+        const qint64 from = QDateTime(held.first(), QTime(0, 0)).toMSecsSinceEpoch(),
+                     to = QDateTime(held.last().addDays(1), QTime(0, 0)).toMSecsSinceEpoch();
+        for (const RuleRow &r : m_rule) {
+            if (r.ms < from || r.ms >= to || r.seconds <= 0)
+                continue;
+            const qint64 seconds = std::min<qint64>(10, r.seconds) * 1000;
+            m_firstMs = std::min(m_firstMs, r.ms + 10000 - seconds);
+            m_lastMs = std::max(m_lastMs, r.ms + seconds);
+        }
+    }
     return true;
 }
 
@@ -384,7 +428,7 @@ void WindHistory::runRule()
             else if (c == site::Change::StopEnds && !m_stops.isEmpty())
                 m_stops.last() = {m_stops.last().startMs, r.ms, false};
             else if (c == site::Change::Storm)
-                m_storms.append({r.ms, tenthsText(wind), {}});
+                m_storms.append({r.ms, tenthsText(wind), {}, {}});
         }
         if (!m_stops.isEmpty() && m_stops.last().open)
             m_stops.last().endMs = r.ms;
@@ -429,14 +473,36 @@ Figures WindHistory::figures(qint64 fromMs, qint64 toMs) const
     // The live rule's record, where it covers the span, is what was decided; the rows are
     // samples of it.
     const auto inSpan = [&](const RuleRow &r) { return r.ms >= fromMs && r.ms <= toMs; };
+    QList<StormLine> unrecorded;
     if (std::any_of(m_rule.begin(), m_rule.end(), inSpan)) {
         f.basis = Basis::Live;
         liveFigures(&f, fromMs, toMs);
+        unrecorded = unrecordedFigures(&f, fromMs, toMs);
     } else {
         f.basis = m_interval * 60 <= qint64(m_site.minutes) * 60000 ? Basis::Rows : Basis::Sampled;
         rowFigures(&f);
     }
-    eventFigures(&f);
+    eventFigures(&f, fromMs, toMs);
+    // A storm the rows show where neither record has it (their writes failed) is one.
+    const qint64 hold = std::max<qint64>(600000, qint64(m_site.holdMinutes) * 60000);
+    for (const StormLine &st : unrecorded)
+        if (std::none_of(f.storms.begin(), f.storms.end(), [&](const StormLine &known) {
+                return std::abs(known.ms - st.ms) <= hold;
+            }))
+            f.storms.append(st);
+    std::sort(f.storms.begin(), f.storms.end(),
+              [](const StormLine &a, const StormLine &b) { return a.ms < b.ms; });
+    // The highest gust is never below a storm's: one source for both on the page.
+    for (const StormLine &st : f.storms) {
+        bool ok = false;
+        const int tenths = qRound(st.gust.toDouble(&ok) * 10);
+        if (ok && tenths > f.maxInstant) {
+            f.maxInstant = tenths;
+            f.maxInstantMs = st.ms;
+            f.instantSampled = false;
+        }
+    }
+    recordNotes(&f, fromMs, toMs);
     return f;
 }
 
@@ -463,7 +529,7 @@ void WindHistory::liveFigures(Figures *f, qint64 fromMs, qint64 toMs) const
         if (r.gust > m_site.storm &&
             (f->storms.isEmpty() ||
              r.gustMs - f->storms.last().ms > qint64(m_site.holdMinutes) * 60000))
-            f->storms.append({r.gustMs, tenthsText(r.gust), {}});
+            f->storms.append({r.gustMs, tenthsText(r.gust), {}, {}});
         if (r.mean > f->maxMean)
             f->maxMean = r.mean, f->maxMeanMs = r.meanMs;
     }
@@ -471,14 +537,56 @@ void WindHistory::liveFigures(Figures *f, qint64 fromMs, qint64 toMs) const
     f->toMs = std::min(end, toMs);
     // Time the rule did not count (the program not running) has no data either.
     f->missingMs = std::max<qint64>(0, end - first - f->receivingMs);
-    // The latch at the span's start and end, as the rule held it.
+    // The latch at the span's start, as the rule held it at the end of the row before; a
+    // record's first row tells it only when no storm of its own latched it.
     auto firstIn = std::find_if(m_rule.begin(), m_rule.end(),
                                 [&](const RuleRow &r) { return r.ms >= fromMs; });
-    if (firstIn != m_rule.end() && firstIn->latched)
+    if (firstIn != m_rule.end() &&
+        (firstIn != m_rule.begin() ? std::prev(firstIn)->latched
+                                   : firstIn->latched && firstIn->gust <= m_site.storm))
         f->carried = StormLine{}; // its storm filled in from the events, where they hold it
     auto lastIn = std::find_if(m_rule.rbegin(), m_rule.rend(),
                                [&](const RuleRow &r) { return r.ms <= toMs; });
     f->inspectionDue = lastIn != m_rule.rend() && lastIn->latched;
+}
+
+QList<StormLine> WindHistory::unrecordedFigures(Figures *f, qint64 fromMs, qint64 toMs) const
+{
+    QList<StormLine> storms;
+    constexpr qint64 rowMs = 10000;
+    const int peakColumn = (m_mask & 4) ? 1 : windColumn();
+    auto rowsIn = [&](qint64 from, qint64 to, bool inside) {
+        for (size_t i = lowerBound(from); i < m_rows.size() && m_rows[i].ms < to; ++i) {
+            const qint64 d = std::min(covered(i), to - m_rows[i].ms);
+            if (d <= 0)
+                continue;
+            f->unrecordedMs += d;
+            f->receivingMs += d;
+            if (inside)
+                f->missingMs = std::max<qint64>(0, f->missingMs - d);
+            const int peak = m_rows[i].tenths[size_t(peakColumn)];
+            if (peak > f->maxInstant)
+                f->maxInstant = peak, f->maxInstantMs = m_rows[i].ms;
+            if (peak > m_site.storm && (storms.isEmpty() || m_rows[i].ms - storms.last().ms >
+                                                                qint64(m_site.holdMinutes) * 60000))
+                storms.append({m_rows[i].ms, tenthsText(peak), {}, {}});
+        }
+    };
+    const RuleRow *last = nullptr;
+    for (const RuleRow &r : m_rule) {
+        if (r.ms < fromMs || r.ms > toMs)
+            continue;
+        if (last && r.ms - last->ms > rowMs)
+            rowsIn(last->ms + rowMs, r.ms, true);
+        last = &r;
+    }
+    // Rows after the record's last row: the record stopped while the log went on.
+    if (last && !m_rows.empty() && m_rows.back().ms > last->ms + 2 * rowMs) {
+        const qint64 end = std::min(toMs, m_rows.back().ms + 1);
+        rowsIn(last->ms + rowMs, end, false);
+        f->toMs = std::max(f->toMs, std::min(toMs, m_rows.back().ms));
+    }
+    return storms;
 }
 
 void WindHistory::rowFigures(Figures *f) const
@@ -519,7 +627,7 @@ void WindHistory::rowFigures(Figures *f) const
         if (f->instantSampled && peak > m_site.storm &&
             (f->storms.isEmpty() ||
              r.ms - f->storms.last().ms > qint64(m_site.holdMinutes) * 60000))
-            f->storms.append({r.ms, tenthsText(peak), {}});
+            f->storms.append({r.ms, tenthsText(peak), {}, {}});
         if (sampled)
             continue;
         if (m_mean[i] > f->maxMean) {
@@ -551,7 +659,7 @@ void WindHistory::rowFigures(Figures *f) const
                 f->storms.append(st);
 }
 
-void WindHistory::eventFigures(Figures *f) const
+void WindHistory::eventFigures(Figures *f, qint64 fromMs, qint64 toMs) const
 {
     // The event log, where there is one, gives each stop and storm its one time.
     if (m_events.isEmpty())
@@ -562,73 +670,133 @@ void WindHistory::eventFigures(Figures *f) const
     f->stormsFromSamples = false;
     const QString stopBegins = site::changeCaption(site::Change::StopBegins),
                   storm = site::changeCaption(site::Change::Storm),
+                  scaffold = site::changeCaption(site::Change::Scaffold),
                   acknowledged = site::changeCaption(site::Change::Acknowledged),
                   outOfService = site::changeCaption(site::Change::OutOfService);
-    // The scaffolds' own inspection answers no storm.
-    auto forCrane = [](const EventRow &e) {
-        return !e.detail.split(QLatin1Char(';')).contains(QStringLiteral("対象=足場"));
+    // Which latch a signature answers: the scaffolds' says so in its detail.
+    auto forScaffold = [](const EventRow &e) {
+        return e.detail.split(QLatin1Char(';')).contains(QStringLiteral("対象=足場"));
     };
-    auto isFault = [&](const std::optional<EventRow> &i) { return i && i->what == outOfService; };
     const QStringList leaveStop{
         site::changeCaption(site::Change::StopEnds), QString::fromUtf16(site::kOldStopEndsCaption),
         site::changeCaption(site::Change::Normal), site::changeCaption(site::Change::Caution),
         site::changeCaption(site::Change::Undecided)};
     qint64 stopStart = -1; // the stop that runs, since when
-    QList<StormLine> open; // storms not yet answered by an acknowledgement
-    std::optional<StormLine> carried;
+    // Per latch, the causes not yet answered by a pass; the lines shown of the span.
+    struct Latch {
+        QList<StormLine> open;
+        QList<StormLine> *shown;
+        std::optional<StormLine> carried;
+    } crane{{}, &f->storms, {}}, scaffolds{{}, &f->scaffolds, {}};
     const bool latchedAtStart = f->carried.has_value();
     f->carried.reset();
     auto closeStop = [&](qint64 ms, bool stillOpen) {
-        if (stopStart >= 0 && ms >= f->fromMs && stopStart <= f->toMs)
+        if (stopStart >= 0 && ms >= fromMs && stopStart <= toMs)
             f->stops.append({stopStart, ms, stillOpen});
         stopStart = -1;
     };
+    // A signature: a fault is shown with its cause, which stays due until a pass.
+    auto sign = [&](Latch &l, const EventRow &e) {
+        auto answer = [&](StormLine &line) {
+            if (line.inspection && line.inspection->what == outOfService)
+                line.faults.append(*line.inspection);
+            line.inspection = e;
+        };
+        if (l.carried && (!l.carried->inspection || l.carried->inspection->what == outOfService))
+            answer(*l.carried);
+        for (const StormLine &st : l.open)
+            for (StormLine &line : *l.shown)
+                if (line.ms == st.ms)
+                    answer(line);
+        if (e.what == acknowledged)
+            l.open.clear();
+    };
     for (const EventRow &e : m_events) {
-        if (e.ms > f->toMs)
+        if (e.ms > toMs)
             break;
-        if (e.ms >= f->fromMs && !carried && !open.isEmpty() && open.first().ms < f->fromMs)
-            carried = open.first(); // due since before the span
+        for (Latch *l : {&crane, &scaffolds})
+            if (e.ms >= fromMs && !l->carried && !l->open.isEmpty() && l->open.first().ms < fromMs)
+                l->carried = l->open.first(); // due since before the span
         if (e.what == stopBegins) {
             if (stopStart < 0)
                 stopStart = e.ms;
         } else if (leaveStop.contains(e.what)) {
             closeStop(e.ms, false);
-        } else if (e.what == storm) {
-            open.append({e.ms, e.gust, {}});
-        } else if ((e.what == acknowledged || e.what == outOfService) && forCrane(e)) {
-            // A fault found is shown with the storm, which stays due until a pass.
-            if (carried && (!carried->inspection || isFault(carried->inspection)))
-                carried->inspection = e;
-            for (StormLine &st : open)
-                for (StormLine &shown : f->storms)
-                    if (shown.ms == st.ms)
-                        shown.inspection = e;
-            if (e.what == acknowledged)
-                open.clear();
-            continue;
+        } else if (e.what == storm || e.what == scaffold) {
+            Latch &l = e.what == storm ? crane : scaffolds;
+            l.open.append({e.ms, e.gust, {}, {}});
+            if (e.ms >= fromMs)
+                l.shown->append(l.open.last());
+        } else if (e.what == acknowledged || e.what == outOfService) {
+            sign(forScaffold(e) ? scaffolds : crane, e);
         }
-        if (e.what == storm && e.ms >= f->fromMs)
-            f->storms.append(open.last());
     }
-    if (!carried && !open.isEmpty() && open.first().ms < f->fromMs)
-        carried = open.first();
+    for (Latch *l : {&crane, &scaffolds})
+        if (!l->carried && !l->open.isEmpty() && l->open.first().ms < fromMs)
+            l->carried = l->open.first();
     closeStop(f->toMs, true);
-    // Acknowledgements after the span answer its storms too: the sheet says when.
-    for (const EventRow &e : m_events) {
-        if (e.ms <= f->toMs || e.what != acknowledged || !forCrane(e))
-            continue;
-        for (StormLine &st : f->storms)
-            if (!st.inspection)
-                st.inspection = e;
-        if (carried && !carried->inspection)
-            carried->inspection = e;
-        break;
-    }
-    if (carried)
-        f->carried = carried;
+    // Signatures after the span answer its causes too: the sheet says when.
+    for (Latch *l : {&crane, &scaffolds})
+        for (const EventRow &e : m_events) {
+            if (e.ms <= toMs || e.what != acknowledged || forScaffold(e) != (l == &scaffolds))
+                continue;
+            for (StormLine &line : *l->shown)
+                if (!line.inspection)
+                    line.inspection = e;
+            if (l->carried && !l->carried->inspection)
+                l->carried->inspection = e;
+            break;
+        }
+    if (crane.carried)
+        f->carried = crane.carried;
     else if (latchedAtStart)
         f->carried = StormLine{}; // latched with no storm in the events (a damaged state file)
-    f->inspectionDue = f->inspectionDue || !open.isEmpty();
+    // A scaffold inspection due since before the span is listed first.
+    if (scaffolds.carried)
+        f->scaffolds.prepend(*scaffolds.carried);
+    f->inspectionDue = f->inspectionDue || !crane.open.isEmpty();
+}
+
+void WindHistory::recordNotes(Figures *f, qint64 fromMs, qint64 toMs) const
+{
+    // The records of the span's days: what of them could not be read, and a day of the
+    // rule's record without its event log.
+    const QDate first = QDateTime::fromMSecsSinceEpoch(fromMs).date(),
+                last = QDateTime::fromMSecsSinceEpoch(toMs).date();
+    static const QRegularExpression stamp(QStringLiteral("_(\\d{8})\\.csv$"));
+    QSet<QDate> eventDays;
+    QMap<QDate, QString> ruleDays;
+    for (const FileInfo &fi : m_files) {
+        if (fi.kind == Kind::Data)
+            continue;
+        const QRegularExpressionMatch m = stamp.match(fi.path);
+        const QDate d =
+            m.hasMatch() ? QDate::fromString(m.captured(1), QStringLiteral("yyyyMMdd")) : QDate();
+        if (d.isValid() && (d < first || d > last))
+            continue;
+        if (fi.kind == Kind::Events) {
+            eventDays.insert(d);
+            f->inspectionsUnknown = f->inspectionsUnknown || fi.unreadable || fi.skipped > 0;
+        } else if (!fi.unreadable) {
+            ruleDays.insert(d, fi.path);
+        }
+        const QString name = QFileInfo(fi.path).fileName();
+        for (const QString &w : fi.warnings) {
+            const QString note = w.contains(name) ? w : name + QStringLiteral(": ") + w;
+            if (!f->notes.contains(note))
+                f->notes << note;
+        }
+    }
+    for (auto it = ruleDays.cbegin(); it != ruleDays.cend(); ++it)
+        if (!eventDays.contains(it.key())) {
+            QString events = QFileInfo(it.value()).fileName();
+            events.replace(QStringLiteral("_rule_"), QStringLiteral("_events_"));
+            f->notes << QCoreApplication::translate(
+                            "history",
+                            "イベント記録「%1」が見つかりません。点検の記録は読めません。")
+                            .arg(events);
+            f->inspectionsUnknown = true;
+        }
 }
 
 QList<EventRow> WindHistory::eventsIn(qint64 fromMs, qint64 toMs, bool *computed) const
@@ -672,7 +840,42 @@ QList<meterlink::Bucket> WindHistory::buckets(qint64 fromMs, qint64 toMs, qint64
         for (size_t k = 0; k < 4; ++k)
             b.value[k] = std::max(b.value[k], std::max<int>(0, r.tenths[k]) / 10.0);
     }
+    mergeRuleGusts(&out, fromMs, toMs, bucketMs);
     return out;
+}
+
+void WindHistory::mergeRuleGusts(QList<meterlink::Bucket> *out, qint64 fromMs, qint64 toMs,
+                                 qint64 bucketMs) const
+{
+    // The rule's record holds the highest of every frame, the rows only samples: each
+    // slot's instantaneous line takes the higher, so a storm shows above its line. A slot
+    // without rows has that one reading (the others not known: NaN, drawn as no line).
+    const size_t column = size_t(windColumn());
+    const double unknown = std::numeric_limits<double>::quiet_NaN();
+    qint64 lastRuleMs = 0;
+    for (auto it = std::lower_bound(m_rule.begin(), m_rule.end(), fromMs,
+                                    [](const RuleRow &r, qint64 t) { return r.ms < t; });
+         it != m_rule.end() && it->ms <= toMs; ++it) {
+        if (it->gust < 0) {
+            lastRuleMs = 0;
+            continue;
+        }
+        const qint64 middle = (it->gustMs / bucketMs) * bucketMs + bucketMs / 2;
+        const auto at =
+            std::lower_bound(out->begin(), out->end(), middle,
+                             [](const meterlink::Bucket &b, qint64 ms) { return b.ms < ms; });
+        if (at != out->end() && at->ms == middle) {
+            at->value[column] = std::max(at->value[column], it->gust / 10.0);
+        } else {
+            meterlink::Bucket b;
+            b.ms = middle;
+            b.value.fill(unknown);
+            b.value[column] = it->gust / 10.0;
+            b.breakBefore = !lastRuleMs || it->ms - lastRuleMs > 2 * kRuleRowMs;
+            out->insert(at, b);
+        }
+        lastRuleMs = it->ms;
+    }
 }
 
 QList<QList<QPointF>> WindHistory::meanLine(qint64 fromMs, qint64 toMs, qint64 bucketMs) const

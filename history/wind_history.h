@@ -40,6 +40,7 @@ struct StormLine {
     qint64 ms = 0;
     QString gust; // as the event log wrote it
     std::optional<EventRow> inspection;
+    QList<EventRow> faults; // faults found (使用停止) before the inspection that answered
     bool operator==(const StormLine &) const = default;
 };
 
@@ -70,6 +71,14 @@ struct Figures {
     bool inspectionDue = false; // still due at the span's end
     qint64 missingMs = 0;
     qint64 receivingMs = 0;
+    // Time the meter was heard but the rule's record has no rows for (a failed write).
+    qint64 unrecordedMs = 0;
+    // The scaffolds' inspections due after a stop: when, and who answered.
+    QList<StormLine> scaffolds;
+    // What in the records could not be read, for the page; and whether an inspection may
+    // be among it (an event log unreadable, missing or with lines left out).
+    QStringList notes;
+    bool inspectionsUnknown = false;
 };
 
 // The figures as a person reads them, label and value: the window and the report show
@@ -107,8 +116,9 @@ public:
     qint64 intervalMs() const { return m_interval; }
     const basSubMain::SiteSettings &site() const { return m_site; }
     bool empty() const { return m_rows.empty(); }
-    qint64 firstMs() const { return m_rows.empty() ? 0 : m_rows.front().ms; }
-    qint64 lastMs() const { return m_rows.empty() ? 0 : m_rows.back().ms; }
+    // What was recorded, rows and the rule's record together.
+    qint64 firstMs() const { return m_firstMs; }
+    qint64 lastMs() const { return m_lastMs; }
     // The local days that hold rows, in order.
     QList<QDate> days() const;
 
@@ -133,9 +143,15 @@ public:
 
 private:
     void runRule();
+    void mergeRuleGusts(QList<meterlink::Bucket> *out, qint64 fromMs, qint64 toMs,
+                        qint64 bucketMs) const;
     void liveFigures(Figures *f, qint64 fromMs, qint64 toMs) const;
     void rowFigures(Figures *f) const;
-    void eventFigures(Figures *f) const;
+    void eventFigures(Figures *f, qint64 fromMs, qint64 toMs) const;
+    // Where the rule's record has no rows but the rows were written: their time, and the
+    // storms they show.
+    QList<StormLine> unrecordedFigures(Figures *f, qint64 fromMs, qint64 toMs) const;
+    void recordNotes(Figures *f, qint64 fromMs, qint64 toMs) const;
     bool supportsMean() const;
     size_t lowerBound(qint64 ms) const;
     qint64 covered(size_t i) const; // how long row i holds
@@ -152,6 +168,7 @@ private:
     QList<FileInfo> m_files;
     int m_mask = 0;
     qint64 m_interval = 1000;
+    qint64 m_firstMs = 0, m_lastMs = 0;
 };
 
 } // namespace history

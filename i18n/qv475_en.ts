@@ -103,6 +103,10 @@
         <source>なし</source>
         <translation>none</translation>
     </message>
+    <message>
+        <source>読めなかった記録</source>
+        <translation>Records that could not be read</translation>
+    </message>
 </context>
 <context>
     <name>TrendChart</name>
@@ -168,6 +172,10 @@
     <message>
         <source>点検:</source>
         <translation>Inspection:</translation>
+    </message>
+    <message>
+        <source>点検者名と結果は %1 文字までです。</source>
+        <translation>The inspector&apos;s name and the result take at most %1 characters each.</translation>
     </message>
 </context>
 <context>
@@ -383,6 +391,10 @@ Install it with sudo apt-get install qv475-browser, or open this page in a brows
     <message>
         <source>書き出しました: %1</source>
         <translation>Exported: %1</translation>
+    </message>
+    <message>
+        <source>読めなかった記録</source>
+        <translation>Records that could not be read</translation>
     </message>
 </context>
 <context>
@@ -999,14 +1011,6 @@ Record the inspection while the wind is still strong?</translation>
         <translation>The last line (line %1) is cut short and was not read.</translation>
     </message>
     <message>
-        <source>判定の記録の行の形ではありません: %1</source>
-        <translation>Not a line of the rule record: %1</translation>
-    </message>
-    <message>
-        <source>事象の行の形ではありません: %1</source>
-        <translation>Not a line of the event log: %1</translation>
-    </message>
-    <message>
         <source>読み込みを取り消しました。</source>
         <translation>Reading was cancelled.</translation>
     </message>
@@ -1194,6 +1198,34 @@ Record the inspection while the wind is still strong?</translation>
         <source>記録間隔 %1 秒では算出できません</source>
         <translation>cannot be computed at a %1 s interval</translation>
     </message>
+    <message>
+        <source>点検の記録を読めません</source>
+        <translation>inspection record cannot be read</translation>
+    </message>
+    <message>
+        <source>足場点検要</source>
+        <translation>Scaffold inspection due</translation>
+    </message>
+    <message>
+        <source>判定の記録なし</source>
+        <translation>No rule record</translation>
+    </message>
+    <message>
+        <source>%1 (風速の記録から補いました)</source>
+        <translation>%1 (filled in from the recorded speeds)</translation>
+    </message>
+    <message>
+        <source>イベント記録「%1」が見つかりません。点検の記録は読めません。</source>
+        <translation>The event log &quot;%1&quot; is not there. The inspections cannot be read.</translation>
+    </message>
+    <message>
+        <source>判定の記録の %1 行を読めませんでした (%2行目)</source>
+        <translation>%1 line(s) of the rule record could not be read (line %2)</translation>
+    </message>
+    <message>
+        <source>イベント記録の %1 行を読めませんでした (%2行目)</source>
+        <translation>%1 line(s) of the event log could not be read (line %2)</translation>
+    </message>
 </context>
 <context>
     <name>logging</name>
@@ -1309,7 +1341,7 @@ Record the inspection while the wind is still strong?</translation>
     </message>
     <message>
         <source>通知: CaFile %1 に読める証明書がないため、ｼｽﾃﾑの認証局だけを信頼します</source>
-        <translation>Notify: CaFile %1 holds no certificate that reads; only the system's authorities are trusted</translation>
+        <translation>Notify: CaFile %1 holds no certificate that reads; only the system&apos;s authorities are trusted</translation>
     </message>
     <message>
         <source>通知: このﾋﾞﾙﾄﾞはTLSを持たないため、CaFile %1 は使いません</source>
@@ -1598,6 +1630,10 @@ Record the inspection while the wind is still strong?</translation>
     <message>
         <source>使用停止</source>
         <translation>OUT OF SERVICE</translation>
+    </message>
+    <message>
+        <source>強風下で確認</source>
+        <translation>signed under a strong wind</translation>
     </message>
 </context>
 <context>

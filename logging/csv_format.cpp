@@ -2,6 +2,8 @@
 
 #include "platform/cp932.h"
 
+#include <QRegularExpression>
+
 namespace logging {
 
 std::optional<QString> logBaseName(const QString &fName)
@@ -92,6 +94,42 @@ QByteArray toCp932(const QString &text)
 QString fromCp932(const QByteArray &bytes)
 {
     return platform::fromCp932(bytes);
+}
+
+QString cp932Field(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    const QList<uint> points = text.toUcs4();
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        const char32_t c = points[i];
+        const QString one = QString::fromUcs4(&c, 1);
+        const bool escape = c == U'&' ? i + 1 < points.size() && points[i + 1] == U'#'
+                                      : c >= 0x80 && fromCp932(toCp932(one)) != one;
+        out += escape ? QStringLiteral("&#x") + QString::number(uint(c), 16).toUpper() +
+                            QLatin1Char(';')
+                      : one;
+    }
+    return out;
+}
+
+QString fromCp932Field(const QString &field)
+{
+    if (!field.contains(QLatin1String("&#x")))
+        return field;
+    static const QRegularExpression escaped(QStringLiteral("&#x([0-9A-Fa-f]{1,6});"));
+    QString out;
+    qsizetype from = 0;
+    for (auto it = escaped.globalMatch(field); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const char32_t c = m.captured(1).toUInt(nullptr, 16);
+        out += field.mid(from, m.capturedStart() - from);
+        // Only what names a character: a surrogate or beyond Unicode stays as written.
+        out += c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF) && c != 0 ? QString::fromUcs4(&c, 1)
+                                                                     : m.captured();
+        from = m.capturedEnd();
+    }
+    return out + field.mid(from);
 }
 
 QString rowDateFormat(const QLocale &locale)

@@ -52,6 +52,11 @@ QString rowLine(int mask, const QString &date, const QString &time,
 QByteArray toCp932(const QString &text);
 // And back, for reading what the program wrote.
 QString fromCp932(const QByteArray &bytes);
+// A field of free text (a name, a note) that reads back whole from code page 932: a
+// character the code page cannot hold is written "&#xHHHH;" (as is the '&' of a "&#"
+// in the text), and read back from it.
+QString cp932Field(const QString &text);
+QString fromCp932Field(const QString &field);
 
 // The date and time formats of rows: the locale's short date format and its time format
 // with seconds; the C locale takes the Japanese forms yyyy/MM/dd and H:mm:ss.

@@ -308,8 +308,8 @@ void EventLog::event(const Event &e)
     else if (e.kind == Event::Kind::Acknowledged || e.kind == Event::Kind::OutOfService) {
         // Each latch's signature on a line of its own, with its marks.
         const site::Inspection &i = e.at.site.inspection;
-        m_day.inspections << QStringLiteral("%1 %2 %3").arg(timeText(t), i.by, i.result) +
-                                 i.marks();
+        m_day.inspections << logging::cp932Field(
+            QStringLiteral("%1 %2 %3").arg(timeText(t), i.by, i.result) + i.marks());
     }
     if (t.date() != m_eventDay) {
         m_eventDay = t.date();
@@ -327,7 +327,7 @@ void EventLog::event(const Event &e)
                     e.kind == Event::Kind::Acknowledged || e.kind == Event::Kind::Paused ||
                             e.kind == Event::Kind::PortMoved ||
                             e.kind == Event::Kind::OutOfService || e.kind == Event::Kind::MonitorEnd
-                        ? e.detail
+                        ? logging::cp932Field(e.detail)
                         : QString()}
             .join(QLatin1Char(',')) +
         QStringLiteral("\r\n");
@@ -398,9 +398,12 @@ void EventLog::check(File &f)
         if (failure->generation == f.generation)
             f.open = false; // its remaining lines are dropped; the next day starts anew
         emit failed(failure->reason, f.path);
-        // The event file is opened again at the next event.
+        // The event file is opened again at the next event, the rule's record at its
+        // next row: the rows between are missing from it, which the history says.
         if (&f == m_events.get())
             m_eventDay = {};
+        else if (&f == m_rule.get())
+            m_ruleDay = {};
     }
     switch (f.writer.checkStall(m_clock->epochMilliseconds())) {
     case logging::BackgroundWriter::Stall::Began: emit stalled(f.writer.waiting()); break;

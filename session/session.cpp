@@ -701,6 +701,8 @@ Acknowledgement Session::acknowledgeInspection(const QString &by, const QString 
     // A result given must say something: blanks and controls alone are no result.
     if (!result.isNull() && res.isEmpty())
         return Acknowledgement::NoResult;
+    if (site::fieldTooLong(by) || site::fieldTooLong(result))
+        return Acknowledgement::TooLong;
     if (!which)
         which = m_rule.latched() ? site::Latch::Crane : site::Latch::Scaffold;
     if (!m_snap.site.on || !m_rule.due(*which))
@@ -823,6 +825,10 @@ void answerCommand(Session &session, const QByteArray &request,
         return refuse("no_result", QStringLiteral("the result says nothing"));
     case Acknowledgement::NothingLatched:
         return refuse("nothing_latched", QStringLiteral("no inspection is waiting"));
+    case Acknowledgement::TooLong:
+        return refuse("too_long", QStringLiteral("the name and the result are at most %1 "
+                                                 "characters each")
+                                      .arg(site::kMaxFieldChars));
     case Acknowledgement::StillStopped:
         return refuse("still_stopped",
                       QStringLiteral("work is stopped: the inspection follows the strong wind"));

@@ -65,6 +65,7 @@ enum class Acknowledgement {
     StormBlowing,   // the instantaneous wind is above the storm threshold
     NeedsForce,     // a caution holds or the wind is at or above it: asked for first
     NothingLatched, // no inspection is waiting
+    TooLong,        // the name or the result is longer than site::kMaxFieldChars
 };
 
 // Why file output did not start.

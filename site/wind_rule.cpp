@@ -106,13 +106,21 @@ QString cleanField(const QString &text)
             out += QChar(0xFF0C);
         else if (c == QLatin1Char('"'))
             out += QChar(0xFF02);
+        else if (c == QLatin1Char(';'))
+            out += QChar(0xFF1B); // the event log's detail separates its fields with it
         else if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
                  c == QChar::ParagraphSeparator)
             out += QLatin1Char(' ');
         else
             out += c;
     }
-    return out.simplified().left(60);
+    // Longer ones are refused where they are typed; this bounds what a file may hold.
+    return out.simplified().left(4 * kMaxFieldChars);
+}
+
+bool fieldTooLong(const QString &text)
+{
+    return cleanField(text).size() > kMaxFieldChars;
 }
 
 // ---- the rolling mean

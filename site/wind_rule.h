@@ -122,9 +122,12 @@ struct Inspection {
 QString inspectionResult(bool fault, const QString &note);
 // Whether a result states a fault ("異常あり", "異常あり: note").
 bool isFault(const QString &result);
-// A name or note as one line of a CSV field: controls and line ends to blanks, commas
-// and quotes to their full-width forms, blanks trimmed, at most 60 characters.
+// A name or note as one line of a CSV field: controls and line ends to blanks, commas,
+// quotes and semicolons to their full-width forms, blanks trimmed.
 QString cleanField(const QString &text);
+// The longest name or result taken: a longer one is refused, never cut.
+inline constexpr int kMaxFieldChars = 60;
+bool fieldTooLong(const QString &text);
 
 // The latch as it stands: since when, and the highest instantaneous wind since then.
 struct Storm {

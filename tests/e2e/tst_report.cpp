@@ -74,14 +74,14 @@ private slots:
         const QString page = QString::fromUtf8(text);
         const qsizetype pages = page.count(QLatin1Char('\f'));
         for (const QString &want :
-             {u"2026/12/08"_s, u"第2工区 東棟"_s, u"COM3"_s, u"製造番号 QV0123"_s,
+             {u"2026年12月8日 (火)"_s, u"第2工区 東棟"_s, u"COM3"_s, u"製造番号 QV0123"_s,
               u"設置場所 東棟 屋上"_s, u"高さ 32 m"_s,
               // the approval boxes and the criteria in the rules' words
               u"作成"_s, u"確認"_s, u"承認"_s, u"10分間の平均風速 10 m/s 以上で作業中止"_s,
               u"瞬間風速 30 m/s をこえる風の後に点検"_s,
-              // the highest gust with its time, the stop period, each storm with its
-              // inspection or none, the event rows
-              u"31.0 m/s (10:55:00)"_s, u"10:07:05 〜 10:37:56 (31 分)"_s, u"10:55:00 31.0 m/s"_s,
+              // the highest gust with its time (the storm's, above the sampled rows), the
+              // stop period, each storm with its inspection or none, the event rows
+              u"32.5 m/s (10:59:30)"_s, u"10:07:05 〜 10:37:56 (31 分)"_s, u"10:55:00 31.0 m/s"_s,
               u"10:58:00 山田 太郎 (異常なし)"_s, u"10:59:30 32.5 m/s"_s, u"点検未了"_s,
               u"作業中止解除"_s})
             QVERIFY2(page.contains(want), qPrintable(want + QStringLiteral(" not in:\n") + page));

@@ -226,7 +226,7 @@ private slots:
         QCOMPARE(f.stops, (QList<Period>{{at(10, 7, 5), at(10, 37, 56), false}}));
         QCOMPARE(f.stopMs, at(10, 37, 56) - at(10, 7, 5));
         // The storm as the event log has it; nobody acknowledged it.
-        QCOMPARE(f.storms, (QList<StormLine>{{at(10, 55, 0), u"31.0"_qs, {}}}));
+        QCOMPARE(f.storms, (QList<StormLine>{{at(10, 55, 0), u"31.0"_qs, {}, {}}}));
         QVERIFY(f.inspectionDue);
         // The last row before the hole holds for 2 s.
         QCOMPARE(f.missingMs, 299000);
@@ -290,6 +290,141 @@ private slots:
             QVERIFY2(f.storms[0].inspection->detail.contains(u"結果="_qs + shown),
                      qPrintable(f.storms[0].inspection->detail));
         QCOMPARE(f.inspectionDue, due);
+    }
+
+    // With the rule's record beside the rows, the window's whole view and the day's sheet
+    // give the same figures at every logging interval, and the chart's line holds the
+    // storm's highest frame (the record's 31.4, above every row) at its slot.
+    void oneSetOfFiguresEverywhere()
+    {
+        basSubMain::SiteSettings site;
+        site.enabled = true;
+        QStringList first;
+        for (int every : {1, 60, 600}) {
+            QTemporaryDir folder;
+            const QStringList files =
+                knownday::write(folder.path(), at(9, 0, 0), at(11, 0, 0), false, every);
+            knownday::writeEvents(folder.path());
+            knownday::writeRule(folder.path(), at(9, 0, 0), at(11, 0, 0));
+            WindHistory h(site);
+            QString error;
+            QVERIFY2(h.load(files, &platform::readWholeFile, &error), qPrintable(error));
+            auto lines = [&](qint64 from, qint64 to) {
+                QStringList out;
+                for (const auto &[label, value] :
+                     figureLines(h.figures(from, to), site, knownday::kDay))
+                    out << label + u'=' + value;
+                return out;
+            };
+            const QStringList day = lines(at(0, 0, 0), at(23, 59, 59));
+            QCOMPARE(lines(h.firstMs(), h.lastMs()), day);
+            QVERIFY2(day.contains(u"最大瞬間風速=31.4 m/s (10:55:00)"_qs),
+                     qPrintable(day.join('\n')));
+            if (first.isEmpty())
+                first = day;
+            QCOMPARE(day, first);
+            const QList<meterlink::Bucket> buckets = h.buckets(at(9, 0, 0), at(11, 0, 0), 60000);
+            const auto storm = std::find_if(buckets.begin(), buckets.end(),
+                                            [](const auto &b) { return b.ms == at(10, 55, 30); });
+            QVERIFY(storm != buckets.end());
+            QCOMPARE(storm->value[0], 31.4);
+        }
+    }
+
+    // What the sheet says of the day's inspections, whatever the records hold: nothing
+    // invented, every signature on its line, names whole, and a record it cannot read
+    // said (with "note=" before it) rather than taken for none.
+    void whatTheSheetSays_data()
+    {
+        QTest::addColumn<QString>("events"); // after the header; "-": no event log at all
+        QTest::addColumn<QTime>("ruleFrom");
+        QTest::addColumn<QStringList>("before"); // the day before's files: name|text
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("absent");
+        const QString storm = u"2026/12/08,10:55:00,暴風 点検要,5.0,31.0,31.0,\r\n"_qs;
+        const QString pass =
+            u"2026/12/08,10:58:00,点検確認,5.0,9.0,5.0,点検者=山田;結果=異常なし\r\n"_qs;
+        const QString notRead = u"　点検=点検の記録を読めません"_qs;
+        QTest::newRow("the record starts just before the storm")
+            << storm + pass << QTime(10, 54, 55) << QStringList()
+            << QStringList{u"暴風=10:55:00 31.0 m/s"_qs, u"　点検=10:58:00 山田 (異常なし)"_qs}
+            << u"前日からの点検要"_qs;
+        QTest::newRow("a latch carried over midnight")
+            << pass << QTime(9, 0, 0)
+            << QStringList{u"wind_events_20261207.csv|2026/12/07,23:30:00,暴風 点検要,5.0,32.0,32.0,\r\n"_qs,
+                           u"wind_rule_20261207.csv|2026/12/07,23:59:50,10,10,0,0,0,5.0,23:59:50,4.0,23:59:50,1\r\n"_qs}
+            << QStringList{u"前日からの点検要=暴風 12/7 23:30:00"_qs,
+                           u"　点検=10:58:00 山田 (異常なし)"_qs}
+            << u"時刻は記録外"_qs;
+        QTest::newRow("a bad line in the event log")
+            << storm + u"2026/12/10,99:99:99,garbage\r\n"_qs + pass << QTime(9, 0, 0)
+            << QStringList()
+            << QStringList{u"　点検=10:58:00 山田 (異常なし)"_qs,
+                           u"note=wind_events_20261208.csv: イベント記録の 1 行を読めませんでした (3行目)"_qs}
+            << u"点検の記録なし"_qs;
+        QTest::newRow("an empty event log")
+            << QString() << QTime(9, 0, 0) << QStringList()
+            << QStringList{u"暴風=10:55:00 31.4 m/s"_qs, notRead} << u"点検の記録なし"_qs;
+        QTest::newRow("no event log")
+            << u"-"_qs << QTime(9, 0, 0) << QStringList()
+            << QStringList{notRead, u"note=イベント記録「wind_events_20261208.csv」が見つかりま"
+                                    "せん。点検の記録は読めません。"_qs}
+            << u"点検の記録なし"_qs;
+        QTest::newRow("every signature on its line")
+            << u"2026/12/08,10:38:00,足場点検要,9.0,12.0,5.0,\r\n"
+               "2026/12/08,10:40:00,点検確認,5.0,9.0,5.0,点検者=佐藤;結果=異常なし;対象=足場\r\n"_qs +
+                   storm +
+                   u"2026/12/08,10:57:00,使用停止,5.0,9.0,5.0,点検者=山田;結果=異常あり: ﾌﾞﾚｰｷ\r\n"
+                   "2026/12/08,10:58:30,点検確認,8.0,9.0,8.5,点検者=鈴木;結果=異常なし;強風下で確認\r\n"_qs
+            << QTime(9, 0, 0) << QStringList()
+            << QStringList{u"足場点検要=10:38:00"_qs, u"　点検=10:40:00 佐藤 (異常なし)"_qs,
+                           u"　点検=10:57:00 山田 (異常あり: ﾌﾞﾚｰｷ)  使用停止"_qs,
+                           u"　点検=10:58:30 鈴木 (異常なし)  強風下で確認"_qs}
+            << u"　点検=点検未了"_qs;
+        QTest::newRow("names outside code page 932")
+            << storm + logging::cp932Field(u"2026/12/08,10:58:00,点検確認,5.0,9.0,5.0,"
+                                           "点検者=𠮷田 😀 &#;結果=異常なし\r\n"_qs)
+            << QTime(9, 0, 0) << QStringList()
+            << QStringList{u"　点検=10:58:00 𠮷田 😀 &# (異常なし)"_qs} << u"�"_qs;
+    }
+    void whatTheSheetSays()
+    {
+        QFETCH(QString, events);
+        QFETCH(QTime, ruleFrom);
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, absent);
+        QTemporaryDir folder;
+        const QStringList files = knownday::write(folder.path(), at(9, 0, 0), at(11, 0, 0), false);
+        if (events != u"-"_qs)
+            knownday::put(folder.path(), u"wind_events_20261208.csv"_qs,
+                          events.isEmpty()
+                              ? QString()
+                              : u"年月日,時刻,事象,10分平均,最大瞬間風速,瞬間風速,詳細\r\n"_qs +
+                                    events);
+        knownday::writeRule(folder.path(), QDateTime(knownday::kDay, ruleFrom).toMSecsSinceEpoch(),
+                            at(11, 0, 0));
+        for (const QString &file : before) {
+            const QString name = file.section(u'|', 0, 0);
+            knownday::put(folder.path(), name,
+                          (name.contains(u"_rule_"_qs) ? logging::ruleRecordHeader(10)
+                                                       : logging::eventLogHeader(10)) +
+                              file.section(u'|', 1));
+        }
+        basSubMain::SiteSettings site;
+        site.enabled = true;
+        WindHistory h(site);
+        QString error;
+        QVERIFY2(h.load(files, &platform::readWholeFile, &error), qPrintable(error));
+        const Figures f = h.figures(at(0, 0, 0), at(23, 59, 59));
+        QStringList lines;
+        for (const QString &note : f.notes)
+            lines << u"note="_qs + note;
+        for (const auto &[label, value] : figureLines(f, site, knownday::kDay))
+            lines << label + u'=' + value;
+        for (const QString &line : shown)
+            QVERIFY2(lines.contains(line), qPrintable(line + u"\n--\n"_qs + lines.join(u'\n')));
+        QVERIFY2(!lines.join(u'\n').contains(absent), qPrintable(lines.join(u'\n')));
     }
 
     // Rows further apart than the mean can stand: the figures they cannot support are

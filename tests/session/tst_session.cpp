@@ -836,6 +836,11 @@ private slots:
             << QByteArray(R"({"acknowledge":{"by":"山田","result":" \t\u0001 "}})") << true
             << "no_result"
             << "normal"_ba;
+        // Longer than the limit: refused with it, never cut.
+        QTest::newRow("a result of 61 characters")
+            << (R"({"acknowledge":{"by":"山田","result":")" + QByteArray(61, 'x') + R"("}})")
+            << true << "too_long"
+            << "normal"_ba;
         QTest::newRow("a number for a result")
             << QByteArray(R"({"acknowledge":{"by":"山田","result":1}})") << true << "bad_request"
             << "normal"_ba;
@@ -1064,6 +1069,31 @@ private slots:
                      .match(events)
                      .hasMatch(),
                  qPrintable(events));
+    }
+
+    // The rule's record resumes once its file can be written again (here a folder stood
+    // where it goes): the rows after are there, as the event log's are.
+    void theRuleRecordResumes()
+    {
+        Settings v = logging();
+        v.site.enabled = true;
+        clock.current = QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0));
+        const QString record = dir->filePath("wind_rule_20261208.csv");
+        QVERIFY(QDir().mkdir(record));
+        make(v);
+        step(frame("0050"), 300);
+        s->flush(5000);
+        step(frame("0050"), 100);
+        QVERIFY(QDir().rmdir(record));
+        step(frame("0050"), 300);
+        QVERIFY(s->end(5000));
+        s.reset();
+        QFile f(record);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QStringList rows =
+            logging::fromCp932(f.readAll()).split(u"\r\n"_s, Qt::SkipEmptyParts);
+        QVERIFY2(rows.size() >= 3 && rows[0].startsWith(u"年月日"_s), qPrintable(rows.join(u'\n')));
+        QVERIFY2(rows.last().startsWith(u"2026/12/08,9:01:10,"_s), qPrintable(rows.join(u'\n')));
     }
 
     // A pause of the program (a suspend, SIGSTOP): said, and in the event log with its span.

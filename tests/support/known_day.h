@@ -80,4 +80,42 @@ inline void writeEvents(const QString &folder)
                        "2026/12/08,10:55:00,暴風 点検要,5.0,31.0,31.0\r\n"));
 }
 
+// The rule's own record of [from, to) as the live rule wrote it: a row every ten seconds
+// with its highest frame (31.4 m/s at 10:55:00, above the rows' 31.0: a frame between
+// rows), the stop from 10:07:05 to 10:37:56, the first ten minutes undecided, and the
+// storm's latch from 10:55:00 on.
+inline QString writeRule(const QString &folder, qint64 from, qint64 to)
+{
+    QString text = logging::ruleRecordHeader(10);
+    for (qint64 t = from; t < to; t += 10000) {
+        auto in = [&](qint64 a, qint64 b) {
+            return QString::number(std::max<qint64>(0, std::min(t + 10000, b) - std::max(t, a)) /
+                                   1000);
+        };
+        const bool storm = t <= at(10, 55, 0) && at(10, 55, 0) < t + 10000;
+        const bool step = t >= at(10, 0, 0) && t < at(10, 25, 0);
+        const QString time = QDateTime::fromMSecsSinceEpoch(t).toString(u"H:mm:ss"_qs);
+        text += QStringList{QDateTime::fromMSecsSinceEpoch(t).toString(u"yyyy/MM/dd"_qs),
+                            time,
+                            u"10"_qs,
+                            u"10"_qs,
+                            u"0"_qs,
+                            in(at(10, 7, 5), at(10, 37, 56)),
+                            in(from, from + 600000),
+                            storm  ? u"31.4"_qs
+                            : step ? u"12.0"_qs
+                                   : u"5.0"_qs,
+                            storm ? u"10:55:00"_qs : time,
+                            QString(),
+                            QString(),
+                            t + 10000 > at(10, 55, 0) ? u"1"_qs : u"0"_qs}
+                    .join(u',') +
+                u"\r\n"_qs;
+    }
+    return put(folder,
+               u"wind_rule_"_qs + QDateTime::fromMSecsSinceEpoch(from).toString(u"yyyyMMdd"_qs) +
+                   u".csv"_qs,
+               text);
+}
+
 } // namespace knownday
