@@ -1431,6 +1431,14 @@ Record the inspection while the wind is still strong?</translation>
         <source>通知: ﾃｽﾄを送ります</source>
         <translation>Notify: sending a test</translation>
     </message>
+    <message>
+        <source>この名前の現場の記録は、別の風速計のﾌﾟﾛｸﾞﾗﾑが書いています (%1)。出力ﾌｧｲﾙ名を変えてください。</source>
+        <translation>Another meter's program writes the site records under this name (%1). Choose another output file name.</translation>
+    </message>
+    <message>
+        <source>現場の記録のﾛｯｸﾌｧｲﾙを作れません (%1)。</source>
+        <translation>The site records' lock file cannot be made (%1).</translation>
+    </message>
 </context>
 <context>
     <name>platform</name>

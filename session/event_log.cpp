@@ -8,7 +8,9 @@
 #include "site/wind_rule.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QLocale>
+#include <QLockFile>
 
 namespace session {
 
@@ -133,12 +135,34 @@ QString EventLog::ruleFileName(const QString &base, const QDate &day)
            QStringLiteral(".csv");
 }
 
-bool EventLog::start(const basSubMain::Settings &settings, QString *)
+bool EventLog::start(const basSubMain::Settings &settings, QString *error)
 {
     if (!settings.site.enabled)
         return true;
     // Beside the data log: its base name; without one, beside the settings.
     m_base = logging::logBaseName(settings.fName).value_or(m_fallbackBase);
+    // One meter's records per name: a second program logging under the same name would
+    // write rows that no reader could tell from the first's.
+    const QString lockPath = m_base + QStringLiteral("_site.lock");
+    if (!m_lock || m_lock->fileName() != lockPath || !m_lock->isLocked()) {
+        m_lock = std::make_unique<QLockFile>(lockPath);
+        m_lock->setStaleLockTime(0); // stale only when its program is gone
+        if (!m_lock->tryLock(0)) {
+            const bool taken = m_lock->error() == QLockFile::LockFailedError;
+            m_lock.reset();
+            if (error)
+                *error =
+                    taken ? QCoreApplication::translate(
+                                "output",
+                                "この名前の現場の記録は、別の風速計のﾌﾟﾛｸﾞﾗﾑが書いています (%1)。"
+                                "出力ﾌｧｲﾙ名を変えてください。")
+                                .arg(QDir::toNativeSeparators(m_base))
+                          : QCoreApplication::translate("output",
+                                                        "現場の記録のﾛｯｸﾌｧｲﾙを作れません (%1)。")
+                                .arg(QDir::toNativeSeparators(lockPath));
+            return false;
+        }
+    }
     if (!m_events) {
         m_events = std::make_unique<File>(m_makeFile());
         m_summary = std::make_unique<File>(m_makeFile());
@@ -165,6 +189,7 @@ void EventLog::stop()
     m_rule->stop();
     m_eventDay = {};
     m_ruleDay = {};
+    m_lock.reset();
 }
 
 void EventLog::settingsChanged(const basSubMain::Settings &settings)

@@ -27,6 +27,8 @@ namespace logging {
 class BackgroundWriter;
 }
 
+class QLockFile;
+
 namespace session {
 
 class EventLog : public Output
@@ -96,6 +98,7 @@ private:
     QString m_base;
     bool m_running = false;
     std::unique_ptr<File> m_events, m_summary, m_rule;
+    std::unique_ptr<QLockFile> m_lock; // held while this program writes the records
     QDate m_ruleDay;
     qint64 m_rowStartMs = 0; // the record's row being counted (0: none)
     Counts m_row;

@@ -1096,6 +1096,25 @@ private slots:
         QVERIFY2(rows.last().startsWith(u"2026/12/08,9:01:10,"_s), qPrintable(rows.join(u'\n')));
     }
 
+    // Two programs logging under one name: the second refuses the site's records, saying
+    // why, and takes them once the first has stopped.
+    void oneRecordPerName()
+    {
+        Settings v = logging();
+        v.site.enabled = true;
+        auto eventLog = [&] {
+            return std::make_unique<session::EventLog>(
+                [] { return std::make_unique<platform::LocalFileOutput>(); }, &clock, QString());
+        };
+        const auto first = eventLog(), second = eventLog();
+        QString error;
+        QVERIFY(first->start(v, &error));
+        QVERIFY(!second->start(v, &error));
+        QVERIFY2(error.contains(u"別の風速計"_s) && error.contains(u"wind"_s), qPrintable(error));
+        first->stop();
+        QVERIFY(second->start(v, &error));
+    }
+
     // A pause of the program (a suspend, SIGSTOP): said, and in the event log with its span.
     void aPauseIsMarked()
     {
