@@ -6,7 +6,8 @@
 namespace meterlink {
 
 ReadingHistory::ReadingHistory(qint64 maxAgeMs, qsizetype capacity)
-    : m_ring(size_t(qMax<qsizetype>(1, capacity))), m_maxAgeMs(maxAgeMs)
+    : m_ring(size_t(qMax<qsizetype>(1, capacity))), m_maxAgeMs(maxAgeMs),
+      m_slotMs(qMax<qint64>(1, (maxAgeMs + capacity - 1) / qMax<qsizetype>(1, capacity)))
 {}
 
 void ReadingHistory::append(qint64 ms, const std::array<int, 4> &tenths,
@@ -17,6 +18,18 @@ void ReadingHistory::append(qint64 ms, const std::array<int, 4> &tenths,
     for (size_t i = 0; i < 4; ++i)
         s.tenths[i] = qint16(qBound(-32768, tenths[i], 32767));
     s.alarms = alarms;
+    // Frames faster than the ring can hold for its hour share a slot, which keeps their
+    // highest: a gust survives any frame rate.
+    if (m_size > 0) {
+        Sample &last = m_ring[size_t((m_head + m_size - 1) % capacity())];
+        if (!last.gap && last.ms / m_slotMs == ms / m_slotMs) {
+            for (size_t i = 0; i < 4; ++i)
+                last.tenths[i] = std::max(last.tenths[i], s.tenths[i]);
+            for (size_t i = 0; i < 2; ++i)
+                last.alarms[i] = std::max(last.alarms[i], s.alarms[i]);
+            return;
+        }
+    }
     push(s);
 }
 

@@ -20,7 +20,8 @@ struct Sample {
 class ReadingHistory
 {
 public:
-    // Keeps samples no older than maxAgeMs behind the newest, and at most capacity.
+    // Keeps samples no older than maxAgeMs behind the newest, and at most capacity: frames
+    // closer than maxAgeMs / capacity are kept as one with their highest values.
     explicit ReadingHistory(qint64 maxAgeMs = 3600 * 1000, qsizetype capacity = 40000);
 
     // A frame: its readings in tenths of m/s (kept within 16 bits), and alarm levels.
@@ -43,6 +44,7 @@ private:
     qsizetype m_head = 0; // index of the oldest
     qsizetype m_size = 0;
     qint64 m_maxAgeMs;
+    qint64 m_slotMs;
 };
 
 } // namespace meterlink

@@ -26,22 +26,29 @@ private slots:
         QVERIFY(!all[0].gap);
     }
 
-    void floodIsBoundedByCount()
+    void aFloodKeepsTheHourAndItsGust()
     {
-        // 10 000 frames a second for 20 s: the ring never grows past its capacity.
+        // 100 frames a second for two hours (past the line's rate): the ring never grows
+        // past its capacity, yet holds the whole last hour, and one frame's gust in it.
         ReadingHistory h(3600 * 1000, 40000);
-        const qsizetype capacity = h.capacity();
-        for (qint64 i = 0; i < 200000; ++i) {
-            h.append(i / 10, kReadings, {0, 0});
-            QVERIFY(h.size() <= capacity);
+        const qint64 end = 2 * 3600 * 1000, gustAt = end - 40 * 60000;
+        for (qint64 t = 0; t <= end; t += 10) {
+            std::array<int, 4> r{50, 60, 40, 45};
+            if (t == gustAt)
+                r[0] = 314;
+            h.append(t, r, {0, 0});
+            QVERIFY(h.size() <= h.capacity());
         }
-        QCOMPARE(h.size(), capacity);
-        QCOMPARE(h.capacity(), capacity);
-        // The newest are kept, oldest first.
-        const auto all = h.range(0, 1 << 30);
-        QCOMPARE(all.last().ms, 199999 / 10);
+        const auto all = h.range(0, 1LL << 40);
+        QVERIFY(all.first().ms <= end - 3600 * 1000 + 100);
+        QCOMPARE(all.last().ms / 100, end / 100);
         QVERIFY(std::is_sorted(all.begin(), all.end(),
                                [](const auto &a, const auto &b) { return a.ms < b.ms; }));
+        QCOMPARE(
+            std::max_element(all.begin(), all.end(),
+                             [](const auto &a, const auto &b) { return a.tenths[0] < b.tenths[0]; })
+                ->tenths[0],
+            314);
     }
 
     void olderThanAnHourIsDropped()
