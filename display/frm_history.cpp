@@ -109,6 +109,7 @@ frmHistory::frmHistory(Services services, QWidget *parent)
     m_lblFigures->setTextFormat(Qt::RichText);
     m_lblFigures->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_lblFigures->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_lblFigures->setWordWrap(true); // a long note or value takes another line
     // The figures whole; the events' list takes what height is left.
     m_lblFigures->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     m_lstEvents = new QTreeWidget(this);
@@ -210,8 +211,10 @@ void frmHistory::finishLoad()
     QStringList names, warnings;
     for (const history::FileInfo &f : m_record->files()) {
         names << QFileInfo(f.path).fileName();
-        for (const QString &w : f.warnings)
-            warnings << QFileInfo(f.path).fileName() + QStringLiteral(": ") + w;
+        // The records beside the logs are said in the figures, for the span they cover.
+        if (f.kind == history::Kind::Data)
+            for (const QString &w : f.warnings)
+                warnings << QFileInfo(f.path).fileName() + QStringLiteral(": ") + w;
     }
     m_lblStatus->setText(QCoreApplication::translate("frmHistory", "%1 行 (%2)")
                              .arg(m_record->rows().size())
