@@ -160,14 +160,14 @@ figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate 
             {QCoreApplication::translate("history", "判定中の時間"), minutes(f.undecidedMs)});
     }
     if (f.stops.isEmpty())
-        out.append({QCoreApplication::translate("history", "作業中止"),
+        out.append({shownWord(QStringLiteral("作業中止")),
                     f.basis == Basis::Sampled && !f.eventsKnown
                         ? QCoreApplication::translate("history", "記録間隔 %1 秒では判定できません")
                               .arg(interval)
                         : QCoreApplication::translate("history", "なし")});
     for (const Period &p : f.stops)
         out.append(
-            {QCoreApplication::translate("history", "作業中止"),
+            {shownWord(QStringLiteral("作業中止")),
              QCoreApplication::translate("history", "%1 〜 %2%3 (%4)")
                  .arg(timeOf(p.startMs, day), timeOf(p.endMs, day),
                       p.open ? QCoreApplication::translate("history", " 以降も継続") : QString(),
@@ -215,13 +215,13 @@ figureLines(const Figures &f, const basSubMain::SiteSettings &site, const QDate 
         inspections(st);
     }
     for (const StormLine &sc : f.scaffolds) {
-        out.append({QCoreApplication::translate("history", "足場点検要"), timeOf(sc.ms, day)});
+        out.append({shownWord(QStringLiteral("足場点検要")), timeOf(sc.ms, day)});
         inspections(sc);
     }
     if (f.inspectionDue)
         out.append({QCoreApplication::translate("history", "記録終了時"),
                     QCoreApplication::translate("history", "点検未了")});
-    out.append({QCoreApplication::translate("history", "データなし"), minutes(f.missingMs)});
+    out.append({QCoreApplication::translate("frmMain", "データなし"), minutes(f.missingMs)});
     if (f.unrecordedMs > 0)
         out.append({QCoreApplication::translate("history", "判定の記録なし"),
                     QCoreApplication::translate("history", "%1 (風速の記録から補いました)")

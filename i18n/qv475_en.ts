@@ -97,7 +97,7 @@
     </message>
     <message>
         <source>瞬間風速</source>
-        <translation>Instant</translation>
+        <translation>Instant speed</translation>
     </message>
     <message>
         <source>なし</source>
@@ -1119,10 +1119,6 @@ Record the inspection while the wind is still strong?</translation>
         <translation>Time deciding</translation>
     </message>
     <message>
-        <source>作業中止</source>
-        <translation>Work stop</translation>
-    </message>
-    <message>
         <source>記録間隔 %1 秒では判定できません</source>
         <translation>cannot be decided at a %1 s interval</translation>
     </message>
@@ -1179,10 +1175,6 @@ Record the inspection while the wind is still strong?</translation>
         <translation>At the end of the record</translation>
     </message>
     <message>
-        <source>データなし</source>
-        <translation>No data</translation>
-    </message>
-    <message>
         <source>データ率</source>
         <translation>Data rate</translation>
     </message>
@@ -1201,10 +1193,6 @@ Record the inspection while the wind is still strong?</translation>
     <message>
         <source>点検の記録を読めません</source>
         <translation>inspection record cannot be read</translation>
-    </message>
-    <message>
-        <source>足場点検要</source>
-        <translation>Scaffold inspection due</translation>
     </message>
     <message>
         <source>判定の記録なし</source>
@@ -1433,11 +1421,11 @@ Record the inspection while the wind is still strong?</translation>
     </message>
     <message>
         <source>この名前の現場の記録は、別の風速計のﾌﾟﾛｸﾞﾗﾑが書いています (%1)。出力ﾌｧｲﾙ名を変えてください。</source>
-        <translation>Another meter's program writes the site records under this name (%1). Choose another output file name.</translation>
+        <translation>Another meter&apos;s program writes the site records under this name (%1). Choose another output file name.</translation>
     </message>
     <message>
         <source>現場の記録のﾛｯｸﾌｧｲﾙを作れません (%1)。</source>
-        <translation>The site records' lock file cannot be made (%1).</translation>
+        <translation>The site records&apos; lock file cannot be made (%1).</translation>
     </message>
 </context>
 <context>

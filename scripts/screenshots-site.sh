@@ -40,3 +40,34 @@ site_shot site-latched 4 "$latched\nGust=31.4\nGustAt=${latched#Latched=}\nWork=
   '[Site]\nEnabled=1\nMinutes=1\n' --fixed 12.3,14.0,11.5,13.0,1,1
 QV475_LANGUAGE=en site_shot site-latched-en 4 "$latched\nGust=31.4\nGustAt=${latched#Latched=}\nWork=stop\n" \
   '[Site]\nEnabled=1\nMinutes=1\n' --fixed 12.3,14.0,11.5,13.0,1,1
+
+# status_shot NAME [LANGUAGE]: logging with outputs that cannot reach their peers (a broker
+# on a closed port; the sleep lock where no session bus is), the pointer on the panel after
+# the five: its icon, and each output's whole line in its tool tip.
+status_shot() {
+  local name=$1 language=${2:-}
+  (
+    source scripts/lib/session.sh
+    qv_session_start 10 1 --fixed 6.2,7.5,5.1,6.0,0,0
+    printf '[Mqtt]\nHost=127.0.0.1\nPort=1\nTopic=site1/crane3\n' >>"$qv_home/QV475_XP/QV475_XP.ini"
+    [ -z "$language" ] ||
+      sed -i "s/^\\[Settings\\]\$/[Settings]\\nLanguage=$language/" "$qv_home/QV475_XP/QV475_XP.ini"
+    qv_app_start >/dev/null
+    sleep 1
+    qv_key F5
+    sleep 1
+    qv_key F2
+    sleep 2
+    local w X Y WIDTH HEIGHT
+    w=$(qv_find_window 'QV-475')
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    xdotool mousemove $((X + WIDTH - 12)) $((Y + HEIGHT - 8))
+    sleep 2
+    # The tool tip opens below the window and reaches left of it.
+    import -window root -crop $((WIDTH + 340))x$((HEIGHT + 60))+$((X - 320))+"$Y" "$out/$name.png"
+    echo "$out/$name.png"
+  )
+}
+
+status_shot status-outputs
+status_shot status-outputs-en en
