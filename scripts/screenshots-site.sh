@@ -2,7 +2,7 @@
 # Pictures of the site strip for the README, from the real program under Xvfb against the
 # meter simulator: undecided after a start (with what it waits for), a stop in its hold
 # (with its countdown), and a storm latched over a stop (kept over a restart); the last
-# once more in English.
+# once more in English. Then the outputs' status panel while logging, in both languages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --extra
