@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "app/headless.h"
 #include "app/language.h"
+#include "app/records_cli.h"
 #include "app/settings.h"
 #include "display/day_report.h"
 #include "display/dlg_inspection.h"
@@ -455,9 +456,25 @@ struct StartOptions {
         QStringLiteral("report"),
         QCoreApplication::translate(
             "main", "記録ﾌｧｲﾙ (FILE...) の日報を PDF にします (--out に書きます。ｳｨﾝﾄﾞｳなし)。")};
-    QCommandLineOption out{QStringLiteral("out"),
-                           QCoreApplication::translate("main", "--report の PDF ﾌｧｲﾙ。"),
-                           QStringLiteral("REPORT.pdf")};
+    QCommandLineOption out{
+        QStringLiteral("out"),
+        QCoreApplication::translate("main", "--report と --register の出力ﾌｧｲﾙ。"),
+        QStringLiteral("REPORT.pdf")};
+    QCommandLineOption registerOf{
+        QStringLiteral("register"),
+        QCoreApplication::translate(
+            "main", "点検記録簿 (暴風、作業中止、点検の一覧) を --out の PDF か CSV にします。")};
+    QCommandLineOption from{QStringLiteral("from"),
+                            QCoreApplication::translate("main", "--register の最初の日。"),
+                            QStringLiteral("YYYY-MM-DD")};
+    QCommandLineOption to{QStringLiteral("to"),
+                          QCoreApplication::translate("main", "--register の最後の日。"),
+                          QStringLiteral("YYYY-MM-DD")};
+    QCommandLineOption verify{
+        QStringLiteral("verify"),
+        QCoreApplication::translate(
+            "main",
+            "封印した記録が目録 (*_manifest.csv) のとおりか調べます (FOLDER、既定は記録の場所)。")};
     QCommandLineOption acknowledge{
         QStringLiteral("acknowledge"),
         QCoreApplication::translate(
@@ -516,6 +533,10 @@ struct StartOptions {
         parser.addOption(open);
         parser.addOption(report);
         parser.addOption(out);
+        parser.addOption(registerOf);
+        parser.addOption(from);
+        parser.addOption(to);
+        parser.addOption(verify);
         parser.addOption(acknowledge);
         parser.addOption(result);
         parser.addOption(latch);
@@ -754,7 +775,7 @@ int main(int argc, char *argv[])
                    check.isSet(QStringLiteral("help-all")) ||
                    check.isSet(QStringLiteral("version")) || check.isSet(options.headless) ||
                    check.isSet(options.acknowledge) || check.isSet(options.notifyTest) ||
-                   check.isSet(options.status);
+                   check.isSet(options.status) || check.isSet(options.verify);
 #ifdef Q_OS_WIN
     guiless =
         guiless || check.isSet(options.installService) || check.isSet(options.uninstallService);
@@ -788,10 +809,19 @@ int main(int argc, char *argv[])
                 parser.isSet(options.force), parser.value(options.config));
         if (parser.isSet(options.status))
             return runStatus(parser.isSet(options.json), parser.value(options.config));
+        if (parser.isSet(options.verify)) {
+            const auto store = makeSettings(parser.value(options.config));
+            const QString folder = parser.positionalArguments().value(
+                0,
+                QFileInfo(records::recordsBase(basSubMain::readSettings(*store), store->location()))
+                    .absolutePath());
+            return records::runVerify(folder);
+        }
         return runHeadless(app, parser.value(options.config));
     }
 
-    const bool reportOnly = parses && check.isSet(options.report);
+    const bool reportOnly =
+        parses && (check.isSet(options.report) || check.isSet(options.registerOf));
 #ifndef Q_OS_WIN
     // The report is drawn without a display, wherever it runs.
     if (reportOnly && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -810,6 +840,13 @@ int main(int argc, char *argv[])
     const StartOptions described;
     described.addTo(parser);
     parser.process(app);
+    if (reportOnly && parser.isSet(options.registerOf)) {
+        const auto store = makeSettings(parser.value(options.config));
+        const basSubMain::Settings settings = basSubMain::readSettings(*store);
+        return records::runRegister(settings, records::recordsBase(settings, store->location()),
+                                    parser.value(options.from), parser.value(options.to),
+                                    parser.value(options.out));
+    }
     if (reportOnly)
         return runReport(parser.positionalArguments(), parser.value(options.out),
                          parser.value(options.config));

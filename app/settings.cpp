@@ -52,6 +52,7 @@ SiteSettings readSite(const platform::SettingsStore &store)
     s.position = identity("Position");
     s.height = identity("Height");
     s.serial = identity("Serial");
+    s.archive = store.text(kSiteGroup, QStringLiteral("Archive")).value_or(QString()).trimmed();
     return s;
 }
 

@@ -29,6 +29,8 @@ struct SiteSettings {
     // where the anemometer stands (Position=), its height (Height=, "25 m") and the
     // meter's serial number (Serial=).
     QString position = {}, height = {}, serial = {};
+    // Archive=: a folder where each closed day's records and their manifest are copied too.
+    QString archive = {};
     bool operator==(const SiteSettings &) const = default;
     static constexpr int kMinMinutes = 1, kMaxMinutes = 60, kMaxHoldMinutes = 60;
     static constexpr int kMinSpeed = 1, kMaxSpeed = 9999;

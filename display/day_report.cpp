@@ -3,6 +3,7 @@
 #include "app/geometry.h"
 #include "app/language.h"
 #include "display/trend_chart.h"
+#include "logging/manifest.h"
 #include "site/wind_rule.h"
 
 #include <QBuffer>
@@ -77,13 +78,14 @@ public:
         m_y = 0;
     }
     // One line of text in the face at the size; returns its height.
-    qreal text(const QString &s, double points, bool bold = false, qreal x = 0)
+    qreal text(const QString &s, double points, bool bold = false, qreal x = 0,
+               const QColor &colour = Qt::black)
     {
         QFont f = basSubMain::japaneseFont(points);
         f.setBold(bold);
         m_p.setFont(f);
         const QFontMetricsF fm(f, &m_writer);
-        m_p.setPen(Qt::black);
+        m_p.setPen(colour);
         m_p.drawText(QPointF(x, m_y + fm.ascent()), s);
         return fm.height();
     }
@@ -194,6 +196,14 @@ int drawReport(QIODevice *device, const history::WindHistory &record, const Titl
         if (!site.height.isEmpty())
             meter << QCoreApplication::translate("DayReport", "高さ %1").arg(site.height);
         page.skip(page.text(meter.join(QStringLiteral("    ")), 10));
+        // Whether the day's records are as they were sealed.
+        QStringList dayRecords;
+        for (const history::FileInfo &fi : record.files())
+            if (fi.kind != history::Kind::Data &&
+                fi.path.endsWith(day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv")))
+                dayRecords << fi.path;
+        if (!dayRecords.isEmpty())
+            page.skip(page.text(logging::verificationLine(dayRecords), 9));
         page.skip(std::max(page.mm(3), page.mm(20) - page.y()));
         // What of the records could not be read, in a box before any figure.
         if (!f.notes.isEmpty()) {
@@ -290,6 +300,104 @@ int drawReport(QIODevice *device, const history::WindHistory &record, const Titl
 }
 
 } // namespace
+
+QByteArray registerReport(const history::Register &r, const Title &title,
+                          const basSubMain::SiteSettings &site, const QString &verification)
+{
+    // Drawn twice: once to count the pages, then with their numbers.
+    auto draw = [&](QIODevice *device, int total) {
+        QPdfWriter writer(device);
+        writer.setResolution(300);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
+        writer.setTitle(QCoreApplication::translate("DayReport", "点検記録簿"));
+        writer.setCreator(QCoreApplication::translate("DayReport", "QV-475簡易ソフト %1")
+                              .arg(QCoreApplication::applicationVersion()));
+        QPainter p(&writer);
+        Pages page(writer, p);
+        const qreal width = page.area().width();
+        int pages = 0;
+        auto foot = [&] {
+            ++pages;
+            p.setPen(Qt::black);
+            p.setFont(basSubMain::japaneseFont(8));
+            const qreal y = page.area().bottom() - page.mm(2);
+            p.drawText(QRectF(0, y - page.mm(4), width, page.mm(5)),
+                       Qt::AlignHCenter | Qt::AlignBottom,
+                       QStringLiteral("%1 / %2").arg(pages).arg(std::max(total, pages)));
+        };
+        approvalBoxes(p, page, page.y());
+        page.skip(page.text(QCoreApplication::translate("DayReport", "点検記録簿"), 18, true));
+        page.skip(page.mm(2));
+        page.skip(page.text(QCoreApplication::translate("DayReport", "期間: %1 〜 %2")
+                                .arg(r.from.toString(QStringLiteral("yyyy/MM/dd")),
+                                     r.to.toString(QStringLiteral("yyyy/MM/dd"))),
+                            12, true));
+        page.skip(page.mm(1));
+        QStringList meter{
+            QCoreApplication::translate("DayReport", "現場: %1")
+                .arg(title.siteName.isEmpty() ? QCoreApplication::translate("DayReport", "(未設定)")
+                                              : title.siteName),
+            QCoreApplication::translate("DayReport", "風速計: QV-475 COM%1").arg(title.port)};
+        if (!site.serial.isEmpty())
+            meter << QCoreApplication::translate("DayReport", "製造番号 %1").arg(site.serial);
+        page.skip(page.text(meter.join(QStringLiteral("    ")), 10));
+        page.skip(page.text(verification, 9));
+        page.skip(std::max(page.mm(3), page.mm(24) - page.y()));
+        for (const QString &line : history::criteriaLines(site))
+            page.skip(page.text(line, 9, false, page.mm(3)));
+        for (const QString &note : r.notes)
+            page.skip(page.text(note, 8, false, page.mm(3)));
+        page.skip(page.mm(3));
+        const qreal columns[3] = {3, 28, 92};
+        auto header = [&] {
+            const QString names[3] = {QCoreApplication::translate("DayReport", "種別"),
+                                      QCoreApplication::translate("DayReport", "日時"),
+                                      QCoreApplication::translate("DayReport", "内容")};
+            qreal h = 0;
+            for (int c = 0; c < 3; ++c)
+                h = page.text(names[c], 9, true, page.mm(columns[c]));
+            page.skip(h + page.mm(0.5));
+        };
+        header();
+        if (r.items.isEmpty())
+            page.skip(
+                page.text(QCoreApplication::translate("DayReport", "なし"), 9, false, page.mm(3)));
+        auto at = [](qint64 ms) {
+            return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy/MM/dd H:mm"));
+        };
+        for (const history::RegisterItem &item : r.items) {
+            if (page.left() < page.mm(12)) {
+                foot();
+                page.newPage();
+                header();
+            }
+            const QString when = item.toMs ? at(item.fromMs) + QStringLiteral(" 〜 ") +
+                                                 QDateTime::fromMSecsSinceEpoch(item.toMs).toString(
+                                                     QStringLiteral("M/d H:mm"))
+                                           : at(item.fromMs);
+            const QString cells[3] = {history::registerKindText(item), when,
+                                      history::registerDetail(item)};
+            const bool open = item.kind == history::RegisterItem::Kind::Open;
+            qreal h = 0;
+            for (int c = 0; c < 3; ++c) // still due: in red
+                h = page.text(cells[c], 9, open, page.mm(columns[c]),
+                              open ? QColor(192, 0, 0) : QColor(Qt::black));
+            page.skip(h);
+        }
+        foot();
+        p.end();
+        return pages;
+    };
+    QBuffer counting;
+    counting.open(QIODevice::WriteOnly);
+    const int total = draw(&counting, 0);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    draw(&buffer, total);
+    return bytes;
+}
 
 QByteArray dayReport(const history::WindHistory &record, const Title &title, QList<QDate> days)
 {

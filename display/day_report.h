@@ -5,6 +5,7 @@
 // its inspection), the table of events, and page numbers.
 #pragma once
 
+#include "history/register.h"
 #include "history/wind_history.h"
 
 #include <QByteArray>
@@ -27,6 +28,12 @@ void fillChart(TrendChart *chart, const history::WindHistory &record, qint64 fro
 // holds no rows.
 QByteArray dayReport(const history::WindHistory &record, const Title &title,
                      QList<QDate> days = {});
+
+// The register of a period as PDF: the title and sign boxes as on the day's sheet, the
+// site, the criteria, the records' verification, then a line per item, the ones still
+// due first and in red.
+QByteArray registerReport(const history::Register &r, const Title &title,
+                          const basSubMain::SiteSettings &site, const QString &verification);
 
 // The day's local midnight and the next one.
 std::pair<qint64, qint64> dayBounds(const QDate &day);

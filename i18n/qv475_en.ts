@@ -107,6 +107,30 @@
         <source>読めなかった記録</source>
         <translation>Records that could not be read</translation>
     </message>
+    <message>
+        <source>点検記録簿</source>
+        <translation>Inspection register</translation>
+    </message>
+    <message>
+        <source>期間: %1 〜 %2</source>
+        <translation>Period: %1 to %2</translation>
+    </message>
+    <message>
+        <source>現場: %1</source>
+        <translation>Site: %1</translation>
+    </message>
+    <message>
+        <source>種別</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>日時</source>
+        <translation>Date and time</translation>
+    </message>
+    <message>
+        <source>内容</source>
+        <translation>Details</translation>
+    </message>
 </context>
 <context>
     <name>TrendChart</name>
@@ -1261,10 +1285,6 @@ Record the inspection while the wind is still strong?</translation>
         <translation>Writes the daily report of the record files (FILE...) as a PDF to --out, without windows.</translation>
     </message>
     <message>
-        <source>--report の PDF ﾌｧｲﾙ。</source>
-        <translation>The PDF file of --report.</translation>
-    </message>
-    <message>
         <source>動作中のﾌﾟﾛｸﾞﾗﾑ (同じ設定ﾌｧｲﾙ) に点検確認を記録します。NAME は点検者。</source>
         <translation>Records an inspection in the running program (same settings file). NAME is the inspector.</translation>
     </message>
@@ -1311,6 +1331,105 @@ Record the inspection while the wind is still strong?</translation>
     <message>
         <source>--status を JSON で表示します。</source>
         <translation>Prints --status as JSON.</translation>
+    </message>
+    <message>
+        <source>--report と --register の出力ﾌｧｲﾙ。</source>
+        <translation>The output file of --report and --register.</translation>
+    </message>
+    <message>
+        <source>点検記録簿 (暴風、作業中止、点検の一覧) を --out の PDF か CSV にします。</source>
+        <translation>Writes the inspection register (storms, stops, inspections) to --out as PDF or CSV.</translation>
+    </message>
+    <message>
+        <source>--register の最初の日。</source>
+        <translation>The first day of --register.</translation>
+    </message>
+    <message>
+        <source>--register の最後の日。</source>
+        <translation>The last day of --register.</translation>
+    </message>
+    <message>
+        <source>封印した記録が目録 (*_manifest.csv) のとおりか調べます (FOLDER、既定は記録の場所)。</source>
+        <translation>Checks the sealed records against their manifest (*_manifest.csv) in FOLDER (by default where the records are).</translation>
+    </message>
+</context>
+<context>
+    <name>manifest</name>
+    <message>
+        <source>記録の検証: </source>
+        <translation>Records verified: </translation>
+    </message>
+    <message>
+        <source>一致</source>
+        <translation>unchanged</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>記録の検証: 一致 (%1 ﾌｧｲﾙ)</source>
+        <translation>Records verified: unchanged (%1 files)</translation>
+    </message>
+    <message>
+        <source>保管先に「%1」を写せません: %2</source>
+        <translation>Cannot copy &quot;%1&quot; to the archive: %2</translation>
+    </message>
+    <message>
+        <source>封印の目録「%1」を読めません。</source>
+        <translation>Cannot read the manifest &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>「%1」を封印のために読めません。</source>
+        <translation>Cannot read &quot;%1&quot; to seal it.</translation>
+    </message>
+    <message>
+        <source>封印の目録「%1」に書けません: %2</source>
+        <translation>Cannot write the manifest &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>保管先「%1」がありません。次の機会に写します。</source>
+        <translation>The archive folder &quot;%1&quot; is not there. The copy is tried again later.</translation>
+    </message>
+    <message>
+        <source>「%1」に封印の目録 (*_manifest.csv) がありません。</source>
+        <translation>&quot;%1&quot; holds no manifest (*_manifest.csv).</translation>
+    </message>
+    <message>
+        <source>「%1」を読めません。</source>
+        <translation>Cannot read &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>「%1」の %2 行目が読めません。</source>
+        <translation>Line %2 of &quot;%1&quot; cannot be read.</translation>
+    </message>
+    <message>
+        <source>「%1」の %2 行目の前が書き換えられています (行の鎖がつながりません)。</source>
+        <translation>The line before line %2 of &quot;%1&quot; has been changed (the chain of lines breaks).</translation>
+    </message>
+    <message>
+        <source>「%1」がありません (封印の後に消されています)。</source>
+        <translation>&quot;%1&quot; is missing (removed after it was sealed).</translation>
+    </message>
+    <message>
+        <source>「%1」は封印の後に変更されています。</source>
+        <translation>&quot;%1&quot; was changed after it was sealed.</translation>
+    </message>
+    <message>
+        <source>「%1」は封印の後に加えられています。</source>
+        <translation>&quot;%1&quot; was added after the day was sealed.</translation>
+    </message>
+    <message>
+        <source>「%1」は封印の後に変更されています</source>
+        <translation>&quot;%1&quot; was changed after it was sealed</translation>
+    </message>
+    <message>
+        <source>未封印 (日が終わると封印されます)</source>
+        <translation>not sealed yet (sealed when the day is over)</translation>
+    </message>
+    <message>
+        <source>一致 (一部は未封印)</source>
+        <translation>unchanged (some not sealed yet)</translation>
     </message>
 </context>
 <context>
@@ -1501,6 +1620,73 @@ Record the inspection while the wind is still strong?</translation>
     <message>
         <source>「%1」は通常のﾌｧｲﾙではないため、書き込みません。</source>
         <translation>&quot;%1&quot; is not a regular file and is not written.</translation>
+    </message>
+</context>
+<context>
+    <name>register</name>
+    <message>
+        <source>「%1」がありません (判定の記録はあります)。</source>
+        <translation>&quot;%1&quot; is missing (the rule record is there).</translation>
+    </message>
+    <message>
+        <source>足場点検未了</source>
+        <translation>Scaffolds not inspected</translation>
+    </message>
+    <message>
+        <source>点検未了</source>
+        <translation>Not inspected</translation>
+    </message>
+    <message>
+        <source>暴風</source>
+        <translation>Storm</translation>
+    </message>
+    <message>
+        <source>足場点検要</source>
+        <translation>SCAFFOLD INSPECTION</translation>
+    </message>
+    <message>
+        <source>作業中止</source>
+        <translation>STOP</translation>
+    </message>
+    <message>
+        <source>注意</source>
+        <translation>CAUTION</translation>
+    </message>
+    <message>
+        <source>足場点検</source>
+        <translation>Scaffold inspection</translation>
+    </message>
+    <message>
+        <source>点検</source>
+        <translation>Inspection</translation>
+    </message>
+    <message>
+        <source>監視なし</source>
+        <translation>Not monitored</translation>
+    </message>
+    <message>
+        <source>記録なし</source>
+        <translation>No record</translation>
+    </message>
+    <message>
+        <source>作業中止の後の足場の点検</source>
+        <translation>scaffold inspection after a stop</translation>
+    </message>
+    <message>
+        <source>最大瞬間風速 %1 m/s</source>
+        <translation>max gust %1 m/s</translation>
+    </message>
+    <message>
+        <source>最大平均 %1 m/s</source>
+        <translation>max mean %1 m/s</translation>
+    </message>
+    <message>
+        <source> 使用停止</source>
+        <translation> out of service</translation>
+    </message>
+    <message>
+        <source> 強風下で確認</source>
+        <translation> signed under a strong wind</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 #include "link/frame_decoder.h"
 #include "logging/background_writer.h"
 #include "logging/csv_format.h"
+#include "logging/manifest.h"
 #include "platform/clock.h"
 #include "platform/file_output.h"
 #include "site/wind_rule.h"
@@ -11,6 +12,8 @@
 #include <QDir>
 #include <QLocale>
 #include <QLockFile>
+#include <QPointer>
+#include <QThreadPool>
 
 namespace session {
 
@@ -169,13 +172,35 @@ bool EventLog::start(const basSubMain::Settings &settings, QString *error)
         m_rule = std::make_unique<File>(m_makeFile());
     }
     m_minutes = settings.site.minutes;
+    m_archive = settings.site.archive;
     m_running = true;
     m_day = {};
     m_lastSecond = -1;
     m_eventDay = {};
     m_ruleDay = {};
     m_rowStartMs = 0;
+    m_sealedHour = -1;
     return true;
+}
+
+void EventLog::seal(const QDate &today)
+{
+    if (m_sealing->exchange(true))
+        return;
+    // Off this thread: the hashes read whole files, and the archive may be a slow share.
+    QThreadPool::globalInstance()->start([self = QPointer<EventLog>(this), busy = m_sealing,
+                                          base = m_base, archive = m_archive, today] {
+        const logging::Sealed sealed = logging::sealClosedDays(base, today, archive);
+        busy->store(false);
+        if (!sealed.problems.isEmpty())
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, text = sealed.problems.join(QLatin1Char('\n'))] {
+                    if (self)
+                        emit self->statusChanged(text);
+                },
+                Qt::QueuedConnection);
+    });
 }
 
 void EventLog::stop()
@@ -216,6 +241,12 @@ void EventLog::tick(const Snapshot &s)
     }
     const QDateTime now = m_clock->now();
     const qint64 nowMs = now.toMSecsSinceEpoch();
+    // The closed days are sealed a minute into each hour (the day's last rows are out by
+    // then), and a copy kept elsewhere is tried again as often.
+    if (const qint64 hour = second / 3600; hour != m_sealedHour && second % 3600 >= 60) {
+        m_sealedHour = hour;
+        seal(now.date());
+    }
     if (m_day.date.isValid() && now.date() != m_day.date) {
         // The day ends at midnight and the next one begins there; a clock set to another
         // day ends it where its last second was, and the day it was set to goes on from

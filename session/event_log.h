@@ -15,6 +15,7 @@
 #include <QDate>
 #include <QMap>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -91,6 +92,8 @@ private:
     void noteMean(int tenths, qint64 ms);
     void startDay(const QDate &date, qint64 fromMs);
     void check(File &f);
+    // Seals the days before today into the manifest, and copies them to the archive.
+    void seal(const QDate &today);
 
     FileFactory m_makeFile;
     platform::Clock *m_clock;
@@ -109,6 +112,9 @@ private:
     QMap<QDate, Day> m_written; // the days this run has written a row for
     int m_minutes = 10;
     qint64 m_lastSecond = -1;
+    QString m_archive;
+    qint64 m_sealedHour = -1;
+    std::shared_ptr<std::atomic_bool> m_sealing = std::make_shared<std::atomic_bool>(false);
 };
 
 } // namespace session

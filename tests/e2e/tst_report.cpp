@@ -2,6 +2,7 @@
 // known day, and the PDF read back with poppler's tools (the text that can be searched and
 // copied, and the fonts embedded in it).
 #include "known_day.h"
+#include "logging/manifest.h"
 
 #include <QDir>
 #include <QMap>
@@ -100,6 +101,51 @@ private slots:
                                         f[f.size() - 5] == "yes";
                              }),
                  fonts.constData());
+    }
+
+    // The register of a site's records and their check, as a manager runs them: the PDF's
+    // text with the storm still due first, the manifest's verdict before and after a row
+    // of a sealed day was edited.
+    void registerAndVerify()
+    {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath(u"site.ini"_s), base = dir.filePath(u"wind"_s);
+        knownday::put(dir.path(), u"site.ini"_s,
+                      u"[Settings]\nPort=3\nfName=%1.csv\n[Site]\nName=第2工区\n"_s.arg(base));
+        const QString header = logging::eventLogHeader(10);
+        knownday::put(
+            dir.path(), u"wind_events_20261201.csv"_s,
+            header + u"2026/12/01,11:00:00,暴風 点検要,8.0,31.4,31.4,\r\n"
+                     "2026/12/01,13:00:00,点検確認,8.0,9.0,8.5,点検者=鈴木;結果=異常なし\r\n"_s);
+        knownday::put(dir.path(), u"wind_events_20261202.csv"_s,
+                      header + u"2026/12/02,15:00:00,暴風 点検要,8.0,32.5,32.5,\r\n"_s);
+        logging::sealClosedDays(base, QDate(2026, 12, 3));
+        QByteArray said;
+        QCOMPARE(run(QStringLiteral(QV475_EXE), {u"--verify"_s, u"--config"_s, ini}, &said).code,
+                 0);
+        const QString pdf = dir.filePath(u"register.pdf"_s);
+        const Run r = run(QStringLiteral(QV475_EXE),
+                          {u"--register"_s, u"--from"_s, u"2026-12-01"_s, u"--to"_s,
+                           u"2026-12-03"_s, u"--out"_s, pdf, u"--config"_s, ini});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QByteArray text;
+        QCOMPARE(run(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s}, &text).code, 0);
+        const QStringList lines = QString::fromUtf8(text).split(u'\n');
+        auto lineWith = [&](const QString &what) {
+            return std::find_if(lines.begin(), lines.end(),
+                                [&](const QString &l) { return l.contains(what); }) -
+                   lines.begin();
+        };
+        for (const QString &want :
+             {u"点検記録簿"_s, u"第2工区"_s, u"記録の検証: 一致"_s, u"鈴木 (異常なし)"_s,
+              u"最大瞬間風速 32.5 m/s"_s, u"記録なし"_s})
+            QVERIFY2(lineWith(want) < lines.size(), qPrintable(want + u"\n"_s + text));
+        QVERIFY(lineWith(u"点検未了"_s) < lineWith(u"最大瞬間風速 31.4 m/s"_s));
+
+        knownday::put(dir.path(), u"wind_events_20261201.csv"_s, header);
+        QCOMPARE(run(QStringLiteral(QV475_EXE), {u"--verify"_s, dir.path()}, &said).code, 13);
+        QVERIFY2(QString::fromLocal8Bit(said).contains(u"wind_events_20261201.csv"_s),
+                 said.constData());
     }
 
     void refused_data()
