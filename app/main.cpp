@@ -327,8 +327,14 @@ int runStatus(bool json, const QString &configFile)
 
 frmHistory::Services historyServices(RealServices &real)
 {
-    return {&real.fileDialog, &real.messageBox, &platform::readWholeFile, &platform::replaceFile,
-            basSubMain::readSettings(real.settings)};
+    const basSubMain::Settings settings = basSubMain::readSettings(real.settings);
+    return {&real.fileDialog,
+            &real.messageBox,
+            &platform::readWholeFile,
+            &platform::replaceFile,
+            settings,
+            records::recordsBase(settings, real.settings.location()),
+            {}};
 }
 
 // A history window of its own, closed with its last use.
@@ -416,6 +422,12 @@ frmMain *Main(RealServices &real)
         dialog.exec();
     };
     windows.history = [&real](QWidget *) { showHistory(real, {}); };
+    windows.registerOf = [&real](QWidget *) {
+        auto *window = new frmHistory(historyServices(real));
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+        window->mnuHistRegister_Click();
+    };
     windows.inspect = [](QWidget *owner,
                          const InspectionRequest &request) -> std::optional<site::Inspection> {
         if (platform::endRequested())

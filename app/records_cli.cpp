@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <cstdio>
 
 namespace records {
@@ -22,25 +21,6 @@ constexpr int kRegisterWriteFailed = 7;
 void say(const QString &text)
 {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-}
-
-// The first and last day that hold a record of the base.
-std::pair<QDate, QDate> recordedDays(const QString &base)
-{
-    const QFileInfo info(base);
-    const QRegularExpression name(QStringLiteral("^%1_(events|rule)_(\\d{8})\\.csv$")
-                                      .arg(QRegularExpression::escape(info.fileName())));
-    QDate first, last;
-    for (const QString &file : info.dir().entryList(QDir::Files)) {
-        const QRegularExpressionMatch m = name.match(file);
-        const QDate d =
-            m.hasMatch() ? QDate::fromString(m.captured(2), QStringLiteral("yyyyMMdd")) : QDate();
-        if (!d.isValid())
-            continue;
-        first = first.isValid() ? std::min(first, d) : d;
-        last = last.isValid() ? std::max(last, d) : d;
-    }
-    return {first, last};
 }
 
 } // namespace
@@ -63,7 +43,7 @@ int runRegister(const basSubMain::Settings &settings, const QString &base, const
         say(QStringLiteral("--out %1 is not a regular file (a folder, a device)").arg(out));
         return headless::kBadOptions;
     }
-    const auto [first, last] = recordedDays(base);
+    const auto [first, last] = logging::recordedDays(base);
     auto day = [](const QString &text, const QDate &fallback) {
         return text.isEmpty() ? fallback : QDate::fromString(text, Qt::ISODate);
     };
@@ -78,11 +58,7 @@ int runRegister(const basSubMain::Settings &settings, const QString &base, const
     const history::Register r = history::buildRegister(in, &platform::readWholeFile);
     for (const QString &note : r.notes)
         say(note);
-    const logging::Verification v = logging::verifyFolder(QFileInfo(base).absolutePath());
-    const QString verification =
-        QCoreApplication::translate("manifest", "記録の検証: ") +
-        (v.ok() ? QCoreApplication::translate("manifest", "一致")
-                : v.problems.join(QCoreApplication::translate("manifest", "、")));
+    const QString verification = logging::verificationSummary(QFileInfo(base).absolutePath());
     const QByteArray bytes = csv ? history::registerCsv(r)
                                  : report::registerReport(r, {settings.site.name, settings.port},
                                                           settings.site, verification);

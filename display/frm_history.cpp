@@ -3,11 +3,16 @@
 #include "app/geometry.h"
 #include "display/day_report.h"
 #include "display/trend_chart.h"
+#include "logging/manifest.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 
 #include <QCoreApplication>
+#include <QDateEdit>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -62,6 +67,8 @@ frmHistory::frmHistory(Services services, QWidget *parent)
     };
     item(file, "mnuHistOpen", QCoreApplication::translate("frmHistory", "開く(&O)..."),
          QKeySequence::Open, &frmHistory::mnuHistOpen_Click, false);
+    item(file, "mnuHistRegister", QCoreApplication::translate("frmHistory", "点検記録簿(&B)..."),
+         QKeySequence(), &frmHistory::mnuHistRegister_Click, false);
     item(file, "mnuHistReport", QCoreApplication::translate("frmHistory", "日報 PDF(&R)..."),
          QKeySequence(Qt::CTRL | Qt::Key_P), &frmHistory::mnuHistReport_Click, true);
     item(file, "mnuHistExport",
@@ -401,6 +408,66 @@ void frmHistory::mnuHistReport_Click()
             QCoreApplication::translate("frmHistory", "日報を保存しました: %1 (%2 日)")
                 .arg(*path)
                 .arg(days.size()));
+}
+
+namespace {
+
+// The register's first and last day, from the ones proposed.
+std::optional<std::pair<QDate, QDate>> askPeriod(QWidget *owner, QDate from, QDate to)
+{
+    QDialog d(owner);
+    d.setWindowTitle(QCoreApplication::translate("frmHistory", "点検記録簿"));
+    auto *dtpFrom = new QDateEdit(from, &d);
+    auto *dtpTo = new QDateEdit(to, &d);
+    dtpFrom->setObjectName(QStringLiteral("dtpFrom"));
+    dtpTo->setObjectName(QStringLiteral("dtpTo"));
+    for (QDateEdit *e : {dtpFrom, dtpTo}) {
+        e->setCalendarPopup(true);
+        e->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    }
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+    auto *form = new QFormLayout(&d);
+    form->addRow(QCoreApplication::translate("frmHistory", "最初の日:"), dtpFrom);
+    form->addRow(QCoreApplication::translate("frmHistory", "最後の日:"), dtpTo);
+    form->addRow(buttons);
+    if (d.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return std::pair{std::min(dtpFrom->date(), dtpTo->date()),
+                     std::max(dtpFrom->date(), dtpTo->date())};
+}
+
+} // namespace
+
+void frmHistory::mnuHistRegister_Click()
+{
+    const auto [first, last] = logging::recordedDays(m_svc.recordsBase);
+    const QDate to = last.isValid() ? last : QDate::currentDate();
+    const auto period =
+        (m_svc.period ? m_svc.period : askPeriod)(this, first.isValid() ? first : to, to);
+    if (!period)
+        return;
+    const std::optional<QString> path = m_svc.fileDialog->getSaveFileName(
+        this, QCoreApplication::translate("frmHistory", "点検記録簿の保存"),
+        {QStringLiteral("PDF (*.pdf)"), QStringLiteral("CSV (*.csv)")},
+        m_svc.recordsBase + QStringLiteral("_register.pdf"));
+    if (!path)
+        return;
+    const history::Register r =
+        history::buildRegister({m_svc.recordsBase, period->first, period->second, 10}, m_svc.read);
+    const QByteArray bytes =
+        path->endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
+            ? history::registerCsv(r)
+            : report::registerReport(
+                  r, {m_svc.settings.site.name, m_svc.settings.port}, m_svc.settings.site,
+                  logging::verificationSummary(QFileInfo(m_svc.recordsBase).absolutePath()));
+    if (save(*path, bytes,
+             QCoreApplication::translate("frmHistory", "点検記録簿を保存できません。")))
+        m_lblStatus->setText(
+            QCoreApplication::translate("frmHistory", "点検記録簿を保存しました: %1 (%2 件)")
+                .arg(*path)
+                .arg(r.items.size()));
 }
 
 void frmHistory::mnuHistExport_Click()

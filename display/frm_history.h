@@ -33,6 +33,10 @@ public:
         history::FileReader read;
         std::function<bool(const QString &, const QByteArray &, QString *)> write;
         basSubMain::Settings settings; // the rule, the site's name and the port
+        QString recordsBase;           // where the site's records lie, for the register
+        // The register's period, asked of the user from the days proposed (a dialog when
+        // not given).
+        std::function<std::optional<std::pair<QDate, QDate>>(QWidget *, QDate, QDate)> period;
     };
     explicit frmHistory(Services services, QWidget *parent = nullptr);
     ~frmHistory() override;
@@ -55,6 +59,7 @@ public:
     // The commands of the menu.
     void mnuHistOpen_Click();
     void mnuHistReport_Click();
+    void mnuHistRegister_Click();
     void mnuHistExport_Click();
 
 signals:

@@ -32,7 +32,8 @@ public:
         SettingsEditor options;
         WindowOpener about;
         WindowOpener web;
-        WindowOpener history; // past logs
+        WindowOpener history;    // past logs
+        WindowOpener registerOf; // the register of the site's records
         Inspector inspect;
     };
 
@@ -106,6 +107,7 @@ public:
     void mnuFileOpen_Click();
     void mnuFileClose_Click();
     void mnuFileHistory_Click() { open(m_windows.history); }
+    void mnuFileRegister_Click() { open(m_windows.registerOf); }
 
     // Controls, for the tests and the program's other windows.
     display::ReadingPanel *readingPanel() const { return m_panel; }

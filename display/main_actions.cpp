@@ -57,6 +57,8 @@ const MenuRow kMenuRows[] = {
      &frmMain::mnuFileClose_Click},
     {Row::Item, "mnuFileHistory", QT_TRANSLATE_NOOP("frmMain", "記録を開く(&R)..."), 0,
      &frmMain::mnuFileHistory_Click},
+    {Row::Item, "mnuFileRegister", QT_TRANSLATE_NOOP("frmMain", "点検記録簿(&B)..."), 0,
+     &frmMain::mnuFileRegister_Click},
     {Row::Bar, "mnuFileBar0"},
     {Row::Item, "mnuFileCom", QT_TRANSLATE_NOOP("frmMain", "接続(&M)"), Qt::Key_F5,
      &frmMain::mnuFileCom_Click},

@@ -420,6 +420,34 @@ Install it with sudo apt-get install qv475-browser, or open this page in a brows
         <source>読めなかった記録</source>
         <translation>Records that could not be read</translation>
     </message>
+    <message>
+        <source>点検記録簿(&amp;B)...</source>
+        <translation>Inspection re&amp;gister...</translation>
+    </message>
+    <message>
+        <source>点検記録簿</source>
+        <translation>Inspection register</translation>
+    </message>
+    <message>
+        <source>最初の日:</source>
+        <translation>First day:</translation>
+    </message>
+    <message>
+        <source>最後の日:</source>
+        <translation>Last day:</translation>
+    </message>
+    <message>
+        <source>点検記録簿の保存</source>
+        <translation>Save the inspection register</translation>
+    </message>
+    <message>
+        <source>点検記録簿を保存できません。</source>
+        <translation>The inspection register cannot be saved.</translation>
+    </message>
+    <message>
+        <source>点検記録簿を保存しました: %1 (%2 件)</source>
+        <translation>Inspection register saved: %1 (%2 items)</translation>
+    </message>
 </context>
 <context>
     <name>frmMain</name>
@@ -798,6 +826,10 @@ Record the inspection while the wind is still strong?</translation>
     <message>
         <source>風速計が応答しません。</source>
         <translation>The meter does not answer.</translation>
+    </message>
+    <message>
+        <source>点検記録簿(&amp;B)...</source>
+        <translation>Inspection re&amp;gister...</translation>
     </message>
 </context>
 <context>

@@ -281,6 +281,31 @@ Verification verifyFolder(const QString &folder)
     return out;
 }
 
+QString verificationSummary(const QString &folder)
+{
+    const Verification v = verifyFolder(folder);
+    return QCoreApplication::translate("manifest", "記録の検証: ") +
+           (v.ok() ? QCoreApplication::translate("manifest", "一致")
+                   : v.problems.join(QCoreApplication::translate("manifest", "、")));
+}
+
+std::pair<QDate, QDate> recordedDays(const QString &base)
+{
+    const QFileInfo info(base);
+    QDate first, last;
+    for (const QString &file : info.dir().entryList(QDir::Files)) {
+        const QRegularExpressionMatch m = recordName().match(file);
+        if (!m.hasMatch() || m.captured(1) != info.fileName())
+            continue;
+        const QDate d = QDate::fromString(m.captured(3), QStringLiteral("yyyyMMdd"));
+        if (!d.isValid())
+            continue;
+        first = first.isValid() ? std::min(first, d) : d;
+        last = last.isValid() ? std::max(last, d) : d;
+    }
+    return {first, last};
+}
+
 QString verificationLine(const QStringList &files)
 {
     QStringList problems;

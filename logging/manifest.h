@@ -33,6 +33,10 @@ struct Verification {
 // Every manifest in the folder: its chain, and each file it names against its size and
 // SHA-256; a day's file that is not in it although later days are.
 Verification verifyFolder(const QString &folder);
+// The same in one line for a page: "記録の検証: 一致", or what differs.
+QString verificationSummary(const QString &folder);
+// The first and last day that hold a record of the base (invalid dates when none).
+std::pair<QDate, QDate> recordedDays(const QString &base);
 // The files given (a day's records, for its sheet) against the manifests beside them:
 // "一致", the differences, or that they are not sealed yet.
 QString verificationLine(const QStringList &files);

@@ -160,6 +160,34 @@ private slots:
         QVERIFY(written.value(dialog.answer).startsWith("%PDF"));
     }
 
+    // The register from the window, with nothing opened: the period asked, the file
+    // chosen, the site's event logs read.
+    void theRegisterFromTheWindow()
+    {
+        knownday::writeEvents(dir.path());
+        frmHistory::Services s;
+        s.fileDialog = &dialog;
+        s.messageBox = &boxes;
+        s.read = &platform::readWholeFile;
+        s.write = [this](const QString &path, const QByteArray &bytes, QString *) {
+            written[path] = bytes;
+            return true;
+        };
+        s.recordsBase = dir.filePath(u"wind"_s);
+        QDate proposed;
+        s.period = [&](QWidget *, QDate from, QDate) {
+            proposed = from;
+            return std::optional<std::pair<QDate, QDate>>({from, from});
+        };
+        w = std::make_unique<frmHistory>(s);
+        dialog.answer = dir.filePath(u"register.csv"_s);
+        w->findChild<QAction *>(u"mnuHistRegister"_s)->trigger();
+        QCOMPARE(proposed, knownday::kDay);
+        QVERIFY2(logging::fromCp932(written.value(dialog.answer))
+                     .contains(u"点検未了,2026/12/08 10:55:00,,crane,最大瞬間風速 31.0 m/s"_s),
+                 written.value(dialog.answer).constData());
+    }
+
     // What is not one of the program's logs is refused at once, naming it, and the window
     // goes on: another program's file, a device that never ends, a FIFO nobody writes to
     // (it would block a reader for ever), a folder.

@@ -96,6 +96,7 @@ class TstFrmMain : public QObject
             return current;
         };
         windows.history = [this](QWidget *) { ++historyOpened; };
+        windows.registerOf = [this](QWidget *) { historyOpened += 10; };
         w = std::make_unique<frmMain>(world->services(), windows);
     }
     // The variables the test set, handed to the window as its settings.
@@ -235,12 +236,15 @@ private slots:
             return n;
         };
         QCOMPARE(names(w->menuItem("mnuFile")->menu()),
-                 (QStringList{"mnuFileOpen", "mnuFileClose", "mnuFileHistory", "mnuFileBar0",
-                              "mnuFileCom", "mnuFileStop", "mnuFileBar1", "mnuFileExit"}));
+                 (QStringList{"mnuFileOpen", "mnuFileClose", "mnuFileHistory", "mnuFileRegister",
+                              "mnuFileBar0", "mnuFileCom", "mnuFileStop", "mnuFileBar1",
+                              "mnuFileExit"}));
         // Past logs, beside the log's own commands: it opens the history window.
         QCOMPARE(w->menuItem("mnuFileHistory")->text(), QStringLiteral("記録を開く(&R)..."));
         w->menuItem("mnuFileHistory")->trigger();
         QCOMPARE(historyOpened, 1);
+        w->menuItem("mnuFileRegister")->trigger(); // the register, from the records window
+        QCOMPARE(historyOpened, 11);
         QCOMPARE(names(w->menuItem("mnuView")->menu()),
                  (QStringList{"mnuViewToolbar", "mnuViewBar0", "mnuViewOptions", "mnuViewBar1",
                               "mnuViewMin", "mnuViewMax", "mnuViewBar2", "mnuViewMalti",
