@@ -12,6 +12,7 @@
 #include "display/frm_main.h"
 #include "info/frm_about.h"
 #include "info/frm_browser.h"
+#include "info/manual.h"
 #include "logging/background_writer.h"
 #include "platform/alerts.h"
 #include "platform/browser_view.h"
@@ -52,6 +53,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
+#include <QShortcut>
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
@@ -407,11 +409,19 @@ int runReport(const QStringList &files, const QString &out, const QString &confi
 frmMain *Main(RealServices &real)
 {
     frmMain::Windows windows;
-    windows.options = [&real](QWidget *owner, const basSubMain::Settings &current) {
+    const bool english = language::current() == language::Language::English;
+    windows.options = [&real, english](QWidget *owner, const basSubMain::Settings &current) {
         if (platform::endRequested())
             return current;
         frmOptions dialog(
             current, &real.fileDialog, [&real](int n) { return real.portFinder.device(n); }, owner);
+        // F1 in the settings opens the manual at its settings.
+        QObject::connect(new QShortcut(Qt::Key_F1, &dialog), &QShortcut::activated, &dialog,
+                         [&real, &dialog, english] {
+                             manual::open(real.launcher, real.messageBox, &dialog,
+                                          QCoreApplication::applicationDirPath(), english,
+                                          QString::fromLatin1(manual::kSettings));
+                         });
         dialog.exec();
         return dialog.settings();
     };
@@ -422,6 +432,10 @@ frmMain *Main(RealServices &real)
         dialog.exec();
     };
     windows.history = [&real](QWidget *) { showHistory(real, {}); };
+    windows.manual = [&real, english](QWidget *owner) {
+        manual::open(real.launcher, real.messageBox, owner, QCoreApplication::applicationDirPath(),
+                     english);
+    };
     windows.registerOf = [&real](QWidget *) {
         auto *window = new frmHistory(historyServices(real));
         window->setAttribute(Qt::WA_DeleteOnClose);

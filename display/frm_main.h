@@ -31,6 +31,7 @@ public:
     struct Windows {
         SettingsEditor options;
         WindowOpener about;
+        WindowOpener manual; // the manual, in the system's browser
         WindowOpener web;
         WindowOpener history;    // past logs
         WindowOpener registerOf; // the register of the site's records
@@ -93,6 +94,7 @@ public:
     void mnuViewOptions_Click();
     void mnuViewToolbar_Click();
     void mnuHelpAbout_Click() { open(m_windows.about); }
+    void mnuHelpManual_Click() { open(m_windows.manual); }
     void mnuHelpWeb_Click() { open(m_windows.web); }
     void mnuViewTrend_Click();
     void mnuViewSound_Click();

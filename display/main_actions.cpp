@@ -97,6 +97,8 @@ const MenuRow kMenuRows[] = {
     {Row::Item, "mnuViewInspect", QT_TRANSLATE_NOOP("frmMain", "点検確認(&I)..."), 0,
      &frmMain::mnuViewInspect_Click},
     {Row::Menu, "mnuHelp", QT_TRANSLATE_NOOP("frmMain", "ﾍﾙﾌﾟ(&H)")},
+    {Row::Item, "mnuHelpManual", QT_TRANSLATE_NOOP("frmMain", "使い方(&M)"), Qt::Key_F1,
+     &frmMain::mnuHelpManual_Click},
     {Row::Item, "mnuHelpWeb", QT_TRANSLATE_NOOP("frmMain", "問い合わせ(&W)"), 0,
      &frmMain::mnuHelpWeb_Click},
     {Row::Bar, "mnuHelpBar0"},

@@ -831,6 +831,10 @@ Record the inspection while the wind is still strong?</translation>
         <source>点検記録簿(&amp;B)...</source>
         <translation>Inspection re&amp;gister...</translation>
     </message>
+    <message>
+        <source>使い方(&amp;M)</source>
+        <translation>&amp;Manual</translation>
+    </message>
 </context>
 <context>
     <name>frmOptions</name>
@@ -1462,6 +1466,19 @@ Record the inspection while the wind is still strong?</translation>
     <message>
         <source>一致 (一部は未封印)</source>
         <translation>unchanged (some not sealed yet)</translation>
+    </message>
+</context>
+<context>
+    <name>manual</name>
+    <message>
+        <source>利用の手引きが見つかりません。
+ﾌﾟﾛｸﾞﾗﾑと一緒にｲﾝｽﾄｰﾙしてください。</source>
+        <translation>The manual cannot be found.
+Install it with the program.</translation>
+    </message>
+    <message>
+        <source>利用の手引き</source>
+        <translation>Manual</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 #include "platform/launcher.h"
 
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -15,6 +16,11 @@ bool QtLauncher::startDetached(const QString &program, const QStringList &argume
     if (program.isEmpty())
         return false;
     return QProcess::startDetached(program, arguments);
+}
+
+bool QtLauncher::openUrl(const QUrl &url)
+{
+    return url.isValid() && QDesktopServices::openUrl(url);
 }
 
 } // namespace platform

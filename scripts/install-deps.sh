@@ -36,7 +36,7 @@ packages=(g++ make "${runtime[@]}")
 if [ "$mode" = "--demo" ]; then
   # The program and the simulator, without the inquiry window's web engine or the tests.
   for p in "${build[@]}"; do
-    case "$p" in debhelper|qt6-webengine-dev) ;; *) packages+=("$p") ;; esac
+    case "$p" in debhelper|qt6-webengine-dev|pandoc) ;; *) packages+=("$p") ;; esac
   done
 else
   packages+=("${build[@]}")

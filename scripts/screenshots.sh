@@ -3,7 +3,7 @@
 # docs/images/: the main window small and large in each view (two-digit readings with
 # both alarm colours), the figures of a stopped link, three pages of the settings dialog,
 # the version dialog with its history shown, the trend, the history window on a sample
-# day and the first page of its report.
+# day, the first page of its report and of the register.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --extra
@@ -83,4 +83,8 @@ shot '記録表示' history-window
   --out "$sample/report.pdf"
 pdftoppm -r 70 -png -singlefile "$sample/report.pdf" "$out/report-page"
 echo "$out/report-page.png"
+# The register of the sample's records.
+"$qv_build/app/qv475" --config "$sample/site.ini" --register --out "$sample/register.pdf"
+pdftoppm -r 70 -png -singlefile "$sample/register.pdf" "$out/register-page"
+echo "$out/register-page.png"
 rm -rf "$sample"

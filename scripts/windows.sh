@@ -12,7 +12,7 @@ root=$PWD
 step() { echo "windows: $*"; }
 sudo_or() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
-tools=(g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev ninja-build cmake zip nsis locales
+tools=(g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev ninja-build cmake zip nsis locales pandoc
        qt6-base-dev qt6-base-dev-tools qt6-l10n-tools fonts-ipafont-gothic xvfb imagemagick python3
        libmosquitto-dev mosquitto mosquitto-clients)
 missing=()
@@ -138,8 +138,14 @@ cp /usr/share/doc/libqt6core6/copyright "$stage/licenses/Qt-copyright.txt"
 cp /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/licenses/MinGW-GCC-runtime.txt"
 cp /usr/share/doc/mingw-w64-common/copyright "$stage/licenses/MinGW-w64-winpthreads.txt"
 cp /usr/share/doc/fonts-ipafont-gothic/copyright "$stage/licenses/IPA-Font.txt" 2>/dev/null || true
-printf '\xef\xbb\xbf' >"$stage/README-ja.txt"
-sed 's/$/\r/' packaging/windows/README-ja.txt >>"$stage/README-ja.txt"
+# The manual in Japanese (F1 opens it beside the program): the host build's HTML and PDF,
+# or the HTML alone made here by pandoc.
+if [ -s build/manual/manual.html ] && [ -s build/manual/manual.pdf ]; then
+  cp build/manual/manual.html build/manual/manual.pdf "$stage/"
+else
+  pandoc --fail-if-warnings --standalone --self-contained --toc --resource-path=docs/manual \
+    --css=docs/manual/manual.css -o "$stage/manual.html" docs/manual/manual.md
+fi
 # Stripped: what a user downloads holds no debugging symbols.
 x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.exe "$stage"/*.dll "$stage"/*/*.dll
 

@@ -82,6 +82,7 @@ Section "QV-475簡易ソフト" SecProgram
   ; bare file name goes: never in the program's folder.
   SetOutPath "$DOCUMENTS"
   CreateShortcut "$SMPROGRAMS\QV-475簡易ソフト.lnk" "$INSTDIR\qv475.exe"
+  CreateShortcut "$SMPROGRAMS\QV-475簡易ソフト 利用の手引き.lnk" "$INSTDIR\manual.html"
   WriteRegStr HKCU "Software\QV475_XP" "InstallDir" "$INSTDIR"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "QV-475簡易ソフト"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -102,6 +103,7 @@ Section "Uninstall"
   ; The settings file and the CSV logs are the user's: they stay. Only what the installer
   ; wrote goes, and the folder only when nothing else is left in it.
   Delete "$SMPROGRAMS\QV-475簡易ソフト.lnk"
+  Delete "$SMPROGRAMS\QV-475簡易ソフト 利用の手引き.lnk"
   Delete "$SMSTARTUP\QV-475簡易ソフト.lnk"
   !include "${FILES}"
   Delete "$INSTDIR\uninstall.exe"

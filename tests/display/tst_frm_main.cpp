@@ -219,6 +219,7 @@ private slots:
             {"mnuViewPeak", u"瞬間風速値表示(&K)", Qt::Key_F7},
             {"mnuViewAve", u"平均風速値表示(&E)", Qt::Key_F8},
             {"mnuHelp", u"ﾍﾙﾌﾟ(&H)", 0},
+            {"mnuHelpManual", u"使い方(&M)", Qt::Key_F1},
             {"mnuHelpWeb", u"問い合わせ(&W)", 0},
             {"mnuHelpAbout", u"ﾊﾞｰｼﾞｮﾝ情報(&A)", 0},
         };
@@ -259,7 +260,7 @@ private slots:
         QCOMPARE(w->menuItem("mnuViewAck")->text(), QStringLiteral("警報確認(&Q)"));
         QCOMPARE(w->menuItem("mnuViewAck")->shortcut(), QKeySequence(Qt::Key_Escape));
         QCOMPARE(names(w->menuItem("mnuHelp")->menu()),
-                 (QStringList{"mnuHelpWeb", "mnuHelpBar0", "mnuHelpAbout"}));
+                 (QStringList{"mnuHelpManual", "mnuHelpWeb", "mnuHelpBar0", "mnuHelpAbout"}));
     }
 
     // 表示 → 通知テスト: without a [Notify] it says where to write one; with one, the test

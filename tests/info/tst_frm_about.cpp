@@ -2,6 +2,7 @@
 // registry, file test and launcher.
 #include "fakes.h"
 #include "info/frm_about.h"
+#include "info/manual.h"
 #include "platform/launcher.h"
 #include "platform/registry.h"
 
@@ -11,6 +12,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 struct FakeRegistry : platform::Registry {
@@ -57,7 +60,13 @@ struct FakeLauncher : platform::Launcher {
         started << (QStringList{program} + arguments);
         return !program.isEmpty();
     }
+    bool openUrl(const QUrl &url) override
+    {
+        opened << url;
+        return true;
+    }
     QSet<QString> files;
+    QList<QUrl> opened;
     QList<QStringList> started;
 };
 
@@ -86,6 +95,42 @@ class TstFrmAbout : public QObject
     }
 
 private slots:
+    // F1's manual: the English one where there is one, the installed documents on Linux,
+    // beside the program on Windows, the build's folder; a box when there is none.
+    void theManualIsFound_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QString>("opened"); // empty: none, said in a box
+        const QString installed = u"/usr/share/doc/qv475/manual.html"_s;
+        QTest::newRow("installed") << QStringList{installed} << false << installed;
+        QTest::newRow("beside the program") << QStringList{u"/usr/bin/manual.html"_s, installed}
+                                            << false << u"/usr/bin/manual.html"_s;
+        QTest::newRow("English asked, none") << QStringList{installed} << true << installed;
+        QTest::newRow("English") << QStringList{installed, u"/usr/share/doc/qv475/manual.en.html"_s}
+                                 << true << u"/usr/share/doc/qv475/manual.en.html"_s;
+        QTest::newRow("the build's")
+            << QStringList{u"/usr/manual/manual.html"_s} << false << u"/usr/manual/manual.html"_s;
+        QTest::newRow("none") << QStringList{} << false << QString();
+    }
+    void theManualIsFound()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(bool, english);
+        QFETCH(QString, opened);
+        FakeLauncher l;
+        l.files = QSet<QString>(files.begin(), files.end());
+        fakes::MessageBox box;
+        QCOMPARE(manual::open(l, box, nullptr, u"/usr/bin"_s, english, u"settings"_s),
+                 !opened.isEmpty());
+        if (opened.isEmpty()) {
+            QVERIFY(l.opened.isEmpty());
+            QCOMPARE(box.shown.size(), 1);
+            return;
+        }
+        QCOMPARE(l.opened, (QList<QUrl>{QUrl(u"file://"_s + opened + u"#settings"_s)}));
+    }
+
     void init()
     {
         registry = FakeRegistry();
