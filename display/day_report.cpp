@@ -122,18 +122,24 @@ void approvalBoxes(QPainter &p, const Pages &page, qreal top)
     p.restore();
 }
 
+// A sheet to sign: A4 at 300 dpi with room for the stamps, titled, made by this program.
+void setUpSheet(QPdfWriter &writer, const QString &title)
+{
+    writer.setResolution(300);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
+    writer.setTitle(title);
+    writer.setCreator(QCoreApplication::translate("DayReport", "QV-475簡易ソフト %1")
+                          .arg(QCoreApplication::applicationVersion()));
+}
+
 // The report drawn onto device; total: the pages of the whole report, for the page
 // numbers ("1 / 3"). Returns the pages it took.
 int drawReport(QIODevice *device, const history::WindHistory &record, const Title &title,
                const QList<QDate> &days, int total)
 {
     QPdfWriter writer(device);
-    writer.setResolution(300);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
-    writer.setTitle(QCoreApplication::translate("DayReport", "風速記録 日報"));
-    writer.setCreator(QCoreApplication::translate("DayReport", "QV-475簡易ソフト %1")
-                          .arg(QCoreApplication::applicationVersion()));
+    setUpSheet(writer, QCoreApplication::translate("DayReport", "風速記録 日報"));
     QPainter p(&writer);
     Pages page(writer, p);
     const qreal width = page.area().width();
@@ -307,12 +313,7 @@ QByteArray registerReport(const history::Register &r, const Title &title,
     // Drawn twice: once to count the pages, then with their numbers.
     auto draw = [&](QIODevice *device, int total) {
         QPdfWriter writer(device);
-        writer.setResolution(300);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter);
-        writer.setTitle(QCoreApplication::translate("DayReport", "点検記録簿"));
-        writer.setCreator(QCoreApplication::translate("DayReport", "QV-475簡易ソフト %1")
-                              .arg(QCoreApplication::applicationVersion()));
+        setUpSheet(writer, QCoreApplication::translate("DayReport", "点検記録簿"));
         QPainter p(&writer);
         Pages page(writer, p);
         const qreal width = page.area().width();

@@ -48,7 +48,7 @@ class TstFrmHistory : public QObject
     std::unique_ptr<frmHistory> w;
     QString dayFile;
 
-    void make()
+    void make(const std::function<void(frmHistory::Services *)> &adjust = {})
     {
         frmHistory::Services s;
         s.fileDialog = &dialog;
@@ -59,6 +59,8 @@ class TstFrmHistory : public QObject
             return true;
         };
         s.settings.site.enabled = true;
+        if (adjust)
+            adjust(&s);
         w = std::make_unique<frmHistory>(s);
         w->show();
     }
@@ -165,21 +167,14 @@ private slots:
     void theRegisterFromTheWindow()
     {
         knownday::writeEvents(dir.path());
-        frmHistory::Services s;
-        s.fileDialog = &dialog;
-        s.messageBox = &boxes;
-        s.read = &platform::readWholeFile;
-        s.write = [this](const QString &path, const QByteArray &bytes, QString *) {
-            written[path] = bytes;
-            return true;
-        };
-        s.recordsBase = dir.filePath(u"wind"_s);
         QDate proposed;
-        s.period = [&](QWidget *, QDate from, QDate) {
-            proposed = from;
-            return std::optional<std::pair<QDate, QDate>>({from, from});
-        };
-        w = std::make_unique<frmHistory>(s);
+        make([&](frmHistory::Services *s) {
+            s->recordsBase = dir.filePath(u"wind"_s);
+            s->period = [&](QWidget *, QDate from, QDate) {
+                proposed = from;
+                return std::optional<std::pair<QDate, QDate>>({from, from});
+            };
+        });
         dialog.answer = dir.filePath(u"register.csv"_s);
         w->findChild<QAction *>(u"mnuHistRegister"_s)->trigger();
         QCOMPARE(proposed, knownday::kDay);
