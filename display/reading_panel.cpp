@@ -495,6 +495,9 @@ void ReadingPanel::placeLinkBanner()
 void ReadingPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    // A strip placed before the area had its size (a box at start) follows it.
+    if (!m_siteStrip->isHidden())
+        placeSiteStrip();
     placeLinkBanner();
 }
 

@@ -2,7 +2,8 @@
 # Pictures of the site strip for the README, from the real program under Xvfb against the
 # meter simulator: undecided after a start (with what it waits for), a stop in its hold
 # (with its countdown), and a storm latched over a stop (kept over a restart); the last
-# once more in English. Then the outputs' status panel while logging, in both languages.
+# once more in English. Then the outputs' status panel while logging, in both languages,
+# and the inspection dialog during a stop.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --extra
@@ -71,3 +72,26 @@ status_shot() {
 
 status_shot status-outputs
 status_shot status-outputs-en en
+
+# The inspection dialog over a stop with a storm latched: its latch, and why it cannot be
+# signed now.
+(
+  source scripts/lib/session.sh
+  qv_session_start 10 1 --fixed 4.3,6.0,4.0,5.0,0,0
+  printf '[Site]\nEnabled=1\nMinutes=1\n' >>"$qv_home/QV475_XP/QV475_XP.ini"
+  latched="Latched=$(date -d '-25 min' +%Y-%m-%dT%H:%M:%S).000$(date +%:z)"
+  printf '%b' "$latched\nGust=31.4\nGustAt=${latched#Latched=}\nWork=stop\n" \
+    >"$qv_home/QV475_XP/QV475_XP_site.ini"
+  qv_app_start >/dev/null
+  sleep 1
+  qv_key F5
+  sleep 3
+  w=$(qv_find_window 'QV-475')
+  eval "$(xdotool getwindowgeometry --shell "$w")"
+  qv_key alt+v
+  sleep 0.5
+  xdotool key i
+  sleep 1.5
+  import -window root -crop $((WIDTH + 120))x"$HEIGHT"+$((X - 60))+"$Y" "$out/inspection-dialog.png"
+  echo "$out/inspection-dialog.png"
+)

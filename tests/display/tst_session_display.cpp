@@ -2,6 +2,7 @@
 // person sees them: the panels' texts and tool tips, the status message, the boxes and
 // the desktop notifications.
 #include "display/main_status_bar.h"
+#include "display/reading_panel.h"
 #include "display/session_alerts.h"
 #include "display/status_texts.h"
 #include "fakes.h"
@@ -30,6 +31,24 @@ class TstSessionDisplay : public QObject
     QLabel *panel(const QString &name) const { return bar->findChild<QLabel *>(name); }
 
 private slots:
+    // The strip shown before its area had its size (a box at the start, an unreadable
+    // state file) follows the area to its bottom edge, never left over the toolbar.
+    void theSiteStripFollowsItsArea()
+    {
+        display::ReadingPanel panel;
+        panel.setVisible(true);
+        panel.resize(400, 10);
+        panel.placeStrips(true);
+        session::Snapshot s;
+        s.site.on = true;
+        s.site.latched = true;
+        s.site.stateUnreadable = true;
+        panel.show(s, 10, 0);
+        panel.resize(400, 300);
+        QCOMPARE(panel.siteStrip()->geometry(),
+                 QRect(0, 300 - panel.siteStripPx(), 400, panel.siteStripPx()));
+    }
+
     void init()
     {
         boxes.shown.clear();
