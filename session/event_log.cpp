@@ -13,7 +13,7 @@
 #include <QLocale>
 #include <QLockFile>
 #include <QPointer>
-#include <QThreadPool>
+#include <thread>
 
 namespace session {
 
@@ -187,20 +187,22 @@ void EventLog::seal(const QDate &today)
 {
     if (m_sealing->exchange(true))
         return;
-    // Off this thread: the hashes read whole files, and the archive may be a slow share.
-    QThreadPool::globalInstance()->start([self = QPointer<EventLog>(this), busy = m_sealing,
-                                          base = m_base, archive = m_archive, today] {
+    // Off this thread: the hashes read whole files, and the archive may be a slow share
+    // that hangs. Detached, so that the program's end never waits for it (a copy cut
+    // short leaves only a temporary file there).
+    std::thread([self = QPointer<EventLog>(this), busy = m_sealing, base = m_base,
+                 archive = m_archive, today] {
         const logging::Sealed sealed = logging::sealClosedDays(base, today, archive);
         busy->store(false);
-        if (!sealed.problems.isEmpty())
+        if (QCoreApplication *app = QCoreApplication::instance(); app && !sealed.problems.isEmpty())
             QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
+                app,
                 [self, text = sealed.problems.join(QLatin1Char('\n'))] {
                     if (self)
                         emit self->statusChanged(text);
                 },
                 Qt::QueuedConnection);
-    });
+    }).detach();
 }
 
 void EventLog::stop()
