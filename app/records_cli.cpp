@@ -5,8 +5,8 @@
 #include "history/register.h"
 #include "logging/csv_format.h"
 #include "logging/manifest.h"
-#include "platform/state_file.h"
 #include "platform/whole_file.h"
+#include "session/event_log.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,8 +27,8 @@ void say(const QString &text)
 
 QString recordsBase(const basSubMain::Settings &settings, const QString &settingsLocation)
 {
-    return logging::logBaseName(settings.fName)
-        .value_or(platform::StateFile::beside(settingsLocation, QStringLiteral("wind")));
+    return session::EventLog::recordsBase(settings.fName,
+                                          session::EventLog::fallbackBase(settingsLocation));
 }
 
 int runRegister(const basSubMain::Settings &settings, const QString &base, const QString &from,

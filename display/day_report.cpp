@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
+#include <functional>
 
 namespace report {
 
@@ -90,13 +91,43 @@ public:
         return fm.height();
     }
     QPainter &painter() { return m_p; }
+    // The foot of a page: its number of all ("1 / 3") and what made it.
+    void foot(int total)
+    {
+        ++m_pages;
+        const qreal width = m_area.width();
+        m_p.setPen(Qt::black);
+        m_p.setFont(basSubMain::japaneseFont(8));
+        const qreal y = m_area.bottom() - mm(2);
+        m_p.drawText(QRectF(0, y - mm(4), width, mm(5)), Qt::AlignHCenter | Qt::AlignBottom,
+                     QStringLiteral("%1 / %2").arg(m_pages).arg(std::max(total, m_pages)));
+        m_p.setFont(basSubMain::japaneseFont(7));
+        m_p.drawText(QPointF(0, y),
+                     QCoreApplication::translate("DayReport", "QV-475簡易ソフト %1 で作成")
+                         .arg(QCoreApplication::applicationVersion()));
+    }
+    int pages() const { return m_pages; }
 
 private:
     QPdfWriter &m_writer;
     QPainter &m_p;
     QRectF m_area;
     qreal m_y;
+    int m_pages = 0;
 };
+
+// A sheet's bytes: laid out once to count its pages, then drawn with their numbers.
+QByteArray twoPasses(const std::function<int(QIODevice *, int)> &draw)
+{
+    QBuffer counting;
+    counting.open(QIODevice::WriteOnly);
+    const int total = draw(&counting, 0);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    draw(&buffer, total);
+    return bytes;
+}
 
 } // namespace
 
@@ -148,22 +179,8 @@ int drawReport(QIODevice *device, const history::WindHistory &record, const Titl
                                  ? QLocale(QLocale::English, QLocale::UnitedKingdom)
                                  : QLocale(QLocale::Japanese, QLocale::Japan);
     const basSubMain::SiteSettings &site = record.site();
-    int pages = 0;
-    // The foot of every page: its number and what made it.
-    auto foot = [&] {
-        ++pages;
-        p.setPen(Qt::black);
-        p.setFont(basSubMain::japaneseFont(8));
-        const qreal y = page.area().bottom() - page.mm(2);
-        p.drawText(QRectF(0, y - page.mm(4), width, page.mm(5)), Qt::AlignHCenter | Qt::AlignBottom,
-                   QStringLiteral("%1 / %2").arg(pages).arg(std::max(total, pages)));
-        p.setFont(basSubMain::japaneseFont(7));
-        p.drawText(QPointF(0, y),
-                   QCoreApplication::translate("DayReport", "QV-475簡易ソフト %1 で作成")
-                       .arg(QCoreApplication::applicationVersion()));
-    };
     auto nextPage = [&] {
-        foot();
+        page.foot(total);
         page.newPage();
     };
 
@@ -300,9 +317,9 @@ int drawReport(QIODevice *device, const history::WindHistory &record, const Titl
             page.skip(h);
         }
     }
-    foot();
+    page.foot(total);
     p.end();
-    return pages;
+    return page.pages();
 }
 
 } // namespace
@@ -316,17 +333,6 @@ QByteArray registerReport(const history::Register &r, const Title &title,
         setUpSheet(writer, QCoreApplication::translate("DayReport", "点検記録簿"));
         QPainter p(&writer);
         Pages page(writer, p);
-        const qreal width = page.area().width();
-        int pages = 0;
-        auto foot = [&] {
-            ++pages;
-            p.setPen(Qt::black);
-            p.setFont(basSubMain::japaneseFont(8));
-            const qreal y = page.area().bottom() - page.mm(2);
-            p.drawText(QRectF(0, y - page.mm(4), width, page.mm(5)),
-                       Qt::AlignHCenter | Qt::AlignBottom,
-                       QStringLiteral("%1 / %2").arg(pages).arg(std::max(total, pages)));
-        };
         approvalBoxes(p, page, page.y());
         page.skip(page.text(QCoreApplication::translate("DayReport", "点検記録簿"), 18, true));
         page.skip(page.mm(2));
@@ -369,7 +375,7 @@ QByteArray registerReport(const history::Register &r, const Title &title,
         };
         for (const history::RegisterItem &item : r.items) {
             if (page.left() < page.mm(12)) {
-                foot();
+                page.foot(total);
                 page.newPage();
                 header();
             }
@@ -386,18 +392,11 @@ QByteArray registerReport(const history::Register &r, const Title &title,
                               open ? QColor(192, 0, 0) : QColor(Qt::black));
             page.skip(h);
         }
-        foot();
+        page.foot(total);
         p.end();
-        return pages;
+        return page.pages();
     };
-    QBuffer counting;
-    counting.open(QIODevice::WriteOnly);
-    const int total = draw(&counting, 0);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    draw(&buffer, total);
-    return bytes;
+    return twoPasses(draw);
 }
 
 QByteArray dayReport(const history::WindHistory &record, const Title &title, QList<QDate> days)
@@ -406,15 +405,9 @@ QByteArray dayReport(const history::WindHistory &record, const Title &title, QLi
         return {};
     if (days.isEmpty())
         days = record.days();
-    // Laid out once to count the pages, then drawn with their numbers.
-    QBuffer counting;
-    counting.open(QIODevice::WriteOnly);
-    const int total = drawReport(&counting, record, title, days, 0);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    drawReport(&buffer, record, title, days, total);
-    return bytes;
+    return twoPasses([&](QIODevice *device, int total) {
+        return drawReport(device, record, title, days, total);
+    });
 }
 
 } // namespace report

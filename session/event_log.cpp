@@ -6,6 +6,7 @@
 #include "logging/manifest.h"
 #include "platform/clock.h"
 #include "platform/file_output.h"
+#include "platform/state_file.h"
 #include "site/wind_rule.h"
 
 #include <QCoreApplication>
@@ -132,6 +133,16 @@ QString EventLog::summaryHeader(int minutes)
         .arg(minutes);
 }
 
+QString EventLog::fallbackBase(const QString &settingsLocation)
+{
+    return platform::StateFile::beside(settingsLocation, QStringLiteral("wind"));
+}
+
+QString EventLog::recordsBase(const QString &fName, const QString &fallbackBase)
+{
+    return logging::logBaseName(fName).value_or(fallbackBase);
+}
+
 QString EventLog::ruleFileName(const QString &base, const QDate &day)
 {
     return base + QStringLiteral("_rule_") + day.toString(QStringLiteral("yyyyMMdd")) +
@@ -143,7 +154,7 @@ bool EventLog::start(const basSubMain::Settings &settings, QString *error)
     if (!settings.site.enabled)
         return true;
     // Beside the data log: its base name; without one, beside the settings.
-    m_base = logging::logBaseName(settings.fName).value_or(m_fallbackBase);
+    m_base = recordsBase(settings.fName, m_fallbackBase);
     // One meter's records per name: a second program logging under the same name would
     // write rows that no reader could tell from the first's.
     const QString lockPath = m_base + QStringLiteral("_site.lock");
@@ -221,7 +232,7 @@ void EventLog::stop()
 
 void EventLog::settingsChanged(const basSubMain::Settings &settings)
 {
-    const QString base = logging::logBaseName(settings.fName).value_or(m_fallbackBase);
+    const QString base = recordsBase(settings.fName, m_fallbackBase);
     if (settings.site.enabled == m_running && base == m_base)
         return;
     stop();

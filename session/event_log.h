@@ -64,6 +64,10 @@ public:
     static QString eventHeader(int minutes = 10);
     static QString summaryHeader(int minutes = 10);
     static QString ruleFileName(const QString &base, const QDate &day);
+    // Where the records lie and their base name: the data log's, else beside the settings
+    // file (the fallback base for settings without a CSV file).
+    static QString fallbackBase(const QString &settingsLocation);
+    static QString recordsBase(const QString &fName, const QString &fallbackBase);
     // The seconds one row of the rule's record covers, from a multiple of them.
     static constexpr qint64 kRuleRowSeconds = 10;
 

@@ -318,9 +318,8 @@ std::vector<std::unique_ptr<Output>> makeOutputs(const platform::SettingsStore &
     auto files = services.files;
     if (!files)
         files = [] { return std::make_unique<platform::LocalFileOutput>(); };
-    outputs.push_back(std::make_unique<EventLog>(
-        files, services.clock,
-        platform::StateFile::beside(store.location(), QStringLiteral("wind"))));
+    outputs.push_back(std::make_unique<EventLog>(files, services.clock,
+                                                 EventLog::fallbackBase(store.location())));
     if (const auto mqtt = publish::loadMqttSettings(store); mqtt && services.mqttClient)
         if (auto client = services.mqttClient())
             outputs.push_back(
