@@ -1,6 +1,6 @@
 #include "app/headless.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "platform/clock.h"
 #include "platform/com_ports.h"
 #include "platform/serial_port.h"

@@ -1,11 +1,11 @@
 // The program's entry: the command line, the interface's language, the settings loaded,
 // the main window shown, and a clean end on a termination signal.
-#include "app/geometry.h"
-#include "app/globals.h"
 #include "app/headless.h"
-#include "app/language.h"
 #include "app/records_cli.h"
-#include "app/settings.h"
+#include "base/geometry.h"
+#include "base/globals.h"
+#include "base/language.h"
+#include "base/settings.h"
 #include "display/day_report.h"
 #include "display/dlg_inspection.h"
 #include "display/frm_history.h"
@@ -768,6 +768,26 @@ void endWhenUnwound(QPointer<frmMain> window)
     window->endWithoutAsking();
 }
 
+// For the start benchmark: with QV475_FIRST_PAINT set, the moment (ms since the epoch)
+// a widget of the main window is first painted goes to standard error, once.
+class FirstPaintTrace : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (event->type() == QEvent::Paint && widget && qobject_cast<frmMain *>(widget->window())) {
+            std::fprintf(stderr, "qv475: first paint at %lld\n",
+                         QDateTime::currentMSecsSinceEpoch());
+            qApp->removeEventFilter(this);
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -883,6 +903,9 @@ int main(int argc, char *argv[])
         showHistory(real, parser.positionalArguments());
         return app.exec();
     }
+    FirstPaintTrace firstPaint;
+    if (qEnvironmentVariableIsSet("QV475_FIRST_PAINT"))
+        app.installEventFilter(&firstPaint);
     frmMain *window = Main(real);
     QObject::connect(window, &frmMain::ended, &app, [&app] {
         platform::endFinished();

@@ -2,7 +2,7 @@
 // the check of the sealed records against their manifest (--verify).
 #pragma once
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <QString>
 

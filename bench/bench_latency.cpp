@@ -1,6 +1,6 @@
 // Frame arrival to figure shown: the meter writes a frame with a new value on the
 // pseudo-terminal at a random moment; the time until the figure shows it is measured.
-#include "app/globals.h"
+#include "base/globals.h"
 #include "display/frm_main.h"
 #include "fakes.h"
 #include "platform/com_ports.h"

@@ -1,7 +1,7 @@
 // One tick of the main window with nothing due: the record writer's clock read and
 // comparison, the snapshot check, the countdown and the blink; live, a frame comes every
 // tenth tick, or every tick with the site's rule off and on.
-#include "app/globals.h"
+#include "base/globals.h"
 #include "display/frm_main.h"
 #include "fakes.h"
 

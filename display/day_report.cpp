@@ -1,7 +1,7 @@
 #include "display/day_report.h"
 
-#include "app/geometry.h"
-#include "app/language.h"
+#include "base/geometry.h"
+#include "base/language.h"
 #include "display/trend_chart.h"
 #include "logging/manifest.h"
 #include "site/wind_rule.h"

@@ -3,8 +3,8 @@
 // button cancels, so that a key pressed by mistake records nothing.
 #pragma once
 
-#include "app/settings.h"
-#include "session/snapshot.h"
+#include "base/settings.h"
+#include "model/snapshot.h"
 #include "site/wind_rule.h"
 
 #include <QDialog>

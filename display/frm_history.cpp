@@ -1,6 +1,6 @@
 #include "display/frm_history.h"
 
-#include "app/geometry.h"
+#include "base/geometry.h"
 #include "display/day_report.h"
 #include "display/trend_chart.h"
 #include "logging/manifest.h"

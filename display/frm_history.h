@@ -4,7 +4,7 @@
 // files are read in a helper thread, with progress, while the window stays usable.
 #pragma once
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "history/wind_history.h"
 
 #include <QWidget>

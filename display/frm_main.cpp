@@ -1,9 +1,9 @@
 // The main window's controls, life cycle, reading panel, layouts and menu commands.
 #include "display/frm_main.h"
 
-#include "app/geometry.h"
-#include "app/resources.h"
-#include "app/settings.h"
+#include "base/geometry.h"
+#include "base/resources.h"
+#include "base/settings.h"
 #include "display/frm_trend.h"
 #include "display/status_texts.h"
 #include "platform/clock.h"

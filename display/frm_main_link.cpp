@@ -2,7 +2,7 @@
 // disconnect, the periodic tick, the start and stop of the CSV log, handed to the session.
 #include "display/frm_main.h"
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "display/session_alerts.h"
 #include "display/status_texts.h"
 #include "platform/message_box.h"

@@ -1,6 +1,6 @@
 #include "display/frm_trend.h"
 
-#include "app/geometry.h"
+#include "base/geometry.h"
 #include "link/trend_data.h"
 #include "platform/clock.h"
 #include "site/wind_rule.h"

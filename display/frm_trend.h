@@ -4,7 +4,7 @@
 // 3 s) while shown.
 #pragma once
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "display/trend_chart.h"
 #include "link/reading_history.h"
 #include "session/session.h"

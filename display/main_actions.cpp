@@ -1,7 +1,7 @@
 #include "display/main_actions.h"
 
-#include "app/geometry.h"
-#include "app/resources.h"
+#include "base/geometry.h"
+#include "base/resources.h"
 #include "display/frm_main.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "display/main_status_bar.h"
 
-#include "app/geometry.h"
+#include "base/geometry.h"
 #include "display/status_texts.h"
 #include "logging/csv_format.h"
 #include "platform/clock.h"
@@ -26,8 +26,10 @@ MainStatusBar::MainStatusBar(platform::Clock *clock, QWidget *parent)
         p->setObjectName(QStringLiteral("sbPanel%1").arg(i + 1));
         p->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         const int w = qRound(basSubMain::twipsToPixelsX(parent, minWidth[i]));
+        // Fixed in both directions: a new text (the link's blink) then repaints the panel
+        // only, where a panel that may change size has the whole bar laid out and repainted.
         if (i == 1 || i == 2)
-            p->setFixedWidth(w);
+            p->setFixedSize(w, p->sizeHint().height());
         else
             p->setMinimumWidth(w);
         if (i == 0)
@@ -45,17 +47,23 @@ MainStatusBar::MainStatusBar(platform::Clock *clock, QWidget *parent)
     m_outputPanel->setFixedWidth(qRound(basSubMain::twipsToPixelsX(parent, 330)));
     addPermanentWidget(m_outputPanel);
 
-    auto refresh = [this] {
-        const QDateTime now = m_clock->now();
-        const QLocale loc = QLocale::system();
-        setText(4, loc.toString(now.date(), logging::rowDateFormat(loc)));
-        setText(5, loc.toString(now.time(), logging::shortTimeFormat(loc)));
-    };
+    // The clock shows minutes: it wakes at each minute's edge (and after a pause of the
+    // machine, which the session reports), not every second.
     m_clockTimer = new QTimer(this);
-    m_clockTimer->setInterval(1000);
-    connect(m_clockTimer, &QTimer::timeout, this, refresh);
-    m_clockTimer->start();
-    refresh();
+    m_clockTimer->setSingleShot(true);
+    connect(m_clockTimer, &QTimer::timeout, this, &MainStatusBar::refreshClock);
+    refreshClock();
+}
+
+void MainStatusBar::refreshClock()
+{
+    const QDateTime now = m_clock->now();
+    const QLocale loc = QLocale::system();
+    setText(4, loc.toString(now.date(), logging::rowDateFormat(loc)));
+    setText(5, loc.toString(now.time(), logging::shortTimeFormat(loc)));
+    const int intoMinute = now.time().second() * 1000 + now.time().msec();
+    // A little past the edge, so that a timer a moment early does not show the old minute.
+    m_clockTimer->start(60000 - intoMinute + 20);
 }
 
 void MainStatusBar::follow(const session::Session &s)
@@ -95,6 +103,10 @@ void MainStatusBar::follow(const session::Session &s)
     connect(&s, &Session::snapshotChanged, this,
             [this](const session::Snapshot &now) { setRejected(now.rejected); });
     connect(&s, &Session::outputStatus, this, &MainStatusBar::showOutput);
+    connect(&s, &Session::paused, this, [this] {
+        if (m_clockTimer->isActive())
+            refreshClock();
+    });
 }
 
 void MainStatusBar::setText(int panel, const QString &text)

@@ -54,6 +54,8 @@ private:
     std::array<QLabel *, 5> m_panels{};
     QLabel *m_outputPanel = nullptr;
     QMap<QString, QString> m_outputLines;
+    void refreshClock();
+
     QTimer *m_clockTimer = nullptr;
     QString m_portReason;
     quint64 m_rejected = 0;

@@ -1,8 +1,8 @@
 #include "display/reading_panel.h"
 
-#include "app/geometry.h"
-#include "app/language.h"
-#include "app/settings.h"
+#include "base/geometry.h"
+#include "base/language.h"
+#include "base/settings.h"
 #include "display/figure_font.h"
 #include "link/frame_decoder.h"
 #include "logging/csv_format.h"

@@ -5,7 +5,7 @@
 // menus.
 #pragma once
 
-#include "session/snapshot.h"
+#include "model/snapshot.h"
 
 #include <QSizeF>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "display/session_alerts.h"
 
-#include "app/language.h"
+#include "base/language.h"
 #include "display/status_texts.h"
 #include "platform/alerts.h"
 #include "platform/message_box.h"

@@ -3,7 +3,7 @@
 // the figures of any span. QtCore only: the files' bytes come through a reader.
 #pragma once
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "history/log_reader.h"
 #include "link/trend_data.h"
 #include "site/wind_rule.h"

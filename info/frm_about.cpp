@@ -1,7 +1,7 @@
 #include "info/frm_about.h"
 
-#include "app/geometry.h"
-#include "app/resources.h"
+#include "base/geometry.h"
+#include "base/resources.h"
 #include "platform/launcher.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"

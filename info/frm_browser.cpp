@@ -1,6 +1,6 @@
 #include "info/frm_browser.h"
 
-#include "app/geometry.h"
+#include "base/geometry.h"
 
 #include <QCoreApplication>
 #include <QLabel>

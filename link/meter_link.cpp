@@ -89,11 +89,8 @@ void MeterLink::onComm()
         return;
     // Every complete frame waiting is decoded now: the port notifies only when new bytes
     // arrive, so a frame left waiting would keep the display one frame behind.
-    int frames = 0;
-    try {
-        frames = m_receiver.feed(m_port->input(1 << 20),
-                                 [this](const Frame &frame) { emit frameDecoded(frame); });
-    } catch (...) {}
+    const int frames = m_receiver.feed(m_port->input(1 << 20),
+                                       [this](const Frame &frame) { emit frameDecoded(frame); });
     // Only a whole frame proves that a meter is talking: garbage from a line at the wrong
     // speed decodes partly but must not keep the link (and the log) alive.
     if (frames == 0)

@@ -112,7 +112,10 @@ int QtSerialPort::inBufferCount() const
 
 QByteArray QtSerialPort::input(int max)
 {
-    return m_port->isOpen() ? m_port->read(max) : QByteArray();
+    // What has arrived, up to max: a read of max itself would allocate max bytes first.
+    if (!m_port->isOpen())
+        return QByteArray();
+    return m_port->read(qMin<qint64>(max, m_port->bytesAvailable()));
 }
 
 bool QtSerialPort::output(const QByteArray &bytes)

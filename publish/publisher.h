@@ -4,8 +4,8 @@
 // group [Mqtt] names a host.
 #pragma once
 
+#include "model/snapshot.h"
 #include "platform/mqtt_client.h"
-#include "session/snapshot.h"
 
 #include <QDateTime>
 #include <QJsonObject>

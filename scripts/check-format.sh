@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails, naming the files, when a C++ file differs from what clang-format (with the
-# repository's .clang-format) makes of it.
+# repository's .clang-format) makes of it, or when an include points up a layer
+# (scripts/check-layers.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bad=()
@@ -12,3 +13,4 @@ if [ ${#bad[@]} -gt 0 ]; then
   exit 1
 fi
 echo "format: every C++ file as clang-format makes it"
+scripts/check-layers.sh

@@ -10,7 +10,7 @@
 // slow disk delays the rows only.
 #pragma once
 
-#include "session/output.h"
+#include "model/output.h"
 
 #include <QDate>
 #include <QMap>

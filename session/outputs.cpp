@@ -1,6 +1,6 @@
 #include "session/outputs.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "platform/clock.h"
 #include "platform/file_output.h"
 #include "platform/mqtt_client.h"

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "logging/log_writer.h"
-#include "session/output.h"
+#include "model/output.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "session/session.h"
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "logging/background_writer.h"
 #include "logging/csv_format.h"
 #include "logging/log_writer.h"
@@ -341,6 +341,9 @@ void Session::onFrame(const meterlink::Frame &frame)
         }
         m_notifiedLevels[i] = level;
     }
+    // The figure is shown by a tick; one nearly due runs with the frame's wake-up.
+    if (m_svc.timer)
+        m_svc.timer->workArrived();
 }
 
 void Session::onLinkState(LinkState state)

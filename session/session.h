@@ -7,11 +7,11 @@
 // sounds, or lines and an exit code.
 #pragma once
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "link/alarm_sounder.h"
 #include "link/meter_link.h"
 #include "link/reading_history.h"
-#include "session/output.h"
+#include "model/output.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

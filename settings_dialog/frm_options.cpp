@@ -1,10 +1,10 @@
 #include "settings_dialog/frm_options.h"
 
-#include "app/geometry.h"
-#include "app/globals.h"
-#include "app/language.h"
-#include "app/resources.h"
-#include "app/settings.h"
+#include "base/geometry.h"
+#include "base/globals.h"
+#include "base/language.h"
+#include "base/resources.h"
+#include "base/settings.h"
 #include "platform/file_dialog.h"
 #include "settings_dialog/focus_ring.h"
 

@@ -2,7 +2,7 @@
 // name, interval, columns) and the site page (the work rule), with OK, Cancel and Apply.
 #pragma once
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <QDialog>
 #include <array>

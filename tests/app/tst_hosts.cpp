@@ -1,7 +1,7 @@
 // The window and the logger without windows given the same scripted meter: the same CSV
 // bytes and the same sequence of snapshots, because both drive the one session.
-#include "app/globals.h"
 #include "app/headless.h"
+#include "base/globals.h"
 #include "display/frm_main.h"
 #include "fakes.h"
 

@@ -1,6 +1,6 @@
 // Loading and saving the settings through the real INI store.
-#include "app/globals.h"
-#include "app/settings.h"
+#include "base/globals.h"
+#include "base/settings.h"
 #include "platform/settings_store.h"
 
 #include <QDir>

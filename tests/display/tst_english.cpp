@@ -1,7 +1,7 @@
 // The interface in English: every window and dialog opened with Language=en shows no
 // Japanese but the files' and the meter's own words, and the captions fit their boxes.
-#include "app/globals.h"
-#include "app/language.h"
+#include "base/globals.h"
+#include "base/language.h"
 #include "display/dlg_inspection.h"
 #include "display/frm_history.h"
 #include "display/frm_main.h"

@@ -1,6 +1,6 @@
 // File output from the main window: the boxes of the start checks and of a failed write,
 // the captions and commands; the file's contents are the session's and the log's tests.
-#include "app/globals.h"
+#include "base/globals.h"
 #include "display/frm_main.h"
 #include "display/status_texts.h"
 #include "fakes.h"

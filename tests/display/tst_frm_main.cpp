@@ -1,6 +1,6 @@
 // The main window driven through its commands with a fake port, timer, clock and boxes.
-#include "app/geometry.h"
-#include "app/globals.h"
+#include "base/geometry.h"
+#include "base/globals.h"
 #include "display/dlg_inspection.h"
 #include "display/frm_main.h"
 #include "display/status_texts.h"

@@ -1,6 +1,6 @@
 // The main window with the real serial port, mapped to a pseudo-terminal that the test
 // holds as the meter, and the real 100 ms timer.
-#include "app/globals.h"
+#include "base/globals.h"
 #include "csv_rows.h"
 #include "display/frm_main.h"
 #include "display/frm_trend.h"

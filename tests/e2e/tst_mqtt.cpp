@@ -73,7 +73,7 @@ class TstMqtt : public QObject
     void stopBroker()
     {
         broker.terminate();
-        QVERIFY(broker.waitForFinished(5000));
+        QVERIFY(broker.waitForFinished(30000));
     }
     void startSubscriber(const QStringList &login = {})
     {
@@ -197,7 +197,7 @@ private slots:
         sub.waitForFinished();
         subOut.clear();
         startSubscriber();
-        QTRY_VERIFY_WITH_TIMEOUT(!on("site/crane1/status").isEmpty(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!on("site/crane1/status").isEmpty(), 30000);
         // Discovery: six retained records with what Home Assistant needs.
         int sensors = 0, alarms = 0;
         for (const Message &m : messages()) {
@@ -248,7 +248,7 @@ private slots:
 
         // Killed without a word: the broker publishes the last will.
         app.kill();
-        QVERIFY(app.waitForFinished(3000));
+        QVERIFY(app.waitForFinished(30000));
         QTRY_COMPARE_WITH_TIMEOUT(on("site/crane1/status").last().payload, QByteArray("offline"),
                                   5000);
         // ...and keeps it for whoever looks later.
@@ -256,7 +256,7 @@ private slots:
         sub.waitForFinished();
         subOut.clear();
         startSubscriber();
-        QTRY_VERIFY_WITH_TIMEOUT(!on("site/crane1/status").isEmpty(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!on("site/crane1/status").isEmpty(), 30000);
         QCOMPARE(on("site/crane1/status").last().payload, QByteArray("offline"));
         QVERIFY(on("site/crane1/status").last().retained);
     }
@@ -304,7 +304,7 @@ private slots:
         sub.waitForFinished();
         subOut.clear();
         startSubscriber();
-        QTRY_VERIFY_WITH_TIMEOUT(!on("site/crane1/status").isEmpty(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!on("site/crane1/status").isEmpty(), 30000);
         const QString base = "homeassistant/%1/" + publish::nodeId("site/crane1") + "/%2/config";
         const struct {
             const char *component, *object, *deviceClass;
@@ -333,7 +333,7 @@ private slots:
         QCOMPARE(link["value_template"].toString(),
                  QStringLiteral("{{ 'ON' if value_json.link == 'live' else 'OFF' }}"));
         app.terminate();
-        QVERIFY(app.waitForFinished(5000));
+        QVERIFY(app.waitForFinished(30000));
         // The latch is kept beside the settings for the next start.
         QFile latch(dir->filePath("qv475_site.ini"));
         QVERIFY(latch.open(QIODevice::ReadOnly));
@@ -358,7 +358,7 @@ private slots:
         subOut.clear();
         startSubscriber();
         startLogger(mqttGroup() + "[Site]\nEnabled=1\nMinutes=1\n");
-        QTRY_VERIFY_WITH_TIMEOUT(!on("site/crane1/state").isEmpty(), 8000);
+        QTRY_VERIFY_WITH_TIMEOUT(!on("site/crane1/state").isEmpty(), 30000);
         const QJsonObject first =
             QJsonDocument::fromJson(on("site/crane1/state").first().payload).object();
         QCOMPARE(first["work"].toString(), QStringLiteral("stop"));
@@ -369,7 +369,7 @@ private slots:
         QCOMPARE(acknowledge({"--acknowledge", "山田 太郎", "--result", "異常なし"}), 11);
         QProcess status;
         status.start(QStringLiteral(QV475_EXE), {"--status", "--json", "--config", ini()});
-        QVERIFY(status.waitForFinished(15000));
+        QVERIFY(status.waitForFinished(30000));
         QCOMPARE(status.exitCode(), 0);
         const QJsonObject o = QJsonDocument::fromJson(status.readAllStandardOutput()).object();
         QCOMPARE(o["work"].toString(), QStringLiteral("stop"));
@@ -402,7 +402,7 @@ private slots:
             QProcess ack;
             ack.start(QStringLiteral(QV475_EXE),
                       {"--acknowledge", "山田 太郎", "--result", "異常なし", "--config", ini()});
-            QTRY_VERIFY_WITH_TIMEOUT(ack.state() == QProcess::NotRunning, 15000);
+            QTRY_VERIFY_WITH_TIMEOUT(ack.state() == QProcess::NotRunning, 30000);
             const QByteArray said = ack.readAllStandardError();
             QCOMPARE(ack.exitCode(), 0);
             QVERIFY2(!said.contains("not answered"), said.constData());
@@ -474,7 +474,7 @@ private slots:
         QElapsedTimer t;
         t.start();
         app.terminate();
-        QVERIFY(app.waitForFinished(15000));
+        QVERIFY(app.waitForFinished(30000));
         QVERIFY2(t.elapsed() < 11000, qPrintable(QString::number(t.elapsed())));
         QCOMPARE(app.exitCode(), 0);
         for (int c : fillers)
@@ -491,7 +491,7 @@ private slots:
         QVERIFY(!on("site/crane1/status").isEmpty());
         QCOMPARE(on("site/crane1/status").last().payload, QByteArray("online"));
         QCOMPARE(::kill(pid_t(app.processId()), SIGTERM), 0);
-        QVERIFY(app.waitForFinished(5000));
+        QVERIFY(app.waitForFinished(30000));
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(app.exitCode(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(on("site/crane1/status").last().payload, QByteArray("offline"),
@@ -514,7 +514,7 @@ private slots:
         QCOMPARE(app.state(), QProcess::Running);
         QVERIFY(!appErr.contains("ended"));
         QCOMPARE(::kill(pid_t(app.processId()), SIGTERM), 0);
-        QVERIFY(app.waitForFinished(5000));
+        QVERIFY(app.waitForFinished(30000));
         QCOMPARE(app.exitCode(), 0);
         QVERIFY(csvRows().size() >= 2);
     }
@@ -551,7 +551,7 @@ private slots:
     {
         QProcess pw;
         pw.start("mosquitto_passwd", {"-c", "-b", dir->filePath("passwd"), "crane", "right"});
-        QVERIFY(pw.waitForFinished(5000));
+        QVERIFY(pw.waitForFinished(30000));
         startBroker("allow_anonymous false\npassword_file " + dir->filePath("passwd").toUtf8() +
                     "\n");
         startLogger(mqttGroup("User=crane\nPassword=wrong\n"));
@@ -614,7 +614,7 @@ private slots:
         if (code != 2) // a settings fault ends the logger before it opens the port
             meterRuns(300, 10);
         if (app.state() != QProcess::NotRunning)
-            QVERIFY(app.waitForFinished(5000));
+            QVERIFY(app.waitForFinished(30000));
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(app.exitCode(), code);
         const QString said = QString::fromUtf8(appErr + app.readAllStandardError());
@@ -625,7 +625,7 @@ private slots:
         QProcess missing;
         missing.start(QStringLiteral(QV475_EXE),
                       {"--headless", "--config", dir->filePath("none.ini")});
-        QVERIFY(missing.waitForFinished(5000));
+        QVERIFY(missing.waitForFinished(30000));
         QCOMPARE(missing.exitCode(), 2);
     }
 };

@@ -165,7 +165,7 @@ class TstProgram : public QObject
     // the first press went elsewhere (a box that is shown but not yet focused).
     void answerBox(const QString &title)
     {
-        QTRY_VERIFY_WITH_TIMEOUT(windowShown(title), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(windowShown(title), 30000);
         QVERIFY(xdo({"key", "Return"}));
         for (int attempt = 0; attempt < 2; ++attempt) {
             QTest::qWait(1000);
@@ -187,7 +187,7 @@ class TstProgram : public QObject
             answerBox(QStringLiteral("QV475_XP"));
         // waitForFinished() is false for a process that has finished already.
         if (app.state() != QProcess::NotRunning)
-            QVERIFY(app.waitForFinished(5000));
+            QVERIFY(app.waitForFinished(30000));
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(app.exitCode(), 0);
     }
@@ -214,7 +214,7 @@ class TstProgram : public QObject
         for (int sig : sent)
             if (sig)
                 QCOMPARE(::kill(pid_t(app.processId()), sig), 0);
-        QVERIFY(app.waitForFinished(5000));
+        QVERIFY(app.waitForFinished(30000));
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(app.exitCode(), 0);
         QFile f(ini());
@@ -329,7 +329,7 @@ private slots:
         QVERIFY(key("x"));
         answerBox(QStringLiteral("ﾌﾟﾛｸﾞﾗﾑの終了")); // Yes, the default of the confirmation
         if (app.state() != QProcess::NotRunning)
-            QVERIFY(app.waitForFinished(5000));
+            QVERIFY(app.waitForFinished(30000));
         QCOMPARE(app.exitCode(), 0);
         QFile f(ini());
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -402,7 +402,7 @@ private slots:
         env.remove("QT_QPA_PLATFORM");
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(QV475_EXE), {option});
-        QVERIFY(p.waitForFinished(10000));
+        QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), code);
         const QString out = QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
@@ -512,15 +512,15 @@ private slots:
         }
         QVERIFY(removed);
         // One clear message; output stops, the program goes on.
-        QTRY_VERIFY_WITH_TIMEOUT(windowShown(QStringLiteral("ﾌｧｲﾙ警告")), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(windowShown(QStringLiteral("ﾌｧｲﾙ警告")), 30000);
         QVERIFY(!logFileOpen());
         answerBox(QStringLiteral("ﾌｧｲﾙ警告"));
-        QTRY_VERIFY_WITH_TIMEOUT(windowGone(QStringLiteral("ﾌｧｲﾙ警告")), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(windowGone(QStringLiteral("ﾌｧｲﾙ警告")), 30000);
         QCOMPARE(app.state(), QProcess::Running);
         // Output starts again into a new file.
         meter.write(meter::makeFrame({50, 50, 50, 50, 0, 0}));
         QVERIFY(key("F2"));
-        QTRY_VERIFY_WITH_TIMEOUT(logFileOpen(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(logFileOpen(), 30000);
         exitProgram();
     }
 
@@ -612,7 +612,7 @@ private slots:
         sendFramesFor(3300, 42);
         const QDateTime killedAt = QDateTime::currentDateTime();
         ::kill(pid_t(app.processId()), SIGKILL);
-        QVERIFY(app.waitForFinished(3000));
+        QVERIFY(app.waitForFinished(30000));
         const QStringList lines = csvLines();
         // Header, one row per second that passed (3 or 4), the empty tail after CR LF.
         QVERIFY2(lines.size() >= 5, qPrintable(lines.join('|')));

@@ -1,6 +1,6 @@
 // Arbitrary INI text as the settings file. Checks: loading never fails, and what is
 // loaded, saved and loaded again comes back the same.
-#include "app/settings.h"
+#include "base/settings.h"
 #include "platform/settings_store.h"
 
 #include <QCoreApplication>

@@ -302,7 +302,7 @@ private slots:
                                         site::Work::Undecided, false);
         lost.at.receiving = false;
         out.event(lost);
-        QTRY_COMPARE_WITH_TIMEOUT(hook.requests.size(), 4, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(hook.requests.size(), 4, 30000);
         // Local time with its offset ("+09:00" in Japan, as TZ is set here; Windows keeps
         // the zone of the machine).
         auto iso = [](const QDateTime &at) {
@@ -387,7 +387,7 @@ private slots:
         sender.setRetrying(false);
         QSignalSpy tried(&sender, &platform::NotifySender::tried);
         sender.send({u"test"_s, {}, "test", {}});
-        QTRY_COMPARE_WITH_TIMEOUT(tried.size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(tried.size(), 1, 30000);
         QCOMPARE(tried[0][2].toBool(), trusted);
         QCOMPARE(hook.requests.size(), trusted ? 1 : 0);
     }
@@ -406,9 +406,9 @@ private slots:
         QSignalSpy lines(&sender, &platform::NotifySender::line);
         for (const char *code : {"stop", "storm", "link_lost"})
             sender.send({QString::fromLatin1(code), {}, code, {}});
-        QTRY_VERIFY_WITH_TIMEOUT(!lines.isEmpty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!lines.isEmpty(), 30000);
         QVERIFY(late.listen(port));
-        QTRY_COMPARE_WITH_TIMEOUT(late.requests.size(), 3, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(late.requests.size(), 3, 30000);
         QCOMPARE(late.bodies(), (QStringList{u"stop"_s, u"storm"_s, u"link_lost"_s}));
         QVERIFY(sender.waitIdle(1000));
         QStringList said;
@@ -430,7 +430,7 @@ private slots:
         {
             platform::NotifySender sender(settingsFor(hook.url()).target);
             sender.send({u"stop"_s, {}, "stop", {}});
-            QTRY_COMPARE_WITH_TIMEOUT(hook.requests.size(), 1, 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(hook.requests.size(), 1, 30000);
             t.start();
             QVERIFY(!sender.waitIdle(200));
         }
@@ -493,7 +493,7 @@ private slots:
         n.work = u"stop"_s;
         n.site = u"東棟"_s;
         sender.send(publish::delivery(n, s));
-        QTRY_COMPARE_WITH_TIMEOUT(tried.size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(tried.size(), 1, 30000);
         QCOMPARE(tried[0][2].toBool(), ok);
         QVERIFY2(tried[0][4].toString().contains(answer), qPrintable(tried[0][4].toString()));
         if (lamp) {
@@ -538,7 +538,7 @@ private slots:
             clock.current = clock.current.addSecs(1);
             out.tick(end.at);
         }
-        QTRY_COMPARE_WITH_TIMEOUT(hook.requests.size(), 4, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(hook.requests.size(), 4, 30000);
         QCOMPARE(hook.bodies(),
                  (QStringList{u"stop 作業中止 10.0"_s, u"stop 作業中止 (継続中 1分) 10.1"_s,
                               u"stop 作業中止 (継続中 2分) 10.2"_s,
@@ -596,7 +596,7 @@ private slots:
         QSignalSpy tried(&sender, &platform::NotifySender::tried);
         [[maybe_unused]] const qint64 before = residentKb();
         sender.send({u"stop"_s, {}, "{\"event\":\"stop\"}", {}});
-        QTRY_COMPARE_WITH_TIMEOUT(tried.size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(tried.size(), 1, 30000);
         feed.stop();
         QCOMPARE(tried[0][2].toBool(), ok);
         const QString said = tried[0][4].toString();
@@ -685,7 +685,7 @@ private slots:
                 return stat.open(QIODevice::ReadOnly) &&
                        stat.readAll().split(')').value(1).trimmed().left(1) != "Z";
             };
-            QTRY_VERIFY_WITH_TIMEOUT(!alive(), 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(!alive(), 30000);
         }
     }
 #endif
@@ -746,7 +746,7 @@ private slots:
         f.close();
         QProcess p;
         p.start(QStringLiteral(QV475_EXE), {u"--notify-test"_s, u"--config"_s, ini});
-        QTRY_VERIFY_WITH_TIMEOUT(p.state() == QProcess::NotRunning, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(p.state() == QProcess::NotRunning, 30000);
         const QString said = QString::fromUtf8(p.readAllStandardOutput());
         QCOMPARE(p.exitCode(), code);
         QVERIFY2(said.contains(u"\"event\":\"test\""_s) && said.contains(u"HTTP %1"_s.arg(status)),

@@ -619,7 +619,7 @@ private slots:
         QCOMPARE(s->snapshot().site.work, site::Work::Stop);
         // The first verdict (normal), caution, stop.
         QCOMPARE(works.size(), 3);
-        QVERIFY(s->end(5000));
+        QVERIFY(s->end(30000));
         s.reset();
 
         auto read = [&](const QString &name) {
@@ -665,7 +665,7 @@ private slots:
         QCOMPARE(s->acknowledgeInspection(u"山田 太郎"_s, {}),
                  session::Acknowledgement::NothingLatched);
         QVERIFY(!s->snapshot().site.latched && !s->snapshot().site.outOfService());
-        QVERIFY(s->end(5000));
+        QVERIFY(s->end(30000));
         s.reset();
         const QString events = read("wind_events_20261209.csv");
         QVERIFY2(events.contains(u",使用停止,"_s) &&
@@ -804,7 +804,7 @@ private slots:
         seconds(30); // back on the 8th
         clock.current = QDateTime(QDate(2026, 12, 10), QTime(12, 0, 0));
         seconds(30); // two days on
-        QVERIFY(s->end(5000));
+        QVERIFY(s->end(30000));
         s.reset();
         QFile f(dir->filePath("wind_summary.csv"));
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -890,7 +890,7 @@ private slots:
         QCOMPARE(s->snapshot().site.latched, latched && !code.isEmpty());
         QCOMPARE(s->snapshot().site.inspection.forced, code.isEmpty() && request.contains("force"));
         // Answered once only, even at the end.
-        QVERIFY(s->end(5000));
+        QVERIFY(s->end(30000));
         QCOMPARE(answers.size(), 1);
     }
 
@@ -1059,7 +1059,7 @@ private slots:
         QCOMPARE(said.last(), u"COM3 (/dev/ttyUSB2) に戻りました"_s);
         QCOMPARE(identified.size(), 1);
 
-        QVERIFY(s->end(5000));
+        QVERIFY(s->end(30000));
         s.reset();
         QFile f(dir->filePath("wind_events_20261208.csv"));
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -1086,7 +1086,7 @@ private slots:
         step(frame("0050"), 100);
         QVERIFY(QDir().rmdir(record));
         step(frame("0050"), 300);
-        QVERIFY(s->end(5000));
+        QVERIFY(s->end(30000));
         s.reset();
         QFile f(record);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -1128,7 +1128,7 @@ private slots:
         step({}, 10);
         QCOMPARE(paused.size(), 1);
         QCOMPARE(paused[0][1].toLongLong() - paused[0][0].toLongLong(), 10100);
-        QVERIFY(s->end(5000));
+        QVERIFY(s->end(30000));
         s.reset();
         QFile f(dir->filePath("wind_events_20261208.csv"));
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -1166,7 +1166,7 @@ private slots:
             QFile f(dir->filePath("wind_events_20261208.csv"));
             return f.open(QIODevice::ReadOnly) ? logging::fromCp932(f.readAll()) : QString();
         };
-        QTRY_VERIFY_WITH_TIMEOUT(events().endsWith(u"至=9:00:11\r\n"_s), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(events().endsWith(u"至=9:00:11\r\n"_s), 30000);
         QFile summary(dir->filePath("wind_summary.csv"));
         QVERIFY(summary.open(QIODevice::ReadOnly));
         QCOMPARE(summary.readAll().count("\r\n"), 2);

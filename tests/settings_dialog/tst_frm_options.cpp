@@ -1,6 +1,6 @@
 // The settings dialog driven as a user would: focus changes, keys, clicks, and the
 // file dialog through a scripted stand-in.
-#include "app/globals.h"
+#include "base/globals.h"
 #include "layout_check.h"
 #include "platform/file_dialog.h"
 #include "settings_dialog/frm_options.h"

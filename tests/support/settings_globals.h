@@ -2,8 +2,8 @@
 // settings file would and then hand them to the program.
 #pragma once
 
-#include "app/globals.h"
-#include "app/settings.h"
+#include "base/globals.h"
+#include "base/settings.h"
 
 inline basSubMain::Settings settingsFromGlobals()
 {

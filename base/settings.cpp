@@ -1,6 +1,6 @@
-#include "app/settings.h"
+#include "base/settings.h"
 
-#include "app/globals.h"
+#include "base/globals.h"
 #include "platform/settings_store.h"
 
 #include <QCoreApplication>

@@ -3,8 +3,8 @@
 // snapshots and the events.
 #pragma once
 
-#include "app/settings.h"
-#include "session/snapshot.h"
+#include "base/settings.h"
+#include "model/snapshot.h"
 
 #include <QList>
 #include <QObject>

@@ -1,6 +1,6 @@
-#include "app/language.h"
+#include "base/language.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "platform/settings_store.h"
 
 #include <QCoreApplication>

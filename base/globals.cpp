@@ -1,6 +1,6 @@
-#include "app/globals.h"
+#include "base/globals.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 namespace basSubMain {
 

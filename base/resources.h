@@ -7,7 +7,6 @@
 namespace basSubMain {
 // Makes the compiled-in pictures available under ":/icons/"; safe to call repeatedly.
 void initResources();
-// A picture by name ("app", "open", ...): the SVG, or on Windows (whose Qt kit has no SVG
-// image plugin) its PNG rendering.
+// A picture by name ("app", "open", ...): its PNG renderings at one and two times the size.
 QIcon programIcon(const QString &name);
 } // namespace basSubMain

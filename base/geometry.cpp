@@ -1,4 +1,4 @@
-#include "app/geometry.h"
+#include "base/geometry.h"
 
 #include <QEvent>
 #include <QGuiApplication>
