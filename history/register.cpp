@@ -1,6 +1,7 @@
 #include "history/register.h"
 
 #include "logging/csv_format.h"
+#include "logging/event_words.h"
 #include "logging/manifest.h"
 #include "site/wind_rule.h"
 
@@ -10,6 +11,8 @@
 namespace history {
 
 namespace {
+
+namespace words = logging::words;
 
 // The register's walk over the events in time order, day after day.
 class Walker
@@ -48,16 +51,16 @@ public:
         } else if (what == site::changeCaption(Change::Acknowledged) ||
                    what == site::changeCaption(Change::OutOfService)) {
             sign(e);
-        } else if (what == QStringLiteral("監視終了")) {
+        } else if (what == words::word(words::kMonitorEnd)) {
             m_monitorEnd = e.ms;
-        } else if (what == QStringLiteral("監視開始")) {
+        } else if (what == words::word(words::kMonitorStart)) {
             if (m_monitorEnd)
                 add({RegisterItem::Kind::Gap, m_monitorEnd, e.ms, false, {}, {}, {}, false, false});
             m_monitorEnd = 0;
-        } else if (what == QStringLiteral("通信途絶")) {
+        } else if (what == words::word(words::kLinkLost)) {
             if (!m_linkLost)
                 m_linkLost = e.ms;
-        } else if (what == QStringLiteral("通信回復")) {
+        } else if (what == words::word(words::kLinkBack)) {
             if (m_linkLost && e.ms - m_linkLost > 10 * 60000)
                 add({RegisterItem::Kind::Gap, m_linkLost, e.ms, false, {}, {}, {}, false, false});
             m_linkLost = 0;
@@ -121,16 +124,11 @@ private:
                           {},
                           false,
                           e.what == site::changeCaption(site::Change::OutOfService)};
-        for (const QString &field : e.detail.split(QLatin1Char(';'))) {
-            if (field.startsWith(QStringLiteral("点検者=")))
-                item.by = field.mid(4);
-            else if (field.startsWith(QStringLiteral("結果=")))
-                item.result = field.mid(3);
-            else if (field == QStringLiteral("対象=足場"))
-                item.scaffold = true;
-            else if (field == QStringLiteral("強風下で確認"))
-                item.forced = true;
-        }
+        const words::InspectionFields fields = words::readInspectionDetail(e.detail);
+        item.by = fields.by;
+        item.result = fields.result;
+        item.scaffold = fields.scaffold;
+        item.forced = fields.forced;
         add(item);
         // A pass answers every cause of its latch; a fault leaves them due.
         if (!item.fault)

@@ -1,6 +1,7 @@
 #include "history/wind_history.h"
 
 #include "logging/csv_format.h"
+#include "logging/event_words.h"
 #include "site/wind_rule.h"
 
 #include <QCoreApplication>
@@ -85,20 +86,14 @@ namespace {
 // An acknowledgement as one line: its time, the inspector and the result.
 QString inspectionText(const EventRow &e, const QDate &day)
 {
-    QString by, result;
-    for (const QString &field : e.detail.split(QLatin1Char(';'))) {
-        if (field.startsWith(QStringLiteral("点検者=")))
-            by = field.mid(4);
-        else if (field.startsWith(QStringLiteral("結果=")))
-            result = field.mid(3);
-    }
+    const logging::words::InspectionFields fields = logging::words::readInspectionDetail(e.detail);
+    const QString &by = fields.by, &result = fields.result;
     // The marks a manager looks for: a fault found, a signature under a strong wind.
     QString marks;
     if (e.what == site::changeCaption(site::Change::OutOfService))
         marks += QStringLiteral("  ") + shownWord(e.what);
-    static const char *const forced = QT_TRANSLATE_NOOP("site", "強風下で確認");
-    if (e.detail.split(QLatin1Char(';')).contains(QString::fromUtf8(forced)))
-        marks += QStringLiteral("  ") + shownWord(QString::fromUtf8(forced));
+    if (fields.forced)
+        marks += QStringLiteral("  ") + shownWord(logging::words::word(logging::words::kForced));
     return QStringLiteral("%1 %2%3%4")
         .arg(timeOf(e.ms, day),
              by.isEmpty() ? QCoreApplication::translate("history", "(氏名なし)") : by,
@@ -406,11 +401,11 @@ void WindHistory::runRule()
             m_work[i] = rule.work();
             mean.gap(r.ms);
             if (std::exchange(linked, false))
-                note(QStringLiteral("通信途絶"), site::Stats{});
+                note(logging::words::word(logging::words::kLinkLost), site::Stats{});
             continue;
         }
         if (!std::exchange(linked, true) && i > 0)
-            note(QStringLiteral("通信回復"), site::Stats{});
+            note(logging::words::word(logging::words::kLinkBack), site::Stats{});
         mean.setHold(r.holdMs > 0 ? r.holdMs : site::RollingMean::kHoldMs);
         mean.frame(r.ms, wind);
         QList<site::Change> changes = rule.frame(r.ms, wind);
@@ -675,7 +670,7 @@ void WindHistory::eventFigures(Figures *f, qint64 fromMs, qint64 toMs) const
                   outOfService = site::changeCaption(site::Change::OutOfService);
     // Which latch a signature answers: the scaffolds' says so in its detail.
     auto forScaffold = [](const EventRow &e) {
-        return e.detail.split(QLatin1Char(';')).contains(QStringLiteral("対象=足場"));
+        return logging::words::readInspectionDetail(e.detail).scaffold;
     };
     const QStringList leaveStop{
         site::changeCaption(site::Change::StopEnds), QString::fromUtf16(site::kOldStopEndsCaption),

@@ -3,6 +3,7 @@
 #include "link/frame_decoder.h"
 #include "logging/background_writer.h"
 #include "logging/csv_format.h"
+#include "logging/event_words.h"
 #include "logging/manifest.h"
 #include "platform/clock.h"
 #include "platform/file_output.h"
@@ -22,12 +23,13 @@ namespace {
 
 QString eventCaption(Event::Kind kind)
 {
+    namespace words = logging::words;
     using K = Event::Kind;
     switch (kind) {
-    case K::LinkLost: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "通信途絶"));
-    case K::LinkBack: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "通信回復"));
-    case K::FileStarted: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "ﾌｧｲﾙ出力開始"));
-    case K::FileStopped: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "ﾌｧｲﾙ出力停止"));
+    case K::LinkLost: return words::word(words::kLinkLost);
+    case K::LinkBack: return words::word(words::kLinkBack);
+    case K::FileStarted: return words::word(words::kFileStarted);
+    case K::FileStopped: return words::word(words::kFileStopped);
     case K::Caution: return site::changeCaption(site::Change::Caution);
     case K::StopBegins: return site::changeCaption(site::Change::StopBegins);
     case K::StopEnds: return site::changeCaption(site::Change::StopEnds);
@@ -37,11 +39,11 @@ QString eventCaption(Event::Kind kind)
     case K::Undecided: return site::changeCaption(site::Change::Undecided);
     case K::Scaffold: return site::changeCaption(site::Change::Scaffold);
     case K::OutOfService: return site::changeCaption(site::Change::OutOfService);
-    case K::NoAnswer: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "応答なし"));
-    case K::MonitorStart: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "監視開始"));
-    case K::MonitorEnd: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "監視終了"));
-    case K::Paused: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "記録中断"));
-    case K::PortMoved: return QString::fromUtf8(QT_TRANSLATE_NOOP("site", "ﾎﾟｰﾄ切替"));
+    case K::NoAnswer: return words::word(words::kNoAnswer);
+    case K::MonitorStart: return words::word(words::kMonitorStart);
+    case K::MonitorEnd: return words::word(words::kMonitorEnd);
+    case K::Paused: return words::word(words::kPaused);
+    case K::PortMoved: return words::word(words::kPortMoved);
     case K::AlarmRose:
     case K::WriteFailed:
     case K::Stalled:

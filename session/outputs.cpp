@@ -1,6 +1,7 @@
 #include "session/outputs.h"
 
 #include "base/settings.h"
+#include "logging/event_words.h"
 #include "platform/clock.h"
 #include "platform/file_output.h"
 #include "platform/mqtt_client.h"
@@ -112,6 +113,7 @@ namespace {
 std::pair<QString, QString> noticeName(Event::Kind kind)
 {
     using K = Event::Kind;
+    namespace words = logging::words;
     auto rule = [](const char *code, site::Change c) {
         return std::pair{QString::fromLatin1(code), site::changeCaption(c)};
     };
@@ -125,11 +127,12 @@ std::pair<QString, QString> noticeName(Event::Kind kind)
     case K::Acknowledged: return rule("inspection", site::Change::Acknowledged);
     case K::OutOfService: return rule("out_of_service", site::Change::OutOfService);
     case K::Scaffold: return rule("scaffold", site::Change::Scaffold);
-    case K::NoAnswer: return {QStringLiteral("no_answer"), QStringLiteral("応答なし")};
-    case K::MonitorStart: return {QStringLiteral("monitor_start"), QStringLiteral("監視開始")};
-    case K::MonitorEnd: return {QStringLiteral("monitor_end"), QStringLiteral("監視終了")};
-    case K::LinkLost: return {QStringLiteral("link_lost"), QStringLiteral("通信途絶")};
-    case K::LinkBack: return {QStringLiteral("link_back"), QStringLiteral("通信回復")};
+    case K::NoAnswer: return {QStringLiteral("no_answer"), words::word(words::kNoAnswer)};
+    case K::MonitorStart:
+        return {QStringLiteral("monitor_start"), words::word(words::kMonitorStart)};
+    case K::MonitorEnd: return {QStringLiteral("monitor_end"), words::word(words::kMonitorEnd)};
+    case K::LinkLost: return {QStringLiteral("link_lost"), words::word(words::kLinkLost)};
+    case K::LinkBack: return {QStringLiteral("link_back"), words::word(words::kLinkBack)};
     case K::WriteFailed: return {QStringLiteral("write_failed"), QStringLiteral("書き込み失敗")};
     case K::Stalled: return {QStringLiteral("stalled"), QStringLiteral("書き込み遅延")};
     case K::Test: return {QStringLiteral("test"), QStringLiteral("通知テスト")};

@@ -3,6 +3,7 @@
 #include "base/globals.h"
 #include "logging/background_writer.h"
 #include "logging/csv_format.h"
+#include "logging/event_words.h"
 #include "logging/log_writer.h"
 #include "platform/clock.h"
 #include "platform/port_identity.h"
@@ -20,16 +21,6 @@
 namespace session {
 
 using meterlink::LinkState;
-
-QString inspectionDetail(const site::Inspection &inspection)
-{
-    QString detail = QStringLiteral("点検者=%1;結果=%2").arg(inspection.by, inspection.result);
-    if (inspection.latch == site::Latch::Scaffold)
-        detail += QStringLiteral(";対象=足場");
-    if (inspection.forced)
-        detail += QStringLiteral(";強風下で確認");
-    return detail;
-}
 
 Session::Session(const Services &services, QObject *parent)
     : QObject(parent), m_svc(services), m_link(services.port)
@@ -644,7 +635,7 @@ void Session::applyChanges(const QList<site::Change> &changes)
             keepLatch();
             dispatch(c == Change::Acknowledged ? Event::Kind::Acknowledged
                                                : Event::Kind::OutOfService,
-                     inspectionDetail(m_snap.site.inspection));
+                     logging::words::inspectionDetail(m_snap.site.inspection));
             emit inspectionAcknowledged();
             break;
         }

@@ -88,10 +88,6 @@ enum class Begun {
     PortFailed,   // the port could not be opened and reconnecting is off
 };
 
-// The event log's detail of an acknowledgement: "点検者=NAME;結果=RESULT", with
-// ";対象=足場" for the scaffolds' and ";強風下で確認" for one signed under a strong wind.
-QString inspectionDetail(const site::Inspection &inspection);
-
 class Session;
 // A request handed over the command channel, and its answer (one line of JSON each):
 // {"acknowledge":{"by":NAME,"result":TEXT}} records an inspection and answers once its
