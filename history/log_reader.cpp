@@ -7,6 +7,7 @@
 #include <QTimeZone>
 #include <algorithm>
 #include <map>
+#include <variant>
 
 namespace history {
 
@@ -288,300 +289,380 @@ QStringList eventFilesFor(const QString &logPath, const QList<QDate> &days)
     return out;
 }
 
-bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &modified,
-              FileInfo *info, Contents *out, QString *error,
-              const std::function<bool(qint64)> &progress)
-{
-    std::vector<Row> *rows = &out->rows;
-    QList<EventRow> *events = &out->events;
-    *info = FileInfo{};
-    info->path = path;
-    // A power cut can leave the end of a file as zero bytes: they are no line.
-    qsizetype end = bytes.size();
-    while (end > 0 && bytes[end - 1] == '\0')
-        --end;
-    if (end < bytes.size())
-        info->warnings << QCoreApplication::translate(
-                              "history", "ﾌｧｲﾙの終わりの空白ﾃﾞｰﾀ (%1 ﾊﾞｲﾄ) を読みませんでした。")
-                              .arg(bytes.size() - end);
-    const QByteArrayView all(bytes.constData(), end);
-    qsizetype pos = 0;
-    qint64 lineNo = 0;
-    // The next line without its line end; false at the end. *whole: it had a line end.
-    auto nextLine = [&](QByteArrayView *line, bool *whole) {
-        if (pos >= all.size())
-            return false;
-        qsizetype nl = all.indexOf('\n', pos);
-        *whole = nl >= 0;
-        if (nl < 0)
-            nl = all.size();
-        qsizetype stop = nl;
-        if (stop > pos && all[stop - 1] == '\r')
-            --stop;
-        *line = all.sliced(pos, stop - pos);
-        pos = nl + 1;
-        ++lineNo;
-        return true;
-    };
+namespace {
 
-    QByteArrayView line;
-    bool whole = false;
-    if (!nextLine(&line, &whole)) {
-        *error = QCoreApplication::translate("history", "「%1」は空です。")
-                     .arg(QFileInfo(path).fileName());
-        return false;
-    }
-    // The header: code page 932 as written; UTF-8 (with or without its mark) when a
-    // spreadsheet or an editor saved it so.
-    QString header = logging::fromCp932(line.toByteArray());
-    std::optional<int> mask = headerMask(header);
-    const QByteArrayView bom("\xEF\xBB\xBF");
-    auto known = [](const QString &h) {
-        return headerMask(h) || isEventHeader(trimCommas(h)) || ruleHeaderMinutes(h);
-    };
-    if (!known(header)) {
-        const QByteArrayView u8 = line.startsWith(bom) ? line.sliced(3) : line;
-        const QString asUtf8 = QString::fromUtf8(u8);
-        if (known(asUtf8)) {
-            header = asUtf8;
-            mask = headerMask(asUtf8);
+// One file's lines, read in order, and what reading them says: the file's kind, its
+// warnings and the lines left out.
+class FileLines
+{
+public:
+    FileLines(const QString &path, const QByteArray &bytes, FileInfo *info)
+        : m_path(path), m_info(info)
+    {
+        // A power cut can leave the end of a file as zero bytes: they are no line.
+        qsizetype end = bytes.size();
+        while (end > 0 && bytes[end - 1] == '\0')
+            --end;
+        if (end < bytes.size())
             info->warnings << QCoreApplication::translate(
+                                  "history",
+                                  "ﾌｧｲﾙの終わりの空白ﾃﾞｰﾀ (%1 ﾊﾞｲﾄ) を読みませんでした。")
+                                  .arg(bytes.size() - end);
+        m_all = QByteArrayView(bytes.constData(), end);
+    }
+
+    // The next line without its line end; false at the end. whole(): it had a line end.
+    bool next()
+    {
+        if (m_pos >= m_all.size())
+            return false;
+        qsizetype nl = m_all.indexOf('\n', m_pos);
+        m_whole = nl >= 0;
+        if (nl < 0)
+            nl = m_all.size();
+        qsizetype stop = nl;
+        if (stop > m_pos && m_all[stop - 1] == '\r')
+            --stop;
+        m_line = m_all.sliced(m_pos, stop - m_pos);
+        m_pos = nl + 1;
+        ++m_lineNo;
+        return true;
+    }
+    QByteArrayView line() const { return m_line; }
+    bool whole() const { return m_whole; }
+    qint64 lineNo() const { return m_lineNo; }
+    qsizetype pos() const { return m_pos; }
+    const QString &path() const { return m_path; }
+    FileInfo *info() const { return m_info; }
+
+    // A last line without its line end: said, and not read.
+    void cutLast()
+    {
+        m_info->warnings << QCoreApplication::translate(
+                                "history",
+                                "最後の行 (%1 行目) は途中で切れているため読みませんでした。")
+                                .arg(m_lineNo);
+    }
+    // A record's line that cannot be read is left out and said; the rest still counts.
+    // false: it was the last line, cut short, and the reading ends.
+    bool skip()
+    {
+        if (!m_whole) {
+            cutLast();
+            return false;
+        }
+        m_skipped << m_lineNo;
+        return true;
+    }
+    void saySkipped(const char *text)
+    {
+        m_info->skipped = int(m_skipped.size());
+        if (m_skipped.isEmpty())
+            return;
+        QStringList lines;
+        for (qsizetype i = 0; i < m_skipped.size() && i < 5; ++i)
+            lines << QString::number(m_skipped[i]);
+        if (m_skipped.size() > 5)
+            lines << QStringLiteral("…");
+        m_info->warnings << QCoreApplication::translate("history", text)
+                                .arg(m_skipped.size())
+                                .arg(lines.join(QStringLiteral("、")));
+    }
+
+private:
+    QString m_path;
+    FileInfo *m_info;
+    QByteArrayView m_all, m_line;
+    qsizetype m_pos = 0;
+    qint64 m_lineNo = 0;
+    bool m_whole = false;
+    QList<qint64> m_skipped;
+};
+
+// The header's text and columns: code page 932 as written; UTF-8 (with or without its
+// mark) when a spreadsheet or an editor saved it so.
+struct Header {
+    QString text;
+    std::optional<int> mask; // a data log's columns
+    bool events = false;
+    bool rule = false;
+};
+
+std::optional<Header> readHeader(FileLines &lines, QString *error)
+{
+    if (!lines.next()) {
+        *error = QCoreApplication::translate("history", "「%1」は空です。")
+                     .arg(QFileInfo(lines.path()).fileName());
+        return std::nullopt;
+    }
+    const QByteArrayView line = lines.line();
+    Header h{logging::fromCp932(line.toByteArray()), {}, false, false};
+    auto known = [](const QString &t) {
+        return headerMask(t) || isEventHeader(trimCommas(t)) || ruleHeaderMinutes(t);
+    };
+    if (!known(h.text)) {
+        const QByteArrayView bom("\xEF\xBB\xBF");
+        const QString asUtf8 = QString::fromUtf8(line.startsWith(bom) ? line.sliced(3) : line);
+        if (known(asUtf8)) {
+            h.text = asUtf8;
+            lines.info()->warnings << QCoreApplication::translate(
                 "history", "UTF-8 で保存されたﾌｧｲﾙとして読みました。");
         }
     }
-    const bool isEvents = !mask && isEventHeader(trimCommas(header));
-    const bool isRule = !mask && !isEvents && ruleHeaderMinutes(header);
-    if (!mask && !isEvents && !isRule) {
-        *error = lineError(path, 1,
+    h.mask = headerMask(h.text);
+    h.events = !h.mask && isEventHeader(trimCommas(h.text));
+    h.rule = !h.mask && !h.events && ruleHeaderMinutes(h.text);
+    if (!h.mask && !h.events && !h.rule) {
+        *error = lineError(lines.path(), 1,
                            QCoreApplication::translate(
                                "history", "見出しの行がこのｿﾌﾄの記録の形ではありません: %1")
                                .arg(shown(line)));
-        return false;
+        return std::nullopt;
     }
+    return h;
+}
+
+// One line of the rule's record; nullopt when it cannot be read.
+std::optional<RuleRow> ruleRow(const std::array<QByteArrayView, 13> &f, int n, RowClock &clock)
+{
+    if (n != 12 || !(f[11] == "0" || f[11] == "1"))
+        return std::nullopt;
+    const std::optional<qint64> ms = clock.at(f[0], f[1]);
+    if (!ms)
+        return std::nullopt;
+    RuleRow r;
+    r.ms = *ms;
+    r.latched = f[11] == "1";
+    bool ok = true;
+    auto count = [&](QByteArrayView v, qint32 *to) {
+        bool good = false;
+        const int c = v.toInt(&good);
+        if (!good || c < 0 || c > 3600)
+            ok = false;
+        *to = c;
+    };
+    auto speedAt = [&](QByteArrayView v, QByteArrayView time, qint16 *to, qint64 *at) {
+        if (v.isEmpty())
+            return;
+        const std::optional<qint16> t = parseTenths(v);
+        const std::optional<qint64> when = clock.at(f[0], time);
+        if (!t || !when)
+            ok = false;
+        else
+            *to = *t, *at = *when;
+    };
+    count(f[2], &r.seconds);
+    count(f[3], &r.receiving);
+    count(f[4], &r.caution);
+    count(f[5], &r.stop);
+    count(f[6], &r.undecided);
+    speedAt(f[7], f[8], &r.gust, &r.gustMs);
+    speedAt(f[9], f[10], &r.mean, &r.meanMs);
+    return ok ? std::optional<RuleRow>(r) : std::nullopt;
+}
+
+void readRuleLines(FileLines &lines, std::vector<RuleRow> *out)
+{
+    lines.info()->kind = Kind::Rule;
     RowClock clock;
     std::array<QByteArrayView, 13> f;
-    auto cutLast = [&] {
-        info->warnings << QCoreApplication::translate(
-                              "history",
-                              "最後の行 (%1 行目) は途中で切れているため読みませんでした。")
-                              .arg(lineNo);
-    };
-    // A record's line that cannot be read is left out and said; the rest still counts.
-    QList<qint64> skipped;
-    auto saySkipped = [&](const char *text) {
-        info->skipped = int(skipped.size());
-        if (skipped.isEmpty())
-            return;
-        QStringList lines;
-        for (qsizetype i = 0; i < skipped.size() && i < 5; ++i)
-            lines << QString::number(skipped[i]);
-        if (skipped.size() > 5)
-            lines << QStringLiteral("…");
-        info->warnings << QCoreApplication::translate("history", text)
-                              .arg(skipped.size())
-                              .arg(lines.join(QStringLiteral("、")));
-    };
-
-    if (isRule) {
-        info->kind = Kind::Rule;
-        while (nextLine(&line, &whole)) {
-            if (line.isEmpty())
-                continue;
-            const int n = splitFields(line, f.data(), 12);
-            RuleRow r;
-            bool ok = n == 12 && whole;
-            auto count = [&](QByteArrayView v, qint32 *to) {
-                bool good = false;
-                const int c = v.toInt(&good);
-                if (!good || c < 0 || c > 3600)
-                    ok = false;
-                *to = c;
-            };
-            auto speedAt = [&](QByteArrayView v, QByteArrayView time, qint16 *to, qint64 *ms) {
-                if (v.isEmpty())
-                    return;
-                const std::optional<qint16> t = parseTenths(v);
-                const std::optional<qint64> when = clock.at(f[0], time);
-                if (!t || !when)
-                    ok = false;
-                else
-                    *to = *t, *ms = *when;
-            };
-            if (ok) {
-                const std::optional<qint64> ms = clock.at(f[0], f[1]);
-                ok = ms.has_value() && (f[11] == "0" || f[11] == "1");
-                r.ms = ms.value_or(0);
-                count(f[2], &r.seconds);
-                count(f[3], &r.receiving);
-                count(f[4], &r.caution);
-                count(f[5], &r.stop);
-                count(f[6], &r.undecided);
-                speedAt(f[7], f[8], &r.gust, &r.gustMs);
-                speedAt(f[9], f[10], &r.mean, &r.meanMs);
-                r.latched = f[11] == "1";
-            }
-            if (!ok) {
-                if (!whole) {
-                    cutLast();
-                    break;
-                }
-                skipped << lineNo;
-                continue;
-            }
-            out->rule.push_back(r);
+    while (lines.next()) {
+        if (lines.line().isEmpty())
+            continue;
+        const int n = splitFields(lines.line(), f.data(), 12);
+        const std::optional<RuleRow> r = lines.whole() ? ruleRow(f, n, clock) : std::nullopt;
+        if (!r) {
+            if (!lines.skip())
+                break;
+            continue;
         }
-        saySkipped(QT_TRANSLATE_NOOP("history", "判定の記録の %1 行を読めませんでした (%2行目)"));
-        return true;
+        out->push_back(*r);
     }
+    lines.saySkipped(QT_TRANSLATE_NOOP("history", "判定の記録の %1 行を読めませんでした (%2行目)"));
+}
 
-    if (isEvents) {
-        info->kind = Kind::Events;
-        while (nextLine(&line, &whole)) {
-            if (line.isEmpty())
-                continue;
-            const int n = splitFields(line, f.data(), 7);
-            const std::optional<qint64> ms = n >= 3 ? clock.at(f[0], f[1]) : std::nullopt;
-            if (!ms || n > 7) {
-                if (!whole) {
-                    cutLast();
-                    break;
-                }
-                skipped << lineNo;
-                continue;
-            }
-            EventRow e;
-            e.ms = *ms;
-            e.what = logging::fromCp932(f[2].toByteArray());
-            if (n > 3)
-                e.mean = QString::fromLatin1(f[3]);
-            if (n > 4)
-                e.gust = QString::fromLatin1(f[4]);
-            if (n > 5)
-                e.instant = QString::fromLatin1(f[5]);
-            if (n > 6)
-                e.detail = logging::fromCp932Field(logging::fromCp932(f[6].toByteArray()));
-            events->append(e);
+void readEventLines(FileLines &lines, QList<EventRow> *out)
+{
+    lines.info()->kind = Kind::Events;
+    RowClock clock;
+    std::array<QByteArrayView, 13> f;
+    while (lines.next()) {
+        if (lines.line().isEmpty())
+            continue;
+        const int n = splitFields(lines.line(), f.data(), 7);
+        const std::optional<qint64> ms = n >= 3 ? clock.at(f[0], f[1]) : std::nullopt;
+        if (!ms || n > 7) {
+            if (!lines.skip())
+                break;
+            continue;
         }
-        saySkipped(QT_TRANSLATE_NOOP("history", "イベント記録の %1 行を読めませんでした (%2行目)"));
-        return true;
+        EventRow e;
+        e.ms = *ms;
+        e.what = logging::fromCp932(f[2].toByteArray());
+        if (n > 3)
+            e.mean = QString::fromLatin1(f[3]);
+        if (n > 4)
+            e.gust = QString::fromLatin1(f[4]);
+        if (n > 5)
+            e.instant = QString::fromLatin1(f[5]);
+        if (n > 6)
+            e.detail = logging::fromCp932Field(logging::fromCp932(f[6].toByteArray()));
+        out->append(e);
     }
+    lines.saySkipped(
+        QT_TRANSLATE_NOOP("history", "イベント記録の %1 行を読めませんでした (%2行目)"));
+}
 
-    info->mask = *mask;
-    const size_t first = rows->size();
-    auto columnsOf = [](int m) {
-        int n = (m & 1) ? 2 : 0;
-        for (int bit : {2, 4, 8, 16})
-            n += (m & bit) ? 1 : 0;
-        return n;
-    };
-    int want = columnsOf(*mask);
+int columnsOf(int mask)
+{
+    int n = (mask & 1) ? 2 : 0;
+    for (int bit : {2, 4, 8, 16})
+        n += (mask & bit) ? 1 : 0;
+    return n;
+}
+
+// One row of a data log by its columns; the reason when it cannot be read.
+std::variant<Row, QString> dataRow(const std::array<QByteArrayView, 13> &f, int mask,
+                                   RowClock &clock, QByteArrayView line)
+{
+    Row r;
+    int k = 0;
+    if (mask & 1) {
+        const std::optional<qint64> ms = clock.at(f[0], f[1]);
+        if (!ms)
+            return QCoreApplication::translate("history", "日付か時刻が読めません: %1")
+                .arg(shown(line));
+        r.ms = *ms;
+        k = 2;
+    }
+    bool any = false;
+    for (int i = 0; i < 4; ++i) {
+        if (!(mask & (2 << i)))
+            continue;
+        const QByteArrayView v = f[size_t(k++)];
+        if (v.isEmpty())
+            continue;
+        const std::optional<qint16> t = parseTenths(v);
+        if (!t)
+            return QCoreApplication::translate("history", "風速が読めません: %1").arg(shown(line));
+        r.tenths[size_t(i)] = *t;
+        any = true;
+    }
+    r.gap = !any;
+    return r;
+}
+
+// The rows of a data log; false and *error at a line that cannot be read (a last line cut
+// short is said and left out) or when the reading was called off.
+bool readDataRows(FileLines &lines, int mask, std::vector<Row> *rows, QString *error,
+                  const std::function<bool(qint64)> &progress)
+{
+    FileInfo *info = lines.info();
+    info->mask = mask;
+    RowClock clock;
+    std::array<QByteArrayView, 13> f;
+    int want = columnsOf(mask);
     qint64 nextProgress = 1 << 20;
-    while (nextLine(&line, &whole)) {
-        if (progress && pos >= nextProgress) {
-            if (!progress(pos)) {
+    while (lines.next()) {
+        if (progress && lines.pos() >= nextProgress) {
+            if (!progress(lines.pos())) {
                 *error = QCoreApplication::translate("history", "読み込みを取り消しました。");
                 return false;
             }
-            nextProgress = pos + (1 << 20);
+            nextProgress = lines.pos() + (1 << 20);
         }
+        const QByteArrayView line = lines.line();
         if (line.isEmpty())
             continue;
-        int n = splitFields(line, f.data(), 7);
-        // The columns' trailing comma (there when the last column is not chosen).
-        if (n == want + 1 && f[size_t(n - 1)].isEmpty())
-            --n;
-        auto bad = [&](const QString &why) {
-            if (!whole) {
-                info->warnings << QCoreApplication::translate(
-                                      "history",
-                                      "最後の行 (%1 行目) は途中で切れているため読みませんでした。")
-                                      .arg(lineNo);
-                return true;
-            }
-            *error = lineError(path, lineNo, why);
-            return false;
-        };
         // A second header: the output was started again into the same file, or two logs
         // were joined (a header repeated as it was). Headers begin with a Japanese word.
-        if (!line.isEmpty() && uchar(line[0]) >= 0x80) {
+        if (uchar(line[0]) >= 0x80) {
             if (const auto again = headerMask(logging::fromCp932(line.toByteArray()))) {
                 info->mask |= *again;
-                *mask = *again;
+                mask = *again;
                 want = columnsOf(*again);
                 continue;
             }
         }
-        if (n != want) {
-            if (bad(QCoreApplication::translate(
-                        "history", "列の数が見出しと合いません (%1 列、見出しは %2 列): %3")
-                        .arg(n)
-                        .arg(want)
-                        .arg(shown(line))))
-                break;
-            return false;
-        }
-        Row r;
-        int k = 0;
-        if (*mask & 1) {
-            const std::optional<qint64> ms = clock.at(f[0], f[1]);
-            if (!ms) {
-                if (bad(QCoreApplication::translate("history", "日付か時刻が読めません: %1")
-                            .arg(shown(line))))
-                    break;
-                return false;
-            }
-            r.ms = *ms;
-            k = 2;
-        }
-        bool any = false, ok = true;
-        for (int i = 0; i < 4; ++i) {
-            if (!(*mask & (2 << i)))
-                continue;
-            const QByteArrayView v = f[size_t(k++)];
-            if (v.isEmpty())
-                continue;
-            const std::optional<qint16> t = parseTenths(v);
-            if (!t) {
-                ok = false;
-                break;
-            }
-            r.tenths[size_t(i)] = *t;
-            any = true;
-        }
+        int n = splitFields(line, f.data(), 7);
+        // The columns' trailing comma (there when the last column is not chosen).
+        if (n == want + 1 && f[size_t(n - 1)].isEmpty())
+            --n;
+        std::variant<Row, QString> row =
+            n != want ? std::variant<Row, QString>(
+                            QCoreApplication::translate(
+                                "history", "列の数が見出しと合いません (%1 列、見出しは %2 列): %3")
+                                .arg(n)
+                                .arg(want)
+                                .arg(shown(line)))
+                      : dataRow(f, mask, clock, line);
         // A number cut short by the end of the file reads as a number: a last line
         // without its line end is never taken.
-        if (!ok || !whole) {
-            if (bad(QCoreApplication::translate("history", "風速が読めません: %1")
-                        .arg(shown(line))))
-                break;
+        if (!lines.whole()) {
+            lines.cutLast();
+            break;
+        }
+        if (const QString *why = std::get_if<QString>(&row)) {
+            *error = lineError(lines.path(), lines.lineNo(), *why);
             return false;
         }
-        r.gap = !any;
-        rows->push_back(r);
+        rows->push_back(std::get<Row>(row));
     }
-    if (!(info->mask & 1)) {
-        // No date column: the rows are spread from the start in the file's name to its
-        // last change.
-        const std::optional<NameStamp> stamp = nameStamp(path);
-        if (!stamp) {
-            *error = QCoreApplication::translate(
-                         "history",
-                         "「%1」には日付と時刻の列がなく、ﾌｧｲﾙ名からも開始時刻がわかりません。")
-                         .arg(QFileInfo(path).fileName());
-            rows->resize(first);
-            return false;
-        }
-        const qint64 start = stamp->start.toMSecsSinceEpoch();
-        const qint64 count = qint64(rows->size() - first);
-        const qint64 span = std::max<qint64>(0, modified.toMSecsSinceEpoch() - start);
-        const qint64 step = count ? std::max<qint64>(1, span / count / 1000) * 1000 : 1000;
-        for (qint64 i = 0; i < count; ++i)
-            (*rows)[size_t(first + size_t(i))].ms = start + (i + 1) * step;
-        info->timesEstimated = true;
-        info->warnings << QCoreApplication::translate(
-            "history", "日付と時刻の列がないため、時刻はﾌｧｲﾙ名と更新日時から推定しました。");
+    return true;
+}
+
+// Rows without a date column are spread from the start in the file's name to its last
+// change; false and *error when the name tells no start.
+bool spreadUndatedRows(const QString &path, const QDateTime &modified, size_t first,
+                       std::vector<Row> *rows, FileInfo *info, QString *error)
+{
+    const std::optional<NameStamp> stamp = nameStamp(path);
+    if (!stamp) {
+        *error =
+            QCoreApplication::translate(
+                "history", "「%1」には日付と時刻の列がなく、ﾌｧｲﾙ名からも開始時刻がわかりません。")
+                .arg(QFileInfo(path).fileName());
+        rows->resize(first);
+        return false;
     }
-    info->intervalMs = commonSpacing(*rows, first);
+    const qint64 start = stamp->start.toMSecsSinceEpoch();
+    const qint64 count = qint64(rows->size() - first);
+    const qint64 span = std::max<qint64>(0, modified.toMSecsSinceEpoch() - start);
+    const qint64 step = count ? std::max<qint64>(1, span / count / 1000) * 1000 : 1000;
+    for (qint64 i = 0; i < count; ++i)
+        (*rows)[size_t(first + size_t(i))].ms = start + (i + 1) * step;
+    info->timesEstimated = true;
+    info->warnings << QCoreApplication::translate(
+        "history", "日付と時刻の列がないため、時刻はﾌｧｲﾙ名と更新日時から推定しました。");
+    return true;
+}
+
+} // namespace
+
+bool readFile(const QString &path, const QByteArray &bytes, const QDateTime &modified,
+              FileInfo *info, Contents *out, QString *error,
+              const std::function<bool(qint64)> &progress)
+{
+    *info = FileInfo{};
+    info->path = path;
+    FileLines lines(path, bytes, info);
+    const std::optional<Header> header = readHeader(lines, error);
+    if (!header)
+        return false;
+    if (header->rule) {
+        readRuleLines(lines, &out->rule);
+        return true;
+    }
+    if (header->events) {
+        readEventLines(lines, &out->events);
+        return true;
+    }
+    const size_t first = out->rows.size();
+    if (!readDataRows(lines, *header->mask, &out->rows, error, progress))
+        return false;
+    if (!(info->mask & 1) && !spreadUndatedRows(path, modified, first, &out->rows, info, error))
+        return false;
+    info->intervalMs = commonSpacing(out->rows, first);
     return true;
 }
 
