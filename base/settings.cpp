@@ -1,6 +1,7 @@
 #include "base/settings.h"
 
 #include "base/globals.h"
+#include "link/tenths.h"
 #include "platform/settings_store.h"
 
 #include <QCoreApplication>
@@ -65,9 +66,9 @@ void writeSite(const SiteSettings &s, platform::SettingsStore &store)
         return;
     const QString values[6] = {s.enabled ? QStringLiteral("1") : QStringLiteral("0"),
                                QString::number(s.minutes),
-                               speedText(s.caution),
-                               speedText(s.stop),
-                               speedText(s.storm),
+                               meterlink::formatTenths(s.caution),
+                               meterlink::formatTenths(s.stop),
+                               meterlink::formatTenths(s.storm),
                                QString::number(s.holdMinutes)};
     for (int i = 0; i < 6; ++i)
         store.setText(kSiteGroup, QString::fromLatin1(kSiteKeys[i]), values[i]);
@@ -132,11 +133,6 @@ QString siteFileError(const platform::SettingsStore &store)
     if (s.stop >= s.storm)
         return bad(3, siteSettingsError(s));
     return {};
-}
-
-QString speedText(int tenths)
-{
-    return QStringLiteral("%1.%2").arg(tenths / 10).arg(tenths % 10);
 }
 
 std::optional<qint16> parseInt16(const QString &text)

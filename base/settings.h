@@ -51,7 +51,6 @@ QString siteFileError(const platform::SettingsStore &store);
 
 // "12.5" (a decimal with at most one place, 0.1 to 999.9) in 0.1 m/s; nothing otherwise.
 std::optional<int> parseSpeed(const QString &text);
-QString speedText(int tenths);
 
 struct Settings {
     qint16 port = 1;

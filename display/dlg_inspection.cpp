@@ -1,6 +1,7 @@
 #include "display/dlg_inspection.h"
 
 #include "display/status_texts.h"
+#include "link/tenths.h"
 #include "platform/message_box.h"
 #include "session/session.h"
 #include "site/wind_rule.h"
@@ -157,7 +158,7 @@ InspectionRequest inspectionRequest(const session::Session &session)
                 ? QCoreApplication::translate("frmMain", "暴風の後の点検 (状態ﾌｧｲﾙを読めません)")
                 : QCoreApplication::translate("frmMain", "暴風 %1 m/s (%2) の後のｸﾚｰﾝの点検")
                       .arg(site.storm.tenths < 0 ? QStringLiteral("---")
-                                                 : basSubMain::speedText(site.storm.tenths),
+                                                 : meterlink::formatTenths(site.storm.tenths),
                            shortTime(site.storm.ms));
         if (site.craneFault.ms)
             cause += QStringLiteral("\n") + faultText(site.craneFault);
@@ -196,7 +197,7 @@ QString strongWindQuestion(const session::Snapshot &now, const basSubMain::SiteS
     return QCoreApplication::translate("frmMain",
                                        "瞬間風速が %1 m/s で、注意の基準 %2 m/s 以上です。\n"
                                        "風が強いまま点検確認を記録しますか?")
-        .arg(basSubMain::speedText(instant), basSubMain::speedText(rule.caution));
+        .arg(meterlink::formatTenths(instant), meterlink::formatTenths(rule.caution));
 }
 
 void acknowledgeInspection(QWidget *owner, session::Session &session, const Inspector &inspect,

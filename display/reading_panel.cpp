@@ -181,7 +181,7 @@ QString siteStripLine(const session::SiteState &site, int minutes, qint64, bool 
             l << QCoreApplication::translate("frmMain", "状態ﾌｧｲﾙを読めません");
         else if (site.storm.tenths >= 0)
             l << QCoreApplication::translate("frmMain", "暴風 %1 m/s (%2)")
-                     .arg(basSubMain::speedText(site.storm.tenths), clockText(site.storm.ms));
+                     .arg(meterlink::formatTenths(site.storm.tenths), clockText(site.storm.ms));
         latches << l.join(QStringLiteral("  "));
     }
     if (scaffold) {
@@ -200,7 +200,7 @@ QString siteStripLine(const session::SiteState &site, int minutes, qint64, bool 
                       ? language::stateWord(site::caption(site.work, true))
                       : language::stateWord(site::caption(site.work, true)) + QStringLiteral("  ") +
                             QCoreApplication::translate("frmMain", "暴風 %1 m/s (%2)")
-                                .arg(basSubMain::speedText(site.storm.tenths),
+                                .arg(meterlink::formatTenths(site.storm.tenths),
                                      clockText(site.storm.ms)));
     if (scaffold)
         under << (site.scaffoldFault.ms ? word(site::Change::OutOfService) + QStringLiteral("  ") +
@@ -219,9 +219,9 @@ QString siteStripLine(const session::SiteState &site, int minutes, qint64, bool 
                      .arg(minutesLeft(site.stats.missingMs));
     parts << QCoreApplication::translate("frmMain", "%1分平均 %2")
                  .arg(minutes)
-                 .arg(site.stats.valid ? basSubMain::speedText(site.stats.meanTenths) : none);
+                 .arg(site.stats.valid ? meterlink::formatTenths(site.stats.meanTenths) : none);
     parts << QCoreApplication::translate("frmMain", "最大瞬間 %1 m/s")
-                 .arg(site.stats.gustTenths >= 0 ? basSubMain::speedText(site.stats.gustTenths)
+                 .arg(site.stats.gustTenths >= 0 ? meterlink::formatTenths(site.stats.gustTenths)
                                                  : none);
     // A condition, never a permission: resuming work is a person's decision.
     if (site.releaseMs > 0)

@@ -1,5 +1,6 @@
 #include "history/register.h"
 
+#include "link/tenths.h"
 #include "logging/csv_format.h"
 #include "logging/event_words.h"
 #include "logging/manifest.h"
@@ -100,7 +101,7 @@ private:
              m_stop,
              ms,
              false,
-             m_stopMean < 0 ? QString() : basSubMain::speedText(m_stopMean),
+             meterlink::formatTenthsOrEmpty(m_stopMean),
              {},
              {},
              false,

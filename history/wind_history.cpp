@@ -1,5 +1,6 @@
 #include "history/wind_history.h"
 
+#include "link/tenths.h"
 #include "logging/csv_format.h"
 #include "logging/event_words.h"
 #include "site/wind_rule.h"
@@ -18,7 +19,7 @@ constexpr qint64 kRuleRowMs = 10000; // the rule's record has a row every ten se
 
 QString tenthsText(int tenths)
 {
-    return tenths < 0 ? QString() : basSubMain::speedText(tenths);
+    return meterlink::formatTenthsOrEmpty(tenths);
 }
 
 } // namespace

@@ -18,15 +18,6 @@ bool isSeparator(char c)
 
 } // namespace
 
-QString formatTenths(int tenths)
-{
-    // "#0.0": at least one digit before the point, exactly one after.
-    const bool negative = tenths < 0;
-    const int a = negative ? -tenths : tenths;
-    QString s = QString::number(a / 10) + QLatin1Char('.') + QChar(u'0' + a % 10);
-    return negative ? QLatin1Char('-') + s : s;
-}
-
 Readings readingTexts(const std::array<int, 4> &tenths)
 {
     Readings r;

@@ -3,6 +3,8 @@
 // cut, overlong or garbled frame is handed on.
 #pragma once
 
+#include "link/tenths.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -33,8 +35,6 @@ struct Frame {
 // 23 characters without the "D" and 24 with it. Nothing when the text is anything else.
 std::optional<Frame> parseFrame(QByteArrayView text);
 
-// "#0.0" text of a reading in tenths of m/s.
-QString formatTenths(int tenths);
 // The four readings (in tenths) as the figures show them.
 Readings readingTexts(const std::array<int, 4> &tenths);
 inline Readings readingTexts(const Frame &frame)

@@ -54,7 +54,7 @@ QString eventCaption(Event::Kind kind)
 
 QString speed(int tenths)
 {
-    return tenths < 0 ? QString() : basSubMain::speedText(tenths);
+    return meterlink::formatTenthsOrEmpty(tenths);
 }
 
 QString dateText(const QDateTime &t)

@@ -1,6 +1,7 @@
 #include "session/session.h"
 
 #include "base/globals.h"
+#include "link/tenths.h"
 #include "logging/background_writer.h"
 #include "logging/csv_format.h"
 #include "logging/event_words.h"
@@ -646,7 +647,7 @@ void Session::applyChanges(const QList<site::Change> &changes)
         keepLatch();
         const auto &st = m_snap.site.stats;
         emit workChanged(m_snap.site.work,
-                         st.valid ? basSubMain::speedText(st.meanTenths) : QStringLiteral("---"));
+                         st.valid ? meterlink::formatTenths(st.meanTenths) : QStringLiteral("---"));
     }
     if (sound && m_settings.sound)
         emit soundDue(sound);

@@ -1,6 +1,7 @@
 // Loading and saving the settings through the real INI store.
 #include "base/globals.h"
 #include "base/settings.h"
+#include "link/tenths.h"
 #include "platform/settings_store.h"
 
 #include <QDir>
@@ -450,7 +451,8 @@ private slots:
         QCOMPARE(again.text("Site", "Enabled").has_value(), written);
         QCOMPARE(readSettings(again).site, s);
         if (written)
-            QCOMPARE(again.text("Site", "Caution"), std::optional<QString>(speedText(s.caution)));
+            QCOMPARE(again.text("Site", "Caution"),
+                     std::optional<QString>(meterlink::formatTenths(s.caution)));
         QCOMPARE(s.name.isEmpty(), !ini.contains("Name="));
     }
 
