@@ -20,17 +20,14 @@ line_rate=153
 sim_quiet=(--alarm1 90 --alarm2 95)
 settle=20
 
-# The figure last recorded in BENCHMARKS.md's table of these figures: its last column.
-previous() {
-  awk -F'|' -v name="$1" '$2 ~ "^ *" name " *$" {gsub(/^ +| +$/, "", $(NF-1)); print $(NF-1); exit}' \
-    BENCHMARKS.md
-}
-target() {
-  awk -F'|' -v name="$1" '$2 ~ "^ *" name " *$" {gsub(/^ +| +$/, "", $3); print $3; exit}' \
-    BENCHMARKS.md
+# A column of the row of BENCHMARKS.md's table of these figures named by the figure:
+# 3 its target, 0 the last (the figure last recorded).
+column() { # name, column
+  awk -F'|' -v name="$1" -v c="$2" '$2 ~ "^ *" name " *$" {
+    v = c ? $c : $(NF-1); gsub(/^ +| +$/, "", v); print v; exit}' BENCHMARKS.md
 }
 say() { # name, value with its unit
-  printf '%-34s %s   [recorded: %s; target %s]\n' "$1:" "$2" "$(previous "$1")" "$(target "$1")"
+  printf '%-34s %s   [recorded: %s; target %s]\n' "$1:" "$2" "$(column "$1" 0)" "$(column "$1" 3)"
 }
 
 # CPU of a running process in per cent of one core, from the scheduler's nanoseconds

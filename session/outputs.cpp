@@ -9,7 +9,6 @@
 #include "platform/serial_settings.h"
 #include "platform/settings_store.h"
 #include "platform/sleep_inhibitor.h"
-#include "platform/state_file.h"
 #include "publish/notify.h"
 #include "publish/publisher.h"
 #include "session/event_log.h"
